@@ -1,0 +1,138 @@
+#include "app/master_form.h"
+
+#include "app/text_values.h"
+
+namespace vexlor::app {
+
+namespace {
+
+void place(Element& element, const char* name, int left, int top, int width, int height,
+           bool visible) {
+    element.name = name;
+    element.Left = left;
+    element.Top = top;
+    element.Width = width;
+    element.Height = height;
+    element.Visible = visible;
+}
+
+struct LabelLook {
+    const char* caption;
+    Rgb back;
+    Rgb fore;
+    Font font;
+};
+
+void label(Label& element, const char* name, int left, int top, int width, int height,
+           bool visible, const LabelLook& look) {
+    place(element, name, left, top, width, height, visible);
+    element.Caption = look.caption;
+    element.BackColor = look.back;
+    element.ForeColor = look.fore;
+    element.font = look.font;
+    element.alignment = Alignment::Centre;
+}
+
+void hidden(Element& element, const char* name) { place(element, name, 0, 0, 0, 0, false); }
+
+}  // namespace
+
+MasterForm::MasterForm(Services services)
+    : services_(services),
+      pans_{&Pan1, &Pan2, &Pan3, &Pan4, &Pan5, &Pan6, &Pan7, &Pan8, &Pan9, &Pan10} {
+    using namespace colours;
+    const Font big{24, true, false};
+
+    place(Modu, "Modu", 6480, 3060, 1575, 555, true);
+    place(Start, "Start", 6480, 2400, 1575, 555, false);
+    place(NextQ, "NextQ", 6480, 2400, 1575, 555, false);
+    place(Replay, "Replay", 6480, 2400, 1575, 555, false);
+    place(Fifty, "Fifty", 6480, 1080, 1095, 555, false);
+    place(Pause, "Pause", 6480, 1740, 1095, 555, false);
+    place(About, "About", 6480, 3720, 1575, 555, true);
+    place(Sortie, "Sortie", 6480, 4380, 1575, 555, true);
+
+    label(Panel, "Panel", 60, 4560, 6255, 435, true, {kOpenPrompt, kBlack, kClicked, {18, false, false}});
+    label(PanelQuestion, "PanelQuestion", 60, 300, kQuestionWidth, 1455, false,
+          {"", kBlack, kClicked, {13.5, true, false}});
+    Label* answers[] = {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD};
+    const char* answerNames[] = {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"};
+    for (int i = 0; i < 4; ++i) {
+        label(*answers[i], answerNames[i], 540, 1920 + 600 * i, 5295, 375, false,
+              {"Press Open to begin", kNeutral, kWhite, {13.5, false, false}});
+    }
+    label(Score, "Score", 6480, 420, 1575, 555, true, {"00000", kBlack, kRight, big});
+    label(Horloge, "Horloge", 6480, 420, 1575, 555, false, {"0.00", kBlack, kClicked, big});
+    label(PausePanel, "PausePanel", 7620, 1740, 435, 555, true, {"3", kBlack, kRight, big});
+    label(FiftyPanel, "FiftyPanel", 7620, 1080, 435, 555, true, {"3", kBlack, kRight, big});
+    label(Label8, "Label8", 6480, 1200, 1095, 435, true, {"50/50", kLightGrey, kGrey, {8.25, false, false}});
+    label(Label7, "Label7", 6480, 1920, 1095, 315, true, {"TimeOut", kLightGrey, kGrey, {8.25, true, false}});
+    static constexpr const char* kPanNames[] = {"Pan1", "Pan2", "Pan3", "Pan4", "Pan5",
+                                                "Pan6", "Pan7", "Pan8", "Pan9", "Pan10"};
+    for (int k = 1; k <= 10; ++k) {
+        // Places inside the TopTen frame.
+        label(Pan(k), kPanNames[k - 1], 120, 420 + 360 * (k - 1), 5055, 255, true,
+              {"", kNeutral, kLightOrange, {9.75, false, true}});
+        Pan(k).alignment = Alignment::Left;
+    }
+    hidden(Points, "Points");
+    hidden(Audio, "Audio");
+    hidden(Label1, "Label1");
+    hidden(Label2, "Label2");
+    hidden(Label3, "Label3");
+    hidden(Label4, "Label4");
+
+    place(TopTen, "TopTen", 540, 180, 5295, 4095, false);
+    TopTen.Caption = "HIGH SCORE";
+    TopTen.BackColor = kBlack;
+    TopTen.ForeColor = kClicked;
+    TopTen.font = {13.5, true, false};
+    place(Picture1, "Picture1", 4680, 120, 1575, 1575, false);
+    place(ImaScore, "ImaScore", 6780, 60, 960, 270, true);
+    place(ImaHorloge, "ImaHorloge", 6840, 60, 840, 270, false);
+    place(Shape1, "Shape1", 6360, 0, 1815, 5055, true);
+    Shape1.FillColor = kLightGrey;
+    hidden(Jour, "Jour");
+    hidden(Use, "Use");
+    hidden(NomT, "NomT");
+    hidden(DateT, "DateT");
+    hidden(ScoreT, "ScoreT");
+    hidden(File1, "File1");
+    File1.Pattern = "*.mdb";
+
+    Data1.bindElement(PanelQuestion.Caption, PanelQuestion.DataField = "Question", false);
+    Data1.bindElement(Points.Caption, Points.DataField = "Points", false);
+    Data1.bindElement(Audio.Caption, Audio.DataField = "Audio", false);
+    for (Label* answer : answers) Data1.bindElement(answer->Caption, answer->DataField, false);
+    Data2.bindElement(Use.Text, Use.DataField = "Use", true);
+    Data3.bindElement(Label1.Caption, Label1.DataField = "Year", false);
+    Data3.bindElement(Label2.Caption, Label2.DataField = "Title", false);
+    Data3.bindElement(Label3.Caption, Label3.DataField = "Author", false);
+    Data3.bindElement(Label4.Caption, Label4.DataField = "Company", false);
+    Data4.bindElement(NomT.Text, NomT.DataField = "Nom", true);
+    Data4.bindElement(DateT.Text, DateT.DataField = "Date", true);
+    Data4.bindElement(ScoreT.Text, ScoreT.DataField = "Score", true);
+}
+
+void MasterForm::Form_Load() {
+    File1.Path = services_.fileSystem.currentFolder();
+    StartFolder = File1.Path;
+    New1.InitDir = StartFolder;
+    // The type is registered once; a later start, even from another folder, leaves it.
+    if (!services_.fileTypes.defaultValue(".vxm")) registerFileType();
+}
+
+void MasterForm::registerFileType() {
+    // Each value stands alone: one that cannot be written does not hold up the others.
+    services_.fileTypes.setDefaultValue(".vxm", "vxmfile");
+    services_.fileTypes.setDefaultValue("vxmfile", "Vexlor Module");
+    services_.fileTypes.setDefaultValue("vxmfile\\DefaultIcon", StartFolder + "/VXM.ico,0");
+}
+
+void MasterForm::Form_Paint() { Jour.Text = formatDate(services_.clock.today()); }
+
+void MasterForm::Sortie_Click() { services_.windows.endProgram(); }
+
+void MasterForm::About_Click() { services_.windows.showAbout(); }
+
+}  // namespace vexlor::app

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/elements.h"
+#include "app/services.h"
+#include "modules/data_source.h"
+#include "platform/timer.h"
+
+namespace vexlor::app {
+
+/// The file-open dialog element: its settings and the last file chosen.
+struct CommonDialog {
+    std::string DialogTitle;
+    std::string Filter;
+    int Flags = 0;
+    std::string InitDir;
+    std::string FileName;
+    bool CancelError = false;
+};
+
+/// The main window as plain state: every element with its text, colours, place and
+/// visibility, the timers, the data sources and the game variables. The routines below read
+/// and write only this state and the services; the window on screen draws it after every
+/// event and keeps nothing of its own.
+class MasterForm {
+public:
+    /// Client area in twips.
+    static constexpr int kWidth = 8115;
+    static constexpr int kHeight = 5010;
+    static constexpr int kQuestionWidth = 6255;  ///< full width of PanelQuestion
+
+    static constexpr const char* kTitle = "Vexlor Player - ";
+    static constexpr const char* kOpenPrompt = "Press Open to select a Module";
+    static constexpr const char* kStartPrompt = "Press Start to begin the Game";
+
+    explicit MasterForm(Services services);
+    MasterForm(const MasterForm&) = delete;
+    MasterForm& operator=(const MasterForm&) = delete;
+
+    // Start-up, window and shell.
+    void Form_Load();
+    void Form_Paint();
+    void Sortie_Click();
+    void About_Click();
+    // Opening a module.
+    void Modu_Click();
+    // Top ten.
+    void HighScore();
+
+    /// The element `Pan`k, k from 1 to 10.
+    Label& Pan(int k) { return *pans_.at(static_cast<std::size_t>(k - 1)); }
+    const Label& Pan(int k) const { return *pans_.at(static_cast<std::size_t>(k - 1)); }
+    /// Every timer, in the order the window declares them.
+    std::array<platform::Timer*, 6> timers() {
+        return {&TimerStart, &TimerReponce, &TimerGOver, &TimerTrente, &TempBar, &TimerFifty};
+    }
+
+    std::string Caption = kTitle;  ///< window title
+    Rgb BackColor = colours::kBlack;
+
+    // Picture buttons.
+    PictureButton Modu, Start, NextQ, Replay, Fifty, Pause, About, Sortie;
+    // Text elements.
+    Label Panel, PanelQuestion, PanelRepA, PanelRepB, PanelRepC, PanelRepD;
+    Label Score, Horloge, PausePanel, FiftyPanel, Label8, Label7;
+    Label Pan1, Pan2, Pan3, Pan4, Pan5, Pan6, Pan7, Pan8, Pan9, Pan10;
+    Label Points, Audio, Label1, Label2, Label3, Label4;
+    // Other elements.
+    Frame TopTen;
+    PictureBox Picture1;
+    Image ImaScore, ImaHorloge;
+    Shape Shape1;
+    TextBox Jour, Use, NomT, DateT, ScoreT;
+    FileListBox File1;
+    CommonDialog New1;
+    modules::DataSource Data1{"Data1"}, Data2{"Data2"}, Data3{"Data3"}, Data4{"Data4"};
+
+    // Timers, all off at start-up.
+    platform::Timer TimerStart{"TimerStart", 3000};
+    platform::Timer TimerReponce{"TimerReponce", 2000};
+    platform::Timer TimerGOver{"TimerGOver", 2000};
+    platform::Timer TimerTrente{"TimerTrente", 1000};
+    platform::Timer TempBar{"TempBar", 250};
+    platform::Timer TimerFifty{"TimerFifty", 2000};
+
+    // Game variables.
+    std::int16_t QuestionCount = 0, QuestionNumber = 0, SkipCount = 0;
+    std::int16_t FolderLength = 0;
+    std::int16_t AnswerIndexA = 0, AnswerIndexB = 0, AnswerIndexC = 0, AnswerIndexD = 0;
+    std::string AnswerFieldA, AnswerFieldB, AnswerFieldC, AnswerFieldD;
+    std::int16_t Choice = 0;
+    std::int16_t TimeLeft = 0, PauseSeconds = 0, PausesLeft = 0, WaitTicks = 0;
+    std::int16_t FiftiesLeft = 0, FiftyPick = 0;
+
+    /// The folder that was current at start-up.
+    std::string StartFolder;
+
+private:
+    void registerFileType();
+
+    Services services_;
+    std::array<Label*, 10> pans_;
+};
+
+}  // namespace vexlor::app

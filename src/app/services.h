@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/file_types.h"
+#include "platform/random.h"
+
+namespace vexlor::app {
+
+/// The platform services the window's routines are handed.
+struct Services {
+    platform::Clock& clock;
+    platform::Random& random;
+    platform::FileDialog& fileDialog;
+    platform::MessageBox& messageBox;
+    platform::Windows& windows;
+    platform::FileTypes& fileTypes;
+    platform::FileSystem& fileSystem;
+};
+
+}  // namespace vexlor::app

@@ -1,0 +1,279 @@
+#include "modules/data_source.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <unordered_set>
+
+namespace vexlor::modules {
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+// The password of a connect text such as ";pwd=secret".
+std::string keyOf(const std::string& connect) {
+    std::size_t start = 0;
+    while (start <= connect.size()) {
+        std::size_t end = connect.find(';', start);
+        if (end == std::string::npos) end = connect.size();
+        const std::string_view part(connect.data() + start, end - start);
+        if (part.size() >= 4 && equalsIgnoringCase(part.substr(0, 4), "pwd=")) return std::string(part.substr(4));
+        start = end + 1;
+    }
+    return {};
+}
+
+struct Criterion {
+    std::string field;
+    std::string value;
+};
+
+// Field = 'text', with optional blanks around the parts and '' for a quote inside the text;
+// the field may also be written in brackets.
+std::optional<Criterion> parseCriterion(std::string_view text) {
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    };
+    Criterion criterion;
+    skipBlanks();
+    if (i < text.size() && text[i] == '[') {
+        const auto close = text.find(']', i);
+        if (close == std::string_view::npos) return std::nullopt;
+        criterion.field = std::string(text.substr(i + 1, close - i - 1));
+        i = close + 1;
+    } else {
+        while (i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_'))
+            criterion.field += text[i++];
+    }
+    if (criterion.field.empty()) return std::nullopt;
+    skipBlanks();
+    if (i >= text.size() || text[i] != '=') return std::nullopt;
+    ++i;
+    skipBlanks();
+    if (i >= text.size() || text[i] != '\'') return std::nullopt;
+    for (++i;; ++i) {
+        if (i >= text.size()) return std::nullopt;
+        if (text[i] == '\'') {
+            if (i + 1 < text.size() && text[i + 1] == '\'') {
+                criterion.value += '\'';
+                ++i;
+                continue;
+            }
+            ++i;
+            break;
+        }
+        criterion.value += text[i];
+    }
+    skipBlanks();
+    if (i != text.size()) return std::nullopt;
+    return criterion;
+}
+
+}  // namespace
+
+void DataSource::bindElement(std::string& text, const std::string& field, bool editable) {
+    bindings_.push_back(Binding{&text, &field, editable, text});
+}
+
+bool DataSource::fail(std::string message) {
+    error_ = std::move(message);
+    return false;
+}
+
+int DataSource::columnIndex(const std::string& field) const {
+    for (std::size_t c = 0; c < columns_.size(); ++c)
+        if (equalsIgnoringCase(columns_[c], field)) return static_cast<int>(c);
+    return -1;
+}
+
+bool DataSource::Refresh() {
+    const bool stored = storePending();
+    const std::string storeError = error_;
+    database_.reset();
+    columns_.clear();
+    rows_.clear();
+    position_ = -1;
+    deleted_ = false;
+    adding_ = false;
+
+    std::string error;
+    auto database = ModuleDatabase::open(DatabaseName, keyOf(Connect), &error);
+    if (!database) return fail(DatabaseName + ": " + error);
+    auto columns = database->columns(RecordSource);
+    if (columns.empty()) return fail("no table " + RecordSource);
+
+    const std::string table = ModuleDatabase::quoteIdentifier(RecordSource);
+    std::string order = "rowid";
+    if (equalsIgnoringCase(RecordSource, "HScore") &&
+        std::any_of(columns.begin(), columns.end(), [](auto& c) { return equalsIgnoringCase(c, "Score"); }))
+        order = "CAST(\"Score\" AS REAL), rowid DESC";
+    auto rows = database->queryIntegers("SELECT rowid FROM " + table + " ORDER BY " + order + ";", {},
+                                        &error);
+    if (!rows) return fail(error);
+
+    database_ = std::move(database);
+    table_ = RecordSource;
+    columns_ = std::move(columns);
+    rows_ = std::move(*rows);
+    if (!rows_.empty()) {
+        position_ = 0;
+        showCurrent();
+    }
+    if (!stored) return fail(storeError);
+    return true;
+}
+
+void DataSource::CloseDatabase() {
+    database_.reset();
+    columns_.clear();
+    rows_.clear();
+    position_ = -1;
+    deleted_ = false;
+    adding_ = false;
+}
+
+bool DataSource::MoveFirst() {
+    if (!database_ || rows_.empty()) return fail("no current record");
+    return moveTo(0);
+}
+
+bool DataSource::MoveLast() {
+    if (!database_ || rows_.empty()) return fail("no current record");
+    return moveTo(static_cast<long>(rows_.size()) - 1);
+}
+
+bool DataSource::MovePrevious() { return Move(-1); }
+
+bool DataSource::MoveNext() { return Move(1); }
+
+bool DataSource::Move(long rows) {
+    if (!database_ || (!deleted_ && (atBOF() || atEOF()))) return fail("no current record");
+    // After a delete the current place lies between two records.
+    long target = position_ + rows;
+    if (deleted_ && rows > 0) target -= 1;
+    target = std::clamp(target, -1L, static_cast<long>(rows_.size()));
+    return moveTo(target);
+}
+
+long DataSource::RecordCount() const { return database_ ? static_cast<long>(rows_.size()) : 0; }
+
+bool DataSource::FindFirst(const std::string& criterion) {
+    if (!database_) return fail("no database");
+    const auto parsed = parseCriterion(criterion);
+    if (!parsed) return fail("cannot read the criterion: " + criterion);
+    const int column = columnIndex(parsed->field);
+    if (column < 0) return fail("no field " + parsed->field);
+    if (!storePending()) return false;
+
+    std::string error;
+    const auto matches = database_->queryIntegers(
+        "SELECT rowid FROM " + ModuleDatabase::quoteIdentifier(table_) + " WHERE " +
+            ModuleDatabase::quoteIdentifier(columns_[static_cast<std::size_t>(column)]) + " = ?;",
+        {parsed->value}, &error);
+    if (!matches) return fail(error);
+    const std::unordered_set<std::int64_t> matching(matches->begin(), matches->end());
+    const auto found = std::find_if(rows_.begin(), rows_.end(),
+                                    [&](std::int64_t row) { return matching.contains(row); });
+    noMatch_ = found == rows_.end();
+    if (noMatch_) return true;
+    return moveTo(static_cast<long>(found - rows_.begin()));
+}
+
+bool DataSource::AddNew() {
+    if (!database_) return fail("no database");
+    if (!storePending()) return false;
+    adding_ = true;
+    for (auto& binding : bindings_) {
+        if (!binding.editable) continue;
+        binding.text->clear();
+        binding.shown.clear();
+    }
+    return true;
+}
+
+bool DataSource::Delete() {
+    if (!database_ || deleted_ || atBOF() || atEOF()) return fail("no current record");
+    adding_ = false;
+    std::string error;
+    if (!database_->write("DELETE FROM " + ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",
+                          {std::to_string(rows_[static_cast<std::size_t>(position_)])}, &error))
+        return fail(error);
+    rows_.erase(rows_.begin() + position_);
+    deleted_ = true;
+    return true;
+}
+
+bool DataSource::storePending() {
+    if (!database_) return true;
+    std::vector<std::string> fields;
+    std::vector<std::string> values;
+    bool changed = false;
+    for (const auto& binding : bindings_) {
+        if (!binding.editable || columnIndex(*binding.field) < 0) continue;
+        if (*binding.text == binding.shown && !adding_) continue;
+        changed = changed || *binding.text != binding.shown;
+        fields.push_back(ModuleDatabase::quoteIdentifier(*binding.field));
+        values.push_back(*binding.text);
+    }
+    const std::string table = ModuleDatabase::quoteIdentifier(table_);
+    std::string error;
+    if (adding_) {
+        adding_ = false;
+        if (!changed) return true;
+        std::string sql = "INSERT INTO " + table + " (";
+        std::string marks;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            sql += (i ? ", " : "") + fields[i];
+            marks += i ? ", ?" : "?";
+        }
+        std::int64_t row = 0;
+        if (!database_->write(sql + ") VALUES (" + marks + ");", values, &error, &row)) return fail(error);
+        rows_.push_back(row);
+    } else {
+        if (!changed || deleted_ || atBOF() || atEOF()) return true;
+        std::string sql = "UPDATE " + table + " SET ";
+        for (std::size_t i = 0; i < fields.size(); ++i) sql += (i ? ", " : "") + fields[i] + " = ?";
+        values.push_back(std::to_string(rows_[static_cast<std::size_t>(position_)]));
+        if (!database_->write(sql + " WHERE rowid = ?;", values, &error)) return fail(error);
+    }
+    for (auto& binding : bindings_) binding.shown = *binding.text;
+    return true;
+}
+
+bool DataSource::moveTo(long position) {
+    if (!storePending()) return false;
+    position_ = position;
+    deleted_ = false;
+    showCurrent();
+    return true;
+}
+
+void DataSource::showCurrent() {
+    std::vector<std::string> values(columns_.size());
+    if (!atBOF() && !atEOF()) {
+        std::string columnList;
+        for (std::size_t c = 0; c < columns_.size(); ++c)
+            columnList += (c ? ", " : "") + ModuleDatabase::quoteIdentifier(columns_[c]);
+        const auto rows = database_->query("SELECT " + columnList + " FROM " +
+                                               ModuleDatabase::quoteIdentifier(table_) +
+                                               " WHERE rowid = ?;",
+                                           {std::to_string(rows_[static_cast<std::size_t>(position_)])});
+        if (rows && !rows->empty()) values = (*rows)[0];
+    }
+    // Off the ends there is no record: the elements show nothing.
+    for (auto& binding : bindings_) {
+        const int column = columnIndex(*binding.field);
+        if (column < 0) continue;
+        *binding.text = values[static_cast<std::size_t>(column)];
+        binding.shown = *binding.text;
+    }
+}
+
+}  // namespace vexlor::modules

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "modules/module_database.h"
+
+namespace vexlor::modules {
+
+/// A data source of a window: bound to one table of a module file, it has a current record
+/// whose fields its bound elements show. Bound text boxes are editable: a text changed since the
+/// record was shown (or any text put in after AddNew) is stored on the next move, search or
+/// refresh. Every operation returns false when the engine fails, and then changes nothing.
+///
+/// Records come in the module's delivery order: row order, except "HScore", which comes by
+/// numeric score ascending (the best last; of equal scores the earlier entry ranks higher).
+/// Records added while the source is open come last until the next refresh.
+class DataSource {
+public:
+    explicit DataSource(std::string name) : name_(std::move(name)) {}
+    DataSource(const DataSource&) = delete;
+    DataSource& operator=(const DataSource&) = delete;
+
+    // Binding properties.
+    std::string Connect = "Access";  ///< ";pwd=<key>" for a module
+    int RecordsetType = 1;           ///< 1: an updatable view of the whole table
+    std::string DatabaseName;        ///< full path of the module file
+    std::string RecordSource;        ///< table name
+
+    /// Binds an element's text to the field its `field` names (read when records change).
+    void bindElement(std::string& text, const std::string& field, bool editable);
+
+    /// Stores any pending edit, then (re)opens DatabaseName and RecordSource and makes the
+    /// first record current. Without records, or on failure, bound elements are left alone.
+    bool Refresh();
+    /// Closes the database behind the source (the file stays open while others use it).
+    void CloseDatabase();
+
+    bool MoveFirst();
+    bool MoveLast();
+    bool MovePrevious();
+    bool MoveNext();
+    /// Moves `rows` records on from the current one (back when negative).
+    bool Move(long rows);
+    /// Number of records; 0 when nothing is open.
+    long RecordCount() const;
+    /// Makes the first record meeting `criterion` current. The criterion is one comparison,
+    /// Field = 'text' (a quote inside the text doubled); anything else is an error.
+    bool FindFirst(const std::string& criterion);
+    /// Whether the last FindFirst found nothing.
+    bool NoMatch() const { return noMatch_; }
+    /// Starts a new record: editable bound elements are emptied, and what is put into them
+    /// becomes the record.
+    bool AddNew();
+    /// Removes the current record. No record is current until the next move.
+    bool Delete();
+
+    bool atBOF() const { return position_ < 0; }
+    bool atEOF() const { return position_ >= static_cast<long>(rows_.size()); }
+    bool isOpen() const { return database_ != nullptr; }
+    const std::string& name() const { return name_; }
+    /// The last engine error.
+    const std::string& lastError() const { return error_; }
+
+private:
+    struct Binding {
+        std::string* text;
+        const std::string* field;
+        bool editable;
+        std::string shown;  // what the source last put into the element
+    };
+
+    bool storePending();
+    bool moveTo(long position);
+    void showCurrent();
+    bool fail(std::string message);
+    int columnIndex(const std::string& field) const;
+
+    std::string name_;
+    std::vector<Binding> bindings_;
+    std::shared_ptr<ModuleDatabase> database_;
+    std::string table_;                 // the table the record set was read from
+    std::vector<std::string> columns_;  // its columns, in table order
+    std::vector<std::int64_t> rows_;    // row ids in delivery order
+    long position_ = -1;                // index into rows_: -1 before the first, size() after
+    bool deleted_ = false;              // the record at position_ has just been deleted
+    bool adding_ = false;
+    bool noMatch_ = false;
+    std::string error_;
+};
+
+}  // namespace vexlor::modules

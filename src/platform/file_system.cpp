@@ -1,0 +1,24 @@
+#include "platform/file_system.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace vexlor::platform {
+
+namespace fs = std::filesystem;
+
+std::string StdFileSystem::fileName(const std::string& path) const {
+    if (path.empty()) return {};
+    std::error_code error;
+    const fs::path p(path);
+    if (!fs::is_regular_file(p, error)) return {};
+    return p.filename().string();
+}
+
+std::string StdFileSystem::currentFolder() const {
+    std::error_code error;
+    const fs::path here = fs::current_path(error);
+    return error ? std::string{} : here.string();
+}
+
+}  // namespace vexlor::platform

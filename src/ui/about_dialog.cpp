@@ -1,0 +1,46 @@
+#include "ui/about_dialog.h"
+
+#include "ui/widgets.h"
+
+namespace vexlor::ui {
+
+AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), main_(main) {
+    setWindowTitle(QString());
+    setModal(true);
+    setFixedSize(pixels(app::AboutWindow::kWidth), pixels(app::AboutWindow::kHeight));
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    auto* logo = new SvgPicture(QStringLiteral(":/logo.svg"), this);
+    logo->setGeometry(placeOf(window_.Image1));
+    const app::Label* elements[] = {&window_.Label2, &window_.Label1, &window_.Label6};
+    for (int i = 0; i < 3; ++i) {
+        lines_[i] = new QLabel(this);
+        lines_[i]->setObjectName(QString::fromStdString(elements[i]->name));
+        lines_[i]->setTextFormat(Qt::PlainText);
+        lines_[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        lines_[i]->setAutoFillBackground(true);
+        lines_[i]->setFont(fontOf(elements[i]->font));
+    }
+    auto* ok = new PictureButton(QStringLiteral(":/buttons/ok.svg"), this);
+    ok->setObjectName(QString::fromStdString(window_.cmdOk.name));
+    ok->setGeometry(placeOf(window_.cmdOk));
+    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
+    render();
+}
+
+void AboutDialog::render() {
+    window_.Form_Paint(main_);
+    const app::Label* elements[] = {&window_.Label2, &window_.Label1, &window_.Label6};
+    for (int i = 0; i < 3; ++i) renderLabel(*elements[i], *lines_[i]);
+}
+
+void AboutDialog::paintEvent(QPaintEvent* event) {
+    render();
+    QDialog::paintEvent(event);
+}
+
+}  // namespace vexlor::ui

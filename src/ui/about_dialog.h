@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+
+#include "app/about_window.h"
+#include "app/master_form.h"
+
+namespace vexlor::ui {
+
+/// The About window on screen: draws `AboutWindow`, rebuilt from the main window on each paint.
+class AboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    AboutDialog(const app::MasterForm& main, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void render();
+
+    const app::MasterForm& main_;
+    app::AboutWindow window_;
+    QLabel* lines_[3];
+};
+
+}  // namespace vexlor::ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "app/master_form.h"
+#include "ui/widgets.h"
+
+namespace vexlor::ui {
+
+/// The main window on screen. It forwards clicks to the window's routines and, after every
+/// event, draws the state of `MasterForm`; it keeps no state of its own.
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainWindow(app::MasterForm& form);
+
+    /// Copies every element's state into its widget.
+    void render();
+    /// The widget that shows an element, by the element's name; null when it has none.
+    QWidget* widgetFor(const QString& name) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLabel* addLabel(app::Label& element, QWidget* parent, Qt::Alignment alignment);
+    PictureButton* addButton(app::PictureButton& element, const QString& picture,
+                             std::function<void()> handler);
+
+    app::MasterForm& form_;
+    std::vector<std::function<void()>> renderers_;
+};
+
+}  // namespace vexlor::ui

@@ -1,0 +1,139 @@
+#pragma once
+
+// Stand-ins for the platform services that answer at once and remember what they were asked.
+
+#include <stdlib.h>
+
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/master_form.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/file_types.h"
+#include "platform/random.h"
+
+namespace vexlor::testing {
+
+class FakeClock : public platform::Clock {
+public:
+    double secondsSinceMidnight() const override { return seconds; }
+    platform::Date today() const override { return date; }
+    double seconds = 36000.25;
+    platform::Date date{2000, 1, 7};
+};
+
+class FakeFileDialog : public platform::FileDialog {
+public:
+    std::optional<std::string> showOpen(const platform::OpenFileRequest& request) override {
+        requests.push_back(request);
+        if (answers.empty()) return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    /// Next answers; nothing means "cancelled".
+    std::deque<std::optional<std::string>> answers;
+    std::vector<platform::OpenFileRequest> requests;
+};
+
+class FakeMessageBox : public platform::MessageBox {
+public:
+    struct Shown {
+        std::string text;
+        int style;
+        std::string title;
+    };
+    void show(const std::string& text, int style, const std::string& title) override {
+        shown.push_back({text, style, title});
+    }
+    std::vector<Shown> shown;
+};
+
+class FakeWindows : public platform::Windows {
+public:
+    void showAbout() override { ++aboutShown; }
+    void endProgram() override { ++ended; }
+    int aboutShown = 0;
+    int ended = 0;
+};
+
+class FakeFileTypes : public platform::FileTypes {
+public:
+    std::optional<std::string> defaultValue(const std::string& key) const override {
+        auto found = values.find(key);
+        if (found == values.end()) return std::nullopt;
+        return found->second;
+    }
+    bool setDefaultValue(const std::string& key, const std::string& value) override {
+        ++writes;
+        if (refuse) return false;
+        values[key] = value;
+        return true;
+    }
+    std::map<std::string, std::string> values;
+    int writes = 0;
+    bool refuse = false;
+};
+
+/// The real file system, in a folder chosen by the test.
+class FakeFileSystem : public platform::FileSystem {
+public:
+    std::string fileName(const std::string& path) const override { return real.fileName(path); }
+    std::string currentFolder() const override { return current; }
+    std::string current = "/games/vexlor";
+    platform::StdFileSystem real;
+};
+
+/// A main window wired to fakes, with its timers on virtual time.
+struct FormFixture {
+    FakeClock clock;
+    platform::MixingRandom random{42};
+    FakeFileDialog fileDialog;
+    FakeMessageBox messageBox;
+    FakeWindows windows;
+    FakeFileTypes fileTypes;
+    FakeFileSystem fileSystem;
+    platform::VirtualTimerDriver timers;
+    app::MasterForm form{{clock, random, fileDialog, messageBox, windows, fileTypes, fileSystem}};
+
+    FormFixture() {
+        for (platform::Timer* timer : form.timers()) timer->attach(&timers);
+    }
+};
+
+/// A folder of its own for one test, removed afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline TempFolder::TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vexlor-test-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+}
+
+inline TempFolder::~TempFolder() {
+    std::error_code error;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, error);
+    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, error))
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, error);
+    std::filesystem::remove_all(path_, error);
+}
+
+}  // namespace vexlor::testing
