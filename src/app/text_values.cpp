@@ -24,6 +24,14 @@ double numericValue(std::string_view text) {
     return sign * value;
 }
 
+bool startsWithNumber(std::string_view text) {
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i == std::string_view::npos) return false;
+    if (text[i] == '-' || text[i] == '+') ++i;
+    if (i < text.size() && text[i] == '.') ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
 std::string formatScore(double value) {
     const long long whole = std::llround(value);
     char buffer[32];

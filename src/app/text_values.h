@@ -13,6 +13,9 @@ namespace vexlor::app {
 /// "00012" gives 12, "12 points" 12, "1.5" 1.5, "" and "abc" 0.
 double numericValue(std::string_view text);
 
+/// Whether a text starts with a number by the rule of numericValue.
+bool startsWithNumber(std::string_view text);
+
 /// A number with the pattern "00000": rounded to a whole number, at least five digits,
 /// padded with leading zeros, never cut ("00012", "123456", "-00003").
 std::string formatScore(double value);

@@ -21,6 +21,8 @@ TEST(NumericValue, TakesTheNumberAtTheStartOfATextOrZero) {
         {"3.25x", 3.25}, {"x12", 0},       {"1,5", 1},    {"-", 0},     {"99999", 99999},
     };
     for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(numericValue(text), value) << '"' << text << '"';
+    for (const char* number : {"0", "00012", " 7 points", "-5", ".5", "+3"}) EXPECT_TRUE(startsWithNumber(number)) << number;
+    for (const char* text : {"", " ", "abc", "-", ".", "x1", "-.", "+x"}) EXPECT_FALSE(startsWithNumber(text)) << text;
 }
 
 TEST(Patterns, ScoreHasAtLeastFiveDigitsAndDateIsEnglish) {

@@ -1,0 +1,76 @@
+#pragma once
+
+// Module files written straight through the SQLCipher C API, not through the program's own
+// module store, so the tests see the store read what any writer of the format makes.
+
+#include <sqlite3.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vexlor::testing {
+
+struct Question {
+    std::string question, right, false1, false2, false3, points, audio;
+};
+
+struct ModuleContent {
+    std::optional<std::vector<std::string>> properties =
+        std::vector<std::string>{"Test Module", "Ann Author", "Quiz Co", "2024"};  // Title, Author, Company, Year
+    std::vector<Question> questions = {};
+    std::vector<std::string> used = {};
+    std::vector<std::vector<std::string>> scores = {};  // Nom, Date, Score
+    bool withMainData = true;
+};
+
+/// Numbered sample questions "Question 1".."Question n".
+inline std::vector<Question> sampleQuestions(int n) {
+    std::vector<Question> questions = {};
+    for (int i = 1; i <= n; ++i) {
+        const std::string k = std::to_string(i);
+        questions.push_back({"Question " + k, "Right " + k, "Wrong " + k + "a", "Wrong " + k + "b",
+                             "Wrong " + k + "c", std::to_string(i * 5), ""});
+    }
+    return questions;
+}
+
+inline bool run(sqlite3* db, const std::string& sql, const std::vector<std::string>& values = {}) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) return false;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        sqlite3_bind_text(statement, static_cast<int>(i + 1), values[i].c_str(), -1, SQLITE_TRANSIENT);
+    const int step = sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    return step == SQLITE_DONE || step == SQLITE_ROW;
+}
+
+/// Writes a module file; an empty key makes a plain, unencrypted database.
+inline bool writeModule(const std::string& path, const ModuleContent& content,
+                        const std::string& key = "tov3ralu") {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) return false;
+    if (!key.empty()) sqlite3_key(db, key.data(), static_cast<int>(key.size()));
+    bool ok = run(db, "BEGIN");
+    if (content.withMainData) {
+        ok = ok && run(db, "CREATE TABLE MainData (Question TEXT, Reponce TEXT, False1 TEXT, False2 TEXT, "
+                           "False3 TEXT, Points TEXT, Audio TEXT)");
+        for (const auto& q : content.questions)
+            ok = ok && run(db, "INSERT INTO MainData VALUES (?, ?, ?, ?, ?, ?, ?)",
+                           {q.question, q.right, q.false1, q.false2, q.false3, q.points, q.audio});
+    }
+    if (content.properties) {
+        ok = ok && run(db, "CREATE TABLE Propriete (Title TEXT, Author TEXT, Company TEXT, Year TEXT)");
+        if (!content.properties->empty())
+            ok = ok && run(db, "INSERT INTO Propriete VALUES (?, ?, ?, ?)", *content.properties);
+    }
+    ok = ok && run(db, "CREATE TABLE Use (Use TEXT)");
+    for (const auto& u : content.used) ok = ok && run(db, "INSERT INTO Use VALUES (?)", {u});
+    ok = ok && run(db, "CREATE TABLE HScore (Nom TEXT, Date TEXT, Score TEXT)");
+    for (const auto& s : content.scores) ok = ok && run(db, "INSERT INTO HScore VALUES (?, ?, ?)", s);
+    ok = ok && run(db, "COMMIT");
+    sqlite3_close(db);
+    return ok;
+}
+
+}  // namespace vexlor::testing
