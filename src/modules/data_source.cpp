@@ -96,12 +96,7 @@ int DataSource::columnIndex(const std::string& field) const {
 bool DataSource::Refresh() {
     const bool stored = storePending();
     const std::string storeError = error_;
-    database_.reset();
-    columns_.clear();
-    rows_.clear();
-    position_ = -1;
-    deleted_ = false;
-    adding_ = false;
+    CloseDatabase();
 
     std::string error;
     auto database = ModuleDatabase::open(DatabaseName, keyOf(Connect), &error);
@@ -109,19 +104,16 @@ bool DataSource::Refresh() {
     auto columns = database->columns(RecordSource);
     if (columns.empty()) return fail("no table " + RecordSource);
 
-    const std::string table = ModuleDatabase::quoteIdentifier(RecordSource);
-    std::string order = "rowid";
-    if (equalsIgnoringCase(RecordSource, "HScore") &&
-        std::any_of(columns.begin(), columns.end(), [](auto& c) { return equalsIgnoringCase(c, "Score"); }))
-        order = "CAST(\"Score\" AS REAL), rowid DESC";
-    auto rows = database->queryIntegers("SELECT rowid FROM " + table + " ORDER BY " + order + ";", {},
-                                        &error);
-    if (!rows) return fail(error);
-
     database_ = std::move(database);
     table_ = RecordSource;
     columns_ = std::move(columns);
-    rows_ = std::move(*rows);
+    auto first = database_->queryIntegers(rowQuery() + " LIMIT 1;", {}, &error);
+    if (!first) {
+        CloseDatabase();
+        return fail(error);
+    }
+    rows_ = std::move(*first);
+    allRows_ = rows_.empty();
     if (!rows_.empty()) {
         position_ = 0;
         showCurrent();
@@ -130,10 +122,29 @@ bool DataSource::Refresh() {
     return true;
 }
 
+std::string DataSource::rowQuery() const {
+    std::string order = "rowid";
+    if (equalsIgnoringCase(table_, "HScore") && columnIndex("Score") >= 0)
+        order = "CAST(\"Score\" AS REAL), rowid DESC";
+    return "SELECT rowid FROM " + ModuleDatabase::quoteIdentifier(table_) + " ORDER BY " + order;
+}
+
+bool DataSource::loadAllRows() {
+    if (allRows_) return true;
+    // Only the first row has been read, and nothing added yet, so positions stay valid.
+    std::string error;
+    auto rows = database_->queryIntegers(rowQuery() + ";", {}, &error);
+    if (!rows) return fail(error);
+    rows_ = std::move(*rows);
+    allRows_ = true;
+    return true;
+}
+
 void DataSource::CloseDatabase() {
     database_.reset();
     columns_.clear();
     rows_.clear();
+    allRows_ = false;
     position_ = -1;
     deleted_ = false;
     adding_ = false;
@@ -146,6 +157,7 @@ bool DataSource::MoveFirst() {
 
 bool DataSource::MoveLast() {
     if (!database_ || rows_.empty()) return fail("no current record");
+    if (!loadAllRows()) return false;
     return moveTo(static_cast<long>(rows_.size()) - 1);
 }
 
@@ -155,6 +167,7 @@ bool DataSource::MoveNext() { return Move(1); }
 
 bool DataSource::Move(long rows) {
     if (!database_ || (!deleted_ && (atBOF() || atEOF()))) return fail("no current record");
+    if (!loadAllRows()) return false;
     // After a delete the current place lies between two records.
     long target = position_ + rows;
     if (deleted_ && rows > 0) target -= 1;
@@ -162,7 +175,10 @@ bool DataSource::Move(long rows) {
     return moveTo(target);
 }
 
-long DataSource::RecordCount() const { return database_ ? static_cast<long>(rows_.size()) : 0; }
+long DataSource::RecordCount() {
+    if (!database_ || !loadAllRows()) return 0;
+    return static_cast<long>(rows_.size());
+}
 
 bool DataSource::FindFirst(const std::string& criterion) {
     if (!database_) return fail("no database");
@@ -170,7 +186,7 @@ bool DataSource::FindFirst(const std::string& criterion) {
     if (!parsed) return fail("cannot read the criterion: " + criterion);
     const int column = columnIndex(parsed->field);
     if (column < 0) return fail("no field " + parsed->field);
-    if (!storePending()) return false;
+    if (!storePending() || !loadAllRows()) return false;
 
     std::string error;
     const auto matches = database_->queryIntegers(
@@ -188,7 +204,7 @@ bool DataSource::FindFirst(const std::string& criterion) {
 
 bool DataSource::AddNew() {
     if (!database_) return fail("no database");
-    if (!storePending()) return false;
+    if (!storePending() || !loadAllRows()) return false;
     adding_ = true;
     for (auto& binding : bindings_) {
         if (!binding.editable) continue;
@@ -200,6 +216,7 @@ bool DataSource::AddNew() {
 
 bool DataSource::Delete() {
     if (!database_ || deleted_ || atBOF() || atEOF()) return fail("no current record");
+    if (!loadAllRows()) return false;
     adding_ = false;
     std::string error;
     if (!database_->write("DELETE FROM " + ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",

@@ -16,7 +16,9 @@ namespace vexlor::modules {
 ///
 /// Records come in the module's delivery order: row order, except "HScore", which comes by
 /// numeric score ascending (the best last; of equal scores the earlier entry ranks higher).
-/// Records added while the source is open come last until the next refresh.
+/// Records added while the source is open come last until the next refresh. A refresh reads only
+/// the first record: the others are listed when first needed, so opening a large table costs
+/// one read.
 class DataSource {
 public:
     explicit DataSource(std::string name) : name_(std::move(name)) {}
@@ -45,7 +47,7 @@ public:
     /// Moves `rows` records on from the current one (back when negative).
     bool Move(long rows);
     /// Number of records; 0 when nothing is open.
-    long RecordCount() const;
+    long RecordCount();
     /// Makes the first record meeting `criterion` current. The criterion is one comparison,
     /// Field = 'text' (a quote inside the text doubled); anything else is an error.
     bool FindFirst(const std::string& criterion);
@@ -73,6 +75,8 @@ private:
     };
 
     bool storePending();
+    bool loadAllRows();
+    std::string rowQuery() const;
     bool moveTo(long position);
     void showCurrent();
     bool fail(std::string message);
@@ -84,6 +88,7 @@ private:
     std::string table_;                 // the table the record set was read from
     std::vector<std::string> columns_;  // its columns, in table order
     std::vector<std::int64_t> rows_;    // row ids in delivery order
+    bool allRows_ = false;              // rows_ holds every row, not just the first
     long position_ = -1;                // index into rows_: -1 before the first, size() after
     bool deleted_ = false;              // the record at position_ has just been deleted
     bool adding_ = false;

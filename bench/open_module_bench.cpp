@@ -1,0 +1,75 @@
+// Opening a module of 32767 questions: the whole Open routine, and the key derivation alone.
+// Run: build/.../bench/open_module_bench
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "modules/module_database.h"
+#include "tests/support/fakes.h"
+
+namespace {
+
+using namespace vexlor;
+
+constexpr int kQuestions = 32767;
+
+// One module for the whole run, made through the store.
+const std::string& largeModule() {
+    static testing::TempFolder folder;
+    static const std::string path = [] {
+        const std::string file = folder.file("large.vxm");
+        auto database = modules::ModuleDatabase::create(file, modules::kModuleKey);
+        database->execute(
+            "BEGIN;"
+            "CREATE TABLE MainData (Question TEXT, Reponce TEXT, False1 TEXT, False2 TEXT, False3 TEXT,"
+            " Points TEXT, Audio TEXT);"
+            "CREATE TABLE Propriete (Title TEXT, Author TEXT, Company TEXT, Year TEXT);"
+            "CREATE TABLE Use (Use TEXT); CREATE INDEX UseIndex ON Use (Use);"
+            "CREATE TABLE HScore (Nom TEXT, Date TEXT, Score TEXT);"
+            "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');");
+        for (int i = 1; i <= kQuestions; ++i) {
+            const std::string n = std::to_string(i);
+            database->query("INSERT INTO MainData VALUES (?, ?, ?, ?, ?, ?, '');",
+                            {"What is question number " + n + " about, and why?", "Answer " + n,
+                             "Wrong " + n + "a", "Wrong " + n + "b", "Wrong " + n + "c", "10"});
+        }
+        for (int i = 1; i <= 5000; ++i) database->query("INSERT INTO Use VALUES (?);", {std::to_string(i * 3)});
+        for (int i = 1; i <= 200; ++i)
+            database->query("INSERT INTO HScore VALUES (?, 'Jan/01/2026', ?);",
+                            {"Player " + std::to_string(i), std::to_string(i * 10)});
+        database->execute("COMMIT;");
+        return file;
+    }();
+    return path;
+}
+
+void BM_KeyDerivation(benchmark::State& state) {
+    const std::string& path = largeModule();
+    for (auto _ : state) {
+        auto database = modules::ModuleDatabase::open(path, modules::kModuleKey);
+        if (!database) state.SkipWithError("the module did not open");
+        benchmark::DoNotOptimize(database);
+    }
+}
+BENCHMARK(BM_KeyDerivation)->Unit(benchmark::kMillisecond);
+
+void BM_OpenModule(benchmark::State& state) {
+    const std::string& path = largeModule();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto fixture = std::make_unique<testing::FormFixture>();
+        fixture->fileDialog.answers.push_back(path);
+        state.ResumeTiming();
+        fixture->form.Modu_Click();
+        state.PauseTiming();
+        if (fixture->form.Data1.RecordCount() != kQuestions) state.SkipWithError("not opened");
+        fixture.reset();  // closes the file, so the next round derives the key again
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenModule)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,151 @@
+// Making modules: the CSV round trip, the refusal to overwrite, the all-or-nothing write, the
+// command line, and what the plain encrypted-database shell sees.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tool_support.h"
+
+namespace vexlor::authoring {
+namespace {
+
+using testing::bytesOf;
+using testing::kHeader;
+using testing::runCommand;
+using testing::runInProcess;
+using testing::writeBytes;
+using vexlor::testing::TempFolder;
+
+const std::string kTrickyCsv =
+    kHeader +
+    "\"Which city is called \"\"Züri\"\" locally?\",Zürich,Bern,\"Basel, BS\",Genève,10,\r\n"
+    "\"A unit of length:\r\n(tiny)\",Ångström,Parsec,°C,\"line\nbreak\",5 points,\r\n"
+    "Emoji? 🌍🎉,👍 yes,no,\"\"\"maybe\"\"\",日本,00020,pic.gif\r\n";
+
+std::vector<std::string> folderEntries(const TempFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ToolRoundTrip, ExportGivesBackTheCreatedCsvByteForByte) {
+    // Quotes, commas, line breaks and non-ASCII text survive create then export unchanged.
+    TempFolder folder;
+    const std::string module = testing::makeModule(folder, kTrickyCsv);
+    const auto exported = runInProcess({"export", module});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, kTrickyCsv);
+
+    ASSERT_EQ(runInProcess({"export", module, "-o", folder.file("out.csv")}).status, 0);
+    EXPECT_EQ(bytesOf(folder.file("out.csv")), kTrickyCsv);
+
+    // LF record ends, needless quotes, a BOM and a missing Audio column come back normalised.
+    writeBytes(folder.file("lf.csv"),
+               "\xEF\xBB\xBFQuestion,Reponce,False1,False2,False3,Points\n\"Q\",A,B,C,D,5\n");
+    ASSERT_EQ(runInProcess({"create", folder.file("lf.vxm"), "--title", "T", "--questions",
+                            folder.file("lf.csv")})
+                  .status,
+              0);
+    EXPECT_EQ(runInProcess({"export", folder.file("lf.vxm")}).out, kHeader + "Q,A,B,C,D,5,\r\n");
+}
+
+TEST(ToolCreate, RefusesToOverwriteWithoutForceAndLeavesTheOldFile) {
+    // An existing file is kept byte for byte unless --force, which replaces it.
+    TempFolder folder;
+    const std::string module = testing::makeModule(folder, kTrickyCsv);
+    const std::string before = bytesOf(module);
+    writeBytes(folder.file("other.csv"), kHeader + "Q,A,B,C,D,1,\r\n");
+    std::vector<std::string> create = {"create", module,        "--title",
+                                       "New",    "--questions", folder.file("other.csv")};
+
+    const auto refused = runInProcess(create);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("exists already"), std::string::npos) << refused.err;
+    EXPECT_EQ(bytesOf(module), before);
+
+    create.push_back("--force");
+    ASSERT_EQ(runInProcess(create).status, 0);
+    EXPECT_NE(runInProcess({"info", module}).out.find("Title: New\nAuthor: \n"), std::string::npos);
+    EXPECT_EQ(folderEntries(folder),
+              (std::vector<std::string>{"other.csv", "questions.csv", "quiz.vxm"}));
+}
+
+TEST(ToolCreate, FailingCreateLeavesNoModuleAndNoTemporaryFile) {
+    // A bad CSV is reported with its line and leaves the folder as it was, also with --force.
+    TempFolder folder;
+    writeBytes(folder.file("bad.csv"), kHeader + "\"Two\nlines\",A,B,C,D,1,\r\nQ,A,B,C,D,1\r\n");
+    const auto failed = runCommand(
+        {"create", folder.file("new.vxm"), "--title", "T", "--questions", folder.file("bad.csv")},
+        folder);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err, folder.file("bad.csv") + ":4: 6 fields, expected 7 as in the header\n");
+    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"bad.csv"});
+
+    writeBytes(folder.file("old.vxm"), "old bytes");
+    EXPECT_EQ(runInProcess({"create", folder.file("old.vxm"), "--title", "T", "--questions",
+                            folder.file("bad.csv"), "--force"})
+                  .status,
+              1);
+    EXPECT_EQ(bytesOf(folder.file("old.vxm")), "old bytes");
+    EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{"bad.csv", "old.vxm"}));
+}
+
+TEST(ToolCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
+    // Wrong command lines are told apart from failures by their exit status.
+    TempFolder folder;
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"frobnicate"},
+        {"create", folder.file("a.vxm"), "--questions", "q.csv"},
+        {"create", folder.file("a.vxm"), "--title", "", "--questions", "q.csv"},
+        {"create", folder.file("a.vxm"), "--title", "T"},
+        {"info"},
+        {"info", "a.vxm", "b.vxm"},
+        {"export", "a.vxm", "-o"},
+        {"scores", "a.vxm", "--force"},
+        {"help", "frobnicate"},
+    };
+    for (const auto& arguments : wrong) {
+        const auto run = runCommand(arguments, folder);
+        EXPECT_EQ(run.status, 2) << ::testing::PrintToString(arguments);
+        EXPECT_FALSE(run.err.empty());
+        EXPECT_FALSE(std::filesystem::exists(folder.file("a.vxm")));
+    }
+    for (const char* command : {"create", "info", "check", "export", "reset-asked", "scores"}) {
+        for (const auto& arguments :
+             std::vector<std::vector<std::string>>{{"help", command}, {command, "--help"}}) {
+            const auto run = runCommand(arguments, folder);
+            EXPECT_EQ(run.status, 0) << command;
+            EXPECT_EQ(run.out.rfind(std::string("Usage: vexlor-module ") + command, 0), 0u)
+                << run.out;
+        }
+    }
+    EXPECT_NE(runCommand({"--help"}, folder).out.find("reset-asked"), std::string::npos);
+}
+
+TEST(ToolModuleFile, OpensInTheSqlcipherShellOnlyWithTheKey) {
+    // A module is an ordinary encrypted database: the shell reads it with the key, not without.
+    TempFolder folder;
+    const std::string module = testing::makeModule(folder, kTrickyCsv);
+    const std::string shell = "sqlcipher " + testing::shellQuoted(module) + " < " +
+                              testing::shellQuoted(folder.file("in.sql"));
+
+    writeBytes(folder.file("in.sql"),
+               "PRAGMA key = 'tov3ralu';\nSELECT count(*) FROM MainData;\n"
+               "SELECT Title FROM Propriete;\nSELECT Reponce FROM MainData WHERE rowid = 2;\n");
+    const auto keyed = testing::runShell(shell, folder);
+    EXPECT_EQ(keyed.status, 0) << keyed.err;
+    EXPECT_EQ(keyed.out, "3\nQuiz\nÅngström\n");
+
+    writeBytes(folder.file("in.sql"), "SELECT count(*) FROM MainData;\n");
+    const auto unkeyed = testing::runShell(shell, folder);
+    EXPECT_NE(unkeyed.status, 0);
+    EXPECT_EQ(unkeyed.out, "");
+    EXPECT_NE(unkeyed.err.find("not a database"), std::string::npos) << unkeyed.err;
+}
+
+}  // namespace
+}  // namespace vexlor::authoring

@@ -1,0 +1,97 @@
+// The check command: every problem that would spoil a game is listed, a sound module passes.
+
+#include <gtest/gtest.h>
+
+#include "modules/module_database.h"
+#include "tool_support.h"
+#include "vexlor-module/module_check.h"
+
+namespace vexlor::authoring {
+namespace {
+
+using testing::kHeader;
+using testing::runInProcess;
+using vexlor::testing::TempFolder;
+
+bool setTo(const std::string& module, const std::string& sql,
+           const std::vector<std::string>& values = {}) {
+    auto database = modules::ModuleDatabase::open(module, modules::kModuleKey);
+    return database && database->write(sql, values);
+}
+
+TEST(ModuleCheck, MediaIsUsedOnlyWithOneOfTheGameEndingsInOneCase) {
+    // The game goes by the last three characters, all lower or all upper case.
+    for (const char* sound :
+         {"a.mp3", "a.MP3", "b.mid", "b.MID", "c.wav", "c.WAV", "mp3", "nodotwav"})
+        EXPECT_EQ(mediaKind(sound), MediaKind::kSound) << sound;
+    for (const char* picture : {"a.gif", "a.GIF", "b.bmp", "b.BMP", "c.ico", "c.ICO"})
+        EXPECT_EQ(mediaKind(picture), MediaKind::kPicture) << picture;
+    for (const char* unused : {"a.Mp3", "a.mP3", "a.Gif", "a.png", "a.mp3 ", "a.mp4", "ab", " "})
+        EXPECT_EQ(mediaKind(unused), MediaKind::kNotPlayed) << unused;
+    EXPECT_EQ(mediaKind(""), MediaKind::kNone);
+}
+
+TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
+    // Texts, answers, points and media are checked per question, media beside the module.
+    TempFolder folder;
+    for (const char* media : {"pic.gif", "snd.WAV", "mixed.Mp3"})
+        testing::writeBytes(folder.file(media), "x");
+    const std::string module = testing::makeModule(folder, kHeader +
+                                                               "Fine,A,B,C,D,10,pic.gif\r\n"
+                                                               " ,A,B,C,D,10,\r\n"
+                                                               "Q3,,B, ,D,10,\r\n"
+                                                               "Q4,Paris,Lyon,Paris ,Nice,10,\r\n"
+                                                               "Q5,A,B,C,D,ten,\r\n"
+                                                               "Q6,A,B,C,D,10,gone.mp3\r\n"
+                                                               "Q7,A,B,C,D,10,mixed.Mp3\r\n"
+                                                               "Also fine,A,B,C,D,-.5,snd.WAV\r\n"
+                                                               "Q9,A,B,C,D,,photo.png\r\n");
+    const auto run = runInProcess({"check", module});
+    EXPECT_EQ(run.status, 1);
+    const char* notPlayed =
+        " is neither played nor shown: the name must end in mp3, mid, wav, "
+        "gif, bmp or ico, all lower or all upper case\n";
+    EXPECT_EQ(run.out, std::string("question 2: the question text is empty\n"
+                                   "question 3: the right answer (Reponce) is empty\n"
+                                   "question 3: the wrong answer False2 is empty\n"
+                                   "question 4: Reponce and False2 are the same answer \"Paris\"\n"
+                                   "question 5: Points \"ten\" does not start with a number\n"
+                                   "question 6: media file \"gone.mp3\" is missing\n"
+                                   "question 7: media \"mixed.Mp3\"") +
+                           notPlayed +
+                           "question 9: Points \"\" does not start with a number\n"
+                           "question 9: media \"photo.png\"" +
+                           notPlayed);
+
+    const std::string clean = testing::makeModule(
+        folder, kHeader + "Fine,A,B,C,D,10,pic.gif\r\nAlso fine,A,B,C,D,-.5,snd.WAV\r\n",
+        "clean.vxm");
+    const auto passed = runInProcess({"check", clean});
+    EXPECT_EQ(passed.status, 0);
+    EXPECT_EQ(passed.out, "ok: 2 questions, 1 picture, 1 sound\n");
+}
+
+TEST(ModuleCheck, ReportsAnEmptyTitleNoQuestionsAndTooManyQuestions) {
+    // The game refuses an empty title and counts questions with 16-bit integers.
+    TempFolder folder;
+    const std::string empty = testing::makeModule(folder, kHeader, "empty.vxm");
+    ASSERT_TRUE(setTo(empty, "UPDATE Propriete SET Title = ?", {""}));
+    auto run = runInProcess({"check", empty});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "module: the title is empty\nmodule: there are no questions\n");
+    ASSERT_TRUE(setTo(empty, "DELETE FROM Propriete"));
+    EXPECT_EQ(
+        runInProcess({"check", empty}).out.rfind("module: the properties table has no row", 0), 0u);
+
+    std::string many = kHeader;
+    for (int i = 0; i < 32768; ++i) many += "Q,A,B,C,D,1,\r\n";
+    const std::string big = testing::makeModule(folder, many, "big.vxm");
+    run = runInProcess({"check", big});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "module: there are 32768 questions; the game counts at most 32767\n");
+    ASSERT_TRUE(setTo(big, "DELETE FROM MainData WHERE rowid = ?", {"1"}));
+    EXPECT_EQ(runInProcess({"check", big}).out, "ok: 32767 questions, 0 pictures, 0 sounds\n");
+}
+
+}  // namespace
+}  // namespace vexlor::authoring

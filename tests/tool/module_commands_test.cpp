@@ -1,0 +1,106 @@
+// Reading modules: info, scores and reset-asked on a played module, and files that are not
+// modules, which every command refuses without writing to them.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "modules/module_database.h"
+#include "tool_support.h"
+
+namespace vexlor::authoring {
+namespace {
+
+using modules::ModuleDatabase;
+using testing::bytesOf;
+using testing::runInProcess;
+using vexlor::testing::TempFolder;
+
+// A module as a few games leave it: three questions asked and five high scores.
+std::string playedModule(const TempFolder& folder) {
+    const std::string path = testing::makeModule(
+        folder, testing::kHeader + "Q1,A,B,C,D,1,\r\nQ2,A,B,C,D,1,\r\nQ3,A,B,C,D,1,\r\n");
+    auto database = ModuleDatabase::open(path, modules::kModuleKey);
+    EXPECT_TRUE(database);
+    for (const char* asked : {"3", "1", "2"})
+        EXPECT_TRUE(database->write("INSERT INTO Use (Use) VALUES (?)", {asked}));
+    const std::vector<std::vector<std::string>> scores = {{"Ann", "Jan/02/2020", "00350"},
+                                                          {"Bob", "Feb/03/2021", "90"},
+                                                          {"Zoë Long", "Mar/04/2022", "00350"},
+                                                          {"Dee", "Apr/05/2023", "01000"},
+                                                          {"Eve", "May/06/2024", "00100"}};
+    for (const auto& row : scores)
+        EXPECT_TRUE(database->write("INSERT INTO HScore (Nom, Date, Score) VALUES (?, ?, ?)", row));
+    return path;
+}
+
+TEST(ToolModuleCommands, InfoScoresAndResetAskedReadAndClearTheGameTables) {
+    // Scores rank by numeric value, best first, equal scores in the order they were made.
+    TempFolder folder;
+    const std::string module = playedModule(folder);
+
+    const auto info = runInProcess({"info", module});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.out,
+              "Title: Quiz\nAuthor: Ann\nCompany: Co\nYear: 2024\n"
+              "Questions: 3\nAsked: 3\nHigh scores: 5\n");
+
+    const auto scores = runInProcess({"scores", module});
+    EXPECT_EQ(scores.status, 0) << scores.err;
+    EXPECT_EQ(scores.out,
+              "1. Dee       Apr/05/2023  01000\n"
+              "2. Ann       Jan/02/2020  00350\n"
+              "3. Zoë Long  Mar/04/2022  00350\n"
+              "4. Eve       May/06/2024  00100\n"
+              "5. Bob       Feb/03/2021  90\n");
+
+    const auto reset = runInProcess({"reset-asked", module});
+    EXPECT_EQ(reset.status, 0) << reset.err;
+    EXPECT_EQ(reset.out, "removed 3 entries from the list of asked questions\n");
+    EXPECT_NE(runInProcess({"info", module}).out.find("Questions: 3\nAsked: 0\nHigh scores: 5\n"),
+              std::string::npos);
+    EXPECT_EQ(runInProcess({"reset-asked", module}).out,
+              "removed 0 entries from the list of asked questions\n");
+}
+
+TEST(ToolModuleCommands, FilesThatAreNotModulesAreRefusedAndLeftUntouched) {
+    // Random bytes, a database under another key and one without the game's tables are refused.
+    TempFolder folder;
+    std::mt19937 generator(7);
+    std::string noise(8192, '\0');
+    for (char& byte : noise) byte = static_cast<char>(generator());
+    testing::writeBytes(folder.file("noise.vxm"), noise);
+    {
+        auto otherKey = ModuleDatabase::create(folder.file("other-key.vxm"), "not the key");
+        ASSERT_TRUE(otherKey && otherKey->execute("CREATE TABLE MainData (Question TEXT);"));
+        auto tablesMissing =
+            ModuleDatabase::create(folder.file("no-tables.vxm"), modules::kModuleKey);
+        ASSERT_TRUE(tablesMissing &&
+                    tablesMissing->execute("CREATE TABLE MainData (Question TEXT);"));
+    }
+    const std::pair<std::string, std::string> files[] = {
+        {"noise.vxm", "not a Vexlor module (it cannot be read with the module key"},
+        {"other-key.vxm", "not a Vexlor module (it cannot be read with the module key"},
+        {"no-tables.vxm", "not a Vexlor module (its table MainData has no column Reponce)"},
+    };
+    for (const auto& [name, message] : files) {
+        const std::string path = folder.file(name);
+        const std::string before = bytesOf(path);
+        // Every command on the noise; the one that writes on the others.
+        std::vector<std::string> commands = {"reset-asked"};
+        if (name == "noise.vxm") commands = {"info", "check", "export", "reset-asked", "scores"};
+        for (const std::string& command : commands) {
+            const auto run = testing::runCommand({command, path}, folder);
+            EXPECT_EQ(run.status, 1) << command << " " << name;
+            EXPECT_EQ(run.out, "") << command << " " << name;
+            EXPECT_EQ(run.err.rfind(path + ": " + message, 0), 0u) << run.err;
+        }
+        EXPECT_EQ(bytesOf(path), before) << name;
+    }
+    const auto missing = runInProcess({"info", folder.file("absent.vxm")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, folder.file("absent.vxm") + ": no such file\n");
+}
+
+}  // namespace
+}  // namespace vexlor::authoring

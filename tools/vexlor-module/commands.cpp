@@ -1,0 +1,421 @@
+#include "vexlor-module/commands.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "vexlor-module/csv.h"
+#include "vexlor-module/module_check.h"
+#include "vexlor-module/module_file.h"
+#include "vexlor-module/question_csv.h"
+
+namespace vexlor::authoring {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kProgram = "vexlor-module";
+
+struct Option {
+    std::string_view name;   ///< "--title"
+    std::string_view alias;  ///< a short form such as "-o", or empty
+    bool takesValue;
+};
+
+/// A command line after its options have been sorted out.
+struct Arguments {
+    std::vector<std::string> positionals;
+    std::map<std::string, std::string, std::less<>> values;  ///< by long option name
+
+    bool has(std::string_view option) const { return values.find(option) != values.end(); }
+    std::string value(std::string_view option) const {
+        auto found = values.find(option);
+        return found == values.end() ? std::string() : found->second;
+    }
+};
+
+/// What is wrong with a command line.
+struct UsageError {
+    std::string message;
+};
+
+struct Command {
+    std::string_view name;
+    std::string_view synopsis;
+    std::string_view summary;
+    std::string_view details;
+    std::vector<Option> options;
+    int (*run)(const Arguments&, std::ostream& out, std::ostream& err);
+};
+
+int fail(std::ostream& err, const std::string& message) {
+    err << message << '\n';
+    return kExitFailure;
+}
+
+std::string plural(std::int64_t count, const char* singular, const char* several) {
+    return std::to_string(count) + " " + (count == 1 ? singular : several);
+}
+
+// --- create ---------------------------------------------------------------------------------
+
+int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const fs::path target = arguments.positionals[0];
+    auto questions = readQuestionsCsv(arguments.value("--questions"));
+    if (!questions) return fail(err, questions.error());
+    const Properties properties{arguments.value("--title"), arguments.value("--author"),
+                                arguments.value("--company"), arguments.value("--year")};
+    Status written = writeModule(target, properties, *questions, arguments.has("--force"));
+    if (!written) return fail(err, written.error());
+    out << "created " << target.string() << " with "
+        << plural(static_cast<std::int64_t>(questions->size()), "question", "questions") << '\n';
+    return kExitSuccess;
+}
+
+// --- info -----------------------------------------------------------------------------------
+
+int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    auto module = ModuleFile::open(arguments.positionals[0]);
+    if (!module) return fail(err, module.error());
+    auto properties = module->properties();
+    if (!properties) return fail(err, properties.error());
+    const Properties shown = properties->empty() ? Properties{} : properties->front();
+
+    std::int64_t counts[3];
+    const ModuleFile::Table tables[3] = {ModuleFile::Table::kQuestions, ModuleFile::Table::kAsked,
+                                         ModuleFile::Table::kScores};
+    for (int i = 0; i < 3; ++i) {
+        auto count = module->rowCount(tables[i]);
+        if (!count) return fail(err, count.error());
+        counts[i] = *count;
+    }
+    out << "Title: " << shown.title << '\n'
+        << "Author: " << shown.author << '\n'
+        << "Company: " << shown.company << '\n'
+        << "Year: " << shown.year << '\n'
+        << "Questions: " << counts[0] << '\n'
+        << "Asked: " << counts[1] << '\n'
+        << "High scores: " << counts[2] << '\n';
+    return kExitSuccess;
+}
+
+// --- check ----------------------------------------------------------------------------------
+
+int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const fs::path path = arguments.positionals[0];
+    auto module = ModuleFile::open(path);
+    if (!module) return fail(err, module.error());
+    auto properties = module->properties();
+    if (!properties) return fail(err, properties.error());
+    auto questions = module->questions();
+    if (!questions) return fail(err, questions.error());
+
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    const CheckReport report = checkModule(*properties, *questions, folder);
+    if (report.ok()) {
+        out << report.summary() << '\n';
+        return kExitSuccess;
+    }
+    for (const std::string& problem : report.problems) out << problem << '\n';
+    return kExitFailure;
+}
+
+// --- export ---------------------------------------------------------------------------------
+
+int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const fs::path path = arguments.positionals[0];
+    auto module = ModuleFile::open(path);
+    if (!module) return fail(err, module.error());
+    auto questions = module->questions();
+    if (!questions) return fail(err, questions.error());
+    const std::string csv = questionsCsv(*questions);
+
+    if (!arguments.has("--output")) {
+        out << csv;
+        return kExitSuccess;
+    }
+    const fs::path target = arguments.value("--output");
+    std::error_code error;
+    if (fs::equivalent(target, path, error))
+        return fail(err, target.string() + ": is the module itself");
+    std::ofstream file(target, std::ios::binary | std::ios::trunc);
+    if (!file) return fail(err, target.string() + ": cannot be written");
+    file << csv;
+    file.close();
+    if (!file) return fail(err, target.string() + ": cannot be written completely");
+    out << "exported "
+        << plural(static_cast<std::int64_t>(questions->size()), "question", "questions") << " to "
+        << target.string() << '\n';
+    return kExitSuccess;
+}
+
+// --- reset-asked ----------------------------------------------------------------------------
+
+int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    auto module = ModuleFile::open(arguments.positionals[0]);
+    if (!module) return fail(err, module.error());
+    auto removed = module->clearAsked();
+    if (!removed) return fail(err, removed.error());
+    out << "removed " << plural(*removed, "entry", "entries")
+        << " from the list of asked questions\n";
+    return kExitSuccess;
+}
+
+// --- scores ---------------------------------------------------------------------------------
+
+void padded(std::ostream& out, const std::string& text, std::size_t width) {
+    out << text;
+    for (std::size_t shown = utf8Length(text); shown < width; ++shown) out << ' ';
+}
+
+int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    auto module = ModuleFile::open(arguments.positionals[0]);
+    if (!module) return fail(err, module.error());
+    auto scores = module->scoresBestFirst();
+    if (!scores) return fail(err, scores.error());
+    if (scores->empty()) {
+        out << "no high scores yet\n";
+        return kExitSuccess;
+    }
+    const std::size_t rankWidth = std::to_string(scores->size()).size();
+    std::size_t nameWidth = 0;
+    std::size_t dateWidth = 0;
+    for (const ScoreEntry& entry : *scores) {
+        nameWidth = std::max(nameWidth, utf8Length(entry.name));
+        dateWidth = std::max(dateWidth, utf8Length(entry.date));
+    }
+    for (std::size_t i = 0; i < scores->size(); ++i) {
+        const ScoreEntry& entry = (*scores)[i];
+        out << std::setw(static_cast<int>(rankWidth)) << i + 1 << ". ";
+        padded(out, entry.name, nameWidth);
+        out << "  ";
+        padded(out, entry.date, dateWidth);
+        out << "  " << entry.score << '\n';
+    }
+    return kExitSuccess;
+}
+
+// --- the command table and the command line -------------------------------------------------
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> list = {
+        {"create",
+         "create OUT.vxm --title TITLE [--author A] [--company C] [--year Y] "
+         "--questions QUESTIONS.csv [--force]",
+         "make a new module from a CSV file of questions",
+         "Makes the module OUT.vxm with the given properties and the questions of the CSV file.\n"
+         "The CSV file is UTF-8 with the header\n"
+         "    Question,Reponce,False1,False2,False3,Points,Audio\n"
+         "(the Audio column may be left out). Reponce is the right answer, False1-3 the wrong\n"
+         "ones, Audio the name of a picture or sound file in the module's folder. Fields holding\n"
+         "commas, quotes or line breaks are written in double quotes, a quote inside doubled.\n"
+         "The module is written completely or not at all.\n"
+         "\n"
+         "Options:\n"
+         "  --title TITLE        the module's title, shown by the game (required, not empty)\n"
+         "  --author A           the author\n"
+         "  --company C          the company\n"
+         "  --year Y             the year\n"
+         "  --questions FILE     the questions CSV file (required)\n"
+         "  --force              replace OUT.vxm if it exists\n",
+         {{"--title", "", true},
+          {"--author", "", true},
+          {"--company", "", true},
+          {"--year", "", true},
+          {"--questions", "", true},
+          {"--force", "", false}},
+         runCreate},
+        {"info",
+         "info MODULE.vxm",
+         "show a module's properties and counts",
+         "Prints the title, author, company and year of the module, then how many questions,\n"
+         "asked questions and high scores it holds. The module is not changed.\n",
+         {},
+         runInfo},
+        {"check",
+         "check MODULE.vxm",
+         "find what would spoil a game",
+         "Lists, one per line, every question lacking its text or an answer, having two equal\n"
+         "answers, Points that do not start with a number, or media that is missing or that the\n"
+         "game does not play or show (the name must end in mp3, mid, wav, gif, bmp or ico, all\n"
+         "lower or all upper case). Also lists an empty title, no questions, or more than\n"
+         "32767. Exits with status 1 when it finds anything, else prints a summary.\n",
+         {},
+         runCheck},
+        {"export",
+         "export MODULE.vxm [-o OUT.csv]",
+         "write a module's questions as CSV",
+         "Writes the questions as CSV, in the layout create reads, with CRLF line ends.\n"
+         "\n"
+         "Options:\n"
+         "  -o, --output FILE    write to FILE instead of the standard output\n",
+         {{"--output", "-o", true}},
+         runExport},
+        {"reset-asked",
+         "reset-asked MODULE.vxm",
+         "forget which questions have been asked",
+         "Empties the module's list of asked questions, so the game may ask each one again,\n"
+         "and prints how many entries it removed.\n",
+         {},
+         runResetAsked},
+        {"scores",
+         "scores MODULE.vxm",
+         "list the high scores, best first",
+         "Lists the high scores as the game ranks them: the highest score first, and among\n"
+         "equal scores the one made first.\n",
+         {},
+         runScores},
+    };
+    return list;
+}
+
+const Command* findCommand(std::string_view name) {
+    for (const Command& command : commands())
+        if (command.name == name) return &command;
+    return nullptr;
+}
+
+void printOverview(std::ostream& out) {
+    out << "Usage: " << kProgram << " COMMAND [ARGUMENTS]\n"
+        << "\n"
+        << "Makes and inspects Vexlor Player question modules (.vxm files).\n"
+        << "\n"
+        << "Commands:\n";
+    for (const Command& command : commands())
+        out << "  " << std::left << std::setw(13) << command.name << command.summary << '\n';
+    out << "  " << std::left << std::setw(13) << "help"
+        << "show help for a command\n"
+        << "\n"
+        << "Run '" << kProgram << " help COMMAND' or '" << kProgram
+        << " COMMAND --help' for details.\n"
+        << "Exit status: 0 done, 1 failed (or check found problems), 2 wrong command line.\n";
+}
+
+void printCommandHelp(const Command& command, std::ostream& out) {
+    out << "Usage: " << kProgram << " " << command.synopsis << "\n\n" << command.details;
+}
+
+int usageError(std::ostream& err, std::string_view command, const std::string& message) {
+    err << kProgram;
+    if (!command.empty()) err << ' ' << command;
+    err << ": " << message << '\n'
+        << "Try '" << kProgram << (command.empty() ? " --help" : " help " + std::string(command))
+        << "'.\n";
+    return kExitUsage;
+}
+
+std::optional<UsageError> parseArguments(const Command& command,
+                                         const std::vector<std::string>& words,
+                                         Arguments& arguments) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+            arguments.positionals.push_back(word);
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+        const std::string_view written = std::string_view(word).substr(0, equals);
+        auto option =
+            std::find_if(command.options.begin(), command.options.end(), [&](const Option& o) {
+                return o.name == written || (!o.alias.empty() && o.alias == written);
+            });
+        if (option == command.options.end())
+            return UsageError{"unknown option '" + std::string(written) + "'"};
+        const std::string name(option->name);
+        if (arguments.has(name)) return UsageError{"option " + name + " given twice"};
+        if (!option->takesValue) {
+            if (equals != std::string::npos)
+                return UsageError{"option " + name + " takes no value"};
+            arguments.values[name] = "";
+        } else if (equals != std::string::npos) {
+            arguments.values[name] = word.substr(equals + 1);
+        } else if (i + 1 < words.size()) {
+            arguments.values[name] = words[++i];
+        } else {
+            return UsageError{"option " + std::string(written) + " needs a value"};
+        }
+    }
+    if (arguments.positionals.empty()) return UsageError{"the module file is missing"};
+    if (arguments.positionals.size() > 1)
+        return UsageError{"unexpected argument '" + arguments.positionals[1] + "'"};
+    if (command.name == "create") {
+        if (!arguments.has("--title")) return UsageError{"--title is required"};
+        if (arguments.value("--title").empty()) return UsageError{"the title must not be empty"};
+        if (!arguments.has("--questions")) return UsageError{"--questions is required"};
+    }
+    return std::nullopt;
+}
+
+bool asksForHelp(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        if (word == "--") return false;
+        if (word == "--help" || word == "-h") return true;
+    }
+    return false;
+}
+
+int dispatch(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    if (words.empty()) {
+        printOverview(err);
+        return kExitUsage;
+    }
+    const std::string& first = words[0];
+    if (first == "--help" || first == "-h") {
+        printOverview(out);
+        return kExitSuccess;
+    }
+    if (first == "help") {
+        if (words.size() == 1) {
+            printOverview(out);
+            return kExitSuccess;
+        }
+        if (words.size() > 2) return usageError(err, "help", "give one command");
+        if (words[1] == "help") {
+            out << "Usage: " << kProgram << " help [COMMAND]\n\nShows help for COMMAND, or the "
+                << "list of commands.\n";
+            return kExitSuccess;
+        }
+        const Command* command = findCommand(words[1]);
+        if (!command) return usageError(err, "help", "unknown command '" + words[1] + "'");
+        printCommandHelp(*command, out);
+        return kExitSuccess;
+    }
+    const Command* command = findCommand(first);
+    if (!command) return usageError(err, "", "unknown command '" + first + "'");
+
+    const std::vector<std::string> rest(words.begin() + 1, words.end());
+    if (asksForHelp(rest)) {
+        printCommandHelp(*command, out);
+        return kExitSuccess;
+    }
+    Arguments arguments;
+    if (auto problem = parseArguments(*command, rest, arguments))
+        return usageError(err, command->name, problem->message);
+    return command->run(arguments, out, err);
+}
+
+}  // namespace
+
+int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    try {
+        return dispatch(arguments, out, err);
+    } catch (const std::exception& exception) {
+        err << kProgram << ": " << exception.what() << '\n';
+    } catch (...) {
+        err << kProgram << ": unexpected failure\n";
+    }
+    return kExitFailure;
+}
+
+}  // namespace vexlor::authoring

@@ -1,0 +1,201 @@
+#include "vexlor-module/csv.h"
+
+#include <algorithm>
+
+namespace vexlor::authoring {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+int linesBefore(std::string_view text, std::size_t end) {
+    int count = 0;
+    for (std::size_t i = 0; i < end && i < text.size(); ++i)
+        if (text[i] == '\n') ++count;
+    return count;
+}
+
+class Parser {
+  public:
+    explicit Parser(std::string_view text) : text_(text) {}
+
+    CsvParse run() {
+        CsvParse result;
+        if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) pos_ = kByteOrderMark.size();
+        while (pos_ < text_.size() && !onlyLineBreaksLeft()) {
+            const std::size_t start = pos_;
+            CsvRecord record;
+            record.line = line_;
+            if (!readRecord(record)) {
+                result.error = CsvError{record.line, std::move(message_)};
+                return result;
+            }
+            if (auto invalid = findInvalidUtf8(text_.substr(start, pos_ - start))) {
+                result.error = CsvError{record.line, encodingMessage(start, *invalid, record.line)};
+                return result;
+            }
+            result.records.push_back(std::move(record));
+        }
+        return result;
+    }
+
+  private:
+    bool onlyLineBreaksLeft() const {
+        return text_.find_first_not_of("\r\n", pos_) == std::string_view::npos;
+    }
+
+    std::string encodingMessage(std::size_t recordStart, std::size_t offset, int recordLine) const {
+        const std::size_t at = recordStart + offset;
+        std::string what = text_[at] == '\0' ? "a NUL byte" : "text that is not valid UTF-8";
+        const int line = recordLine + linesBefore(text_.substr(recordStart), offset);
+        if (line != recordLine) what += " on line " + std::to_string(line);
+        return "the record holds " + what;
+    }
+
+    bool fail(std::string message) {
+        message_ = std::move(message);
+        return false;
+    }
+
+    // Reads fields up to and including the record's line end (or the end of the text).
+    bool readRecord(CsvRecord& record) {
+        while (true) {
+            std::string field;
+            if (pos_ < text_.size() && text_[pos_] == '"') {
+                if (!readQuoted(field)) return false;
+            } else if (!readPlain(field)) {
+                return false;
+            }
+            record.fields.push_back(std::move(field));
+            if (pos_ >= text_.size()) return true;
+            const char c = text_[pos_];
+            if (c == ',') {
+                ++pos_;
+                continue;
+            }
+            if (c == '\n') {
+                ++pos_;
+                ++line_;
+                return true;
+            }
+            if (c == '\r' && (pos_ + 1 == text_.size() || text_[pos_ + 1] == '\n')) {
+                pos_ = std::min(pos_ + 2, text_.size());
+                ++line_;
+                return true;
+            }
+            if (c == '\r')
+                return fail(
+                    "a carriage return without a line feed (quote fields with line breaks)");
+            return fail("a closing quote must be followed by a comma or the end of the line");
+        }
+    }
+
+    bool readPlain(std::string& field) {
+        const std::size_t end = text_.find_first_of(",\r\n\"", pos_);
+        const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
+        field.assign(text_.substr(pos_, stop - pos_));
+        pos_ = stop;
+        if (pos_ < text_.size() && text_[pos_] == '"')
+            return fail("a quote inside an unquoted field (quote the field and double the quote)");
+        return true;
+    }
+
+    bool readQuoted(std::string& field) {
+        const int openedOn = line_;
+        ++pos_;
+        while (pos_ < text_.size()) {
+            const char c = text_[pos_++];
+            if (c == '"') {
+                if (pos_ < text_.size() && text_[pos_] == '"') {
+                    field += '"';
+                    ++pos_;
+                    continue;
+                }
+                return true;
+            }
+            if (c == '\n') ++line_;
+            field += c;
+        }
+        return fail("the quoted field opened on line " + std::to_string(openedOn) +
+                    " is never closed");
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int line_ = 1;
+    std::string message_;
+};
+
+}  // namespace
+
+CsvParse parseCsv(std::string_view text) {
+    return Parser(text).run();
+}
+
+std::optional<std::size_t> findInvalidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead == 0) return i;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length;
+        char32_t code;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+        } else {
+            return i;
+        }
+        if (text.size() - i < length) return i;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto byte = static_cast<unsigned char>(text[i + k]);
+            if (!isContinuation(byte)) return i;
+            code = (code << 6) | (byte & 0x3F);
+        }
+        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+        const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+        if (overlong || surrogate || code > 0x10FFFF) return i;
+        i += length;
+    }
+    return std::nullopt;
+}
+
+std::size_t utf8Length(std::string_view text) {
+    std::size_t count = 0;
+    for (char c : text)
+        if (!isContinuation(static_cast<unsigned char>(c))) ++count;
+    return count;
+}
+
+void appendCsvRecord(std::string& out, const std::vector<std::string>& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) out += ',';
+        const std::string& field = fields[i];
+        if (field.find_first_of(",\"\r\n") == std::string::npos) {
+            out += field;
+            continue;
+        }
+        out += '"';
+        for (char c : field) {
+            if (c == '"') out += '"';
+            out += c;
+        }
+        out += '"';
+    }
+    out += "\r\n";
+}
+
+}  // namespace vexlor::authoring

@@ -1,0 +1,123 @@
+#include "vexlor-module/module_check.h"
+
+#include <array>
+#include <system_error>
+
+#include "app/text_values.h"
+
+namespace vexlor::authoring {
+
+namespace {
+
+constexpr std::array<std::string_view, 6> kSoundEndings = {"mp3", "MP3", "mid",
+                                                           "MID", "wav", "WAV"};
+constexpr std::array<std::string_view, 6> kPictureEndings = {"gif", "GIF", "bmp",
+                                                             "BMP", "ico", "ICO"};
+constexpr std::string_view kBlanks = " \t\r\n";
+
+bool isBlank(std::string_view text) {
+    return text.find_first_not_of(kBlanks) == text.npos;
+}
+
+// Answers that differ only in surrounding blanks look the same on screen.
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == text.npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::string quotedText(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+std::string counted(std::size_t count, const char* singular, const char* plural) {
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+void checkQuestion(const Question& question, std::size_t number,
+                   const std::filesystem::path& mediaFolder, CheckReport& report) {
+    const std::string prefix = "question " + std::to_string(number) + ": ";
+    auto problem = [&](const std::string& text) { report.problems.push_back(prefix + text); };
+
+    if (isBlank(question.text)) problem("the question text is empty");
+    for (std::size_t i = 0; i < question.answers.size(); ++i) {
+        const char* column = kQuestionColumns[i + 1];
+        if (isBlank(question.answers[i])) {
+            problem(i == 0 ? std::string("the right answer (Reponce) is empty")
+                           : std::string("the wrong answer ") + column + " is empty");
+            continue;
+        }
+        for (std::size_t earlier = 0; earlier < i; ++earlier) {
+            if (trimmed(question.answers[earlier]) != trimmed(question.answers[i])) continue;
+            problem(std::string(kQuestionColumns[earlier + 1]) + " and " + column +
+                    " are the same answer " + quotedText(trimmed(question.answers[i])));
+            break;
+        }
+    }
+    if (!app::startsWithNumber(question.points))
+        problem("Points " + quotedText(question.points) + " does not start with a number");
+
+    switch (mediaKind(question.media)) {
+        case MediaKind::kNone:
+            return;
+        case MediaKind::kNotPlayed:
+            problem("media " + quotedText(question.media) +
+                    " is neither played nor shown: the name must end in mp3, mid, wav, gif, bmp "
+                    "or ico, all lower or all upper case");
+            return;
+        case MediaKind::kSound:
+            ++report.sounds;
+            break;
+        case MediaKind::kPicture:
+            ++report.pictures;
+            break;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(mediaFolder / question.media, error))
+        problem("media file " + quotedText(question.media) + " is missing");
+}
+
+}  // namespace
+
+MediaKind mediaKind(std::string_view name) {
+    if (name.empty()) return MediaKind::kNone;
+    if (name.size() < 3) return MediaKind::kNotPlayed;
+    const std::string_view ending = name.substr(name.size() - 3);
+    for (auto sound : kSoundEndings)
+        if (ending == sound) return MediaKind::kSound;
+    for (auto picture : kPictureEndings)
+        if (ending == picture) return MediaKind::kPicture;
+    return MediaKind::kNotPlayed;
+}
+
+std::string CheckReport::summary() const {
+    return "ok: " + counted(questions, "question", "questions") + ", " +
+           counted(pictures, "picture", "pictures") + ", " + counted(sounds, "sound", "sounds");
+}
+
+CheckReport checkModule(const std::vector<Properties>& propertyRows,
+                        const std::vector<Question>& questions,
+                        const std::filesystem::path& mediaFolder) {
+    CheckReport report;
+    report.questions = questions.size();
+    auto problem = [&](const std::string& text) { report.problems.push_back("module: " + text); };
+
+    if (propertyRows.empty()) {
+        problem("the properties table has no row, so there is no title");
+    } else {
+        if (propertyRows.size() > 1)
+            problem("the properties table has " + std::to_string(propertyRows.size()) +
+                    " rows; the game reads only the first");
+        if (propertyRows.front().title.empty()) problem("the title is empty");
+    }
+    if (questions.empty()) problem("there are no questions");
+    if (static_cast<std::int64_t>(questions.size()) > kMaxQuestions)
+        problem("there are " + std::to_string(questions.size()) +
+                " questions; the game counts at most " + std::to_string(kMaxQuestions));
+
+    for (std::size_t i = 0; i < questions.size(); ++i)
+        checkQuestion(questions[i], i + 1, mediaFolder, report);
+    return report;
+}
+
+}  // namespace vexlor::authoring

@@ -1,0 +1,298 @@
+#include "vexlor-module/module_file.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+#include "app/text_values.h"
+
+namespace vexlor::authoring {
+
+namespace fs = std::filesystem;
+using modules::ModuleDatabase;
+
+namespace {
+
+struct TableLayout {
+    const char* name;
+    std::vector<const char*> columns;
+};
+
+const std::array<TableLayout, 4>& tables() {
+    static const std::array<TableLayout, 4> layouts = {{
+        {"MainData", {kQuestionColumns.begin(), kQuestionColumns.end()}},
+        {"Propriete", {"Title", "Author", "Company", "Year"}},
+        {"Use", {"Use"}},
+        {"HScore", {"Nom", "Date", "Score"}},
+    }};
+    return layouts;
+}
+
+const TableLayout& layoutOf(ModuleFile::Table table) {
+    return tables()[static_cast<std::size_t>(table)];
+}
+
+std::string quoted(const char* name) {
+    return ModuleDatabase::quoteIdentifier(name);
+}
+
+std::string columnList(const TableLayout& layout) {
+    std::string list;
+    for (const char* column : layout.columns) {
+        if (!list.empty()) list += ", ";
+        list += quoted(column);
+    }
+    return list;
+}
+
+std::string createStatements() {
+    std::string sql;
+    for (const TableLayout& layout : tables()) {
+        sql += "CREATE TABLE " + quoted(layout.name) + " (";
+        for (std::size_t i = 0; i < layout.columns.size(); ++i)
+            sql += (i ? ", " : "") + quoted(layout.columns[i]) + " TEXT";
+        sql += ");\n";
+    }
+    // The game looks up asked question numbers one by one.
+    sql += "CREATE INDEX \"UseIndex\" ON \"Use\" (\"Use\");\n";
+    return sql;
+}
+
+std::string insertStatement(const TableLayout& layout) {
+    std::string marks;
+    for (std::size_t i = 0; i < layout.columns.size(); ++i) marks += i ? ", ?" : "?";
+    return "INSERT INTO " + quoted(layout.name) + " (" + columnList(layout) + ") VALUES (" + marks +
+           ");";
+}
+
+bool sameName(const std::string& a, const char* b) {
+    const std::string other(b);
+    return std::equal(a.begin(), a.end(), other.begin(), other.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// Why a database is not a module, or nothing when it has every table and column the game uses.
+std::optional<std::string> missingLayout(ModuleDatabase& database) {
+    for (const TableLayout& layout : tables()) {
+        const std::vector<std::string> present = database.columns(layout.name);
+        if (present.empty()) return std::string("it has no table ") + layout.name;
+        for (const char* column : layout.columns) {
+            const bool found =
+                std::any_of(present.begin(), present.end(),
+                            [&](const std::string& c) { return sameName(c, column); });
+            if (!found) return std::string("its table ") + layout.name + " has no column " + column;
+        }
+    }
+    return std::nullopt;
+}
+
+// A name for the module under construction: hidden, beside the target, unique to this run.
+fs::path temporaryPath(const fs::path& out, int attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::string name = "." + out.filename().string() + "." + std::to_string(::getpid()) +
+                             "-" + std::to_string(counter++) + "-" +
+                             std::to_string((ticks + attempt) % 1000000) + ".tmp";
+    return out.parent_path() / name;
+}
+
+void removeQuietly(const fs::path& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        fs::remove(fs::path(path.string() + suffix), ignored);
+}
+
+Status fillModule(ModuleDatabase& database, const Properties& properties,
+                  const std::vector<Question>& questions) {
+    std::string error;
+    if (!database.execute("BEGIN IMMEDIATE;", &error)) return Failure{error};
+    bool written =
+        database.execute(createStatements(), &error) &&
+        database.query(insertStatement(layoutOf(ModuleFile::Table::kProperties)),
+                       {properties.title, properties.author, properties.company, properties.year},
+                       &error);
+    const std::string insertQuestion = insertStatement(layoutOf(ModuleFile::Table::kQuestions));
+    for (std::size_t i = 0; written && i < questions.size(); ++i)
+        written = database.query(insertQuestion, questions[i].fields(), &error).has_value();
+    if (written && database.execute("COMMIT;", &error)) return Status::success();
+    database.execute("ROLLBACK;");
+    return Failure{error};
+}
+
+// Moves the finished module into place; without `replace`, never over an existing file.
+Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replace) {
+    std::error_code error;
+    if (!replace) {
+        // A hard link fails when the target exists, closing the gap between check and move.
+        fs::create_hard_link(temporary, out, error);
+        if (!error) {
+            fs::remove(temporary, error);
+            return Status::success();
+        }
+        if (error == std::errc::file_exists)
+            return Failure{out.string() + ": exists already (use --force to replace it)"};
+        if (fs::exists(out, error))
+            return Failure{out.string() + ": exists already (use --force to replace it)"};
+    }
+    fs::rename(temporary, out, error);
+    if (error)
+        return Failure{out.string() + ": cannot put the module in place: " + error.message()};
+    return Status::success();
+}
+
+}  // namespace
+
+std::vector<std::string> Question::fields() const {
+    return {text, answers[0], answers[1], answers[2], answers[3], points, media};
+}
+
+Question Question::fromFields(const std::vector<std::string>& fields) {
+    Question question;
+    auto field = [&](std::size_t i) { return i < fields.size() ? fields[i] : std::string(); };
+    question.text = field(0);
+    for (std::size_t i = 0; i < 4; ++i) question.answers[i] = field(i + 1);
+    question.points = field(5);
+    question.media = field(6);
+    return question;
+}
+
+std::vector<ScoreEntry> rankScores(std::vector<ScoreEntry> rowOrder) {
+    std::stable_sort(rowOrder.begin(), rowOrder.end(),
+                     [](const ScoreEntry& a, const ScoreEntry& b) {
+                         return app::numericValue(a.score) > app::numericValue(b.score);
+                     });
+    return rowOrder;
+}
+
+Result<ModuleFile> ModuleFile::open(const fs::path& path) {
+    const std::string name = path.string();
+    std::error_code error;
+    if (!fs::exists(path, error)) return Failure{name + ": no such file"};
+    if (!fs::is_regular_file(path, error)) return Failure{name + ": not a file"};
+    if (!std::ifstream(path, std::ios::binary))
+        return Failure{name + ": cannot be read (permission denied?)"};
+
+    std::string why;
+    auto database = ModuleDatabase::open(name, modules::kModuleKey, &why);
+    if (!database)
+        return Failure{
+            name + ": not a Vexlor module (it cannot be read with the module key: " + why + ")"};
+    if (auto missing = missingLayout(*database))
+        return Failure{name + ": not a Vexlor module (" + *missing + ")"};
+    return ModuleFile(path, std::move(database));
+}
+
+Failure ModuleFile::failure(const std::string& what, const std::string& why) const {
+    return Failure{path_.string() + ": cannot " + what + ": " + why};
+}
+
+Result<std::vector<Properties>> ModuleFile::properties() {
+    const TableLayout& layout = layoutOf(Table::kProperties);
+    std::string error;
+    auto rows = database_->query(
+        "SELECT " + columnList(layout) + " FROM " + quoted(layout.name) + " ORDER BY rowid;", {},
+        &error);
+    if (!rows) return failure("read the properties", error);
+    std::vector<Properties> result;
+    for (auto& row : *rows)
+        result.push_back(
+            {std::move(row[0]), std::move(row[1]), std::move(row[2]), std::move(row[3])});
+    return result;
+}
+
+Result<std::vector<Question>> ModuleFile::questions() {
+    const TableLayout& layout = layoutOf(Table::kQuestions);
+    std::string error;
+    auto rows = database_->query(
+        "SELECT " + columnList(layout) + " FROM " + quoted(layout.name) + " ORDER BY rowid;", {},
+        &error);
+    if (!rows) return failure("read the questions", error);
+    std::vector<Question> result;
+    result.reserve(rows->size());
+    for (const auto& row : *rows) result.push_back(Question::fromFields(row));
+    return result;
+}
+
+Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
+    const TableLayout& layout = layoutOf(Table::kScores);
+    std::string error;
+    auto rows = database_->query(
+        "SELECT " + columnList(layout) + " FROM " + quoted(layout.name) + " ORDER BY rowid;", {},
+        &error);
+    if (!rows) return failure("read the high scores", error);
+    std::vector<ScoreEntry> entries;
+    for (auto& row : *rows)
+        entries.push_back({std::move(row[0]), std::move(row[1]), std::move(row[2])});
+    return rankScores(std::move(entries));
+}
+
+Result<std::int64_t> ModuleFile::rowCount(Table table) {
+    std::string error;
+    auto count = database_->queryIntegers(
+        "SELECT count(*) FROM " + quoted(layoutOf(table).name) + ";", {}, &error);
+    if (!count || count->empty()) return failure("count rows", error);
+    return count->front();
+}
+
+Result<std::int64_t> ModuleFile::clearAsked() {
+    const std::string table = quoted(layoutOf(Table::kAsked).name);
+    std::string error;
+    if (!database_->execute("BEGIN IMMEDIATE;", &error))
+        return failure("clear the asked questions", error);
+    auto count = database_->queryIntegers("SELECT count(*) FROM " + table + ";", {}, &error);
+    if (count && !count->empty() && database_->query("DELETE FROM " + table + ";", {}, &error) &&
+        database_->execute("COMMIT;", &error))
+        return count->front();
+    database_->execute("ROLLBACK;");
+    return failure("clear the asked questions", error);
+}
+
+Status writeModule(const fs::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, bool replace) {
+    const std::string name = out.string();
+    std::error_code error;
+    if (out.filename().empty()) return Failure{name + ": not a file name"};
+    if (fs::is_directory(out, error)) return Failure{name + ": is a folder"};
+    if (!replace && fs::exists(out, error))
+        return Failure{name + ": exists already (use --force to replace it)"};
+    const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
+    if (!fs::is_directory(folder, error))
+        return Failure{name + ": the folder " + folder.string() + " does not exist"};
+
+    fs::path temporary;
+    std::shared_ptr<ModuleDatabase> database;
+    std::string why;
+    for (int attempt = 0; attempt < 20 && !database; ++attempt) {
+        temporary = temporaryPath(out, attempt);
+        if (fs::exists(temporary, error)) continue;
+        database = ModuleDatabase::create(temporary.string(), modules::kModuleKey, &why);
+        if (database) break;
+        // Another process took the name in between: try the next one; anything else is final.
+        if (fs::exists(temporary, error) && why == "the file exists already") continue;
+        removeQuietly(temporary);
+        return Failure{name + ": cannot create a file in " + folder.string() + ": " + why};
+    }
+    if (!database)
+        return Failure{name + ": cannot find a free temporary name in " + folder.string()};
+
+    Status filled = fillModule(*database, properties, questions);
+    database.reset();  // closes the file before it moves
+    if (!filled) {
+        removeQuietly(temporary);
+        return Failure{name + ": cannot write the module: " + filled.error()};
+    }
+    Status moved = moveIntoPlace(temporary, out, replace);
+    if (!moved) removeQuietly(temporary);
+    return moved;
+}
+
+}  // namespace vexlor::authoring

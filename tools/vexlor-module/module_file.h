@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "modules/module_database.h"
+#include "vexlor-module/result.h"
+
+namespace vexlor::authoring {
+
+/// The game numbers questions with 16-bit integers.
+inline constexpr std::int64_t kMaxQuestions = 32767;
+
+/// The question columns, in table (and CSV) order.
+inline constexpr std::array<const char*, 7> kQuestionColumns = {
+    "Question", "Reponce", "False1", "False2", "False3", "Points", "Audio"};
+
+struct Properties {
+    std::string title;
+    std::string author;
+    std::string company;
+    std::string year;
+};
+
+struct Question {
+    std::string text;
+    std::array<std::string, 4> answers;  ///< the right answer first, then the three wrong ones
+    std::string points;
+    std::string media;  ///< a picture or sound file beside the module; empty for none
+
+    /// The fields in kQuestionColumns order.
+    std::vector<std::string> fields() const;
+    /// From fields in kQuestionColumns order; the media field may be left out.
+    static Question fromFields(const std::vector<std::string>& fields);
+};
+
+struct ScoreEntry {
+    std::string name;
+    std::string date;
+    std::string score;
+};
+
+/// High-score rows (given in row order) best first, as the game ranks them: by the numeric value
+/// of the score, and among equal scores the earlier row first.
+std::vector<ScoreEntry> rankScores(std::vector<ScoreEntry> rowOrder);
+
+/// A module file, opened with the module key and checked to have the four tables the game reads.
+/// Only clearAsked writes to it.
+class ModuleFile {
+  public:
+    enum class Table { kQuestions, kProperties, kAsked, kScores };
+
+    static Result<ModuleFile> open(const std::filesystem::path& path);
+
+    const std::filesystem::path& path() const { return path_; }
+
+    /// Every row of the properties table (a good module has exactly one).
+    Result<std::vector<Properties>> properties();
+    /// The questions in the order the game numbers them.
+    Result<std::vector<Question>> questions();
+    Result<std::vector<ScoreEntry>> scoresBestFirst();
+    Result<std::int64_t> rowCount(Table table);
+    /// Empties the list of asked questions in one transaction; gives the number of entries removed.
+    Result<std::int64_t> clearAsked();
+
+  private:
+    ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
+        : path_(std::move(path)), database_(std::move(database)) {}
+    Failure failure(const std::string& what, const std::string& why) const;
+
+    std::filesystem::path path_;
+    std::shared_ptr<modules::ModuleDatabase> database_;
+};
+
+/// Writes a new module with the given properties and questions and no asked questions or high
+/// scores. The module is built in a temporary file beside `out` and moved into place only when
+/// complete, so a failure leaves no trace. An existing `out` is replaced only when `replace`.
+Status writeModule(const std::filesystem::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, bool replace);
+
+}  // namespace vexlor::authoring

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vexlor-module/module_file.h"
+#include "vexlor-module/result.h"
+
+namespace vexlor::authoring {
+
+/// Questions from CSV text whose header is the question columns, with or without Audio. Errors
+/// read "NAME:LINE: why", LINE being where the faulty record starts.
+Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name);
+
+/// The same, from a file; errors name the file as given.
+Result<std::vector<Question>> readQuestionsCsv(const std::filesystem::path& path);
+
+/// Questions as CSV with the full header and CRLF line ends, which parseQuestionsCsv reads back
+/// to the same questions.
+std::string questionsCsv(const std::vector<Question>& questions);
+
+}  // namespace vexlor::authoring
