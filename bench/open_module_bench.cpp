@@ -22,7 +22,8 @@ const std::string& largeModule() {
         auto database = modules::ModuleDatabase::create(file, modules::kModuleKey);
         database->execute(
             "BEGIN;"
-            "CREATE TABLE MainData (Question TEXT, Reponce TEXT, False1 TEXT, False2 TEXT, False3 TEXT,"
+            "CREATE TABLE MainData (Question TEXT, Reponce TEXT, False1 TEXT, False2 TEXT, False3 "
+            "TEXT,"
             " Points TEXT, Audio TEXT);"
             "CREATE TABLE Propriete (Title TEXT, Author TEXT, Company TEXT, Year TEXT);"
             "CREATE TABLE Use (Use TEXT); CREATE INDEX UseIndex ON Use (Use);"
@@ -34,7 +35,8 @@ const std::string& largeModule() {
                             {"What is question number " + n + " about, and why?", "Answer " + n,
                              "Wrong " + n + "a", "Wrong " + n + "b", "Wrong " + n + "c", "10"});
         }
-        for (int i = 1; i <= 5000; ++i) database->query("INSERT INTO Use VALUES (?);", {std::to_string(i * 3)});
+        for (int i = 1; i <= 5000; ++i)
+            database->query("INSERT INTO Use VALUES (?);", {std::to_string(i * 3)});
         for (int i = 1; i <= 200; ++i)
             database->query("INSERT INTO HScore VALUES (?, 'Jan/01/2026', ?);",
                             {"Player " + std::to_string(i), std::to_string(i * 10)});

@@ -19,9 +19,9 @@ struct Rgb {
 namespace colours {
 inline constexpr Rgb kBlack = Rgb::hex(0x000000);
 inline constexpr Rgb kWhite = Rgb::hex(0xFFFFFF);
-inline constexpr Rgb kNeutral = Rgb::hex(0x404040);   // answer panel, not yet judged
-inline constexpr Rgb kClicked = Rgb::hex(0xFF8000);   // also the orange of texts
-inline constexpr Rgb kRight = Rgb::hex(0x00C000);     // also the green of counters
+inline constexpr Rgb kNeutral = Rgb::hex(0x404040);  // answer panel, not yet judged
+inline constexpr Rgb kClicked = Rgb::hex(0xFF8000);  // also the orange of texts
+inline constexpr Rgb kRight = Rgb::hex(0x00C000);    // also the green of counters
 inline constexpr Rgb kWrong = Rgb::hex(0xC00000);
 inline constexpr Rgb kLightGrey = Rgb::hex(0xC0C0C0);
 inline constexpr Rgb kGrey = Rgb::hex(0x808080);

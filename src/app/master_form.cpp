@@ -23,8 +23,8 @@ struct LabelLook {
     Font font;
 };
 
-void label(Label& element, const char* name, int left, int top, int width, int height,
-           bool visible, const LabelLook& look) {
+void label(Label& element, const char* name, int left, int top, int width, int height, bool visible,
+           const LabelLook& look) {
     place(element, name, left, top, width, height, visible);
     element.Caption = look.caption;
     element.BackColor = look.back;
@@ -33,13 +33,15 @@ void label(Label& element, const char* name, int left, int top, int width, int h
     element.alignment = Alignment::Centre;
 }
 
-void hidden(Element& element, const char* name) { place(element, name, 0, 0, 0, 0, false); }
+void hidden(Element& element, const char* name) {
+    place(element, name, 0, 0, 0, 0, false);
+}
 
 }  // namespace
 
 MasterForm::MasterForm(Services services)
-    : services_(services),
-      pans_{&Pan1, &Pan2, &Pan3, &Pan4, &Pan5, &Pan6, &Pan7, &Pan8, &Pan9, &Pan10} {
+    : services_(services), pans_{&Pan1, &Pan2, &Pan3, &Pan4, &Pan5,
+                                 &Pan6, &Pan7, &Pan8, &Pan9, &Pan10} {
     using namespace colours;
     const Font big{24, true, false};
 
@@ -52,7 +54,8 @@ MasterForm::MasterForm(Services services)
     place(About, "About", 6480, 3720, 1575, 555, true);
     place(Sortie, "Sortie", 6480, 4380, 1575, 555, true);
 
-    label(Panel, "Panel", 60, 4560, 6255, 435, true, {kOpenPrompt, kBlack, kClicked, {18, false, false}});
+    label(Panel, "Panel", 60, 4560, 6255, 435, true,
+          {kOpenPrompt, kBlack, kClicked, {18, false, false}});
     label(PanelQuestion, "PanelQuestion", 60, 300, kQuestionWidth, 1455, false,
           {"", kBlack, kClicked, {13.5, true, false}});
     Label* answers[] = {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD};
@@ -65,8 +68,10 @@ MasterForm::MasterForm(Services services)
     label(Horloge, "Horloge", 6480, 420, 1575, 555, false, {"0.00", kBlack, kClicked, big});
     label(PausePanel, "PausePanel", 7620, 1740, 435, 555, true, {"3", kBlack, kRight, big});
     label(FiftyPanel, "FiftyPanel", 7620, 1080, 435, 555, true, {"3", kBlack, kRight, big});
-    label(Label8, "Label8", 6480, 1200, 1095, 435, true, {"50/50", kLightGrey, kGrey, {8.25, false, false}});
-    label(Label7, "Label7", 6480, 1920, 1095, 315, true, {"TimeOut", kLightGrey, kGrey, {8.25, true, false}});
+    label(Label8, "Label8", 6480, 1200, 1095, 435, true,
+          {"50/50", kLightGrey, kGrey, {8.25, false, false}});
+    label(Label7, "Label7", 6480, 1920, 1095, 315, true,
+          {"TimeOut", kLightGrey, kGrey, {8.25, true, false}});
     static constexpr const char* kPanNames[] = {"Pan1", "Pan2", "Pan3", "Pan4", "Pan5",
                                                 "Pan6", "Pan7", "Pan8", "Pan9", "Pan10"};
     for (int k = 1; k <= 10; ++k) {
@@ -129,10 +134,16 @@ void MasterForm::registerFileType() {
     services_.fileTypes.setDefaultValue("vxmfile\\DefaultIcon", StartFolder + "/VXM.ico,0");
 }
 
-void MasterForm::Form_Paint() { Jour.Text = formatDate(services_.clock.today()); }
+void MasterForm::Form_Paint() {
+    Jour.Text = formatDate(services_.clock.today());
+}
 
-void MasterForm::Sortie_Click() { services_.windows.endProgram(); }
+void MasterForm::Sortie_Click() {
+    services_.windows.endProgram();
+}
 
-void MasterForm::About_Click() { services_.windows.showAbout(); }
+void MasterForm::About_Click() {
+    services_.windows.showAbout();
+}
 
 }  // namespace vexlor::app

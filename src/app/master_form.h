@@ -26,7 +26,7 @@ struct CommonDialog {
 /// and write only this state and the services; the window on screen draws it after every
 /// event and keeps nothing of its own.
 class MasterForm {
-public:
+  public:
     /// Client area in twips.
     static constexpr int kWidth = 8115;
     static constexpr int kHeight = 5010;
@@ -98,7 +98,7 @@ public:
     /// The folder that was current at start-up.
     std::string StartFolder;
 
-private:
+  private:
     void registerFileType();
 
     Services services_;

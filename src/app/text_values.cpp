@@ -15,7 +15,8 @@ double numericValue(std::string_view text) {
         ++i;
     }
     double value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10 + (text[i] - '0');
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = value * 10 + (text[i] - '0');
     if (i < text.size() && text[i] == '.') {
         double scale = 0.1;
         for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, scale /= 10)
@@ -35,7 +36,8 @@ bool startsWithNumber(std::string_view text) {
 std::string formatScore(double value) {
     const long long whole = std::llround(value);
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, whole < 0 ? "-%05lld" : "%05lld", whole < 0 ? -whole : whole);
+    std::snprintf(buffer, sizeof buffer, whole < 0 ? "-%05lld" : "%05lld",
+                  whole < 0 ? -whole : whole);
     return buffer;
 }
 
@@ -44,8 +46,8 @@ std::string formatDate(const platform::Date& date) {
         "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const int month = date.month >= 1 && date.month <= 12 ? date.month : 1;
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%s/%02d/%04d", kMonths[static_cast<std::size_t>(month - 1)],
-                  date.day, date.year);
+    std::snprintf(buffer, sizeof buffer, "%s/%02d/%04d",
+                  kMonths[static_cast<std::size_t>(month - 1)], date.day, date.year);
     return buffer;
 }
 

@@ -23,7 +23,8 @@ std::string keyOf(const std::string& connect) {
         std::size_t end = connect.find(';', start);
         if (end == std::string::npos) end = connect.size();
         const std::string_view part(connect.data() + start, end - start);
-        if (part.size() >= 4 && equalsIgnoringCase(part.substr(0, 4), "pwd=")) return std::string(part.substr(4));
+        if (part.size() >= 4 && equalsIgnoringCase(part.substr(0, 4), "pwd="))
+            return std::string(part.substr(4));
         start = end + 1;
     }
     return {};
@@ -49,7 +50,8 @@ std::optional<Criterion> parseCriterion(std::string_view text) {
         criterion.field = std::string(text.substr(i + 1, close - i - 1));
         i = close + 1;
     } else {
-        while (i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_'))
+        while (i < text.size() &&
+               (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_'))
             criterion.field += text[i++];
     }
     if (criterion.field.empty()) return std::nullopt;
@@ -161,9 +163,13 @@ bool DataSource::MoveLast() {
     return moveTo(static_cast<long>(rows_.size()) - 1);
 }
 
-bool DataSource::MovePrevious() { return Move(-1); }
+bool DataSource::MovePrevious() {
+    return Move(-1);
+}
 
-bool DataSource::MoveNext() { return Move(1); }
+bool DataSource::MoveNext() {
+    return Move(1);
+}
 
 bool DataSource::Move(long rows) {
     if (!database_ || (!deleted_ && (atBOF() || atEOF()))) return fail("no current record");
@@ -219,8 +225,9 @@ bool DataSource::Delete() {
     if (!loadAllRows()) return false;
     adding_ = false;
     std::string error;
-    if (!database_->write("DELETE FROM " + ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",
-                          {std::to_string(rows_[static_cast<std::size_t>(position_)])}, &error))
+    if (!database_->write(
+            "DELETE FROM " + ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",
+            {std::to_string(rows_[static_cast<std::size_t>(position_)])}, &error))
         return fail(error);
     rows_.erase(rows_.begin() + position_);
     deleted_ = true;
@@ -251,7 +258,8 @@ bool DataSource::storePending() {
             marks += i ? ", ?" : "?";
         }
         std::int64_t row = 0;
-        if (!database_->write(sql + ") VALUES (" + marks + ");", values, &error, &row)) return fail(error);
+        if (!database_->write(sql + ") VALUES (" + marks + ");", values, &error, &row))
+            return fail(error);
         rows_.push_back(row);
     } else {
         if (!changed || deleted_ || atBOF() || atEOF()) return true;
@@ -278,10 +286,10 @@ void DataSource::showCurrent() {
         std::string columnList;
         for (std::size_t c = 0; c < columns_.size(); ++c)
             columnList += (c ? ", " : "") + ModuleDatabase::quoteIdentifier(columns_[c]);
-        const auto rows = database_->query("SELECT " + columnList + " FROM " +
-                                               ModuleDatabase::quoteIdentifier(table_) +
-                                               " WHERE rowid = ?;",
-                                           {std::to_string(rows_[static_cast<std::size_t>(position_)])});
+        const auto rows =
+            database_->query("SELECT " + columnList + " FROM " +
+                                 ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",
+                             {std::to_string(rows_[static_cast<std::size_t>(position_)])});
         if (rows && !rows->empty()) values = (*rows)[0];
     }
     // Off the ends there is no record: the elements show nothing.

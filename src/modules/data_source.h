@@ -20,8 +20,11 @@ namespace vexlor::modules {
 /// the first record: the others are listed when first needed, so opening a large table costs
 /// one read.
 class DataSource {
-public:
+  public:
     explicit DataSource(std::string name) : name_(std::move(name)) {}
+    /// Stores any pending edit: a record begun with AddNew is not lost when the program ends
+    /// before the next move.
+    ~DataSource() { storePending(); }
     DataSource(const DataSource&) = delete;
     DataSource& operator=(const DataSource&) = delete;
 
@@ -66,7 +69,7 @@ public:
     /// The last engine error.
     const std::string& lastError() const { return error_; }
 
-private:
+  private:
     struct Binding {
         std::string* text;
         const std::string* field;

@@ -34,7 +34,7 @@ std::map<FileKey, std::weak_ptr<ModuleDatabase>>& openFiles() {
 }
 
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const std::string& sql, const std::vector<std::string>& parameters,
               std::string* error) {
         if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
@@ -55,17 +55,19 @@ public:
     bool ok() const { return ok_; }
     sqlite3_stmt* get() const { return stmt_; }
 
-private:
+  private:
     sqlite3_stmt* stmt_ = nullptr;
     bool ok_ = false;
 };
 
 }  // namespace
 
-ModuleDatabase::~ModuleDatabase() { sqlite3_close_v2(db_); }
+ModuleDatabase::~ModuleDatabase() {
+    sqlite3_close_v2(db_);
+}
 
-std::shared_ptr<ModuleDatabase> ModuleDatabase::open(const std::string& path, const std::string& key,
-                                                     std::string* error) {
+std::shared_ptr<ModuleDatabase> ModuleDatabase::open(const std::string& path,
+                                                     const std::string& key, std::string* error) {
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         if (error) *error = "no such file";
@@ -183,7 +185,9 @@ bool ModuleDatabase::write(const std::string& sql, const std::vector<std::string
     return true;
 }
 
-bool ModuleDatabase::hasTable(const std::string& table) { return !columns(table).empty(); }
+bool ModuleDatabase::hasTable(const std::string& table) {
+    return !columns(table).empty();
+}
 
 std::vector<std::string> ModuleDatabase::columns(const std::string& table) {
     std::vector<std::string> names;

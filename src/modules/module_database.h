@@ -20,7 +20,7 @@ using Row = std::vector<std::string>;
 /// shared: opening a file that is already open hands out the same connection, so the key is
 /// derived once per file.
 class ModuleDatabase {
-public:
+  public:
     ModuleDatabase(const ModuleDatabase&) = delete;
     ModuleDatabase& operator=(const ModuleDatabase&) = delete;
     ~ModuleDatabase();
@@ -57,7 +57,7 @@ public:
     /// An identifier quoted for SQL.
     static std::string quoteIdentifier(const std::string& name);
 
-private:
+  private:
     ModuleDatabase(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
     sqlite3* db_;
     std::string path_;

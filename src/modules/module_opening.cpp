@@ -9,9 +9,9 @@ namespace {
 
 constexpr const char* kDialogTitle = "Open Vexlor Module";
 constexpr const char* kFilter = "Vexlor Module (*.vxm)|*.vxm";
-constexpr int kDialogFlags = platform::open_flags::kFileMustExist |
-                             platform::open_flags::kExtensionDifferent |
-                             platform::open_flags::kNoChangeDir | platform::open_flags::kHideReadOnly;
+constexpr int kDialogFlags =
+    platform::open_flags::kFileMustExist | platform::open_flags::kExtensionDifferent |
+    platform::open_flags::kNoChangeDir | platform::open_flags::kHideReadOnly;
 
 void bindTo(modules::DataSource& source, const std::string& path, const char* table) {
     source.Connect = std::string(";pwd=") + modules::kModuleKey;
@@ -29,8 +29,8 @@ void MasterForm::Modu_Click() {
     New1.CancelError = true;
     New1.Flags = kDialogFlags;
     New1.Filter = kFilter;
-    const auto chosen = services_.fileDialog.showOpen(
-        {New1.DialogTitle, New1.Filter, New1.Flags, New1.InitDir});
+    const auto chosen =
+        services_.fileDialog.showOpen({New1.DialogTitle, New1.Filter, New1.Flags, New1.InitDir});
     if (!chosen) return;  // cancelled: nothing changes
     New1.FileName = *chosen;
     if (New1.FileName.empty()) return;

@@ -11,7 +11,7 @@ struct Date {
 
 /// Time of day and today's date.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     /// Seconds since local midnight, with fraction.
     virtual double secondsSinceMidnight() const = 0;
@@ -21,7 +21,7 @@ public:
 
 /// The system clock.
 class SystemClock final : public Clock {
-public:
+  public:
     double secondsSinceMidnight() const override;
     Date today() const override;
 };

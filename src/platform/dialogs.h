@@ -23,7 +23,7 @@ constexpr int kFileMustExist = 0x1000;
 
 /// A modal file-open dialog.
 class FileDialog {
-public:
+  public:
     virtual ~FileDialog() = default;
     /// The chosen full path, or nothing when the player cancelled.
     virtual std::optional<std::string> showOpen(const OpenFileRequest& request) = 0;
@@ -36,7 +36,7 @@ constexpr int kExclamation = 48;
 
 /// A modal message box.
 class MessageBox {
-public:
+  public:
     virtual ~MessageBox() = default;
     /// Shows `text` (parts joined by '\r') and returns when it is closed.
     virtual void show(const std::string& text, int style, const std::string& title) = 0;
@@ -44,7 +44,7 @@ public:
 
 /// The program's other windows, and its end.
 class Windows {
-public:
+  public:
     virtual ~Windows() = default;
     /// Shows the About window modally; returns when it is closed.
     virtual void showAbout() = 0;

@@ -6,7 +6,7 @@ namespace vexlor::platform {
 
 /// The few questions the program asks of the file system.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     /// The name, without its folder, of the file at `path`; empty when there is none.
     virtual std::string fileName(const std::string& path) const = 0;
@@ -16,7 +16,7 @@ public:
 
 /// The real file system.
 class StdFileSystem final : public FileSystem {
-public:
+  public:
     std::string fileName(const std::string& path) const override;
     std::string currentFolder() const override;
 };

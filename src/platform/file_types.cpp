@@ -41,11 +41,20 @@ std::string escapeXml(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -56,8 +65,9 @@ std::string unescapeXml(std::string_view text) {
         {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}};
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto* entity = std::find_if(std::begin(kEntities), std::end(kEntities),
-                                          [&](const auto& e) { return text.substr(i).starts_with(e.first); });
+        const auto* entity =
+            std::find_if(std::begin(kEntities), std::end(kEntities),
+                         [&](const auto& e) { return text.substr(i).starts_with(e.first); });
         if (entity != std::end(kEntities)) {
             out += entity->second;
             i += entity->first.size() - 1;
@@ -72,9 +82,12 @@ std::string unescapeXml(std::string_view text) {
 std::string escapeComment(std::string_view text) {
     std::string out;
     for (char c : text) {
-        if (c == '%') out += "%25";
-        else if (c == '-') out += "%2D";
-        else out += c;
+        if (c == '%')
+            out += "%25";
+        else if (c == '-')
+            out += "%2D";
+        else
+            out += c;
     }
     return out;
 }
@@ -82,9 +95,14 @@ std::string escapeComment(std::string_view text) {
 std::string unescapeComment(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text.substr(i).starts_with("%25")) { out += '%'; i += 2; }
-        else if (text.substr(i).starts_with("%2D")) { out += '-'; i += 2; }
-        else out += text[i];
+        if (text.substr(i).starts_with("%25")) {
+            out += '%';
+            i += 2;
+        } else if (text.substr(i).starts_with("%2D")) {
+            out += '-';
+            i += 2;
+        } else
+            out += text[i];
     }
     return out;
 }
@@ -156,12 +174,14 @@ std::string serialize(const std::string& type, const TypeEntry& entry) {
     xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
         << "  <mime-type type=\"application/x-" << escapeXml(type) << "\">\n";
-    if (!entry.comment.empty()) xml << "    <comment>" << escapeXml(entry.comment) << "</comment>\n";
+    if (!entry.comment.empty())
+        xml << "    <comment>" << escapeXml(entry.comment) << "</comment>\n";
     if (!entry.iconName.empty()) {
         xml << "    <icon name=\"" << escapeXml(entry.iconName) << "\"/>\n";
         xml << "    <!-- icon source: " << escapeComment(entry.iconSource) << " -->\n";
     }
-    for (const auto& glob : entry.globs) xml << "    <glob pattern=\"" << escapeXml(glob) << "\"/>\n";
+    for (const auto& glob : entry.globs)
+        xml << "    <glob pattern=\"" << escapeXml(glob) << "\"/>\n";
     xml << "  </mime-type>\n</mime-info>\n";
     return xml.str();
 }
@@ -290,7 +310,8 @@ bool FreedesktopFileTypes::setDefaultValue(const std::string& key, const std::st
         if (comma != std::string::npos) {
             const std::string digits = value.substr(comma + 1);
             if (digits.empty() || digits.size() > 4 ||
-                !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                !std::all_of(digits.begin(), digits.end(),
+                             [](char c) { return c >= '0' && c <= '9'; }))
                 return false;
             index = std::stoul(digits);
         }

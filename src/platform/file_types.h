@@ -10,7 +10,7 @@ namespace vexlor::platform {
 /// ".ext" names the type of files ending in ".ext", "type" holds the type's description,
 /// "type\DefaultIcon" holds the type's icon as "path,index".
 class FileTypes {
-public:
+  public:
     virtual ~FileTypes() = default;
     /// The value held for `key`, or nothing.
     virtual std::optional<std::string> defaultValue(const std::string& key) const = 0;
@@ -22,7 +22,7 @@ public:
 /// "application/x-name", described in <data home>/mime/packages/x-name.xml; its icon is the
 /// chosen image of an .ico file, copied as PNG into the hicolor icon theme.
 class FreedesktopFileTypes final : public FileTypes {
-public:
+  public:
     explicit FreedesktopFileTypes(std::filesystem::path dataHome);
     /// $XDG_DATA_HOME, or ~/.local/share when it is not set.
     static std::filesystem::path dataHomeFromEnvironment();
@@ -34,7 +34,7 @@ public:
     std::filesystem::path iconPath(const std::string& type, int size) const;
     std::filesystem::path packagePath(const std::string& type) const;
 
-private:
+  private:
     std::filesystem::path dataHome_;
 };
 

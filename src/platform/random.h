@@ -6,7 +6,7 @@ namespace vexlor::platform {
 
 /// A seedable source of uniform numbers.
 class Random {
-public:
+  public:
     virtual ~Random() = default;
     /// Mixes a value (the time of day) into the state without restarting the sequence:
     /// re-seeding with an unchanged value does not repeat the previous draw.
@@ -17,12 +17,12 @@ public:
 
 /// A small 64-bit mixing generator (splitmix64 steps).
 class MixingRandom final : public Random {
-public:
+  public:
     explicit MixingRandom(std::uint64_t seed) : state_(seed) {}
     void reseed(double value) override;
     float next() override;
 
-private:
+  private:
     std::uint64_t state_;
 };
 

@@ -44,9 +44,10 @@ bool VirtualTimerDriver::isArmed(const Timer& timer) const {
 void VirtualTimerDriver::advance(std::int64_t ms) {
     const std::int64_t target = now_ + ms;
     for (;;) {
-        auto next = std::min_element(armed_.begin(), armed_.end(), [](const Armed& a, const Armed& b) {
-            return a.due != b.due ? a.due < b.due : a.order < b.order;
-        });
+        auto next =
+            std::min_element(armed_.begin(), armed_.end(), [](const Armed& a, const Armed& b) {
+                return a.due != b.due ? a.due < b.due : a.order < b.order;
+            });
         if (next == armed_.end() || next->due > target) break;
         now_ = next->due;
         next->due += next->timer->Interval;

@@ -12,7 +12,7 @@ class TimerDriver;
 /// A window timer: state only. While enabled it ticks every `Interval` milliseconds; a driver
 /// does the waiting. Switching it on when it is off starts the interval afresh.
 class Timer {
-public:
+  public:
     Timer(std::string name, int interval) : name_(std::move(name)), Interval(interval) {}
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
@@ -29,19 +29,19 @@ public:
     /// Hands the timer to a driver; an enabled timer is armed at once.
     void attach(TimerDriver* driver);
 
-private:
+  private:
     std::string name_;
     bool enabled_ = false;
     std::function<void()> handler_;
     TimerDriver* driver_ = nullptr;
 
-public:
+  public:
     int Interval;  ///< milliseconds; set at creation and not changed by the game
 };
 
 /// Waits for enabled timers and ticks them.
 class TimerDriver {
-public:
+  public:
     virtual ~TimerDriver() = default;
     virtual void armed(Timer& timer) = 0;
     virtual void disarmed(Timer& timer) = 0;
@@ -49,7 +49,7 @@ public:
 
 /// Virtual time for tests: `advance` fires every due tick in time order, ties in arming order.
 class VirtualTimerDriver final : public TimerDriver {
-public:
+  public:
     void armed(Timer& timer) override;
     void disarmed(Timer& timer) override;
 
@@ -59,7 +59,7 @@ public:
     std::int64_t now() const { return now_; }
     bool isArmed(const Timer& timer) const;
 
-private:
+  private:
     struct Armed {
         Timer* timer;
         std::int64_t due;

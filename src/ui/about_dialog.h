@@ -11,13 +11,13 @@ namespace vexlor::ui {
 /// The About window on screen: draws `AboutWindow`, rebuilt from the main window on each paint.
 class AboutDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     AboutDialog(const app::MasterForm& main, QWidget* parent);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void render();
 
     const app::MasterForm& main_;

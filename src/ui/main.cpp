@@ -15,9 +15,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Vexlor Player"));
 
     platform::SystemClock clock;
-    platform::MixingRandom random((std::uint64_t{std::random_device{}()} << 32) | std::random_device{}());
+    platform::MixingRandom random((std::uint64_t{std::random_device{}()} << 32) |
+                                  std::random_device{}());
     platform::StdFileSystem fileSystem;
-    platform::FreedesktopFileTypes fileTypes(platform::FreedesktopFileTypes::dataHomeFromEnvironment());
+    platform::FreedesktopFileTypes fileTypes(
+        platform::FreedesktopFileTypes::dataHomeFromEnvironment());
     ui::QtFileDialog fileDialog;
     ui::QtMessageBox messageBox;
     ui::QtWindows windows;

@@ -39,8 +39,9 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
     addLabel(form_.Horloge, this, Qt::AlignCenter);
     addLabel(form_.FiftyPanel, this, Qt::AlignCenter);
     addLabel(form_.PausePanel, this, Qt::AlignCenter);
-    for (auto [element, picture] : {std::pair{&form_.ImaScore, QStringLiteral(":/titles/score.svg")},
-                                    std::pair{&form_.ImaHorloge, QStringLiteral(":/titles/clock.svg")}}) {
+    for (auto [element, picture] :
+         {std::pair{&form_.ImaScore, QStringLiteral(":/titles/score.svg")},
+          std::pair{&form_.ImaHorloge, QStringLiteral(":/titles/clock.svg")}}) {
         auto* image = new SvgPicture(picture, this);
         image->setObjectName(QString::fromStdString(element->name));
         renderers_.push_back([element, image] { renderElement(*element, *image); });
@@ -49,11 +50,11 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
     auto* topTen = new QGroupBox(QString::fromStdString(form_.TopTen.Caption), this);
     topTen->setObjectName(QString::fromStdString(form_.TopTen.name));
     topTen->setFont(fontOf(form_.TopTen.font));
-    topTen->setStyleSheet(QStringLiteral(
-        "QGroupBox { background: %1; border: 1px solid #808080; margin-top: 0px; }"
-        "QGroupBox::title { color: %2; subcontrol-origin: padding; left: 6px; top: 2px; }")
-                              .arg(colourOf(form_.TopTen.BackColor).name(),
-                                   colourOf(form_.TopTen.ForeColor).name()));
+    topTen->setStyleSheet(
+        QStringLiteral(
+            "QGroupBox { background: %1; border: 1px solid #808080; margin-top: 0px; }"
+            "QGroupBox::title { color: %2; subcontrol-origin: padding; left: 6px; top: 2px; }")
+            .arg(colourOf(form_.TopTen.BackColor).name(), colourOf(form_.TopTen.ForeColor).name()));
     renderers_.push_back([this, topTen] { renderElement(form_.TopTen, *topTen); });
     for (int k = 1; k <= 10; ++k) addLabel(form_.Pan(k), topTen, Qt::AlignLeft | Qt::AlignVCenter);
 
@@ -61,7 +62,8 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
     auto* picture = new QLabel(this);
     picture->setObjectName(QString::fromStdString(form_.Picture1.name));
     renderers_.push_back([this, picture] { renderElement(form_.Picture1, *picture); });
-    for (app::Label* answer : {&form_.PanelRepA, &form_.PanelRepB, &form_.PanelRepC, &form_.PanelRepD}) {
+    for (app::Label* answer :
+         {&form_.PanelRepA, &form_.PanelRepB, &form_.PanelRepC, &form_.PanelRepD}) {
         addLabel(*answer, this, Qt::AlignCenter);
     }
     addLabel(form_.Panel, this, centred);

@@ -15,7 +15,7 @@ namespace vexlor::ui {
 /// event, draws the state of `MasterForm`; it keeps no state of its own.
 class MainWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(app::MasterForm& form);
 
     /// Copies every element's state into its widget.
@@ -23,10 +23,10 @@ public:
     /// The widget that shows an element, by the element's name; null when it has none.
     QWidget* widgetFor(const QString& name) const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QLabel* addLabel(app::Label& element, QWidget* parent, Qt::Alignment alignment);
     PictureButton* addButton(app::PictureButton& element, const QString& picture,
                              std::function<void()> handler);

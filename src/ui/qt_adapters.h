@@ -15,26 +15,26 @@ class MainWindow;
 
 /// The file-open dialog: the program's own (not the desktop's), so it behaves the same everywhere.
 class QtFileDialog final : public platform::FileDialog {
-public:
+  public:
     std::optional<std::string> showOpen(const platform::OpenFileRequest& request) override;
     void setParent(QWidget* parent) { parent_ = parent; }
 
-private:
+  private:
     QWidget* parent_ = nullptr;
 };
 
 class QtMessageBox final : public platform::MessageBox {
-public:
+  public:
     void show(const std::string& text, int style, const std::string& title) override;
     void setParent(QWidget* parent) { parent_ = parent; }
 
-private:
+  private:
     QWidget* parent_ = nullptr;
 };
 
 /// Opens the program's modal windows over the main window.
 class QtWindows final : public platform::Windows {
-public:
+  public:
     void showAbout() override;
     void endProgram() override;
     void setMainWindow(app::MasterForm* form, MainWindow* window) {
@@ -42,7 +42,7 @@ public:
         window_ = window;
     }
 
-private:
+  private:
     app::MasterForm* form_ = nullptr;
     MainWindow* window_ = nullptr;
 };
@@ -50,12 +50,12 @@ private:
 /// Ticks the window's timers with one precise QTimer each, and has the window drawn after each
 /// tick.
 class QtTimerDriver final : public QObject, public platform::TimerDriver {
-public:
+  public:
     explicit QtTimerDriver(std::function<void()> afterTick) : afterTick_(std::move(afterTick)) {}
     void armed(platform::Timer& timer) override;
     void disarmed(platform::Timer& timer) override;
 
-private:
+  private:
     std::function<void()> afterTick_;
     std::map<platform::Timer*, QTimer*> timers_;
 };

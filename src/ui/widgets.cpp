@@ -13,7 +13,8 @@ QFont fontOf(const app::Font& font) {
         qfont = QFont(QStringLiteral("Courier"));
         qfont.setStyleHint(QFont::TypeWriter);
         qfont.setFixedPitch(true);
-        if (!QFontInfo(qfont).fixedPitch()) qfont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        if (!QFontInfo(qfont).fixedPitch())
+            qfont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     } else {
         qfont = QFont(QStringLiteral("Liberation Sans"));
         qfont.setStyleHint(QFont::SansSerif);

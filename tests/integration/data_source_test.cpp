@@ -14,7 +14,7 @@ using testing::ModuleContent;
 using testing::TempFolder;
 
 class DataSourceTest : public ::testing::Test {
-protected:
+  protected:
     void open(DataSource& source, const char* table) {
         source.Connect = ";pwd=tov3ralu";
         source.DatabaseName = path;
@@ -92,8 +92,8 @@ TEST_F(DataSourceTest, FindFirstMatchesTheQuotedTextOrReportsNoMatch) {
     // The text is a value, never SQL: this finds nothing and changes nothing.
     EXPECT_TRUE(data.FindFirst("Use = 'x'' OR ''1''=''1'"));
     EXPECT_TRUE(data.NoMatch());
-    for (const char* bad : {"Use = 1", "Use 'x'", "Use = 'open", "= '1'", "Use = '1' OR 1",
-                            "Missing = '1'"}) {
+    for (const char* bad :
+         {"Use = 1", "Use 'x'", "Use = 'open", "= '1'", "Use = '1' OR 1", "Missing = '1'"}) {
         EXPECT_FALSE(data.FindFirst(bad)) << bad;
     }
     EXPECT_EQ(data.RecordCount(), 4);
@@ -110,7 +110,7 @@ TEST_F(DataSourceTest, AddNewIsStoredOnTheNextSearchMoveOrRefresh) {
     ASSERT_TRUE(data.AddNew());
     use = "7";
     EXPECT_TRUE(column("SELECT Use FROM Use").empty());  // pending
-    ASSERT_TRUE(data.FindFirst("Use = '7'"));  // the search stores it first
+    ASSERT_TRUE(data.FindFirst("Use = '7'"));            // the search stores it first
     EXPECT_FALSE(data.NoMatch());
     EXPECT_EQ(data.RecordCount(), 1);
 
@@ -121,13 +121,27 @@ TEST_F(DataSourceTest, AddNewIsStoredOnTheNextSearchMoveOrRefresh) {
     ASSERT_TRUE(data.AddNew());
     use = "5";
     ASSERT_TRUE(data.Refresh());
-    EXPECT_EQ(column("SELECT Use FROM Use ORDER BY rowid"), (std::vector<std::string>{"7", "2", "5"}));
+    EXPECT_EQ(column("SELECT Use FROM Use ORDER BY rowid"),
+              (std::vector<std::string>{"7", "2", "5"}));
     EXPECT_EQ(data.RecordCount(), 3);
+
+    // A record still pending when the source goes away (the program ends) is kept.
+    {
+        DataSource last("Data2");
+        std::string lastUse, lastField = "Use";
+        last.bindElement(lastUse, lastField, true);
+        open(last, "Use");
+        ASSERT_TRUE(last.AddNew());
+        lastUse = "11";
+    }
+    EXPECT_EQ(column("SELECT Use FROM Use ORDER BY rowid"),
+              (std::vector<std::string>{"7", "2", "5", "11"}));
+    ASSERT_TRUE(data.Refresh());
 
     // AddNew with nothing put in stores nothing.
     ASSERT_TRUE(data.AddNew());
     ASSERT_TRUE(data.Refresh());
-    EXPECT_EQ(data.RecordCount(), 3);
+    EXPECT_EQ(data.RecordCount(), 4);
 }
 
 TEST_F(DataSourceTest, AnEditedTextBoxIsStoredIntoItsRecordOnTheNextMove) {

@@ -14,13 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 // The PNG image stored first in the shipped icon.
 std::string firstIconImage(const std::string& ico) {
     auto word = [&](std::size_t at) {
@@ -36,9 +29,9 @@ struct Start {
     testing::FormFixture fixture;
     explicit Start(FileTypes& types, const std::string& folder) : fixture() {
         fixture.fileSystem.current = folder;
-        form = std::make_unique<app::MasterForm>(app::Services{
-            fixture.clock, fixture.random, fixture.fileDialog, fixture.messageBox,
-            fixture.windows, types, fixture.fileSystem});
+        form = std::make_unique<app::MasterForm>(
+            app::Services{fixture.clock, fixture.random, fixture.fileDialog, fixture.messageBox,
+                          fixture.windows, types, fixture.fileSystem});
         form->Form_Load();
     }
     std::unique_ptr<app::MasterForm> form;
@@ -54,15 +47,15 @@ TEST(FileTypeRegistration, TheThreeValuesLandInTheDataFolder) {
     EXPECT_EQ(types.defaultValue("vxmfile"), "Vexlor Module");
     EXPECT_EQ(types.defaultValue("vxmfile\\DefaultIcon"), start.file("VXM.ico") + ",0");
 
-    const std::string package = slurp(data.path() / "mime/packages/x-vxmfile.xml");
+    const std::string package = testing::readBytes(data.path() / "mime/packages/x-vxmfile.xml");
     EXPECT_NE(package.find("<mime-type type=\"application/x-vxmfile\">"), std::string::npos);
     EXPECT_NE(package.find("<glob pattern=\"*.vxm\"/>"), std::string::npos);
     EXPECT_NE(package.find("<comment>Vexlor Module</comment>"), std::string::npos);
     EXPECT_NE(package.find("<icon name=\"application-x-vxmfile\"/>"), std::string::npos);
 
-    const std::string icon = slurp(types.iconPath("vxmfile", 48));
+    const std::string icon = testing::readBytes(types.iconPath("vxmfile", 48));
     ASSERT_FALSE(icon.empty());
-    EXPECT_EQ(icon, firstIconImage(slurp(VEXLOR_ICON)));
+    EXPECT_EQ(icon, firstIconImage(testing::readBytes(VEXLOR_ICON)));
 }
 
 TEST(FileTypeRegistration, ASecondStartFromAnotherFolderLeavesTheFirstValues) {
@@ -71,10 +64,10 @@ TEST(FileTypeRegistration, ASecondStartFromAnotherFolderLeavesTheFirstValues) {
     fs::copy_file(VEXLOR_ICON, second.path() / "VXM.ico");
     FreedesktopFileTypes types(data.path());
     Start one(types, first.path().string());
-    const std::string before = slurp(types.packagePath("vxmfile"));
+    const std::string before = testing::readBytes(types.packagePath("vxmfile"));
 
     Start two(types, second.path().string());
-    EXPECT_EQ(slurp(types.packagePath("vxmfile")), before);
+    EXPECT_EQ(testing::readBytes(types.packagePath("vxmfile")), before);
     EXPECT_EQ(types.defaultValue("vxmfile\\DefaultIcon"), first.file("VXM.ico") + ",0");
 }
 
@@ -87,9 +80,7 @@ TEST(FileTypeRegistration, AnUnwritableFolderOrAMissingIconIsIgnored) {
     EXPECT_EQ(types.defaultValue("vxmfile\\DefaultIcon"), std::nullopt);
 
     // A data folder that cannot be made: its parent is a file.
-    {
-        std::ofstream(start.file("plain-file")) << "x";
-    }
+    { std::ofstream(start.file("plain-file")) << "x"; }
     FreedesktopFileTypes lockedTypes(start.path() / "plain-file" / "share");
     fs::copy_file(VEXLOR_ICON, start.path() / "VXM.ico");
     Start refused(lockedTypes, start.path().string());
@@ -104,9 +95,7 @@ TEST(FileTypeRegistration, RefusesKeysAndIconsItCannotRepresent) {
     EXPECT_FALSE(types.setDefaultValue(".vxm", "../escape"));
     EXPECT_FALSE(types.setDefaultValue("a/b", "text"));
     EXPECT_FALSE(types.setDefaultValue("vxmfile\\DefaultIcon", start.file("missing.ico") + ",0"));
-    {
-        std::ofstream(start.file("bad.ico")) << "not an icon";
-    }
+    { std::ofstream(start.file("bad.ico")) << "not an icon"; }
     EXPECT_FALSE(types.setDefaultValue("vxmfile\\DefaultIcon", start.file("bad.ico") + ",0"));
     fs::copy_file(VEXLOR_ICON, start.path() / "VXM.ico");
     EXPECT_FALSE(types.setDefaultValue("vxmfile\\DefaultIcon", start.file("VXM.ico") + ",99"));

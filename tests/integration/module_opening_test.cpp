@@ -14,15 +14,8 @@ namespace {
 using testing::ModuleContent;
 using testing::TempFolder;
 
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 class OpeningTest : public ::testing::Test {
-protected:
+  protected:
     OpeningTest() {
         f.fileSystem.current = folder.path().string();
         f.form.Form_Load();
@@ -32,9 +25,11 @@ protected:
         EXPECT_TRUE(testing::writeModule(path, content));
         return path;
     }
-    std::string goodModule(const std::string& name = "quiz.vxm", const std::string& title = "Capitals") {
-        return module(name, {.properties = std::vector<std::string>{title, "Ann", "Quiz Co", "2024"},
-                             .questions = testing::sampleQuestions(4)});
+    std::string goodModule(const std::string& name = "quiz.vxm",
+                           const std::string& title = "Capitals") {
+        return module(name,
+                      {.properties = std::vector<std::string>{title, "Ann", "Quiz Co", "2024"},
+                       .questions = testing::sampleQuestions(4)});
     }
     void open(const std::optional<std::string>& answer) {
         f.fileDialog.answers.push_back(answer);
@@ -67,7 +62,8 @@ TEST_F(OpeningTest, AGoodModuleIsBoundAndOffersStart) {
     EXPECT_EQ(f.form.Label4.Caption, "Quiz Co");
     EXPECT_EQ(f.form.PanelQuestion.Caption, "Question 1");
     EXPECT_EQ(f.form.Data1.RecordCount(), 4);
-    for (const modules::DataSource* source : {&f.form.Data1, &f.form.Data2, &f.form.Data3, &f.form.Data4}) {
+    for (const modules::DataSource* source :
+         {&f.form.Data1, &f.form.Data2, &f.form.Data3, &f.form.Data4}) {
         EXPECT_EQ(source->Connect, ";pwd=tov3ralu");
         EXPECT_EQ(source->RecordsetType, 1);
         EXPECT_EQ(source->DatabaseName, path);
@@ -107,7 +103,7 @@ TEST_F(OpeningTest, DummyMdbIsRefusedByNameBeforeAnyDatabaseIsTouched) {
     EXPECT_TRUE(f.form.Data3.isOpen());
     EXPECT_EQ(f.form.Data3.DatabaseName, good);
     EXPECT_TRUE(f.form.Data1.MoveLast());
-    EXPECT_EQ(bytesOf(dummy), "anything");
+    EXPECT_EQ(testing::readBytes(dummy), "anything");
 
     // The name test is exact: another letter case is judged by its content.
     const std::string lower = goodModule("dummy.mdb", "Lower Case");
@@ -128,17 +124,22 @@ TEST_F(OpeningTest, EveryUnreadableFileIsNotAValidModuleAndIsLeftAsItWas) {
     add("noise.vxm", noise);
     add("text.vxm", "Question,Reponce\nWhat?,That\n");
     refused.push_back(folder.file("plain.vxm"));
-    ASSERT_TRUE(testing::writeModule(refused.back(), {.questions = testing::sampleQuestions(2)}, ""));
+    ASSERT_TRUE(
+        testing::writeModule(refused.back(), {.questions = testing::sampleQuestions(2)}, ""));
     refused.push_back(folder.file("otherkey.vxm"));
-    ASSERT_TRUE(testing::writeModule(refused.back(), {.questions = testing::sampleQuestions(2)}, "another1"));
-    refused.push_back(module("noproperties.vxm", {.properties = std::nullopt, .questions = testing::sampleQuestions(2)}));
-    refused.push_back(module("emptyproperties.vxm", {.properties = std::vector<std::string>{}, .questions = testing::sampleQuestions(2)}));
-    refused.push_back(module("notitle.vxm", {.properties = std::vector<std::string>{"", "Ann", "Co", "2024"},
-                                             .questions = testing::sampleQuestions(2)}));
+    ASSERT_TRUE(testing::writeModule(refused.back(), {.questions = testing::sampleQuestions(2)},
+                                     "another1"));
+    refused.push_back(module("noproperties.vxm", {.properties = std::nullopt,
+                                                  .questions = testing::sampleQuestions(2)}));
+    refused.push_back(module("emptyproperties.vxm", {.properties = std::vector<std::string>{},
+                                                     .questions = testing::sampleQuestions(2)}));
+    refused.push_back(
+        module("notitle.vxm", {.properties = std::vector<std::string>{"", "Ann", "Co", "2024"},
+                               .questions = testing::sampleQuestions(2)}));
 
     for (const std::string& path : refused) {
         SCOPED_TRACE(path);
-        const std::string before = bytesOf(path);
+        const std::string before = testing::readBytes(path);
         f.messageBox.shown.clear();
         open(path);
         ASSERT_EQ(f.messageBox.shown.size(), 1u);
@@ -150,16 +151,47 @@ TEST_F(OpeningTest, EveryUnreadableFileIsNotAValidModuleAndIsLeftAsItWas) {
         EXPECT_FALSE(f.form.Start.Visible);
         EXPECT_EQ(f.form.Panel.Caption, "Press Open to select a Module");
         EXPECT_EQ(f.form.Data3.DatabaseName, path);
-        EXPECT_EQ(bytesOf(path), before);
+        EXPECT_EQ(testing::readBytes(path), before);
         EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
     }
+}
+
+TEST_F(OpeningTest, DamagedModulesNeverCrashAndAreNeverWritten) {
+    const std::string good = testing::readBytes(goodModule("good.vxm"));
+    ASSERT_GT(good.size(), 4096u);
+    std::vector<std::string> damaged;
+    for (std::size_t length :
+         {std::size_t{16}, std::size_t{100}, std::size_t{1024}, good.size() / 2, good.size() - 1})
+        damaged.push_back(good.substr(0, length));
+    for (std::size_t at :
+         {std::size_t{0}, std::size_t{20}, std::size_t{1500}, good.size() / 2, good.size() - 1}) {
+        damaged.push_back(good);
+        damaged.back()[at] = static_cast<char>(damaged.back()[at] ^ 0x5A);
+    }
+    int refused = 0;
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::string path = folder.file("damaged" + std::to_string(i) + ".vxm");
+        std::ofstream(path, std::ios::binary) << damaged[i];
+        const std::size_t messages = f.messageBox.shown.size();
+        open(path);
+        // Either it reads as a module or it is refused; it is never changed.
+        if (f.messageBox.shown.size() > messages) {
+            ++refused;
+            EXPECT_EQ(f.messageBox.shown.back().text,
+                      "damaged" + std::to_string(i) + ".vxm\rNot a Valid Module");
+        }
+        EXPECT_EQ(testing::readBytes(path), damaged[i]);
+    }
+    EXPECT_GE(refused, 6);  // at least every cut through the first pages and every early flip
 }
 
 TEST_F(OpeningTest, ARefusalAfterAGoodModuleKeepsItsQuestionsBoundAndStartOffered) {
     const std::string good = goodModule();
     open(good);
-    const std::string bad = module("bad.vxm", {.properties = std::vector<std::string>{"", "", "", ""},
-                                               .questions = testing::sampleQuestions(9)});
+    const std::string bad =
+        module("bad.vxm", {.properties = std::vector<std::string>{"", "", "", ""},
+                           .questions = testing::sampleQuestions(9)});
     open(bad);
 
     EXPECT_EQ(f.form.Caption, "Vexlor Player - ");
@@ -179,7 +211,8 @@ TEST_F(OpeningTest, ARefusalAfterAGoodModuleKeepsItsQuestionsBoundAndStartOffere
     const std::string other = goodModule("other.vxm", "Rivers");
     open(other);
     EXPECT_EQ(f.form.Caption, "Vexlor Player - Rivers");
-    for (const modules::DataSource* source : {&f.form.Data1, &f.form.Data2, &f.form.Data3, &f.form.Data4})
+    for (const modules::DataSource* source :
+         {&f.form.Data1, &f.form.Data2, &f.form.Data3, &f.form.Data4})
         EXPECT_EQ(source->DatabaseName, other) << source->name();
 }
 

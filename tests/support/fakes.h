@@ -6,8 +6,10 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,7 @@
 namespace vexlor::testing {
 
 class FakeClock : public platform::Clock {
-public:
+  public:
     double secondsSinceMidnight() const override { return seconds; }
     platform::Date today() const override { return date; }
     double seconds = 36000.25;
@@ -29,7 +31,7 @@ public:
 };
 
 class FakeFileDialog : public platform::FileDialog {
-public:
+  public:
     std::optional<std::string> showOpen(const platform::OpenFileRequest& request) override {
         requests.push_back(request);
         if (answers.empty()) return std::nullopt;
@@ -43,7 +45,7 @@ public:
 };
 
 class FakeMessageBox : public platform::MessageBox {
-public:
+  public:
     struct Shown {
         std::string text;
         int style;
@@ -56,7 +58,7 @@ public:
 };
 
 class FakeWindows : public platform::Windows {
-public:
+  public:
     void showAbout() override { ++aboutShown; }
     void endProgram() override { ++ended; }
     int aboutShown = 0;
@@ -64,7 +66,7 @@ public:
 };
 
 class FakeFileTypes : public platform::FileTypes {
-public:
+  public:
     std::optional<std::string> defaultValue(const std::string& key) const override {
         auto found = values.find(key);
         if (found == values.end()) return std::nullopt;
@@ -83,7 +85,7 @@ public:
 
 /// The real file system, in a folder chosen by the test.
 class FakeFileSystem : public platform::FileSystem {
-public:
+  public:
     std::string fileName(const std::string& path) const override { return real.fileName(path); }
     std::string currentFolder() const override { return current; }
     std::string current = "/games/vexlor";
@@ -107,9 +109,17 @@ struct FormFixture {
     }
 };
 
+/// The bytes of a file; empty when it cannot be read.
+inline std::string readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
 /// A folder of its own for one test, removed afterwards.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -117,7 +127,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

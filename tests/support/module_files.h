@@ -16,8 +16,8 @@ struct Question {
 };
 
 struct ModuleContent {
-    std::optional<std::vector<std::string>> properties =
-        std::vector<std::string>{"Test Module", "Ann Author", "Quiz Co", "2024"};  // Title, Author, Company, Year
+    std::optional<std::vector<std::string>> properties = std::vector<std::string>{
+        "Test Module", "Ann Author", "Quiz Co", "2024"};  // Title, Author, Company, Year
     std::vector<Question> questions = {};
     std::vector<std::string> used = {};
     std::vector<std::vector<std::string>> scores = {};  // Nom, Date, Score
@@ -39,7 +39,8 @@ inline bool run(sqlite3* db, const std::string& sql, const std::vector<std::stri
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) return false;
     for (std::size_t i = 0; i < values.size(); ++i)
-        sqlite3_bind_text(statement, static_cast<int>(i + 1), values[i].c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(statement, static_cast<int>(i + 1), values[i].c_str(), -1,
+                          SQLITE_TRANSIENT);
     const int step = sqlite3_step(statement);
     sqlite3_finalize(statement);
     return step == SQLITE_DONE || step == SQLITE_ROW;
@@ -53,21 +54,25 @@ inline bool writeModule(const std::string& path, const ModuleContent& content,
     if (!key.empty()) sqlite3_key(db, key.data(), static_cast<int>(key.size()));
     bool ok = run(db, "BEGIN");
     if (content.withMainData) {
-        ok = ok && run(db, "CREATE TABLE MainData (Question TEXT, Reponce TEXT, False1 TEXT, False2 TEXT, "
-                           "False3 TEXT, Points TEXT, Audio TEXT)");
+        ok = ok &&
+             run(db,
+                 "CREATE TABLE MainData (Question TEXT, Reponce TEXT, False1 TEXT, False2 TEXT, "
+                 "False3 TEXT, Points TEXT, Audio TEXT)");
         for (const auto& q : content.questions)
             ok = ok && run(db, "INSERT INTO MainData VALUES (?, ?, ?, ?, ?, ?, ?)",
                            {q.question, q.right, q.false1, q.false2, q.false3, q.points, q.audio});
     }
     if (content.properties) {
-        ok = ok && run(db, "CREATE TABLE Propriete (Title TEXT, Author TEXT, Company TEXT, Year TEXT)");
+        ok = ok &&
+             run(db, "CREATE TABLE Propriete (Title TEXT, Author TEXT, Company TEXT, Year TEXT)");
         if (!content.properties->empty())
             ok = ok && run(db, "INSERT INTO Propriete VALUES (?, ?, ?, ?)", *content.properties);
     }
     ok = ok && run(db, "CREATE TABLE Use (Use TEXT)");
     for (const auto& u : content.used) ok = ok && run(db, "INSERT INTO Use VALUES (?)", {u});
     ok = ok && run(db, "CREATE TABLE HScore (Nom TEXT, Date TEXT, Score TEXT)");
-    for (const auto& s : content.scores) ok = ok && run(db, "INSERT INTO HScore VALUES (?, ?, ?)", s);
+    for (const auto& s : content.scores)
+        ok = ok && run(db, "INSERT INTO HScore VALUES (?, ?, ?)", s);
     ok = ok && run(db, "COMMIT");
     sqlite3_close(db);
     return ok;

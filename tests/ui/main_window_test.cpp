@@ -27,7 +27,7 @@ struct WithApplication {
 };
 
 class MainWindowTest : public ::testing::Test, private WithApplication {
-protected:
+  protected:
     vexlor::testing::FormFixture f;
     MainWindow window{f.form};
 };
@@ -55,7 +55,8 @@ TEST_F(MainWindowTest, ShowsTheOpenPromptAndOffersOnlyOpenAboutAndExit) {
     for (auto* button : window.findChildren<QAbstractButton*>())
         if (button->isVisible() && button->isEnabled()) clickable << button->objectName();
     clickable.sort();
-    EXPECT_EQ(clickable, (QStringList{QStringLiteral("About"), QStringLiteral("Modu"), QStringLiteral("Sortie")}));
+    EXPECT_EQ(clickable, (QStringList{QStringLiteral("About"), QStringLiteral("Modu"),
+                                      QStringLiteral("Sortie")}));
 
     window.findChild<QAbstractButton*>(QStringLiteral("About"))->click();
     EXPECT_EQ(f.windows.aboutShown, 1);

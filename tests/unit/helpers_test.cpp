@@ -16,13 +16,16 @@ namespace {
 
 TEST(NumericValue, TakesTheNumberAtTheStartOfATextOrZero) {
     const std::pair<const char*, double> cases[] = {
-        {"00012", 12},  {"12 points", 12}, {"1.5", 1.5},  {"", 0},      {"abc", 0},
-        {"  7", 7},     {"-5", -5},        {"+3", 3},     {".5", 0.5},  {"12.", 12},
-        {"3.25x", 3.25}, {"x12", 0},       {"1,5", 1},    {"-", 0},     {"99999", 99999},
+        {"00012", 12},   {"12 points", 12}, {"1.5", 1.5}, {"", 0},     {"abc", 0},
+        {"  7", 7},      {"-5", -5},        {"+3", 3},    {".5", 0.5}, {"12.", 12},
+        {"3.25x", 3.25}, {"x12", 0},        {"1,5", 1},   {"-", 0},    {"99999", 99999},
     };
-    for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(numericValue(text), value) << '"' << text << '"';
-    for (const char* number : {"0", "00012", " 7 points", "-5", ".5", "+3"}) EXPECT_TRUE(startsWithNumber(number)) << number;
-    for (const char* text : {"", " ", "abc", "-", ".", "x1", "-.", "+x"}) EXPECT_FALSE(startsWithNumber(text)) << text;
+    for (const auto& [text, value] : cases)
+        EXPECT_DOUBLE_EQ(numericValue(text), value) << '"' << text << '"';
+    for (const char* number : {"0", "00012", " 7 points", "-5", ".5", "+3"})
+        EXPECT_TRUE(startsWithNumber(number)) << number;
+    for (const char* text : {"", " ", "abc", "-", ".", "x1", "-.", "+x"})
+        EXPECT_FALSE(startsWithNumber(text)) << text;
 }
 
 TEST(Patterns, ScoreHasAtLeastFiveDigitsAndDateIsEnglish) {
@@ -36,7 +39,8 @@ TEST(Patterns, ScoreHasAtLeastFiveDigitsAndDateIsEnglish) {
     EXPECT_EQ(formatDate({2026, 12, 31}), "Dec/31/2026");
     const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    for (int m = 1; m <= 12; ++m) EXPECT_EQ(formatDate({1999, m, 15}).substr(0, 4), std::string(months[m - 1]) + "/");
+    for (int m = 1; m <= 12; ++m)
+        EXPECT_EQ(formatDate({1999, m, 15}).substr(0, 4), std::string(months[m - 1]) + "/");
 }
 
 TEST(RandomWholeNumber, StaysInRangeCoversItAndReseedingDoesNotRepeat) {
@@ -89,8 +93,12 @@ TEST(VirtualTime, TicksRepeatInTimeOrderWithTiesInArmingOrder) {
     fast.setEnabled(true);
     log.driver.advance(1000);
     using Tick = std::pair<std::int64_t, std::string>;
-    EXPECT_EQ(log.ticks, (std::vector<Tick>{{250, "fast"}, {500, "other"}, {500, "fast"},
-                                            {750, "fast"}, {1000, "slow"}, {1000, "other"},
+    EXPECT_EQ(log.ticks, (std::vector<Tick>{{250, "fast"},
+                                            {500, "other"},
+                                            {500, "fast"},
+                                            {750, "fast"},
+                                            {1000, "slow"},
+                                            {1000, "other"},
                                             {1000, "fast"}}));
     EXPECT_EQ(log.driver.now(), 1000);
 }

@@ -9,6 +9,10 @@ namespace {
 
 using testing::FormFixture;
 
+std::array<int, 4> placeOf(const Element& element) {
+    return {element.Left, element.Top, element.Width, element.Height};
+}
+
 struct Expected {
     const char* name;
     int left, top, width, height;
@@ -31,8 +35,7 @@ TEST(StartupState, ButtonsHaveTheirPlacesAndOnlyOpenAboutAndExitAreOffered) {
     for (const auto& [button, e] : buttons) {
         SCOPED_TRACE(e.name);
         EXPECT_EQ(button->name, e.name);
-        EXPECT_EQ((std::array{button->Left, button->Top, button->Width, button->Height}),
-                  (std::array{e.left, e.top, e.width, e.height}));
+        EXPECT_EQ(placeOf(*button), (std::array{e.left, e.top, e.width, e.height}));
         EXPECT_EQ(button->Visible, e.visible);
     }
 }
@@ -51,23 +54,65 @@ TEST(StartupState, TextElementsHaveTheirPlacesTextsColoursAndFonts) {
     MasterForm& w = f.form;
     constexpr auto C = Alignment::Centre;
     const std::pair<Label*, ExpectedLabel> labels[] = {
-        {&w.Panel, {{"Panel", 60, 4560, 6255, 435, true}, "Press Open to select a Module", 0x000000, 0xFF8000, 18, false, C}},
-        {&w.PanelQuestion, {{"PanelQuestion", 60, 300, 6255, 1455, false}, "", 0x000000, 0xFF8000, 13.5, true, C}},
-        {&w.PanelRepA, {{"PanelRepA", 540, 1920, 5295, 375, false}, "Press Open to begin", 0x404040, 0xFFFFFF, 13.5, false, C}},
-        {&w.PanelRepB, {{"PanelRepB", 540, 2520, 5295, 375, false}, "Press Open to begin", 0x404040, 0xFFFFFF, 13.5, false, C}},
-        {&w.PanelRepC, {{"PanelRepC", 540, 3120, 5295, 375, false}, "Press Open to begin", 0x404040, 0xFFFFFF, 13.5, false, C}},
-        {&w.PanelRepD, {{"PanelRepD", 540, 3720, 5295, 375, false}, "Press Open to begin", 0x404040, 0xFFFFFF, 13.5, false, C}},
-        {&w.Score, {{"Score", 6480, 420, 1575, 555, true}, "00000", 0x000000, 0x00C000, 24, true, C}},
-        {&w.Horloge, {{"Horloge", 6480, 420, 1575, 555, false}, "0.00", 0x000000, 0xFF8000, 24, true, C}},
-        {&w.PausePanel, {{"PausePanel", 7620, 1740, 435, 555, true}, "3", 0x000000, 0x00C000, 24, true, C}},
-        {&w.FiftyPanel, {{"FiftyPanel", 7620, 1080, 435, 555, true}, "3", 0x000000, 0x00C000, 24, true, C}},
-        {&w.Label8, {{"Label8", 6480, 1200, 1095, 435, true}, "50/50", 0xC0C0C0, 0x808080, 8.25, false, C}},
-        {&w.Label7, {{"Label7", 6480, 1920, 1095, 315, true}, "TimeOut", 0xC0C0C0, 0x808080, 8.25, true, C}},
+        {&w.Panel,
+         {{"Panel", 60, 4560, 6255, 435, true},
+          "Press Open to select a Module",
+          0x000000,
+          0xFF8000,
+          18,
+          false,
+          C}},
+        {&w.PanelQuestion,
+         {{"PanelQuestion", 60, 300, 6255, 1455, false}, "", 0x000000, 0xFF8000, 13.5, true, C}},
+        {&w.PanelRepA,
+         {{"PanelRepA", 540, 1920, 5295, 375, false},
+          "Press Open to begin",
+          0x404040,
+          0xFFFFFF,
+          13.5,
+          false,
+          C}},
+        {&w.PanelRepB,
+         {{"PanelRepB", 540, 2520, 5295, 375, false},
+          "Press Open to begin",
+          0x404040,
+          0xFFFFFF,
+          13.5,
+          false,
+          C}},
+        {&w.PanelRepC,
+         {{"PanelRepC", 540, 3120, 5295, 375, false},
+          "Press Open to begin",
+          0x404040,
+          0xFFFFFF,
+          13.5,
+          false,
+          C}},
+        {&w.PanelRepD,
+         {{"PanelRepD", 540, 3720, 5295, 375, false},
+          "Press Open to begin",
+          0x404040,
+          0xFFFFFF,
+          13.5,
+          false,
+          C}},
+        {&w.Score,
+         {{"Score", 6480, 420, 1575, 555, true}, "00000", 0x000000, 0x00C000, 24, true, C}},
+        {&w.Horloge,
+         {{"Horloge", 6480, 420, 1575, 555, false}, "0.00", 0x000000, 0xFF8000, 24, true, C}},
+        {&w.PausePanel,
+         {{"PausePanel", 7620, 1740, 435, 555, true}, "3", 0x000000, 0x00C000, 24, true, C}},
+        {&w.FiftyPanel,
+         {{"FiftyPanel", 7620, 1080, 435, 555, true}, "3", 0x000000, 0x00C000, 24, true, C}},
+        {&w.Label8,
+         {{"Label8", 6480, 1200, 1095, 435, true}, "50/50", 0xC0C0C0, 0x808080, 8.25, false, C}},
+        {&w.Label7,
+         {{"Label7", 6480, 1920, 1095, 315, true}, "TimeOut", 0xC0C0C0, 0x808080, 8.25, true, C}},
     };
     for (const auto& [label, e] : labels) {
         SCOPED_TRACE(e.place.name);
         EXPECT_EQ(label->name, e.place.name);
-        EXPECT_EQ((std::array{label->Left, label->Top, label->Width, label->Height}),
+        EXPECT_EQ(placeOf(*label),
                   (std::array{e.place.left, e.place.top, e.place.width, e.place.height}));
         EXPECT_EQ(label->Visible, e.place.visible);
         EXPECT_EQ(label->Caption, e.caption);
@@ -82,8 +127,7 @@ TEST(StartupState, TextElementsHaveTheirPlacesTextsColoursAndFonts) {
         SCOPED_TRACE(k);
         const Label& pan = w.Pan(k);
         EXPECT_EQ(pan.name, "Pan" + std::to_string(k));
-        EXPECT_EQ((std::array{pan.Left, pan.Top, pan.Width, pan.Height}),
-                  (std::array{120, 420 + 360 * (k - 1), 5055, 255}));
+        EXPECT_EQ(placeOf(pan), (std::array{120, 420 + 360 * (k - 1), 5055, 255}));
         EXPECT_TRUE(pan.Visible);
         EXPECT_EQ(pan.Caption, "");
         EXPECT_EQ(pan.BackColor.value(), 0x404040u);
@@ -115,8 +159,7 @@ TEST(StartupState, OtherElementsTimersAndVariables) {
     for (const auto& [element, e] : others) {
         SCOPED_TRACE(e.name);
         EXPECT_EQ(element->name, e.name);
-        EXPECT_EQ((std::array{element->Left, element->Top, element->Width, element->Height}),
-                  (std::array{e.left, e.top, e.width, e.height}));
+        EXPECT_EQ(placeOf(*element), (std::array{e.left, e.top, e.width, e.height}));
         EXPECT_EQ(element->Visible, e.visible);
     }
     EXPECT_EQ(w.TopTen.Caption, "HIGH SCORE");
@@ -139,10 +182,10 @@ TEST(StartupState, OtherElementsTimersAndVariables) {
         EXPECT_FALSE(w.timers()[i]->Enabled());
     }
 
-    for (auto value : {w.QuestionCount, w.QuestionNumber, w.SkipCount, w.FolderLength,
-                       w.AnswerIndexA, w.AnswerIndexB, w.AnswerIndexC, w.AnswerIndexD, w.Choice,
-                       w.TimeLeft, w.PauseSeconds, w.PausesLeft, w.WaitTicks, w.FiftiesLeft,
-                       w.FiftyPick})
+    for (auto value :
+         {w.QuestionCount, w.QuestionNumber, w.SkipCount, w.FolderLength, w.AnswerIndexA,
+          w.AnswerIndexB, w.AnswerIndexC, w.AnswerIndexD, w.Choice, w.TimeLeft, w.PauseSeconds,
+          w.PausesLeft, w.WaitTicks, w.FiftiesLeft, w.FiftyPick})
         EXPECT_EQ(value, 0);
 
     for (const modules::DataSource* source : {&w.Data1, &w.Data2, &w.Data3, &w.Data4}) {
