@@ -10,7 +10,7 @@
 namespace vexlor::authoring {
 namespace {
 
-using testing::bytesOf;
+using vexlor::testing::readBytes;
 using testing::kHeader;
 using testing::runCommand;
 using testing::runInProcess;
@@ -40,7 +40,7 @@ TEST(ToolRoundTrip, ExportGivesBackTheCreatedCsvByteForByte) {
     EXPECT_EQ(exported.out, kTrickyCsv);
 
     ASSERT_EQ(runInProcess({"export", module, "-o", folder.file("out.csv")}).status, 0);
-    EXPECT_EQ(bytesOf(folder.file("out.csv")), kTrickyCsv);
+    EXPECT_EQ(readBytes(folder.file("out.csv")), kTrickyCsv);
 
     // LF record ends, needless quotes, a BOM and a missing Audio column come back normalised.
     writeBytes(folder.file("lf.csv"),
@@ -56,7 +56,7 @@ TEST(ToolCreate, RefusesToOverwriteWithoutForceAndLeavesTheOldFile) {
     // An existing file is kept byte for byte unless --force, which replaces it.
     TempFolder folder;
     const std::string module = testing::makeModule(folder, kTrickyCsv);
-    const std::string before = bytesOf(module);
+    const std::string before = readBytes(module);
     writeBytes(folder.file("other.csv"), kHeader + "Q,A,B,C,D,1,\r\n");
     std::vector<std::string> create = {"create", module,        "--title",
                                        "New",    "--questions", folder.file("other.csv")};
@@ -64,7 +64,7 @@ TEST(ToolCreate, RefusesToOverwriteWithoutForceAndLeavesTheOldFile) {
     const auto refused = runInProcess(create);
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("exists already"), std::string::npos) << refused.err;
-    EXPECT_EQ(bytesOf(module), before);
+    EXPECT_EQ(readBytes(module), before);
 
     create.push_back("--force");
     ASSERT_EQ(runInProcess(create).status, 0);
@@ -89,7 +89,7 @@ TEST(ToolCreate, FailingCreateLeavesNoModuleAndNoTemporaryFile) {
                             folder.file("bad.csv"), "--force"})
                   .status,
               1);
-    EXPECT_EQ(bytesOf(folder.file("old.vxm")), "old bytes");
+    EXPECT_EQ(readBytes(folder.file("old.vxm")), "old bytes");
     EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{"bad.csv", "old.vxm"}));
 }
 

@@ -12,7 +12,7 @@ namespace vexlor::authoring {
 namespace {
 
 using modules::ModuleDatabase;
-using testing::bytesOf;
+using vexlor::testing::readBytes;
 using testing::runInProcess;
 using vexlor::testing::TempFolder;
 
@@ -85,7 +85,7 @@ TEST(ToolModuleCommands, FilesThatAreNotModulesAreRefusedAndLeftUntouched) {
     };
     for (const auto& [name, message] : files) {
         const std::string path = folder.file(name);
-        const std::string before = bytesOf(path);
+        const std::string before = readBytes(path);
         // Every command on the noise; the one that writes on the others.
         std::vector<std::string> commands = {"reset-asked"};
         if (name == "noise.vxm") commands = {"info", "check", "export", "reset-asked", "scores"};
@@ -95,7 +95,7 @@ TEST(ToolModuleCommands, FilesThatAreNotModulesAreRefusedAndLeftUntouched) {
             EXPECT_EQ(run.out, "") << command << " " << name;
             EXPECT_EQ(run.err.rfind(path + ": " + message, 0), 0u) << run.err;
         }
-        EXPECT_EQ(bytesOf(path), before) << name;
+        EXPECT_EQ(readBytes(path), before) << name;
     }
     const auto missing = runInProcess({"info", folder.file("absent.vxm")});
     EXPECT_EQ(missing.status, 1);

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,10 +23,6 @@ struct ToolRun {
     std::string err;
 };
 
-inline std::string bytesOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -50,7 +45,7 @@ inline ToolRun runShell(const std::string& commandLine, const vexlor::testing::T
     const std::string out = folder.file(".out"), err = folder.file(".err");
     const int raw =
         std::system((commandLine + " >" + shellQuoted(out) + " 2>" + shellQuoted(err)).c_str());
-    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, bytesOf(out), bytesOf(err)};
+    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, vexlor::testing::readBytes(out), vexlor::testing::readBytes(err)};
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return run;
