@@ -17,10 +17,9 @@ std::optional<std::string> QtFileDialog::showOpen(const platform::OpenFileReques
     dialog.setNameFilter(filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // This dialog never changes the current folder and has no read-only check box to hide.
     if (request.flags & platform::open_flags::kFileMustExist)
         dialog.setFileMode(QFileDialog::ExistingFile);
-    if (request.flags & platform::open_flags::kHideReadOnly)
-        dialog.setOption(QFileDialog::ReadOnly, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst().toStdString();
 }

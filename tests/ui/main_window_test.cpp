@@ -9,17 +9,10 @@
 
 #include "../support/fakes.h"
 #include "ui/main_window.h"
+#include "ui_application.h"
 
 namespace vexlor::ui {
 namespace {
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "ui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 // Made first, so the application stands before any widget.
 struct WithApplication {

@@ -1,0 +1,99 @@
+// The Qt file dialog and message box as the window's routines use them, answered offscreen.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <fstream>
+
+#include "../support/fakes.h"
+#include "ui/qt_adapters.h"
+#include "ui_application.h"
+
+namespace vexlor::ui {
+namespace {
+
+// Runs `answer` on the modal window once it is up.
+template <typename Window>
+void whenShown(std::function<void(Window*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        answer(window);
+    });
+}
+
+TEST(QtFileDialog, OpensInTheInitialFolderWithTheTitleAndFilterAndReturnsTheChoice) {
+    application();
+    vexlor::testing::TempFolder folder;
+    std::ofstream(folder.file("quiz.vxm")) << "x";
+    QtFileDialog adapter;
+    const platform::OpenFileRequest request{"Open Vexlor Module", "Vexlor Module (*.vxm)|*.vxm",
+                                            0x140C, folder.path().string()};
+
+    whenShown<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Open Vexlor Module"));
+        EXPECT_EQ(dialog->directory().absolutePath(),
+                  QString::fromStdString(folder.path().string()));
+        EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Vexlor Module (*.vxm)")});
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+        dialog->selectFile(QStringLiteral("quiz.vxm"));
+        static_cast<QDialog*>(dialog)->accept();  // public in QDialog
+    });
+    EXPECT_EQ(adapter.showOpen(request), folder.file("quiz.vxm"));
+
+    whenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    EXPECT_EQ(adapter.showOpen(request), std::nullopt);
+}
+
+TEST(QtMessageBox, ShowsEachPartOnALineWithAWarningIconAndOneButton) {
+    application();
+    QtMessageBox adapter;
+    whenShown<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Open Vexlor Module"));
+        EXPECT_EQ(box->text(), QStringLiteral("<b>quiz.vxm</b>\nNot a Valid Module"));
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        box->accept();
+    });
+    adapter.show("<b>quiz.vxm</b>\rNot a Valid Module", 48, "Open Vexlor Module");
+}
+
+// Lets the event loop run until `done` holds or the time is up.
+bool runEventsUntil(const std::function<bool()>& done, int milliseconds = 2000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    return done();
+}
+
+TEST(QtTimerDriver, TicksAnEnabledTimerUntilItSwitchesItselfOffAndDrawsAfterEachTick) {
+    application();
+    int draws = 0;
+    QtTimerDriver driver([&draws] { ++draws; });
+    platform::Timer timer("t", 5);
+    int ticks = 0;
+    timer.setHandler([&] {
+        if (++ticks == 3) timer.setEnabled(false);
+    });
+    timer.attach(&driver);
+    timer.setEnabled(true);
+    ASSERT_TRUE(runEventsUntil([&] { return ticks >= 3; }));
+    runEventsUntil([] { return false; }, 100);  // time for a stray tick to show
+    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(draws, 3);
+
+    // Switched on again, it ticks again.
+    timer.setEnabled(true);
+    EXPECT_TRUE(runEventsUntil([&] { return ticks >= 4; }));
+    timer.setEnabled(false);
+}
+
+}  // namespace
+}  // namespace vexlor::ui
