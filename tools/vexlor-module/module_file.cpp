@@ -196,12 +196,8 @@ Failure ModuleFile::failure(const std::string& what, const std::string& why) con
 }
 
 Result<std::vector<Properties>> ModuleFile::properties() {
-    const TableLayout& layout = layoutOf(Table::kProperties);
-    std::string error;
-    auto rows = database_->query(
-        "SELECT " + columnList(layout) + " FROM " + quoted(layout.name) + " ORDER BY rowid;", {},
-        &error);
-    if (!rows) return failure("read the properties", error);
+    auto rows = readTable(Table::kProperties, "read the properties");
+    if (!rows) return Failure{rows.error()};
     std::vector<Properties> result;
     for (auto& row : *rows)
         result.push_back(
@@ -209,13 +205,19 @@ Result<std::vector<Properties>> ModuleFile::properties() {
     return result;
 }
 
-Result<std::vector<Question>> ModuleFile::questions() {
-    const TableLayout& layout = layoutOf(Table::kQuestions);
+Result<std::vector<modules::Row>> ModuleFile::readTable(Table table, const std::string& what) {
+    const TableLayout& layout = layoutOf(table);
     std::string error;
     auto rows = database_->query(
         "SELECT " + columnList(layout) + " FROM " + quoted(layout.name) + " ORDER BY rowid;", {},
         &error);
-    if (!rows) return failure("read the questions", error);
+    if (!rows) return failure(what, error);
+    return std::move(*rows);
+}
+
+Result<std::vector<Question>> ModuleFile::questions() {
+    auto rows = readTable(Table::kQuestions, "read the questions");
+    if (!rows) return Failure{rows.error()};
     std::vector<Question> result;
     result.reserve(rows->size());
     for (const auto& row : *rows) result.push_back(Question::fromFields(row));
@@ -223,12 +225,8 @@ Result<std::vector<Question>> ModuleFile::questions() {
 }
 
 Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
-    const TableLayout& layout = layoutOf(Table::kScores);
-    std::string error;
-    auto rows = database_->query(
-        "SELECT " + columnList(layout) + " FROM " + quoted(layout.name) + " ORDER BY rowid;", {},
-        &error);
-    if (!rows) return failure("read the high scores", error);
+    auto rows = readTable(Table::kScores, "read the high scores");
+    if (!rows) return Failure{rows.error()};
     std::vector<ScoreEntry> entries;
     for (auto& row : *rows)
         entries.push_back({std::move(row[0]), std::move(row[1]), std::move(row[2])});

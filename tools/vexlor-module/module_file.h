@@ -71,6 +71,8 @@ class ModuleFile {
     ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
         : path_(std::move(path)), database_(std::move(database)) {}
     Failure failure(const std::string& what, const std::string& why) const;
+    /// Every row of a table, in row order.
+    Result<std::vector<modules::Row>> readTable(Table table, const std::string& what);
 
     std::filesystem::path path_;
     std::shared_ptr<modules::ModuleDatabase> database_;
