@@ -124,6 +124,10 @@ bool DataSource::Refresh() {
     return true;
 }
 
+std::string DataSource::currentRowId() const {
+    return std::to_string(rows_[static_cast<std::size_t>(position_)]);
+}
+
 std::string DataSource::rowQuery() const {
     std::string order = "rowid";
     if (equalsIgnoringCase(table_, "HScore") && columnIndex("Score") >= 0)
@@ -227,7 +231,7 @@ bool DataSource::Delete() {
     std::string error;
     if (!database_->write(
             "DELETE FROM " + ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",
-            {std::to_string(rows_[static_cast<std::size_t>(position_)])}, &error))
+            {currentRowId()}, &error))
         return fail(error);
     rows_.erase(rows_.begin() + position_);
     deleted_ = true;
@@ -265,7 +269,7 @@ bool DataSource::storePending() {
         if (!changed || deleted_ || atBOF() || atEOF()) return true;
         std::string sql = "UPDATE " + table + " SET ";
         for (std::size_t i = 0; i < fields.size(); ++i) sql += (i ? ", " : "") + fields[i] + " = ?";
-        values.push_back(std::to_string(rows_[static_cast<std::size_t>(position_)]));
+        values.push_back(currentRowId());
         if (!database_->write(sql + " WHERE rowid = ?;", values, &error)) return fail(error);
     }
     for (auto& binding : bindings_) binding.shown = *binding.text;
@@ -289,7 +293,7 @@ void DataSource::showCurrent() {
         const auto rows =
             database_->query("SELECT " + columnList + " FROM " +
                                  ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",
-                             {std::to_string(rows_[static_cast<std::size_t>(position_)])});
+                             {currentRowId()});
         if (rows && !rows->empty()) values = (*rows)[0];
     }
     // Off the ends there is no record: the elements show nothing.

@@ -80,6 +80,8 @@ class DataSource {
     bool storePending();
     bool loadAllRows();
     std::string rowQuery() const;
+    /// The row id of the current record, as a parameter text.
+    std::string currentRowId() const;
     bool moveTo(long position);
     void showCurrent();
     bool fail(std::string message);
