@@ -50,6 +50,23 @@ class MasterForm {
     // Top ten.
     void HighScore();
 
+    // The game: question flow, dealing and media, judging, clock and lifelines.
+    void Start_Click();
+    void NextQ_Click();
+    void PanelRepA_Click();
+    void PanelRepB_Click();
+    void PanelRepC_Click();
+    void PanelRepD_Click();
+    void Fifty_Click();
+    void Pause_Click();
+    void Replay_Click();
+    void TimerStart_Timer();
+    void TempBar_Timer();
+    void TimerTrente_Timer();
+    void TimerReponce_Timer();
+    void TimerGOver_Timer();
+    void TimerFifty_Timer();
+
     /// The element `Pan`k, k from 1 to 10.
     Label& Pan(int k) { return *pans_.at(static_cast<std::size_t>(k - 1)); }
     const Label& Pan(int k) const { return *pans_.at(static_cast<std::size_t>(k - 1)); }

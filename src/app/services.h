@@ -4,7 +4,9 @@
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/file_types.h"
+#include "platform/picture_loader.h"
 #include "platform/random.h"
+#include "platform/sound_player.h"
 
 namespace vexlor::app {
 
@@ -17,6 +19,8 @@ struct Services {
     platform::Windows& windows;
     platform::FileTypes& fileTypes;
     platform::FileSystem& fileSystem;
+    platform::SoundPlayer& soundPlayer;
+    platform::PictureLoader& pictureLoader;
 };
 
 }  // namespace vexlor::app

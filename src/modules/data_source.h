@@ -66,6 +66,9 @@ class DataSource {
     bool atEOF() const { return position_ >= static_cast<long>(rows_.size()); }
     bool isOpen() const { return database_ != nullptr; }
     const std::string& name() const { return name_; }
+    /// The open module file, shared with the other sources bound to it; null when closed.
+    /// Writes made inside a `Transaction` on it are committed or rolled back together.
+    const std::shared_ptr<ModuleDatabase>& database() const { return database_; }
     /// The last engine error.
     const std::string& lastError() const { return error_; }
 

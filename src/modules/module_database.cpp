@@ -170,19 +170,48 @@ bool ModuleDatabase::execute(const std::string& sql, std::string* error) {
 
 bool ModuleDatabase::write(const std::string& sql, const std::vector<std::string>& parameters,
                            std::string* error, std::int64_t* insertedRow) {
-    if (!execute("BEGIN IMMEDIATE;", error)) return false;
+    Transaction transaction(*this, error);
+    if (!transaction.active()) return false;
     Statement statement(db_, sql, parameters, error);
-    if (!statement.ok() || sqlite3_step(statement.get()) != SQLITE_DONE) {
-        if (statement.ok()) setError(error, db_);
-        execute("ROLLBACK;");
+    if (!statement.ok()) return false;
+    if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+        setError(error, db_);
         return false;
     }
     if (insertedRow) *insertedRow = sqlite3_last_insert_rowid(db_);
-    if (!execute("COMMIT;", error)) {
-        execute("ROLLBACK;");
+    return transaction.commit(error);
+}
+
+Transaction::Transaction(ModuleDatabase& database, std::string* error) : database_(database) {
+    nested_ = sqlite3_get_autocommit(database_.handle()) == 0;
+    // IMMEDIATE takes the write lock at once, so a busy module fails here and not half-way.
+    active_ = database_.execute(nested_ ? "SAVEPOINT vexlor_write;" : "BEGIN IMMEDIATE;", error);
+}
+
+Transaction::~Transaction() {
+    if (active_) rollback();
+}
+
+bool Transaction::commit(std::string* error) {
+    if (!active_) {
+        if (error && error->empty()) *error = "no transaction";
         return false;
     }
+    if (!database_.execute(nested_ ? "RELEASE vexlor_write;" : "COMMIT;", error)) {
+        rollback();
+        return false;
+    }
+    active_ = false;
     return true;
+}
+
+void Transaction::rollback() {
+    active_ = false;
+    if (nested_) {
+        database_.execute("ROLLBACK TO vexlor_write; RELEASE vexlor_write;");
+    } else if (sqlite3_get_autocommit(database_.handle()) == 0) {
+        database_.execute("ROLLBACK;");
+    }
 }
 
 bool ModuleDatabase::hasTable(const std::string& table) {

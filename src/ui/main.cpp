@@ -9,6 +9,22 @@
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
 
+namespace {
+// Stand-ins until the SDL sound player and the Qt picture loader land.
+class NoSound final : public vexlor::platform::SoundPlayer {
+  public:
+    void SoundFile(const std::string&) override {}
+    void Play() override {}
+    void Stop() override {}
+};
+class NoPictures final : public vexlor::platform::PictureLoader {
+  public:
+    std::shared_ptr<const vexlor::platform::Picture> load(const std::string&) override {
+        return nullptr;
+    }
+};
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace vexlor;
     QApplication application(argc, argv);
@@ -23,8 +39,11 @@ int main(int argc, char** argv) {
     ui::QtFileDialog fileDialog;
     ui::QtMessageBox messageBox;
     ui::QtWindows windows;
+    NoSound soundPlayer;
+    NoPictures pictureLoader;
 
-    app::MasterForm form({clock, random, fileDialog, messageBox, windows, fileTypes, fileSystem});
+    app::MasterForm form({clock, random, fileDialog, messageBox, windows, fileTypes, fileSystem,
+                          soundPlayer, pictureLoader});
     ui::MainWindow window(form);
     fileDialog.setParent(&window);
     messageBox.setParent(&window);

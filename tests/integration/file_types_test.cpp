@@ -31,7 +31,8 @@ struct Start {
         fixture.fileSystem.current = folder;
         form = std::make_unique<app::MasterForm>(
             app::Services{fixture.clock, fixture.random, fixture.fileDialog, fixture.messageBox,
-                          fixture.windows, types, fixture.fileSystem});
+                          fixture.windows, types, fixture.fileSystem, fixture.soundPlayer,
+                          fixture.pictureLoader});
         form->Form_Load();
     }
     std::unique_ptr<app::MasterForm> form;

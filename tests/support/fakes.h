@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -18,7 +19,9 @@
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/file_types.h"
+#include "platform/picture_loader.h"
 #include "platform/random.h"
+#include "platform/sound_player.h"
 
 namespace vexlor::testing {
 
@@ -92,6 +95,37 @@ class FakeFileSystem : public platform::FileSystem {
     platform::StdFileSystem real;
 };
 
+/// Remembers what it was asked to play, in order: "file:<path>", "play", "stop".
+class FakeSoundPlayer : public platform::SoundPlayer {
+  public:
+    void SoundFile(const std::string& path) override { calls.push_back("file:" + path); }
+    void Play() override { calls.push_back("play"); }
+    void Stop() override { calls.push_back("stop"); }
+    std::vector<std::string> calls;
+};
+
+class FakePicture : public platform::Picture {
+  public:
+    FakePicture(std::string path, int w, int h) : path(std::move(path)), w_(w), h_(h) {}
+    int width() const override { return w_; }
+    int height() const override { return h_; }
+    std::string path;
+
+  private:
+    int w_, h_;
+};
+
+/// Loads a 100x50 picture from any file that exists; remembers every path asked for.
+class FakePictureLoader : public platform::PictureLoader {
+  public:
+    std::shared_ptr<const platform::Picture> load(const std::string& path) override {
+        asked.push_back(path);
+        if (!std::filesystem::is_regular_file(path)) return nullptr;
+        return std::make_shared<FakePicture>(path, 100, 50);
+    }
+    std::vector<std::string> asked;
+};
+
 /// A main window wired to fakes, with its timers on virtual time.
 struct FormFixture {
     FakeClock clock;
@@ -101,8 +135,11 @@ struct FormFixture {
     FakeWindows windows;
     FakeFileTypes fileTypes;
     FakeFileSystem fileSystem;
+    FakeSoundPlayer soundPlayer;
+    FakePictureLoader pictureLoader;
     platform::VirtualTimerDriver timers;
-    app::MasterForm form{{clock, random, fileDialog, messageBox, windows, fileTypes, fileSystem}};
+    app::MasterForm form{{clock, random, fileDialog, messageBox, windows, fileTypes, fileSystem,
+                          soundPlayer, pictureLoader}};
 
     FormFixture() {
         for (platform::Timer* timer : form.timers()) timer->attach(&timers);
