@@ -5,6 +5,8 @@
 #include <optional>
 #include <unordered_set>
 
+#include "modules/module_format.h"
+
 namespace vexlor::modules {
 
 namespace {
@@ -81,7 +83,7 @@ std::optional<Criterion> parseCriterion(std::string_view text) {
 }  // namespace
 
 void DataSource::bindElement(std::string& text, const std::string& field, bool editable) {
-    bindings_.push_back(Binding{&text, &field, editable, text});
+    bindings_.push_back(Binding{&text, &field, editable, text, {}});
 }
 
 bool DataSource::fail(std::string message) {
@@ -101,21 +103,26 @@ bool DataSource::Refresh() {
     CloseDatabase();
 
     std::string error;
-    auto database = ModuleDatabase::open(DatabaseName, keyOf(Connect), &error);
+    auto database = ModuleDatabase::open(DatabaseName, keyOf(Connect), &error, Access::kReadWrite,
+                                         &openProblem_);
     if (!database) return fail(DatabaseName + ": " + error);
     auto columns = database->columns(RecordSource);
     if (columns.empty()) return fail("no table " + RecordSource);
 
+    auto rowId = database->rowIdName(RecordSource);
+    if (rowId.empty()) return fail("the rows of " + RecordSource + " cannot be addressed");
+
     database_ = std::move(database);
     table_ = RecordSource;
     columns_ = std::move(columns);
-    auto first = database_->queryIntegers(rowQuery() + " LIMIT 1;", {}, &error);
+    rowId_ = std::move(rowId);
+    auto first = database_->queryIntegers(rowQuery(false, " LIMIT 1;"), {}, &error);
     if (!first) {
         CloseDatabase();
         return fail(error);
     }
     rows_ = std::move(*first);
-    allRows_ = rows_.empty();
+    window_ = rows_.empty() ? Window::kAll : Window::kHead;
     if (!rows_.empty()) {
         position_ = 0;
         showCurrent();
@@ -128,21 +135,47 @@ std::string DataSource::currentRowId() const {
     return std::to_string(rows_[static_cast<std::size_t>(position_)]);
 }
 
-std::string DataSource::rowQuery() const {
-    std::string order = "rowid";
-    if (equalsIgnoringCase(table_, "HScore") && columnIndex("Score") >= 0)
-        order = "CAST(\"Score\" AS REAL), rowid DESC";
-    return "SELECT rowid FROM " + ModuleDatabase::quoteIdentifier(table_) + " ORDER BY " + order;
+std::string DataSource::tableName() const {
+    return ModuleDatabase::quoteIdentifier(table_);
+}
+
+std::string DataSource::rowQuery(bool reversed, const std::string& tail) const {
+    std::string order = rowId_ + (reversed ? " DESC" : " ASC");
+    if (equalsIgnoringCase(table_, kScoresTable.name) && columnIndex("Score") >= 0)
+        order = scoreOrder(rowId_, reversed);
+    return "SELECT " + rowId_ + " FROM " + tableName() + " ORDER BY " + order + tail;
 }
 
 bool DataSource::loadAllRows() {
-    if (allRows_) return true;
-    // Only the first row has been read, and nothing added yet, so positions stay valid.
+    if (window_ == Window::kAll) return true;
     std::string error;
-    auto rows = database_->queryIntegers(rowQuery() + ";", {}, &error);
+    auto rows = database_->queryIntegers(rowQuery(false, ";"), {}, &error);
     if (!rows) return fail(error);
+    // Rows added since the refresh keep their places at the end.
+    std::erase_if(*rows, [&](std::int64_t row) {
+        return std::find(added_.begin(), added_.end(), row) != added_.end();
+    });
+    rows->insert(rows->end(), added_.begin(), added_.end());
+    // A head keeps its positions; a tail keeps its distance from the end.
+    if (window_ == Window::kTail && position_ >= 0)
+        position_ = static_cast<long>(rows->size()) - (static_cast<long>(rows_.size()) - position_);
     rows_ = std::move(*rows);
-    allRows_ = true;
+    window_ = Window::kAll;
+    return true;
+}
+
+bool DataSource::loadLastRows() {
+    if (window_ != Window::kHead) return true;
+    // Enough to walk back through a top ten without reading the whole table.
+    constexpr int kTailRows = 32;
+    std::string error;
+    auto rows = database_->queryIntegers(
+        rowQuery(true, " LIMIT " + std::to_string(kTailRows) + ";"), {}, &error);
+    if (!rows) return fail(error);
+    if (rows->size() < static_cast<std::size_t>(kTailRows)) return loadAllRows();
+    std::reverse(rows->begin(), rows->end());
+    rows_ = std::move(*rows);
+    window_ = Window::kTail;
     return true;
 }
 
@@ -150,7 +183,8 @@ void DataSource::CloseDatabase() {
     database_.reset();
     columns_.clear();
     rows_.clear();
-    allRows_ = false;
+    added_.clear();
+    window_ = Window::kAll;
     position_ = -1;
     deleted_ = false;
     adding_ = false;
@@ -158,12 +192,14 @@ void DataSource::CloseDatabase() {
 
 bool DataSource::MoveFirst() {
     if (!database_ || rows_.empty()) return fail("no current record");
+    if (window_ == Window::kTail && !loadAllRows()) return false;
     return moveTo(0);
 }
 
 bool DataSource::MoveLast() {
     if (!database_ || rows_.empty()) return fail("no current record");
-    if (!loadAllRows()) return false;
+    // The pending edit belongs to the current row of the list about to be replaced.
+    if (!storePending() || !loadLastRows()) return false;
     return moveTo(static_cast<long>(rows_.size()) - 1);
 }
 
@@ -177,7 +213,10 @@ bool DataSource::MoveNext() {
 
 bool DataSource::Move(long rows) {
     if (!database_ || (!deleted_ && (atBOF() || atEOF()))) return fail("no current record");
-    if (!loadAllRows()) return false;
+    // Within a tail the list is known up to its end; anything else needs the whole list.
+    const long wanted = position_ + rows;
+    const bool inTail = window_ == Window::kTail && wanted >= 0;
+    if (!inTail && !loadAllRows()) return false;
     // After a delete the current place lies between two records.
     long target = position_ + rows;
     if (deleted_ && rows > 0) target -= 1;
@@ -200,7 +239,7 @@ bool DataSource::FindFirst(const std::string& criterion) {
 
     std::string error;
     const auto matches = database_->queryIntegers(
-        "SELECT rowid FROM " + ModuleDatabase::quoteIdentifier(table_) + " WHERE " +
+        "SELECT " + rowId_ + " FROM " + tableName() + " WHERE " +
             ModuleDatabase::quoteIdentifier(columns_[static_cast<std::size_t>(column)]) + " = ?;",
         {parsed->value}, &error);
     if (!matches) return fail(error);
@@ -214,10 +253,13 @@ bool DataSource::FindFirst(const std::string& criterion) {
 
 bool DataSource::AddNew() {
     if (!database_) return fail("no database");
-    if (!storePending() || !loadAllRows()) return false;
+    if (!storePending()) return false;
+    // An added row comes last: the list must be known up to its end.
+    if (window_ == Window::kHead && !loadAllRows()) return false;
     adding_ = true;
     for (auto& binding : bindings_) {
         if (!binding.editable) continue;
+        binding.beforeAdd = binding.shown;
         binding.text->clear();
         binding.shown.clear();
     }
@@ -226,13 +268,13 @@ bool DataSource::AddNew() {
 
 bool DataSource::Delete() {
     if (!database_ || deleted_ || atBOF() || atEOF()) return fail("no current record");
-    if (!loadAllRows()) return false;
+    if (window_ == Window::kHead && !loadAllRows()) return false;
     adding_ = false;
     std::string error;
-    if (!database_->write(
-            "DELETE FROM " + ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",
-            {currentRowId()}, &error))
+    if (!database_->write("DELETE FROM " + tableName() + " WHERE " + rowId_ + " = ?;",
+                          {currentRowId()}, &error))
         return fail(error);
+    std::erase(added_, rows_[static_cast<std::size_t>(position_)]);
     rows_.erase(rows_.begin() + position_);
     deleted_ = true;
     return true;
@@ -250,30 +292,43 @@ bool DataSource::storePending() {
         fields.push_back(ModuleDatabase::quoteIdentifier(*binding.field));
         values.push_back(*binding.text);
     }
-    const std::string table = ModuleDatabase::quoteIdentifier(table_);
     std::string error;
     if (adding_) {
         adding_ = false;
         if (!changed) return true;
-        std::string sql = "INSERT INTO " + table + " (";
+        std::string sql = "INSERT INTO " + tableName() + " (";
         std::string marks;
         for (std::size_t i = 0; i < fields.size(); ++i) {
             sql += (i ? ", " : "") + fields[i];
             marks += i ? ", ?" : "?";
         }
         std::int64_t row = 0;
-        if (!database_->write(sql + ") VALUES (" + marks + ");", values, &error, &row))
+        if (!database_->write(sql + ") VALUES (" + marks + ");", values, &error, &row)) {
+            dropPending(true);
             return fail(error);
+        }
         rows_.push_back(row);
+        added_.push_back(row);
     } else {
         if (!changed || deleted_ || atBOF() || atEOF()) return true;
-        std::string sql = "UPDATE " + table + " SET ";
+        std::string sql = "UPDATE " + tableName() + " SET ";
         for (std::size_t i = 0; i < fields.size(); ++i) sql += (i ? ", " : "") + fields[i] + " = ?";
         values.push_back(currentRowId());
-        if (!database_->write(sql + " WHERE rowid = ?;", values, &error)) return fail(error);
+        if (!database_->write(sql + " WHERE " + rowId_ + " = ?;", values, &error)) {
+            dropPending(false);
+            return fail(error);
+        }
     }
     for (auto& binding : bindings_) binding.shown = *binding.text;
     return true;
+}
+
+void DataSource::dropPending(bool added) {
+    // Without a read: the module may be the very thing that cannot be reached.
+    for (auto& binding : bindings_) {
+        if (added && binding.editable) binding.shown = binding.beforeAdd;
+        *binding.text = binding.shown;
+    }
 }
 
 bool DataSource::moveTo(long position) {
@@ -290,10 +345,9 @@ void DataSource::showCurrent() {
         std::string columnList;
         for (std::size_t c = 0; c < columns_.size(); ++c)
             columnList += (c ? ", " : "") + ModuleDatabase::quoteIdentifier(columns_[c]);
-        const auto rows =
-            database_->query("SELECT " + columnList + " FROM " +
-                                 ModuleDatabase::quoteIdentifier(table_) + " WHERE rowid = ?;",
-                             {currentRowId()});
+        const auto rows = database_->query(
+            "SELECT " + columnList + " FROM " + tableName() + " WHERE " + rowId_ + " = ?;",
+            {currentRowId()});
         if (rows && !rows->empty()) values = (*rows)[0];
     }
     // Off the ends there is no record: the elements show nothing.

@@ -17,8 +17,12 @@ namespace vexlor::modules {
 /// Records come in the module's delivery order: row order, except "HScore", which comes by
 /// numeric score ascending (the best last; of equal scores the earlier entry ranks higher).
 /// Records added while the source is open come last until the next refresh. A refresh reads only
-/// the first record: the others are listed when first needed, so opening a large table costs
-/// one read.
+/// the first record, and a move to the last record only the last few: the whole list is read
+/// when first needed, so opening a large table and walking back from its end cost a few reads.
+///
+/// A pending edit whose store fails (a locked or read-only module, a full disk) is dropped: the
+/// table stays as it was, the bound elements show the current record again, and the operation
+/// that stored it fails. A failed store never changes another record.
 class DataSource {
   public:
     explicit DataSource(std::string name) : name_(std::move(name)) {}
@@ -71,18 +75,28 @@ class DataSource {
     const std::shared_ptr<ModuleDatabase>& database() const { return database_; }
     /// The last engine error.
     const std::string& lastError() const { return error_; }
+    /// Why the last refresh could not open the module file; kNone when it could.
+    OpenProblem openProblem() const { return openProblem_; }
 
   private:
     struct Binding {
         std::string* text;
         const std::string* field;
         bool editable;
-        std::string shown;  // what the source last put into the element
+        std::string shown;      // what the source last put into the element
+        std::string beforeAdd;  // what it showed before AddNew emptied it
     };
 
     bool storePending();
+    /// Drops a pending edit (a new record when `added`): the bound elements show the current
+    /// record again.
+    void dropPending(bool added);
     bool loadAllRows();
-    std::string rowQuery() const;
+    bool loadLastRows();
+    /// Row ids in delivery order (or its reverse), followed by `tail`.
+    std::string rowQuery(bool reversed, const std::string& tail) const;
+    /// "SELECT ... FROM table" and "WHERE <row id> = ?".
+    std::string tableName() const;
     /// The row id of the current record, as a parameter text.
     std::string currentRowId() const;
     bool moveTo(long position);
@@ -95,13 +109,17 @@ class DataSource {
     std::shared_ptr<ModuleDatabase> database_;
     std::string table_;                 // the table the record set was read from
     std::vector<std::string> columns_;  // its columns, in table order
+    std::string rowId_;                 // the name that addresses the table's row ids
     std::vector<std::int64_t> rows_;    // row ids in delivery order
-    bool allRows_ = false;              // rows_ holds every row, not just the first
-    long position_ = -1;                // index into rows_: -1 before the first, size() after
-    bool deleted_ = false;              // the record at position_ has just been deleted
+    // How much of the list rows_ holds: every row, its first rows, or its last rows.
+    enum class Window { kAll, kHead, kTail } window_ = Window::kAll;
+    std::vector<std::int64_t> added_;  // rows added since the refresh: they come last
+    long position_ = -1;               // index into rows_: -1 before the first, size() after
+    bool deleted_ = false;             // the record at position_ has just been deleted
     bool adding_ = false;
     bool noMatch_ = false;
     std::string error_;
+    OpenProblem openProblem_ = OpenProblem::kNone;
 };
 
 }  // namespace vexlor::modules

@@ -2,13 +2,24 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <fstream>
 #include <map>
 #include <tuple>
+
+#include "modules/module_format.h"
 
 namespace vexlor::modules {
 
 namespace {
+
+// Values no module needs but a hostile one could use to exhaust memory.
+constexpr int kMaxTextBytes = 16 * 1024 * 1024;
+constexpr int kBusyWaitMs = 2000;
 
 // Modules are written in the version-3 file format; a newer library is told so here, and an
 // older one ignores the pragma. Every connection goes through this one place.
@@ -18,16 +29,260 @@ bool applyCipherSettings(sqlite3* db, const std::string& key, std::string* error
         return false;
     }
     sqlite3_exec(db, "PRAGMA cipher_compatibility = 3;", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 2000);
+    sqlite3_busy_timeout(db, kBusyWaitMs);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxTextBytes);
+    sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, 1024 * 1024);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
     return true;
 }
 
-void setError(std::string* error, sqlite3* db) {
-    if (error) *error = db ? sqlite3_errmsg(db) : "out of memory";
+// A sentence for the engine's last error, naming what a user can act on.
+std::string describe(sqlite3* db) {
+    if (!db) return "out of memory";
+    switch (sqlite3_errcode(db)) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "the module is in use by another program (it stays locked)";
+        case SQLITE_READONLY:
+            return "the module cannot be written (the file is read-only)";
+        case SQLITE_FULL:
+            return "the disk is full";
+        case SQLITE_CORRUPT:
+            return "the module is damaged (" + std::string(sqlite3_errmsg(db)) + ")";
+        case SQLITE_NOTADB:
+            return "not a module: it cannot be read with the module key";
+        default:
+            return sqlite3_errmsg(db);
+    }
 }
 
-// Open files by (device, inode, key): a file replaced on disk gets a fresh connection.
-using FileKey = std::tuple<dev_t, ino_t, std::string>;
+void setError(std::string* error, sqlite3* db) {
+    if (error) *error = describe(db);
+}
+
+OpenProblem problemOf(int code) {
+    switch (code & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return OpenProblem::kInUse;
+        case SQLITE_CORRUPT:
+            return OpenProblem::kDamaged;
+        case SQLITE_PERM:
+        case SQLITE_CANTOPEN:
+        case SQLITE_READONLY:
+            return OpenProblem::kNoAccess;
+        default:
+            return OpenProblem::kNotAModule;
+    }
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+bool isModuleTable(std::string_view name) {
+    return std::any_of(kModuleTables.begin(), kModuleTables.end(), [&](const TableFormat& table) {
+        return equalsIgnoringCase(name, table.name);
+    });
+}
+
+// Whether `text`, with runs of blanks folded and letters in upper case, contains `words`.
+bool containsWords(std::string_view text, std::string_view words) {
+    std::string folded;
+    for (unsigned char c : text) {
+        if (std::isspace(c)) {
+            if (!folded.empty() && folded.back() != ' ') folded += ' ';
+        } else {
+            folded += static_cast<char>(std::toupper(c));
+        }
+    }
+    return folded.find(words) != std::string::npos;
+}
+
+// Everything a module connection may do: plain reads and writes of the module's tables, the
+// schema and the few pragmas and functions the program uses. Nothing runs inside a view or a
+// trigger, so a crafted schema cannot make a query do more than it says.
+int authorize(void*, int action, const char* first, const char* second, const char*,
+              const char* insideViewOrTrigger) {
+    if (insideViewOrTrigger) return SQLITE_DENY;
+    const std::string_view a = first ? first : "";
+    const std::string_view b = second ? second : "";
+    switch (action) {
+        case SQLITE_SELECT:
+        case SQLITE_TRANSACTION:
+        case SQLITE_SAVEPOINT:
+            return SQLITE_OK;
+        case SQLITE_READ:
+            return isModuleTable(a) || equalsIgnoringCase(a, "sqlite_master") ? SQLITE_OK
+                                                                              : SQLITE_DENY;
+        case SQLITE_INSERT:
+        case SQLITE_UPDATE:
+        case SQLITE_DELETE:
+            return isModuleTable(a) ? SQLITE_OK : SQLITE_DENY;
+        case SQLITE_PRAGMA:
+            for (const char* allowed : {"table_info", "integrity_check", "quick_check"})
+                if (equalsIgnoringCase(a, allowed)) return SQLITE_OK;
+            // Reading the journal mode, never setting it.
+            return equalsIgnoringCase(a, "journal_mode") && b.empty() ? SQLITE_OK : SQLITE_DENY;
+        case SQLITE_FUNCTION:
+            for (const char* allowed : {"count", "length", "typeof", "lower", "upper", "substr",
+                                        "instr", "trim", "coalesce", "ifnull", "max", "min", "abs"})
+                if (equalsIgnoringCase(b, allowed)) return SQLITE_OK;
+            return SQLITE_DENY;
+        default:
+            return SQLITE_DENY;
+    }
+}
+
+// Refuses a schema where the module's tables are not ordinary tables with row ids, or with any
+// trigger. Reads only the schema table, before any row of the module's tables is touched.
+OpenProblem checkLayout(sqlite3* db, std::string* error) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT type, name, sql FROM sqlite_master;", -1, &statement,
+                           nullptr) != SQLITE_OK) {
+        setError(error, db);
+        return problemOf(sqlite3_errcode(db));
+    }
+    OpenProblem problem = OpenProblem::kNone;
+    int step;
+    while (problem == OpenProblem::kNone && (step = sqlite3_step(statement)) == SQLITE_ROW) {
+        auto text = [&](int column) {
+            const auto* value = sqlite3_column_text(statement, column);
+            return std::string(value ? reinterpret_cast<const char*>(value) : "");
+        };
+        const std::string type = text(0), name = text(1), sql = text(2);
+        std::string why;
+        if (type == "trigger") {
+            why = "it defines a trigger (" + name + ")";
+        } else if (isModuleTable(name) && type != "table") {
+            why = name + " is a " + type + ", not a table";
+        } else if (isModuleTable(name) && containsWords(sql, "CREATE VIRTUAL TABLE")) {
+            why = name + " is a virtual table";
+        } else if (isModuleTable(name) && containsWords(sql, "WITHOUT ROWID")) {
+            why = name + " is a table without row ids";
+        }
+        if (!why.empty()) {
+            if (error) *error = "not a module: " + why;
+            problem = OpenProblem::kUnsafeLayout;
+        }
+    }
+    if (problem == OpenProblem::kNone && step != SQLITE_DONE) {
+        setError(error, db);
+        problem = problemOf(sqlite3_errcode(db));
+    }
+    sqlite3_finalize(statement);
+    return problem;
+}
+
+std::uint32_t bigEndian32(const unsigned char* bytes) {
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+           (std::uint32_t{bytes[2]} << 8) | bytes[3];
+}
+
+enum class JournalState { kNone, kOwn, kForeign };
+
+// A rollback journal that the engine would play back into the file on the next read. Its page 1
+// record carries the salt that begins every encrypted module file, so a journal left beside a
+// file by another one (a module replaced under the same name) is told apart from the file's own.
+// A journal that holds no page 1 cannot be told apart and counts as the file's own.
+JournalState journalState(const std::string& path) {
+    std::ifstream journal(path + "-journal", std::ios::binary);
+    if (!journal) return JournalState::kNone;
+    constexpr unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+    unsigned char header[28] = {};
+    journal.read(reinterpret_cast<char*>(header), sizeof header);
+    // The engine ignores an empty journal, or one whose header was zeroed or never written.
+    if (journal.gcount() < static_cast<std::streamsize>(sizeof header) || header[0] == 0 ||
+        !std::equal(std::begin(kMagic), std::end(kMagic), header))
+        return JournalState::kNone;
+    std::uint32_t records = bigEndian32(header + 8);
+    const std::uint32_t sectorSize = bigEndian32(header + 20);
+    const std::uint32_t pageSize = bigEndian32(header + 24);
+    if (sectorSize < sizeof header || sectorSize > 65536 || pageSize < 512 || pageSize > 65536)
+        return JournalState::kForeign;
+
+    unsigned char salt[16] = {};
+    std::ifstream file(path, std::ios::binary);
+    file.read(reinterpret_cast<char*>(salt), sizeof salt);
+    if (file.gcount() < static_cast<std::streamsize>(sizeof salt)) return JournalState::kOwn;
+
+    std::vector<unsigned char> record(4 + pageSize + 4);
+    // A journal whose header was written before its records counts them by its size, as the
+    // engine does when it plays it back.
+    if (records == 0 || records == 0xffffffff) {
+        journal.seekg(0, std::ios::end);
+        const auto size = static_cast<std::uint64_t>(journal.tellg());
+        records = size > sectorSize ? static_cast<std::uint32_t>(std::min<std::uint64_t>(
+                                          (size - sectorSize) / record.size(), 1'000'000))
+                                    : 0;
+        journal.clear();
+    }
+    journal.seekg(sectorSize);
+    for (std::uint32_t i = 0; i < records && i < 1'000'000; ++i) {
+        journal.read(reinterpret_cast<char*>(record.data()),
+                     static_cast<std::streamsize>(record.size()));
+        if (journal.gcount() < static_cast<std::streamsize>(record.size())) break;
+        if (bigEndian32(record.data()) != 1) continue;
+        return std::equal(std::begin(salt), std::end(salt), record.begin() + 4)
+                   ? JournalState::kOwn
+                   : JournalState::kForeign;
+    }
+    return JournalState::kOwn;
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// Checks made on the path before the engine sees it; empty when the file may be opened.
+OpenProblem checkFile(const std::string& path, Access access, struct stat& info,
+                      std::string* error) {
+    auto refuse = [&](OpenProblem problem, const char* why) {
+        if (error) *error = why;
+        return problem;
+    };
+    if (path.empty()) return refuse(OpenProblem::kNoFile, "no file name");
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == EACCES)
+            return refuse(OpenProblem::kNoAccess, "cannot be read (permission denied)");
+        return exists(path) ? refuse(OpenProblem::kNoFile, "a link to a file that does not exist")
+                            : refuse(OpenProblem::kNoFile, "no such file");
+    }
+    if (S_ISDIR(info.st_mode)) return refuse(OpenProblem::kNotAFile, "a folder, not a module file");
+    if (!S_ISREG(info.st_mode))
+        return refuse(OpenProblem::kNotAFile, "not a regular file (a pipe, socket or device)");
+    if (::access(path.c_str(), access == Access::kReadOnly ? R_OK : R_OK | W_OK) != 0 &&
+        ::access(path.c_str(), R_OK) != 0)
+        return refuse(OpenProblem::kNoAccess, "cannot be read (permission denied)");
+    // Modules never use a write-ahead log; one beside a file belongs to something else.
+    if (exists(path + "-wal") || exists(path + "-shm"))
+        return refuse(OpenProblem::kForeignJournal,
+                      "a write-ahead log (-wal or -shm file) lies beside it; modules never use "
+                      "one, so it belongs to another file and is not applied");
+    switch (journalState(path)) {
+        case JournalState::kNone:
+            break;
+        case JournalState::kForeign:
+            return refuse(
+                OpenProblem::kForeignJournal,
+                "the journal beside it (-journal file) belongs to another file and is not "
+                "applied; remove it if this module is intact");
+        case JournalState::kOwn:
+            if (access == Access::kReadOnly)
+                return refuse(OpenProblem::kNeedsRecovery,
+                              "needs recovering: the journal beside it (-journal file) holds an "
+                              "interrupted write; opening it in the game completes the recovery");
+            break;
+    }
+    return OpenProblem::kNone;
+}
+
+// Open files by (device, inode, key, access): a file replaced on disk gets a fresh connection.
+using FileKey = std::tuple<dev_t, ino_t, std::string, bool>;
 std::map<FileKey, std::weak_ptr<ModuleDatabase>>& openFiles() {
     static std::map<FileKey, std::weak_ptr<ModuleDatabase>> files;
     return files;
@@ -67,32 +322,52 @@ ModuleDatabase::~ModuleDatabase() {
 }
 
 std::shared_ptr<ModuleDatabase> ModuleDatabase::open(const std::string& path,
-                                                     const std::string& key, std::string* error) {
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (error) *error = "no such file";
+                                                     const std::string& key, std::string* error,
+                                                     Access access, OpenProblem* problem) {
+    auto refuse = [&](OpenProblem why) -> std::shared_ptr<ModuleDatabase> {
+        if (problem) *problem = why;
         return nullptr;
-    }
-    const FileKey fileKey{info.st_dev, info.st_ino, key};
+    };
+    if (problem) *problem = OpenProblem::kNone;
+    struct stat info {};
+    if (const auto checked = checkFile(path, access, info, error); checked != OpenProblem::kNone)
+        return refuse(checked);
+    const bool readOnly = access == Access::kReadOnly;
+    const FileKey fileKey{info.st_dev, info.st_ino, key, readOnly};
     auto& files = openFiles();
     if (auto shared = files[fileKey].lock()) return shared;
 
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
-        SQLITE_OK) {
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         setError(error, db);
+        const int code = db ? sqlite3_errcode(db) : SQLITE_NOMEM;
         sqlite3_close_v2(db);
-        return nullptr;
+        return refuse(problemOf(code));
     }
     // Reading the schema derives the key and proves the file opens with it.
-    if (!applyCipherSettings(db, key, error) ||
-        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) !=
-            SQLITE_OK) {
-        if (error && error->empty()) setError(error, db);
-        sqlite3_close_v2(db);
-        return nullptr;
+    OpenProblem layout = OpenProblem::kNotAModule;
+    if (applyCipherSettings(db, key, error)) layout = checkLayout(db, error);
+    if (layout == OpenProblem::kNone) {
+        // A module in write-ahead-log mode would take writes from a log beside it.
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA journal_mode;", -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            const auto* mode = sqlite3_column_text(statement, 0);
+            if (mode && equalsIgnoringCase(reinterpret_cast<const char*>(mode), "wal")) {
+                if (error) *error = "not a module: it is set to keep a write-ahead log";
+                layout = OpenProblem::kUnsafeLayout;
+            }
+        }
+        sqlite3_finalize(statement);
     }
-    std::shared_ptr<ModuleDatabase> opened(new ModuleDatabase(db, path));
+    if (layout != OpenProblem::kNone) {
+        sqlite3_close_v2(db);
+        return refuse(layout);
+    }
+    sqlite3_set_authorizer(db, authorize, nullptr);
+    std::shared_ptr<ModuleDatabase> opened(new ModuleDatabase(db, path, readOnly));
     files[fileKey] = opened;
     std::erase_if(files, [](const auto& entry) { return entry.second.expired(); });
     return opened;
@@ -114,7 +389,7 @@ std::shared_ptr<ModuleDatabase> ModuleDatabase::create(const std::string& path,
         sqlite3_close_v2(db);
         return nullptr;
     }
-    return std::shared_ptr<ModuleDatabase>(new ModuleDatabase(db, path));
+    return std::shared_ptr<ModuleDatabase>(new ModuleDatabase(db, path, false));
 }
 
 std::optional<std::vector<Row>> ModuleDatabase::query(const std::string& sql,
@@ -159,10 +434,8 @@ std::optional<std::vector<std::int64_t>> ModuleDatabase::queryIntegers(
 }
 
 bool ModuleDatabase::execute(const std::string& sql, std::string* error) {
-    char* message = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-        if (error) *error = message ? message : sqlite3_errmsg(db_);
-        sqlite3_free(message);
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        setError(error, db_);
         return false;
     }
     return true;
@@ -216,6 +489,17 @@ void Transaction::rollback() {
 
 bool ModuleDatabase::hasTable(const std::string& table) {
     return !columns(table).empty();
+}
+
+std::string ModuleDatabase::rowIdName(const std::string& table) {
+    const auto names = columns(table);
+    for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
+        if (std::none_of(names.begin(), names.end(), [&](const std::string& name) {
+                return equalsIgnoringCase(name, candidate);
+            }))
+            return candidate;
+    }
+    return {};
 }
 
 std::vector<std::string> ModuleDatabase::columns(const std::string& table) {

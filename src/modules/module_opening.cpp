@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <string>
 
 #include "app/master_form.h"
@@ -35,19 +36,26 @@ void MasterForm::Modu_Click() {
     New1.FileName = *chosen;
     if (New1.FileName.empty()) return;
 
-    const std::string shortName = services_.fileSystem.fileName(New1.FileName);
+    std::string shortName = services_.fileSystem.fileName(New1.FileName);
     if (shortName == "Dummy.mdb") {
         services_.messageBox.show(shortName + "\rYou can't use this file name",
                                   platform::message_style::kExclamation, kDialogTitle);
         return;
     }
 
+    // A folder, a pipe or a dangling link has no file name in the file system's sense; the
+    // messages still name what was chosen.
+    if (shortName.empty()) shortName = std::filesystem::path(New1.FileName).filename().string();
+
     Data3.CloseDatabase();
     Label2.Caption.clear();
     Caption = kTitle;
     bindTo(Data3, New1.FileName, "Propriete");
     if (Label2.Caption.empty()) {
-        services_.messageBox.show(shortName + "\rNot a Valid Module",
+        // A module another program holds locked is not called invalid: it is only busy.
+        const bool inUse = Data3.openProblem() == modules::OpenProblem::kInUse;
+        services_.messageBox.show(shortName + (inUse ? "\rThe module is in use by another program"
+                                                     : "\rNot a Valid Module"),
                                   platform::message_style::kExclamation, kDialogTitle);
         return;
     }

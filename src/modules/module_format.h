@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vexlor::modules {
+
+/// One table of a module: its name and its columns in table order. Every column holds text.
+struct TableFormat {
+    std::string_view name;
+    std::span<const std::string_view> columns;
+};
+
+inline constexpr std::array<std::string_view, 7> kQuestionColumns = {
+    "Question", "Reponce", "False1", "False2", "False3", "Points", "Audio"};
+inline constexpr std::array<std::string_view, 4> kPropertyColumns = {"Title", "Author", "Company",
+                                                                     "Year"};
+inline constexpr std::array<std::string_view, 1> kAskedColumns = {"Use"};
+inline constexpr std::array<std::string_view, 3> kScoreColumns = {"Nom", "Date", "Score"};
+
+inline constexpr TableFormat kQuestionsTable{"MainData", kQuestionColumns};
+inline constexpr TableFormat kPropertiesTable{"Propriete", kPropertyColumns};
+inline constexpr TableFormat kAskedTable{"Use", kAskedColumns};
+inline constexpr TableFormat kScoresTable{"HScore", kScoreColumns};
+
+/// The four tables, in the order the authoring tool writes them.
+inline constexpr std::array<TableFormat, 4> kModuleTables = {kQuestionsTable, kPropertiesTable,
+                                                             kAskedTable, kScoresTable};
+
+/// The numeric value of a score as the ranking reads it.
+inline constexpr std::string_view kScoreValue = "CAST(\"Score\" AS REAL)";
+
+/// The ranking of high scores, used wherever scores are ordered: by the numeric value of the
+/// score, an earlier entry above a later one with the same score. `rowId` names the table's row
+/// id. Ascending puts the best entry last, the order in which the game walks the top ten.
+inline std::string scoreOrder(std::string_view rowId, bool bestFirst) {
+    const std::string id(rowId);
+    return bestFirst ? std::string(kScoreValue) + " DESC, " + id + " ASC"
+                     : std::string(kScoreValue) + " ASC, " + id + " DESC";
+}
+
+/// Indexes the authoring tool adds: the asked-question lookup and the score ranking, so the
+/// draw and the top ten cost a few page reads whatever the size of the tables. A module
+/// without them reads the same, only slower.
+inline constexpr std::string_view kIndexStatements =
+    "CREATE INDEX \"UseIndex\" ON \"Use\" (\"Use\");\n"
+    "CREATE INDEX \"HScoreRank\" ON \"HScore\" (CAST(\"Score\" AS REAL));\n";
+
+}  // namespace vexlor::modules
