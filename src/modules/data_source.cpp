@@ -116,7 +116,7 @@ bool DataSource::Refresh() {
     table_ = RecordSource;
     columns_ = std::move(columns);
     rowId_ = std::move(rowId);
-    auto first = database_->queryIntegers(rowQuery(false, " LIMIT 1;"), {}, &error);
+    auto first = database_->queryIntegers(firstRowQuery(), {}, &error);
     if (!first) {
         CloseDatabase();
         return fail(error);
@@ -141,9 +141,22 @@ std::string DataSource::tableName() const {
 
 std::string DataSource::rowQuery(bool reversed, const std::string& tail) const {
     std::string order = rowId_ + (reversed ? " DESC" : " ASC");
-    if (equalsIgnoringCase(table_, kScoresTable.name) && columnIndex("Score") >= 0)
-        order = scoreOrder(rowId_, reversed);
+    if (ranksScores()) order = scoreOrder(rowId_, reversed);
     return "SELECT " + rowId_ + " FROM " + tableName() + " ORDER BY " + order + tail;
+}
+
+std::string DataSource::firstRowQuery() const {
+    if (!ranksScores()) return rowQuery(false, " LIMIT 1;");
+    // The lowest score, then the latest row with it: two index look-ups where the ranking has an
+    // index, as the engine walks such an index one way only when it orders by two keys.
+    const std::string value(kScoreValue);
+    return "SELECT " + rowId_ + " FROM " + tableName() + " WHERE " + value + " IS (SELECT " +
+           value + " FROM " + tableName() + " ORDER BY " + value + " LIMIT 1) ORDER BY " + rowId_ +
+           " DESC LIMIT 1;";
+}
+
+bool DataSource::ranksScores() const {
+    return equalsIgnoringCase(table_, kScoresTable.name) && columnIndex("Score") >= 0;
 }
 
 bool DataSource::loadAllRows() {

@@ -95,7 +95,11 @@ class DataSource {
     bool loadLastRows();
     /// Row ids in delivery order (or its reverse), followed by `tail`.
     std::string rowQuery(bool reversed, const std::string& tail) const;
-    /// "SELECT ... FROM table" and "WHERE <row id> = ?".
+    /// The first row id in delivery order.
+    std::string firstRowQuery() const;
+    /// Whether the records come in the order of the score ranking.
+    bool ranksScores() const;
+    /// The table's name, quoted.
     std::string tableName() const;
     /// The row id of the current record, as a parameter text.
     std::string currentRowId() const;
