@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "modules/module_database.h"
+#include "modules/module_format.h"
 #include "tests/support/fakes.h"
 
 namespace {
@@ -20,15 +21,8 @@ const std::string& largeModule() {
     static const std::string path = [] {
         const std::string file = folder.file("large.vxm");
         auto database = modules::ModuleDatabase::create(file, modules::kModuleKey);
-        database->execute(
-            "BEGIN;"
-            "CREATE TABLE MainData (Question TEXT, Reponce TEXT, False1 TEXT, False2 TEXT, False3 "
-            "TEXT,"
-            " Points TEXT, Audio TEXT);"
-            "CREATE TABLE Propriete (Title TEXT, Author TEXT, Company TEXT, Year TEXT);"
-            "CREATE TABLE Use (Use TEXT); CREATE INDEX UseIndex ON Use (Use);"
-            "CREATE TABLE HScore (Nom TEXT, Date TEXT, Score TEXT);"
-            "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');");
+        database->execute("BEGIN;" + modules::createStatements() +
+                          "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');");
         for (int i = 1; i <= kQuestions; ++i) {
             const std::string n = std::to_string(i);
             database->query("INSERT INTO MainData VALUES (?, ?, ?, ?, ?, ?, '');",

@@ -48,4 +48,19 @@ inline constexpr std::string_view kIndexStatements =
     "CREATE INDEX \"UseIndex\" ON \"Use\" (\"Use\");\n"
     "CREATE INDEX \"HScoreRank\" ON \"HScore\" (CAST(\"Score\" AS REAL));\n";
 
+/// The statements that make an empty module's four tables, quoted as the store quotes names,
+/// followed by the indexes when `withIndexes`.
+inline std::string createStatements(bool withIndexes = true) {
+    auto quoted = [](std::string_view name) { return "\"" + std::string(name) + "\""; };
+    std::string sql;
+    for (const TableFormat& table : kModuleTables) {
+        sql += "CREATE TABLE " + quoted(table.name) + " (";
+        for (std::size_t i = 0; i < table.columns.size(); ++i)
+            sql += (i ? ", " : "") + quoted(table.columns[i]) + " TEXT";
+        sql += ");\n";
+    }
+    if (withIndexes) sql += kIndexStatements;
+    return sql;
+}
+
 }  // namespace vexlor::modules

@@ -1,0 +1,78 @@
+// The top ten on score tables of 10, 10,000 and 1,000,000 rows, in modules with the ranking
+// index the authoring tool adds and in modules without it: opening the module (the whole Open
+// routine, top ten included) and one redraw of the top ten.
+// Run: build/.../bench/top_ten_bench
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+#include "modules/module_database.h"
+#include "modules/module_format.h"
+#include "tests/support/fakes.h"
+
+namespace {
+
+using namespace vexlor;
+
+// One module per size and kind for the whole run, made through the store.
+const std::string& scoresModule(int rows, bool indexed) {
+    static testing::TempFolder folder;
+    static std::map<std::pair<int, bool>, std::string> made;
+    auto& path = made[{rows, indexed}];
+    if (!path.empty()) return path;
+    path = folder.file("scores-" + std::to_string(rows) + (indexed ? "-indexed" : "") + ".vxm");
+    auto database = modules::ModuleDatabase::create(path, modules::kModuleKey);
+    database->execute("BEGIN;" + modules::createStatements(indexed) +
+                      "INSERT INTO Propriete VALUES ('Scores', 'Bench', 'Vexlor', '2026');"
+                      "INSERT INTO MainData VALUES ('Q', 'A', 'B', 'C', 'D', '10', '');");
+    for (int i = 1; i <= rows; ++i) {
+        char score[16];
+        std::snprintf(score, sizeof score, "%05d", (i * 7919) % 100000);
+        database->query("INSERT INTO HScore VALUES (?, 'Jan/01/2026', ?);",
+                        {"Player " + std::to_string(i), score});
+    }
+    database->execute("COMMIT;");
+    return path;
+}
+
+void BM_OpenModule(benchmark::State& state) {
+    const std::string& path = scoresModule(static_cast<int>(state.range(0)), state.range(1) != 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto fixture = std::make_unique<testing::FormFixture>();
+        fixture->fileDialog.answers.push_back(path);
+        state.ResumeTiming();
+        fixture->form.Modu_Click();
+        state.PauseTiming();
+        if (fixture->form.Label2.Caption != "Scores") state.SkipWithError("not opened");
+        fixture.reset();  // closes the file, so the next round derives the key again
+        state.ResumeTiming();
+    }
+}
+
+void BM_HighScore(benchmark::State& state) {
+    const std::string& path = scoresModule(static_cast<int>(state.range(0)), state.range(1) != 0);
+    testing::FormFixture fixture;
+    fixture.fileDialog.answers.push_back(path);
+    fixture.form.Modu_Click();
+    if (fixture.form.Label2.Caption != "Scores") state.SkipWithError("not opened");
+    for (auto _ : state) {
+        // A redraw after a refresh, as after a new entry: the source reads the table's end anew.
+        fixture.form.Data4.Refresh();
+        fixture.form.HighScore();
+    }
+}
+
+void sizes(benchmark::internal::Benchmark* b) {
+    for (int indexed : {1, 0})
+        for (int rows : {10, 10'000, 1'000'000}) b->Args({rows, indexed});
+    b->ArgNames({"rows", "indexed"})->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_OpenModule)->Apply(sizes);
+BENCHMARK(BM_HighScore)->Apply(sizes);
+
+}  // namespace
+
+BENCHMARK_MAIN();
