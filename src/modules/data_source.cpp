@@ -256,9 +256,19 @@ bool DataSource::FindFirst(const std::string& criterion) {
             ModuleDatabase::quoteIdentifier(columns_[static_cast<std::size_t>(column)]) + " = ?;",
         {parsed->value}, &error);
     if (!matches) return fail(error);
-    const std::unordered_set<std::int64_t> matching(matches->begin(), matches->end());
-    const auto found = std::find_if(rows_.begin(), rows_.end(),
-                                    [&](std::int64_t row) { return matching.contains(row); });
+    auto found = rows_.end();
+    if (ranksScores()) {
+        const std::unordered_set<std::int64_t> matching(matches->begin(), matches->end());
+        found = std::find_if(rows_.begin(), rows_.end(),
+                             [&](std::int64_t row) { return matching.contains(row); });
+    } else if (!matches->empty()) {
+        // Row order: the list is sorted (rows added later have higher ids), so the first match
+        // is the lowest matching id, found without walking the list.
+        const std::int64_t first = *std::min_element(matches->begin(), matches->end());
+        found = std::lower_bound(rows_.begin(), rows_.end(), first);
+        if (found != rows_.end() && *found != first)
+            found = std::find(rows_.begin(), rows_.end(), first);
+    }
     noMatch_ = found == rows_.end();
     if (noMatch_) return true;
     return moveTo(static_cast<long>(found - rows_.begin()));
