@@ -1,0 +1,188 @@
+// Crafted module files: views, triggers and virtual tables under the module's table names,
+// endless or huge queries behind them, and tables whose records cannot be addressed by row id.
+// Each opening runs in a child process with a time bound, so a hang or a crash fails its test
+// instead of stopping the suite.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../support/fakes.h"
+#include "../support/hostile_modules.h"
+#include "vexlor-module/commands.h"
+
+namespace vexlor {
+
+namespace testing {
+void PrintTo(const HostileModule& module, std::ostream* out) {
+    *out << module.name;
+}
+}  // namespace testing
+
+namespace {
+
+using testing::HostileModule;
+
+constexpr int kBoundMilliseconds = 10000;
+constexpr const char* kModuleName = "crafted.vxm";
+
+/// Runs `body` in a child process and gives what it reported, or why it reported nothing.
+std::string inBoundedChild(const std::function<std::string()>& body) {
+    int channel[2];
+    if (::pipe(channel) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        const std::string report = body();
+        const ssize_t written = ::write(channel[1], report.data(), report.size());
+        ::_exit(written == static_cast<ssize_t>(report.size()) ? 0 : 3);
+    }
+    ::close(channel[1]);
+    std::string report;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kBoundMilliseconds);
+    bool hung = false;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        pollfd readable{channel[0], POLLIN, 0};
+        if (left <= 0 || ::poll(&readable, 1, static_cast<int>(left)) == 0) {
+            hung = true;
+            break;
+        }
+        char buffer[4096];
+        const ssize_t got = ::read(channel[0], buffer, sizeof buffer);
+        if (got <= 0) break;
+        report.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(channel[0]);
+    if (hung) ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (hung) return "hung for more than 10 s";
+    if (WIFSIGNALED(status)) return "crashed with signal " + std::to_string(WTERMSIG(status));
+    if (WEXITSTATUS(status) != 0)
+        return "crashed with exit status " + std::to_string(WEXITSTATUS(status));
+    return report;
+}
+
+/// The values of the Use table, sorted, read straight through SQLCipher.
+std::string askedValues(const std::string& path) {
+    sqlite3* db = nullptr;
+    std::string values = "?";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_key(db, modules::kModuleKey, 8) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT Use FROM Use ORDER BY Use;", -1, &statement, nullptr) ==
+            SQLITE_OK) {
+            values.clear();
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                values +=
+                    std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) +
+                    " ";
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return values;
+}
+
+class HostileModuleTest : public ::testing::TestWithParam<HostileModule> {
+  protected:
+    HostileModuleTest() : path(folder.file(kModuleName)) {
+        EXPECT_TRUE(testing::writeHostileModule(path, GetParam())) << GetParam().name;
+        original = testing::readBytes(path);
+    }
+
+    testing::TempFolder folder;
+    std::string path;
+    std::string original;
+};
+
+const std::string kRefusal = std::string(kModuleName) + "\rNot a Valid Module";
+
+// The game refuses every crafted file with its usual message before reading any row; a file
+// it may take (a table without usable row ids) must then store and delete the right records.
+TEST_P(HostileModuleTest, TheGameRefusesItOrPlaysItCorrectly) {
+    const std::string report = inBoundedChild([&] {
+        testing::FormFixture f;
+        f.fileSystem.current = folder.path().string();
+        f.form.Form_Load();
+        f.fileDialog.answers.push_back(path);
+        f.form.Modu_Click();
+        std::string shown;
+        for (const auto& message : f.messageBox.shown) shown += message.text;
+        if (!shown.empty()) return shown;
+        // Taken as a module: an asked question is added, then the first one deleted.
+        std::string played = "taken;";
+        if (!(f.form.Data2.AddNew() && (f.form.Use.Text = "3", f.form.Data2.MoveLast())))
+            played += " storing failed: " + f.form.Data2.lastError() + ";";
+        const std::string afterStore = askedValues(path);
+        if (afterStore != "1 2 3 ") played += " after storing 3: " + afterStore + ";";
+        f.form.Data2.FindFirst("Use = '1'");
+        if (f.form.Data2.NoMatch() || !f.form.Data2.Delete())
+            played += " deleting failed: " + f.form.Data2.lastError() + ";";
+        const std::string afterDelete = askedValues(path);
+        if (afterDelete != "2 3 ") played += " after deleting 1: " + afterDelete + ";";
+        return played;
+    });
+    if (GetParam().mayBeAccepted && report.starts_with("taken;")) {
+        EXPECT_EQ(report, "taken;") << "the game took the file but mishandled it";
+        return;
+    }
+    EXPECT_EQ(report, kRefusal);
+    EXPECT_EQ(testing::readBytes(path), original) << "a refused file was written to";
+}
+
+// Each command of vexlor-module on a crafted file fails with a message naming the file and
+// saying what is wrong, without crash or hang; reset-asked on a file it accepts empties the list.
+TEST_P(HostileModuleTest, TheToolRefusesItClearlyOrHandlesItCorrectly) {
+    for (const std::string command : {"info", "check", "export", "scores", "reset-asked"}) {
+        SCOPED_TRACE(command);
+        const std::string report = inBoundedChild([&] {
+            std::ostringstream out, err;
+            const int status = authoring::runTool({command, path}, out, err);
+            return std::to_string(status) + "\n" + err.str();
+        });
+        ASSERT_TRUE(report.size() >= 2 && report[1] == '\n') << report;
+        const int status = report[0] - '0';
+        const std::string message = report.substr(2);
+        if (GetParam().mayBeAccepted && status == authoring::kExitSuccess) {
+            if (command == "reset-asked") {
+                EXPECT_EQ(askedValues(path), "");
+            }
+            continue;
+        }
+        EXPECT_EQ(status, authoring::kExitFailure);
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        for (const char* engineText :
+             {"no such column", "not authorized", "SQL logic error", "interrupted"}) {
+            EXPECT_EQ(message.find(engineText), std::string::npos) << message;
+        }
+        if (command != "reset-asked" || !GetParam().mayBeAccepted) {
+            EXPECT_EQ(testing::readBytes(path), original) << "the file was written to";
+        }
+    }
+}
+
+std::string caseName(const ::testing::TestParamInfo<HostileModule>& info) {
+    std::string name = info.param.name;
+    for (char& c : name)
+        if (c == '-') c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Crafted, HostileModuleTest, ::testing::ValuesIn(testing::hostileModules()),
+                         caseName);
+
+}  // namespace
+}  // namespace vexlor
