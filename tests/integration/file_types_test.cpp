@@ -29,9 +29,10 @@ struct Start {
     testing::FormFixture fixture;
     explicit Start(FileTypes& types, const std::string& folder) : fixture() {
         fixture.fileSystem.current = folder;
-        form = std::make_unique<app::MasterForm>(app::Services{
-            fixture.clock, fixture.random, fixture.fileDialog, fixture.messageBox, fixture.windows,
-            types, fixture.fileSystem, fixture.soundPlayer, fixture.pictureLoader});
+        form = std::make_unique<app::MasterForm>(
+            app::Services{fixture.clock, fixture.random, fixture.fileDialog, fixture.messageBox,
+                          fixture.windows, types, fixture.fileSystem, fixture.soundPlayer,
+                          fixture.pictureLoader});
         form->Form_Load();
     }
     std::unique_ptr<app::MasterForm> form;
