@@ -140,7 +140,7 @@ TEST_P(HostileModuleTest, TheGameRefusesItOrPlaysItCorrectly) {
         return;
     }
     EXPECT_EQ(report, kRefusal);
-    EXPECT_EQ(testing::readBytes(path), original) << "a refused file was written to";
+    EXPECT_TRUE(testing::readBytes(path) == original) << "a refused file was written to";
 }
 
 // Each command of vexlor-module on a crafted file fails with a message naming the file and
@@ -162,14 +162,17 @@ TEST_P(HostileModuleTest, TheToolRefusesItClearlyOrHandlesItCorrectly) {
             }
             continue;
         }
-        EXPECT_EQ(status, authoring::kExitFailure);
+        if (status != authoring::kExitFailure) {
+            ADD_FAILURE() << "exit status " << status << ", message: " << message;
+            continue;
+        }
         EXPECT_NE(message.find(path), std::string::npos) << message;
         for (const char* engineText :
              {"no such column", "not authorized", "SQL logic error", "interrupted"}) {
             EXPECT_EQ(message.find(engineText), std::string::npos) << message;
         }
         if (command != "reset-asked" || !GetParam().mayBeAccepted) {
-            EXPECT_EQ(testing::readBytes(path), original) << "the file was written to";
+            EXPECT_TRUE(testing::readBytes(path) == original) << "the file was written to";
         }
     }
 }

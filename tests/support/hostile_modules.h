@@ -79,7 +79,8 @@ inline std::vector<HostileModule> hostileModules() {
              "UPDATE words_segments SET block = substr(block, 1, length(block) / 2) || "
              "x'ffffffffff7f0000ffff';"
              "UPDATE words_segdir SET root = x'00ff' || substr(root, 3) WHERE level = 0;"
-             "CREATE VIEW Propriete AS SELECT Title, Author, Company, Year FROM words "
+             "CREATE VIEW Propriete AS SELECT docid AS rowid, Title, Author, Company, Year "
+             "FROM words "
              "WHERE words MATCH 'quiz';"},
         {"maindata-endless-view",
          ordinaryTables({"MainData"}) + numberedView("MainData", questionColumns, 0)},
