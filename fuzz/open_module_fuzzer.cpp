@@ -34,6 +34,11 @@ void playOneRound(vexlor::app::MasterForm& form) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    vexlor::fuzzing::smallPageCacheStart();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto& scratch = vexlor::fuzzing::scratch();
     const std::string& path = scratch.write(data, size);

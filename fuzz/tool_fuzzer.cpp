@@ -18,6 +18,11 @@ constexpr bool kReadsOnly = kCommand != "reset-asked";
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    vexlor::fuzzing::smallPageCacheStart();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace authoring = vexlor::authoring;
     auto& scratch = vexlor::fuzzing::scratch();
