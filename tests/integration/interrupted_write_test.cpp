@@ -198,7 +198,7 @@ TEST(InterruptedWriteTest, EveryKillLeavesASoundModuleWithEveryAcknowledgedRow) 
             pollfd readable{channel[0], POLLIN, 0};
             ::poll(&readable, 1, 10000);
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 150000));
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 250000));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -227,7 +227,7 @@ TEST(InterruptedWriteTest, EveryKillLeavesASoundModuleWithEveryAcknowledgedRow) 
     std::printf("%d kills in %.1f s; %zu asked rows and %zu scores acknowledged and kept\n", kills,
                 seconds, acknowledged.asked.size() - 1, acknowledged.scores.size() - 1);
     EXPECT_GE(kills, 10);
-    EXPECT_GE(acknowledged.asked.size() + acknowledged.scores.size(), 20u)
+    EXPECT_GE(acknowledged.asked.size() + acknowledged.scores.size(), 10u)
         << "too few writes to say anything";
 }
 
