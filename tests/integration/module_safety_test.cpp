@@ -172,7 +172,7 @@ TEST_F(ModuleSafetyTest, CraftedSchemasAreRefusedBeforeAnyRowIsRead) {
         OpenProblem problem = OpenProblem::kNone;
         const auto started = std::chrono::steady_clock::now();
         EXPECT_FALSE(ModuleDatabase::open(path, kModuleKey, &error, Access::kReadWrite, &problem));
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
         EXPECT_EQ(problem, OpenProblem::kUnsafeLayout);
         EXPECT_NE(error.find(c.why), std::string::npos) << error;
         EXPECT_EQ(testing::readBytes(path), before);
