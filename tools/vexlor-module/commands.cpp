@@ -158,7 +158,7 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 // --- reset-asked ----------------------------------------------------------------------------
 
 int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    auto module = ModuleFile::open(arguments.positionals[0]);
+    auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
     if (!module) return fail(err, module.error());
     auto removed = module->clearAsked();
     if (!removed) return fail(err, removed.error());

@@ -1,6 +1,8 @@
 #include "vexlor-module/module_check.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <system_error>
 
 #include "app/text_values.h"
@@ -32,6 +34,28 @@ std::string quotedText(std::string_view text) {
 
 std::string counted(std::size_t count, const char* singular, const char* plural) {
     return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+// Whether a media name leads out of the module's folder: absolute, with a drive, or climbing
+// above the folder with "..". Backslashes count as separators, as in a module made on Windows.
+bool leavesFolder(std::string_view name) {
+    if (name.empty()) return false;
+    if (name.front() == '/' || name.front() == '\\') return true;
+    if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0])))
+        return true;
+    int depth = 0;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
+        const std::string_view part = name.substr(start, end - start);
+        if (part == "..") {
+            if (--depth < 0) return true;
+        } else if (!part.empty() && part != ".") {
+            ++depth;
+        }
+        start = end + 1;
+    }
+    return false;
 }
 
 void checkQuestion(const Question& question, std::size_t number,
@@ -71,6 +95,12 @@ void checkQuestion(const Question& question, std::size_t number,
         case MediaKind::kPicture:
             ++report.pictures;
             break;
+    }
+    if (leavesFolder(question.media)) {
+        problem("media " + quotedText(question.media) +
+                " lies outside the module's folder: give a name relative to the folder, which "
+                "travels with the module");
+        return;
     }
     std::error_code error;
     if (!std::filesystem::is_regular_file(mediaFolder / question.media, error))

@@ -1,13 +1,19 @@
 #include "vexlor-module/module_file.h"
 
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <optional>
+#include <regex>
 #include <system_error>
 
 #include "app/text_values.h"
@@ -79,19 +85,183 @@ bool sameName(const std::string& a, const char* b) {
     });
 }
 
-// Why a database is not a module, or nothing when it has every table and column the game uses.
-std::optional<std::string> missingLayout(ModuleDatabase& database) {
+// --- the tool's own connection ------------------------------------------------------------
+// The tool opens modules itself, read-only where it only reads, and lets nothing that a file
+// defines run on its connection.
+
+struct SqlError {
+    int code = SQLITE_OK;  ///< extended result code
+    std::string message;
+};
+
+SqlError errorOf(sqlite3* db) {
+    return {sqlite3_extended_errcode(db), sqlite3_errmsg(db)};
+}
+
+bool isTableName(const char* name) {
+    if (!name) return false;
+    for (const TableLayout& layout : tables())
+        if (sameName(name, layout.name)) return true;
+    return false;
+}
+
+// Allows only what the tool itself does: read the four tables and the schema, count, look at
+// table columns, and (when writable) empty the asked list. Nothing runs inside a view or a
+// trigger, so SQL that a file brings along is never executed.
+int authorize(void* writable, int action, const char* first, const char* second,
+              const char* /*database*/, const char* viewOrTrigger) {
+    if (viewOrTrigger) return SQLITE_DENY;
+    switch (action) {
+        case SQLITE_SELECT:
+        case SQLITE_TRANSACTION:
+            return SQLITE_OK;
+        case SQLITE_READ:
+            return isTableName(first) || sameName(first ? first : "", "sqlite_master")
+                       ? SQLITE_OK
+                       : SQLITE_DENY;
+        case SQLITE_FUNCTION:
+            return sameName(second ? second : "", "count") ? SQLITE_OK : SQLITE_DENY;
+        case SQLITE_PRAGMA:
+            return sameName(first ? first : "", "table_info") ? SQLITE_OK : SQLITE_DENY;
+        case SQLITE_DELETE:
+            return *static_cast<const bool*>(writable) &&
+                           sameName(first ? first : "", layoutOf(ModuleFile::Table::kAsked).name)
+                       ? SQLITE_OK
+                       : SQLITE_DENY;
+        default:
+            return SQLITE_DENY;
+    }
+}
+
+std::optional<std::vector<modules::Row>> runQuery(sqlite3* db, const std::string& sql,
+                                                  SqlError& error) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) !=
+        SQLITE_OK) {
+        error = errorOf(db);
+        sqlite3_finalize(statement);
+        return std::nullopt;
+    }
+    std::vector<modules::Row> rows;
+    const int columnCount = sqlite3_column_count(statement);
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        modules::Row row;
+        row.reserve(static_cast<std::size_t>(columnCount));
+        for (int c = 0; c < columnCount; ++c) {
+            const auto* text = sqlite3_column_text(statement, c);
+            const int size = sqlite3_column_bytes(statement, c);
+            row.emplace_back(text ? reinterpret_cast<const char*>(text) : "",
+                             text ? static_cast<std::size_t>(size) : 0);
+        }
+        rows.push_back(std::move(row));
+    }
+    if (step != SQLITE_DONE) error = errorOf(db);
+    sqlite3_finalize(statement);
+    if (step != SQLITE_DONE) return std::nullopt;
+    return rows;
+}
+
+bool runStatements(sqlite3* db, const std::string& sql, SqlError& error) {
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    error = errorOf(db);
+    return false;
+}
+
+// What a failed read says about the file, for a line that follows "<file>: ".
+std::string described(const SqlError& error, const std::filesystem::path& path) {
+    switch (error.code & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "it is in use: another program holds it locked (" + error.message + ")";
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return "it is damaged (" + error.message + ")";
+        case SQLITE_AUTH:
+            return "it asks for something the tool does not do (" + error.message + ")";
+        case SQLITE_CANTOPEN:
+            return "it cannot be opened (" + error.message + ")";
+        case SQLITE_READONLY:
+            if (error.code == SQLITE_READONLY_ROLLBACK)
+                return "it needs recovering: the journal beside it (" + path.filename().string() +
+                       "-journal) holds an interrupted write, and this command only reads";
+            return "it cannot be written (" + error.message + ")";
+        default:
+            return error.message;
+    }
+}
+
+// The second word of a CREATE statement ("TABLE", "VIRTUAL", ...), comments skipped, since a
+// crafted schema may put one between the words.
+std::string secondWord(const std::string& sql) {
+    std::size_t at = 0;
+    auto skip = [&] {
+        for (;;) {
+            while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at]))) ++at;
+            if (sql.compare(at, 2, "--") == 0) {
+                at = sql.find('\n', at);
+            } else if (sql.compare(at, 2, "/*") == 0) {
+                at = sql.find("*/", at + 2);
+                if (at != std::string::npos) at += 2;
+            } else {
+                return;
+            }
+            if (at == std::string::npos) at = sql.size();
+        }
+    };
+    std::string words[2];
+    for (std::string& word : words) {
+        skip();
+        while (at < sql.size() && std::isalpha(static_cast<unsigned char>(sql[at])))
+            word += sql[at++];
+    }
+    return words[1];
+}
+
+// Why a file that the key opens is not a module, or nothing when it is one: the four tables
+// must be ordinary tables with every column the game uses, and no trigger may exist. Only the
+// schema is read, so nothing a crafted file defines runs before it is refused.
+std::optional<std::string> notAModule(sqlite3* db, SqlError& error) {
+    auto schema = runQuery(db, "SELECT type, name, sql, rootpage FROM sqlite_master;", error);
+    if (!schema) return std::nullopt;
     for (const TableLayout& layout : tables()) {
-        const std::vector<std::string> present = database.columns(layout.name);
-        if (present.empty()) return std::string("it has no table ") + layout.name;
+        const auto entry = std::find_if(schema->begin(), schema->end(), [&](const auto& row) {
+            return row[0] != "index" && row[0] != "trigger" && sameName(row[1], layout.name);
+        });
+        if (entry == schema->end()) return std::string("it has no table ") + layout.name;
+        if ((*entry)[0] != "table")
+            return std::string(layout.name) + " is a " + (*entry)[0] + ", not a table";
+        // Views and virtual tables have no pages of their own.
+        if (sameName(secondWord((*entry)[2]), "virtual") || (*entry)[3] == "0" ||
+            (*entry)[3].empty())
+            return std::string(layout.name) + " is a virtual table, not an ordinary one";
+        auto present = runQuery(db, "PRAGMA table_info(" + quoted(layout.name) + ");", error);
+        if (!present) return std::nullopt;
         for (const char* column : layout.columns) {
-            const bool found =
-                std::any_of(present.begin(), present.end(),
-                            [&](const std::string& c) { return sameName(c, column); });
+            // PRAGMA table_info rows: cid, name, type, notnull, default, pk.
+            const bool found = std::any_of(present->begin(), present->end(), [&](const auto& row) {
+                return sameName(row[1], column);
+            });
             if (!found) return std::string("its table ") + layout.name + " has no column " + column;
         }
     }
+    for (const auto& row : *schema)
+        if (row[0] == "trigger") return "it holds a trigger, " + row[1];
+
     return std::nullopt;
+}
+
+// A name for the row id of a table that no column of it hides; empty when every one is taken.
+std::string rowIdName(sqlite3* db, const char* table) {
+    SqlError ignored;
+    auto columns = runQuery(db, "PRAGMA table_info(" + quoted(table) + ");", ignored);
+    for (const char* name : {"rowid", "_rowid_", "oid"}) {
+        const bool hidden =
+            columns && std::any_of(columns->begin(), columns->end(),
+                                   [&](const auto& row) { return sameName(row[1], name); });
+        if (!hidden) return name;
+    }
+    return {};
 }
 
 // A name for the module under construction: hidden, beside the target, unique to this run.
@@ -104,11 +274,33 @@ fs::path temporaryPath(const fs::path& out, int attempt) {
     return out.parent_path() / name;
 }
 
+// The files the database library keeps beside a database while writing it.
+constexpr std::array<const char*, 3> kSideFileSuffixes = {"-journal", "-wal", "-shm"};
+
 void removeQuietly(const fs::path& path) {
     std::error_code ignored;
     fs::remove(path, ignored);
-    for (const char* suffix : {"-journal", "-wal", "-shm"})
+    for (const char* suffix : kSideFileSuffixes)
         fs::remove(fs::path(path.string() + suffix), ignored);
+}
+
+// A journal or log beside `out` was written for the file that was there before (or for one long
+// gone); played into the new module it would ruin it.
+Status removeSideFiles(const fs::path& out) {
+    for (const char* suffix : kSideFileSuffixes) {
+        const fs::path side(out.string() + suffix);
+        std::error_code error;
+        if (!fs::exists(fs::symlink_status(side, error))) continue;
+        if (!fs::remove(side, error) && error)
+            return Failure{out.string() + ": cannot remove the old " + side.filename().string() +
+                           " beside it, which would spoil the new module: " + error.message()};
+    }
+    return Status::success();
+}
+
+bool processIsGone(long pid) {
+    if (pid <= 0 || pid == ::getpid()) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 Status fillModule(ModuleDatabase& database, const Properties& properties,
@@ -130,6 +322,7 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
 
 // Moves the finished module into place; without `replace`, never over an existing file.
 Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replace) {
+    if (Status cleared = removeSideFiles(out); !cleared) return cleared;
     std::error_code error;
     if (!replace) {
         // A hard link fails when the target exists, closing the gap between check and move.
@@ -173,21 +366,64 @@ std::vector<ScoreEntry> rankScores(std::vector<ScoreEntry> rowOrder) {
     return rowOrder;
 }
 
-Result<ModuleFile> ModuleFile::open(const fs::path& path) {
+Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     const std::string name = path.string();
     std::error_code error;
-    if (!fs::exists(path, error)) return Failure{name + ": no such file"};
-    if (!fs::is_regular_file(path, error)) return Failure{name + ": not a file"};
-    if (!std::ifstream(path, std::ios::binary))
-        return Failure{name + ": cannot be read (permission denied?)"};
+    // A pipe would block the open and a folder is no file: look before opening anything.
+    const fs::file_status link = fs::symlink_status(path, error);
+    if (!fs::exists(link)) return Failure{name + ": no such file"};
+    const fs::file_status target = fs::status(path, error);
+    if (!fs::exists(target)) {
+        std::error_code ignored;
+        return Failure{name + ": a symbolic link to " + fs::read_symlink(path, ignored).string() +
+                       ", which does not exist"};
+    }
+    if (fs::is_directory(target)) return Failure{name + ": is a folder, not a module file"};
+    if (fs::is_fifo(target)) return Failure{name + ": is a named pipe (FIFO), not a module file"};
+    if (!fs::is_regular_file(target))
+        return Failure{name + ": is a device or socket, not a module file"};
+    if (::access(name.c_str(), access == Access::kReadOnly ? R_OK : R_OK | W_OK) != 0)
+        return Failure{name + ": cannot be " +
+                       (access == Access::kReadOnly ? "read" : "read and written") + ": " +
+                       std::generic_category().message(errno)};
 
-    std::string why;
-    auto database = ModuleDatabase::open(name, modules::kModuleKey, &why);
-    if (!database)
-        return Failure{
-            name + ": not a Vexlor module (it cannot be read with the module key: " + why + ")"};
-    if (auto missing = missingLayout(*database))
+    sqlite3* raw = nullptr;
+    const int flags = (access == Access::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_NOMUTEX;
+    const int opened = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+    std::shared_ptr<sqlite3> database(raw, sqlite3_close_v2);
+    if (opened != SQLITE_OK)
+        return Failure{name + ": cannot be opened: " + described(errorOf(raw), path)};
+
+    // The same cipher settings as the game; see modules::ModuleDatabase.
+    static bool writable = true, readOnly = false;
+    if (sqlite3_key(raw, modules::kModuleKey, static_cast<int>(std::strlen(modules::kModuleKey))) !=
+        SQLITE_OK)
+        return Failure{name + ": cannot be opened: the module key cannot be set"};
+    sqlite3_exec(raw, "PRAGMA cipher_compatibility = 3;", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(raw, 2000);
+    sqlite3_set_authorizer(raw, authorize, access == Access::kReadWrite ? &writable : &readOnly);
+
+    // The first read derives the key: failing here means another key or no database at all,
+    // unless the file is locked, damaged past its first page, or waits for recovery.
+    SqlError failed;
+    if (!runQuery(raw, "SELECT count(*) FROM sqlite_master;", failed)) {
+        if ((failed.code & 0xff) == SQLITE_NOTADB)
+            return Failure{name +
+                           ": not a Vexlor module (it cannot be read with the module key: it is "
+                           "another kind of file, or a database with another key)"};
+        if ((failed.code & 0xff) == SQLITE_CANTOPEN && fs::exists(fs::path(name + "-wal"), error))
+            return Failure{name + ": needs recovering: the write-ahead log beside it (" +
+                           path.filename().string() +
+                           "-wal) holds writes, and this command only reads"};
+        std::string why = described(failed, path);
+        if (why.rfind("it ", 0) == 0) why.erase(0, 3);
+        return Failure{name + ": " + why};
+    }
+    if (auto missing = notAModule(raw, failed))
         return Failure{name + ": not a Vexlor module (" + *missing + ")"};
+    if (failed.code != SQLITE_OK)
+        return Failure{name + ": cannot read its tables: " + described(failed, path)};
     return ModuleFile(path, std::move(database));
 }
 
@@ -207,11 +443,16 @@ Result<std::vector<Properties>> ModuleFile::properties() {
 
 Result<std::vector<modules::Row>> ModuleFile::readTable(Table table, const std::string& what) {
     const TableLayout& layout = layoutOf(table);
-    std::string error;
-    auto rows = database_->query(
-        "SELECT " + columnList(layout) + " FROM " + quoted(layout.name) + " ORDER BY rowid;", {},
-        &error);
-    if (!rows) return failure(what, error);
+    // A column of its own named rowid must not decide the order.
+    const std::string rowId = rowIdName(database_.get(), layout.name);
+    SqlError error{SQLITE_ERROR, "every name of its row id is taken by a column"};
+    std::optional<std::vector<modules::Row>> rows;
+    if (!rowId.empty())
+        rows = runQuery(database_.get(),
+                        "SELECT " + columnList(layout) + " FROM " + quoted(layout.name) +
+                            " ORDER BY " + rowId + ";",
+                        error);
+    if (!rows) return failure(what, described(error, path_));
     return std::move(*rows);
 }
 
@@ -234,24 +475,46 @@ Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
 }
 
 Result<std::int64_t> ModuleFile::rowCount(Table table) {
-    std::string error;
-    auto count = database_->queryIntegers(
-        "SELECT count(*) FROM " + quoted(layoutOf(table).name) + ";", {}, &error);
-    if (!count || count->empty()) return failure("count rows", error);
-    return count->front();
+    SqlError error;
+    auto count = runQuery(database_.get(),
+                          "SELECT count(*) FROM " + quoted(layoutOf(table).name) + ";", error);
+    if (!count || count->empty()) return failure("count rows", described(error, path_));
+    return std::stoll(count->front().front());
 }
 
 Result<std::int64_t> ModuleFile::clearAsked() {
     const std::string table = quoted(layoutOf(Table::kAsked).name);
-    std::string error;
-    if (!database_->execute("BEGIN IMMEDIATE;", &error))
-        return failure("clear the asked questions", error);
-    auto count = database_->queryIntegers("SELECT count(*) FROM " + table + ";", {}, &error);
-    if (count && !count->empty() && database_->query("DELETE FROM " + table + ";", {}, &error) &&
-        database_->execute("COMMIT;", &error))
-        return count->front();
-    database_->execute("ROLLBACK;");
-    return failure("clear the asked questions", error);
+    sqlite3* db = database_.get();
+    SqlError error;
+    if (!runStatements(db, "BEGIN IMMEDIATE;", error))
+        return failure("clear the asked questions", described(error, path_));
+    auto count = runQuery(db, "SELECT count(*) FROM " + table + ";", error);
+    if (count && !count->empty() && runStatements(db, "DELETE FROM " + table + ";", error) &&
+        runStatements(db, "COMMIT;", error))
+        return std::stoll(count->front().front());
+    if (!sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
+    return failure("clear the asked questions", described(error, path_));
+}
+
+std::size_t removeStaleTemporaries(const fs::path& folder) {
+    // The names temporaryPath gives, and the side files of each: ".NAME.PID-N-N.tmp[-journal]".
+    static const std::regex temporaryName(
+        R"(^\..+\.([0-9]{1,9})-[0-9]+-[0-9]+\.tmp(-journal|-wal|-shm)?$)");
+    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    std::size_t removed = 0;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        std::smatch match;
+        if (!std::regex_match(name, match, temporaryName)) continue;
+        std::error_code ignored;
+        if (!entry->is_regular_file(ignored)) continue;
+        const bool old = entry->last_write_time(ignored) < dayAgo && !ignored;
+        if (!processIsGone(std::stol(match[1].str())) && !old) continue;
+        if (fs::remove(entry->path(), ignored)) ++removed;
+    }
+    return removed;
 }
 
 Status writeModule(const fs::path& out, const Properties& properties,
@@ -265,6 +528,8 @@ Status writeModule(const fs::path& out, const Properties& properties,
     const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, error))
         return Failure{name + ": the folder " + folder.string() + " does not exist"};
+
+    removeStaleTemporaries(folder);
 
     fs::path temporary;
     std::shared_ptr<ModuleDatabase> database;

@@ -10,6 +10,8 @@
 #include "modules/module_database.h"
 #include "vexlor-module/result.h"
 
+struct sqlite3;
+
 namespace vexlor::authoring {
 
 /// The game numbers questions with 16-bit integers.
@@ -48,13 +50,16 @@ struct ScoreEntry {
 /// of the score, and among equal scores the earlier row first.
 std::vector<ScoreEntry> rankScores(std::vector<ScoreEntry> rowOrder);
 
-/// A module file, opened with the module key and checked to have the four tables the game reads.
-/// Only clearAsked writes to it.
+/// A module file, opened with the module key and checked to have the four tables the game reads,
+/// each an ordinary table, and no trigger. Only clearAsked writes to it.
 class ModuleFile {
   public:
     enum class Table { kQuestions, kProperties, kAsked, kScores };
+    /// A read-only module is never written, not even to play back a journal left beside it.
+    enum class Access { kReadOnly, kReadWrite };
 
-    static Result<ModuleFile> open(const std::filesystem::path& path);
+    static Result<ModuleFile> open(const std::filesystem::path& path,
+                                   Access access = Access::kReadOnly);
 
     const std::filesystem::path& path() const { return path_; }
 
@@ -68,19 +73,25 @@ class ModuleFile {
     Result<std::int64_t> clearAsked();
 
   private:
-    ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
+    ModuleFile(std::filesystem::path path, std::shared_ptr<sqlite3> database)
         : path_(std::move(path)), database_(std::move(database)) {}
     Failure failure(const std::string& what, const std::string& why) const;
     /// Every row of a table, in row order.
     Result<std::vector<modules::Row>> readTable(Table table, const std::string& what);
 
     std::filesystem::path path_;
-    std::shared_ptr<modules::ModuleDatabase> database_;
+    std::shared_ptr<sqlite3> database_;
 };
+
+/// Removes hidden temporary files that an interrupted `create` left in `folder`: those whose
+/// process is gone, or that nobody has touched for a day. Gives the number of files removed.
+std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
 
 /// Writes a new module with the given properties and questions and no asked questions or high
 /// scores. The module is built in a temporary file beside `out` and moved into place only when
 /// complete, so a failure leaves no trace. An existing `out` is replaced only when `replace`.
+/// A journal or write-ahead log left beside `out` belongs to another file and is removed, so it
+/// is never played into the new module.
 Status writeModule(const std::filesystem::path& out, const Properties& properties,
                    const std::vector<Question>& questions, bool replace);
 
