@@ -106,6 +106,18 @@ TEST(ToolHostileFiles, CommandsThatOnlyReadLeaveAHotJournalAndItsModuleAsTheyAre
         EXPECT_TRUE(readBytes(module) == moduleBytes) << command;  // no dump of the bytes
         EXPECT_TRUE(readBytes(module + "-journal") == journalBytes) << command;
     }
+    // A write-ahead log is not read either: that would add its shared-memory file.
+    const std::string logged = create(folder, "logged.vxm", 3, "Logged");
+    testing::writeBytes(logged + "-wal", "a log of some other file");
+    const std::string loggedBytes = readBytes(logged);
+    const auto run = runCommand({"info", logged}, folder);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, logged +
+                           ": needs recovering: the write-ahead log beside it (logged.vxm-wal) "
+                           "holds writes not in the module, and this command only reads\n");
+    EXPECT_TRUE(readBytes(logged) == loggedBytes);
+    EXPECT_FALSE(fs::exists(logged + "-shm"));
+
     // The journal was real: a command that writes plays it back and the old questions return.
     EXPECT_EQ(runCommand({"reset-asked", module}, folder).status, 0);
     EXPECT_FALSE(fs::exists(module + "-journal"));

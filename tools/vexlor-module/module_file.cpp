@@ -387,6 +387,13 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
                        (access == Access::kReadOnly ? "read" : "read and written") + ": " +
                        std::generic_category().message(errno)};
 
+    // Reading through a log would create its shared-memory file beside the module and show
+    // pages the module itself does not hold; a module the tool made keeps no log.
+    if (access == Access::kReadOnly && fs::exists(fs::symlink_status(name + "-wal", error)))
+        return Failure{name + ": needs recovering: the write-ahead log beside it (" +
+                       path.filename().string() +
+                       "-wal) holds writes not in the module, and this command only reads"};
+
     sqlite3* raw = nullptr;
     const int flags = (access == Access::kReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                       SQLITE_OPEN_NOMUTEX;
@@ -412,10 +419,6 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
             return Failure{name +
                            ": not a Vexlor module (it cannot be read with the module key: it is "
                            "another kind of file, or a database with another key)"};
-        if ((failed.code & 0xff) == SQLITE_CANTOPEN && fs::exists(fs::path(name + "-wal"), error))
-            return Failure{name + ": needs recovering: the write-ahead log beside it (" +
-                           path.filename().string() +
-                           "-wal) holds writes, and this command only reads"};
         std::string why = described(failed, path);
         if (why.rfind("it ", 0) == 0) why.erase(0, 3);
         return Failure{name + ": " + why};
