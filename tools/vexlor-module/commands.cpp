@@ -201,6 +201,11 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     return kExitSuccess;
 }
 
+// Said by every command that only reads.
+#define READ_ONLY_NOTE                                                                    \
+    "The module is opened read-only; one with a journal or log of an interrupted write\n" \
+    "beside it is refused, as recovering it would change it.\n"
+
 // --- the command table and the command line -------------------------------------------------
 
 const std::vector<Command>& commands() {
@@ -235,24 +240,25 @@ const std::vector<Command>& commands() {
          "info MODULE.vxm",
          "show a module's properties and counts",
          "Prints the title, author, company and year of the module, then how many questions,\n"
-         "asked questions and high scores it holds. The module is not changed.\n",
+         "asked questions and high scores it holds. The module is not changed.\n" READ_ONLY_NOTE,
          {},
          runInfo},
         {"check",
          "check MODULE.vxm",
          "find what would spoil a game",
          "Lists, one per line, every question lacking its text or an answer, having two equal\n"
-         "answers, Points that do not start with a number, or media that is missing or that the\n"
-         "game does not play or show (the name must end in mp3, mid, wav, gif, bmp or ico, all\n"
-         "lower or all upper case). Also lists an empty title, no questions, or more than\n"
-         "32767. Exits with status 1 when it finds anything, else prints a summary.\n",
+         "answers, Points that do not start with a number, or media that is missing, that lies\n"
+         "outside the module's folder, or that the game does not play or show (the name must\n"
+         "end in mp3, mid, wav, gif, bmp or ico, all lower or all upper case). Also lists an\n"
+         "empty title, no questions, or more than 32767. Exits with status 1 when it finds\n"
+         "anything, else prints a summary.\n" READ_ONLY_NOTE,
          {},
          runCheck},
         {"export",
          "export MODULE.vxm [-o OUT.csv]",
          "write a module's questions as CSV",
-         "Writes the questions as CSV, in the layout create reads, with CRLF line ends.\n"
-         "\n"
+         "Writes the questions as CSV, in the layout create reads, with CRLF line "
+         "ends.\n" READ_ONLY_NOTE "\n"
          "Options:\n"
          "  -o, --output FILE    write to FILE instead of the standard output\n",
          {{"--output", "-o", true}},
@@ -268,7 +274,7 @@ const std::vector<Command>& commands() {
          "scores MODULE.vxm",
          "list the high scores, best first",
          "Lists the high scores as the game ranks them: the highest score first, and among\n"
-         "equal scores the one made first.\n",
+         "equal scores the one made first.\n" READ_ONLY_NOTE,
          {},
          runScores},
     };

@@ -124,7 +124,7 @@ int authorize(void* writable, int action, const char* first, const char* second,
         case SQLITE_PRAGMA:
             return sameName(first ? first : "", "table_info") ? SQLITE_OK : SQLITE_DENY;
         case SQLITE_DELETE:
-            return *static_cast<const bool*>(writable) &&
+            return writable &&
                            sameName(first ? first : "", layoutOf(ModuleFile::Table::kAsked).name)
                        ? SQLITE_OK
                        : SQLITE_DENY;
@@ -400,16 +400,17 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     const int opened = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
     std::shared_ptr<sqlite3> database(raw, sqlite3_close_v2);
     if (opened != SQLITE_OK)
-        return Failure{name + ": cannot be opened: " + described(errorOf(raw), path)};
+        return Failure{name +
+                       ": cannot be opened: " + (raw ? sqlite3_errmsg(raw) : "out of memory")};
 
     // The same cipher settings as the game; see modules::ModuleDatabase.
-    static bool writable = true, readOnly = false;
     if (sqlite3_key(raw, modules::kModuleKey, static_cast<int>(std::strlen(modules::kModuleKey))) !=
         SQLITE_OK)
         return Failure{name + ": cannot be opened: the module key cannot be set"};
     sqlite3_exec(raw, "PRAGMA cipher_compatibility = 3;", nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(raw, 2000);
-    sqlite3_set_authorizer(raw, authorize, access == Access::kReadWrite ? &writable : &readOnly);
+    // Any non-null value lets the authorizer allow emptying the asked list.
+    sqlite3_set_authorizer(raw, authorize, access == Access::kReadWrite ? raw : nullptr);
 
     // The first read derives the key: failing here means another key or no database at all,
     // unless the file is locked, damaged past its first page, or waits for recovery.
@@ -418,7 +419,8 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
         if ((failed.code & 0xff) == SQLITE_NOTADB)
             return Failure{name +
                            ": not a Vexlor module (it cannot be read with the module key: it is "
-                           "another kind of file, or a database with another key)"};
+                           "another kind of file, a database with another key, or its first page "
+                           "is damaged)"};
         std::string why = described(failed, path);
         if (why.rfind("it ", 0) == 0) why.erase(0, 3);
         return Failure{name + ": " + why};
