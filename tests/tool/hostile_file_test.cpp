@@ -106,15 +106,15 @@ TEST(ToolHostileFiles, CommandsThatOnlyReadLeaveAHotJournalAndItsModuleAsTheyAre
         EXPECT_TRUE(readBytes(module) == moduleBytes) << command;  // no dump of the bytes
         EXPECT_TRUE(readBytes(module + "-journal") == journalBytes) << command;
     }
-    // A write-ahead log is not read either: that would add its shared-memory file.
+    // A write-ahead log beside it is refused too, and no shared-memory file is made for it.
     const std::string logged = create(folder, "logged.vxm", 3, "Logged");
     testing::writeBytes(logged + "-wal", "a log of some other file");
     const std::string loggedBytes = readBytes(logged);
     const auto run = runCommand({"info", logged}, folder);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, logged +
-                           ": needs recovering: the write-ahead log beside it (logged.vxm-wal) "
-                           "holds writes not in the module, and this command only reads\n");
+                           ": a write-ahead log (-wal or -shm file) lies beside it; modules never "
+                           "use one, so it belongs to another file and is not applied\n");
     EXPECT_TRUE(readBytes(logged) == loggedBytes);
     EXPECT_FALSE(fs::exists(logged + "-shm"));
 
@@ -177,8 +177,8 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFile) {
         {"folder.vxm", "is a folder, not a module file"},
         {"pipe.vxm", "is a named pipe (FIFO), not a module file"},
         {"link.vxm", "a symbolic link to " + folder.file("gone.vxm") + ", which does not exist"},
-        {"schema.vxm", "is damaged (malformed database schema"},
-        {"pages.vxm", "cannot read the questions: it is damaged ("},
+        {"schema.vxm", "the module is damaged (malformed database schema"},
+        {"pages.vxm", "cannot read the questions: the module is damaged ("},
     };
     for (const auto& [name, message] : expected) {
         const auto run = runCommand({"check", folder.file(name)}, folder);
@@ -207,10 +207,10 @@ TEST(ToolHostileFiles, CraftedSchemasAreRefusedBeforeAnyOfTheirSqlRuns) {
          "not a Vexlor module (Propriete is a view, not a table)"},
         {"DROP TABLE MainData; CREATE VIRTUAL TABLE MainData USING fts4(Question, Reponce, "
          "False1, False2, False3, Points, Audio);",
-         "not a Vexlor module (MainData is a virtual table, not an ordinary one)"},
+         "not a Vexlor module (MainData is a virtual table)"},
         {"CREATE TRIGGER Sneaky AFTER DELETE ON Use BEGIN INSERT INTO HScore VALUES "
          "('Sneaky', '', '99999'); END;",
-         "not a Vexlor module (it holds a trigger, Sneaky)"},
+         "not a Vexlor module (it defines a trigger (Sneaky))"},
     };
     int number = 0;
     for (const auto& [sql, message] : crafted) {

@@ -10,8 +10,6 @@
 #include "modules/module_database.h"
 #include "vexlor-module/result.h"
 
-struct sqlite3;
-
 namespace vexlor::authoring {
 
 /// The game numbers questions with 16-bit integers.
@@ -56,7 +54,7 @@ class ModuleFile {
   public:
     enum class Table { kQuestions, kProperties, kAsked, kScores };
     /// A read-only module is never written, not even to play back a journal left beside it.
-    enum class Access { kReadOnly, kReadWrite };
+    using Access = modules::Access;
 
     static Result<ModuleFile> open(const std::filesystem::path& path,
                                    Access access = Access::kReadOnly);
@@ -73,14 +71,14 @@ class ModuleFile {
     Result<std::int64_t> clearAsked();
 
   private:
-    ModuleFile(std::filesystem::path path, std::shared_ptr<sqlite3> database)
+    ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
         : path_(std::move(path)), database_(std::move(database)) {}
     Failure failure(const std::string& what, const std::string& why) const;
     /// Every row of a table, in row order.
     Result<std::vector<modules::Row>> readTable(Table table, const std::string& what);
 
     std::filesystem::path path_;
-    std::shared_ptr<sqlite3> database_;
+    std::shared_ptr<modules::ModuleDatabase> database_;
 };
 
 /// Removes hidden temporary files that an interrupted `create` left in `folder`: those whose
