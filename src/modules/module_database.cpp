@@ -96,19 +96,6 @@ bool isModuleTable(std::string_view name) {
     });
 }
 
-// Whether `text`, with runs of blanks folded and letters in upper case, contains `words`.
-bool containsWords(std::string_view text, std::string_view words) {
-    std::string folded;
-    for (unsigned char c : text) {
-        if (std::isspace(c)) {
-            if (!folded.empty() && folded.back() != ' ') folded += ' ';
-        } else {
-            folded += static_cast<char>(std::toupper(c));
-        }
-    }
-    return folded.find(words) != std::string::npos;
-}
-
 // Everything a module connection may do: plain reads and writes of the module's tables, the
 // schema and the few pragmas and functions the program uses. Nothing runs inside a view or a
 // trigger, so a crafted schema cannot make a query do more than it says.
@@ -144,44 +131,63 @@ int authorize(void*, int action, const char* first, const char* second, const ch
     }
 }
 
+// Whether the rows of an ordinary table can be addressed by row id: a table declared without
+// row ids has none (unless columns of its own take all three names).
+bool hasRowIds(sqlite3* db, const std::string& table, int* code) {
+    sqlite3_stmt* statement = nullptr;
+    const std::string sql =
+        "SELECT rowid, _rowid_, oid FROM " + ModuleDatabase::quoteIdentifier(table) + " LIMIT 0;";
+    *code = sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
+    sqlite3_finalize(statement);
+    return *code == SQLITE_OK;
+}
+
 // Refuses a schema where the module's tables are not ordinary tables with row ids, or with any
-// trigger. Reads only the schema table, before any row of the module's tables is touched.
+// trigger. Reads only the schema, before any row of the module's tables is touched. The schema's
+// own fields decide, not the text of its statements: views and virtual tables own no pages.
 OpenProblem checkLayout(sqlite3* db, std::string* error) {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT type, name, sql FROM sqlite_master;", -1, &statement,
+    if (sqlite3_prepare_v2(db, "SELECT type, name, rootpage FROM sqlite_master;", -1, &statement,
                            nullptr) != SQLITE_OK) {
         setError(error, db);
         return problemOf(sqlite3_errcode(db));
     }
-    OpenProblem problem = OpenProblem::kNone;
+    std::string why;
+    std::vector<std::string> tables;
     int step;
-    while (problem == OpenProblem::kNone && (step = sqlite3_step(statement)) == SQLITE_ROW) {
-        auto text = [&](int column) {
-            const auto* value = sqlite3_column_text(statement, column);
-            return std::string(value ? reinterpret_cast<const char*>(value) : "");
-        };
-        const std::string type = text(0), name = text(1), sql = text(2);
-        std::string why;
+    while (why.empty() && (step = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto* typeText = sqlite3_column_text(statement, 0);
+        const auto* nameText = sqlite3_column_text(statement, 1);
+        const std::string type = typeText ? reinterpret_cast<const char*>(typeText) : "";
+        const std::string name = nameText ? reinterpret_cast<const char*>(nameText) : "";
         if (type == "trigger") {
             why = "it defines a trigger (" + name + ")";
         } else if (isModuleTable(name) && type != "table") {
             why = name + " is a " + type + ", not a table";
-        } else if (isModuleTable(name) && containsWords(sql, "CREATE VIRTUAL TABLE")) {
+        } else if (isModuleTable(name) && sqlite3_column_int64(statement, 2) <= 0) {
             why = name + " is a virtual table";
-        } else if (isModuleTable(name) && containsWords(sql, "WITHOUT ROWID")) {
-            why = name + " is a table without row ids";
-        }
-        if (!why.empty()) {
-            if (error) *error = "not a module: " + why;
-            problem = OpenProblem::kUnsafeLayout;
+        } else if (isModuleTable(name)) {
+            tables.push_back(name);
         }
     }
-    if (problem == OpenProblem::kNone && step != SQLITE_DONE) {
-        setError(error, db);
-        problem = problemOf(sqlite3_errcode(db));
-    }
+    const bool failed = why.empty() && step != SQLITE_DONE;
+    const int code = sqlite3_errcode(db);
+    if (failed) setError(error, db);
     sqlite3_finalize(statement);
-    return problem;
+    if (failed) return problemOf(code);
+    for (const auto& table : tables) {
+        if (!why.empty()) break;
+        int prepared = SQLITE_OK;
+        if (hasRowIds(db, table, &prepared)) continue;
+        if (prepared != SQLITE_ERROR) {
+            setError(error, db);
+            return problemOf(prepared);
+        }
+        why = table + " is a table without row ids";
+    }
+    if (why.empty()) return OpenProblem::kNone;
+    if (error) *error = "not a module: " + why;
+    return OpenProblem::kUnsafeLayout;
 }
 
 std::uint32_t bigEndian32(const unsigned char* bytes) {

@@ -158,6 +158,10 @@ TEST_F(ModuleSafetyTest, CraftedSchemasAreRefusedBeforeAnyRowIsRead) {
           "CREATE TABLE HScore (Nom TEXT PRIMARY KEY, Date TEXT, Score TEXT) WITHOUT ROWID"},
          "without row ids"},
         {"lower-case view", {"DROP TABLE Use", "CREATE VIEW use AS SELECT 1 AS Use"}, "view"},
+        {"virtual table behind a comment",
+         {"DROP TABLE MainData",
+          "CREATE VIRTUAL /* a table */ TABLE MainData USING fts4(Question, Reponce)"},
+         "MainData is a virtual table"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -185,6 +189,20 @@ TEST_F(ModuleSafetyTest, CraftedSchemasAreRefusedBeforeAnyRowIsRead) {
         EXPECT_EQ(f.messageBox.shown[0].text,
                   fs::path(path).filename().string() + "\rNot a Valid Module");
     }
+}
+
+TEST_F(ModuleSafetyTest, OrdinaryTablesAreJudgedByWhatTheyAreNotByTheirText) {
+    // Words that only look like a refused declaration, in a default text, refuse nothing.
+    const std::string path = module("quiz.vxm");
+    {
+        OtherProgram other(path);
+        ASSERT_TRUE(other.run("DROP TABLE HScore"));
+        ASSERT_TRUE(
+            other.run("CREATE TABLE HScore (Nom TEXT DEFAULT 'WITHOUT ROWID', Date TEXT, "
+                      "Score TEXT DEFAULT 'CREATE VIRTUAL TABLE')"));
+    }
+    std::string error;
+    EXPECT_TRUE(ModuleDatabase::open(path, kModuleKey, &error)) << error;
 }
 
 TEST_F(ModuleSafetyTest, QueriesRunNothingBeyondWhatTheyAsk) {
