@@ -5,15 +5,17 @@
 
 #include <random>
 
+#include "modules/data_source.h"
 #include "modules/module_database.h"
 #include "tool_support.h"
+#include "vexlor-module/module_file.h"
 
 namespace vexlor::authoring {
 namespace {
 
 using modules::ModuleDatabase;
-using vexlor::testing::readBytes;
 using testing::runInProcess;
+using vexlor::testing::readBytes;
 using vexlor::testing::TempFolder;
 
 // A module as a few games leave it: three questions asked and five high scores.
@@ -100,6 +102,48 @@ TEST(ToolModuleCommands, FilesThatAreNotModulesAreRefusedAndLeftUntouched) {
     const auto missing = runInProcess({"info", folder.file("absent.vxm")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, folder.file("absent.vxm") + ": no such file\n");
+}
+
+}  // namespace
+}  // namespace vexlor::authoring
+
+namespace vexlor::authoring {
+namespace {
+
+TEST(ToolModuleCommands, TheToolRanksScoresExactlyAsTheGameDelivers) {
+    // One ranking rule: texts the two number readers once disagreed on ("1e3", a leading blank,
+    // a fraction, no number) come in the same order from the tool and from the game's source,
+    // and the index the tool adds changes nothing of it.
+    TempFolder folder;
+    const std::string path = testing::makeModule(folder, testing::kHeader + "Q1,A,B,C,D,1,\r\n");
+    auto database = ModuleDatabase::open(path, modules::kModuleKey);
+    const std::vector<std::string> texts = {"1e3", "00999", " 7",  "7",     "abc", "12.5",
+                                            "",    "-3",    "1E2", "00100", "7.0", "99999"};
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        ASSERT_TRUE(database->write("INSERT INTO HScore (Nom, Date, Score) VALUES (?, ?, ?)",
+                                    {"P" + std::to_string(i), "Jan/01/2024", texts[i]}));
+    database.reset();
+
+    auto module = ModuleFile::open(path);
+    ASSERT_TRUE(module);
+    auto ranked = module->scoresBestFirst();
+    ASSERT_TRUE(ranked);
+    std::vector<std::string> tool;
+    for (const auto& entry : *ranked) tool.push_back(entry.name);
+
+    modules::DataSource data("Data4");
+    std::string name, field = "Nom";
+    data.bindElement(name, field, false);
+    data.Connect = ";pwd=tov3ralu";
+    data.DatabaseName = path;
+    data.RecordSource = "HScore";
+    ASSERT_TRUE(data.Refresh());
+    std::vector<std::string> game;
+    for (bool more = data.MoveLast(); more && !data.atBOF(); more = data.MovePrevious())
+        game.push_back(name);
+    EXPECT_EQ(tool, game);
+    EXPECT_EQ(tool.front(), "P11");  // 99999
+    EXPECT_EQ(tool[1], "P0");        // 1e3 counts a thousand
 }
 
 }  // namespace

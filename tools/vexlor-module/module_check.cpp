@@ -65,10 +65,10 @@ void checkQuestion(const Question& question, std::size_t number,
 
     if (isBlank(question.text)) problem("the question text is empty");
     for (std::size_t i = 0; i < question.answers.size(); ++i) {
-        const char* column = kQuestionColumns[i + 1];
+        const std::string column(kQuestionColumns[i + 1]);
         if (isBlank(question.answers[i])) {
             problem(i == 0 ? std::string("the right answer (Reponce) is empty")
-                           : std::string("the wrong answer ") + column + " is empty");
+                           : "the wrong answer " + column + " is empty");
             continue;
         }
         for (std::size_t earlier = 0; earlier < i; ++earlier) {

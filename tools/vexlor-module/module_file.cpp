@@ -12,7 +12,6 @@
 #include <regex>
 #include <system_error>
 
-#include "app/text_values.h"
 #include "modules/module_format.h"
 
 namespace vexlor::authoring {
@@ -22,48 +21,34 @@ using modules::ModuleDatabase;
 
 namespace {
 
-struct TableLayout {
-    const char* name;
-    std::vector<const char*> columns;
-};
+using Layout = modules::TableFormat;
 
-const std::array<TableLayout, 4>& tables() {
-    static const std::array<TableLayout, 4> layouts = {{
-        {"MainData", {kQuestionColumns.begin(), kQuestionColumns.end()}},
-        {"Propriete", {"Title", "Author", "Company", "Year"}},
-        {"Use", {"Use"}},
-        {"HScore", {"Nom", "Date", "Score"}},
-    }};
-    return layouts;
+const Layout& layoutOf(ModuleFile::Table table) {
+    return modules::kModuleTables[static_cast<std::size_t>(table)];
 }
 
-const TableLayout& layoutOf(ModuleFile::Table table) {
-    return tables()[static_cast<std::size_t>(table)];
+std::string quoted(std::string_view name) {
+    return ModuleDatabase::quoteIdentifier(std::string(name));
 }
 
-std::string quoted(const char* name) {
-    return ModuleDatabase::quoteIdentifier(name);
-}
-
-std::string columnList(const TableLayout& layout) {
+std::string columnList(const Layout& layout) {
     std::string list;
-    for (const char* column : layout.columns) {
+    for (std::string_view column : layout.columns) {
         if (!list.empty()) list += ", ";
         list += quoted(column);
     }
     return list;
 }
 
-std::string insertStatement(const TableLayout& layout) {
+std::string insertStatement(const Layout& layout) {
     std::string marks;
     for (std::size_t i = 0; i < layout.columns.size(); ++i) marks += i ? ", ?" : "?";
     return "INSERT INTO " + quoted(layout.name) + " (" + columnList(layout) + ") VALUES (" + marks +
            ");";
 }
 
-bool sameName(const std::string& a, const char* b) {
-    const std::string other(b);
-    return std::equal(a.begin(), a.end(), other.begin(), other.end(), [](char x, char y) {
+bool sameName(const std::string& a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
                std::tolower(static_cast<unsigned char>(y));
     });
@@ -71,14 +56,15 @@ bool sameName(const std::string& a, const char* b) {
 
 // Why a database is not a module, or nothing when it has every table and column the game uses.
 std::optional<std::string> missingLayout(ModuleDatabase& database) {
-    for (const TableLayout& layout : tables()) {
-        const std::vector<std::string> present = database.columns(layout.name);
-        if (present.empty()) return std::string("it has no table ") + layout.name;
-        for (const char* column : layout.columns) {
+    for (const Layout& layout : modules::kModuleTables) {
+        const std::string table(layout.name);
+        const std::vector<std::string> present = database.columns(table);
+        if (present.empty()) return "it has no table " + table;
+        for (std::string_view column : layout.columns) {
             const bool found =
                 std::any_of(present.begin(), present.end(),
                             [&](const std::string& c) { return sameName(c, column); });
-            if (!found) return std::string("its table ") + layout.name + " has no column " + column;
+            if (!found) return "its table " + table + " has no column " + std::string(column);
         }
     }
     return std::nullopt;
@@ -147,7 +133,8 @@ bool processIsGone(long pid) {
 Status fillModule(ModuleDatabase& database, const Properties& properties,
                   const std::vector<Question>& questions) {
     std::string error;
-    if (!database.execute("BEGIN IMMEDIATE;", &error)) return Failure{error};
+    modules::Transaction transaction(database, &error);
+    if (!transaction.active()) return Failure{error};
     bool written =
         database.execute(modules::createStatements(), &error) &&
         database.query(insertStatement(layoutOf(ModuleFile::Table::kProperties)),
@@ -156,8 +143,7 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
     const std::string insertQuestion = insertStatement(layoutOf(ModuleFile::Table::kQuestions));
     for (std::size_t i = 0; written && i < questions.size(); ++i)
         written = database.query(insertQuestion, questions[i].fields(), &error).has_value();
-    if (written && database.execute("COMMIT;", &error)) return Status::success();
-    database.execute("ROLLBACK;");
+    if (written && transaction.commit(&error)) return Status::success();
     return Failure{error};
 }
 
@@ -197,14 +183,6 @@ Question Question::fromFields(const std::vector<std::string>& fields) {
     question.points = field(5);
     question.media = field(6);
     return question;
-}
-
-std::vector<ScoreEntry> rankScores(std::vector<ScoreEntry> rowOrder) {
-    std::stable_sort(rowOrder.begin(), rowOrder.end(),
-                     [](const ScoreEntry& a, const ScoreEntry& b) {
-                         return app::numericValue(a.score) > app::numericValue(b.score);
-                     });
-    return rowOrder;
 }
 
 Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
@@ -249,14 +227,15 @@ Result<std::vector<Properties>> ModuleFile::properties() {
     return result;
 }
 
-Result<std::vector<modules::Row>> ModuleFile::readTable(Table table, const std::string& what) {
-    const TableLayout& layout = layoutOf(table);
+Result<std::vector<modules::Row>> ModuleFile::readTable(
+    Table table, const std::string& what, std::string (*order)(std::string_view rowId)) {
+    const Layout& layout = layoutOf(table);
     // A column of its own named rowid must not decide the order.
-    const std::string rowId = database_->rowIdName(layout.name);
+    const std::string rowId = database_->rowIdName(std::string(layout.name));
     if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
     std::string error;
     auto rows = database_->query("SELECT " + columnList(layout) + " FROM " + quoted(layout.name) +
-                                     " ORDER BY " + rowId + ";",
+                                     " ORDER BY " + (order ? order(rowId) : rowId) + ";",
                                  {}, &error);
     if (!rows) return failure(what, error);
     return std::move(*rows);
@@ -272,12 +251,14 @@ Result<std::vector<Question>> ModuleFile::questions() {
 }
 
 Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
-    auto rows = readTable(Table::kScores, "read the high scores");
+    // The game's own ranking, so the tool lists the top ten the game shows.
+    auto rows = readTable(Table::kScores, "read the high scores",
+                          [](std::string_view rowId) { return modules::scoreOrder(rowId, true); });
     if (!rows) return Failure{rows.error()};
     std::vector<ScoreEntry> entries;
     for (auto& row : *rows)
         entries.push_back({std::move(row[0]), std::move(row[1]), std::move(row[2])});
-    return rankScores(std::move(entries));
+    return entries;
 }
 
 Result<std::int64_t> ModuleFile::rowCount(Table table) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "modules/module_database.h"
+#include "modules/module_format.h"
 #include "vexlor-module/result.h"
 
 namespace vexlor::authoring {
@@ -16,8 +17,7 @@ namespace vexlor::authoring {
 inline constexpr std::int64_t kMaxQuestions = 32767;
 
 /// The question columns, in table (and CSV) order.
-inline constexpr std::array<const char*, 7> kQuestionColumns = {
-    "Question", "Reponce", "False1", "False2", "False3", "Points", "Audio"};
+using modules::kQuestionColumns;
 
 struct Properties {
     std::string title;
@@ -44,10 +44,6 @@ struct ScoreEntry {
     std::string score;
 };
 
-/// High-score rows (given in row order) best first, as the game ranks them: by the numeric value
-/// of the score, and among equal scores the earlier row first.
-std::vector<ScoreEntry> rankScores(std::vector<ScoreEntry> rowOrder);
-
 /// A module file, opened with the module key and checked to have the four tables the game reads,
 /// each an ordinary table, and no trigger. Only clearAsked writes to it.
 class ModuleFile {
@@ -65,6 +61,7 @@ class ModuleFile {
     Result<std::vector<Properties>> properties();
     /// The questions in the order the game numbers them.
     Result<std::vector<Question>> questions();
+    /// The high scores ranked as the game ranks them, the best first.
     Result<std::vector<ScoreEntry>> scoresBestFirst();
     Result<std::int64_t> rowCount(Table table);
     /// Empties the list of asked questions in one transaction; gives the number of entries removed.
@@ -74,8 +71,11 @@ class ModuleFile {
     ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
         : path_(std::move(path)), database_(std::move(database)) {}
     Failure failure(const std::string& what, const std::string& why) const;
-    /// Every row of a table, in row order.
-    Result<std::vector<modules::Row>> readTable(Table table, const std::string& what);
+    /// Every row of a table, in row order, or in the order `order` gives (a function of the
+    /// name of the row id).
+    Result<std::vector<modules::Row>> readTable(
+        Table table, const std::string& what,
+        std::string (*order)(std::string_view rowId) = nullptr);
 
     std::filesystem::path path_;
     std::shared_ptr<modules::ModuleDatabase> database_;

@@ -14,8 +14,8 @@ namespace {
 // The header as it must be written: every column, or every column but the last (Audio).
 std::string headerText() {
     std::string text;
-    for (const char* column : kQuestionColumns)
-        text += std::string(text.empty() ? "" : ",") + column;
+    for (std::string_view column : kQuestionColumns)
+        text += std::string(text.empty() ? "" : ",") + std::string(column);
     return text;
 }
 
@@ -28,7 +28,7 @@ std::optional<std::string> headerProblem(const std::vector<std::string>& header)
     for (std::size_t i = 0; i < header.size() && i < full; ++i) {
         if (header[i] != kQuestionColumns[i])
             return "header column " + std::to_string(i + 1) + " is \"" + header[i] +
-                   "\" instead of \"" + kQuestionColumns[i] + "\"";
+                   "\" instead of \"" + std::string(kQuestionColumns[i]) + "\"";
     }
     if (header.size() > full)
         return "the header has " + std::to_string(header.size()) + " columns, at most " +
