@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,16 +57,24 @@ class FakeMessageBox : public platform::MessageBox {
     };
     void show(const std::string& text, int style, const std::string& title) override {
         shown.push_back({text, style, title});
+        if (whileOpen) whileOpen();
     }
     std::vector<Shown> shown;
+    /// Runs while the box is open, before it closes: lets virtual time pass behind it.
+    std::function<void()> whileOpen;
 };
 
 class FakeWindows : public platform::Windows {
   public:
-    void showAbout() override { ++aboutShown; }
+    void showAbout() override {
+        ++aboutShown;
+        if (whileOpen) whileOpen();
+    }
     void endProgram() override { ++ended; }
     int aboutShown = 0;
     int ended = 0;
+    /// Runs while a window is open, before it closes: lets virtual time pass behind it.
+    std::function<void()> whileOpen;
 };
 
 class FakeFileTypes : public platform::FileTypes {
@@ -91,6 +100,9 @@ class FakeFileSystem : public platform::FileSystem {
   public:
     std::string fileName(const std::string& path) const override { return real.fileName(path); }
     std::string currentFolder() const override { return current; }
+    std::vector<std::string> folderEntries(const std::string& folder) const override {
+        return real.folderEntries(folder);
+    }
     std::string current = "/games/vexlor";
     platform::StdFileSystem real;
 };
