@@ -100,7 +100,12 @@ void MasterForm::drawQuestion() {
     }
 
     // D3. Without a new record the text would overwrite the current one on the next move.
-    if (Data2.AddNew()) Use.Text = std::to_string(QuestionNumber);
+    // A search stores the record now rather than at the next draw, so the number is in the
+    // file even if the program is killed during this question.
+    if (Data2.AddNew()) {
+        Use.Text = std::to_string(QuestionNumber);
+        Data2.FindFirst("Use = '" + Use.Text + "'");
+    }
 
     Shuffel();                                                  // D4
     SkipCount = static_cast<std::int16_t>(QuestionNumber - 1);  // D5
