@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "modules/module_database.h"
@@ -14,6 +15,12 @@ namespace {
 using namespace vexlor;
 
 constexpr int kQuestions = 32767;
+
+// Lists the questions 1 to `count` as asked.
+void fillAskedList(modules::ModuleDatabase& database, int count) {
+    for (int i = 1; i <= count; ++i)
+        database.query("INSERT INTO Use VALUES (?);", {std::to_string(i)});
+}
 
 // A module of 32767 questions whose list of asked questions holds `asked` numbers (1, 2, ...),
 // with or without an index on the list. One file per variant for the whole run.
@@ -30,14 +37,17 @@ std::string largeModule(int asked, bool indexed) {
         "CREATE TABLE Propriete (Title TEXT, Author TEXT, Company TEXT, Year TEXT);"
         "CREATE TABLE Use (Use TEXT);"
         "CREATE TABLE HScore (Nom TEXT, Date TEXT, Score TEXT);"
-        "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');"
-        "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 32767) "
-        "INSERT INTO MainData SELECT 'What is question number ' || x || ' about, and why?', "
-        "'Answer ' || x, 'Wrong ' || x || 'a', 'Wrong ' || x || 'b', 'Wrong ' || x || 'c', '10', "
-        "CASE WHEN x % 2 THEN 'picture.gif' ELSE '' END FROM n;"
-        "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < " +
-        std::to_string(asked) + ") INSERT INTO Use SELECT x FROM n;" +
-        (indexed ? "CREATE INDEX UseIndex ON Use (Use);" : "") + "COMMIT;");
+        "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');");
+    if (indexed) database->execute("CREATE INDEX UseIndex ON Use (Use);");
+    for (int i = 1; i <= kQuestions; ++i) {
+        const std::string n = std::to_string(i);
+        database->query(
+            "INSERT INTO MainData VALUES (?, ?, ?, ?, ?, '10', ?);",
+            {"What is question number " + n + " about, and why?", "Answer " + n, "Wrong " + n + "a",
+             "Wrong " + n + "b", "Wrong " + n + "c", i % 2 ? "picture.gif" : ""});
+    }
+    fillAskedList(*database, asked);
+    database->execute("COMMIT;");
     std::ofstream(folder.file("picture.gif")) << "GIF89a";
     return file;
 }
@@ -101,9 +111,9 @@ void BM_Efface(benchmark::State& state) {
         form.Efface();
         state.PauseTiming();
         if (form.Data2.RecordCount() != 0) state.SkipWithError("the list was not emptied");
-        form.Data2.database()->execute(
-            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 32766) "
-            "INSERT INTO Use SELECT x FROM n;");
+        form.Data2.database()->execute("BEGIN;");
+        fillAskedList(*form.Data2.database(), kQuestions - 1);
+        form.Data2.database()->execute("COMMIT;");
         form.Data2.Refresh();
         state.ResumeTiming();
     }
