@@ -117,6 +117,13 @@ MasterForm::MasterForm(Services services)
     Data4.bindElement(NomT.Text, NomT.DataField = "Nom", true);
     Data4.bindElement(DateT.Text, DateT.DataField = "Date", true);
     Data4.bindElement(ScoreT.Text, ScoreT.DataField = "Score", true);
+
+    TimerStart.setHandler([this] { TimerStart_Timer(); });
+    TimerReponce.setHandler([this] { TimerReponce_Timer(); });
+    TimerGOver.setHandler([this] { TimerGOver_Timer(); });
+    TimerTrente.setHandler([this] { TimerTrente_Timer(); });
+    TempBar.setHandler([this] { TempBar_Timer(); });
+    TimerFifty.setHandler([this] { TimerFifty_Timer(); });
 }
 
 void MasterForm::Form_Load() {

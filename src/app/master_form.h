@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/elements.h"
@@ -30,7 +31,9 @@ class MasterForm {
     /// Client area in twips.
     static constexpr int kWidth = 8115;
     static constexpr int kHeight = 5010;
-    static constexpr int kQuestionWidth = 6255;  ///< full width of PanelQuestion
+    static constexpr int kQuestionWidth = 6255;               ///< full width of PanelQuestion
+    static constexpr int kQuestionWidthBesidePicture = 4620;  ///< ends where Picture1 begins
+    static constexpr int kDrawAttempts = 1500;  ///< lookups of one question draw at most
 
     static constexpr const char* kTitle = "Vexlor Player - ";
     static constexpr const char* kOpenPrompt = "Press Open to select a Module";
@@ -66,6 +69,14 @@ class MasterForm {
     void TimerReponce_Timer();
     void TimerGOver_Timer();
     void TimerFifty_Timer();
+
+    // Routines of the game.
+    void Shuffel();
+    void Photo();
+    void Musique();
+    void AddScore();
+    void GameOver();
+    void Efface();
 
     /// The element `Pan`k, k from 1 to 10.
     Label& Pan(int k) { return *pans_.at(static_cast<std::size_t>(k - 1)); }
@@ -117,6 +128,21 @@ class MasterForm {
 
   private:
     void registerFileType();
+
+    /// Why the bound questions cannot be played (empty, too many, a field missing), or "".
+    std::string moduleProblem();
+    /// Steps D1 to D7: picks a question not yet asked, records it and makes it current.
+    void drawQuestion();
+    /// One handler for the four answer panels.
+    void answerClick(Label& panel, std::int16_t number);
+    /// Whether a question is up and no answer to it has been accepted yet.
+    bool awaitingAnswer() const;
+    /// Sets FolderLength from the bound module's path and returns the media folder.
+    std::string mediaFolder();
+    /// The current question's media file, or nothing when there is none to use.
+    std::optional<std::string> mediaPath();
+    /// The name-entry window for a qualifying score; filled in with the high-score table.
+    void offerHighScore();
 
     Services services_;
     std::array<Label*, 10> pans_;

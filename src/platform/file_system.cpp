@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -19,6 +20,16 @@ std::string StdFileSystem::currentFolder() const {
     std::error_code error;
     const fs::path here = fs::current_path(error);
     return error ? std::string{} : here.string();
+}
+
+std::vector<std::string> StdFileSystem::folderEntries(const std::string& folder) const {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error))
+        names.push_back(entry->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace vexlor::platform

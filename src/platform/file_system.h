@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vexlor::platform {
 
@@ -12,6 +13,8 @@ class FileSystem {
     virtual std::string fileName(const std::string& path) const = 0;
     /// The current folder, without a trailing separator.
     virtual std::string currentFolder() const = 0;
+    /// The names of the entries of a folder, sorted; empty when it cannot be listed.
+    virtual std::vector<std::string> folderEntries(const std::string& folder) const = 0;
 };
 
 /// The real file system.
@@ -19,6 +22,7 @@ class StdFileSystem final : public FileSystem {
   public:
     std::string fileName(const std::string& path) const override;
     std::string currentFolder() const override;
+    std::vector<std::string> folderEntries(const std::string& folder) const override;
 };
 
 }  // namespace vexlor::platform

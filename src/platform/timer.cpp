@@ -16,7 +16,13 @@ void Timer::setEnabled(bool on) {
 }
 
 void Timer::tick() {
-    if (handler_) handler_();
+    if (!handler_ || running_) return;
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(running_);
+    handler_();
 }
 
 void Timer::attach(TimerDriver* driver) {
@@ -55,7 +61,7 @@ void VirtualTimerDriver::advance(std::int64_t ms) {
         Timer* timer = next->timer;
         timer->tick();
     }
-    now_ = target;
+    now_ = std::max(now_, target);
 }
 
 }  // namespace vexlor::platform

@@ -23,8 +23,11 @@ class Timer {
 
     /// The routine run on each tick.
     void setHandler(std::function<void()> handler) { handler_ = std::move(handler); }
-    /// Runs the handler once (the driver calls this).
+    /// Runs the handler once (the driver calls this). A tick that comes while the handler is
+    /// still running, waiting inside a modal window it opened, is dropped: each tick acts once.
     void tick();
+    /// Whether the handler is running now.
+    bool running() const { return running_; }
 
     /// Hands the timer to a driver; an enabled timer is armed at once.
     void attach(TimerDriver* driver);
@@ -32,6 +35,7 @@ class Timer {
   private:
     std::string name_;
     bool enabled_ = false;
+    bool running_ = false;
     std::function<void()> handler_;
     TimerDriver* driver_ = nullptr;
 
@@ -53,7 +57,9 @@ class VirtualTimerDriver final : public TimerDriver {
     void armed(Timer& timer) override;
     void disarmed(Timer& timer) override;
 
-    /// Moves virtual time on by `ms` milliseconds, ticking every timer that falls due.
+    /// Moves virtual time on by `ms` milliseconds, ticking every timer that falls due. A
+    /// handler may advance time itself (a modal window kept open for a while); time never
+    /// goes back when it returns.
     void advance(std::int64_t ms);
     /// Milliseconds of virtual time since the driver was made.
     std::int64_t now() const { return now_; }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,16 +57,24 @@ class FakeMessageBox : public platform::MessageBox {
     };
     void show(const std::string& text, int style, const std::string& title) override {
         shown.push_back({text, style, title});
+        if (whileOpen) whileOpen();
     }
     std::vector<Shown> shown;
+    /// Runs while the box is open, before it closes: lets virtual time pass behind it.
+    std::function<void()> whileOpen;
 };
 
 class FakeWindows : public platform::Windows {
   public:
-    void showAbout() override { ++aboutShown; }
+    void showAbout() override {
+        ++aboutShown;
+        if (whileOpen) whileOpen();
+    }
     void endProgram() override { ++ended; }
     int aboutShown = 0;
     int ended = 0;
+    /// Runs while a window is open, before it closes: lets virtual time pass behind it.
+    std::function<void()> whileOpen;
 };
 
 class FakeFileTypes : public platform::FileTypes {
@@ -91,8 +100,28 @@ class FakeFileSystem : public platform::FileSystem {
   public:
     std::string fileName(const std::string& path) const override { return real.fileName(path); }
     std::string currentFolder() const override { return current; }
+    std::vector<std::string> folderEntries(const std::string& folder) const override {
+        return real.folderEntries(folder);
+    }
     std::string current = "/games/vexlor";
     platform::StdFileSystem real;
+};
+
+/// A generator that hands out scripted draws first, then those of a seeded generator; counts
+/// every draw.
+class ScriptedRandom : public platform::Random {
+  public:
+    void reseed(double value) override { fallback.reseed(value); }
+    float next() override {
+        ++draws;
+        if (script.empty()) return fallback.next();
+        const float value = script.front();
+        script.pop_front();
+        return value;
+    }
+    std::deque<float> script;
+    long draws = 0;
+    platform::MixingRandom fallback{42};
 };
 
 /// Remembers what it was asked to play, in order: "file:<path>", "play", "stop".
@@ -129,7 +158,7 @@ class FakePictureLoader : public platform::PictureLoader {
 /// A main window wired to fakes, with its timers on virtual time.
 struct FormFixture {
     FakeClock clock;
-    platform::MixingRandom random{42};
+    ScriptedRandom random;
     FakeFileDialog fileDialog;
     FakeMessageBox messageBox;
     FakeWindows windows;
@@ -157,7 +186,8 @@ inline std::string readBytes(const std::filesystem::path& path) {
 /// A folder of its own for one test, removed afterwards.
 class TempFolder {
   public:
-    TempFolder();
+    /// A new folder in `base`: a memory-backed one keeps tests that write a lot off the disk.
+    explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path());
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -168,8 +198,8 @@ class TempFolder {
     std::filesystem::path path_;
 };
 
-inline TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vexlor-test-XXXXXX").string();
+inline TempFolder::TempFolder(const std::filesystem::path& base) {
+    std::string pattern = (base / "vexlor-test-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
 }
 

@@ -1,0 +1,72 @@
+// Dealing the four answers to the panels, and the question's picture or sound.
+
+#include <algorithm>
+
+#include "app/master_form.h"
+#include "app/text_values.h"
+#include "game/media_path.h"
+
+namespace vexlor::app {
+
+namespace {
+
+const char* answerField(std::int16_t index) {
+    static constexpr const char* kFields[] = {"Reponce", "False1", "False2", "False3"};
+    return kFields[std::clamp<int>(index, 1, 4) - 1];
+}
+
+}  // namespace
+
+void MasterForm::Shuffel() {
+    AnswerIndexA = AnswerIndexB = AnswerIndexC = AnswerIndexD = 0;
+    auto draw = [this] {
+        return static_cast<std::int16_t>(randomWholeNumber(services_.random, services_.clock, 4));
+    };
+    AnswerIndexA = draw();
+    AnswerFieldA = answerField(AnswerIndexA);
+    do AnswerIndexB = draw();
+    while (AnswerIndexB == AnswerIndexA);
+    AnswerFieldB = answerField(AnswerIndexB);
+    do AnswerIndexC = draw();
+    while (AnswerIndexC == AnswerIndexA || AnswerIndexC == AnswerIndexB);
+    AnswerFieldC = answerField(AnswerIndexC);
+    do AnswerIndexD = draw();
+    while (AnswerIndexD == AnswerIndexA || AnswerIndexD == AnswerIndexB ||
+           AnswerIndexD == AnswerIndexC);
+    AnswerFieldD = answerField(AnswerIndexD);
+    PanelRepA.DataField = AnswerFieldA;
+    PanelRepB.DataField = AnswerFieldB;
+    PanelRepC.DataField = AnswerFieldC;
+    PanelRepD.DataField = AnswerFieldD;
+}
+
+std::string MasterForm::mediaFolder() {
+    // The folder of the module the questions come from: after a refused open the dialog names
+    // the refused file, while the questions are still those of the module bound before.
+    const std::string& modulePath = Data1.DatabaseName;
+    const std::size_t nameLength = services_.fileSystem.fileName(modulePath).size();
+    FolderLength = static_cast<std::int16_t>(
+        std::min<std::size_t>(modulePath.size() - std::min(nameLength, modulePath.size()), 32767));
+    return modulePath.substr(0, static_cast<std::size_t>(FolderLength));
+}
+
+std::optional<std::string> MasterForm::mediaPath() {
+    return game::findMedia(services_.fileSystem, mediaFolder(), Audio.Caption);
+}
+
+void MasterForm::Photo() {
+    Picture1.Picture.reset();
+    if (const auto path = mediaPath()) Picture1.Picture = services_.pictureLoader.load(*path);
+    PanelQuestion.Width = kQuestionWidthBesidePicture;
+    Picture1.Visible = true;
+}
+
+void MasterForm::Musique() {
+    services_.soundPlayer.SoundFile("");
+    // With no usable file the name stays empty, and Play plays nothing.
+    if (const auto path = mediaPath()) services_.soundPlayer.SoundFile(*path);
+    services_.soundPlayer.Play();
+    Replay.Visible = true;
+}
+
+}  // namespace vexlor::app

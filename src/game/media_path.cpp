@@ -1,0 +1,68 @@
+#include "game/media_path.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace vexlor::game {
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The folder names and the file name of a relative media text; nothing when it is not one.
+std::optional<std::vector<std::string>> relativeParts(std::string_view audio) {
+    std::string text(audio);
+    std::replace(text.begin(), text.end(), '\\', '/');
+    if (text.empty() || text.front() == '/') return std::nullopt;
+    // "C:x.wav" is relative to another drive's current folder on Windows: never ours.
+    if (text.size() >= 2 && text[1] == ':') return std::nullopt;
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('/', start);
+        if (end == std::string::npos) end = text.size();
+        std::string part = text.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") return std::nullopt;
+        parts.push_back(std::move(part));
+    }
+    if (parts.empty()) return std::nullopt;
+    return parts;
+}
+
+}  // namespace
+
+std::optional<std::string> findMedia(const platform::FileSystem& fileSystem,
+                                     const std::string& folder, std::string_view audio) {
+    if (folder.empty() || folder.back() != '/') return std::nullopt;
+    const auto parts = relativeParts(audio);
+    if (!parts) return std::nullopt;
+
+    std::string exact = folder;
+    for (std::size_t i = 0; i < parts->size(); ++i) exact += (i ? "/" : "") + (*parts)[i];
+    if (!fileSystem.fileName(exact).empty()) return exact;
+
+    // Only when the exact name is missing are folders listed, one level at a time.
+    std::string path = folder;
+    for (std::size_t i = 0; i < parts->size(); ++i) {
+        const std::string& wanted = (*parts)[i];
+        const auto entries = fileSystem.folderEntries(path);
+        auto found = std::find(entries.begin(), entries.end(), wanted);
+        if (found == entries.end())
+            found = std::find_if(entries.begin(), entries.end(), [&](const std::string& name) {
+                return equalsIgnoringCase(name, wanted);
+            });
+        if (found == entries.end()) return std::nullopt;
+        path += *found;
+        if (i + 1 < parts->size()) path += '/';
+    }
+    if (fileSystem.fileName(path).empty()) return std::nullopt;
+    return path;
+}
+
+}  // namespace vexlor::game

@@ -1,0 +1,142 @@
+// Starting a game and going from question to question: the Start and Next clicks, the question
+// draw and the reveal three seconds later.
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "app/master_form.h"
+#include "app/text_values.h"
+
+namespace vexlor::app {
+
+namespace {
+
+constexpr long kMostQuestions = 32767;  // counts and numbers are 16-bit
+constexpr const char* kModuleMessageTitle = "Open Vexlor Module";
+
+bool sameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+std::string MasterForm::moduleProblem() {
+    const long count = Data1.isOpen() ? Data1.RecordCount() : 0;
+    if (count < 1) return "This module holds no questions";
+    if (count > kMostQuestions) return "This module holds more than 32767 questions";
+    const auto columns = Data1.database()->columns(Data1.RecordSource);
+    std::string missing;
+    int missingCount = 0;
+    for (const char* field : {"Reponce", "False1", "False2", "False3"}) {
+        const bool present = std::any_of(columns.begin(), columns.end(),
+                                         [&](const std::string& c) { return sameName(c, field); });
+        if (present) continue;
+        missing += (missingCount++ ? ", " : "") + std::string(field);
+    }
+    if (missingCount == 0) return {};
+    return std::string("The questions of this module lack the field") +
+           (missingCount > 1 ? "s " : " ") + missing;
+}
+
+void MasterForm::Start_Click() {
+    if (!Start.Visible) return;
+    // A module that cannot be played is refused before the board changes, so the window stays
+    // idle with the module still open.
+    if (const std::string problem = moduleProblem(); !problem.empty()) {
+        std::string name = services_.fileSystem.fileName(Data1.DatabaseName);
+        if (name.empty()) name = Data1.DatabaseName;
+        services_.messageBox.show(name + "\r" + problem, platform::message_style::kExclamation,
+                                  kModuleMessageTitle);
+        return;
+    }
+
+    TopTen.Visible = false;
+    Score.Caption = "00000";
+    FiftyPanel.Caption = "3";
+    PausePanel.Caption = "3";
+    PanelQuestion.Visible = false;
+    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = false;
+    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD})
+        answer->BackColor = colours::kNeutral;
+    for (PictureButton* button : {&Start, &Modu, &About, &Sortie}) button->Visible = false;
+    TimerStart.setEnabled(true);
+    WaitTicks = 0;
+    TempBar.setEnabled(true);
+    drawQuestion();
+}
+
+void MasterForm::NextQ_Click() {
+    if (!NextQ.Visible) return;
+    PanelQuestion.Visible = false;
+    PanelQuestion.Width = kQuestionWidth;
+    Picture1.Visible = false;
+    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = false;
+    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD})
+        answer->BackColor = colours::kNeutral;
+    for (PictureButton* button : {&NextQ, &About, &Sortie}) button->Visible = false;
+    TimerStart.setEnabled(true);
+    WaitTicks = 0;
+    TempBar.setEnabled(true);
+    drawQuestion();
+}
+
+void MasterForm::drawQuestion() {
+    // D1: moving last first makes the count exact.
+    Data1.MoveLast();
+    QuestionCount = static_cast<std::int16_t>(std::clamp(Data1.RecordCount(), 0L, kMostQuestions));
+
+    // D2. A lookup that fails cannot tell whether the number was asked: the number is taken
+    // rather than stopping the game over a list it cannot read.
+    for (int attempt = 1; attempt <= kDrawAttempts; ++attempt) {
+        QuestionNumber = static_cast<std::int16_t>(
+            randomWholeNumber(services_.random, services_.clock, QuestionCount));
+        const bool looked = Data2.FindFirst("Use = '" + std::to_string(QuestionNumber) + "'");
+        if (!looked || Data2.NoMatch()) break;
+        if (attempt == kDrawAttempts) Efface();
+    }
+
+    // D3. Without a new record the text would overwrite the current one on the next move.
+    // A search stores the record now rather than at the next draw, so the number is in the
+    // file even if the program is killed during this question.
+    if (Data2.AddNew()) {
+        Use.Text = std::to_string(QuestionNumber);
+        Data2.FindFirst("Use = '" + Use.Text + "'");
+    }
+
+    Shuffel();                                                  // D4
+    SkipCount = static_cast<std::int16_t>(QuestionNumber - 1);  // D5
+    Data1.MoveFirst();                                          // D6
+    if (SkipCount > 0) Data1.Move(SkipCount);
+    // D7: the bound elements now show the drawn question, still hidden.
+}
+
+void MasterForm::TimerStart_Timer() {
+    PanelQuestion.Visible = true;
+    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = true;
+
+    const std::string& audio = Audio.Caption;
+    const std::string ending = audio.size() > 3 ? audio.substr(audio.size() - 3) : audio;
+    static constexpr std::array<const char*, 6> kSounds = {"mp3", "MP3", "mid",
+                                                           "MID", "wav", "WAV"};
+    static constexpr std::array<const char*, 6> kPictures = {"gif", "GIF", "bmp",
+                                                             "BMP", "ico", "ICO"};
+    if (std::find(kSounds.begin(), kSounds.end(), ending) != kSounds.end()) Musique();
+    if (std::find(kPictures.begin(), kPictures.end(), ending) != kPictures.end()) Photo();
+
+    if (numericValue(FiftyPanel.Caption) > 0) Fifty.Visible = true;
+    if (numericValue(PausePanel.Caption) > 0) Pause.Visible = true;
+    TimeLeft = 30;
+    Horloge.Caption = "0.30";
+    Score.Visible = false;
+    ImaScore.Visible = false;
+    Horloge.Visible = true;
+    ImaHorloge.Visible = true;
+    TimerTrente.setEnabled(true);
+    TimerStart.setEnabled(false);
+}
+
+}  // namespace vexlor::app
