@@ -35,6 +35,7 @@ class MasterForm {
     static constexpr const char* kTitle = "Vexlor Player - ";
     static constexpr const char* kOpenPrompt = "Press Open to select a Module";
     static constexpr const char* kStartPrompt = "Press Start to begin the Game";
+    static constexpr const char* kHighScoreTitle = "High Score";
 
     explicit MasterForm(Services services);
     MasterForm(const MasterForm&) = delete;
@@ -49,6 +50,12 @@ class MasterForm {
     void Modu_Click();
     // Top ten.
     void HighScore();
+    /// Whether the score in `Score` beats the tenth line of the top ten (and is above 0).
+    bool scoreQualifies() const;
+    /// The high scores at the end of the game-over delay: the entry window when the score
+    /// qualifies (and a message when its row could not be stored), then the top ten shown and
+    /// redrawn.
+    void highScoreHandOff();
 
     // The game: question flow, dealing and media, judging, clock and lifelines.
     void Start_Click();

@@ -22,6 +22,7 @@
 #include "platform/picture_loader.h"
 #include "platform/random.h"
 #include "platform/sound_player.h"
+#include "scores/hscore_form.h"
 
 namespace vexlor::testing {
 
@@ -60,12 +61,28 @@ class FakeMessageBox : public platform::MessageBox {
     std::vector<Shown> shown;
 };
 
+/// The high-score entry window is the real one, driven at once: drawn, `typedName` typed, then
+/// OK pressed, or the window closed when `typedName` is nothing.
 class FakeWindows : public platform::Windows {
   public:
     void showAbout() override { ++aboutShown; }
     void endProgram() override { ++ended; }
+    platform::HighScoreEntry showHighScoreEntry() override {
+        ++entryShown;
+        scores::HScoreForm entry;
+        entry.Form_Paint(*form);
+        shownDate = entry.DateH.Caption;
+        shownScore = entry.ScoreH.Caption;
+        if (!typedName) return platform::HighScoreEntry::Closed;
+        entry.NameH.Text = *typedName;
+        return entry.cmdOk_Click(*form);
+    }
     int aboutShown = 0;
     int ended = 0;
+    app::MasterForm* form = nullptr;
+    std::optional<std::string> typedName = "Player";
+    int entryShown = 0;
+    std::string shownDate, shownScore;
 };
 
 class FakeFileTypes : public platform::FileTypes {
@@ -142,6 +159,7 @@ struct FormFixture {
                           soundPlayer, pictureLoader}};
 
     FormFixture() {
+        windows.form = &form;
         for (platform::Timer* timer : form.timers()) timer->attach(&timers);
     }
 };
