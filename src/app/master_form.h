@@ -127,6 +127,7 @@ class MasterForm {
 
     Services services_;
     std::array<Label*, 10> pans_;
+    bool enteringHighScore_ = false;  // the entry window is open
 };
 
 }  // namespace vexlor::app

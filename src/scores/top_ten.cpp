@@ -117,8 +117,12 @@ bool MasterForm::scoreQualifies() const {
 }
 
 void MasterForm::highScoreHandOff() {
+    // Timers go on ticking while the entry window is open; one game over opens it once.
+    if (enteringHighScore_) return;
     if (scoreQualifies()) {
+        enteringHighScore_ = true;
         const auto entry = services_.windows.showHighScoreEntry();
+        enteringHighScore_ = false;
         if (entry == platform::HighScoreEntry::NotStored)
             services_.messageBox.show(services_.fileSystem.fileName(Data4.DatabaseName) +
                                           "\rYour score could not be saved in this module.",

@@ -169,6 +169,19 @@ TEST_F(HighScoreTest, ABestScoreTakesTheFirstLineAndTiesKeepTheEarlierAbove) {
     EXPECT_EQ(f.form.Pan(10).Caption, "10.P3                   Mar/03/2001 00030");
 }
 
+// While the entry window is open, a second hand-off (a timer ticking on) opens no second one.
+TEST_F(HighScoreTest, TheEntryOpensOncePerGameOver) {
+    const std::string path = module(players(2));
+    open(path);
+    int calls = 0;
+    f.windows.whileOpen = [&] {
+        if (calls++ == 0) f.form.highScoreHandOff();
+    };
+    gameEndsWith("00500");
+    EXPECT_EQ(f.windows.entryShown, 1);
+    EXPECT_EQ(storedScores(path).size(), 3u);
+}
+
 // Closing the entry without OK stores nothing and leaves the top ten as it was.
 TEST_F(HighScoreTest, ClosingTheEntryWithoutOkStoresNothing) {
     const std::string path = module(players(4));

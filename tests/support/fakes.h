@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,6 +74,7 @@ class FakeWindows : public platform::Windows {
         entry.Form_Paint(*form);
         shownDate = entry.DateH.Caption;
         shownScore = entry.ScoreH.Caption;
+        if (whileOpen) whileOpen();
         if (!typedName) return platform::HighScoreEntry::Closed;
         entry.NameH.Text = *typedName;
         return entry.cmdOk_Click(*form);
@@ -83,6 +85,7 @@ class FakeWindows : public platform::Windows {
     std::optional<std::string> typedName = "Player";
     int entryShown = 0;
     std::string shownDate, shownScore;
+    std::function<void()> whileOpen;  ///< runs while the entry window is open
 };
 
 class FakeFileTypes : public platform::FileTypes {
