@@ -1,6 +1,7 @@
 #include "scores/top_ten.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/master_form.h"
 #include "app/text_values.h"
@@ -57,6 +58,33 @@ std::string firstCharacters(std::string_view text, std::size_t count) {
     return std::string(text.substr(0, offsetAfter(text, count)));
 }
 
+double scoreValue(std::string_view text) {
+    // Read as the ranking's conversion of a text to a real number does, so that the tenth line
+    // compares as it is ranked.
+    std::size_t i = 0;
+    auto digitAt = [&](std::size_t at) {
+        return at < text.size() && text[at] >= '0' && text[at] <= '9';
+    };
+    while (i < text.size() &&
+           std::string_view(" \t\n\v\f\r").find(text[i]) != std::string_view::npos)
+        ++i;
+    const std::size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    bool digits = false;
+    for (; digitAt(i); ++i) digits = true;
+    if (i < text.size() && text[i] == '.')
+        for (++i; digitAt(i); ++i) digits = true;
+    if (!digits) return 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t exponent = i + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+        if (digitAt(exponent))
+            for (i = exponent; digitAt(i);) ++i;
+    }
+    const std::string number(text.substr(start, i - start));
+    return std::strtod(number.c_str(), nullptr);
+}
+
 std::string rankPrefix(int rank) {
     return rank >= 10 ? std::to_string(rank) + "." : " " + std::to_string(rank) + ".";
 }
@@ -85,7 +113,7 @@ double lineScore(std::string_view line) {
     while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
     const auto blank = rest.rfind(' ');
     if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);
-    return app::numericValue(rest);
+    return scoreValue(rest);
 }
 
 bool qualifies(std::string_view scoreText, std::string_view tenthLine) {

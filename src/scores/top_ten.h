@@ -27,6 +27,11 @@ std::string topTenLine(int rank, std::string_view name, std::string_view date,
 /// The line of a rank no row fills: its prefix and blanks.
 std::string emptyTopTenLine(int rank);
 
+/// The value of a stored score as the module ranks it (the number at the start of the text,
+/// blanks before it skipped, with a fraction and an exponent: "00350" 350, "1e3" 1000); 0 when
+/// the text starts with none.
+double scoreValue(std::string_view text);
+
 /// The score shown at the end of a top-ten line: the number of its last word after the name
 /// column; 0 when the line holds no score.
 double lineScore(std::string_view line);
