@@ -52,10 +52,9 @@ class MasterForm {
     void HighScore();
     /// Whether the score in `Score` beats the tenth line of the top ten (and is above 0).
     bool scoreQualifies() const;
-    /// The high scores at the end of the game-over delay: the entry window when the score
-    /// qualifies (and a message when its row could not be stored), then the top ten shown and
-    /// redrawn.
-    void highScoreHandOff();
+    /// At the end of the game-over delay, before the top ten is redrawn: the name-entry window
+    /// when the score qualifies, and a message when the module could not store its row.
+    void enterHighScore();
 
     // The game: question flow, dealing and media, judging, clock and lifelines.
     void Start_Click();

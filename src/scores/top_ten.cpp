@@ -144,20 +144,16 @@ bool MasterForm::scoreQualifies() const {
     return scores::qualifies(Score.Caption, Pan10.Caption);
 }
 
-void MasterForm::highScoreHandOff() {
+void MasterForm::enterHighScore() {
     // Timers go on ticking while the entry window is open; one game over opens it once.
-    if (enteringHighScore_) return;
-    if (scoreQualifies()) {
-        enteringHighScore_ = true;
-        const auto entry = services_.windows.showHighScoreEntry();
-        enteringHighScore_ = false;
-        if (entry == platform::HighScoreEntry::NotStored)
-            services_.messageBox.show(services_.fileSystem.fileName(Data4.DatabaseName) +
-                                          "\rYour score could not be saved in this module.",
-                                      platform::message_style::kExclamation, kHighScoreTitle);
-    }
-    TopTen.Visible = true;
-    HighScore();
+    if (enteringHighScore_ || !scoreQualifies()) return;
+    enteringHighScore_ = true;
+    const auto entry = services_.windows.showHighScoreEntry();
+    enteringHighScore_ = false;
+    if (entry == platform::HighScoreEntry::NotStored)
+        services_.messageBox.show(services_.fileSystem.fileName(Data4.DatabaseName) +
+                                      "\rYour score could not be saved in this module.",
+                                  platform::message_style::kExclamation, kHighScoreTitle);
 }
 
 }  // namespace vexlor::app

@@ -71,10 +71,14 @@ class HighScoreTest : public ::testing::Test {
         for (int k = 1; k <= 10; ++k) texts.push_back(f.form.Pan(k).Caption);
         return texts;
     }
+    // The high scores at the end of the game-over delay of a game that scored `score`: the
+    // entry, then the top ten shown and redrawn.
     void gameEndsWith(const std::string& score) {
         f.form.Score.Caption = score;
         f.form.TopTen.Visible = false;
-        f.form.highScoreHandOff();
+        f.form.enterHighScore();
+        f.form.TopTen.Visible = true;
+        f.form.HighScore();
     }
 
     TempFolder folder;
@@ -193,7 +197,7 @@ TEST_F(HighScoreTest, TheEntryOpensOncePerGameOver) {
     open(path);
     int calls = 0;
     f.windows.whileOpen = [&] {
-        if (calls++ == 0) f.form.highScoreHandOff();
+        if (calls++ == 0) f.form.enterHighScore();
     };
     gameEndsWith("00500");
     EXPECT_EQ(f.windows.entryShown, 1);
