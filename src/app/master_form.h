@@ -38,6 +38,7 @@ class MasterForm {
     static constexpr const char* kTitle = "Vexlor Player - ";
     static constexpr const char* kOpenPrompt = "Press Open to select a Module";
     static constexpr const char* kStartPrompt = "Press Start to begin the Game";
+    static constexpr const char* kHighScoreTitle = "High Score";
 
     explicit MasterForm(Services services);
     MasterForm(const MasterForm&) = delete;
@@ -52,6 +53,11 @@ class MasterForm {
     void Modu_Click();
     // Top ten.
     void HighScore();
+    /// Whether the score in `Score` beats the tenth line of the top ten (and is above 0).
+    bool scoreQualifies() const;
+    /// At the end of the game-over delay, before the top ten is redrawn: the name-entry window
+    /// when the score qualifies, and a message when the module could not store its row.
+    void enterHighScore();
 
     // The game: question flow, dealing and media, judging, clock and lifelines.
     void Start_Click();
@@ -141,11 +147,10 @@ class MasterForm {
     std::string mediaFolder();
     /// The current question's media file, or nothing when there is none to use.
     std::optional<std::string> mediaPath();
-    /// The name-entry window for a qualifying score; filled in with the high-score table.
-    void offerHighScore();
 
     Services services_;
     std::array<Label*, 10> pans_;
+    bool enteringHighScore_ = false;  // the entry window is open
 };
 
 }  // namespace vexlor::app

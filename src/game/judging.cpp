@@ -95,15 +95,12 @@ void MasterForm::TimerGOver_Timer() {
     PanelQuestion.Visible = false;
     for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = false;
     for (PictureButton* button : {&Start, &Modu, &About, &Sortie}) button->Visible = true;
-    offerHighScore();
+    enterHighScore();
     Panel.Caption = kStartPrompt;
     TopTen.Visible = true;
     HighScore();
     TimerGOver.setEnabled(false);
 }
-
-// The qualification test and the modal name-entry window come with the high-score table.
-void MasterForm::offerHighScore() {}
 
 void MasterForm::Efface() {
     const auto database = Data2.database();

@@ -42,12 +42,21 @@ class MessageBox {
     virtual void show(const std::string& text, int style, const std::string& title) = 0;
 };
 
+/// How the high-score entry window was closed.
+enum class HighScoreEntry {
+    Closed,     ///< without OK: nothing stored
+    Stored,     ///< OK, and the row is in the module
+    NotStored,  ///< OK, but the module refused the row
+};
+
 /// The program's other windows, and its end.
 class Windows {
   public:
     virtual ~Windows() = default;
     /// Shows the About window modally; returns when it is closed.
     virtual void showAbout() = 0;
+    /// Shows the high-score entry window modally; returns when it is closed.
+    virtual HighScoreEntry showHighScoreEntry() = 0;
     /// Ends the program.
     virtual void endProgram() = 0;
 };

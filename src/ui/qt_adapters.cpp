@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "ui/about_dialog.h"
+#include "ui/hscore_dialog.h"
 #include "ui/main_window.h"
 
 namespace vexlor::ui {
@@ -39,6 +40,12 @@ void QtMessageBox::show(const std::string& text, int style, const std::string& t
 void QtWindows::showAbout() {
     AboutDialog dialog(*form_, window_);
     dialog.exec();
+}
+
+platform::HighScoreEntry QtWindows::showHighScoreEntry() {
+    HScoreDialog dialog(*form_, window_);
+    dialog.exec();
+    return dialog.entry();
 }
 
 void QtWindows::endProgram() {

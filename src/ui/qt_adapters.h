@@ -36,6 +36,7 @@ class QtMessageBox final : public platform::MessageBox {
 class QtWindows final : public platform::Windows {
   public:
     void showAbout() override;
+    platform::HighScoreEntry showHighScoreEntry() override;
     void endProgram() override;
     void setMainWindow(app::MasterForm* form, MainWindow* window) {
         form_ = form;

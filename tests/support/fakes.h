@@ -23,6 +23,7 @@
 #include "platform/picture_loader.h"
 #include "platform/random.h"
 #include "platform/sound_player.h"
+#include "scores/hscore_form.h"
 
 namespace vexlor::testing {
 
@@ -64,6 +65,8 @@ class FakeMessageBox : public platform::MessageBox {
     std::function<void()> whileOpen;
 };
 
+/// The high-score entry window is the real one, driven at once: drawn, `typedName` typed, then
+/// OK pressed, or the window closed when `typedName` is nothing.
 class FakeWindows : public platform::Windows {
   public:
     void showAbout() override {
@@ -71,9 +74,24 @@ class FakeWindows : public platform::Windows {
         if (whileOpen) whileOpen();
     }
     void endProgram() override { ++ended; }
+    platform::HighScoreEntry showHighScoreEntry() override {
+        ++entryShown;
+        scores::HScoreForm entry;
+        entry.Form_Paint(*form);
+        shownDate = entry.DateH.Caption;
+        shownScore = entry.ScoreH.Caption;
+        if (whileOpen) whileOpen();
+        if (!typedName) return platform::HighScoreEntry::Closed;
+        entry.NameH.Text = *typedName;
+        return entry.cmdOk_Click(*form);
+    }
     int aboutShown = 0;
     int ended = 0;
-    /// Runs while a window is open, before it closes: lets virtual time pass behind it.
+    app::MasterForm* form = nullptr;
+    std::optional<std::string> typedName = "Player";
+    int entryShown = 0;
+    std::string shownDate, shownScore;
+    /// Runs while a window (About, the entry) is open, before it closes: lets virtual time pass.
     std::function<void()> whileOpen;
 };
 
@@ -171,6 +189,7 @@ struct FormFixture {
                           soundPlayer, pictureLoader}};
 
     FormFixture() {
+        windows.form = &form;
         for (platform::Timer* timer : form.timers()) timer->attach(&timers);
     }
 };

@@ -1,0 +1,63 @@
+#include "scores/hscore_form.h"
+
+#include "app/master_form.h"
+#include "scores/top_ten.h"
+
+namespace vexlor::scores {
+
+namespace {
+
+void label(app::Label& element, const char* name, const char* caption, int left, int top, int width,
+           app::Rgb fore, bool bold, app::Alignment alignment) {
+    element.name = name;
+    element.Left = left;
+    element.Top = top;
+    element.Width = width;
+    element.Height = 315;
+    element.Caption = caption;
+    element.BackColor = app::colours::kBlack;
+    element.ForeColor = fore;
+    element.font = {9.75, bold, false};
+    element.alignment = alignment;
+}
+
+}  // namespace
+
+HScoreForm::HScoreForm() {
+    using namespace app::colours;
+    using app::Alignment;
+    label(Label2, "Label2", "Enter your Name!", 180, 180, 4815, kClicked, true, Alignment::Centre);
+    Label2.Height = 375;
+    Label2.font.points = 13.5;
+    label(Label1, "Label1", "Player Name:", 180, 840, 1455, kClicked, false, Alignment::Right);
+    NameH = {{"NameH", 1755, 795, 3240, 375, true}, "", ""};
+    label(Label6, "Label6", "Date:", 180, 1320, 1455, kClicked, false, Alignment::Right);
+    label(DateH, "DateH", "", 1755, 1320, 3240, kWhite, true, Alignment::Left);
+    label(Label5, "Label5", "Your Score:", 180, 1740, 1455, kClicked, false, Alignment::Right);
+    label(ScoreH, "ScoreH", "", 1755, 1740, 3240, kWhite, true, Alignment::Left);
+    cmdOk = {{"cmdOk", 1890, 2190, 1395, 435, true}};
+}
+
+bool HScoreForm::NameH_Accepts(std::string_view text) {
+    return characterCount(text) <= kNameLimit;
+}
+
+void HScoreForm::Form_Paint(const app::MasterForm& main) {
+    DateH.Caption = main.Jour.Text;
+    ScoreH.Caption = main.Score.Caption;
+}
+
+platform::HighScoreEntry HScoreForm::cmdOk_Click(app::MasterForm& main) {
+    // Without a new row begun, the boxes below are the current row's: filling them would
+    // overwrite another player's entry.
+    if (!main.Data4.AddNew()) return platform::HighScoreEntry::NotStored;
+    main.NomT.Text = NameH.Text;
+    main.DateT.Text = DateH.Caption;
+    main.ScoreT.Text = ScoreH.Caption;
+    // Stores the pending row and reads the table again, so the top ten sees it in its place.
+    // A refused row is rolled back, and the table reread as it was.
+    if (!main.Data4.Refresh()) return platform::HighScoreEntry::NotStored;
+    return platform::HighScoreEntry::Stored;
+}
+
+}  // namespace vexlor::scores

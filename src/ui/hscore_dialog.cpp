@@ -1,0 +1,103 @@
+#include "ui/hscore_dialog.h"
+
+#include <QValidator>
+
+#include "ui/widgets.h"
+
+namespace vexlor::ui {
+
+namespace {
+
+// The name box counts characters as the top ten pads them, not UTF-16 units: a name of twenty
+// characters outside the basic plane still fits. What would make it longer is refused whole.
+class NameValidator final : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return scores::HScoreForm::NameH_Accepts(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
+
+Qt::Alignment alignmentOf(app::Alignment alignment) {
+    switch (alignment) {
+        case app::Alignment::Left:
+            return Qt::AlignLeft | Qt::AlignVCenter;
+        case app::Alignment::Centre:
+            return Qt::AlignCenter;
+        case app::Alignment::Right:
+            return Qt::AlignRight | Qt::AlignVCenter;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QLabel* addLabel(const app::Label& element, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromStdString(element.name));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(alignmentOf(element.alignment));
+    label->setAutoFillBackground(true);
+    label->setFont(fontOf(element.font));
+    renderLabel(element, *label);
+    return label;
+}
+
+}  // namespace
+
+HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), main_(main) {
+    setWindowTitle(QString::fromUtf8(scores::HScoreForm::kCaption));
+    setModal(true);
+    setFixedSize(pixels(scores::HScoreForm::kWidth), pixels(scores::HScoreForm::kHeight));
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    addLabel(window_.Label2, this);
+    addLabel(window_.Label1, this);
+    addLabel(window_.Label6, this);
+    addLabel(window_.Label5, this);
+    date_ = addLabel(window_.DateH, this);
+    score_ = addLabel(window_.ScoreH, this);
+
+    name_ = new QLineEdit(this);
+    name_->setObjectName(QString::fromStdString(window_.NameH.name));
+    name_->setGeometry(placeOf(window_.NameH));
+    // Twenty characters take at most forty UTF-16 units; the validator counts characters.
+    name_->setMaxLength(2 * static_cast<int>(scores::HScoreForm::kNameLimit));
+    name_->setValidator(new NameValidator(name_));
+    app::Font bold = window_.DateH.font;
+    name_->setFont(fontOf(bold));
+    name_->setStyleSheet(
+        QStringLiteral("QLineEdit { color: white; background: black; border: 1px solid #FF8000; "
+                       "padding: 0 3px; }"));
+    connect(name_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { window_.NameH.Text = text.toStdString(); });
+
+    auto* ok = new PictureButton(QStringLiteral(":/buttons/ok.svg"), this);
+    ok->setObjectName(QString::fromStdString(window_.cmdOk.name));
+    ok->setGeometry(placeOf(window_.cmdOk));
+    connect(ok, &QAbstractButton::clicked, this, &HScoreDialog::cmdOkClicked);
+
+    // The name box is the only control that takes the focus: the player types at once.
+    name_->setFocus();
+    render();
+}
+
+void HScoreDialog::render() {
+    window_.Form_Paint(main_);
+    renderLabel(window_.DateH, *date_);
+    renderLabel(window_.ScoreH, *score_);
+}
+
+void HScoreDialog::paintEvent(QPaintEvent* event) {
+    render();
+    QDialog::paintEvent(event);
+}
+
+void HScoreDialog::cmdOkClicked() {
+    entry_ = window_.cmdOk_Click(main_);
+    accept();
+}
+
+}  // namespace vexlor::ui

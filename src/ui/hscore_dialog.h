@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/master_form.h"
+#include "scores/hscore_form.h"
+
+namespace vexlor::ui {
+
+/// The high-score entry window on screen: draws `HScoreForm`, fills the day and the score from
+/// the main window each time it is painted, and on OK stores the row and closes. Enter in the
+/// name box does nothing; any other way of closing stores nothing.
+class HScoreDialog : public QDialog {
+    Q_OBJECT
+  public:
+    HScoreDialog(app::MasterForm& main, QWidget* parent);
+
+    /// How the window was closed; `Closed` until OK has been pressed.
+    platform::HighScoreEntry entry() const { return entry_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void render();
+    void cmdOkClicked();
+
+    app::MasterForm& main_;
+    scores::HScoreForm window_;
+    platform::HighScoreEntry entry_ = platform::HighScoreEntry::Closed;
+    QLineEdit* name_;
+    QLabel* date_;
+    QLabel* score_;
+};
+
+}  // namespace vexlor::ui

@@ -1,0 +1,144 @@
+// The high-score entry window on screen, driven offscreen with typed keys and clicks.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QValidator>
+
+#include "../support/fakes.h"
+#include "../support/module_files.h"
+#include "ui/hscore_dialog.h"
+#include "ui/qt_adapters.h"
+#include "ui_application.h"
+
+namespace vexlor::ui {
+namespace {
+
+// Presses and releases a key over a widget, as the keyboard would.
+void press(QWidget* widget, int key, const QString& text = {},
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(widget, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(widget, &up);
+}
+
+// Types a text key by key, characters outside ASCII included.
+void type(QWidget* widget, const QString& text) {
+    for (const QChar c : text) press(widget, Qt::Key_unknown, QString(c));
+}
+
+struct WithApplication {
+    WithApplication() { application(); }
+};
+
+class HScoreDialogTest : public ::testing::Test, private WithApplication {
+  protected:
+    HScoreDialogTest() {
+        path = folder.file("quiz.vxm");
+        EXPECT_TRUE(
+            vexlor::testing::writeModule(path, {.questions = vexlor::testing::sampleQuestions(2),
+                                                .scores = {{"Ann", "Feb/02/2002", "00100"}}}));
+        f.form.Form_Load();
+        f.form.Form_Paint();
+        f.fileDialog.answers.push_back(path);
+        f.form.Modu_Click();
+        f.form.Score.Caption = "00350";
+    }
+    QLineEdit* nameBox(QDialog& dialog) {
+        return dialog.findChild<QLineEdit*>(QStringLiteral("NameH"));
+    }
+    long storedRows() {
+        f.form.Data4.Refresh();
+        return f.form.Data4.RecordCount();
+    }
+
+    vexlor::testing::TempFolder folder;
+    vexlor::testing::FormFixture f;
+    std::string path;
+};
+
+// The window opens with an empty name box holding the focus, today's date and the score.
+TEST_F(HScoreDialogTest, OpensWithTheFocusInTheEmptyNameBoxAndShowsDateAndScore) {
+    HScoreDialog dialog(f.form, nullptr);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("High Score"));
+    EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
+    EXPECT_TRUE(nameBox(dialog)->text().isEmpty());
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("DateH"))->text(),
+              QStringLiteral("Jan/07/2000"));
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("ScoreH"))->text(), QStringLiteral("00350"));
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label2"))->text(),
+              QStringLiteral("Enter your Name!"));
+}
+
+// The name box refuses the 21st character, counting characters and not bytes or UTF-16 units.
+TEST_F(HScoreDialogTest, TheNameBoxRefusesTheTwentyFirstCharacter) {
+    HScoreDialog dialog(f.form, nullptr);
+    QLineEdit* name = nameBox(dialog);
+    type(name, QStringLiteral("abcdefghijklmnopqrstu"));
+    EXPECT_EQ(name->text(), QStringLiteral("abcdefghijklmnopqrst"));
+
+    name->clear();
+    type(name, QString::fromUtf8("\xC3\xAB").repeated(21));
+    EXPECT_EQ(name->text(), QString::fromUtf8("\xC3\xAB").repeated(20));
+    // Twenty characters outside the basic plane are forty UTF-16 units, and still fit.
+    QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80").repeated(20);
+    int at = 0;
+    EXPECT_EQ(name->validator()->validate(emoji, at), QValidator::Acceptable);
+    EXPECT_GE(name->maxLength(), emoji.size());
+    emoji += QLatin1Char('a');
+    EXPECT_EQ(name->validator()->validate(emoji, at), QValidator::Invalid);
+}
+
+// Enter in the name box neither presses OK nor closes the window; OK stores and closes.
+TEST_F(HScoreDialogTest, EnterDoesNothingAndOkStoresTheRowAndCloses) {
+    HScoreDialog dialog(f.form, nullptr);
+    dialog.show();
+    type(nameBox(dialog), QString::fromUtf8("Zo\xC3\xAB"));
+    press(nameBox(dialog), Qt::Key_Return, QStringLiteral("\r"));
+    press(nameBox(dialog), Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.entry(), platform::HighScoreEntry::Closed);
+    EXPECT_EQ(storedRows(), 1);
+
+    dialog.findChild<QAbstractButton*>(QStringLiteral("cmdOk"))->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.entry(), platform::HighScoreEntry::Stored);
+    f.form.HighScore();
+    EXPECT_EQ(f.form.Pan(1).Caption, " 1.Zo\xC3\xAB" + std::string(17, ' ') + " Jan/07/2000 00350");
+    EXPECT_EQ(storedRows(), 2);
+}
+
+// Opened through the window service, Escape closes the entry and stores nothing; OK stores.
+TEST_F(HScoreDialogTest, TheServiceReportsHowTheEntryWasClosed) {
+    QtWindows windows;
+    windows.setMainWindow(&f.form, nullptr);
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<HScoreDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        type(dialog->findChild<QLineEdit*>(QStringLiteral("NameH")), QStringLiteral("Bob"));
+        press(dialog, Qt::Key_Escape);
+    });
+    EXPECT_EQ(windows.showHighScoreEntry(), platform::HighScoreEntry::Closed);
+    EXPECT_EQ(storedRows(), 1);
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<HScoreDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("cmdOk"))->click();
+    });
+    EXPECT_EQ(windows.showHighScoreEntry(), platform::HighScoreEntry::Stored);
+    EXPECT_EQ(storedRows(), 2);
+}
+
+}  // namespace
+}  // namespace vexlor::ui
