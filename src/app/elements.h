@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "platform/picture_loader.h"
 
 namespace vexlor::app {
 
@@ -79,7 +82,9 @@ struct Shape : Element {
 struct Image : Element {};
 
 /// A picture box showing a loaded picture, or nothing.
-struct PictureBox : Element {};
+struct PictureBox : Element {
+    std::shared_ptr<const platform::Picture> Picture;
+};
 
 /// A file list; only its folder is used.
 struct FileListBox : Element {
