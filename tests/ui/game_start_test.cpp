@@ -6,7 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QTest>
+#include <QFile>
 #include <QTimer>
 #include <QXmlStreamReader>
 #include <filesystem>
@@ -14,6 +14,7 @@
 #include "../support/fakes.h"
 #include "ui/game.h"
 #include "ui/main_window.h"
+#include "ui_application.h"
 
 namespace vexlor::ui {
 namespace {
@@ -45,7 +46,7 @@ void driveTheGame() {
             seen.stripPixel = shot.pixelColor(shot.width() - 3, shot.height() - 3);
             auto* exit = window->findChild<QAbstractButton*>(QStringLiteral("Sortie"));
             if (exit == nullptr) return;
-            QTest::mouseClick(exit, Qt::LeftButton, {}, exit->rect().center());
+            clickWidget(exit);
             seen.exitClicked = true;
             return;
         }

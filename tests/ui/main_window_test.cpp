@@ -8,7 +8,6 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QTest>
 #include <QTimer>
 
 #include "../support/fakes.h"
@@ -37,7 +36,7 @@ class MainWindowTest : public ::testing::Test, private WithApplication {
         QWidget* widget = window.widgetFor(QString::fromLatin1(name));
         ASSERT_NE(widget, nullptr) << name;
         ASSERT_TRUE(widget->isVisible()) << name;
-        QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+        clickWidget(widget);
     }
     QImage shot() { return window.grab().toImage(); }
     // A point inside an element, `dx`, `dy` pixels from its top left corner.
@@ -251,7 +250,7 @@ TEST_F(MainWindowTest, AboutClosesWithItsOkButtonAndHasNoTitle) {
         title = about->windowTitle();
         auto* ok = about->findChild<QAbstractButton*>(QStringLiteral("cmdOk"));
         ASSERT_NE(ok, nullptr);
-        QTest::mouseClick(ok, Qt::LeftButton, {}, ok->rect().center());
+        clickWidget(ok);
         clicked = true;
     });
     // Should the button not close it, the test ends the window itself and fails.
@@ -267,6 +266,22 @@ TEST_F(MainWindowTest, AboutClosesWithItsOkButtonAndHasNoTitle) {
     // Qt shows the application's name for an empty title; a blank one shows as empty.
     EXPECT_TRUE(title.trimmed().isEmpty());
     EXPECT_FALSE(title.isEmpty());
+}
+
+// An answer panel takes a press and a release inside it as a click, and nothing else.
+TEST(ClickableLabel, APressAndReleaseInsideIsAClick) {
+    application();
+    ClickableLabel label(nullptr);
+    label.resize(100, 20);
+    label.show();
+    int clicks = 0;
+    QObject::connect(&label, &ClickableLabel::clicked, [&] { ++clicks; });
+    clickWidget(&label, QPoint(50, 10));
+    EXPECT_EQ(clicks, 1);
+    clickWidget(&label, QPoint(50, 10), Qt::RightButton);
+    sendMouse(&label, QEvent::MouseButtonPress, QPoint(50, 10));
+    sendMouse(&label, QEvent::MouseButtonRelease, QPoint(150, 10));  // let go outside
+    EXPECT_EQ(clicks, 1);
 }
 
 // A game through the real widgets: Start, the lifelines, Replay, an answer and Next each reach
@@ -336,7 +351,7 @@ TEST(AnswerPanels, DISABLED_EachPanelReachesItsOwnRoutine) {
         window.render();
         QWidget* panel = window.widgetFor(QString::fromLatin1(name));
         ASSERT_TRUE(panel->isVisible());
-        QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
+        clickWidget(panel);
         for (const app::Label* answer :
              {&f.form.PanelRepA, &f.form.PanelRepB, &f.form.PanelRepC, &f.form.PanelRepD})
             EXPECT_EQ(answer->BackColor == app::colours::kClicked, answer->name == name)

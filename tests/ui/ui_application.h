@@ -1,16 +1,37 @@
 #pragma once
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+#include <optional>
 
 namespace vexlor::ui {
 
-/// The one application object of the ui tests, made on first use.
+/// The one application object of the ui tests, made on first use. It is never destroyed: torn
+/// down among the exit handlers it would delete its input devices after the window system.
 inline QApplication& application() {
     static int argc = 1;
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* const app = new QApplication(argc, argv);
+    return *app;
+}
+
+/// Sends a mouse press or release to a widget, as the window system delivers them. (QTest's own
+/// mouse device outlives the application object and crashes the program at exit.)
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at,
+                      Qt::MouseButton button = Qt::LeftButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? button : Qt::NoButton;
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+/// A press and a release at the centre of a widget, or at `at` inside it.
+inline void clickWidget(QWidget* widget, std::optional<QPoint> at = std::nullopt,
+                        Qt::MouseButton button = Qt::LeftButton) {
+    const QPoint point = at.value_or(widget->rect().center());
+    sendMouse(widget, QEvent::MouseButtonPress, point, button);
+    sendMouse(widget, QEvent::MouseButtonRelease, point, button);
 }
 
 }  // namespace vexlor::ui
