@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
@@ -7,13 +9,24 @@
 
 namespace vexlor::ui {
 
-/// The one application object of the ui tests, made on first use. It is never destroyed: torn
-/// down among the exit handlers it would delete its input devices after the window system.
+/// The one application object of the ui tests, made on first use and destroyed when the tests
+/// end, before the exit handlers: torn down among them it would delete its input devices after
+/// the window system.
 inline QApplication& application() {
     static int argc = 1;
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* const app = new QApplication(argc, argv);
+    static QApplication* app = nullptr;
+    if (app == nullptr) {
+        app = new QApplication(argc, argv);
+        struct Teardown : ::testing::Environment {
+            void TearDown() override {
+                delete app;
+                app = nullptr;
+            }
+        };
+        ::testing::AddGlobalTestEnvironment(new Teardown);
+    }
     return *app;
 }
 
