@@ -78,31 +78,40 @@ std::string unescapeXml(std::string_view text) {
     return out;
 }
 
-// Source-icon paths may hold "--", which an XML comment cannot.
+// Source-icon paths may hold "--", which an XML comment cannot, and any bytes a folder name can
+// hold, which XML cannot (control characters, text that is not UTF-8): such bytes are written as
+// %XX, so the file stays well-formed.
 std::string escapeComment(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (char c : text) {
-        if (c == '%')
-            out += "%25";
-        else if (c == '-')
-            out += "%2D";
-        else
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '%' || c == '-' || byte < 0x20 || byte >= 0x7F) {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
             out += c;
+        }
     }
     return out;
 }
 
 std::string unescapeComment(std::string_view text) {
+    auto hexDigit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text.substr(i).starts_with("%25")) {
-            out += '%';
+        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 &&
+            hexDigit(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
             i += 2;
-        } else if (text.substr(i).starts_with("%2D")) {
-            out += '-';
-            i += 2;
-        } else
+        } else {
             out += text[i];
+        }
     }
     return out;
 }

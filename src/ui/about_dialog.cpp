@@ -6,7 +6,9 @@ namespace vexlor::ui {
 
 AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), main_(main) {
-    setWindowTitle(QString());
+    // The window has no title. Qt fills an empty title with the application's name, which a
+    // lone blank is not.
+    setWindowTitle(QStringLiteral(" "));
     setModal(true);
     setFixedSize(pixels(app::AboutWindow::kWidth), pixels(app::AboutWindow::kHeight));
     setAutoFillBackground(true);
@@ -21,9 +23,7 @@ AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
         lines_[i] = new QLabel(this);
         lines_[i]->setObjectName(QString::fromStdString(elements[i]->name));
         lines_[i]->setTextFormat(Qt::PlainText);
-        lines_[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         lines_[i]->setAutoFillBackground(true);
-        lines_[i]->setFont(fontOf(elements[i]->font));
     }
     auto* ok = new PictureButton(QStringLiteral(":/buttons/ok.svg"), this);
     ok->setObjectName(QString::fromStdString(window_.cmdOk.name));

@@ -1,112 +1,93 @@
 #include "ui/main_window.h"
 
-#include <QPainter>
-
 namespace vexlor::ui {
-
-namespace {
-
-void renderElement(const app::Element& element, QWidget& widget) {
-    widget.setGeometry(placeOf(element));
-    widget.setVisible(element.Visible);
-}
-
-}  // namespace
 
 MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
     setFixedSize(pixels(app::MasterForm::kWidth), pixels(app::MasterForm::kHeight));
     setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, colourOf(form_.BackColor));
-    setPalette(background);
 
     // Creation order is stacking order: the grey strip at the bottom, the buttons on top of
     // the captions that share their places.
     auto* strip = new QWidget(this);
     strip->setObjectName(QString::fromStdString(form_.Shape1.name));
     strip->setAutoFillBackground(true);
-    renderers_.push_back([this, strip] {
-        renderElement(form_.Shape1, *strip);
-        QPalette p = strip->palette();
-        p.setColor(QPalette::Window, colourOf(form_.Shape1.FillColor));
-        strip->setPalette(p);
-    });
+    renderers_.push_back([this, strip] { renderShape(form_.Shape1, *strip); });
 
-    const auto centred = Qt::AlignHCenter | Qt::AlignTop;
-    addLabel(form_.Label8, this, Qt::AlignCenter);
-    addLabel(form_.Label7, this, Qt::AlignCenter);
-    addLabel(form_.Score, this, Qt::AlignCenter);
-    addLabel(form_.Horloge, this, Qt::AlignCenter);
-    addLabel(form_.FiftyPanel, this, Qt::AlignCenter);
-    addLabel(form_.PausePanel, this, Qt::AlignCenter);
+    for (app::Label* caption : {&form_.Label8, &form_.Label7, &form_.Score, &form_.Horloge,
+                                &form_.FiftyPanel, &form_.PausePanel})
+        addLabel(*caption, this);
     for (auto [element, picture] :
          {std::pair{&form_.ImaScore, QStringLiteral(":/titles/score.svg")},
           std::pair{&form_.ImaHorloge, QStringLiteral(":/titles/clock.svg")}}) {
         auto* image = new SvgPicture(picture, this);
         image->setObjectName(QString::fromStdString(element->name));
-        renderers_.push_back([element, image] { renderElement(*element, *image); });
+        renderers_.push_back([element, image] { renderImage(*element, *image); });
     }
 
-    auto* topTen = new QGroupBox(QString::fromStdString(form_.TopTen.Caption), this);
+    auto* topTen = new QGroupBox(this);
     topTen->setObjectName(QString::fromStdString(form_.TopTen.name));
-    topTen->setFont(fontOf(form_.TopTen.font));
-    topTen->setStyleSheet(
-        QStringLiteral(
-            "QGroupBox { background: %1; border: 1px solid #808080; margin-top: 0px; }"
-            "QGroupBox::title { color: %2; subcontrol-origin: padding; left: 6px; top: 2px; }")
-            .arg(colourOf(form_.TopTen.BackColor).name(), colourOf(form_.TopTen.ForeColor).name()));
-    renderers_.push_back([this, topTen] { renderElement(form_.TopTen, *topTen); });
-    for (int k = 1; k <= 10; ++k) addLabel(form_.Pan(k), topTen, Qt::AlignLeft | Qt::AlignVCenter);
+    renderers_.push_back([this, topTen] { renderFrame(form_.TopTen, *topTen); });
+    for (int k = 1; k <= 10; ++k) addLabel(form_.Pan(k), topTen);
 
-    addLabel(form_.PanelQuestion, this, centred)->setWordWrap(true);
-    auto* picture = new QLabel(this);
+    addLabel(form_.PanelQuestion, this);
+    auto* picture = new PictureView(this);
     picture->setObjectName(QString::fromStdString(form_.Picture1.name));
-    renderers_.push_back([this, picture] { renderElement(form_.Picture1, *picture); });
-    for (app::Label* answer :
-         {&form_.PanelRepA, &form_.PanelRepB, &form_.PanelRepC, &form_.PanelRepD}) {
-        addLabel(*answer, this, Qt::AlignCenter);
-    }
-    addLabel(form_.Panel, this, centred);
+    renderers_.push_back([this, picture] { renderPictureBox(form_.Picture1, *picture); });
+    addAnswer(form_.PanelRepA, &app::MasterForm::PanelRepA_Click);
+    addAnswer(form_.PanelRepB, &app::MasterForm::PanelRepB_Click);
+    addAnswer(form_.PanelRepC, &app::MasterForm::PanelRepC_Click);
+    addAnswer(form_.PanelRepD, &app::MasterForm::PanelRepD_Click);
+    addLabel(form_.Panel, this);
 
-    addButton(form_.Modu, QStringLiteral(":/buttons/open.svg"), [this] { form_.Modu_Click(); });
-    addButton(form_.Start, QStringLiteral(":/buttons/start.svg"), nullptr);
-    addButton(form_.NextQ, QStringLiteral(":/buttons/next.svg"), nullptr);
-    addButton(form_.Replay, QStringLiteral(":/buttons/replay.svg"), nullptr);
-    addButton(form_.Fifty, QStringLiteral(":/buttons/fifty.svg"), nullptr);
-    addButton(form_.Pause, QStringLiteral(":/buttons/pause.svg"), nullptr);
-    addButton(form_.About, QStringLiteral(":/buttons/about.svg"), [this] { form_.About_Click(); });
-    addButton(form_.Sortie, QStringLiteral(":/buttons/exit.svg"), [this] { form_.Sortie_Click(); });
+    addButton(form_.Modu, QStringLiteral(":/buttons/open.svg"), &app::MasterForm::Modu_Click);
+    addButton(form_.Start, QStringLiteral(":/buttons/start.svg"), &app::MasterForm::Start_Click);
+    addButton(form_.NextQ, QStringLiteral(":/buttons/next.svg"), &app::MasterForm::NextQ_Click);
+    addButton(form_.Replay, QStringLiteral(":/buttons/replay.svg"), &app::MasterForm::Replay_Click);
+    addButton(form_.Fifty, QStringLiteral(":/buttons/fifty.svg"), &app::MasterForm::Fifty_Click);
+    addButton(form_.Pause, QStringLiteral(":/buttons/pause.svg"), &app::MasterForm::Pause_Click);
+    addButton(form_.About, QStringLiteral(":/buttons/about.svg"), &app::MasterForm::About_Click);
+    addButton(form_.Sortie, QStringLiteral(":/buttons/exit.svg"), &app::MasterForm::Sortie_Click);
 
     render();
 }
 
-QLabel* MainWindow::addLabel(app::Label& element, QWidget* parent, Qt::Alignment alignment) {
+QLabel* MainWindow::addLabel(app::Label& element, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromStdString(element.name));
     label->setTextFormat(Qt::PlainText);  // module texts are shown as they are, never as markup
-    label->setAlignment(alignment);
     label->setAutoFillBackground(true);
-    label->setFont(fontOf(element.font));
     renderers_.push_back([&element, label] { renderLabel(element, *label); });
     return label;
 }
 
-PictureButton* MainWindow::addButton(app::PictureButton& element, const QString& picture,
-                                     std::function<void()> handler) {
+ClickableLabel* MainWindow::addAnswer(app::Label& element, void (app::MasterForm::*handler)()) {
+    auto* label = new ClickableLabel(this);
+    label->setObjectName(QString::fromStdString(element.name));
+    label->setTextFormat(Qt::PlainText);
+    label->setAutoFillBackground(true);
+    label->setCursor(Qt::PointingHandCursor);
+    connect(label, &ClickableLabel::clicked, this, [this, handler] { handle(handler); });
+    renderers_.push_back([&element, label] { renderLabel(element, *label); });
+    return label;
+}
+
+void MainWindow::addButton(app::PictureButton& element, const QString& picture,
+                           void (app::MasterForm::*handler)()) {
     auto* button = new PictureButton(picture, this);
     button->setObjectName(QString::fromStdString(element.name));
-    if (handler) {
-        connect(button, &QAbstractButton::clicked, this, [this, handler = std::move(handler)] {
-            handler();
-            render();
-        });
-    }
-    renderers_.push_back([&element, button] { renderElement(element, *button); });
-    return button;
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { handle(handler); });
+    renderers_.push_back([&element, button] { renderButton(element, *button); });
+}
+
+void MainWindow::handle(void (app::MasterForm::*handler)()) {
+    (form_.*handler)();
+    render();
 }
 
 void MainWindow::render() {
-    setWindowTitle(QString::fromStdString(form_.Caption));
+    const QString title = QString::fromStdString(form_.Caption);
+    if (windowTitle() != title) setWindowTitle(title);
+    setBackground(*this, form_.BackColor);
     for (const auto& renderer : renderers_) renderer();
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -27,9 +25,12 @@ class MainWindow : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QLabel* addLabel(app::Label& element, QWidget* parent, Qt::Alignment alignment);
-    PictureButton* addButton(app::PictureButton& element, const QString& picture,
-                             std::function<void()> handler);
+    QLabel* addLabel(app::Label& element, QWidget* parent);
+    ClickableLabel* addAnswer(app::Label& element, void (app::MasterForm::*handler)());
+    void addButton(app::PictureButton& element, const QString& picture,
+                   void (app::MasterForm::*handler)());
+    /// Runs a routine of the window for a click, then draws the outcome.
+    void handle(void (app::MasterForm::*handler)());
 
     app::MasterForm& form_;
     std::vector<std::function<void()>> renderers_;

@@ -1,7 +1,13 @@
 #include "ui/qt_adapters.h"
 
+#include <cstdint>
+#include <cstdlib>
+
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QMessageBox>
 
 #include "ui/about_dialog.h"
@@ -10,7 +16,55 @@
 
 namespace vexlor::ui {
 
+namespace {
+
+// A modal window runs its own event loop, and the main window is drawn only after the routine
+// that opened it returns: without this the window behind would show the state of before.
+void drawWindowBehind(QWidget* parent) {
+    if (auto* main = qobject_cast<MainWindow*>(parent)) main->render();
+}
+
+std::uint32_t littleEndian(const QByteArray& bytes, int at, int width) {
+    std::uint32_t value = 0;
+    for (int i = width - 1; i >= 0; --i) value = (value << 8) | static_cast<quint8>(bytes[at + i]);
+    return value;
+}
+
+// Qt decodes a truncated bmp into a picture whose missing rows are left blank; a bmp is shown
+// only when the file holds all the pixels its header promises.
+bool bmpIsComplete(const QString& file, qint64 fileSize) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = in.read(54);
+    if (head.size() < 26) return false;
+    const std::uint64_t pixelsAt = littleEndian(head, 10, 4);
+    const std::uint32_t headerSize = littleEndian(head, 14, 4);
+    std::uint64_t width = 0, height = 0, bitsPerPixel = 0, compression = 0, imageSize = 0;
+    if (headerSize == 12) {
+        width = littleEndian(head, 18, 2);
+        height = littleEndian(head, 20, 2);
+        bitsPerPixel = littleEndian(head, 24, 2);
+    } else {
+        if (head.size() < 38) return false;
+        width = static_cast<std::uint32_t>(
+            std::abs(static_cast<std::int32_t>(littleEndian(head, 18, 4))));
+        height = static_cast<std::uint32_t>(
+            std::abs(static_cast<std::int32_t>(littleEndian(head, 22, 4))));
+        bitsPerPixel = littleEndian(head, 28, 2);
+        compression = littleEndian(head, 30, 4);
+        imageSize = littleEndian(head, 34, 4);
+    }
+    // Run-length coded pixels have no fixed size: the header's own count is what is checked.
+    const bool runLength = compression == 1 || compression == 2;
+    const std::uint64_t pixelBytes =
+        runLength ? imageSize : (width * bitsPerPixel + 31) / 32 * 4 * height;
+    return pixelsAt + pixelBytes <= static_cast<std::uint64_t>(fileSize);
+}
+
+}  // namespace
+
 std::optional<std::string> QtFileDialog::showOpen(const platform::OpenFileRequest& request) {
+    drawWindowBehind(parent_);
     QFileDialog dialog(parent_, QString::fromStdString(request.title),
                        QString::fromStdString(request.initialFolder));
     // "Description (*.ext)|*.ext": the dialog shows the description, which names the pattern.
@@ -26,6 +80,7 @@ std::optional<std::string> QtFileDialog::showOpen(const platform::OpenFileReques
 }
 
 void QtMessageBox::show(const std::string& text, int style, const std::string& title) {
+    drawWindowBehind(parent_);
     QMessageBox box(parent_);
     box.setWindowTitle(QString::fromStdString(title));
     box.setTextFormat(Qt::PlainText);
@@ -38,6 +93,7 @@ void QtMessageBox::show(const std::string& text, int style, const std::string& t
 }
 
 void QtWindows::showAbout() {
+    drawWindowBehind(window_);
     AboutDialog dialog(*form_, window_);
     dialog.exec();
 }
@@ -51,6 +107,33 @@ platform::HighScoreEntry QtWindows::showHighScoreEntry() {
 void QtWindows::endProgram() {
     // Ends the event loop as soon as the click is handled; nothing is asked or saved.
     QCoreApplication::exit(0);
+}
+
+QtPictureLoader::QtPictureLoader() {
+    // The limit holds for every decoder in the process, whatever asks it to decode.
+    QImageReader::setAllocationLimit(kAllocationLimitMb);
+}
+
+std::shared_ptr<const platform::Picture> QtPictureLoader::load(const std::string& path) {
+    const QString file = QString::fromStdString(path);
+    // Only plain files of a sane size: a pipe or a device would block the window.
+    const QFileInfo info(file);
+    if (!info.isFile() || info.size() > kMaxFileBytes) return nullptr;
+
+    QImageReader reader(file);
+    reader.setDecideFormatFromContent(true);
+    const QByteArray format = reader.format();
+    if (format != "gif" && format != "bmp" && format != "ico") return nullptr;
+    if (format == "bmp" && !bmpIsComplete(file, info.size())) return nullptr;
+    // The size a file declares is checked before anything is decoded.
+    const QSize declared = reader.size();
+    if (declared.isValid() &&
+        (declared.isEmpty() || declared.width() > kMaxSide || declared.height() > kMaxSide ||
+         qint64{declared.width()} * declared.height() > kMaxPixels))
+        return nullptr;
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) return nullptr;
+    return std::make_shared<QtPicture>(std::move(image));
 }
 
 void QtTimerDriver::armed(platform::Timer& timer) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -7,6 +8,7 @@
 
 #include "app/master_form.h"
 #include "platform/dialogs.h"
+#include "platform/picture_loader.h"
 #include "platform/timer.h"
 
 namespace vexlor::ui {
@@ -46,6 +48,31 @@ class QtWindows final : public platform::Windows {
   private:
     app::MasterForm* form_ = nullptr;
     MainWindow* window_ = nullptr;
+};
+
+/// A decoded picture, drawn by the window.
+class QtPicture final : public platform::Picture {
+  public:
+    explicit QtPicture(QImage image) : image_(std::move(image)) {}
+    int width() const override { return image_.width(); }
+    int height() const override { return image_.height(); }
+    const QImage& image() const { return image_; }
+
+  private:
+    QImage image_;
+};
+
+/// Decodes gif, bmp and ico files, judged by their content, within fixed bounds: a file
+/// that declares a larger picture, or whose decoding would need more memory, gives nothing.
+class QtPictureLoader final : public platform::PictureLoader {
+  public:
+    static constexpr int kMaxSide = 4096;
+    static constexpr qint64 kMaxPixels = 4 * 1024 * 1024;
+    static constexpr int kAllocationLimitMb = 16;
+    static constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
+
+    QtPictureLoader();
+    std::shared_ptr<const platform::Picture> load(const std::string& path) override;
 };
 
 /// Ticks the window's timers with one precise QTimer each, and has the window drawn after each

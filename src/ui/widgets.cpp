@@ -1,20 +1,53 @@
 #include "ui/widgets.h"
 
 #include <QFontDatabase>
+#include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/qt_adapters.h"
+
 namespace vexlor::ui {
+
+namespace {
+
+// "Courier" where it exists; otherwise the desktop's fixed-pitch face, so padded columns
+// still line up. Looked up once: the answer does not change while the program runs.
+const QFont& fixedPitchFace() {
+    static const QFont face = [] {
+        QFont courier(QStringLiteral("Courier"));
+        courier.setStyleHint(QFont::TypeWriter);
+        courier.setFixedPitch(true);
+        if (QFontInfo(courier).fixedPitch()) return courier;
+        return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    }();
+    return face;
+}
+
+Qt::Alignment horizontalOf(app::Alignment alignment) {
+    switch (alignment) {
+        case app::Alignment::Left:
+            return Qt::AlignLeft;
+        case app::Alignment::Right:
+            return Qt::AlignRight;
+        case app::Alignment::Centre:
+            break;
+    }
+    return Qt::AlignHCenter;
+}
+
+void setColour(QPalette& palette, QPalette::ColorRole role, app::Rgb colour, bool& changed) {
+    const QColor wanted = colourOf(colour);
+    if (palette.color(role) == wanted) return;
+    palette.setColor(role, wanted);
+    changed = true;
+}
+
+}  // namespace
 
 QFont fontOf(const app::Font& font) {
     QFont qfont;
     if (font.fixedPitch) {
-        // "Courier" where it exists; otherwise the desktop's fixed-pitch face, so padded columns
-        // still line up.
-        qfont = QFont(QStringLiteral("Courier"));
-        qfont.setStyleHint(QFont::TypeWriter);
-        qfont.setFixedPitch(true);
-        if (!QFontInfo(qfont).fixedPitch())
-            qfont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        qfont = fixedPitchFace();
     } else {
         qfont = QFont(QStringLiteral("Liberation Sans"));
         qfont.setStyleHint(QFont::SansSerif);
@@ -50,15 +83,112 @@ void SvgPicture::paintEvent(QPaintEvent*) {
     picture_.render(&painter, QRectF(rect()));
 }
 
+void ClickableLabel::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (click) emit clicked();
+}
+
+void PictureView::setPicture(std::shared_ptr<const platform::Picture> picture) {
+    if (picture == picture_) return;
+    picture_ = std::move(picture);
+    update();
+}
+
+QRect PictureView::placeFor(QSize picture, QSize area) {
+    if (picture.isEmpty() || area.isEmpty()) return {};
+    QSize size = picture;
+    if (size.width() > area.width() || size.height() > area.height())
+        size = picture.scaled(area, Qt::KeepAspectRatio);
+    size = size.expandedTo(QSize(1, 1));
+    return QRect(QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2),
+                 size);
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+    const auto* picture = dynamic_cast<const QtPicture*>(picture_.get());
+    if (picture == nullptr) return;
+    const QRect target = placeFor(picture->image().size(), size());
+    if (target.isEmpty()) return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, picture->image());
+}
+
+void renderElement(const app::Element& element, QWidget& widget) {
+    const QRect place = placeOf(element);
+    if (widget.geometry() != place) widget.setGeometry(place);
+    if (widget.isVisibleTo(widget.parentWidget()) != element.Visible)
+        widget.setVisible(element.Visible);
+}
+
+void setBackground(QWidget& widget, app::Rgb colour) {
+    QPalette palette = widget.palette();
+    bool changed = false;
+    setColour(palette, QPalette::Window, colour, changed);
+    if (changed) widget.setPalette(palette);
+}
+
 void renderLabel(const app::Label& element, QLabel& label) {
-    label.setVisible(element.Visible);
-    label.setGeometry(placeOf(element));
+    renderElement(element, label);
     const QString text = QString::fromStdString(element.Caption);
     if (label.text() != text) label.setText(text);
+
     QPalette palette = label.palette();
-    palette.setColor(QPalette::Window, colourOf(element.BackColor));
-    palette.setColor(QPalette::WindowText, colourOf(element.ForeColor));
-    label.setPalette(palette);
+    bool changed = false;
+    setColour(palette, QPalette::Window, element.BackColor, changed);
+    setColour(palette, QPalette::WindowText, element.ForeColor, changed);
+    if (changed) label.setPalette(palette);
+
+    const QFont font = fontOf(element.font);
+    if (label.font() != font) label.setFont(font);
+
+    // Text starts at the top of an element that holds several lines and is centred in a
+    // one-line element; fixed-pitch lines are columns and never wrap.
+    const bool severalLines = label.height() >= 2 * font.pixelSize();
+    const Qt::Alignment alignment =
+        horizontalOf(element.alignment) | (severalLines ? Qt::AlignTop : Qt::AlignVCenter);
+    if (label.alignment() != alignment) label.setAlignment(alignment);
+    if (label.wordWrap() == element.font.fixedPitch) label.setWordWrap(!element.font.fixedPitch);
+}
+
+void renderButton(const app::PictureButton& element, PictureButton& button) {
+    renderElement(element, button);
+}
+
+void renderFrame(const app::Frame& element, QGroupBox& frame) {
+    renderElement(element, frame);
+    const QString caption = QString::fromStdString(element.Caption);
+    if (frame.title() != caption) frame.setTitle(caption);
+    const QFont font = fontOf(element.font);
+    if (frame.font() != font) frame.setFont(font);
+    const QString style =
+        QStringLiteral(
+            "QGroupBox { background: %1; border: 1px solid #808080; margin-top: 0px; }"
+            "QGroupBox::title { color: %2; subcontrol-origin: padding; left: 6px; top: 2px; }")
+            .arg(colourOf(element.BackColor).name(), colourOf(element.ForeColor).name());
+    if (frame.styleSheet() != style) frame.setStyleSheet(style);
+}
+
+void renderShape(const app::Shape& element, QWidget& shape) {
+    renderElement(element, shape);
+    setBackground(shape, element.FillColor);
+}
+
+void renderImage(const app::Image& element, SvgPicture& image) {
+    renderElement(element, image);
+}
+
+void renderPictureBox(const app::PictureBox& element, PictureView& view) {
+    renderElement(element, view);
+    view.setPicture(element.Picture);
 }
 
 }  // namespace vexlor::ui

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QSvgRenderer>
 #include <QWidget>
+#include <memory>
 
 #include "app/elements.h"
 
@@ -49,7 +52,49 @@ class SvgPicture : public QWidget {
     QSvgRenderer picture_;
 };
 
-/// Copies a text element's state into a QLabel.
+/// A text element that can be clicked: a press and a release inside it make a click.
+class ClickableLabel : public QLabel {
+    Q_OBJECT
+  public:
+    explicit ClickableLabel(QWidget* parent) : QLabel(parent) {}
+
+  signals:
+    void clicked();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    bool pressed_ = false;
+};
+
+/// Shows a loaded picture scaled down to fit, proportions kept, never enlarged.
+class PictureView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PictureView(QWidget* parent) : QWidget(parent) {}
+    void setPicture(std::shared_ptr<const platform::Picture> picture);
+    const platform::Picture* picture() const { return picture_.get(); }
+    /// Where the picture lands inside a widget of `area`; empty when there is none.
+    static QRect placeFor(QSize picture, QSize area);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    std::shared_ptr<const platform::Picture> picture_;
+};
+
+// One routine per kind of element: each copies every property the element has into its widget.
+void renderElement(const app::Element& element, QWidget& widget);
 void renderLabel(const app::Label& element, QLabel& label);
+void renderButton(const app::PictureButton& element, PictureButton& button);
+void renderFrame(const app::Frame& element, QGroupBox& frame);
+void renderShape(const app::Shape& element, QWidget& shape);
+void renderImage(const app::Image& element, SvgPicture& image);
+void renderPictureBox(const app::PictureBox& element, PictureView& view);
+/// Sets a widget's background, leaving it alone when it already has it.
+void setBackground(QWidget& widget, app::Rgb colour);
 
 }  // namespace vexlor::ui

@@ -29,10 +29,9 @@ struct Start {
     testing::FormFixture fixture;
     explicit Start(FileTypes& types, const std::string& folder) : fixture() {
         fixture.fileSystem.current = folder;
-        form = std::make_unique<app::MasterForm>(
-            app::Services{fixture.clock, fixture.random, fixture.fileDialog, fixture.messageBox,
-                          fixture.windows, types, fixture.fileSystem, fixture.soundPlayer,
-                          fixture.pictureLoader});
+        form = std::make_unique<app::MasterForm>(app::Services{
+            fixture.clock, fixture.random, fixture.fileDialog, fixture.messageBox, fixture.windows,
+            types, fixture.fileSystem, fixture.soundPlayer, fixture.pictureLoader});
         form->Form_Load();
     }
     std::unique_ptr<app::MasterForm> form;
@@ -105,6 +104,29 @@ TEST(FileTypeRegistration, RefusesKeysAndIconsItCannotRepresent) {
     // Markup in a description is stored as text.
     EXPECT_TRUE(types.setDefaultValue("vxmfile", "Quiz <&> \"Module\""));
     EXPECT_EQ(types.defaultValue("vxmfile"), "Quiz <&> \"Module\"");
+}
+
+// The package file stays XML the desktop's own tool accepts, whatever the description holds
+// (an unescaped "&" breaks it) and whatever bytes the start folder's name holds (markup, "--",
+// control characters, text that is not UTF-8), and the icon value reads back as written.
+TEST(FileTypeRegistration, ThePackageIsReadByTheDesktopToolForAnyStartFolder) {
+    for (const std::string& name :
+         {std::string("a&b--c<d>\"e'"), std::string("bad\xff\x01name-")}) {
+        SCOPED_TRACE(name);
+        TempFolder data, parent;
+        const fs::path start = parent.path() / name;
+        fs::create_directory(start);
+        fs::copy_file(VEXLOR_ICON, start / "VXM.ico");
+        FreedesktopFileTypes types(data.path());
+        Start run(types, start.string());
+        ASSERT_TRUE(types.setDefaultValue("vxmfile", "Questions & <Answers>"));
+
+        EXPECT_EQ(types.defaultValue("vxmfile"), "Questions & <Answers>");
+        EXPECT_EQ(types.defaultValue("vxmfile\\DefaultIcon"), (start / "VXM.ico").string() + ",0");
+        // update-mime-database lists the type only when it could parse the package.
+        const std::string globs = testing::readBytes(data.path() / "mime/globs2");
+        EXPECT_NE(globs.find("application/x-vxmfile:*.vxm"), std::string::npos) << globs;
+    }
 }
 
 }  // namespace

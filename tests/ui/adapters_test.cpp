@@ -95,5 +95,25 @@ TEST(QtTimerDriver, TicksAnEnabledTimerUntilItSwitchesItselfOffAndDrawsAfterEach
     timer.setEnabled(false);
 }
 
+// A timer switched on while it already runs keeps its rhythm: the interval is not restarted.
+TEST(QtTimerDriver, ATimerSwitchedOnTwiceIsNotRestarted) {
+    application();
+    QtTimerDriver driver([] {});
+    platform::Timer timer("t", 600);
+    QElapsedTimer clock;
+    qint64 tickedAt = -1;
+    timer.setHandler([&] {
+        tickedAt = clock.elapsed();
+        timer.setEnabled(false);
+    });
+    timer.attach(&driver);
+    clock.start();
+    timer.setEnabled(true);
+    runEventsUntil([] { return false; }, 400);
+    timer.setEnabled(true);  // a restart would move the tick to 1000 ms
+    ASSERT_TRUE(runEventsUntil([&] { return tickedAt >= 0; }, 3000));
+    EXPECT_LT(tickedAt, 900);
+}
+
 }  // namespace
 }  // namespace vexlor::ui

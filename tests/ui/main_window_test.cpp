@@ -4,15 +4,22 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QLabel>
+#include <QTimer>
 
 #include "../support/fakes.h"
+#include "../support/module_files.h"
 #include "ui/main_window.h"
+#include "ui/qt_adapters.h"
 #include "ui_application.h"
 
 namespace vexlor::ui {
 namespace {
+
+using app::Rgb;
 
 // Made first, so the application stands before any widget.
 struct WithApplication {
@@ -23,7 +30,30 @@ class MainWindowTest : public ::testing::Test, private WithApplication {
   protected:
     vexlor::testing::FormFixture f;
     MainWindow window{f.form};
+
+    // Clicks the widget of an element as the player does: a press and a release inside it.
+    void click(const char* name) {
+        QWidget* widget = window.widgetFor(QString::fromLatin1(name));
+        ASSERT_NE(widget, nullptr) << name;
+        ASSERT_TRUE(widget->isVisible()) << name;
+        clickWidget(widget);
+    }
+    QImage shot() { return window.grab().toImage(); }
+    // A point inside an element, `dx`, `dy` pixels from its top left corner.
+    static QPoint inside(const app::Element& element, int dx = 3, int dy = 3) {
+        return placeOf(element).topLeft() + QPoint(dx, dy);
+    }
 };
+
+// The rows and columns of an area where the pixels differ from the area's corner pixel.
+QRect ink(const QImage& image, const QRect& area) {
+    const QColor background = image.pixelColor(area.topLeft());
+    QRect found;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) != background) found |= QRect(x, y, 1, 1);
+    return found;
+}
 
 TEST_F(MainWindowTest, HasTheFixedSizeAndTheGreyStripOfTheDesign) {
     f.form.Form_Load();
@@ -32,17 +62,18 @@ TEST_F(MainWindowTest, HasTheFixedSizeAndTheGreyStripOfTheDesign) {
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Vexlor Player - "));
 
-    const QImage shot = window.grab().toImage();
-    EXPECT_EQ(shot.pixelColor(shot.width() - 3, 3 * shot.height() / 4), QColor(0xC0, 0xC0, 0xC0));
-    EXPECT_EQ(shot.pixelColor(5, 5), QColor(Qt::black));
+    const QImage image = shot();
+    EXPECT_EQ(image.pixelColor(image.width() - 3, 3 * image.height() / 4),
+              QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::black));
 }
 
-TEST_F(MainWindowTest, ShowsTheOpenPromptAndOffersOnlyOpenAboutAndExit) {
+// With no module open only Open, About and Exit are offered, and each reaches its own routine.
+TEST_F(MainWindowTest, OpenAboutAndExitReachTheirRoutines) {
     window.show();
     auto* panel = window.findChild<QLabel*>(QStringLiteral("Panel"));
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->text(), QStringLiteral("Press Open to select a Module"));
-    EXPECT_EQ(panel->palette().color(QPalette::WindowText), QColor(0xFF, 0x80, 0x00));
 
     QStringList clickable;
     for (auto* button : window.findChildren<QAbstractButton*>())
@@ -51,13 +82,19 @@ TEST_F(MainWindowTest, ShowsTheOpenPromptAndOffersOnlyOpenAboutAndExit) {
     EXPECT_EQ(clickable, (QStringList{QStringLiteral("About"), QStringLiteral("Modu"),
                                       QStringLiteral("Sortie")}));
 
-    window.findChild<QAbstractButton*>(QStringLiteral("About"))->click();
+    click("Modu");
+    EXPECT_EQ(f.fileDialog.requests.size(), 1u);
+    EXPECT_EQ(f.windows.aboutShown, 0);
+    click("About");
     EXPECT_EQ(f.windows.aboutShown, 1);
-    window.findChild<QAbstractButton*>(QStringLiteral("Sortie"))->click();
+    EXPECT_EQ(f.windows.ended, 0);
+    click("Sortie");
     EXPECT_EQ(f.windows.ended, 1);
+    EXPECT_EQ(f.fileDialog.requests.size(), 1u);
 }
 
-TEST_F(MainWindowTest, DrawsTheFormAfterAnEventAndKeepsTopTenLinesFixedPitch) {
+// Texts are shown as plain text, and the top-ten lines keep a fixed pitch.
+TEST_F(MainWindowTest, DrawsTextsAsPlainTextAndTopTenLinesFixedPitch) {
     window.show();
     f.form.Panel.Caption = "<b>Correct Answer</b>";
     f.form.Start.Visible = true;
@@ -65,11 +102,261 @@ TEST_F(MainWindowTest, DrawsTheFormAfterAnEventAndKeepsTopTenLinesFixedPitch) {
     auto* panel = window.findChild<QLabel*>(QStringLiteral("Panel"));
     EXPECT_EQ(panel->text(), QStringLiteral("<b>Correct Answer</b>"));
     EXPECT_EQ(panel->textFormat(), Qt::PlainText);
-    EXPECT_TRUE(window.findChild<QAbstractButton*>(QStringLiteral("Start"))->isVisible());
+    EXPECT_TRUE(window.widgetFor(QStringLiteral("Start"))->isVisible());
 
     auto* pan = window.findChild<QLabel*>(QStringLiteral("Pan10"));
     ASSERT_NE(pan, nullptr);
     EXPECT_TRUE(QFontInfo(pan->font()).fixedPitch());
+}
+
+// A label paints its back and text colours, and a change of either shows after the next draw.
+TEST_F(MainWindowTest, LabelsPaintTheirColours) {
+    window.show();
+    f.form.PanelRepB.Visible = true;
+    f.form.PanelRepB.Caption = "MMMM";
+    window.render();
+    EXPECT_EQ(shot().pixelColor(inside(f.form.PanelRepB)), QColor(0x40, 0x40, 0x40));
+
+    f.form.PanelRepB.BackColor = app::colours::kRight;
+    f.form.PanelRepB.ForeColor = Rgb::hex(0xFF0000);
+    window.render();
+    const QImage image = shot();
+    EXPECT_EQ(image.pixelColor(inside(f.form.PanelRepB)), QColor(0x00, 0xC0, 0x00));
+    int textPixels = 0;
+    const QRect area = placeOf(f.form.PanelRepB);
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            textPixels += image.pixelColor(x, y) == QColor(0xFF, 0, 0);
+    EXPECT_GT(textPixels, 20);
+
+    // The window's own colour is drawn too.
+    f.form.BackColor = Rgb::hex(0x102030);
+    window.render();
+    EXPECT_EQ(shot().pixelColor(5, 5), QColor(0x10, 0x20, 0x30));
+}
+
+// Point sizes are drawn at their size: 24-point digits stand about 23 pixels tall, and a new
+// size shows after the next draw.
+TEST_F(MainWindowTest, FontSizesShowAtTheirSize) {
+    window.show();
+    const QRect score = placeOf(f.form.Score);
+    const int tall = ink(shot(), score).height();
+    EXPECT_GE(tall, 19);
+    EXPECT_LE(tall, 27);
+
+    f.form.Score.font.points = 12;
+    window.render();
+    const int small = ink(shot(), score).height();
+    EXPECT_GE(small, 8);
+    EXPECT_LE(small, 14);
+}
+
+// Visibility, place, size, alignment and the frame caption follow the form.
+TEST_F(MainWindowTest, VisibilityPlaceAlignmentAndCaptionsFollowTheForm) {
+    window.show();
+    EXPECT_NE(shot().pixelColor(inside(f.form.FiftyPanel, 2, 2)), QColor(0xC0, 0xC0, 0xC0));
+    f.form.FiftyPanel.Visible = false;
+    window.render();
+    EXPECT_FALSE(window.widgetFor(QStringLiteral("FiftyPanel"))->isVisible());
+    EXPECT_EQ(shot().pixelColor(inside(f.form.FiftyPanel, 2, 2)), QColor(0xC0, 0xC0, 0xC0));
+
+    f.form.PanelQuestion.Visible = true;
+    f.form.PanelQuestion.Width = 4620;
+    window.render();
+    EXPECT_EQ(window.widgetFor(QStringLiteral("PanelQuestion"))->geometry(), QRect(4, 20, 308, 97));
+
+    const QRect panel = placeOf(f.form.Panel);
+    f.form.Panel.Caption = "Hi";
+    f.form.Panel.alignment = app::Alignment::Left;
+    window.render();
+    EXPECT_LT(ink(shot(), panel).left(), panel.left() + 10);
+    f.form.Panel.alignment = app::Alignment::Right;
+    window.render();
+    EXPECT_GT(ink(shot(), panel).right(), panel.right() - 10);
+
+    f.form.TopTen.Visible = true;
+    f.form.TopTen.Caption = "TOP TEN";
+    window.render();
+    auto* frame = window.findChild<QGroupBox*>(QStringLiteral("TopTen"));
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->title(), QStringLiteral("TOP TEN"));
+}
+
+// The question's picture is scaled down into Picture1's square, never enlarged, and goes when
+// the element lets it go.
+TEST_F(MainWindowTest, ThePictureFitsItsSquare) {
+    window.show();
+    const QRect square = placeOf(f.form.Picture1);
+    QImage wide(400, 200, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    f.form.Picture1.Visible = true;
+    f.form.Picture1.Picture = std::make_shared<QtPicture>(wide);
+    window.render();
+    QImage image = shot();
+    EXPECT_EQ(image.pixelColor(square.center()), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(square.left() + 2, square.center().y()), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(square.center().x(), square.top() + 2), QColor(Qt::black));
+
+    QImage small(20, 10, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    f.form.Picture1.Picture = std::make_shared<QtPicture>(small);
+    window.render();
+    image = shot();
+    EXPECT_EQ(image.pixelColor(square.center()), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(square.center() + QPoint(15, 0)), QColor(Qt::black));
+
+    f.form.Picture1.Picture = nullptr;
+    window.render();
+    EXPECT_EQ(shot().pixelColor(square.center()), QColor(Qt::black));
+}
+
+// The window behind a modal window already shows the state the routine left before opening it.
+TEST_F(MainWindowTest, RedrawsBeforeAModalWindowOpens) {
+    window.show();
+    QtMessageBox messageBox;
+    messageBox.setParent(&window);
+    QtWindows windows;
+    windows.setMainWindow(&f.form, &window);
+    auto* panel = window.findChild<QLabel*>(QStringLiteral("Panel"));
+
+    QString seen;
+    auto lookBehindAndClose = [&] {
+        QTimer::singleShot(0, [&] {
+            seen = panel->text();
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                modal->reject();
+        });
+    };
+    f.form.Panel.Caption = "before the message";
+    lookBehindAndClose();
+    messageBox.show("text", 48, "title");
+    EXPECT_EQ(seen, QStringLiteral("before the message"));
+
+    f.form.Panel.Caption = "before About";
+    lookBehindAndClose();
+    windows.showAbout();
+    EXPECT_EQ(seen, QStringLiteral("before About"));
+}
+
+// About's OK button closes it, and its title stays empty: no application name is put there.
+TEST_F(MainWindowTest, AboutClosesWithItsOkButtonAndHasNoTitle) {
+    QtWindows windows;
+    windows.setMainWindow(&f.form, &window);
+    bool clicked = false, forced = false;
+    QString title;
+    QTimer::singleShot(0, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        ASSERT_NE(about, nullptr);
+        title = about->windowTitle();
+        auto* ok = about->findChild<QAbstractButton*>(QStringLiteral("cmdOk"));
+        ASSERT_NE(ok, nullptr);
+        clickWidget(ok);
+        clicked = true;
+    });
+    // Should the button not close it, the test ends the window itself and fails.
+    QTimer::singleShot(3000, [&] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            forced = true;
+            modal->reject();
+        }
+    });
+    windows.showAbout();
+    EXPECT_TRUE(clicked);
+    EXPECT_FALSE(forced);
+    // Qt shows the application's name for an empty title; a blank one shows as empty.
+    EXPECT_TRUE(title.trimmed().isEmpty());
+    EXPECT_FALSE(title.isEmpty());
+}
+
+// An answer panel takes a press and a release inside it as a click, and nothing else.
+TEST(ClickableLabel, APressAndReleaseInsideIsAClick) {
+    application();
+    ClickableLabel label(nullptr);
+    label.resize(100, 20);
+    label.show();
+    int clicks = 0;
+    QObject::connect(&label, &ClickableLabel::clicked, [&] { ++clicks; });
+    clickWidget(&label, QPoint(50, 10));
+    EXPECT_EQ(clicks, 1);
+    clickWidget(&label, QPoint(50, 10), Qt::RightButton);
+    sendMouse(&label, QEvent::MouseButtonPress, QPoint(50, 10));
+    sendMouse(&label, QEvent::MouseButtonRelease, QPoint(150, 10));  // let go outside
+    EXPECT_EQ(clicks, 1);
+}
+
+// A game through the real widgets: Start, the lifelines, Replay, an answer and Next each reach
+// their own routine. Enabled once the game routines are in.
+TEST_F(MainWindowTest, GameButtonsReachTheirRoutines) {
+    vexlor::testing::TempFolder folder;
+    auto questions = vexlor::testing::sampleQuestions(3);
+    for (auto& question : questions) question.audio = "tone.wav";
+    ASSERT_TRUE(vexlor::testing::writeModule(folder.file("quiz.vxm"), {.questions = questions}));
+    f.fileDialog.answers.push_back(folder.file("quiz.vxm"));
+    window.show();
+    click("Modu");
+    ASSERT_TRUE(f.form.Start.Visible);
+    window.render();
+
+    click("Start");
+    EXPECT_FALSE(f.form.Start.Visible);
+    EXPECT_TRUE(f.form.TimerStart.Enabled());
+    f.timers.advance(3000);
+    window.render();
+
+    const auto plays = std::count(f.soundPlayer.calls.begin(), f.soundPlayer.calls.end(), "play");
+    click("Replay");
+    EXPECT_EQ(std::count(f.soundPlayer.calls.begin(), f.soundPlayer.calls.end(), "play"),
+              plays + 1);
+    click("Pause");
+    EXPECT_EQ(f.form.PausePanel.Caption, "2");
+    EXPECT_EQ(f.form.FiftyPanel.Caption, "3");
+    click("Fifty");
+    EXPECT_EQ(f.form.FiftyPanel.Caption, "2");
+    f.timers.advance(2000);
+    window.render();
+
+    const char* right = nullptr;
+    for (auto [element, name] :
+         {std::pair{&f.form.PanelRepA, "PanelRepA"}, std::pair{&f.form.PanelRepB, "PanelRepB"},
+          std::pair{&f.form.PanelRepC, "PanelRepC"}, std::pair{&f.form.PanelRepD, "PanelRepD"}})
+        if (element->DataField == "Reponce") right = name;
+    ASSERT_NE(right, nullptr);
+    click(right);
+    EXPECT_EQ(f.soundPlayer.calls.back(), "stop");
+    f.timers.advance(2000);
+    window.render();
+    EXPECT_EQ(f.form.Panel.Caption, "Correct Answer");
+
+    click("NextQ");
+    EXPECT_FALSE(f.form.NextQ.Visible);
+    EXPECT_TRUE(f.form.TimerStart.Enabled());
+}
+
+// Each answer panel reaches its own routine: the clicked one, and only it, turns orange.
+// Enabled once the game routines are in.
+TEST(AnswerPanels, EachPanelReachesItsOwnRoutine) {
+    application();
+    vexlor::testing::TempFolder folder;
+    ASSERT_TRUE(vexlor::testing::writeModule(folder.file("quiz.vxm"),
+                                             {.questions = vexlor::testing::sampleQuestions(3)}));
+    for (const char* name : {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"}) {
+        SCOPED_TRACE(name);
+        vexlor::testing::FormFixture f;
+        MainWindow window(f.form);
+        window.show();
+        f.fileDialog.answers.push_back(folder.file("quiz.vxm"));
+        f.form.Modu_Click();
+        f.form.Start_Click();
+        f.timers.advance(3000);
+        window.render();
+        QWidget* panel = window.widgetFor(QString::fromLatin1(name));
+        ASSERT_TRUE(panel->isVisible());
+        clickWidget(panel);
+        for (const app::Label* answer :
+             {&f.form.PanelRepA, &f.form.PanelRepB, &f.form.PanelRepC, &f.form.PanelRepD})
+            EXPECT_EQ(answer->BackColor == app::colours::kClicked, answer->name == name)
+                << answer->name;
+    }
 }
 
 }  // namespace

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QInputDevice>
+#include <QMouseEvent>
+#include <QWidget>
+#include <optional>
 
 namespace vexlor::ui {
 
-/// The one application object of the ui tests, made on first use.
+/// The one application object of the ui tests, made on first use and destroyed when the tests
+/// end, before the exit handlers: torn down among them it would delete its input devices after
+/// the window system.
 inline QApplication& application() {
     static int argc = 1;
     static char name[] = "ui_tests";
@@ -13,8 +20,35 @@ inline QApplication& application() {
     // The device registry is made first so it outlives the application, which deletes the
     // keyboard a typed key creates; the other way round the program crashes at exit.
     [[maybe_unused]] static const auto devices = QInputDevice::devices();
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = nullptr;
+    if (app == nullptr) {
+        app = new QApplication(argc, argv);
+        struct Teardown : ::testing::Environment {
+            void TearDown() override {
+                delete app;
+                app = nullptr;
+            }
+        };
+        ::testing::AddGlobalTestEnvironment(new Teardown);
+    }
+    return *app;
+}
+
+/// Sends a mouse press or release to a widget, as the window system delivers them. (QTest's own
+/// mouse device outlives the application object and crashes the program at exit.)
+inline void sendMouse(QWidget* widget, QEvent::Type type, QPoint at,
+                      Qt::MouseButton button = Qt::LeftButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? button : Qt::NoButton;
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+/// A press and a release at the centre of a widget, or at `at` inside it.
+inline void clickWidget(QWidget* widget, std::optional<QPoint> at = std::nullopt,
+                        Qt::MouseButton button = Qt::LeftButton) {
+    const QPoint point = at.value_or(widget->rect().center());
+    sendMouse(widget, QEvent::MouseButtonPress, point, button);
+    sendMouse(widget, QEvent::MouseButtonRelease, point, button);
 }
 
 }  // namespace vexlor::ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "platform/sound_player.h"
+
+struct _Mix_Music;
+
+namespace vexlor::platform {
+
+/// Plays sounds through SDL2_mixer. The audio device is opened on the first `Play`, so a
+/// window that never plays a sound starts and runs without touching the sound system.
+class SdlSoundPlayer final : public SoundPlayer {
+  public:
+    SdlSoundPlayer() = default;
+    ~SdlSoundPlayer() override;
+    SdlSoundPlayer(const SdlSoundPlayer&) = delete;
+    SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
+
+    void SoundFile(const std::string& path) override;
+    void Play() override;
+    void Stop() override;
+
+    /// The General MIDI sound font MIDI files are played with; empty when none was found.
+    static std::string soundFont();
+
+  private:
+    enum class Device { Closed, Open, Failed };
+    bool openDevice();
+    void releaseMusic();
+
+    Device device_ = Device::Closed;
+    std::string file_;
+    std::string loadedFile_;
+    _Mix_Music* music_ = nullptr;
+};
+
+}  // namespace vexlor::platform

@@ -1,0 +1,126 @@
+// The SDL sound player, heard through SDL's disk audio driver: what it writes is what played.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "../support/fakes.h"
+#include "platform/sdl_sound_player.h"
+
+namespace vexlor::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string sample(const std::string& name) {
+    return std::string(VEXLOR_SOURCE_DIR) + "/examples/general/" + name;
+}
+
+// A player whose device, once opened, writes its output into a file of the test's own.
+struct DiskPlayer {
+    testing::TempFolder folder;
+    std::string output = folder.file("audio.raw");
+    std::unique_ptr<SdlSoundPlayer> player;
+
+    DiskPlayer() {
+        ::setenv("SDL_AUDIODRIVER", "disk", 1);
+        ::setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+        player = std::make_unique<SdlSoundPlayer>();
+    }
+    std::uintmax_t written() const {
+        std::error_code error;
+        const auto size = fs::file_size(output, error);
+        return error ? 0 : size;
+    }
+    // Closes the device, so every sample reaches the file, and returns the samples.
+    std::string close() {
+        player.reset();
+        return testing::readBytes(output);
+    }
+};
+
+// The loudest 16-bit sample in bytes [from, to) of the output.
+int loudest(const std::string& audio, std::size_t from, std::size_t to) {
+    int peak = 0;
+    to = std::min(to, audio.size()) & ~std::size_t{1};
+    for (std::size_t i = from & ~std::size_t{1}; i + 1 < to; i += 2) {
+        const auto value = static_cast<std::int16_t>(static_cast<unsigned char>(audio[i]) |
+                                                     static_cast<unsigned char>(audio[i + 1]) << 8);
+        peak = std::max(peak, std::abs(int{value}));
+    }
+    return peak;
+}
+
+constexpr int kAudible = 500;  // of 32767
+
+// Each format the game hands the player is really played, and Play does not wait for it.
+TEST(SdlSoundPlayer, PlaysWavMidiAndMp3InTheBackground) {
+    for (const char* name : {"gk-tone-a440.wav", "gk-ode-to-joy.mid", "gk-number-sequence.mp3"}) {
+        SCOPED_TRACE(name);
+        DiskPlayer disk;
+        disk.player->SoundFile(sample(name));
+        const auto before = std::chrono::steady_clock::now();
+        disk.player->Play();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, 800ms);
+        std::this_thread::sleep_for(1200ms);
+        const std::string audio = disk.close();
+        ASSERT_GT(audio.size(), 10000u);
+        EXPECT_GT(loudest(audio, 0, audio.size()), kAudible);
+    }
+}
+
+// Stop silences the sound at once, and Play afterwards plays the same file again.
+TEST(SdlSoundPlayer, StopSilencesAndPlayPlaysTheSameFileAgain) {
+    DiskPlayer disk;
+    disk.player->SoundFile(sample("gk-tone-a440.wav"));
+    disk.player->Play();
+    std::this_thread::sleep_for(700ms);
+    disk.player->Stop();
+    std::this_thread::sleep_for(200ms);  // what was queued before Stop drains
+    const std::size_t stopped = disk.written();
+    std::this_thread::sleep_for(500ms);
+    const std::size_t replayed = disk.written();
+    disk.player->Play();
+    std::this_thread::sleep_for(700ms);
+    disk.player->Stop();
+    disk.player->Stop();  // a second Stop, with nothing playing, changes nothing
+    const std::string audio = disk.close();
+
+    ASSERT_GT(stopped, 0u);
+    ASSERT_GT(replayed, stopped + 10000);
+    EXPECT_GT(loudest(audio, 0, stopped), kAudible);
+    EXPECT_EQ(loudest(audio, stopped, replayed), 0);
+    EXPECT_GT(loudest(audio, replayed, audio.size()), kAudible);
+}
+
+// Missing or unplayable files, or no file at all, play nothing and raise nothing; the device
+// is not even opened before the first Play.
+TEST(SdlSoundPlayer, MissingOrUnplayableFilesPlayNothing) {
+    DiskPlayer disk;
+    disk.player->Stop();
+    disk.player->Play();  // no file named yet
+    EXPECT_FALSE(fs::exists(disk.output));
+
+    { std::ofstream(disk.folder.file("noise.mp3")) << "not a sound at all\n"; }
+    { std::ofstream(disk.folder.file("empty.mid")); }
+    for (const std::string& file :
+         {disk.folder.file("missing.wav"), disk.folder.file("noise.mp3"),
+          disk.folder.file("empty.mid"), disk.folder.path().string(), std::string()}) {
+        disk.player->SoundFile(file);
+        EXPECT_NO_THROW(disk.player->Play());
+        disk.player->Stop();
+    }
+    std::this_thread::sleep_for(300ms);
+    const std::string audio = disk.close();
+    EXPECT_EQ(loudest(audio, 0, audio.size()), 0);
+}
+
+}  // namespace
+}  // namespace vexlor::platform

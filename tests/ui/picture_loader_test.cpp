@@ -1,0 +1,117 @@
+// Question pictures: gif, bmp and ico decoded within bounds, hostile files giving nothing.
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <fstream>
+
+#include "../support/fakes.h"
+#include "ui/qt_adapters.h"
+#include "ui/widgets.h"
+#include "ui_application.h"
+
+namespace vexlor::ui {
+namespace {
+
+using testing::TempFolder;
+
+std::string sample(const std::string& name) {
+    return std::string(VEXLOR_SOURCE_DIR) + "/examples/general/" + name;
+}
+
+void write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string littleEndian16(int value) {
+    return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
+}
+
+// A valid gif of one pixel on a `side` x `side` screen: decoders allocate the whole screen.
+std::string gifClaiming(int side) {
+    std::string gif = "GIF89a" + littleEndian16(side) + littleEndian16(side);
+    gif += std::string("\x80\x00\x00", 3);  // a global table of two colours
+    gif += std::string("\x00\x00\x00\xFF\xFF\xFF", 6);
+    gif += "," + littleEndian16(0) + littleEndian16(0) + littleEndian16(1) + littleEndian16(1);
+    gif += std::string("\x00\x02\x02\x44\x01\x00;", 7);  // clear, pixel 0, end
+    return gif;
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// The three formats a question may show are decoded at their own size.
+TEST(QtPictureLoader, DecodesTheSampleGifBmpAndIco) {
+    application();
+    QtPictureLoader loader;
+    for (const char* name : {"gk-flag-japan.gif", "gk-shape-hexagon.bmp", "gk-clock-three.ico"}) {
+        SCOPED_TRACE(name);
+        const QImage expected(QString::fromStdString(sample(name)));
+        ASSERT_FALSE(expected.isNull());
+        const auto picture = loader.load(sample(name));
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->width(), expected.width());
+        EXPECT_EQ(picture->height(), expected.height());
+    }
+}
+
+// Oversized, truncated, mislabelled, empty and missing files give no picture and no crash.
+TEST(QtPictureLoader, HostileAndDamagedFilesGiveNothing) {
+    application();
+    QtPictureLoader loader;
+    TempFolder folder;
+
+    write(folder.file("huge.gif"), gifClaiming(30000));
+    write(folder.file("large.gif"), gifClaiming(5000));  // 100 MB, which Qt alone would decode
+    const std::string bmp = testing::readBytes(sample("gk-shape-hexagon.bmp"));
+    write(folder.file("truncated.bmp"), bmp.substr(0, bmp.size() / 2));
+    write(folder.file("header-only.bmp"), bmp.substr(0, 40));
+    std::string hugeBmp = bmp;
+    hugeBmp.replace(18, 8, std::string("\x30\x75\x00\x00\x30\x75\x00\x00", 8));  // 30000 x 30000
+    write(folder.file("huge.bmp"), hugeBmp);
+    write(folder.file("words.gif"), "GIF? no, just some words\n");
+    QImage small(8, 8, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    write(folder.file("png-inside.bmp"), encoded(small, "PNG").toStdString());
+    write(folder.file("empty.ico"), "");
+    std::string ico = testing::readBytes(sample("gk-clock-three.ico"));
+    write(folder.file("truncated.ico"), ico.substr(0, 30));
+
+    for (const char* name :
+         {"huge.gif", "large.gif", "truncated.bmp", "header-only.bmp", "huge.bmp", "words.gif",
+          "png-inside.bmp", "empty.ico", "truncated.ico", "missing.gif"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(loader.load(folder.file(name)), nullptr);
+    }
+    EXPECT_EQ(loader.load(folder.path().string()), nullptr);  // a folder
+    EXPECT_EQ(loader.load(""), nullptr);
+}
+
+// A picture is judged by what it holds, not by its name: a bmp named .gif still shows.
+TEST(QtPictureLoader, JudgesTheFormatByContent) {
+    application();
+    QtPictureLoader loader;
+    TempFolder folder;
+    write(folder.file("really-a-bmp.gif"), testing::readBytes(sample("gk-shape-hexagon.bmp")));
+    EXPECT_NE(loader.load(folder.file("really-a-bmp.gif")), nullptr);
+}
+
+// A picture is scaled down to fit the square, proportions kept, and never enlarged.
+TEST(PictureView, FitsLargePicturesAndLeavesSmallOnesAtTheirSize) {
+    const QSize square(105, 105);
+    EXPECT_EQ(PictureView::placeFor({400, 200}, square).size(), QSize(105, 52));
+    EXPECT_EQ(PictureView::placeFor({200, 400}, square).size(), QSize(52, 105));
+    EXPECT_EQ(PictureView::placeFor({40, 20}, square), QRect(32, 42, 40, 20));
+    EXPECT_EQ(PictureView::placeFor({105, 105}, square), QRect(0, 0, 105, 105));
+    EXPECT_EQ(PictureView::placeFor({3000, 1}, square).size(), QSize(105, 1));
+    EXPECT_TRUE(PictureView::placeFor({0, 0}, square).isEmpty());
+}
+
+}  // namespace
+}  // namespace vexlor::ui
