@@ -99,6 +99,7 @@ void QtWindows::showAbout() {
 }
 
 platform::HighScoreEntry QtWindows::showHighScoreEntry() {
+    drawWindowBehind(window_);
     HScoreDialog dialog(*form_, window_);
     dialog.exec();
     return dialog.entry();
