@@ -18,23 +18,7 @@ namespace {
 
 using testing::ModuleContent;
 
-// Rows of one query on a module file, read with a connection of its own.
-std::vector<std::string> column(const std::string& path, const std::string& sql) {
-    std::vector<std::string> values;
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_key(db, "tov3ralu", 8);
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            const auto* text = sqlite3_column_text(statement, 0);
-            values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
-        }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return values;
-}
+using testing::readColumn;
 
 class GameTest : public ::testing::Test {
   protected:
@@ -71,7 +55,7 @@ class GameTest : public ::testing::Test {
         if (&panel == &g.form.PanelRepD) g.form.PanelRepD_Click();
     }
     std::vector<std::string> asked(const std::string& path) {
-        return column(path, "SELECT Use FROM Use ORDER BY rowid");
+        return readColumn(path, "SELECT Use FROM Use ORDER BY rowid");
     }
     // The number of the question on show, from its text "Question n".
     std::string shownNumber(testing::FormFixture& g) {

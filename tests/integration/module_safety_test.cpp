@@ -35,22 +35,7 @@ class OtherProgram {
     sqlite3* db_ = nullptr;
 };
 
-std::vector<std::string> column(const std::string& path, const std::string& sql) {
-    std::vector<std::string> values;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_key(db, "tov3ralu", 8);
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            const auto* text = sqlite3_column_text(statement, 0);
-            values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
-        }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return values;
-}
+using testing::readColumn;
 
 /// Leaves a hot journal beside `path`: a child process starts a large write and dies before
 /// it commits, as a killed program would.
@@ -114,7 +99,7 @@ TEST_F(ModuleSafetyTest, AFailedStoreDropsItsRecordAndNeverOverwritesAnother) {
     use = "5";
     ASSERT_TRUE(data.MoveLast());
     EXPECT_EQ(use, "5");
-    EXPECT_EQ(column(path, "SELECT Use FROM Use ORDER BY rowid"),
+    EXPECT_EQ(readColumn(path, "SELECT Use FROM Use ORDER BY rowid"),
               (std::vector<std::string>{"1", "2", "3", "5"}));
 
     // A failed edit of the current record leaves it as stored.
@@ -126,7 +111,7 @@ TEST_F(ModuleSafetyTest, AFailedStoreDropsItsRecordAndNeverOverwritesAnother) {
         other.run("ROLLBACK");
     }
     EXPECT_TRUE(data.MovePrevious());
-    EXPECT_EQ(column(path, "SELECT Use FROM Use ORDER BY rowid"),
+    EXPECT_EQ(readColumn(path, "SELECT Use FROM Use ORDER BY rowid"),
               (std::vector<std::string>{"1", "2", "3", "5"}));
 }
 
@@ -221,7 +206,7 @@ TEST_F(ModuleSafetyTest, QueriesRunNothingBeyondWhatTheyAsk) {
     EXPECT_FALSE(database->query("SELECT randomblob(1000000000)"));
     EXPECT_FALSE(database->execute("PRAGMA journal_mode = WAL"));
     EXPECT_FALSE(fs::exists(folder.file("x.db")));
-    EXPECT_EQ(column(path, "SELECT count(*) FROM Use"), std::vector<std::string>{"0"});
+    EXPECT_EQ(readColumn(path, "SELECT count(*) FROM Use"), std::vector<std::string>{"0"});
 }
 
 TEST_F(ModuleSafetyTest, AJournalThatIsNotTheModulesOwnIsNeverApplied) {
@@ -256,8 +241,8 @@ TEST_F(ModuleSafetyTest, AJournalThatIsNotTheModulesOwnIsNeverApplied) {
     bind(data, old, "Propriete");
     EXPECT_EQ(title, "Test Module");
     EXPECT_FALSE(fs::exists(old + "-journal"));
-    EXPECT_EQ(column(old, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
-    EXPECT_EQ(column(old, "SELECT count(*) FROM MainData"), std::vector<std::string>{"50"});
+    EXPECT_EQ(readColumn(old, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+    EXPECT_EQ(readColumn(old, "SELECT count(*) FROM MainData"), std::vector<std::string>{"50"});
 
     // Modules never keep a write-ahead log: one beside a module is not applied either.
     fs::remove(path + "-journal");
@@ -292,7 +277,7 @@ TEST_F(ModuleSafetyTest, RecordsAreAddressedByTheirRealRowIds) {
     EXPECT_EQ(use, "2");
     use = "20";
     ASSERT_TRUE(data.MoveFirst());
-    EXPECT_EQ(column(path, "SELECT Use FROM Use ORDER BY _rowid_"),
+    EXPECT_EQ(readColumn(path, "SELECT Use FROM Use ORDER BY _rowid_"),
               (std::vector<std::string>{"1", "20"}));
 }
 
@@ -349,7 +334,7 @@ TEST_F(ModuleSafetyTest, WalkingBackFromTheEndOfALongScoreTableReadsOnlyItsEnd) 
         scores.push_back({"P" + std::to_string(i), "Jan/01/2024", std::to_string((i * 37) % 101)});
     const std::string path = module("quiz.vxm", {.scores = scores});
     const auto ranked =
-        column(path, "SELECT Nom FROM HScore ORDER BY " + scoreOrder("rowid", false));
+        readColumn(path, "SELECT Nom FROM HScore ORDER BY " + scoreOrder("rowid", false));
     ASSERT_EQ(ranked.size(), 300u);
 
     DataSource data("Data4");
@@ -414,7 +399,7 @@ TEST_F(ModuleSafetyTest, AFailedWriteLeavesNoTransactionOpen) {
         EXPECT_TRUE(database->write(insert, {"Dan"}));
     }  // never committed: rolled back
     EXPECT_TRUE(database->write(insert, {"Eve"}, &error)) << error;
-    EXPECT_EQ(column(path, "SELECT Nom FROM HScore ORDER BY rowid"),
+    EXPECT_EQ(readColumn(path, "SELECT Nom FROM HScore ORDER BY rowid"),
               (std::vector<std::string>{"Ann", "Bob", "Cid", "Eve"}));
 }
 

@@ -46,6 +46,25 @@ inline bool run(sqlite3* db, const std::string& sql, const std::vector<std::stri
     return step == SQLITE_DONE || step == SQLITE_ROW;
 }
 
+/// The first column of every row a query gives on a module file, read with a read-only
+/// connection of its own.
+inline std::vector<std::string> readColumn(const std::string& path, const std::string& sql) {
+    std::vector<std::string> values;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_key(db, "tov3ralu", 8);
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            const auto* text = sqlite3_column_text(statement, 0);
+            values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return values;
+}
+
 /// Writes a module file; an empty key makes a plain, unencrypted database.
 inline bool writeModule(const std::string& path, const ModuleContent& content,
                         const std::string& key = "tov3ralu") {
