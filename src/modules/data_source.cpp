@@ -197,6 +197,7 @@ void DataSource::CloseDatabase() {
     columns_.clear();
     rows_.clear();
     added_.clear();
+    search_.reset();
     window_ = Window::kAll;
     position_ = -1;
     deleted_ = false;
@@ -250,28 +251,64 @@ bool DataSource::FindFirst(const std::string& criterion) {
     if (column < 0) return fail("no field " + parsed->field);
     if (!storePending() || !loadAllRows()) return false;
 
-    std::string error;
-    const auto matches = database_->queryIntegers(
-        "SELECT " + rowId_ + " FROM " + tableName() + " WHERE " +
-            ModuleDatabase::quoteIdentifier(columns_[static_cast<std::size_t>(column)]) + " = ?;",
-        {parsed->value}, &error);
-    if (!matches) return fail(error);
     auto found = rows_.end();
     if (ranksScores()) {
+        std::string error;
+        const auto matches = database_->queryIntegers(
+            "SELECT " + rowId_ + " FROM " + tableName() + " WHERE " +
+                ModuleDatabase::quoteIdentifier(columns_[static_cast<std::size_t>(column)]) +
+                " = ?;",
+            {parsed->value}, &error);
+        if (!matches) return fail(error);
         const std::unordered_set<std::int64_t> matching(matches->begin(), matches->end());
         found = std::find_if(rows_.begin(), rows_.end(),
                              [&](std::int64_t row) { return matching.contains(row); });
-    } else if (!matches->empty()) {
-        // Row order: the list is sorted (rows added later have higher ids), so the first match
-        // is the lowest matching id, found without walking the list.
-        const std::int64_t first = *std::min_element(matches->begin(), matches->end());
-        found = std::lower_bound(rows_.begin(), rows_.end(), first);
-        if (found != rows_.end() && *found != first)
-            found = std::find(rows_.begin(), rows_.end(), first);
+    } else {
+        if ((!search_ || search_->column != column) && !buildSearch(column)) return false;
+        const auto matches = search_->rowsByValue.find(parsed->value);
+        if (matches != search_->rowsByValue.end() && !matches->second.empty()) {
+            // Row order: the list is sorted (rows added later have higher ids), so the first
+            // match is the lowest matching id, found without walking the list.
+            const std::int64_t first = *matches->second.begin();
+            found = std::lower_bound(rows_.begin(), rows_.end(), first);
+            if (found == rows_.end() || *found != first)
+                found = std::find(rows_.begin(), rows_.end(), first);
+        }
     }
     noMatch_ = found == rows_.end();
     if (noMatch_) return true;
     return moveTo(static_cast<long>(found - rows_.begin()));
+}
+
+bool DataSource::buildSearch(int column) {
+    std::string columnList = rowId_;
+    for (const auto& name : columns_) columnList += ", " + ModuleDatabase::quoteIdentifier(name);
+    std::string error;
+    auto rows = database_->query("SELECT " + columnList + " FROM " + tableName() + ";", {}, &error);
+    if (!rows) return fail(error);
+    SearchCache cache;
+    cache.column = column;
+    cache.records.reserve(rows->size());
+    for (auto& row : *rows) {
+        const std::int64_t id = std::strtoll(row[0].c_str(), nullptr, 10);
+        row.erase(row.begin());
+        cache.rowsByValue[row[static_cast<std::size_t>(column)]].insert(id);
+        cache.records.emplace(id, std::move(row));
+    }
+    search_ = std::move(cache);
+    return true;
+}
+
+void DataSource::searchStored(std::int64_t row, const Row* values) {
+    if (!search_) return;
+    const auto column = static_cast<std::size_t>(search_->column);
+    if (const auto old = search_->records.find(row); old != search_->records.end()) {
+        search_->rowsByValue[old->second[column]].erase(row);
+        search_->records.erase(old);
+    }
+    if (!values) return;
+    search_->rowsByValue[(*values)[column]].insert(row);
+    search_->records.emplace(row, *values);
 }
 
 bool DataSource::AddNew() {
@@ -298,6 +335,7 @@ bool DataSource::Delete() {
                           {currentRowId()}, &error))
         return fail(error);
     std::erase(added_, rows_[static_cast<std::size_t>(position_)]);
+    searchStored(rows_[static_cast<std::size_t>(position_)], nullptr);
     rows_.erase(rows_.begin() + position_);
     deleted_ = true;
     return true;
@@ -307,14 +345,22 @@ bool DataSource::storePending() {
     if (!database_) return true;
     std::vector<std::string> fields;
     std::vector<std::string> values;
+    std::vector<std::size_t> fieldColumns;
     bool changed = false;
     for (const auto& binding : bindings_) {
-        if (!binding.editable || columnIndex(*binding.field) < 0) continue;
+        const int column = columnIndex(*binding.field);
+        if (!binding.editable || column < 0) continue;
         if (*binding.text == binding.shown && !adding_) continue;
         changed = changed || *binding.text != binding.shown;
         fields.push_back(ModuleDatabase::quoteIdentifier(*binding.field));
         values.push_back(*binding.text);
+        fieldColumns.push_back(static_cast<std::size_t>(column));
     }
+    // The record as stored, for the search cache: `base` with the written fields.
+    auto stored = [&](Row base) {
+        for (std::size_t i = 0; i < fieldColumns.size(); ++i) base[fieldColumns[i]] = values[i];
+        return base;
+    };
     std::string error;
     if (adding_) {
         adding_ = false;
@@ -332,6 +378,8 @@ bool DataSource::storePending() {
         }
         rows_.push_back(row);
         added_.push_back(row);
+        const Row record = stored(Row(columns_.size()));
+        searchStored(row, &record);
     } else {
         if (!changed || deleted_ || atBOF() || atEOF()) return true;
         std::string sql = "UPDATE " + tableName() + " SET ";
@@ -340,6 +388,16 @@ bool DataSource::storePending() {
         if (!database_->write(sql + " WHERE " + rowId_ + " = ?;", values, &error)) {
             dropPending(false);
             return fail(error);
+        }
+        if (search_) {
+            const std::int64_t row = rows_[static_cast<std::size_t>(position_)];
+            const auto cached = search_->records.find(row);
+            if (cached == search_->records.end()) {
+                search_.reset();  // not known: read afresh on the next search
+            } else {
+                const Row record = stored(cached->second);
+                searchStored(row, &record);
+            }
         }
     }
     for (auto& binding : bindings_) binding.shown = *binding.text;
@@ -365,13 +423,20 @@ bool DataSource::moveTo(long position) {
 void DataSource::showCurrent() {
     std::vector<std::string> values(columns_.size());
     if (!atBOF() && !atEOF()) {
-        std::string columnList;
-        for (std::size_t c = 0; c < columns_.size(); ++c)
-            columnList += (c ? ", " : "") + ModuleDatabase::quoteIdentifier(columns_[c]);
-        const auto rows = database_->query(
-            "SELECT " + columnList + " FROM " + tableName() + " WHERE " + rowId_ + " = ?;",
-            {currentRowId()});
-        if (rows && !rows->empty()) values = (*rows)[0];
+        const std::int64_t row = rows_[static_cast<std::size_t>(position_)];
+        const auto cached = search_ ? search_->records.find(row)
+                                    : std::unordered_map<std::int64_t, Row>::iterator{};
+        if (search_ && cached != search_->records.end()) {
+            values = cached->second;
+        } else {
+            std::string columnList;
+            for (std::size_t c = 0; c < columns_.size(); ++c)
+                columnList += (c ? ", " : "") + ModuleDatabase::quoteIdentifier(columns_[c]);
+            const auto rows = database_->query(
+                "SELECT " + columnList + " FROM " + tableName() + " WHERE " + rowId_ + " = ?;",
+                {std::to_string(row)});
+            if (rows && !rows->empty()) values = (*rows)[0];
+        }
     }
     // Off the ends there is no record: the elements show nothing.
     for (auto& binding : bindings_) {

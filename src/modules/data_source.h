@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "modules/module_database.h"
@@ -113,8 +116,21 @@ class DataSource {
     std::shared_ptr<ModuleDatabase> database_;
     std::string table_;                 // the table the record set was read from
     std::vector<std::string> columns_;  // its columns, in table order
-    std::string rowId_;                 // the name that addresses the table's row ids
-    std::vector<std::int64_t> rows_;    // row ids in delivery order
+    // Searches answered from memory: every record of the table by row id, and for the column
+    // searched the row ids holding each value. Read on the first search after a refresh and kept
+    // current by this source's own writes, so a long run of searches reads nothing.
+    struct SearchCache {
+        int column = -1;
+        std::unordered_map<std::int64_t, Row> records;
+        std::unordered_map<std::string, std::set<std::int64_t>> rowsByValue;
+    };
+    bool buildSearch(int column);
+    /// Tells the search cache what a write did: `values` stored at `row`, or the row deleted.
+    void searchStored(std::int64_t row, const Row* values);
+
+    std::optional<SearchCache> search_;
+    std::string rowId_;               // the name that addresses the table's row ids
+    std::vector<std::int64_t> rows_;  // row ids in delivery order
     // How much of the list rows_ holds: every row, its first rows, or its last rows.
     enum class Window { kAll, kHead, kTail } window_ = Window::kAll;
     std::vector<std::int64_t> added_;  // rows added since the refresh: they come last

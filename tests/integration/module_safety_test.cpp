@@ -405,3 +405,54 @@ TEST_F(ModuleSafetyTest, AFailedWriteLeavesNoTransactionOpen) {
 
 }  // namespace
 }  // namespace vexlor::modules
+
+namespace vexlor::modules {
+namespace {
+
+TEST_F(ModuleSafetyTest, SearchesSeeEveryWriteOfTheirSource) {
+    // A search answered from memory finds what the source has added, changed and deleted, as a
+    // fresh source reading the file does.
+    const std::string path = module("quiz.vxm", {.used = {"1", "2", "3", "2"}});
+    DataSource data("Data2");
+    std::string use, field = "Use";
+    data.bindElement(use, field, true);
+    bind(data, path, "Use");
+    auto finds = [&](DataSource& source, const std::string& value) {
+        EXPECT_TRUE(source.FindFirst("Use = '" + value + "'"));
+        return !source.NoMatch();
+    };
+    ASSERT_TRUE(finds(data, "2"));
+    ASSERT_TRUE(data.MoveNext());
+    EXPECT_EQ(use, "3");  // the first "2" was found, not the later one
+
+    ASSERT_TRUE(data.AddNew());
+    use = "9";
+    EXPECT_TRUE(finds(data, "9"));  // stores it, then finds it
+    EXPECT_EQ(use, "9");
+    use = "10";  // an edit of the found record
+    EXPECT_FALSE(finds(data, "9"));
+    EXPECT_TRUE(finds(data, "10"));
+    ASSERT_TRUE(data.Delete());
+    EXPECT_FALSE(finds(data, "10"));
+    ASSERT_TRUE(finds(data, "1"));
+    ASSERT_TRUE(data.Delete());
+    EXPECT_FALSE(finds(data, "1"));
+
+    DataSource fresh("fresh");
+    std::string freshUse;
+    fresh.bindElement(freshUse, field, false);
+    bind(fresh, path, "Use");
+    for (const char* value : {"1", "2", "3", "9", "10"}) {
+        SCOPED_TRACE(value);
+        const bool found = finds(data, value);
+        EXPECT_EQ(found, finds(fresh, value));
+        if (found) {
+            EXPECT_EQ(use, freshUse);
+        }
+    }
+    EXPECT_EQ(readColumn(path, "SELECT Use FROM Use ORDER BY rowid"),
+              (std::vector<std::string>{"2", "3", "2"}));
+}
+
+}  // namespace
+}  // namespace vexlor::modules
