@@ -1,7 +1,14 @@
 #include "ui/game.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
 #include <random>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "app/master_form.h"
 #include "platform/clock.h"
@@ -9,13 +16,37 @@
 #include "platform/file_types.h"
 #include "platform/random.h"
 #include "platform/sdl_sound_player.h"
+#include "ui/command_line.h"
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
 
 namespace vexlor::ui {
 
 int runGame(int argc, char** argv) {
-    QApplication application(argc, argv);
+    // Read before the application exists: --help and --version need no display.
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "vexlor";
+    const CommandLine line =
+        parseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    switch (line.action) {
+        case CommandLine::Action::Help:
+            std::cout << usageText(program);
+            return 0;
+        case CommandLine::Action::Version:
+            std::cout << "Vexlor Player " << VEXLOR_VERSION << '\n';
+            return 0;
+        case CommandLine::Action::Misuse:
+            std::cerr << program << ": " << line.problem << '\n' << usageText(program);
+            return 2;
+        case CommandLine::Action::Play:
+            break;
+    }
+
+    // The window system is handed no arguments: they have all been read above.
+    static char fallbackName[] = "vexlor";
+    int qtArgc = 1;
+    char* qtArgv[] = {argc > 0 ? argv[0] : fallbackName, nullptr};
+    QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Vexlor Player"));
 
     platform::SystemClock clock;
@@ -42,6 +73,17 @@ int runGame(int argc, char** argv) {
     form.Form_Load();
     window.render();
     window.show();
+    if (!line.module.empty()) {
+        // Opened once the event loop runs, so a refusal's message stands over the window.
+        // The path is made absolute as the dialog's are: the module's media are found from it.
+        std::error_code error;
+        const auto path = std::filesystem::absolute(line.module, error);
+        fileDialog.chooseNext(error ? line.module : path.string());
+        QTimer::singleShot(0, &window, [&form, &window] {
+            form.Modu_Click();
+            window.render();
+        });
+    }
     return QApplication::exec();
 }
 

@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <QKeyEvent>
+
 namespace vexlor::ui {
 
 MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
@@ -13,9 +15,13 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
     strip->setAutoFillBackground(true);
     renderers_.push_back([this, strip] { renderShape(form_.Shape1, *strip); });
 
-    for (app::Label* caption : {&form_.Label8, &form_.Label7, &form_.Score, &form_.Horloge,
-                                &form_.FiftyPanel, &form_.PausePanel})
-        addLabel(*caption, this);
+    for (app::Label* caption : {&form_.Label8, &form_.Label7}) addLabel(*caption, this);
+    // Numbers alone mean nothing to a listener: these are read with what they count.
+    for (auto [caption, spoken] : {std::pair{&form_.Score, QStringLiteral("Score")},
+                                   std::pair{&form_.Horloge, QStringLiteral("Time left")},
+                                   std::pair{&form_.FiftyPanel, QStringLiteral("Fifty-fifty left")},
+                                   std::pair{&form_.PausePanel, QStringLiteral("Pauses left")}})
+        speakWithText(*addLabel(*caption, this), spoken);
     for (auto [element, picture] :
          {std::pair{&form_.ImaScore, QStringLiteral(":/titles/score.svg")},
           std::pair{&form_.ImaHorloge, QStringLiteral(":/titles/clock.svg")}}) {
@@ -29,24 +35,30 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
     renderers_.push_back([this, topTen] { renderFrame(form_.TopTen, *topTen); });
     for (int k = 1; k <= 10; ++k) addLabel(form_.Pan(k), topTen);
 
-    addLabel(form_.PanelQuestion, this);
+    speakWithText(*addLabel(form_.PanelQuestion, this), QStringLiteral("Question"));
     auto* picture = new PictureView(this);
     picture->setObjectName(QString::fromStdString(form_.Picture1.name));
+    picture->setAccessibleName(QStringLiteral("Question picture"));
     renderers_.push_back([this, picture] { renderPictureBox(form_.Picture1, *picture); });
-    addAnswer(form_.PanelRepA, &app::MasterForm::PanelRepA_Click);
-    addAnswer(form_.PanelRepB, &app::MasterForm::PanelRepB_Click);
-    addAnswer(form_.PanelRepC, &app::MasterForm::PanelRepC_Click);
-    addAnswer(form_.PanelRepD, &app::MasterForm::PanelRepD_Click);
-    addLabel(form_.Panel, this);
+    addAnswer(form_.PanelRepA, QStringLiteral("Answer A"), &app::MasterForm::PanelRepA_Click);
+    addAnswer(form_.PanelRepB, QStringLiteral("Answer B"), &app::MasterForm::PanelRepB_Click);
+    addAnswer(form_.PanelRepC, QStringLiteral("Answer C"), &app::MasterForm::PanelRepC_Click);
+    addAnswer(form_.PanelRepD, QStringLiteral("Answer D"), &app::MasterForm::PanelRepD_Click);
+    speakWithText(*addLabel(form_.Panel, this), QStringLiteral("Status"));
 
-    addButton(form_.Modu, QStringLiteral(":/buttons/open.svg"), &app::MasterForm::Modu_Click);
-    addButton(form_.Start, QStringLiteral(":/buttons/start.svg"), &app::MasterForm::Start_Click);
-    addButton(form_.NextQ, QStringLiteral(":/buttons/next.svg"), &app::MasterForm::NextQ_Click);
-    addButton(form_.Replay, QStringLiteral(":/buttons/replay.svg"), &app::MasterForm::Replay_Click);
-    addButton(form_.Fifty, QStringLiteral(":/buttons/fifty.svg"), &app::MasterForm::Fifty_Click);
-    addButton(form_.Pause, QStringLiteral(":/buttons/pause.svg"), &app::MasterForm::Pause_Click);
-    addButton(form_.About, QStringLiteral(":/buttons/about.svg"), &app::MasterForm::About_Click);
-    addButton(form_.Sortie, QStringLiteral(":/buttons/exit.svg"), &app::MasterForm::Sortie_Click);
+    using Form = app::MasterForm;
+    addButton(form_.Modu, QStringLiteral("open"), QStringLiteral("Open"), &Form::Modu_Click);
+    addButton(form_.Start, QStringLiteral("start"), QStringLiteral("Start"), &Form::Start_Click);
+    addButton(form_.NextQ, QStringLiteral("next"), QStringLiteral("Next"), &Form::NextQ_Click);
+    addButton(form_.Replay, QStringLiteral("replay"), QStringLiteral("Replay sound"),
+              &Form::Replay_Click);
+    addButton(form_.Fifty, QStringLiteral("fifty"), QStringLiteral("Fifty-fifty"),
+              &Form::Fifty_Click);
+    addButton(form_.Pause, QStringLiteral("pause"), QStringLiteral("Pause"), &Form::Pause_Click);
+    addButton(form_.About, QStringLiteral("about"), QStringLiteral("About"), &Form::About_Click);
+    addButton(form_.Sortie, QStringLiteral("exit"), QStringLiteral("Exit"), &Form::Sortie_Click);
+    // Keys reach the window itself: no child takes the focus.
+    setFocusPolicy(Qt::StrongFocus);
 
     render();
 }
@@ -60,7 +72,8 @@ QLabel* MainWindow::addLabel(app::Label& element, QWidget* parent) {
     return label;
 }
 
-ClickableLabel* MainWindow::addAnswer(app::Label& element, void (app::MasterForm::*handler)()) {
+ClickableLabel* MainWindow::addAnswer(app::Label& element, const QString& spoken,
+                                      void (app::MasterForm::*handler)()) {
     auto* label = new ClickableLabel(this);
     label->setObjectName(QString::fromStdString(element.name));
     label->setTextFormat(Qt::PlainText);
@@ -68,15 +81,93 @@ ClickableLabel* MainWindow::addAnswer(app::Label& element, void (app::MasterForm
     label->setCursor(Qt::PointingHandCursor);
     connect(label, &ClickableLabel::clicked, this, [this, handler] { handle(handler); });
     renderers_.push_back([&element, label] { renderLabel(element, *label); });
+    speakWithText(*label, spoken);
+    clickables_[label->objectName()] = {label, handler};
     return label;
 }
 
 void MainWindow::addButton(app::PictureButton& element, const QString& picture,
-                           void (app::MasterForm::*handler)()) {
-    auto* button = new PictureButton(picture, this);
+                           const QString& spoken, void (app::MasterForm::*handler)()) {
+    auto* button = new PictureButton(QStringLiteral(":/buttons/%1.svg").arg(picture), this);
     button->setObjectName(QString::fromStdString(element.name));
+    button->setAccessibleName(spoken);
     connect(button, &QAbstractButton::clicked, this, [this, handler] { handle(handler); });
     renderers_.push_back([&element, button] { renderButton(element, *button); });
+    clickables_[button->objectName()] = {button, handler};
+}
+
+void MainWindow::speakWithText(QLabel& label, const QString& spoken) {
+    // Runs after the label's own renderer, so it reads the text just drawn.
+    renderers_.push_back([&label, spoken] {
+        const QString name =
+            label.text().isEmpty() ? spoken : spoken + QStringLiteral(": ") + label.text();
+        if (label.accessibleName() != name) label.setAccessibleName(name);
+    });
+}
+
+namespace {
+
+// The elements a key presses, tried in order: Enter and Space press whichever of Start and Next
+// is offered. Shift and the keypad do not change a key; other modifiers make it no game key.
+QStringList elementsForKey(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers held =
+        event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const int key = event.key();
+    if (held == Qt::ControlModifier && key == Qt::Key_Q) return {QStringLiteral("Sortie")};
+    if (held != Qt::NoModifier) return {};
+    switch (key) {
+        case Qt::Key_1:
+        case Qt::Key_A:
+            return {QStringLiteral("PanelRepA")};
+        case Qt::Key_2:
+        case Qt::Key_B:
+            return {QStringLiteral("PanelRepB")};
+        case Qt::Key_3:
+        case Qt::Key_C:
+            return {QStringLiteral("PanelRepC")};
+        case Qt::Key_4:
+        case Qt::Key_D:
+            return {QStringLiteral("PanelRepD")};
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            return {QStringLiteral("Start"), QStringLiteral("NextQ")};
+        case Qt::Key_F:
+            return {QStringLiteral("Fifty")};
+        case Qt::Key_P:
+            return {QStringLiteral("Pause")};
+        case Qt::Key_R:
+            return {QStringLiteral("Replay")};
+        case Qt::Key_O:
+            return {QStringLiteral("Modu")};
+        case Qt::Key_F1:
+            return {QStringLiteral("About")};
+        case Qt::Key_Escape:
+            return {QStringLiteral("Sortie")};
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    const QStringList elements = elementsForKey(*event);
+    if (elements.isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // A held key clicks once: Enter held past a judgement would otherwise press Next before
+    // the player has seen it.
+    if (event->isAutoRepeat()) return;
+    for (const QString& name : elements) {
+        const Clickable& target = clickables_.at(name);
+        if (target.widget->isVisibleTo(this) && target.widget->isEnabled()) {
+            handle(target.handler);
+            return;
+        }
+    }
 }
 
 void MainWindow::handle(void (app::MasterForm::*handler)()) {

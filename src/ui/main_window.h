@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "app/master_form.h"
@@ -9,8 +10,9 @@
 
 namespace vexlor::ui {
 
-/// The main window on screen. It forwards clicks to the window's routines and, after every
-/// event, draws the state of `MasterForm`; it keeps no state of its own.
+/// The main window on screen. It forwards clicks, and the keys that stand for them, to the
+/// window's routines and, after every event, draws the state of `MasterForm`; it keeps no state
+/// of its own.
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
@@ -23,17 +25,29 @@ class MainWindow : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    /// A key presses the element it stands for, when that element is offered: visible and
+    /// enabled, as a click needs it.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QLabel* addLabel(app::Label& element, QWidget* parent);
-    ClickableLabel* addAnswer(app::Label& element, void (app::MasterForm::*handler)());
-    void addButton(app::PictureButton& element, const QString& picture,
+    ClickableLabel* addAnswer(app::Label& element, const QString& spoken,
+                              void (app::MasterForm::*handler)());
+    void addButton(app::PictureButton& element, const QString& picture, const QString& spoken,
                    void (app::MasterForm::*handler)());
+    /// Has assistive technology read `spoken` followed by the element's current text.
+    void speakWithText(QLabel& label, const QString& spoken);
     /// Runs a routine of the window for a click, then draws the outcome.
     void handle(void (app::MasterForm::*handler)());
 
+    struct Clickable {
+        QWidget* widget;
+        void (app::MasterForm::*handler)();
+    };
+
     app::MasterForm& form_;
     std::vector<std::function<void()>> renderers_;
+    std::map<QString, Clickable> clickables_;  // by element name
 };
 
 }  // namespace vexlor::ui

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 #include <QApplication>
 #include <QFile>
@@ -64,6 +65,7 @@ bool bmpIsComplete(const QString& file, qint64 fileSize) {
 }  // namespace
 
 std::optional<std::string> QtFileDialog::showOpen(const platform::OpenFileRequest& request) {
+    if (chosen_) return std::exchange(chosen_, std::nullopt);
     drawWindowBehind(parent_);
     QFileDialog dialog(parent_, QString::fromStdString(request.title),
                        QString::fromStdString(request.initialFolder));

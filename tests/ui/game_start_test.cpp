@@ -1,17 +1,21 @@
-// The game as its executable starts it: start-up runs, the window shows, and Exit ends it.
+// The game as its executable starts it: the command line, start-up, the window, and the end.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QTimer>
 #include <QXmlStreamReader>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "../support/fakes.h"
+#include "../support/module_files.h"
 #include "ui/game.h"
 #include "ui/main_window.h"
 #include "ui_application.h"
@@ -21,66 +25,69 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Seen {
-    bool windowShown = false;
-    QString title;
-    QColor stripPixel;
-    bool exitClicked = false;
-    bool forcedToQuit = false;
-};
-Seen seen;
+// What the running game is asked to do once its window shows; true when it is done.
+std::function<bool(MainWindow&)> drive;
+bool forcedToQuit = false;
 
-// Runs inside the game's own event loop once the application exists: waits for the main
-// window, looks at it, then presses Exit as the player does.
+// Runs inside the game's own event loop once the application exists.
 void driveTheGame() {
     auto* poll = new QTimer(QCoreApplication::instance());
     poll->setInterval(20);
     QObject::connect(poll, &QTimer::timeout, [poll] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* window = qobject_cast<MainWindow*>(widget);
-            if (window == nullptr || !window->isVisible()) continue;
-            poll->stop();
-            seen.windowShown = true;
-            seen.title = window->windowTitle();
-            const QImage shot = window->grab().toImage();
-            seen.stripPixel = shot.pixelColor(shot.width() - 3, shot.height() - 3);
-            auto* exit = window->findChild<QAbstractButton*>(QStringLiteral("Sortie"));
-            if (exit == nullptr) return;
-            clickWidget(exit);
-            seen.exitClicked = true;
-            return;
+            if (window != nullptr && window->isVisible() && drive(*window)) poll->stop();
         }
     });
     poll->start();
-    // A game that never shows its window, or that Exit does not end, is ended here.
+    // A game that never shows its window, or that does not end, is ended here.
     QTimer::singleShot(15000, [] {
-        seen.forcedToQuit = true;
+        forcedToQuit = true;
         QCoreApplication::exit(99);
     });
 }
 Q_COREAPP_STARTUP_FUNCTION(driveTheGame)
 
+// Runs the game with `arguments` in `folder`, as a player starting it there.
+int runIn(const fs::path& folder, std::vector<std::string> arguments) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    forcedToQuit = false;
+    arguments.insert(arguments.begin(), "vexlor");
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const fs::path before = fs::current_path();
+    fs::current_path(folder);
+    const int code = runGame(static_cast<int>(arguments.size()), argv.data());
+    fs::current_path(before);
+    return code;
+}
+
+class GameStart : public ::testing::Test {
+  protected:
+    GameStart() {
+        fs::copy_file(VEXLOR_ICON, start.path() / "VXM.ico");
+        ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    }
+    vexlor::testing::TempFolder data, start;
+};
+
 // Start-up registers the module type under XDG_DATA_HOME, shows the idle window and the game
 // ends with code 0 through Exit.
-TEST(Game, StartsShowsItsWindowAndEndsThroughExit) {
-    vexlor::testing::TempFolder data, start;
-    fs::copy_file(VEXLOR_ICON, start.path() / "VXM.ico");
-    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const fs::path before = fs::current_path();
-    fs::current_path(start.path());
-
-    static char name[] = "vexlor";
-    char* argv[] = {name, nullptr};
-    const int code = runGame(1, argv);
-    fs::current_path(before);
-
-    EXPECT_EQ(code, 0);
-    EXPECT_TRUE(seen.windowShown);
-    EXPECT_TRUE(seen.exitClicked);
-    EXPECT_FALSE(seen.forcedToQuit);
-    EXPECT_EQ(seen.title, QStringLiteral("Vexlor Player - "));
-    EXPECT_EQ(seen.stripPixel, QColor(0xC0, 0xC0, 0xC0));
+TEST_F(GameStart, StartsShowsItsWindowAndEndsThroughExit) {
+    QString title;
+    QColor stripPixel;
+    drive = [&](MainWindow& window) {
+        title = window.windowTitle();
+        const QImage shot = window.grab().toImage();
+        stripPixel = shot.pixelColor(shot.width() - 3, shot.height() - 3);
+        clickWidget(window.widgetFor(QStringLiteral("Sortie")));
+        return true;
+    };
+    EXPECT_EQ(runIn(start.path(), {}), 0);
+    EXPECT_FALSE(forcedToQuit);
+    EXPECT_EQ(title, QStringLiteral("Vexlor Player - "));
+    EXPECT_EQ(stripPixel, QColor(0xC0, 0xC0, 0xC0));
 
     // The registration of the first start, read with an XML parser.
     QFile package(QString::fromStdString((data.path() / "mime/packages/x-vxmfile.xml").string()));
@@ -93,6 +100,85 @@ TEST(Game, StartsShowsItsWindowAndEndsThroughExit) {
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_EQ(globs, QStringList{QStringLiteral("*.vxm")});
+}
+
+// A module named on the command line is open when the window shows, ready to start; Escape
+// then ends the game as Exit does.
+TEST_F(GameStart, OpensTheModuleNamedOnTheCommandLine) {
+    fs::create_directory(start.path() / "sub");
+    ASSERT_TRUE(vexlor::testing::writeModule((start.path() / "sub" / "quiz.vxm").string(),
+                                             {.questions = vexlor::testing::sampleQuestions(3)}));
+    QString title;
+    drive = [&](MainWindow& window) {
+        if (!window.widgetFor(QStringLiteral("Start"))->isVisible()) return false;
+        title = window.windowTitle();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&window, &escape);
+        return true;
+    };
+    EXPECT_EQ(runIn(start.path(), {"sub/quiz.vxm"}), 0);
+    EXPECT_FALSE(forcedToQuit);
+    EXPECT_EQ(title, QStringLiteral("Vexlor Player - Test Module"));
+}
+
+// A file the opening refuses gives the opening's own message over the window, which stays
+// idle with no module open.
+TEST_F(GameStart, ARefusedFileGivesItsMessageAndLeavesTheWindowIdle) {
+    std::ofstream(start.path() / "junk.vxm") << "not a module";
+    QString message, title;
+    bool startOffered = true;
+    drive = [&](MainWindow& window) {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return false;
+        message = box->text();
+        box->accept();
+        QTimer::singleShot(0, &window, [&] {
+            title = window.windowTitle();
+            startOffered = window.widgetFor(QStringLiteral("Start"))->isVisible();
+            clickWidget(window.widgetFor(QStringLiteral("Sortie")));
+        });
+        return true;
+    };
+    EXPECT_EQ(runIn(start.path(), {(start.path() / "junk.vxm").string()}), 0);
+    EXPECT_FALSE(forcedToQuit);
+    EXPECT_EQ(message, QStringLiteral("junk.vxm\nNot a Valid Module"));
+    EXPECT_EQ(title, QStringLiteral("Vexlor Player - "));
+    EXPECT_FALSE(startOffered);
+}
+
+// Help and the version are printed where no display exists; a second file or an unknown
+// option is refused with the usage and status 2, before any window.
+TEST_F(GameStart, ArgumentsAreReadBeforeAnyDisplayIsNeeded) {
+    // Were a window system needed, this one (with no display to reach) would end the program.
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    const struct {
+        std::vector<std::string> arguments;
+        int code;
+        const char* printed;  // on standard output when the code is 0, else on standard error
+    } cases[] = {
+        {{"--help"}, 0, "Usage: vexlor [MODULE.vxm]\n"},
+        {{"--version"}, 0, "Vexlor Player 0.1.0\n"},
+        {{"a.vxm", "b.vxm"}, 2, "vexlor: one module at a time: b.vxm\nUsage: vexlor"},
+        {{"--fullscreen"}, 2, "vexlor: unknown option --fullscreen\nUsage: vexlor"},
+        {{"-platform", "offscreen"}, 2, "vexlor: unknown option -platform\nUsage: vexlor"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.front());
+        std::vector<std::string> arguments = {"vexlor"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        std::vector<char*> argv;
+        for (auto& argument : arguments) argv.push_back(argument.data());
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int code = runGame(static_cast<int>(argv.size()), argv.data());
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, c.code);
+        EXPECT_TRUE((c.code == 0 ? out : err).starts_with(c.printed)) << out << err;
+        EXPECT_TRUE((c.code == 0 ? err : out).empty());
+    }
 }
 
 }  // namespace

@@ -1,14 +1,20 @@
-// The main window on screen, drawn offscreen: size, colours, texts, and what can be clicked.
+// The main window on screen, drawn offscreen: size, colours, texts, what clicks and keys reach,
+// and what assistive technology reads.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QTimer>
+#include <map>
+#include <string>
 
 #include "../support/fakes.h"
 #include "../support/module_files.h"
@@ -66,31 +72,6 @@ TEST_F(MainWindowTest, HasTheFixedSizeAndTheGreyStripOfTheDesign) {
     EXPECT_EQ(image.pixelColor(image.width() - 3, 3 * image.height() / 4),
               QColor(0xC0, 0xC0, 0xC0));
     EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::black));
-}
-
-// With no module open only Open, About and Exit are offered, and each reaches its own routine.
-TEST_F(MainWindowTest, OpenAboutAndExitReachTheirRoutines) {
-    window.show();
-    auto* panel = window.findChild<QLabel*>(QStringLiteral("Panel"));
-    ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->text(), QStringLiteral("Press Open to select a Module"));
-
-    QStringList clickable;
-    for (auto* button : window.findChildren<QAbstractButton*>())
-        if (button->isVisible() && button->isEnabled()) clickable << button->objectName();
-    clickable.sort();
-    EXPECT_EQ(clickable, (QStringList{QStringLiteral("About"), QStringLiteral("Modu"),
-                                      QStringLiteral("Sortie")}));
-
-    click("Modu");
-    EXPECT_EQ(f.fileDialog.requests.size(), 1u);
-    EXPECT_EQ(f.windows.aboutShown, 0);
-    click("About");
-    EXPECT_EQ(f.windows.aboutShown, 1);
-    EXPECT_EQ(f.windows.ended, 0);
-    click("Sortie");
-    EXPECT_EQ(f.windows.ended, 1);
-    EXPECT_EQ(f.fileDialog.requests.size(), 1u);
 }
 
 // Texts are shown as plain text, and the top-ten lines keep a fixed pitch.
@@ -284,79 +265,166 @@ TEST(ClickableLabel, APressAndReleaseInsideIsAClick) {
     EXPECT_EQ(clicks, 1);
 }
 
-// A game through the real widgets: Start, the lifelines, Replay, an answer and Next each reach
-// their own routine. Enabled once the game routines are in.
-TEST_F(MainWindowTest, GameButtonsReachTheirRoutines) {
+// Where a key can come during a game.
+enum class Stage { Idle, Ready, Preparing, Asking, Judged, GameOverDelay };
+
+// A shown window with a game brought to `stage` through the window's own routines.
+struct GameAt : WithApplication {
+    vexlor::testing::FormFixture f;
+    MainWindow window{f.form};
+
+    GameAt(Stage stage, const std::string& module) {
+        f.form.Form_Load();
+        window.show();
+        if (stage != Stage::Idle) {
+            f.fileDialog.answers.push_back(module);
+            f.form.Modu_Click();
+        }
+        if (stage > Stage::Ready) f.form.Start_Click();
+        if (stage > Stage::Preparing) f.timers.advance(3000);
+        for (app::Label* answer :
+             {&f.form.PanelRepA, &f.form.PanelRepB, &f.form.PanelRepC, &f.form.PanelRepD}) {
+            if (stage > Stage::Asking &&
+                (answer->DataField == "Reponce") == (stage == Stage::Judged)) {
+                answerClick(*answer);
+                f.timers.advance(2000);
+                break;
+            }
+        }
+        window.render();
+    }
+    void answerClick(const app::Label& answer) {
+        clickWidget(window.widgetFor(QString::fromStdString(answer.name)));
+    }
+    // What a click can change, each as text.
+    std::map<std::string, std::string> seen() const {
+        std::string chosen;
+        for (const app::Label* answer :
+             {&f.form.PanelRepA, &f.form.PanelRepB, &f.form.PanelRepC, &f.form.PanelRepD})
+            if (answer->BackColor == app::colours::kClicked) chosen += answer->name;
+        return {{"open", std::to_string(f.fileDialog.requests.size())},
+                {"about", std::to_string(f.windows.aboutShown)},
+                {"exit", std::to_string(f.windows.ended)},
+                {"start", std::to_string(f.form.Start.Visible)},
+                {"next", std::to_string(f.form.NextQ.Visible)},
+                {"chosen", chosen},
+                {"fifty", f.form.FiftyPanel.Caption},
+                {"pause", f.form.PausePanel.Caption},
+                {"sound", std::to_string(f.soundPlayer.calls.size())}};
+    }
+};
+
+// The names of what differs between two sightings, in order, separated by spaces.
+std::string changes(const std::map<std::string, std::string>& before,
+                    const std::map<std::string, std::string>& after) {
+    std::string names;
+    for (const auto& [name, value] : before)
+        if (after.at(name) != value) names += (names.empty() ? "" : " ") + name;
+    return names;
+}
+
+// A key presses its element exactly as a click does when the element is offered, and does
+// nothing when it is not; other modifiers and a held key's repeats press nothing.
+TEST(Keys, AKeyDoesWhatAClickOnItsElementDoes) {
     vexlor::testing::TempFolder folder;
     auto questions = vexlor::testing::sampleQuestions(3);
     for (auto& question : questions) question.audio = "tone.wav";
-    ASSERT_TRUE(vexlor::testing::writeModule(folder.file("quiz.vxm"), {.questions = questions}));
-    f.fileDialog.answers.push_back(folder.file("quiz.vxm"));
-    window.show();
-    click("Modu");
-    ASSERT_TRUE(f.form.Start.Visible);
-    window.render();
+    const std::string module = folder.file("quiz.vxm");
+    ASSERT_TRUE(vexlor::testing::writeModule(module, {.questions = questions}));
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    const struct {
+        Stage stage;
+        int key;
+        Qt::KeyboardModifiers held;
+        const char* element;
+        const char* effect;
+        bool repeat = false;
+    } cases[] = {
+        {Stage::Idle, Qt::Key_O, none, "Modu", "open"},
+        {Stage::Idle, Qt::Key_F1, none, "About", "about"},
+        {Stage::Idle, Qt::Key_Escape, none, "Sortie", "exit"},
+        {Stage::Idle, Qt::Key_Q, Qt::ControlModifier, "Sortie", "exit"},
+        {Stage::Idle, Qt::Key_Q, none, "Sortie", ""},
+        {Stage::Idle, Qt::Key_Return, none, "Start", ""},
+        {Stage::Ready, Qt::Key_Return, none, "Start", "start"},
+        {Stage::Ready, Qt::Key_Enter, Qt::KeypadModifier, "Start", "start"},
+        {Stage::Ready, Qt::Key_Space, none, "Start", "start"},
+        {Stage::Ready, Qt::Key_Return, none, "Start", "", true},
+        {Stage::Ready, Qt::Key_O, Qt::AltModifier, "Modu", ""},
+        {Stage::Preparing, Qt::Key_1, none, "PanelRepA", ""},
+        {Stage::Preparing, Qt::Key_Return, none, "NextQ", ""},
+        {Stage::Preparing, Qt::Key_Escape, none, "Sortie", ""},
+        {Stage::Asking, Qt::Key_1, none, "PanelRepA", "chosen sound"},
+        {Stage::Asking, Qt::Key_B, none, "PanelRepB", "chosen sound"},
+        {Stage::Asking, Qt::Key_3, Qt::KeypadModifier, "PanelRepC", "chosen sound"},
+        {Stage::Asking, Qt::Key_D, Qt::ShiftModifier, "PanelRepD", "chosen sound"},
+        {Stage::Asking, Qt::Key_2, Qt::ControlModifier, "PanelRepB", ""},
+        {Stage::Asking, Qt::Key_F, none, "Fifty", "fifty"},
+        {Stage::Asking, Qt::Key_P, none, "Pause", "pause"},
+        {Stage::Asking, Qt::Key_R, none, "Replay", "sound"},
+        {Stage::Asking, Qt::Key_O, none, "Modu", ""},
+        {Stage::Asking, Qt::Key_F1, none, "About", ""},
+        {Stage::Judged, Qt::Key_Return, none, "NextQ", "next"},
+        {Stage::Judged, Qt::Key_Space, none, "NextQ", "next"},
+        {Stage::Judged, Qt::Key_F1, none, "About", "about"},
+        {Stage::Judged, Qt::Key_Escape, none, "Sortie", "exit"},
+        {Stage::GameOverDelay, Qt::Key_Return, none, "Start", ""},
+        {Stage::GameOverDelay, Qt::Key_Escape, none, "Sortie", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "stage " << static_cast<int>(c.stage) << ", key "
+                                          << QKeySequence(c.key | c.held).toString().toStdString()
+                                          << (c.repeat ? " repeated" : ""));
+        GameAt byKey(c.stage, module);
+        const auto before = byKey.seen();
+        QKeyEvent press(QEvent::KeyPress, c.key, c.held, QString(), c.repeat);
+        QApplication::sendEvent(&byKey.window, &press);
+        EXPECT_EQ(changes(before, byKey.seen()), c.effect);
 
-    click("Start");
-    EXPECT_FALSE(f.form.Start.Visible);
-    EXPECT_TRUE(f.form.TimerStart.Enabled());
-    f.timers.advance(3000);
-    window.render();
-
-    const auto plays = std::count(f.soundPlayer.calls.begin(), f.soundPlayer.calls.end(), "play");
-    click("Replay");
-    EXPECT_EQ(std::count(f.soundPlayer.calls.begin(), f.soundPlayer.calls.end(), "play"),
-              plays + 1);
-    click("Pause");
-    EXPECT_EQ(f.form.PausePanel.Caption, "2");
-    EXPECT_EQ(f.form.FiftyPanel.Caption, "3");
-    click("Fifty");
-    EXPECT_EQ(f.form.FiftyPanel.Caption, "2");
-    f.timers.advance(2000);
-    window.render();
-
-    const char* right = nullptr;
-    for (auto [element, name] :
-         {std::pair{&f.form.PanelRepA, "PanelRepA"}, std::pair{&f.form.PanelRepB, "PanelRepB"},
-          std::pair{&f.form.PanelRepC, "PanelRepC"}, std::pair{&f.form.PanelRepD, "PanelRepD"}})
-        if (element->DataField == "Reponce") right = name;
-    ASSERT_NE(right, nullptr);
-    click(right);
-    EXPECT_EQ(f.soundPlayer.calls.back(), "stop");
-    f.timers.advance(2000);
-    window.render();
-    EXPECT_EQ(f.form.Panel.Caption, "Correct Answer");
-
-    click("NextQ");
-    EXPECT_FALSE(f.form.NextQ.Visible);
-    EXPECT_TRUE(f.form.TimerStart.Enabled());
+        if (*c.effect == '\0') continue;
+        GameAt byClick(c.stage, module);
+        clickWidget(byClick.window.widgetFor(QString::fromLatin1(c.element)));
+        EXPECT_EQ(byClick.seen(), byKey.seen());
+    }
 }
 
-// Each answer panel reaches its own routine: the clicked one, and only it, turns orange.
-// Enabled once the game routines are in.
-TEST(AnswerPanels, EachPanelReachesItsOwnRoutine) {
-    application();
-    vexlor::testing::TempFolder folder;
-    ASSERT_TRUE(vexlor::testing::writeModule(folder.file("quiz.vxm"),
-                                             {.questions = vexlor::testing::sampleQuestions(3)}));
-    for (const char* name : {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"}) {
-        SCOPED_TRACE(name);
-        vexlor::testing::FormFixture f;
-        MainWindow window(f.form);
-        window.show();
-        f.fileDialog.answers.push_back(folder.file("quiz.vxm"));
-        f.form.Modu_Click();
-        f.form.Start_Click();
-        f.timers.advance(3000);
-        window.render();
-        QWidget* panel = window.widgetFor(QString::fromLatin1(name));
-        ASSERT_TRUE(panel->isVisible());
-        clickWidget(panel);
-        for (const app::Label* answer :
-             {&f.form.PanelRepA, &f.form.PanelRepB, &f.form.PanelRepC, &f.form.PanelRepD})
-            EXPECT_EQ(answer->BackColor == app::colours::kClicked, answer->name == name)
-                << answer->name;
-    }
+// Assistive technology reads every element with what it shows, kept current as it changes.
+TEST_F(MainWindowTest, ElementsAreReadWithWhatTheyShow) {
+    f.form.Form_Load();
+    window.show();
+    auto read = [this](const char* name) {
+        QAccessibleInterface* element =
+            QAccessible::queryAccessibleInterface(window.widgetFor(QString::fromLatin1(name)));
+        return element == nullptr ? QStringLiteral("(none)") : element->text(QAccessible::Name);
+    };
+    for (auto [name, spoken] : {std::pair{"Modu", "Open"},
+                                {"Start", "Start"},
+                                {"NextQ", "Next"},
+                                {"Replay", "Replay sound"},
+                                {"Fifty", "Fifty-fifty"},
+                                {"Pause", "Pause"},
+                                {"About", "About"},
+                                {"Sortie", "Exit"},
+                                {"Panel", "Status: Press Open to select a Module"},
+                                {"Score", "Score: 00000"},
+                                {"PanelQuestion", "Question"}})
+        EXPECT_EQ(read(name), QString::fromLatin1(spoken));
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(window.widgetFor(QStringLiteral("Fifty")))->role(),
+        QAccessible::Button);
+
+    f.form.PanelQuestion.Caption = "Which planet is red?";
+    f.form.PanelRepC.Caption = "Mars";
+    f.form.Horloge.Caption = "12";
+    f.form.FiftyPanel.Caption = "2";
+    f.form.PausePanel.Caption = "1";
+    window.render();
+    for (auto [name, spoken] : {std::pair{"PanelQuestion", "Question: Which planet is red?"},
+                                {"PanelRepC", "Answer C: Mars"},
+                                {"Horloge", "Time left: 12"},
+                                {"FiftyPanel", "Fifty-fifty left: 2"},
+                                {"PausePanel", "Pauses left: 1"}})
+        EXPECT_EQ(read(name), QString::fromLatin1(spoken));
 }
 
 }  // namespace

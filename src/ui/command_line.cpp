@@ -1,0 +1,42 @@
+#include "ui/command_line.h"
+
+namespace vexlor::ui {
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    bool optionsEnd = false;
+    auto misuse = [&line](std::string problem) {
+        line.action = CommandLine::Action::Misuse;
+        line.problem = std::move(problem);
+        return line;
+    };
+    for (const std::string& argument : arguments) {
+        if (!optionsEnd && argument == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
+            line.action = CommandLine::Action::Help;
+        } else if (!optionsEnd && argument == "--version") {
+            if (line.action != CommandLine::Action::Help)
+                line.action = CommandLine::Action::Version;
+        } else if (!optionsEnd && argument.size() > 1 && argument.starts_with('-')) {
+            return misuse("unknown option " + argument);
+        } else if (!line.module.empty()) {
+            return misuse("one module at a time: " + argument);
+        } else if (argument.empty()) {
+            return misuse("an empty module name");
+        } else {
+            line.module = argument;
+        }
+    }
+    return line;
+}
+
+std::string usageText(const std::string& program) {
+    return "Usage: " + program +
+           " [MODULE.vxm]\n"
+           "Plays the quiz game, with MODULE.vxm open when it is named.\n"
+           "  -h, --help     show this help and end\n"
+           "      --version  show the version and end\n";
+}
+
+}  // namespace vexlor::ui
