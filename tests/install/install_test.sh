@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs a built tree into a temporary prefix and checks it as a desktop would see it: the
+# files are there, the menu entry is valid, the module type maps .vxm files, the installed game
+# answers without a display, and scripts/uninstall takes it all away.
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1 source=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+share="$prefix/share"
+for file in bin/vexlor bin/vexlor-module share/applications/vexlor.desktop \
+    share/mime/packages/x-vxmfile.xml share/vexlor/modules/VXM.ico \
+    share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/vexlor.png \
+    share/icons/hicolor/{16x16,32x32,48x48}/mimetypes/application-x-vxmfile.png; do
+    [ -s "$prefix/$file" ] || fail "$file not installed"
+done
+modules=("$share"/vexlor/modules/*.vxm)
+[ ${#modules[@]} -ge 2 ] || fail "sample modules not installed"
+[ -n "$(find "$share/vexlor/modules" -name '*.wav' -o -name '*.gif' | head -1)" ] ||
+    fail "the samples' media are not beside them"
+file "$share/icons/hicolor/48x48/apps/vexlor.png" | grep -q 'PNG image data, 48 x 48' ||
+    fail "the 48-pixel icon is not a 48-pixel PNG"
+
+entry="$share/applications/vexlor.desktop"
+desktop-file-validate "$entry" || fail "desktop-file-validate refuses the menu entry"
+grep -qx 'Exec=vexlor %f' "$entry" || fail "Exec line"
+grep -qx 'MimeType=application/x-vxmfile;' "$entry" || fail "MimeType line"
+grep -qx "Path=$share/vexlor/modules" "$entry" || fail "the entry does not start in the modules"
+
+# The type as the desktop's database, and a program asking it, see it.
+update-mime-database "$share/mime" >/dev/null 2>&1
+grep -qx 'application/x-vxmfile:\*.vxm' "$share/mime/globs" || fail "no glob in the database"
+cp "${modules[0]}" "$prefix/any name.vxm"
+type=$(env -u XDG_CURRENT_DESKTOP XDG_DATA_HOME="$prefix/nowhere" XDG_DATA_DIRS="$share" \
+    xdg-mime query filetype "$prefix/any name.vxm")
+[ "$type" = application/x-vxmfile ] || fail "xdg-mime says $type"
+
+# The installed game and tool run from where they were put; the game without a display.
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/vexlor" --version)" = \
+    "Vexlor Player 0.1.0" ] || fail "vexlor --version"
+"$prefix/bin/vexlor-module" check "${modules[0]}" >/dev/null || fail "the tool refuses a sample"
+
+# scripts/uninstall removes every installed file by the list kept with the installation.
+install -m 644 "$build/install_manifest.txt" "$share/vexlor/install_manifest.txt"
+"$source/scripts/uninstall" --prefix "$prefix" >/dev/null 2>&1
+while IFS= read -r file; do
+    [ ! -e "$file" ] || fail "$file left after uninstalling"
+done <"$build/install_manifest.txt"
+[ ! -e "$share/vexlor" ] || fail "share/vexlor left after uninstalling"
+grep -q 'vxm' "$share/mime/globs" 2>/dev/null && fail "the type outlives the uninstall"
+echo "install: all checks passed"
