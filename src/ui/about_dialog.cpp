@@ -29,6 +29,7 @@ AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
     ok->setObjectName(QString::fromStdString(window_.cmdOk.name));
     ok->setGeometry(placeOf(window_.cmdOk));
     connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
+    ok->setAccessibleName(QStringLiteral("OK"));
     render();
 }
 

@@ -78,6 +78,11 @@ HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent)
     ok->setObjectName(QString::fromStdString(window_.cmdOk.name));
     ok->setGeometry(placeOf(window_.cmdOk));
     connect(ok, &QAbstractButton::clicked, this, &HScoreDialog::cmdOkClicked);
+    // Reached with Tab and pressed with Space, so a player without a mouse can store the name;
+    // Enter still does nothing here.
+    ok->setFocusPolicy(Qt::TabFocus);
+    ok->setAccessibleName(QStringLiteral("OK"));
+    name_->setAccessibleName(QStringLiteral("Your name"));
 
     // The name box is the only control that takes the focus: the player types at once.
     name_->setFocus();

@@ -70,6 +70,10 @@ void PictureButton::paintEvent(QPaintEvent*) {
     if (isDown()) area.translate(1, 1);  // a pressed button sinks a little
     picture_.render(&painter, area);
     if (isDown()) painter.fillRect(area, QColor(0, 0, 0, 40));
+    if (hasFocus()) {
+        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
 }
 
 SvgPicture::SvgPicture(const QString& svgResource, QWidget* parent)

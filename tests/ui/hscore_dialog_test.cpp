@@ -98,7 +98,8 @@ TEST_F(HScoreDialogTest, TheNameBoxRefusesTheTwentyFirstCharacter) {
     EXPECT_EQ(name->validator()->validate(emoji, at), QValidator::Invalid);
 }
 
-// Enter in the name box neither presses OK nor closes the window; OK stores and closes.
+// Enter in the name box neither presses OK nor closes the window; OK, also reached with Tab
+// and pressed with Space, stores and closes.
 TEST_F(HScoreDialogTest, EnterDoesNothingAndOkStoresTheRowAndCloses) {
     HScoreDialog dialog(f.form, nullptr);
     dialog.show();
@@ -109,7 +110,10 @@ TEST_F(HScoreDialogTest, EnterDoesNothingAndOkStoresTheRowAndCloses) {
     EXPECT_EQ(dialog.entry(), platform::HighScoreEntry::Closed);
     EXPECT_EQ(storedRows(), 1);
 
-    dialog.findChild<QAbstractButton*>(QStringLiteral("cmdOk"))->click();
+    // Without a mouse: Tab reaches OK, and Space presses it.
+    QApplication::setActiveWindow(&dialog);
+    press(QApplication::focusWidget(), Qt::Key_Tab);
+    press(QApplication::focusWidget(), Qt::Key_Space, QStringLiteral(" "));
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.entry(), platform::HighScoreEntry::Stored);
