@@ -34,9 +34,15 @@ grep -qx "Path=$share/vexlor/modules" "$entry" || fail "the entry does not start
 update-mime-database "$share/mime" >/dev/null 2>&1
 grep -qx 'application/x-vxmfile:\*.vxm' "$share/mime/globs" || fail "no glob in the database"
 cp "${modules[0]}" "$prefix/any name.vxm"
-type=$(env -u XDG_CURRENT_DESKTOP XDG_DATA_HOME="$prefix/nowhere" XDG_DATA_DIRS="$share" \
-    xdg-mime query filetype "$prefix/any name.vxm")
+# Only the installed share folder is searched, as a desktop with this prefix would.
+asDesktop=(env -u XDG_CURRENT_DESKTOP HOME="$prefix/nowhere" XDG_DATA_HOME="$prefix/nowhere"
+    XDG_DATA_DIRS="$share")
+type=$("${asDesktop[@]}" xdg-mime query filetype "$prefix/any name.vxm")
 [ "$type" = application/x-vxmfile ] || fail "xdg-mime says $type"
+# ... and the game is the program a double click on such a file starts.
+"$source/scripts/refresh-desktop" "$prefix" >/dev/null 2>&1
+program=$("${asDesktop[@]}" xdg-mime query default application/x-vxmfile)
+[ "$program" = vexlor.desktop ] || fail "xdg-mime opens the type with '$program'"
 
 # The installed game and tool run from where they were put; the game without a display.
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/vexlor" --version)" = \
