@@ -52,9 +52,10 @@ program=$("${asDesktop[@]}" xdg-mime query default application/x-vxmfile)
 # scripts/uninstall removes every installed file by the list kept with the installation.
 install -m 644 "$build/install_manifest.txt" "$share/vexlor/install_manifest.txt"
 "$source/scripts/uninstall" --prefix "$prefix" >/dev/null 2>&1
-while IFS= read -r file; do
+while IFS= read -r file || [ -n "$file" ]; do
     [ ! -e "$file" ] || fail "$file left after uninstalling"
 done <"$build/install_manifest.txt"
-[ ! -e "$share/vexlor" ] || fail "share/vexlor left after uninstalling"
+left=$(find "$prefix" -type f ! -path "$share/mime/*" ! -name mimeinfo.cache ! -name 'any name.vxm')
+[ -z "$left" ] || fail "left after uninstalling: $left"
 grep -q 'vxm' "$share/mime/globs" 2>/dev/null && fail "the type outlives the uninstall"
 echo "install: all checks passed"
