@@ -149,6 +149,22 @@ TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
     }
 }
 
+TEST(ImportReaders, FilesMadeToExhaustMemoryAreCutShort) {
+    // Skipped questions past the first thousand are counted, not kept; an endless GIFT question
+    // and a JSON file of millions of values are refused instead of held.
+    std::string answers, lines(20000 * 2, '\n');
+    for (int i = 0; i < 100000; ++i) answers += "ANSWER: A\n";
+    for (std::size_t i = 0; i < lines.size(); i += 2) lines[i] = 'x';
+    const ImportResult aiken = readAiken(answers, kSettings);
+    EXPECT_EQ(aiken.problems.size(), kMaxKeptProblems);
+    EXPECT_EQ(aiken.skipped(), 100000u);
+    expectImport(readGift(lines, kSettings), {}, {{"1", "the question runs over more than"}});
+    std::string values = "[";
+    for (int i = 0; i < 2000001; ++i) values += "1,";
+    EXPECT_EQ(readOpenTdb(values + "1]", kSettings).fatal->message.rfind("more than 2000000", 0),
+              0u);
+}
+
 TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
     // Extension first, content next; huge, unterminated, strict and empty files are refused.
     TempFolder folder;

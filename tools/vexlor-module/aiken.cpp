@@ -60,7 +60,7 @@ void finish(ImportResult& result, Block& block, std::string_view answer,
     ImportProblem where{block.line, {}, {}};
     if (auto problem = answerProblem(block, answer)) {
         where.message = *problem;
-        result.problems.push_back(std::move(where));
+        result.skip(std::move(where));
     } else {
         const char right = static_cast<char>(std::toupper(
             static_cast<unsigned char>(*std::find_if(answer.begin(), answer.end(), [](char c) {
@@ -82,19 +82,19 @@ void finish(ImportResult& result, Block& block, std::string_view answer,
 ImportResult readAiken(std::string_view text, const ImportSettings& settings) {
     ImportResult result;
     if ((result.fatal = importing::encodingFault(text))) return result;
-    const auto lines = importing::splitLines(importing::withoutByteOrderMark(text));
+    importing::Lines lines(importing::withoutByteOrderMark(text));
     Block block;
     auto unanswered = [&] {
-        result.problems.push_back({block.line, {}, "the question has no ANSWER line"});
+        result.skip({block.line, {}, "the question has no ANSWER line"});
         block = Block{};
     };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int number = static_cast<int>(i) + 1;
-        const std::string_view line = trim(lines[i]);
+    for (std::string_view raw; lines.next(raw);) {
+        const int number = lines.number();
+        const std::string_view line = trim(raw);
         if (line.empty()) continue;
         if (isAnswerLine(line)) {
             if (block.line == 0)
-                result.problems.push_back({number, {}, "an ANSWER line without a question"});
+                result.skip({number, {}, "an ANSWER line without a question"});
             else
                 finish(result, block, trim(line.substr(7)), settings);
             continue;

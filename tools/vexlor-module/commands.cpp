@@ -126,6 +126,8 @@ std::optional<Imported> importQuestions(const Arguments& arguments, const std::s
     }
     for (const ImportProblem& problem : result.problems)
         report << problem.describe(file) << " (skipped)\n";
+    if (result.problemsNotKept > 0)
+        report << file << ": " << result.problemsNotKept << " more questions skipped\n";
     if (result.questions.empty()) {
         report << file << ": no question in it can be used\n";
         return std::nullopt;
@@ -134,8 +136,8 @@ std::optional<Imported> importQuestions(const Arguments& arguments, const std::s
 }
 
 std::string skippedNote(const ImportResult& result) {
-    if (result.problems.empty()) return "";
-    return " (" + std::to_string(result.problems.size()) + " skipped)";
+    if (result.skipped() == 0) return "";
+    return " (" + std::to_string(result.skipped()) + " skipped)";
 }
 
 // --- create ---------------------------------------------------------------------------------
@@ -185,7 +187,7 @@ int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&)
     if (result.categoryCounts.size() > 1 || !result.categoryCounts.begin()->first.empty())
         for (const auto& [category, count] : result.categoryCounts)
             out << "  " << (category.empty() ? "(no category)" : category) << ": " << count << '\n';
-    return result.problems.empty() ? kExitSuccess : kExitFailure;
+    return result.skipped() == 0 ? kExitSuccess : kExitFailure;
 }
 
 // --- info -----------------------------------------------------------------------------------

@@ -133,9 +133,13 @@ Answers readAnswers(std::string_view block) {
     return answers;
 }
 
+// No question is this long; a file that seems to hold one lacks its blank lines.
+constexpr std::size_t kMaxQuestionLines = 10000;
+
 // Lines of one question, joined, and where each starts.
 struct Block {
     std::string text;
+    bool tooLong = false;
     std::vector<std::pair<std::size_t, int>> lineStarts;  ///< offset in text, line number
 
     int lineAt(std::size_t offset) const {
@@ -153,9 +157,12 @@ void readQuestion(ImportResult& result, const Block& block, const std::string& c
     auto problem = [&](std::string message, std::size_t at = 0) {
         where.line = block.lineAt(at);
         where.message = std::move(message);
-        result.problems.push_back(where);
+        result.skip(where);
     };
 
+    if (block.tooLong)
+        return problem("the question runs over more than " + std::to_string(kMaxQuestionLines) +
+                       " lines; are the blank lines between questions missing?");
     std::size_t bodyStart = 0;
     const std::size_t first = text.find_first_not_of(" \t\n");
     if (text.substr(first, 2) == "::") {
@@ -205,15 +212,15 @@ std::string categoryPath(std::string_view path) {
 ImportResult readGift(std::string_view text, const ImportSettings& settings) {
     ImportResult result;
     if ((result.fatal = importing::encodingFault(text))) return result;
-    const auto lines = importing::splitLines(importing::withoutByteOrderMark(text));
+    importing::Lines lines(importing::withoutByteOrderMark(text));
     std::string category;
     Block block;
     auto flush = [&] {
         if (!block.lineStarts.empty()) readQuestion(result, block, category, settings);
         block = Block{};
     };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = trim(lines[i]);
+    for (std::string_view raw; lines.next(raw);) {
+        const std::string_view line = trim(raw);
         if (line.substr(0, 2) == "//") continue;
         if (line.empty()) {
             flush();
@@ -224,8 +231,10 @@ ImportResult readGift(std::string_view text, const ImportSettings& settings) {
             category = categoryPath(line.substr(10));
             continue;
         }
+        if (block.lineStarts.size() == kMaxQuestionLines) block.tooLong = true;
+        if (block.tooLong) continue;
         if (!block.text.empty()) block.text += '\n';
-        block.lineStarts.emplace_back(block.text.size(), static_cast<int>(i) + 1);
+        block.lineStarts.emplace_back(block.text.size(), lines.number());
         block.text += line;
     }
     flush();

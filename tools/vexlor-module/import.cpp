@@ -83,7 +83,8 @@ std::optional<ImportFormat> formatOfContent(std::string_view text) {
     if (!start.empty() && (start.front() == '{' || start.front() == '['))
         return ImportFormat::kOpenTdb;
     if (start.rfind("Question,Reponce,", 0) == 0) return ImportFormat::kCsv;
-    for (std::string_view line : importing::splitLines(text)) {
+    importing::Lines lines(text);
+    for (std::string_view line; lines.next(line);) {
         line = importing::trim(line);
         if (line.rfind("ANSWER:", 0) == 0) return ImportFormat::kAiken;
         if (line.rfind("//", 0) == 0 || line.rfind("::", 0) == 0 ||
@@ -99,6 +100,13 @@ std::string ImportProblem::describe(const std::string& fileName) const {
     if (line > 0) return fileName + ":" + std::to_string(line) + ": " + message;
     if (!place.empty()) return fileName + ": " + place + ": " + message;
     return fileName + ": " + message;
+}
+
+void ImportResult::skip(ImportProblem problem) {
+    if (problems.size() < kMaxKeptProblems)
+        problems.push_back(std::move(problem));
+    else
+        ++problemsNotKept;
 }
 
 std::optional<ImportFormat> formatNamed(std::string_view name) {
@@ -206,18 +214,15 @@ std::string_view withoutByteOrderMark(std::string_view text) {
     return text.substr(0, kMark.size()) == kMark ? text.substr(kMark.size()) : text;
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
+bool Lines::next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos_ = end + 1;
+    ++number_;
+    return true;
 }
 
 std::string_view trim(std::string_view text) {
@@ -244,7 +249,7 @@ void keep(ImportResult& result, Question question, ImportProblem where,
           const std::string& category) {
     if (auto why = unplayable(question)) {
         where.message = *why;
-        result.problems.push_back(std::move(where));
+        result.skip(std::move(where));
         return;
     }
     result.questions.push_back(std::move(question));

@@ -22,6 +22,8 @@ enum class ImportFormat { kCsv, kAiken, kGift, kOpenTdb };
 inline constexpr std::uintmax_t kMaxImportBytes = 64u * 1024 * 1024;
 /// JSON nested deeper than this is refused before it is parsed.
 inline constexpr int kMaxJsonDepth = 32;
+/// Problems past this many are counted, not kept, so a hostile file cannot fill the memory.
+inline constexpr std::size_t kMaxKeptProblems = 1000;
 
 struct ImportSettings {
     int points = 100;  ///< for formats that carry no points
@@ -42,9 +44,13 @@ struct ImportProblem {
 
 struct ImportResult {
     std::vector<Question> questions;
-    std::vector<ImportProblem> problems;                ///< questions skipped, in file order
-    std::optional<ImportProblem> fatal;                 ///< set when nothing in the file is used
+    std::vector<ImportProblem> problems;  ///< questions skipped, in file order, the first few
+    std::size_t problemsNotKept = 0;      ///< questions skipped past kMaxKeptProblems
+    std::optional<ImportProblem> fatal;   ///< set when nothing in the file is used
     std::map<std::string, std::size_t> categoryCounts;  ///< usable questions by category
+
+    std::size_t skipped() const { return problems.size() + problemsNotKept; }
+    void skip(ImportProblem problem);
 };
 
 /// "csv", "aiken", "gift" or "opentdb".
@@ -76,8 +82,21 @@ namespace importing {
 std::optional<ImportProblem> encodingFault(std::string_view text);
 /// The text without a leading byte-order mark.
 std::string_view withoutByteOrderMark(std::string_view text);
-/// Lines without their line ends (LF or CRLF).
-std::vector<std::string_view> splitLines(std::string_view text);
+/// Lines one at a time, without their line ends (LF or CRLF); a file of nothing but line
+/// breaks costs no memory.
+class Lines {
+  public:
+    explicit Lines(std::string_view text) : text_(text) {}
+    /// The next line, or false at the end of the text.
+    bool next(std::string_view& line);
+    /// The number of the line `next` gave last, counted from 1.
+    int number() const { return number_; }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int number_ = 0;
+};
 std::string_view trim(std::string_view text);
 /// Why the question cannot be played (an empty text or answer, two equal answers), if so.
 std::optional<std::string> unplayable(const Question& question);

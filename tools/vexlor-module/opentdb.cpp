@@ -17,8 +17,13 @@ using nlohmann::json;
 
 enum class Encoding { kHtml, kUrl3986, kBase64 };
 
-// Bracket depth, counted outside strings before anything is parsed.
-std::optional<ImportProblem> nestingFault(std::string_view text) {
+// The parsed document costs many times the text's size per value: a file of a few million tiny
+// values would need gigabytes. A hundred thousand questions hold about a million.
+constexpr std::size_t kMaxJsonValues = 2'000'000;
+
+// Bracket depth and the number of values, counted outside strings before anything is parsed.
+std::optional<ImportProblem> shapeFault(std::string_view text) {
+    std::size_t values = 1;
     int depth = 0;
     int line = 1;
     bool inString = false;
@@ -40,6 +45,11 @@ std::optional<ImportProblem> nestingFault(std::string_view text) {
                                          " levels deep; this is no question list"};
         } else if (c == ']' || c == '}') {
             --depth;
+        } else if (c == ',' && ++values > kMaxJsonValues) {
+            return ImportProblem{line,
+                                 {},
+                                 "more than " + std::to_string(kMaxJsonValues) +
+                                     " values; split the file into smaller ones"};
         }
     }
     return std::nullopt;
@@ -189,7 +199,7 @@ void readResult(ImportResult& result, const json& item, ImportProblem where,
                 const ImportSettings& settings) {
     auto problem = [&](std::string why) {
         where.message = std::move(why);
-        result.problems.push_back(where);
+        result.skip(where);
     };
     if (!item.is_object()) return problem("not a question object");
     Fields fields(item, encodingOf(item));
@@ -239,7 +249,7 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
     ImportResult result;
     if ((result.fatal = importing::encodingFault(text))) return result;
     text = importing::withoutByteOrderMark(text);
-    if ((result.fatal = nestingFault(text))) return result;
+    if ((result.fatal = shapeFault(text))) return result;
 
     json document;
     try {
