@@ -7,6 +7,7 @@
 #include <array>
 #include <fstream>
 #include <system_error>
+#include <unordered_map>
 
 #include "vexlor-module/csv.h"
 #include "vexlor-module/question_csv.h"
@@ -60,13 +61,18 @@ char32_t referencedCharacter(std::string_view name) {
         if (code == 0 || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return 0;
         return code;
     }
+    // The library searches its table from the start each time; a file repeats a few names.
+    static thread_local std::unordered_map<std::string, char32_t> known;
     const std::string key(name);
+    if (auto found = known.find(key); found != known.end()) return found->second;
+    char32_t code = 0;
     const auto* xmlName = reinterpret_cast<const xmlChar*>(key.c_str());
-    if (const htmlEntityDesc* entity = htmlEntityLookup(xmlName)) return entity->value;
-    // &apos; is XML's, not HTML 4's, yet quiz sites use it.
-    if (xmlEntityPtr predefined = xmlGetPredefinedEntity(xmlName))
-        return static_cast<unsigned char>(predefined->content[0]);
-    return 0;
+    if (const htmlEntityDesc* entity = htmlEntityLookup(xmlName))
+        code = entity->value;
+    else if (xmlEntityPtr predefined = xmlGetPredefinedEntity(xmlName))
+        code = static_cast<unsigned char>(predefined->content[0]);  // &apos; is XML's only
+    if (known.size() < 4096) known.emplace(key, code);
+    return code;
 }
 
 bool hasExtension(const fs::path& path, std::string_view extension) {

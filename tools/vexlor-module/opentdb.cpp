@@ -251,24 +251,47 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
     text = importing::withoutByteOrderMark(text);
     if ((result.fatal = shapeFault(text))) return result;
 
+    // Each question is read as soon as it is parsed and then dropped, so the whole list is
+    // never held as a document: a list element sits one level below the root array, or two
+    // below the root object's "results".
+    std::string list;
+    int listDepth = 0;
+    bool inList = false, sawList = false;
+    std::size_t index = 0;
+    const json::parser_callback_t onEvent = [&](int depth, json::parse_event_t event,
+                                                json& parsed) {
+        using Event = json::parse_event_t;
+        if (depth == 0 && (event == Event::object_start || event == Event::array_start)) {
+            listDepth = event == Event::object_start ? 2 : 1;
+            inList = sawList = listDepth == 1;
+        } else if (listDepth == 2 && depth == 1 && event == Event::key) {
+            inList = parsed == "results";
+            list = "results";
+        } else if (inList && depth == 1 && listDepth == 2 && event == Event::array_start) {
+            sawList = true;
+        }
+        const bool element =
+            event == Event::object_end || event == Event::array_end || event == Event::value;
+        if (!inList || !sawList || depth != listDepth || !element) return true;
+        readResult(result, parsed, {0, list + "[" + std::to_string(index++) + "]", {}}, settings);
+        return false;
+    };
     json document;
     try {
-        document = json::parse(text);
+        document = json::parse(text.begin(), text.end(), onEvent);
     } catch (const json::parse_error& error) {
         const std::string_view before =
             text.substr(0, std::min<std::size_t>(error.byte, text.size()));
         const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+        result = ImportResult{};
         result.fatal = ImportProblem{line, {}, parseMessage(error)};
         return result;
     }
 
-    std::string list;
-    const json* results = &document;
     if (document.is_object()) {
         const auto code = document.find("response_code");
         const auto found = document.find("results");
-        if (code != document.end() && code->is_number() && *code != 0 &&
-            (found == document.end() || found->empty())) {
+        if (code != document.end() && code->is_number() && *code != 0 && index == 0) {
             result.fatal = ImportProblem{
                 0,
                 {},
@@ -277,19 +300,12 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
                     "parameter, 3 or 4: a session token problem, 5: too many requests)"};
             return result;
         }
-        if (found == document.end() || !found->is_array()) {
+        if (found == document.end() || !found->is_array())
             result.fatal =
                 ImportProblem{0, {}, "an object without a \"results\" list of questions"};
-            return result;
-        }
-        results = &*found;
-        list = "results";
     } else if (!document.is_array()) {
         result.fatal = ImportProblem{0, {}, "neither a response object nor a list of questions"};
-        return result;
     }
-    for (std::size_t i = 0; i < results->size(); ++i)
-        readResult(result, (*results)[i], {0, list + "[" + std::to_string(i) + "]", {}}, settings);
     return result;
 }
 
