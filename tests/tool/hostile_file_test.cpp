@@ -55,13 +55,7 @@ std::string questionsCsv(int count, const std::string& tag) {
 
 std::string create(const TempFolder& folder, const std::string& name, int count,
                    const std::string& tag, bool force = false) {
-    testing::writeBytes(folder.file(tag + ".csv"), questionsCsv(count, tag));
-    std::vector<std::string> arguments = {"create", folder.file(name), "--title",
-                                          tag,      "--questions",     folder.file(tag + ".csv")};
-    if (force) arguments.push_back("--force");
-    const auto run = runInProcess(arguments);
-    EXPECT_EQ(run.status, 0) << run.err;
-    return folder.file(name);
+    return testing::makeModule(folder, questionsCsv(count, tag), name, force);
 }
 
 // The state a crash in the middle of a write leaves: pages of the change already in the module
@@ -144,6 +138,21 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFileAndLeavesItAsItWas) 
         auto database = modules::ModuleDatabase::create(folder.file(name), key);
         ASSERT_TRUE(database && database->execute("CREATE TABLE MainData (Question TEXT);"));
     }
+    // Crafted schemas are refused before any of their SQL runs: an endless view cannot hang it.
+    const std::pair<std::string, std::string> crafted[] = {
+        {"view.vxm",
+         "DROP TABLE Propriete; CREATE VIEW Propriete AS WITH RECURSIVE r(x) AS (SELECT 1 UNION "
+         "ALL SELECT x + 1 FROM r) SELECT 'T' AS Title, x AS Author, x AS Company, x AS Year "
+         "FROM r;"},
+        {"virtual.vxm",
+         "DROP TABLE MainData; CREATE VIRTUAL TABLE MainData USING fts4(Question, "
+         "Reponce, False1, False2, False3, Points, Audio);"},
+        {"trigger.vxm",
+         "CREATE TRIGGER Sneaky AFTER DELETE ON Use BEGIN INSERT INTO HScore "
+         "VALUES ('Sneaky', '', '99999'); END;"}};
+    for (const auto& [name, sql] : crafted)
+        ASSERT_TRUE(
+            run(keyed(create(folder, name, 2, "Crafted")), "INSERT INTO Use VALUES ('1');" + sql));
     fs::create_directory(folder.file("folder.vxm"));
     ASSERT_EQ(::mkfifo(folder.file("pipe.vxm").c_str(), 0600), 0);
     fs::create_symlink(folder.file("gone.vxm"), folder.file("link.vxm"));
@@ -178,12 +187,18 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFileAndLeavesItAsItWas) 
         {"noise.vxm", foreign, all},
         {"other-key.vxm", foreign, writes},
         {"no-tables.vxm", "not a Vexlor module (its table MainData has no column Reponce)", writes},
+        {"view.vxm", "not a Vexlor module (Propriete is a view, not a table)\n", all},
+        {"virtual.vxm", "not a Vexlor module (MainData is a virtual table)\n", all},
+        {"trigger.vxm", "not a Vexlor module (it defines a trigger (Sneaky))\n", all},
     };
     for (const auto& [name, message, commands] : expected) {
         const std::string path = folder.file(name);
         const std::string before = fs::is_regular_file(path) ? readBytes(path) : "";
         for (const std::string& command : commands) {
-            const auto run = runCommand({command, path}, folder);
+            const auto run =
+                testing::runShell("timeout 30 " + testing::shellQuoted(VEXLOR_MODULE_TOOL) + " " +
+                                      command + " " + testing::shellQuoted(path),
+                                  folder);
             EXPECT_EQ(run.status, 1) << command << " " << name;
             EXPECT_EQ(run.out, "") << command << " " << name;
             EXPECT_EQ(run.err.rfind(path + ": " + message, 0), 0u) << run.err;
@@ -200,39 +215,6 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFileAndLeavesItAsItWas) 
         << locked.err;
     run(holder, "ROLLBACK;");
     EXPECT_EQ(runCommand({"info", good}, folder).status, 0);
-}
-
-TEST(ToolHostileFiles, CraftedSchemasAreRefusedBeforeAnyOfTheirSqlRuns) {
-    // Views, virtual tables and triggers are refused; an endless view cannot hang the tool.
-    TempFolder folder;
-    const std::pair<std::string, std::string> crafted[] = {
-        {"DROP TABLE Propriete; CREATE VIEW Propriete AS WITH RECURSIVE r(x) AS (SELECT 1 "
-         "UNION ALL SELECT x + 1 FROM r) SELECT 'T' AS Title, x AS Author, x AS Company, x AS "
-         "Year FROM r;",
-         "not a Vexlor module (Propriete is a view, not a table)"},
-        {"DROP TABLE MainData; CREATE VIRTUAL TABLE MainData USING fts4(Question, Reponce, "
-         "False1, False2, False3, Points, Audio);",
-         "not a Vexlor module (MainData is a virtual table)"},
-        {"CREATE TRIGGER Sneaky AFTER DELETE ON Use BEGIN INSERT INTO HScore VALUES "
-         "('Sneaky', '', '99999'); END;",
-         "not a Vexlor module (it defines a trigger (Sneaky))"},
-    };
-    int number = 0;
-    for (const auto& [sql, message] : crafted) {
-        const std::string module =
-            create(folder, "crafted" + std::to_string(++number) + ".vxm", 2, "Crafted");
-        ASSERT_TRUE(run(keyed(module), "INSERT INTO Use VALUES ('1');" + sql)) << sql;
-        const std::string before = readBytes(module);
-        for (const char* command : {"check", "info", "export", "scores", "reset-asked"}) {
-            const auto run =
-                testing::runShell("timeout 30 " + testing::shellQuoted(VEXLOR_MODULE_TOOL) + " " +
-                                      command + " " + testing::shellQuoted(module),
-                                  folder);
-            EXPECT_EQ(run.status, 1) << command << " " << sql;
-            EXPECT_EQ(run.err, module + ": " + message + "\n") << command;
-        }
-        EXPECT_TRUE(readBytes(module) == before) << sql;
-    }
 }
 
 // Starts the tool in a child process.
@@ -269,13 +251,18 @@ TEST(ToolHostileFiles, AKilledCreateLeavesNoHalfModuleAndTheNextCreateSweepsItsL
     std::mt19937 random(6);
     int killedMidWrite = 0;
     for (int round = 0; round < 6; ++round) {
-        const std::size_t before = temporaries(folder).size();
+        // Names, not a count: this create sweeps the file the last one left as it makes its own.
+        const std::vector<std::string> before = temporaries(folder);
+        const auto started = [&] {
+            for (const std::string& name : temporaries(folder))
+                if (std::find(before.begin(), before.end(), name) == before.end()) return true;
+            return false;
+        };
         const pid_t child =
             spawnTool({"create", module, "--title", "Big", "--questions", folder.file("big.csv")});
         // Kill it at some moment after it began writing its temporary file.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (temporaries(folder).size() == before &&
-               std::chrono::steady_clock::now() < deadline &&
+        while (!started() && std::chrono::steady_clock::now() < deadline &&
                ::waitpid(child, nullptr, WNOHANG) == 0)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 40));
