@@ -219,28 +219,47 @@ std::vector<std::string> rows(const std::string& module, const std::string& tabl
     return readColumn(module, "SELECT " + columns + " FROM " + table + " ORDER BY rowid");
 }
 
-TEST(ImportCommands, AddAppendsAndKeepsPropertiesAskedListAndTopTen) {
-    // Existing questions keep their numbers, so the asked list still names the same ones.
+TEST(ImportCommands, AddAppendsKeepingTheOtherTablesAndAFailingAddChangesNoByte) {
+    // Existing questions keep their numbers, so the asked list still names the same ones; a
+    // refusal before writing and a failure halfway through the inserts leave the file as it was.
     TempFolder folder;
     const std::string module =
         testing::makeModule(folder, testing::kHeader + "Q1,A,B,C,D,5,\r\nQ2,A,B,C,D,5,\r\n");
-    ASSERT_TRUE(modules::ModuleDatabase::open(module, modules::kModuleKey)
-                    ->execute("INSERT INTO Use VALUES ('2'); INSERT INTO Use VALUES (1);"
-                              "INSERT INTO HScore VALUES ('Zoë', 'Jan/02/2024', '00350');"
-                              "INSERT INTO HScore VALUES ('Bo', 'Feb/03/2024', 90);"));
+    sqlite3* db = nullptr;
+    sqlite3_open(module.c_str(), &db);
+    sqlite3_key(db, modules::kModuleKey, 8);
+    // The index makes a question text that is there already fail after other rows went in.
+    ASSERT_TRUE(
+        vexlor::testing::run(db, "CREATE UNIQUE INDEX OneEach ON MainData(Question)") &&
+        vexlor::testing::run(db,
+                             "INSERT INTO Use VALUES ('2'), (1); INSERT INTO HScore VALUES ('Zoë', "
+                             "'Jan/02/2024', '00350'), ('Bo', 'Feb/03/2024', 90);"));
+    sqlite3_close(db);
+    const std::string bytes = readBytes(module);
+    testing::writeBytes(folder.file("dup.gift"),
+                        "N1{=a ~b ~c ~d}\n\nN2{=a ~b ~c ~d}\n\nQ1{=a ~b ~c ~d}\n");
+    testing::writeBytes(folder.file("none.gift"), "Only true or false{T}\n");
+    for (const auto& [file, why] : {std::pair{"dup.gift", ": cannot add the questions: "},
+                                    std::pair{"none.gift", ": no question in it can be used"}}) {
+        const auto run = runInProcess({"add", module, "--questions", folder.file(file)});
+        EXPECT_EQ(run.status, 1) << file;
+        EXPECT_NE(run.err.find(why), std::string::npos) << run.err;
+        EXPECT_TRUE(readBytes(module) == bytes) << file;
+        EXPECT_FALSE(std::filesystem::exists(module + "-journal"));
+    }
+
     const auto snapshot = [&] {
         return std::vector<std::vector<std::string>>{
             rows(module, "Use", "quote(Use)"),
             rows(module, "HScore", "quote(Nom) || quote(Date) || quote(Score)"),
             rows(module, "Propriete",
-                 "quote(Title) || quote(Author) || quote(Company) || "
-                 "quote(Year)")};
+                 "quote(Title) || quote(Author) || quote(Company) || quote(Year)")};
     };
     const auto before = snapshot();
     testing::writeBytes(
         folder.file("more.json"),
         R"([{"type":"multiple","difficulty":"hard","question":"Q3","correct_answer":"R","incorrect_answers":["W1","W2","W3"]},
-                            {"type":"boolean","question":"Q4","correct_answer":"True","incorrect_answers":["False"]}])");
+            {"type":"boolean","question":"Q4","correct_answer":"True","incorrect_answers":["False"]}])");
     const auto added = runCommand(
         {"add", module, "--questions", folder.file("more.json"), "--hard-points", "999"}, folder);
     EXPECT_EQ(added.status, 0) << added.err;
@@ -251,30 +270,6 @@ TEST(ImportCommands, AddAppendsAndKeepsPropertiesAskedListAndTopTen) {
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(rows(module, "MainData", "Question || Reponce || False3 || Points"),
               (std::vector<std::string>{"Q1AD5", "Q2AD5", "Q3RW3999"}));
-}
-
-TEST(ImportCommands, AFailingAddLeavesTheModuleByteForByte) {
-    // A refusal before writing and a failure halfway through the inserts change nothing.
-    TempFolder folder;
-    const std::string module = testing::makeModule(folder, testing::kHeader + "Q1,A,B,C,D,5,\r\n");
-    // A constraint the third new question breaks, after two rows went in.
-    sqlite3* db = nullptr;
-    sqlite3_open(module.c_str(), &db);
-    sqlite3_key(db, modules::kModuleKey, 8);
-    ASSERT_TRUE(vexlor::testing::run(db, "CREATE UNIQUE INDEX OneEach ON MainData(Question)"));
-    sqlite3_close(db);
-    const std::string before = readBytes(module);
-    testing::writeBytes(folder.file("dup.gift"),
-                        "N1{=a ~b ~c ~d}\n\nN2{=a ~b ~c ~d}\n\nQ1{=a ~b ~c ~d}\n");
-    testing::writeBytes(folder.file("none.gift"), "Only true or false{T}\n");
-    for (const auto& [file, why] : {std::pair{"dup.gift", ": cannot add the questions: "},
-                                    std::pair{"none.gift", ": no question in it can be used"}}) {
-        const auto run = runInProcess({"add", module, "--questions", folder.file(file)});
-        EXPECT_EQ(run.status, 1) << file;
-        EXPECT_NE(run.err.find(why), std::string::npos) << run.err;
-        EXPECT_TRUE(readBytes(module) == before) << file;
-        EXPECT_FALSE(std::filesystem::exists(module + "-journal"));
-    }
 }
 
 }  // namespace
