@@ -10,11 +10,11 @@
 namespace vexlor::authoring {
 namespace {
 
-using vexlor::testing::readBytes;
 using testing::kHeader;
 using testing::runCommand;
 using testing::runInProcess;
 using testing::writeBytes;
+using vexlor::testing::readBytes;
 using vexlor::testing::TempFolder;
 
 const std::string kTrickyCsv =
@@ -107,6 +107,12 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
         {"export", "a.vxm", "-o"},
         {"scores", "a.vxm", "--force"},
         {"help", "frobnicate"},
+        {"add", "m.vxm"},
+        {"import-check"},
+        {"import-check", "q.gift", "--format", "xml"},
+        {"add", "m.vxm", "--questions", "q", "--points", "-1"},
+        {"create", folder.file("a.vxm"), "--title", "T", "--questions", "q", "--easy-points=1.5"},
+        {"add", "m.vxm", "--questions", "q", "--strict", "--strict"},
     };
     for (const auto& arguments : wrong) {
         const auto run = runCommand(arguments, folder);
@@ -114,7 +120,8 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
         EXPECT_FALSE(run.err.empty());
         EXPECT_FALSE(std::filesystem::exists(folder.file("a.vxm")));
     }
-    for (const char* command : {"create", "info", "check", "export", "reset-asked", "scores"}) {
+    for (const char* command :
+         {"create", "add", "import-check", "info", "check", "export", "reset-asked", "scores"}) {
         for (const auto& arguments :
              std::vector<std::vector<std::string>>{{"help", command}, {command, "--help"}}) {
             const auto run = runCommand(arguments, folder);

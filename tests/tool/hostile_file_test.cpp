@@ -13,6 +13,8 @@
 #include <random>
 #include <thread>
 
+#include "../support/module_files.h"
+#include "modules/module_database.h"
 #include "tool_support.h"
 
 extern char** environ;
@@ -28,35 +30,21 @@ using vexlor::testing::readBytes;
 using vexlor::testing::TempFolder;
 
 // A connection as the game makes one: read-write, with the module key.
-class Keyed {
-  public:
-    explicit Keyed(const std::string& path) {
-        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        sqlite3_key(db_, modules::kModuleKey, 8);
-    }
-    ~Keyed() { sqlite3_close(db_); }
-    Keyed(const Keyed&) = delete;
-    Keyed& operator=(const Keyed&) = delete;
-
-    bool run(const std::string& sql) {
-        return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    // The first column of the first row, or the error.
-    std::string value(const std::string& sql) {
-        sqlite3_stmt* statement = nullptr;
-        std::string result = "error";
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        else
-            result += std::string(": ") + sqlite3_errmsg(db_);
-        sqlite3_finalize(statement);
-        return result;
-    }
-
-  private:
-    sqlite3* db_ = nullptr;
-};
+using Connection = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
+Connection keyed(const std::string& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_key(db, modules::kModuleKey, 8);
+    return Connection(db, sqlite3_close);
+}
+bool run(const Connection& db, const std::string& sql) {
+    return sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+// The first column of the first row, read with a connection of its own.
+std::string value(const std::string& path, const std::string& sql) {
+    const auto values = vexlor::testing::readColumn(path, sql);
+    return values.empty() ? "none" : values.front();
+}
 
 std::string questionsCsv(int count, const std::string& tag) {
     std::string csv = kHeader;
@@ -67,30 +55,24 @@ std::string questionsCsv(int count, const std::string& tag) {
 
 std::string create(const TempFolder& folder, const std::string& name, int count,
                    const std::string& tag, bool force = false) {
-    testing::writeBytes(folder.file(tag + ".csv"), questionsCsv(count, tag));
-    std::vector<std::string> arguments = {"create", folder.file(name), "--title",
-                                          tag,      "--questions",     folder.file(tag + ".csv")};
-    if (force) arguments.push_back("--force");
-    const auto run = runInProcess(arguments);
-    EXPECT_EQ(run.status, 0) << run.err;
-    return folder.file(name);
+    return testing::makeModule(folder, questionsCsv(count, tag), name, force);
 }
 
 // The state a crash in the middle of a write leaves: pages of the change already in the module
 // and the journal to undo them beside it.
-std::string crashedModule(const TempFolder& folder, int questions) {
-    const std::string live = create(folder, "live.vxm", questions, "Old");
-    Keyed writer(live);
-    EXPECT_TRUE(writer.run("PRAGMA cache_size = 2; BEGIN;"));
-    EXPECT_TRUE(writer.run("UPDATE MainData SET Question = 'spoilt';"));
+std::string crashedModule(const TempFolder& folder, int questions,
+                          const std::string& name = "crashed.vxm") {
+    const std::string live = create(folder, "live-" + name, questions, "Old");
+    const Connection writer = keyed(live);
+    EXPECT_TRUE(run(writer, "PRAGMA cache_size = 2; BEGIN; UPDATE MainData SET Question = 'x';"));
     EXPECT_TRUE(fs::exists(live + "-journal"));
-    fs::copy_file(live, folder.file("crashed.vxm"));
-    fs::copy_file(live + "-journal", folder.file("crashed.vxm-journal"));
-    writer.run("ROLLBACK;");
-    return folder.file("crashed.vxm");
+    fs::copy_file(live, folder.file(name));
+    fs::copy_file(live + "-journal", folder.file(name + "-journal"));
+    run(writer, "ROLLBACK;");
+    return folder.file(name);
 }
 
-TEST(ToolHostileFiles, CommandsThatOnlyReadLeaveAHotJournalAndItsModuleAsTheyAre) {
+TEST(ToolHostileFiles, AHotJournalIsLeftByReadersPlayedByWritersAndNeverIntoANewModule) {
     // info, check, export and scores open read-only and say the module needs recovering.
     TempFolder folder;
     const std::string module = crashedModule(folder, 2000);
@@ -118,40 +100,59 @@ TEST(ToolHostileFiles, CommandsThatOnlyReadLeaveAHotJournalAndItsModuleAsTheyAre
     EXPECT_TRUE(readBytes(logged) == loggedBytes);
     EXPECT_FALSE(fs::exists(logged + "-shm"));
 
-    // The journal was real: a command that writes plays it back and the old questions return.
-    EXPECT_EQ(runCommand({"reset-asked", module}, folder).status, 0);
-    EXPECT_FALSE(fs::exists(module + "-journal"));
-    Keyed recovered(module);
-    EXPECT_EQ(recovered.value("PRAGMA integrity_check;"), "ok");
-    EXPECT_EQ(recovered.value("SELECT count(*) FROM MainData WHERE Question = 'spoilt';"), "0");
-}
-
-TEST(ToolHostileFiles, CreateOverAModuleRemovesTheJournalLeftBesideIt) {
-    // A journal of the replaced file is never played into the new module.
-    TempFolder folder;
-    const std::string module = crashedModule(folder, 5000);
+    // A create over the module removes its journal, log and shared memory, as it does a journal
+    // whose module was deleted: they are never played into the new module.
     testing::writeBytes(module + "-wal", "not ours");
     testing::writeBytes(module + "-shm", "not ours");
-    testing::writeBytes(folder.file("gone.vxm-journal"), readBytes(module + "-journal"));
-
-    create(folder, "crashed.vxm", 5000, "New", true);
-    create(folder, "gone.vxm", 5000, "New");  // a journal whose module was deleted
+    testing::writeBytes(folder.file("gone.vxm-journal"), journalBytes);
+    create(folder, "crashed.vxm", 2000, "New", true);
+    create(folder, "gone.vxm", 2000, "New");
     for (const std::string name : {"crashed.vxm", "gone.vxm"}) {
         const std::string path = folder.file(name);
         for (const char* side : {"-journal", "-wal", "-shm"})
             EXPECT_FALSE(fs::exists(path + side)) << name << side;
-        Keyed opened(path);  // read-write, as the game opens it
-        EXPECT_EQ(opened.value("PRAGMA integrity_check;"), "ok") << name;
-        EXPECT_EQ(opened.value("SELECT count(*) FROM MainData WHERE Question LIKE 'New %';"),
-                  "5000");
-        EXPECT_EQ(opened.value("SELECT Question FROM MainData WHERE rowid = 4321;"),
-                  "New question 4321");
+        EXPECT_EQ(value(path, "PRAGMA integrity_check;"), "ok") << name;
+        EXPECT_EQ(value(path, "SELECT count(*) FROM MainData WHERE Question LIKE 'New %';"),
+                  "2000");
+        EXPECT_EQ(value(path, "SELECT Question FROM MainData WHERE rowid = 1234;"),
+                  "New question 1234");
     }
+    // The journal was real: a command that writes plays it back and the old questions return.
+    const std::string again = crashedModule(folder, 2000, "again.vxm");
+    EXPECT_EQ(runCommand({"reset-asked", again}, folder).status, 0);
+    EXPECT_FALSE(fs::exists(again + "-journal"));
+    EXPECT_EQ(value(again, "PRAGMA integrity_check;"), "ok");
+    EXPECT_EQ(value(again, "SELECT count(*) FROM MainData WHERE Question = 'x';"), "0");
 }
 
-TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFile) {
-    // Folders, pipes, broken links, damaged, locked and foreign files get their own message.
+TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFileAndLeavesItAsItWas) {
+    // Folders, pipes, broken links, noise, other keys, missing tables, damaged and locked files
+    // get their own message, and no command writes to a file it refuses.
     TempFolder folder;
+    std::mt19937 generator(7);
+    std::string noise(8192, '\0');
+    for (char& byte : noise) byte = static_cast<char>(generator());
+    testing::writeBytes(folder.file("noise.vxm"), noise);
+    for (const auto& [name, key] : {std::pair{"other-key.vxm", "not the key"},
+                                    std::pair{"no-tables.vxm", modules::kModuleKey}}) {
+        auto database = modules::ModuleDatabase::create(folder.file(name), key);
+        ASSERT_TRUE(database && database->execute("CREATE TABLE MainData (Question TEXT);"));
+    }
+    // Crafted schemas are refused before any of their SQL runs: an endless view cannot hang it.
+    const std::pair<std::string, std::string> crafted[] = {
+        {"view.vxm",
+         "DROP TABLE Propriete; CREATE VIEW Propriete AS WITH RECURSIVE r(x) AS (SELECT 1 UNION "
+         "ALL SELECT x + 1 FROM r) SELECT 'T' AS Title, x AS Author, x AS Company, x AS Year "
+         "FROM r;"},
+        {"virtual.vxm",
+         "DROP TABLE MainData; CREATE VIRTUAL TABLE MainData USING fts4(Question, "
+         "Reponce, False1, False2, False3, Points, Audio);"},
+        {"trigger.vxm",
+         "CREATE TRIGGER Sneaky AFTER DELETE ON Use BEGIN INSERT INTO HScore "
+         "VALUES ('Sneaky', '', '99999'); END;"}};
+    for (const auto& [name, sql] : crafted)
+        ASSERT_TRUE(
+            run(keyed(create(folder, name, 2, "Crafted")), "INSERT INTO Use VALUES ('1');" + sql));
     fs::create_directory(folder.file("folder.vxm"));
     ASSERT_EQ(::mkfifo(folder.file("pipe.vxm").c_str(), 0600), 0);
     fs::create_symlink(folder.file("gone.vxm"), folder.file("link.vxm"));
@@ -159,12 +160,9 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFile) {
 
     // A schema the key decrypts but that does not parse.
     const std::string schema = create(folder, "schema.vxm", 3, "Schema");
-    {
-        Keyed spoil(schema);
-        ASSERT_TRUE(
-            spoil.run("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = "
-                      "'CREATE TABLE MainData (' WHERE name = 'MainData';"));
-    }
+    ASSERT_TRUE(run(keyed(schema),
+                    "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = "
+                    "'CREATE TABLE MainData (' WHERE name = 'MainData';"));
     // Question pages overwritten after the first page, which the key still opens.
     const std::string pages = create(folder, "pages.vxm", 3000, "Pages");
     {
@@ -172,89 +170,51 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFile) {
         for (std::size_t i = 8 * 1024; i < 40 * 1024; ++i) bytes[i] = static_cast<char>(i * 7);
         testing::writeBytes(pages, bytes);
     }
-    const std::pair<std::string, std::string> expected[] = {
-        {"absent.vxm", "no such file"},
-        {"folder.vxm", "is a folder, not a module file"},
-        {"pipe.vxm", "is a named pipe (FIFO), not a module file"},
-        {"link.vxm", "a symbolic link to " + folder.file("gone.vxm") + ", which does not exist"},
-        {"schema.vxm", "the module is damaged (malformed database schema"},
-        {"pages.vxm", "cannot read the questions: the module is damaged ("},
+    const std::string foreign = "not a Vexlor module (it cannot be read with the module key";
+    const std::vector<std::string> check = {"check"}, writes = {"reset-asked"},
+                                   all = {"info", "check", "export", "reset-asked", "scores"};
+    const struct {
+        std::string name, message;
+        const std::vector<std::string>& commands;
+    } expected[] = {
+        {"absent.vxm", "no such file", check},
+        {"folder.vxm", "is a folder, not a module file", check},
+        {"pipe.vxm", "is a named pipe (FIFO), not a module file", check},
+        {"link.vxm", "a symbolic link to " + folder.file("gone.vxm") + ", which does not exist",
+         check},
+        {"schema.vxm", "the module is damaged (malformed database schema", check},
+        {"pages.vxm", "cannot read the questions: the module is damaged (", check},
+        {"noise.vxm", foreign, all},
+        {"other-key.vxm", foreign, writes},
+        {"no-tables.vxm", "not a Vexlor module (its table MainData has no column Reponce)", writes},
+        {"view.vxm", "not a Vexlor module (Propriete is a view, not a table)\n", all},
+        {"virtual.vxm", "not a Vexlor module (MainData is a virtual table)\n", all},
+        {"trigger.vxm", "not a Vexlor module (it defines a trigger (Sneaky))\n", all},
     };
-    for (const auto& [name, message] : expected) {
-        const auto run = runCommand({"check", folder.file(name)}, folder);
-        EXPECT_EQ(run.status, 1) << name;
-        EXPECT_EQ(run.err.rfind(folder.file(name) + ": " + message, 0), 0u) << run.err;
+    for (const auto& [name, message, commands] : expected) {
+        const std::string path = folder.file(name);
+        const std::string before = fs::is_regular_file(path) ? readBytes(path) : "";
+        for (const std::string& command : commands) {
+            const auto run =
+                testing::runShell("timeout 30 " + testing::shellQuoted(VEXLOR_MODULE_TOOL) + " " +
+                                      command + " " + testing::shellQuoted(path),
+                                  folder);
+            EXPECT_EQ(run.status, 1) << command << " " << name;
+            EXPECT_EQ(run.out, "") << command << " " << name;
+            EXPECT_EQ(run.err.rfind(path + ": " + message, 0), 0u) << run.err;
+        }
+        EXPECT_TRUE(before.empty() || readBytes(path) == before) << name;
     }
 
     // Another program holding the module locked: it is in use, not foreign.
-    Keyed holder(good);
-    ASSERT_TRUE(holder.run("BEGIN EXCLUSIVE; DELETE FROM Use;"));
+    const Connection holder = keyed(good);
+    ASSERT_TRUE(run(holder, "BEGIN EXCLUSIVE; DELETE FROM Use;"));
     const auto locked = runCommand({"info", good}, folder);
     EXPECT_EQ(locked.status, 1);
     EXPECT_EQ(locked.err.rfind(good + ": is in use: another program holds it locked", 0), 0u)
         << locked.err;
-    holder.run("ROLLBACK;");
+    run(holder, "ROLLBACK;");
     EXPECT_EQ(runCommand({"info", good}, folder).status, 0);
-}
-
-TEST(ToolHostileFiles, CraftedSchemasAreRefusedBeforeAnyOfTheirSqlRuns) {
-    // Views, virtual tables and triggers are refused; an endless view cannot hang the tool.
-    TempFolder folder;
-    const std::pair<std::string, std::string> crafted[] = {
-        {"DROP TABLE Propriete; CREATE VIEW Propriete AS WITH RECURSIVE r(x) AS (SELECT 1 "
-         "UNION ALL SELECT x + 1 FROM r) SELECT 'T' AS Title, x AS Author, x AS Company, x AS "
-         "Year FROM r;",
-         "not a Vexlor module (Propriete is a view, not a table)"},
-        {"DROP TABLE MainData; CREATE VIRTUAL TABLE MainData USING fts4(Question, Reponce, "
-         "False1, False2, False3, Points, Audio);",
-         "not a Vexlor module (MainData is a virtual table)"},
-        {"CREATE TRIGGER Sneaky AFTER DELETE ON Use BEGIN INSERT INTO HScore VALUES "
-         "('Sneaky', '', '99999'); END;",
-         "not a Vexlor module (it defines a trigger (Sneaky))"},
-    };
-    int number = 0;
-    for (const auto& [sql, message] : crafted) {
-        const std::string module =
-            create(folder, "crafted" + std::to_string(++number) + ".vxm", 2, "Crafted");
-        {
-            Keyed craft(module);
-            craft.run("INSERT INTO Use VALUES ('1');");
-            ASSERT_TRUE(craft.run(sql)) << sql;
-        }
-        const std::string before = readBytes(module);
-        for (const char* command : {"check", "info", "export", "scores", "reset-asked"}) {
-            const auto run =
-                testing::runShell("timeout 30 " + testing::shellQuoted(VEXLOR_MODULE_TOOL) + " " +
-                                      command + " " + testing::shellQuoted(module),
-                                  folder);
-            EXPECT_EQ(run.status, 1) << command << " " << sql;
-            EXPECT_EQ(run.err, module + ": " + message + "\n") << command;
-        }
-        EXPECT_TRUE(readBytes(module) == before) << sql;
-    }
-}
-
-TEST(ToolHostileFiles, CheckReportsMediaOutsideTheModuleFolder) {
-    // Media must lie in the module's folder or below it, which travels with the module.
-    TempFolder folder;
-    fs::create_directories(folder.path() / "quiz" / "media");
-    for (const char* file : {"x.wav", "quiz/in.wav", "quiz/media/ok.gif"})
-        testing::writeBytes(folder.file(file), "x");
-    const std::string absolute = folder.file("x.wav");
-    const std::string csv = kHeader + "Q1,A,B,C,D,1,../x.wav\r\nQ2,A,B,C,D,1," + absolute +
-                            "\r\nQ3,A,B,C,D,1,..\\x.wav\r\nQ4,A,B,C,D,1,media/../../x.wav\r\n"
-                            "Q5,A,B,C,D,1,C:\\x.wav\r\nQ6,A,B,C,D,1,media/../in.wav\r\n"
-                            "Q7,A,B,C,D,1,./media/ok.gif\r\n";
-    const std::string module = testing::makeModule(folder, csv, "quiz/quiz.vxm");
-    const auto run = runInProcess({"check", module});
-    EXPECT_EQ(run.status, 1);
-    const std::string outside =
-        " lies outside the module's folder: give a name relative to the "
-        "folder, which travels with the module\n";
-    EXPECT_EQ(run.out, "question 1: media \"../x.wav\"" + outside + "question 2: media \"" +
-                           absolute + "\"" + outside + "question 3: media \"..\\x.wav\"" + outside +
-                           "question 4: media \"media/../../x.wav\"" + outside +
-                           "question 5: media \"C:\\x.wav\"" + outside);
 }
 
 // Starts the tool in a child process.
@@ -291,13 +251,18 @@ TEST(ToolHostileFiles, AKilledCreateLeavesNoHalfModuleAndTheNextCreateSweepsItsL
     std::mt19937 random(6);
     int killedMidWrite = 0;
     for (int round = 0; round < 6; ++round) {
-        const std::size_t before = temporaries(folder).size();
+        // Names, not a count: this create sweeps the file the last one left as it makes its own.
+        const std::vector<std::string> before = temporaries(folder);
+        const auto started = [&] {
+            for (const std::string& name : temporaries(folder))
+                if (std::find(before.begin(), before.end(), name) == before.end()) return true;
+            return false;
+        };
         const pid_t child =
             spawnTool({"create", module, "--title", "Big", "--questions", folder.file("big.csv")});
         // Kill it at some moment after it began writing its temporary file.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (temporaries(folder).size() == before &&
-               std::chrono::steady_clock::now() < deadline &&
+        while (!started() && std::chrono::steady_clock::now() < deadline &&
                ::waitpid(child, nullptr, WNOHANG) == 0)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 40));
@@ -308,9 +273,8 @@ TEST(ToolHostileFiles, AKilledCreateLeavesNoHalfModuleAndTheNextCreateSweepsItsL
             killedMidWrite += WIFSIGNALED(status) ? 1 : 0;
             continue;
         }
-        Keyed finished(module);
-        EXPECT_EQ(finished.value("PRAGMA integrity_check;"), "ok");
-        EXPECT_EQ(finished.value("SELECT count(*) FROM MainData;"), "20000");
+        EXPECT_EQ(value(module, "PRAGMA integrity_check;"), "ok");
+        EXPECT_EQ(value(module, "SELECT count(*) FROM MainData;"), "20000");
         fs::remove(module);
     }
     ASSERT_GT(killedMidWrite, 0);

@@ -36,6 +36,7 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
     TempFolder folder;
     for (const char* media : {"pic.gif", "snd.WAV", "mixed.Mp3"})
         testing::writeBytes(folder.file(media), "x");
+    std::filesystem::create_directory(folder.file("a"));
     const std::string module = testing::makeModule(folder, kHeader +
                                                                "Fine,A,B,C,D,10,pic.gif\r\n"
                                                                " ,A,B,C,D,10,\r\n"
@@ -45,9 +46,21 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
                                                                "Q6,A,B,C,D,10,gone.mp3\r\n"
                                                                "Q7,A,B,C,D,10,mixed.Mp3\r\n"
                                                                "Also fine,A,B,C,D,-.5,snd.WAV\r\n"
-                                                               "Q9,A,B,C,D,,photo.png\r\n");
+                                                               "Q9,A,B,C,D,,photo.png\r\n"
+                                                               "Q10,A,B,C,D,1,../x.wav\r\n"
+                                                               "Q11,A,B,C,D,1,/tmp/x.wav\r\n"
+                                                               "Q12,A,B,C,D,1,..\\x.wav\r\n"
+                                                               "Q13,A,B,C,D,1,a/../../x.wav\r\n"
+                                                               "Q14,A,B,C,D,1,C:\\x.wav\r\n"
+                                                               "Q15,A,B,C,D,1,./a/../pic.gif\r\n");
     const auto run = runInProcess({"check", module});
     EXPECT_EQ(run.status, 1);
+    // Media must lie in the module's folder or below it, which travels with the module.
+    const auto outside = [](const std::string& name, int question) {
+        return "question " + std::to_string(question) + ": media \"" + name +
+               "\" lies outside the module's folder: give a name relative to the folder, which "
+               "travels with the module\n";
+    };
     const char* notPlayed =
         " is neither played nor shown: the name must end in mp3, mid, wav, "
         "gif, bmp or ico, all lower or all upper case\n";
@@ -61,7 +74,9 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
                            notPlayed +
                            "question 9: Points \"\" does not start with a number\n"
                            "question 9: media \"photo.png\"" +
-                           notPlayed);
+                           notPlayed + outside("../x.wav", 10) + outside("/tmp/x.wav", 11) +
+                           outside("..\\x.wav", 12) + outside("a/../../x.wav", 13) +
+                           outside("C:\\x.wav", 14));
 
     const std::string clean = testing::makeModule(
         folder, kHeader + "Fine,A,B,C,D,10,pic.gif\r\nAlso fine,A,B,C,D,-.5,snd.WAV\r\n",
@@ -74,8 +89,10 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
 TEST(ModuleCheck, ReportsAnEmptyTitleNoQuestionsAndTooManyQuestions) {
     // The game refuses an empty title and counts questions with 16-bit integers.
     TempFolder folder;
-    const std::string empty = testing::makeModule(folder, kHeader, "empty.vxm");
-    ASSERT_TRUE(setTo(empty, "UPDATE Propriete SET Title = ?", {""}));
+    const std::string empty =
+        testing::makeModule(folder, kHeader + "Q,A,B,C,D,1,\r\n", "empty.vxm");
+    ASSERT_TRUE(setTo(empty, "UPDATE Propriete SET Title = ?", {""}) &&
+                setTo(empty, "DELETE FROM MainData"));
     auto run = runInProcess({"check", empty});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "module: the title is empty\nmodule: there are no questions\n");

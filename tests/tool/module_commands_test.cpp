@@ -1,5 +1,4 @@
-// Reading modules: info, scores and reset-asked on a played module, and files that are not
-// modules, which every command refuses without writing to them.
+// Reading modules: info, scores and reset-asked on a played module, ranked as the game ranks.
 
 #include <gtest/gtest.h>
 
@@ -64,51 +63,6 @@ TEST(ToolModuleCommands, InfoScoresAndResetAskedReadAndClearTheGameTables) {
     EXPECT_EQ(runInProcess({"reset-asked", module}).out,
               "removed 0 entries from the list of asked questions\n");
 }
-
-TEST(ToolModuleCommands, FilesThatAreNotModulesAreRefusedAndLeftUntouched) {
-    // Random bytes, a database under another key and one without the game's tables are refused.
-    TempFolder folder;
-    std::mt19937 generator(7);
-    std::string noise(8192, '\0');
-    for (char& byte : noise) byte = static_cast<char>(generator());
-    testing::writeBytes(folder.file("noise.vxm"), noise);
-    {
-        auto otherKey = ModuleDatabase::create(folder.file("other-key.vxm"), "not the key");
-        ASSERT_TRUE(otherKey && otherKey->execute("CREATE TABLE MainData (Question TEXT);"));
-        auto tablesMissing =
-            ModuleDatabase::create(folder.file("no-tables.vxm"), modules::kModuleKey);
-        ASSERT_TRUE(tablesMissing &&
-                    tablesMissing->execute("CREATE TABLE MainData (Question TEXT);"));
-    }
-    const std::pair<std::string, std::string> files[] = {
-        {"noise.vxm", "not a Vexlor module (it cannot be read with the module key"},
-        {"other-key.vxm", "not a Vexlor module (it cannot be read with the module key"},
-        {"no-tables.vxm", "not a Vexlor module (its table MainData has no column Reponce)"},
-    };
-    for (const auto& [name, message] : files) {
-        const std::string path = folder.file(name);
-        const std::string before = readBytes(path);
-        // Every command on the noise; the one that writes on the others.
-        std::vector<std::string> commands = {"reset-asked"};
-        if (name == "noise.vxm") commands = {"info", "check", "export", "reset-asked", "scores"};
-        for (const std::string& command : commands) {
-            const auto run = testing::runCommand({command, path}, folder);
-            EXPECT_EQ(run.status, 1) << command << " " << name;
-            EXPECT_EQ(run.out, "") << command << " " << name;
-            EXPECT_EQ(run.err.rfind(path + ": " + message, 0), 0u) << run.err;
-        }
-        EXPECT_EQ(readBytes(path), before) << name;
-    }
-    const auto missing = runInProcess({"info", folder.file("absent.vxm")});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, folder.file("absent.vxm") + ": no such file\n");
-}
-
-}  // namespace
-}  // namespace vexlor::authoring
-
-namespace vexlor::authoring {
-namespace {
 
 TEST(ToolModuleCommands, TheToolRanksScoresExactlyAsTheGameDelivers) {
     // One ranking rule: texts the two number readers once disagreed on ("1e3", a leading blank,

@@ -23,7 +23,6 @@ struct ToolRun {
     std::string err;
 };
 
-
 inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -45,7 +44,8 @@ inline ToolRun runShell(const std::string& commandLine, const vexlor::testing::T
     const std::string out = folder.file(".out"), err = folder.file(".err");
     const int raw =
         std::system((commandLine + " >" + shellQuoted(out) + " 2>" + shellQuoted(err)).c_str());
-    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, vexlor::testing::readBytes(out), vexlor::testing::readBytes(err)};
+    ToolRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, vexlor::testing::readBytes(out),
+                vexlor::testing::readBytes(err)};
     std::filesystem::remove(out);
     std::filesystem::remove(err);
     return run;
@@ -64,11 +64,11 @@ inline const std::string kHeader = "Question,Reponce,False1,False2,False3,Points
 
 /// Makes a module from CSV text through the tool; the CSV is left beside it as questions.csv.
 inline std::string makeModule(const vexlor::testing::TempFolder& folder, const std::string& csv,
-                              const std::string& name = "quiz.vxm") {
+                              const std::string& name = "quiz.vxm", bool force = false) {
     writeBytes(folder.file("questions.csv"), csv);
     const ToolRun run = runInProcess({"create", folder.file(name), "--title", "Quiz", "--author",
                                       "Ann", "--company", "Co", "--year", "2024", "--questions",
-                                      folder.file("questions.csv")});
+                                      folder.file("questions.csv"), force ? "--force" : "--"});
     if (run.status != 0) ADD_FAILURE() << run.err;
     return folder.file(name);
 }

@@ -9,7 +9,10 @@
 #include <optional>
 #include <string_view>
 
+#include <CLI/CLI.hpp>
+
 #include "vexlor-module/csv.h"
+#include "vexlor-module/import.h"
 #include "vexlor-module/module_check.h"
 #include "vexlor-module/module_file.h"
 #include "vexlor-module/question_csv.h"
@@ -26,7 +29,10 @@ struct Option {
     std::string_view name;   ///< "--title"
     std::string_view alias;  ///< a short form such as "-o", or empty
     bool takesValue;
+    enum class Kind { kText, kPoints, kFormat } kind = Kind::kText;
 };
+
+constexpr int kMaxPoints = 1000000;
 
 /// A command line after its options have been sorted out.
 struct Arguments {
@@ -63,19 +69,125 @@ std::string plural(std::int64_t count, const char* singular, const char* several
     return std::to_string(count) + " " + (count == 1 ? singular : several);
 }
 
+// --- importing questions ---------------------------------------------------------------------
+
+std::string formatTitle(ImportFormat format) {
+    switch (format) {
+        case ImportFormat::kAiken:
+            return "Aiken";
+        case ImportFormat::kGift:
+            return "GIFT";
+        case ImportFormat::kOpenTdb:
+            return "Open Trivia DB JSON";
+        case ImportFormat::kCsv:
+            break;
+    }
+    return "CSV";
+}
+
+struct Imported {
+    ImportFormat format;
+    ImportResult result;
+};
+
+// Reads a question file as the options ask, telling `report` every question skipped. Gives
+// nothing, and says why, when the file cannot be used at all.
+std::optional<Imported> importQuestions(const Arguments& arguments, const std::string& file,
+                                        std::ostream& report) {
+    auto text = readImportFile(file);
+    if (!text) {
+        report << text.error() << '\n';
+        return std::nullopt;
+    }
+    const auto format = arguments.has("--format") ? formatNamed(arguments.value("--format"))
+                                                  : guessFormat(file, *text);
+    if (!format) {
+        report << file << ": cannot tell its format; give --format csv, aiken, gift or opentdb\n";
+        return std::nullopt;
+    }
+    ImportSettings settings;
+    const std::pair<const char*, int*> points[] = {{"--points", &settings.points},
+                                                   {"--easy-points", &settings.easyPoints},
+                                                   {"--medium-points", &settings.mediumPoints},
+                                                   {"--hard-points", &settings.hardPoints}};
+    for (const auto& [option, value] : points)
+        if (arguments.has(option)) *value = std::stoi(arguments.value(option));
+
+    Imported imported{*format, readQuestions(*format, *text, settings)};
+    const ImportResult& result = imported.result;
+    if (result.fatal) {
+        report << result.fatal->describe(file) << '\n';
+        return std::nullopt;
+    }
+    if (arguments.has("--strict") && !result.problems.empty()) {
+        report << result.problems.front().describe(file) << '\n'
+               << file << ": refused as a whole (--strict)\n";
+        return std::nullopt;
+    }
+    for (const ImportProblem& problem : result.problems)
+        report << problem.describe(file) << " (skipped)\n";
+    if (result.problemsNotKept > 0)
+        report << file << ": " << result.problemsNotKept << " more questions skipped\n";
+    if (result.questions.empty()) {
+        report << file << ": no question in it can be used\n";
+        return std::nullopt;
+    }
+    return imported;
+}
+
+std::string skippedNote(const ImportResult& result) {
+    if (result.skipped() == 0) return "";
+    return " (" + std::to_string(result.skipped()) + " skipped)";
+}
+
 // --- create ---------------------------------------------------------------------------------
 
 int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const fs::path target = arguments.positionals[0];
-    auto questions = readQuestionsCsv(arguments.value("--questions"));
-    if (!questions) return fail(err, questions.error());
+    auto imported = importQuestions(arguments, arguments.value("--questions"), err);
+    if (!imported) return kExitFailure;
+    const auto& questions = imported->result.questions;
     const Properties properties{arguments.value("--title"), arguments.value("--author"),
                                 arguments.value("--company"), arguments.value("--year")};
-    Status written = writeModule(target, properties, *questions, arguments.has("--force"));
+    Status written = writeModule(target, properties, questions, arguments.has("--force"));
     if (!written) return fail(err, written.error());
     out << "created " << target.string() << " with "
-        << plural(static_cast<std::int64_t>(questions->size()), "question", "questions") << '\n';
+        << plural(static_cast<std::int64_t>(questions.size()), "question", "questions")
+        << skippedNote(imported->result) << '\n';
     return kExitSuccess;
+}
+
+// --- add ------------------------------------------------------------------------------------
+
+int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    // The file is read first, so a module is not even opened for a file that gives nothing.
+    auto imported = importQuestions(arguments, arguments.value("--questions"), err);
+    if (!imported) return kExitFailure;
+    auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
+    if (!module) return fail(err, module.error());
+    const auto& questions = imported->result.questions;
+    auto total = module->appendQuestions(questions);
+    if (!total) return fail(err, total.error());
+    out << "added " << plural(static_cast<std::int64_t>(questions.size()), "question", "questions")
+        << skippedNote(imported->result) << " to " << module->path().string()
+        << ", which now holds " << *total << '\n';
+    return kExitSuccess;
+}
+
+// --- import-check ---------------------------------------------------------------------------
+
+int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&) {
+    const std::string file = arguments.positionals[0];
+    auto imported = importQuestions(arguments, file, out);
+    if (!imported) return kExitFailure;
+    const ImportResult& result = imported->result;
+    out << file << ": " << formatTitle(imported->format) << ", "
+        << plural(static_cast<std::int64_t>(result.questions.size()), "question", "questions")
+        << " to import" << skippedNote(result) << '\n';
+    if (result.categoryCounts.size() > 1 || !result.categoryCounts.begin()->first.empty())
+        for (const auto& [category, count] : result.categoryCounts)
+            out << "  " << (category.empty() ? "(no category)" : category) << ": " << count << '\n';
+    return result.skipped() == 0 ? kExitSuccess : kExitFailure;
 }
 
 // --- info -----------------------------------------------------------------------------------
@@ -206,16 +318,39 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     "The module is opened read-only; one with a journal or log of an interrupted write\n" \
     "beside it is refused, as recovering it would change it.\n"
 
+// Said by every command that reads a file of questions.
+#define IMPORT_OPTIONS                                                                         \
+    "  --format F           csv, aiken, gift or opentdb; without it the format is told by\n"   \
+    "                       the extension (.csv, .json, .gift, .aiken), else by the content\n" \
+    "  --strict             refuse the whole file at its first problem; without it, each\n"    \
+    "                       question that cannot be used is reported and skipped\n"            \
+    "  --points N           points of each question of a file that gives none (default 100)\n" \
+    "  --easy-points N      points of an easy, medium and hard Open Trivia DB question\n"      \
+    "  --medium-points N    (defaults 100, 200 and 300)\n"                                     \
+    "  --hard-points N\n"
+
+std::vector<Option> withImportOptions(std::vector<Option> options) {
+    using Kind = Option::Kind;
+    options.insert(options.end(), {{"--format", "", true, Kind::kFormat},
+                                   {"--strict", "", false},
+                                   {"--points", "", true, Kind::kPoints},
+                                   {"--easy-points", "", true, Kind::kPoints},
+                                   {"--medium-points", "", true, Kind::kPoints},
+                                   {"--hard-points", "", true, Kind::kPoints}});
+    return options;
+}
+
 // --- the command table and the command line -------------------------------------------------
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> list = {
         {"create",
          "create OUT.vxm --title TITLE [--author A] [--company C] [--year Y] "
-         "--questions QUESTIONS.csv [--force]",
-         "make a new module from a CSV file of questions",
-         "Makes the module OUT.vxm with the given properties and the questions of the CSV file.\n"
-         "The CSV file is UTF-8 with the header\n"
+         "--questions FILE [IMPORT OPTIONS] [--force]",
+         "make a new module from a file of questions",
+         "Makes the module OUT.vxm with the given properties and the questions of the file:\n"
+         "CSV, Aiken, GIFT or Open Trivia DB JSON (see import-check). A CSV file is UTF-8 with\n"
+         "the header\n"
          "    Question,Reponce,False1,False2,False3,Points,Audio\n"
          "(the Audio column may be left out). Reponce is the right answer, False1-3 the wrong\n"
          "ones, Audio the name of a picture or sound file in the module's folder. Fields holding\n"
@@ -227,15 +362,40 @@ const std::vector<Command>& commands() {
          "  --author A           the author\n"
          "  --company C          the company\n"
          "  --year Y             the year\n"
-         "  --questions FILE     the questions CSV file (required)\n"
-         "  --force              replace OUT.vxm if it exists\n",
-         {{"--title", "", true},
-          {"--author", "", true},
-          {"--company", "", true},
-          {"--year", "", true},
-          {"--questions", "", true},
-          {"--force", "", false}},
+         "  --questions FILE     the questions file (required)\n"
+         "  --force              replace OUT.vxm if it exists\n" IMPORT_OPTIONS,
+         withImportOptions({{"--title", "", true},
+                            {"--author", "", true},
+                            {"--company", "", true},
+                            {"--year", "", true},
+                            {"--questions", "", true},
+                            {"--force", "", false}}),
          runCreate},
+        {"add", "add MODULE.vxm --questions FILE [IMPORT OPTIONS]",
+         "add the questions of a file to a module",
+         "Adds the questions of the file after the module's own, in one transaction: all of\n"
+         "them or, when anything fails, none. The properties, the list of asked questions and\n"
+         "the high scores stay as they are. A module may hold at most 32767 questions.\n"
+         "\n"
+         "Options:\n"
+         "  --questions FILE     the questions file (required)\n" IMPORT_OPTIONS,
+         withImportOptions({{"--questions", "", true}}), runAdd},
+        {"import-check", "import-check FILE [IMPORT OPTIONS]",
+         "show what a file of questions would give",
+         "Reads a file of questions as create and add would, writes nothing, and lists each\n"
+         "question it would skip, with its line (or its place in a JSON file) and why, then\n"
+         "how many questions it would import, by category. Exits with status 1 when it skips\n"
+         "anything or finds nothing to import.\n"
+         "\n"
+         "Formats: CSV as create describes; Aiken (a question, options \"A.\" or \"A)\", a\n"
+         "line \"ANSWER: B\"); GIFT multiple-choice questions ({=right ~wrong ~wrong ~wrong});\n"
+         "Open Trivia DB JSON (a response or a list of results, \"multiple\" questions, in\n"
+         "any of its encodings). Only questions with one right and three wrong answers fit a\n"
+         "module; the others (true/false, matching, numeric...) are skipped and listed.\n"
+         "Files are UTF-8, at most 64 MiB.\n"
+         "\n"
+         "Options:\n" IMPORT_OPTIONS,
+         withImportOptions({}), runImportCheck},
         {"info",
          "info MODULE.vxm",
          "show a module's properties and counts",
@@ -294,8 +454,8 @@ void printOverview(std::ostream& out) {
         << "\n"
         << "Commands:\n";
     for (const Command& command : commands())
-        out << "  " << std::left << std::setw(13) << command.name << command.summary << '\n';
-    out << "  " << std::left << std::setw(13) << "help"
+        out << "  " << std::left << std::setw(14) << command.name << command.summary << '\n';
+    out << "  " << std::left << std::setw(14) << "help"
         << "show help for a command\n"
         << "\n"
         << "Run '" << kProgram << " help COMMAND' or '" << kProgram
@@ -319,47 +479,53 @@ int usageError(std::ostream& err, std::string_view command, const std::string& m
 std::optional<UsageError> parseArguments(const Command& command,
                                          const std::vector<std::string>& words,
                                          Arguments& arguments) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        if (optionsEnded || word.size() < 2 || word[0] != '-') {
-            arguments.positionals.push_back(word);
+    CLI::App app;
+    app.set_help_flag();  // help is answered before parsing, with the tool's own texts
+    std::map<std::string, std::string> given;
+    const CLI::Validator points(
+        [](std::string& text) {
+            const bool whole = !text.empty() && text.size() <= 7 &&
+                               text.find_first_not_of("0123456789") == std::string::npos;
+            return whole && std::stoi(text) <= kMaxPoints
+                       ? std::string()
+                       : "points must be a whole number from 0 to " + std::to_string(kMaxPoints);
+        },
+        "N");
+    for (const Option& option : command.options) {
+        const std::string name(option.name);
+        const std::string names =
+            option.alias.empty() ? name : std::string(option.alias) + "," + name;
+        if (!option.takesValue) {
+            app.add_flag(names);
             continue;
         }
-        if (word == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const std::size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
-        const std::string_view written = std::string_view(word).substr(0, equals);
-        auto option =
-            std::find_if(command.options.begin(), command.options.end(), [&](const Option& o) {
-                return o.name == written || (!o.alias.empty() && o.alias == written);
-            });
-        if (option == command.options.end())
-            return UsageError{"unknown option '" + std::string(written) + "'"};
-        const std::string name(option->name);
-        if (arguments.has(name)) return UsageError{"option " + name + " given twice"};
-        if (!option->takesValue) {
-            if (equals != std::string::npos)
-                return UsageError{"option " + name + " takes no value"};
-            arguments.values[name] = "";
-        } else if (equals != std::string::npos) {
-            arguments.values[name] = word.substr(equals + 1);
-        } else if (i + 1 < words.size()) {
-            arguments.values[name] = words[++i];
-        } else {
-            return UsageError{"option " + std::string(written) + " needs a value"};
-        }
+        CLI::Option* added = app.add_option(names, given[name]);
+        if (option.kind == Option::Kind::kPoints) added->check(points);
+        if (option.kind == Option::Kind::kFormat)
+            added->check(CLI::IsMember({"csv", "aiken", "gift", "opentdb"}));
     }
-    if (arguments.positionals.empty()) return UsageError{"the module file is missing"};
+    app.add_option("file", arguments.positionals);
+    try {
+        app.parse(std::vector<std::string>(words.rbegin(), words.rend()));
+    } catch (const CLI::ParseError& error) {
+        return UsageError{error.what()};
+    }
+    for (const Option& option : command.options) {
+        const std::string name(option.name);
+        if (app.count(name) > 1) return UsageError{"option " + name + " given twice"};
+        if (app.count(name) == 1) arguments.values[name] = given[name];
+    }
+    if (arguments.positionals.empty())
+        return UsageError{command.name == "import-check" ? "the question file is missing"
+                                                         : "the module file is missing"};
     if (arguments.positionals.size() > 1)
         return UsageError{"unexpected argument '" + arguments.positionals[1] + "'"};
     if (command.name == "create") {
         if (!arguments.has("--title")) return UsageError{"--title is required"};
         if (arguments.value("--title").empty()) return UsageError{"the title must not be empty"};
-        if (!arguments.has("--questions")) return UsageError{"--questions is required"};
     }
+    if ((command.name == "create" || command.name == "add") && !arguments.has("--questions"))
+        return UsageError{"--questions is required"};
     return std::nullopt;
 }
 

@@ -281,6 +281,34 @@ Result<std::int64_t> ModuleFile::clearAsked() {
     return failure("clear the asked questions", error);
 }
 
+Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& questions) {
+    const std::string what = "add the questions";
+    const std::string table = quoted(layoutOf(Table::kQuestions).name);
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    std::string error;
+    modules::Transaction transaction(*database_, &error);
+    if (!transaction.active()) return failure(what, error);
+    auto counts = database_->queryIntegers("SELECT count(*) FROM " + table +
+                                               " UNION ALL SELECT coalesce(max(" + rowId +
+                                               "), 0) FROM " + table + ";",
+                                           {}, &error);
+    if (!counts || counts->size() < 2) return failure(what, error);
+    const auto total = (*counts)[0] + static_cast<std::int64_t>(questions.size());
+    if (total > kMaxQuestions)
+        return failure(what, "the module would hold " + std::to_string(total) +
+                                 " questions; the game counts at most " +
+                                 std::to_string(kMaxQuestions));
+    // Past the largest row id the database picks ids at random, which would reorder questions.
+    if ((*counts)[1] > (std::int64_t{1} << 62))
+        return failure(what, "its question row ids are too large to add after");
+    const std::string insert = insertStatement(layoutOf(Table::kQuestions));
+    for (const Question& question : questions)
+        if (!database_->query(insert, question.fields(), &error)) return failure(what, error);
+    if (!transaction.commit(&error)) return failure(what, error);
+    return total;
+}
+
 std::size_t removeStaleTemporaries(const fs::path& folder) {
     // The names temporaryPath gives, and the side files of each: ".NAME.PID-N-N.tmp[-journal]".
     static const std::regex temporaryName(

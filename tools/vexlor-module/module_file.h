@@ -66,6 +66,9 @@ class ModuleFile {
     Result<std::int64_t> rowCount(Table table);
     /// Empties the list of asked questions in one transaction; gives the number of entries removed.
     Result<std::int64_t> clearAsked();
+    /// Adds questions after the last one in one transaction, so the numbers of the questions
+    /// there (which the asked list holds) stay; all are added or none. Gives the new count.
+    Result<std::int64_t> appendQuestions(const std::vector<Question>& questions);
 
   private:
     ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)

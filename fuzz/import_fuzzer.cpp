@@ -1,0 +1,31 @@
+// Feeds any bytes to one question-file reader (VEXLOR_FUZZ_FORMAT): nothing may crash, hang or
+// grow without bound, every question it gives can be played and holds UTF-8 only, and every
+// problem says where and why.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "vexlor-module/csv.h"
+#include "vexlor-module/import.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    namespace authoring = vexlor::authoring;
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const auto format = authoring::formatNamed(VEXLOR_FUZZ_FORMAT);
+    const authoring::ImportResult result =
+        authoring::readQuestions(*format, text, authoring::ImportSettings{});
+
+    if (result.fatal && !result.questions.empty()) std::abort();
+    for (const authoring::Question& question : result.questions) {
+        // The CSV reader leaves such checks to `check`, as it always has.
+        if (*format != authoring::ImportFormat::kCsv && authoring::importing::unplayable(question))
+            std::abort();
+        for (const std::string& field : question.fields())
+            if (authoring::findInvalidUtf8(field)) std::abort();
+    }
+    if (result.problems.size() > authoring::kMaxKeptProblems) std::abort();
+    for (const authoring::ImportProblem& problem : result.problems)
+        if (problem.message.empty() || (problem.line <= 0 && problem.place.empty())) std::abort();
+    return 0;
+}

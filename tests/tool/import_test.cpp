@@ -1,0 +1,276 @@
+// Question files from other programs: each reader on a file as real exports look, the add
+// command, and files meant to hurt.
+
+#include <gtest/gtest.h>
+
+#include "../support/module_files.h"
+#include "tool_support.h"
+#include "vexlor-module/import.h"
+
+namespace vexlor::authoring {
+namespace {
+
+using testing::runCommand;
+using testing::runInProcess;
+using vexlor::testing::readBytes;
+using vexlor::testing::readColumn;
+using vexlor::testing::TempFolder;
+using Rows = std::vector<std::vector<std::string>>;                 // text, four answers, points
+using Problems = std::vector<std::pair<std::string, std::string>>;  // place, start of message
+
+void expectImport(const ImportResult& result, const Rows& questions, const Problems& problems) {
+    ASSERT_FALSE(result.fatal) << result.fatal->message;
+    std::vector<std::vector<std::string>> got;
+    for (const Question& q : result.questions)
+        got.push_back({q.text, q.answers[0], q.answers[1], q.answers[2], q.answers[3], q.points});
+    EXPECT_EQ(got, questions);
+    ASSERT_EQ(result.problems.size(), problems.size());
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        const ImportProblem& problem = result.problems[i];
+        EXPECT_EQ(problem.line ? std::to_string(problem.line) : problem.place, problems[i].first);
+        EXPECT_EQ(problem.message.rfind(problems[i].second, 0), 0u) << problem.message;
+    }
+}
+
+const ImportSettings kSettings{50, 100, 200, 300};
+
+TEST(ImportReaders, AikenAsATeacherWritesIt) {
+    // Both option styles, any-case answers, CRLF, a BOM, and each malformed question on its line.
+    const std::string text =
+        "\xEF\xBB\xBFWhat is 7 × 8?\r\nA. 54\r\nB. 56\r\nC. 58\r\nD. 64\r\nANSWER: B\r\n\r\n\r\n"
+        "Which gas\r\ndo we breathe out?\r\nA) Oxygen\r\nB) Nitrogen\r\nC) Carbon dioxide\r\n"
+        "D) Helium\r\nanswer: c\r\n\r\n"
+        "Pick a prime.\nA. 4\nB. 6\nC. 7\nD. 9\nE. 10\nANSWER: C\n\n"          // line 17
+        "Which are even?\nA. 2\nB. 3\nC. 4\nD. 5\nANSWER: A, C\n\n"            // line 25
+        "Capital of Peru?\nA. Lima\nB. Quito\nC. Lima\nD. Cusco\nANSWER: A\n"  // line 32
+        "No answer line?\nA. x\nB. y\nC. z\nD. w\n"                            // line 38
+        "Next question starts here.\nA. 1\nB. 2\nC. 3\nD. 4\nANSWER: F\n"      // line 43
+        "ANSWER: A\n";                                                         // line 49
+    expectImport(
+        readAiken(text, kSettings),
+        {{"What is 7 × 8?", "56", "54", "58", "64", "50"},
+         {"Which gas\ndo we breathe out?", "Carbon dioxide", "Oxygen", "Nitrogen", "Helium", "50"}},
+        {{"17", "5 options"},
+         {"25", "two or more right answers"},
+         {"32", "the answer \"Lima\" is given twice"},
+         {"38", "the question has no ANSWER line"},
+         {"43", "ANSWER names option F"},
+         {"49", "an ANSWER line without a question"}});
+}
+
+TEST(ImportReaders, GiftAsAMoodleExportHasIt) {
+    // Titles, comments, categories, escapes, feedback, weights and markers are understood; the
+    // question kinds a module cannot hold are reported on the line their question starts.
+    const std::string text =
+        "// question: 1  name: Capital\r\n$CATEGORY: $course$/top/Geo/Europe\r\n\r\n"
+        "::Capital::[html]What is the capital\r\nof France?{\r\n"
+        "  =Paris#Right!\r\n  ~Lyon#No.\r\n  ~Nice\r\n  ~%-50%Marseille\r\n}\r\n\r\n"
+        "::Escapes::Which is 1\\=1 \\{true\\}\\: \\~ \\#?{=%100%yes \\= sure ~no ~maybe ~never\n"
+        "####General feedback ~ignored}\n\n"
+        "The Sun is a {~planet =star ~comet ~moon}.\n\n"
+        "// true/false and other kinds\n"
+        "::TF::The Moon is a star.{F}\n\n"                            // line 18
+        "Match:{=cat -> meow =dog -> woof}\n\n"                       // line 20
+        "Pi to two places?{#3.14:0.01}\n\n"                           // line 22
+        "Who wrote Hamlet?{=Shakespeare =Shakspere}\n\n"              // line 24
+        "Who painted it?{=Leonardo ~Raphael ~%50%Titian ~Dürer}\n\n"  // line 26
+        "Name a colour.{=red =blue}\n\n"                              // line 28
+        "Three wrong only?{=a ~b ~c}\n\n"                             // line 30
+        "Just a description.\n\n"                                     // line 32
+        "::Open::Never closed {=a ~b\n~c ~d\n";                       // line 34
+    const ImportResult result = readGift(text, kSettings);
+    expectImport(result,
+                 {{"What is the capital\nof France?", "Paris", "Lyon", "Nice", "Marseille", "50"},
+                  {"Which is 1=1 {true}: ~ #?", "yes = sure", "no", "maybe", "never", "50"},
+                  {"The Sun is a _____.", "star", "planet", "comet", "moon", "50"}},
+                 {{"18", "a true/false question"},
+                  {"20", "a matching question"},
+                  {"22", "a numeric question"},
+                  {"24", "a short-answer question"},
+                  {"26", "an answer with partial credit (~%50%)"},
+                  {"28", "a short-answer question"},
+                  {"30", "2 wrong answers"},
+                  {"32", "no answers in braces"},
+                  {"34", "the answers opened with { are not closed"}});
+    EXPECT_EQ(result.categoryCounts, (std::map<std::string, std::size_t>{{"Geo/Europe", 3}}));
+}
+
+TEST(ImportReaders, OpenTriviaDbInEachOfItsEncodings) {
+    // Entities are decoded in full, url3986 and base64 texts too; points follow the difficulty.
+    const std::string html = R"({"response_code":0,"results":[
+{"type":"multiple","difficulty":"hard","category":"Art","question":"Who painted &quot;Les Demoiselles d&#039;Avignon&quot;?","correct_answer":"Pablo Picasso","incorrect_answers":["Henri Matisse","Georges Braque","Andr&eacute; Derain &amp; co &#x2014; &hellip;"]},
+{"type":"boolean","difficulty":"easy","category":"Art","question":"Is this true?","correct_answer":"True","incorrect_answers":["False"]},
+{"type":"multiple","category":"Art","question":"No difficulty &lt;given&gt;","correct_answer":"a","incorrect_answers":["b","c","d &bogus; &#0; &"]},
+{"type":"multiple","difficulty":"extreme","question":"q","correct_answer":"a","incorrect_answers":["b","c","d"]},
+{"type":"multiple","difficulty":"easy","question":"q","correct_answer":"a","incorrect_answers":["b","c"]},
+{"type":"multiple","difficulty":"easy","question":7,"correct_answer":"a","incorrect_answers":["b","c","d"]}]})";
+    expectImport(readOpenTdb(html, kSettings),
+                 {{"Who painted \"Les Demoiselles d'Avignon\"?", "Pablo Picasso", "Henri Matisse",
+                   "Georges Braque", "André Derain & co — …", "300"},
+                  {"No difficulty <given>", "a", "b", "c", "d &bogus; &#0; &", "50"}},
+                 {{"results[1]", "a true/false question"},
+                  {"results[3]", "the difficulty \"extreme\""},
+                  {"results[4]", "2 incorrect answers"},
+                  {"results[5]", "\"question\" is not text"}});
+    const std::string encoded = R"([
+{"type":"multiple","difficulty":"medium","category":"Science%3A%20Computers","question":"What%20does%20%22RAM%22%20stand%20for%3F","correct_answer":"Random%20Access%20Memory","incorrect_answers":["Read%20Only","Rapid%20Memory","R%C3%A9seau"]},
+{"type":"bXVsdGlwbGU=","difficulty":"ZWFzeQ==","question":"V2hvIGlzIHRoZXJlPw==","correct_answer":"TWU=","incorrect_answers":["WW91","SGlt","SMOpcg=="]},
+{"type":"bXVsdGlwbGU=","difficulty":"ZWFzeQ==","question":"/w==","correct_answer":"TWU=","incorrect_answers":["WW91","SGlt","SGVy"]}])";
+    expectImport(readOpenTdb(encoded, kSettings),
+                 {{"What does \"RAM\" stand for?", "Random Access Memory", "Read Only",
+                   "Rapid Memory", "Réseau", "200"},
+                  {"Who is there?", "Me", "You", "Him", "Hér", "100"}},
+                 {{"[2]", "\"question\" decodes to text that is not UTF-8"}});
+}
+
+TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
+    // NUL bytes, bytes that are not UTF-8, broken, deeply nested or huge JSON and a response
+    // without questions refuse the file as a whole.
+    std::string values = "[";
+    for (int i = 0; i < 2000001; ++i) values += "1,";
+    const struct {
+        ImportFormat format;
+        std::string text, place, message;
+    } cases[] = {
+        {ImportFormat::kGift, std::string("Q{=a ~b ~c ~d}\n\nQ2\0{", 20), "3",
+         "a NUL byte at column 3"},
+        {ImportFormat::kAiken, "Q\nA. caf\xE9\n", "2", "the byte 0xE9 at column 7 is not UTF-8"},
+        {ImportFormat::kOpenTdb, "{\"results\": [\n{\"question\": }]}", "2", "not valid JSON: "},
+        {ImportFormat::kOpenTdb, "\n" + std::string(100000, '['), "2", "nested more than 32"},
+        {ImportFormat::kOpenTdb, R"({"response_code":1,"results":[]})", "",
+         "the response_code is 1"},
+        {ImportFormat::kOpenTdb, "\"just text\"", "", "neither a response object"},
+        {ImportFormat::kOpenTdb, values + "1]", "1", "more than 2000000 values"},
+        {ImportFormat::kCsv, "Question,Reponce\n", "1", "the header lacks the column False1"},
+    };
+    for (const auto& c : cases) {
+        const ImportResult result = readQuestions(c.format, c.text, kSettings);
+        ASSERT_TRUE(result.fatal) << c.message;
+        EXPECT_EQ(result.fatal->line ? std::to_string(result.fatal->line) : "", c.place);
+        EXPECT_EQ(result.fatal->message.rfind(c.message, 0), 0u) << result.fatal->message;
+        EXPECT_TRUE(result.questions.empty());
+    }
+    // Skipped questions past the first thousand are counted, not kept, and an endless GIFT
+    // question is refused instead of held.
+    std::string answers, lines(20000 * 2, '\n');
+    for (int i = 0; i < 100000; ++i) answers += "ANSWER: A\n";
+    for (std::size_t i = 0; i < lines.size(); i += 2) lines[i] = 'x';
+    const ImportResult aiken = readAiken(answers, kSettings);
+    EXPECT_EQ(aiken.problems.size(), kMaxKeptProblems);
+    EXPECT_EQ(aiken.skipped(), 100000u);
+    expectImport(readGift(lines, kSettings), {}, {{"1", "the question runs over more than"}});
+}
+
+TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
+    // Extension first, content next; huge, unterminated, strict and empty files are refused.
+    TempFolder folder;
+    const std::string gift = "::T::Q{=a ~b ~c ~d}\n\nQ2{T}\n";
+    const std::pair<std::string, std::string> files[] = {
+        {"quiz.txt", gift},
+        {"bank.txt", "Q\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n"},
+        {"open.gift", "Never {=a ~b ~c ~d\n" + std::string(1 << 20, 'x')},
+        {"notes.txt", "just some notes\n"}};
+    for (const auto& [name, text] : files) testing::writeBytes(folder.file(name), text);
+    testing::writeBytes(folder.file("huge.gift"), "");
+    std::filesystem::resize_file(folder.file("huge.gift"), 100u << 20);  // sparse
+    // "@" stands for the file's path in the expected output.
+    const struct {
+        std::string file, option;
+        int status;
+        std::string out;
+    } runs[] = {
+        {"quiz.txt", "", 1,
+         "@:3: a true/false question; a question needs four answers (skipped)\n"
+         "@: GIFT, 1 question to import (1 skipped)\n"},
+        {"bank.txt", "--format=aiken", 0, "@: Aiken, 1 question to import\n"},
+        {"quiz.txt", "--strict", 1,
+         "@:3: a true/false question; a question needs four answers\n"
+         "@: refused as a whole (--strict)\n"},
+        {"open.gift", "", 1,
+         "@:1: the answers opened with { are not closed with } (skipped)\n"
+         "@: no question in it can be used\n"},
+        {"notes.txt", "", 1,
+         "@: cannot tell its format; give --format csv, aiken, gift or opentdb\n"},
+        {"huge.gift", "", 1, "@: is 100 MiB, larger than the 64 MiB a question file may have\n"},
+    };
+    for (const auto& run : runs) {
+        std::vector<std::string> arguments = {"import-check", folder.file(run.file)};
+        if (!run.option.empty()) arguments.push_back(run.option);
+        const auto result = runCommand(arguments, folder);
+        EXPECT_EQ(result.status, run.status) << result.out << result.err;
+        std::string out = run.out;
+        for (auto at = out.find('@'); at != std::string::npos; at = out.find('@', at + 1))
+            out.replace(at, 1, folder.file(run.file));
+        EXPECT_EQ(result.out, out);
+        // A module is made only from a file with questions to import.
+        const bool usable = out.find("to import") != std::string::npos;
+        arguments[0] = "create";
+        arguments.insert(arguments.begin() + 1,
+                         {folder.file("m.vxm"), "--title", "T", "--questions"});
+        EXPECT_EQ(runInProcess(arguments).status, usable ? 0 : 1);
+        EXPECT_EQ(std::filesystem::exists(folder.file("m.vxm")), usable);
+        std::filesystem::remove(folder.file("m.vxm"));
+    }
+}
+
+// The rows of a table as the database stores them, types included.
+std::vector<std::string> rows(const std::string& module, const std::string& table,
+                              const std::string& columns) {
+    return readColumn(module, "SELECT " + columns + " FROM " + table + " ORDER BY rowid");
+}
+
+TEST(ImportCommands, AddAppendsKeepingTheOtherTablesAndAFailingAddChangesNoByte) {
+    // Existing questions keep their numbers, so the asked list still names the same ones; a
+    // refusal before writing and a failure halfway through the inserts leave the file as it was.
+    TempFolder folder;
+    const std::string module =
+        testing::makeModule(folder, testing::kHeader + "Q1,A,B,C,D,5,\r\nQ2,A,B,C,D,5,\r\n");
+    sqlite3* db = nullptr;
+    sqlite3_open(module.c_str(), &db);
+    sqlite3_key(db, modules::kModuleKey, 8);
+    // The index makes a question text that is there already fail after other rows went in.
+    ASSERT_TRUE(
+        vexlor::testing::run(db, "CREATE UNIQUE INDEX OneEach ON MainData(Question)") &&
+        vexlor::testing::run(db,
+                             "INSERT INTO Use VALUES ('2'), (1); INSERT INTO HScore VALUES ('Zoë', "
+                             "'Jan/02/2024', '00350'), ('Bo', 'Feb/03/2024', 90);"));
+    sqlite3_close(db);
+    const std::string bytes = readBytes(module);
+    testing::writeBytes(folder.file("dup.gift"),
+                        "N1{=a ~b ~c ~d}\n\nN2{=a ~b ~c ~d}\n\nQ1{=a ~b ~c ~d}\n");
+    testing::writeBytes(folder.file("none.gift"), "Only true or false{T}\n");
+    for (const auto& [file, why] : {std::pair{"dup.gift", ": cannot add the questions: "},
+                                    std::pair{"none.gift", ": no question in it can be used"}}) {
+        const auto run = runInProcess({"add", module, "--questions", folder.file(file)});
+        EXPECT_EQ(run.status, 1) << file;
+        EXPECT_NE(run.err.find(why), std::string::npos) << run.err;
+        EXPECT_TRUE(readBytes(module) == bytes) << file;
+        EXPECT_FALSE(std::filesystem::exists(module + "-journal"));
+    }
+
+    const auto snapshot = [&] {
+        return std::vector<std::vector<std::string>>{
+            rows(module, "Use", "quote(Use)"),
+            rows(module, "HScore", "quote(Nom) || quote(Date) || quote(Score)"),
+            rows(module, "Propriete",
+                 "quote(Title) || quote(Author) || quote(Company) || quote(Year)")};
+    };
+    const auto before = snapshot();
+    testing::writeBytes(
+        folder.file("more.json"),
+        R"([{"type":"multiple","difficulty":"hard","question":"Q3","correct_answer":"R","incorrect_answers":["W1","W2","W3"]},
+            {"type":"boolean","question":"Q4","correct_answer":"True","incorrect_answers":["False"]}])");
+    const auto added = runCommand(
+        {"add", module, "--questions", folder.file("more.json"), "--hard-points", "999"}, folder);
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "added 1 question (1 skipped) to " + module + ", which now holds 3\n");
+    EXPECT_EQ(added.err, folder.file("more.json") +
+                             ": [1]: a true/false question; a question needs four answers "
+                             "(skipped)\n");
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(rows(module, "MainData", "Question || Reponce || False3 || Points"),
+              (std::vector<std::string>{"Q1AD5", "Q2AD5", "Q3RW3999"}));
+}
+
+}  // namespace
+}  // namespace vexlor::authoring

@@ -1,0 +1,116 @@
+// Aiken: a question on one or more lines, its options "A." or "A)", then "ANSWER: X".
+
+#include <algorithm>
+#include <cctype>
+
+#include "vexlor-module/import.h"
+
+namespace vexlor::authoring {
+
+namespace {
+
+using importing::trim;
+
+struct Block {
+    int line = 0;  ///< where the question starts; 0 when none is open
+    std::string text;
+    std::vector<std::pair<char, std::string>> options;
+};
+
+bool isAnswerLine(std::string_view line) {
+    constexpr std::string_view kKey = "answer:";
+    if (line.size() < kKey.size()) return false;
+    for (std::size_t i = 0; i < kKey.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(line[i])) != kKey[i]) return false;
+    return true;
+}
+
+// "B. text", "B) text", or a bare "B." for an empty option.
+bool isOption(std::string_view line) {
+    return line.size() >= 2 && line[0] >= 'A' && line[0] <= 'Z' &&
+           (line[1] == '.' || line[1] == ')') &&
+           (line.size() == 2 || line[2] == ' ' || line[2] == '\t');
+}
+
+// Why the block and its ANSWER cannot be a question, or nothing.
+std::optional<std::string> answerProblem(const Block& block, std::string_view answer) {
+    for (std::size_t i = 0; i < block.options.size(); ++i)
+        for (std::size_t k = 0; k < i; ++k)
+            if (block.options[k].first == block.options[i].first)
+                return std::string("option ") + block.options[i].first + " is given twice";
+    std::string letters;
+    for (char c : answer)
+        if (std::isalpha(static_cast<unsigned char>(c)))
+            letters += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (letters.empty()) return "the ANSWER line names no option";
+    if (letters.size() > 1)
+        return "two or more right answers (ANSWER: " + std::string(answer) +
+               "); a question has one";
+    const bool named = std::any_of(block.options.begin(), block.options.end(),
+                                   [&](const auto& option) { return option.first == letters[0]; });
+    if (!named) return "ANSWER names option " + letters + ", which the question does not have";
+    if (block.options.size() != 4)
+        return std::to_string(block.options.size()) +
+               " options; a question needs four: the right answer and three wrong ones";
+    return std::nullopt;
+}
+
+void finish(ImportResult& result, Block& block, std::string_view answer,
+            const ImportSettings& settings) {
+    ImportProblem where{block.line, {}, {}};
+    if (auto problem = answerProblem(block, answer)) {
+        where.message = *problem;
+        result.skip(std::move(where));
+    } else {
+        const char right = static_cast<char>(std::toupper(
+            static_cast<unsigned char>(*std::find_if(answer.begin(), answer.end(), [](char c) {
+                return std::isalpha(static_cast<unsigned char>(c));
+            }))));
+        Question question;
+        question.text = std::move(block.text);
+        question.points = std::to_string(settings.points);
+        std::size_t wrong = 1;
+        for (auto& [letter, option] : block.options)
+            question.answers[letter == right ? 0 : wrong++] = std::move(option);
+        importing::keep(result, std::move(question), std::move(where));
+    }
+    block = Block{};
+}
+
+}  // namespace
+
+ImportResult readAiken(std::string_view text, const ImportSettings& settings) {
+    ImportResult result;
+    if ((result.fatal = importing::encodingFault(text))) return result;
+    importing::Lines lines(importing::withoutByteOrderMark(text));
+    Block block;
+    auto unanswered = [&] {
+        result.skip({block.line, {}, "the question has no ANSWER line"});
+        block = Block{};
+    };
+    for (std::string_view raw; lines.next(raw);) {
+        const int number = lines.number();
+        const std::string_view line = trim(raw);
+        if (line.empty()) continue;
+        if (isAnswerLine(line)) {
+            if (block.line == 0)
+                result.skip({number, {}, "an ANSWER line without a question"});
+            else
+                finish(result, block, trim(line.substr(7)), settings);
+            continue;
+        }
+        if (block.line != 0 && isOption(line)) {
+            block.options.emplace_back(line[0], std::string(trim(line.substr(2))));
+            continue;
+        }
+        // Text after options starts the next question: this one never got its ANSWER.
+        if (block.line != 0 && !block.options.empty()) unanswered();
+        if (block.line == 0) block.line = number;
+        if (!block.text.empty()) block.text += '\n';
+        block.text += line;
+    }
+    if (block.line != 0) unanswered();
+    return result;
+}
+
+}  // namespace vexlor::authoring

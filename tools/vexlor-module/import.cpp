@@ -1,0 +1,291 @@
+#include "vexlor-module/import.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/entities.h>
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <system_error>
+#include <unordered_map>
+
+#include "vexlor-module/csv.h"
+#include "vexlor-module/question_csv.h"
+
+namespace vexlor::authoring {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kFormatNames = {"csv", "aiken", "gift", "opentdb"};
+
+void appendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The character a reference such as "eacute", "#233" or "#xE9" names, or 0.
+char32_t referencedCharacter(std::string_view name) {
+    if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x' || name[1] == 'X';
+        const std::string_view digits = name.substr(hex ? 2 : 1);
+        if (digits.empty() || digits.size() > 8) return 0;
+        char32_t code = 0;
+        for (char c : digits) {
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            else
+                return 0;
+            code = code * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+        }
+        // Neither NUL, UTF-16 halves nor numbers past Unicode are characters.
+        if (code == 0 || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return 0;
+        return code;
+    }
+    // The library searches its table from the start each time; a file repeats a few names.
+    static thread_local std::unordered_map<std::string, char32_t> known;
+    const std::string key(name);
+    if (auto found = known.find(key); found != known.end()) return found->second;
+    char32_t code = 0;
+    const auto* xmlName = reinterpret_cast<const xmlChar*>(key.c_str());
+    if (const htmlEntityDesc* entity = htmlEntityLookup(xmlName))
+        code = entity->value;
+    else if (xmlEntityPtr predefined = xmlGetPredefinedEntity(xmlName))
+        code = static_cast<unsigned char>(predefined->content[0]);  // &apos; is XML's only
+    if (known.size() < 4096) known.emplace(key, code);
+    return code;
+}
+
+bool hasExtension(const fs::path& path, std::string_view extension) {
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == extension;
+}
+
+// Aiken files carry "ANSWER:" lines; GIFT files carry answers in braces.
+std::optional<ImportFormat> formatOfContent(std::string_view text) {
+    text = importing::withoutByteOrderMark(text);
+    const std::string_view start = importing::trim(text.substr(0, 64));
+    if (!start.empty() && (start.front() == '{' || start.front() == '['))
+        return ImportFormat::kOpenTdb;
+    if (start.rfind("Question,Reponce,", 0) == 0) return ImportFormat::kCsv;
+    importing::Lines lines(text);
+    for (std::string_view line; lines.next(line);) {
+        line = importing::trim(line);
+        if (line.rfind("ANSWER:", 0) == 0) return ImportFormat::kAiken;
+        if (line.rfind("//", 0) == 0 || line.rfind("::", 0) == 0 ||
+            line.rfind("$CATEGORY:", 0) == 0 || line.find('{') != std::string_view::npos)
+            return ImportFormat::kGift;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string ImportProblem::describe(const std::string& fileName) const {
+    if (line > 0) return fileName + ":" + std::to_string(line) + ": " + message;
+    if (!place.empty()) return fileName + ": " + place + ": " + message;
+    return fileName + ": " + message;
+}
+
+void ImportResult::skip(ImportProblem problem) {
+    if (problems.size() < kMaxKeptProblems)
+        problems.push_back(std::move(problem));
+    else
+        ++problemsNotKept;
+}
+
+std::optional<ImportFormat> formatNamed(std::string_view name) {
+    for (std::size_t i = 0; i < kFormatNames.size(); ++i)
+        if (kFormatNames[i] == name) return static_cast<ImportFormat>(i);
+    return std::nullopt;
+}
+
+std::string_view formatName(ImportFormat format) {
+    return kFormatNames[static_cast<std::size_t>(format)];
+}
+
+std::optional<ImportFormat> guessFormat(const fs::path& path, std::string_view text) {
+    if (hasExtension(path, ".csv")) return ImportFormat::kCsv;
+    if (hasExtension(path, ".json")) return ImportFormat::kOpenTdb;
+    if (hasExtension(path, ".gift")) return ImportFormat::kGift;
+    if (hasExtension(path, ".aiken")) return ImportFormat::kAiken;
+    return formatOfContent(text);
+}
+
+Result<std::string> readImportFile(const fs::path& path) {
+    const std::string name = path.string();
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) return Failure{name + ": no such file"};
+    if (fs::is_directory(status)) return Failure{name + ": is a folder"};
+    // A pipe or device could feed the reader without end.
+    if (!fs::is_regular_file(status)) return Failure{name + ": is not a regular file"};
+    const std::uintmax_t size = fs::file_size(path, error);
+    const std::string limit = std::to_string(kMaxImportBytes / (1024 * 1024)) + " MiB";
+    if (error) return Failure{name + ": cannot be read: " + error.message()};
+    if (size > kMaxImportBytes)
+        return Failure{name + ": is " + std::to_string(size / (1024 * 1024)) +
+                       " MiB, larger than the " + limit + " a question file may have"};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return Failure{name + ": cannot be read"};
+    // Read at most one byte past the limit, in case the file grows meanwhile.
+    std::string text(static_cast<std::size_t>(size) + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) return Failure{name + ": cannot be read"};
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxImportBytes)
+        return Failure{name + ": grew past the " + limit + " a question file may have"};
+    return text;
+}
+
+ImportResult readCsvQuestions(std::string_view text) {
+    ImportResult result;
+    // The CSV reader names the file itself; the name is put back on by describe().
+    auto questions = parseQuestionsCsv(text, "");
+    if (!questions) {
+        const std::string& error = questions.error();  // ":LINE: why"
+        const std::size_t colon = error.find(':', 1);
+        ImportProblem fault;
+        fault.line = std::atoi(error.c_str() + 1);
+        fault.message = colon == std::string::npos ? error : error.substr(colon + 2);
+        result.fatal = fault;
+        return result;
+    }
+    result.questions = std::move(*questions);
+    if (!result.questions.empty()) result.categoryCounts[""] = result.questions.size();
+    return result;
+}
+
+ImportResult readQuestions(ImportFormat format, std::string_view text,
+                           const ImportSettings& settings) {
+    switch (format) {
+        case ImportFormat::kAiken:
+            return readAiken(text, settings);
+        case ImportFormat::kGift:
+            return readGift(text, settings);
+        case ImportFormat::kOpenTdb:
+            return readOpenTdb(text, settings);
+        case ImportFormat::kCsv:
+            break;
+    }
+    return readCsvQuestions(text);
+}
+
+namespace importing {
+
+std::optional<ImportProblem> encodingFault(std::string_view text) {
+    const auto invalid = findInvalidUtf8(text);
+    if (!invalid) return std::nullopt;
+    const std::string_view before = text.substr(0, *invalid);
+    ImportProblem fault;
+    fault.line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+    const std::size_t lineStart =
+        before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+    const std::string column = std::to_string(utf8Length(before.substr(lineStart)) + 1);
+    if (text[*invalid] == '\0') {
+        fault.message = "a NUL byte at column " + column + "; this is not a text file";
+    } else {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const auto byte = static_cast<unsigned char>(text[*invalid]);
+        fault.message = std::string("the byte 0x") + kHex[byte >> 4] + kHex[byte & 15] +
+                        " at column " + column +
+                        " is not UTF-8; save the file as UTF-8 and import it again";
+    }
+    return fault;
+}
+
+std::string_view withoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return text.substr(0, kMark.size()) == kMark ? text.substr(kMark.size()) : text;
+}
+
+bool Lines::next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos_ = end + 1;
+    ++number_;
+    return true;
+}
+
+std::string_view trim(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\n\f\v";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::optional<std::string> unplayable(const Question& question) {
+    if (trim(question.text).empty()) return "the question text is empty";
+    for (std::size_t i = 0; i < question.answers.size(); ++i) {
+        if (trim(question.answers[i]).empty())
+            return i == 0 ? "the right answer is empty" : "a wrong answer is empty";
+        for (std::size_t earlier = 0; earlier < i; ++earlier)
+            if (trim(question.answers[earlier]) == trim(question.answers[i]))
+                return "the answer \"" + std::string(trim(question.answers[i])) +
+                       "\" is given twice";
+    }
+    return std::nullopt;
+}
+
+void keep(ImportResult& result, Question question, ImportProblem where,
+          const std::string& category) {
+    if (auto why = unplayable(question)) {
+        where.message = *why;
+        result.skip(std::move(where));
+        return;
+    }
+    result.questions.push_back(std::move(question));
+    ++result.categoryCounts[category];
+}
+
+std::string decodeHtmlEntities(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t amp = text.find('&', pos);
+        if (amp == std::string_view::npos) break;
+        out.append(text.substr(pos, amp - pos));
+        const std::size_t semicolon = text.find(';', amp + 1);
+        // The longest reference names are 31 characters long.
+        if (semicolon != std::string_view::npos && semicolon - amp - 1 <= 32) {
+            if (char32_t code = referencedCharacter(text.substr(amp + 1, semicolon - amp - 1))) {
+                appendUtf8(out, code);
+                pos = semicolon + 1;
+                continue;
+            }
+        }
+        out += '&';
+        pos = amp + 1;
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
+}  // namespace importing
+
+}  // namespace vexlor::authoring

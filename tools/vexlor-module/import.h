@@ -1,0 +1,112 @@
+#pragma once
+
+// Question banks in the formats teachers and quiz sites already keep, read into questions and
+// a list of what could not be used, each with its place in the file.
+
+#include <cstddef>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vexlor-module/module_file.h"
+#include "vexlor-module/result.h"
+
+namespace vexlor::authoring {
+
+enum class ImportFormat { kCsv, kAiken, kGift, kOpenTdb };
+
+/// Larger files are refused before they are read, so memory stays bounded.
+inline constexpr std::uintmax_t kMaxImportBytes = 64u * 1024 * 1024;
+/// JSON nested deeper than this is refused before it is parsed.
+inline constexpr int kMaxJsonDepth = 32;
+/// Problems past this many are counted, not kept, so a hostile file cannot fill the memory.
+inline constexpr std::size_t kMaxKeptProblems = 1000;
+
+struct ImportSettings {
+    int points = 100;  ///< for formats that carry no points
+    int easyPoints = 100;
+    int mediumPoints = 200;
+    int hardPoints = 300;
+};
+
+/// A question that was skipped, or a fault that makes the whole file unusable.
+struct ImportProblem {
+    int line = 0;       ///< counted from 1; 0 when the place is a JSON element
+    std::string place;  ///< a JSON element such as "results[3]", when line is 0
+    std::string message;
+
+    /// "FILE:LINE: message" or "FILE: results[3]: message".
+    std::string describe(const std::string& fileName) const;
+};
+
+struct ImportResult {
+    std::vector<Question> questions;
+    std::vector<ImportProblem> problems;  ///< questions skipped, in file order, the first few
+    std::size_t problemsNotKept = 0;      ///< questions skipped past kMaxKeptProblems
+    std::optional<ImportProblem> fatal;   ///< set when nothing in the file is used
+    std::map<std::string, std::size_t> categoryCounts;  ///< usable questions by category
+
+    std::size_t skipped() const { return problems.size() + problemsNotKept; }
+    void skip(ImportProblem problem);
+};
+
+/// "csv", "aiken", "gift" or "opentdb".
+std::optional<ImportFormat> formatNamed(std::string_view name);
+std::string_view formatName(ImportFormat format);
+
+/// The format a file is in, told by its extension and then by its content.
+std::optional<ImportFormat> guessFormat(const std::filesystem::path& path, std::string_view text);
+
+/// Aiken: a question, options "A." or "A)" and a line "ANSWER: X".
+ImportResult readAiken(std::string_view text, const ImportSettings& settings);
+/// GIFT multiple-choice questions: text, then "{=right ~wrong ~wrong ~wrong}".
+ImportResult readGift(std::string_view text, const ImportSettings& settings);
+/// An Open Trivia DB response object, or a plain array of its results, in any of its encodings.
+ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings);
+/// The CSV layout of create and export; any fault refuses the whole file.
+ImportResult readCsvQuestions(std::string_view text);
+
+ImportResult readQuestions(ImportFormat format, std::string_view text,
+                           const ImportSettings& settings);
+
+/// A whole text file, refused when it is not a regular file or larger than kMaxImportBytes.
+Result<std::string> readImportFile(const std::filesystem::path& path);
+
+// Shared by the readers.
+namespace importing {
+
+/// The first NUL byte or byte sequence that is not UTF-8, as a fault with its line and column.
+std::optional<ImportProblem> encodingFault(std::string_view text);
+/// The text without a leading byte-order mark.
+std::string_view withoutByteOrderMark(std::string_view text);
+/// Lines one at a time, without their line ends (LF or CRLF); a file of nothing but line
+/// breaks costs no memory.
+class Lines {
+  public:
+    explicit Lines(std::string_view text) : text_(text) {}
+    /// The next line, or false at the end of the text.
+    bool next(std::string_view& line);
+    /// The number of the line `next` gave last, counted from 1.
+    int number() const { return number_; }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int number_ = 0;
+};
+std::string_view trim(std::string_view text);
+/// Why the question cannot be played (an empty text or answer, two equal answers), if so.
+std::optional<std::string> unplayable(const Question& question);
+/// Adds the question, or the problem that keeps it out, to the result.
+void keep(ImportResult& result, Question question, ImportProblem where,
+          const std::string& category = {});
+/// Text with every HTML character reference (named, decimal, hexadecimal) replaced by its
+/// character; references that name no character are left as written.
+std::string decodeHtmlEntities(std::string_view text);
+
+}  // namespace importing
+
+}  // namespace vexlor::authoring

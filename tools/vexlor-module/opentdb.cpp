@@ -1,0 +1,312 @@
+// Open Trivia DB JSON: the API's response object or a plain array of its results, with its
+// texts as HTML character references (the default), percent-encoded (url3986) or in base64.
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <nlohmann/json.hpp>
+
+#include "vexlor-module/csv.h"
+#include "vexlor-module/import.h"
+
+namespace vexlor::authoring {
+
+namespace {
+
+using nlohmann::json;
+
+enum class Encoding { kHtml, kUrl3986, kBase64 };
+
+// The parsed document costs many times the text's size per value: a file of a few million tiny
+// values would need gigabytes. A hundred thousand questions hold about a million.
+constexpr std::size_t kMaxJsonValues = 2'000'000;
+
+// Bracket depth and the number of values, counted outside strings before anything is parsed.
+std::optional<ImportProblem> shapeFault(std::string_view text) {
+    std::size_t values = 1;
+    int depth = 0;
+    int line = 1;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n') ++line;
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxJsonDepth)
+                return ImportProblem{line,
+                                     {},
+                                     "nested more than " + std::to_string(kMaxJsonDepth) +
+                                         " levels deep; this is no question list"};
+        } else if (c == ']' || c == '}') {
+            --depth;
+        } else if (c == ',' && ++values > kMaxJsonValues) {
+            return ImportProblem{line,
+                                 {},
+                                 "more than " + std::to_string(kMaxJsonValues) +
+                                     " values; split the file into smaller ones"};
+        }
+    }
+    return std::nullopt;
+}
+
+int base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+std::optional<std::string> fromBase64(std::string_view text) {
+    while (!text.empty() && text.back() == '=') text.remove_suffix(1);
+    std::string out;
+    unsigned bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const int value = base64Value(c);
+        if (value < 0) return std::nullopt;
+        bits = (bits << 6) | static_cast<unsigned>(value);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            out += static_cast<char>((bits >> count) & 0xFF);
+        }
+    }
+    return out;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string fromPercentEncoding(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+            hexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+bool isPercentEncoded(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) ||
+               std::string_view("-._~%").find(c) != std::string_view::npos;
+    });
+}
+
+// Every text of a result, however it is encoded.
+void eachText(const json& result, const std::function<void(const std::string&)>& visit) {
+    for (const auto& [key, value] : result.items()) {
+        if (value.is_string()) visit(value.get_ref<const std::string&>());
+        if (value.is_array())
+            for (const json& item : value)
+                if (item.is_string()) visit(item.get_ref<const std::string&>());
+    }
+}
+
+Encoding encodingOf(const json& result) {
+    const auto type = result.find("type");
+    if (type != result.end() && type->is_string() &&
+        (*type == "bXVsdGlwbGU=" || *type == "Ym9vbGVhbg=="))
+        return Encoding::kBase64;
+    bool allEncoded = true, anyPercent = false;
+    eachText(result, [&](const std::string& text) {
+        allEncoded = allEncoded && isPercentEncoded(text);
+        anyPercent = anyPercent || text.find('%') != std::string::npos;
+    });
+    return allEncoded && anyPercent ? Encoding::kUrl3986 : Encoding::kHtml;
+}
+
+// One result's texts, decoded; the first failure is kept as its problem.
+class Fields {
+  public:
+    Fields(const json& result, Encoding encoding) : result_(result), encoding_(encoding) {}
+
+    std::optional<std::string> text(const char* key, bool required = true) {
+        const auto found = result_.find(key);
+        if (found == result_.end()) {
+            if (required) fail(std::string("\"") + key + "\" is missing");
+            return std::nullopt;
+        }
+        return decoded(*found, key);
+    }
+
+    std::vector<std::string> list(const char* key) {
+        const auto found = result_.find(key);
+        if (found == result_.end() || !found->is_array()) {
+            fail(std::string("\"") + key + "\" is missing or not a list");
+            return {};
+        }
+        std::vector<std::string> texts;
+        for (const json& item : *found)
+            if (auto text = decoded(item, key)) texts.push_back(std::move(*text));
+        return texts;
+    }
+
+    const std::optional<std::string>& problem() const { return problem_; }
+    void fail(std::string why) {
+        if (!problem_) problem_ = std::move(why);
+    }
+
+  private:
+    std::optional<std::string> decoded(const json& value, const char* key) {
+        if (!value.is_string()) {
+            fail(std::string("\"") + key + "\" is not text");
+            return std::nullopt;
+        }
+        const std::string& raw = value.get_ref<const std::string&>();
+        std::string text;
+        if (encoding_ == Encoding::kHtml) return importing::decodeHtmlEntities(raw);
+        if (encoding_ == Encoding::kUrl3986) {
+            text = fromPercentEncoding(raw);
+        } else if (auto bytes = fromBase64(raw)) {
+            text = std::move(*bytes);
+        } else {
+            fail(std::string("\"") + key + "\" is not base64 like the rest of the question");
+            return std::nullopt;
+        }
+        if (auto invalid = findInvalidUtf8(text)) {
+            fail(std::string("\"") + key + "\" decodes to text that is not UTF-8 (at byte " +
+                 std::to_string(*invalid + 1) + ")");
+            return std::nullopt;
+        }
+        return text;
+    }
+
+    const json& result_;
+    Encoding encoding_;
+    std::optional<std::string> problem_;
+};
+
+void readResult(ImportResult& result, const json& item, ImportProblem where,
+                const ImportSettings& settings) {
+    auto problem = [&](std::string why) {
+        where.message = std::move(why);
+        result.skip(where);
+    };
+    if (!item.is_object()) return problem("not a question object");
+    Fields fields(item, encodingOf(item));
+    const auto type = fields.text("type", false);
+    if (type == "boolean") return problem("a true/false question; a question needs four answers");
+    if (type && type != "multiple")
+        return problem("a question of type \"" + *type + "\"; only \"multiple\" can be played");
+    const auto difficulty = fields.text("difficulty", false);
+    const auto category = fields.text("category", false);
+    auto text = fields.text("question");
+    auto right = fields.text("correct_answer");
+    auto wrong = fields.list("incorrect_answers");
+    if (fields.problem()) return problem(*fields.problem());
+    if (wrong.size() != 3)
+        return problem(std::to_string(wrong.size()) + " incorrect answers; a question needs three");
+
+    Question question;
+    if (!difficulty)
+        question.points = std::to_string(settings.points);
+    else if (*difficulty == "easy")
+        question.points = std::to_string(settings.easyPoints);
+    else if (*difficulty == "medium")
+        question.points = std::to_string(settings.mediumPoints);
+    else if (*difficulty == "hard")
+        question.points = std::to_string(settings.hardPoints);
+    else
+        return problem("the difficulty \"" + *difficulty + "\" is not easy, medium or hard");
+    question.text = importing::trim(*text);
+    question.answers = {
+        std::string(importing::trim(*right)), std::string(importing::trim(wrong[0])),
+        std::string(importing::trim(wrong[1])), std::string(importing::trim(wrong[2]))};
+    importing::keep(result, std::move(question), std::move(where), category.value_or(""));
+}
+
+// nlohmann's message without its own prefix and place, which the problem gives.
+std::string parseMessage(const json::parse_error& error) {
+    std::string message = error.what();
+    const std::size_t column = message.find("column ");
+    const std::size_t colon = message.find(": ", column == std::string::npos ? 0 : column);
+    if (colon != std::string::npos) message.erase(0, colon + 2);
+    return "not valid JSON: " + message;
+}
+
+}  // namespace
+
+ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) {
+    ImportResult result;
+    if ((result.fatal = importing::encodingFault(text))) return result;
+    text = importing::withoutByteOrderMark(text);
+    if ((result.fatal = shapeFault(text))) return result;
+
+    // Each question is read as soon as it is parsed and then dropped, so the whole list is
+    // never held as a document: a list element sits one level below the root array, or two
+    // below the root object's "results".
+    std::string list;
+    int listDepth = 0;
+    bool inList = false, sawList = false;
+    std::size_t index = 0;
+    const json::parser_callback_t onEvent = [&](int depth, json::parse_event_t event,
+                                                json& parsed) {
+        using Event = json::parse_event_t;
+        if (depth == 0 && (event == Event::object_start || event == Event::array_start)) {
+            listDepth = event == Event::object_start ? 2 : 1;
+            inList = sawList = listDepth == 1;
+        } else if (listDepth == 2 && depth == 1 && event == Event::key) {
+            inList = parsed == "results";
+            list = "results";
+        } else if (inList && depth == 1 && listDepth == 2 && event == Event::array_start) {
+            sawList = true;
+        }
+        const bool element =
+            event == Event::object_end || event == Event::array_end || event == Event::value;
+        if (!inList || !sawList || depth != listDepth || !element) return true;
+        readResult(result, parsed, {0, list + "[" + std::to_string(index++) + "]", {}}, settings);
+        return false;
+    };
+    json document;
+    try {
+        document = json::parse(text.begin(), text.end(), onEvent);
+    } catch (const json::parse_error& error) {
+        const std::string_view before =
+            text.substr(0, std::min<std::size_t>(error.byte, text.size()));
+        const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+        result = ImportResult{};
+        result.fatal = ImportProblem{line, {}, parseMessage(error)};
+        return result;
+    }
+
+    if (document.is_object()) {
+        const auto code = document.find("response_code");
+        const auto found = document.find("results");
+        if (code != document.end() && code->is_number() && *code != 0 && index == 0) {
+            result.fatal = ImportProblem{
+                0,
+                {},
+                "the response_code is " + code->dump() +
+                    ": the site sent no questions (1: too few for the query, 2: a wrong "
+                    "parameter, 3 or 4: a session token problem, 5: too many requests)"};
+            return result;
+        }
+        if (found == document.end() || !found->is_array())
+            result.fatal =
+                ImportProblem{0, {}, "an object without a \"results\" list of questions"};
+    } else if (!document.is_array()) {
+        result.fatal = ImportProblem{0, {}, "neither a response object nor a list of questions"};
+    }
+    return result;
+}
+
+}  // namespace vexlor::authoring
