@@ -25,6 +25,14 @@ void drawWindowBehind(QWidget* parent) {
     if (auto* main = qobject_cast<MainWindow*>(parent)) main->render();
 }
 
+// Runs a modal window. When it closes the window behind asks for the keyboard again: not every
+// desktop hands it back, and the game is played from the keyboard too.
+int runModal(QDialog& dialog, QWidget* behind) {
+    const int result = dialog.exec();
+    if (behind) behind->window()->activateWindow();
+    return result;
+}
+
 std::uint32_t littleEndian(const QByteArray& bytes, int at, int width) {
     std::uint32_t value = 0;
     for (int i = width - 1; i >= 0; --i) value = (value << 8) | static_cast<quint8>(bytes[at + i]);
@@ -77,7 +85,8 @@ std::optional<std::string> QtFileDialog::showOpen(const platform::OpenFileReques
     // This dialog never changes the current folder and has no read-only check box to hide.
     if (request.flags & platform::open_flags::kFileMustExist)
         dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    if (runModal(dialog, parent_) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
@@ -91,19 +100,19 @@ void QtMessageBox::show(const std::string& text, int style, const std::string& t
     box.setIcon((style & 0x70) == platform::message_style::kExclamation ? QMessageBox::Warning
                                                                         : QMessageBox::Information);
     box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    runModal(box, parent_);
 }
 
 void QtWindows::showAbout() {
     drawWindowBehind(window_);
     AboutDialog dialog(*form_, window_);
-    dialog.exec();
+    runModal(dialog, window_);
 }
 
 platform::HighScoreEntry QtWindows::showHighScoreEntry() {
     drawWindowBehind(window_);
     HScoreDialog dialog(*form_, window_);
-    dialog.exec();
+    runModal(dialog, window_);
     return dialog.entry();
 }
 

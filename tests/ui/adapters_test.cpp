@@ -50,9 +50,15 @@ TEST(QtFileDialog, OpensInTheInitialFolderWithTheTitleAndFilterAndReturnsTheChoi
     EXPECT_EQ(adapter.showOpen(request), std::nullopt);
 }
 
+// The message box shows each part on its own line, and once it closes the window behind has the
+// keyboard again (the game is played from the keyboard too).
 TEST(QtMessageBox, ShowsEachPartOnALineWithAWarningIconAndOneButton) {
     application();
+    QWidget behind;
+    behind.show();
+    behind.activateWindow();
     QtMessageBox adapter;
+    adapter.setParent(&behind);
     whenShown<QMessageBox>([](QMessageBox* box) {
         EXPECT_EQ(box->windowTitle(), QStringLiteral("Open Vexlor Module"));
         EXPECT_EQ(box->text(), QStringLiteral("<b>quiz.vxm</b>\nNot a Valid Module"));
@@ -62,6 +68,8 @@ TEST(QtMessageBox, ShowsEachPartOnALineWithAWarningIconAndOneButton) {
         box->accept();
     });
     adapter.show("<b>quiz.vxm</b>\rNot a Valid Module", 48, "Open Vexlor Module");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &behind);
 }
 
 // Lets the event loop run until `done` holds or the time is up.

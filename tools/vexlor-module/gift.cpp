@@ -177,7 +177,8 @@ void readQuestion(ImportResult& result, const Block& block, const std::string& c
     if (close == std::string_view::npos)
         return problem("the answers opened with { are not closed with }", open);
     if (findUnescaped(text, "{", close + 1) != std::string_view::npos)
-        return problem("more than one set of answers in braces");
+        return problem(
+            "more than one set of answers in braces (a blank line must separate questions)");
     const Answers answers = readAnswers(text.substr(open + 1, close - open - 1));
     if (answers.problem) return problem(*answers.problem);
 
