@@ -105,12 +105,13 @@ TEST(VirtualTime, SwitchingOnStartsTheIntervalAfreshAndOnTwiceChangesNothing) {
     starter.setEnabled(true);
     log.driver.advance(1500);
     clock.setEnabled(true);  // already on: the interval runs on
-    log.driver.advance(200);
+    log.driver.advance(900);
     clock.setEnabled(false);
     log.driver.advance(100);
     clock.setEnabled(true);
     log.driver.advance(1000);
-    EXPECT_EQ(log.ticks, (Ticks{{300, "starter"}, {1300, "clock"}, {2800, "clock"}}));
+    EXPECT_EQ(log.ticks,
+              (Ticks{{300, "starter"}, {1300, "clock"}, {2300, "clock"}, {3500, "clock"}}));
 }
 
 }  // namespace
