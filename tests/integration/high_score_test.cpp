@@ -9,34 +9,9 @@
 namespace vexlor::app {
 namespace {
 
-using testing::ModuleContent;
-using testing::TempFolder;
 using Rows = std::vector<std::vector<std::string>>;
 
-// Rows of a module's high-score table in the order they were written, read without the program.
-Rows storedScores(const std::string& path) {
-    sqlite3* db = nullptr;
-    Rows rows;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_key(db, "tov3ralu", 8) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, "SELECT Nom, Date, Score FROM HScore ORDER BY rowid", -1, &statement,
-                           nullptr);
-        while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-            std::vector<std::string> row;
-            for (int c = 0; c < 3; ++c) {
-                const auto* text = sqlite3_column_text(statement, c);
-                row.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
-            }
-            rows.push_back(row);
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return rows;
-}
-
-// Scores 00010, 00020, ... for players P1, P2, ...
+// Players P1, P2, ... with scores 00010, 00020, ...
 Rows players(int n) {
     Rows rows;
     for (int i = 1; i <= n; ++i) {
@@ -55,67 +30,53 @@ class HighScoreTest : public ::testing::Test {
         f.form.Form_Load();
         f.form.Form_Paint();
     }
-    std::string module(const Rows& scores, const std::string& name = "quiz.vxm") {
+    std::string open(const Rows& scores, const std::string& name = "quiz.vxm") {
         const std::string path = folder.file(name);
         EXPECT_TRUE(testing::writeModule(
             path, {.questions = testing::sampleQuestions(3), .scores = scores}));
+        f.open(path);
+        EXPECT_TRUE(f.form.Start.Visible) << f.lastMessage();
         return path;
     }
-    void open(const std::string& path) {
-        f.fileDialog.answers.push_back(path);
-        f.form.Modu_Click();
-        ASSERT_TRUE(f.form.Start.Visible);
+    // The module's score rows in the order written, as "name|date|score".
+    std::vector<std::string> stored(const std::string& path) {
+        return testing::readColumn(
+            path, "SELECT Nom || '|' || Date || '|' || Score FROM HScore ORDER BY rowid");
     }
     std::vector<std::string> lines() const {
         std::vector<std::string> texts;
         for (int k = 1; k <= 10; ++k) texts.push_back(f.form.Pan(k).Caption);
         return texts;
     }
-    // The high scores at the end of the game-over delay of a game that scored `score`: the
-    // entry, then the top ten shown and redrawn.
+    // The end of the game-over delay of a game that scored `score`.
     void gameEndsWith(const std::string& score) {
         f.form.Score.Caption = score;
-        f.form.TopTen.Visible = false;
-        f.form.enterHighScore();
-        f.form.TopTen.Visible = true;
-        f.form.HighScore();
+        f.form.TimerGOver.setEnabled(true);
+        f.timers.advance(2000);
     }
 
-    TempFolder folder;
+    testing::TempFolder folder;
     testing::FormFixture f;
 };
 
-// Opening a module shows its ten best rows, best first, each as stored; older rows stay unseen.
-TEST_F(HighScoreTest, OpeningShowsTheTenBestRowsBestFirst) {
+// Opening shows the ten best rows best first, each as stored (a long name cut to 20); a short
+// table shows blank ranks after its rows; an empty one only blank ranks, never the rows of the
+// module opened before, and then any positive score qualifies.
+TEST_F(HighScoreTest, OpeningShowsTheTenBestRowsAndBlankRanks) {
     Rows rows = players(12);
-    rows.push_back(
-        {"Abcdefghijklmnopqrstu", "Apr/01/2002", "00055"});  // written by another program
-    open(module(rows));
-
+    rows.push_back({"Abcdefghijklmnopqrstu", "Apr/01/2002", "00055"});
+    open(rows);
     const auto shown = lines();
     EXPECT_EQ(shown[0], " 1.P12                  Mar/02/2001 00120");
-    EXPECT_EQ(shown[1], " 2.P11                  Mar/01/2001 00110");
     EXPECT_EQ(shown[7], " 8.Abcdefghijklmnopqrst Apr/01/2002 00055");
     EXPECT_EQ(shown[9], "10.P4                   Mar/04/2001 00040");
-    f.form.HighScore();
-    EXPECT_EQ(lines(), shown);
-}
 
-// A short table shows its rows and then the missing ranks as prefix and blanks; an empty one
-// shows only blank ranks, never the rows of the module opened before it.
-TEST_F(HighScoreTest, MissingRanksAreBlankAndNeverAnotherModulesRows) {
-    open(module(players(12), "full.vxm"));
-    ASSERT_EQ(f.form.NomT.Text, "P3");
-
-    open(module(players(3), "short.vxm"));
+    open(players(3), "short.vxm");
     EXPECT_EQ(f.form.Pan(3).Caption, " 3.P1                   Mar/01/2001 00010");
-    EXPECT_EQ(f.form.Pan(4).Caption, " 4." + std::string(22, ' '));
-    EXPECT_EQ(f.form.Pan(10).Caption, "10." + std::string(22, ' '));
-
-    open(module(players(12), "full2.vxm"));
-    open(module({}, "empty.vxm"));
+    EXPECT_EQ(f.form.Pan(4).Caption, scores::emptyTopTenLine(4));
+    open(players(12), "full.vxm");
+    open({}, "empty.vxm");
     for (int k = 1; k <= 10; ++k) EXPECT_EQ(f.form.Pan(k).Caption, scores::emptyTopTenLine(k)) << k;
-    // The test reads the blank tenth line, not the leftovers of the other module.
     f.form.Score.Caption = "00001";
     EXPECT_TRUE(f.form.scoreQualifies());
 }
@@ -134,141 +95,81 @@ TEST(TopTenScore, ReadsAScoreAsTheRankingDoes) {
         sqlite3_finalize(statement);
     }
     sqlite3_close(db);
-    EXPECT_FALSE(scores::qualifies("01000", scores::topTenLine(10, "A", "Jan/07/2000", "1e3")));
-    EXPECT_TRUE(scores::qualifies("01001", scores::topTenLine(10, "A", "Jan/07/2000", "1e3")));
 }
 
-// A qualifying score opens the entry with today's date and the five-digit score; OK stores one
-// row with the typed name, and the redrawn top ten shows it at its rank.
-TEST_F(HighScoreTest, AQualifyingScoreIsStoredAndShownAtItsRank) {
-    const std::string path = module(players(12));
-    open(path);
+// A qualifying score opens the entry once with today's date and the five-digit score; OK
+// stores one row with the typed name, shown at its rank; a score equal to the tenth opens none.
+TEST_F(HighScoreTest, AQualifyingScoreIsStoredOnceAndShownAtItsRank) {
+    const std::string path = open(players(12));
+    gameEndsWith("00030");
+    EXPECT_EQ(f.windows.entryShown, 0);
     f.windows.typedName = "Zo\xC3\xAB";
+    int nested = 0;
+    f.windows.whileOpen = [&] {
+        if (nested++ == 0) f.form.enterHighScore();  // a timer ticking on behind the window
+    };
     gameEndsWith("00095");
-
     EXPECT_EQ(f.windows.entryShown, 1);
-    EXPECT_EQ(f.windows.shownDate, "Jan/07/2000");
-    EXPECT_EQ(f.windows.shownScore, "00095");
-    Rows expected = players(12);
-    expected.push_back({"Zo\xC3\xAB", "Jan/07/2000", "00095"});
-    EXPECT_EQ(storedScores(path), expected);
+    EXPECT_EQ(f.windows.shownDate + " " + f.windows.shownScore, "Jan/07/2000 00095");
+    EXPECT_EQ(stored(path).size(), 13u);
+    EXPECT_EQ(stored(path).back(), "Zo\xC3\xAB|Jan/07/2000|00095");
     EXPECT_TRUE(f.messageBox.shown.empty());
-
-    EXPECT_TRUE(f.form.TopTen.Visible);
-    EXPECT_EQ(f.form.Pan(3).Caption, " 3.P10                  Mar/00/2001 00100");
     EXPECT_EQ(f.form.Pan(4).Caption, " 4.Zo\xC3\xAB" + std::string(17, ' ') + " Jan/07/2000 00095");
     EXPECT_EQ(f.form.Pan(10).Caption, "10.P4                   Mar/04/2001 00040");
 }
 
-// A score equal to the tenth does not open the entry; one point more does; 0 never does.
-TEST_F(HighScoreTest, OnlyAScoreAboveTheTenthOpensTheEntry) {
-    const std::string path = module(players(12));
-    open(path);
-    gameEndsWith("00030");
-    EXPECT_EQ(f.windows.entryShown, 0);
-    EXPECT_EQ(storedScores(path).size(), 12u);
-    EXPECT_TRUE(f.form.TopTen.Visible);
-
-    gameEndsWith("00031");
-    EXPECT_EQ(f.windows.entryShown, 1);
-    EXPECT_EQ(f.form.Pan(10).Caption, "10.Player               Jan/07/2000 00031");
-
-    open(module({}, "empty.vxm"));
-    gameEndsWith("00000");
-    EXPECT_EQ(f.windows.entryShown, 1);
-}
-
-// An entry beating every line goes to the top; equal scores rank the earlier entry higher.
+// An entry beating every line goes to the top; of equal scores the earlier entry ranks higher.
 TEST_F(HighScoreTest, ABestScoreTakesTheFirstLineAndTiesKeepTheEarlierAbove) {
-    open(module(players(10)));
-    f.windows.typedName = "Abcdefghijklmnopqrst";
+    open(players(10));
+    f.windows.typedName = "First";
     gameEndsWith("123456");
     f.windows.typedName = "";
     gameEndsWith("123456");
-    EXPECT_EQ(f.form.Pan(1).Caption, " 1.Abcdefghijklmnopqrst Jan/07/2000 123456");
+    EXPECT_EQ(f.form.Pan(1).Caption, " 1.First                Jan/07/2000 123456");
     EXPECT_EQ(f.form.Pan(2).Caption, " 2." + std::string(20, ' ') + " Jan/07/2000 123456");
-    EXPECT_EQ(f.form.Pan(3).Caption, " 3.P10                  Mar/00/2001 00100");
     EXPECT_EQ(f.form.Pan(10).Caption, "10.P3                   Mar/03/2001 00030");
 }
 
-// While the entry window is open, a second hand-off (a timer ticking on) opens no second one.
-TEST_F(HighScoreTest, TheEntryOpensOncePerGameOver) {
-    const std::string path = module(players(2));
-    open(path);
-    int calls = 0;
-    f.windows.whileOpen = [&] {
-        if (calls++ == 0) f.form.enterHighScore();
-    };
-    gameEndsWith("00500");
-    EXPECT_EQ(f.windows.entryShown, 1);
-    EXPECT_EQ(storedScores(path).size(), 3u);
-}
-
-// Closing the entry without OK stores nothing and leaves the top ten as it was.
-TEST_F(HighScoreTest, ClosingTheEntryWithoutOkStoresNothing) {
-    const std::string path = module(players(4));
-    open(path);
+// Closing the entry without OK, a module another program holds locked and a row the module
+// refuses all leave the table and the list as they were; the last two tell the player once each.
+TEST_F(HighScoreTest, AnEntryNotStoredChangesNothing) {
+    const std::string path = folder.file("quiz.vxm");
+    ASSERT_TRUE(testing::writeModule(
+        path, {.questions = testing::sampleQuestions(3), .scores = players(4)}));
+    // A table that does not take every name, as another program may have made it.
+    ASSERT_TRUE(testing::alterModule(
+        path, {"ALTER TABLE HScore RENAME TO Old",
+               "CREATE TABLE HScore (Nom TEXT CHECK (Nom <> 'Refused'), Date TEXT, Score TEXT)",
+               "INSERT INTO HScore SELECT * FROM Old", "DROP TABLE Old"}));
+    f.open(path);
     const auto before = lines();
+    const auto rows = stored(path);
     f.windows.typedName = std::nullopt;
     gameEndsWith("00500");
     EXPECT_EQ(f.windows.entryShown, 1);
-    EXPECT_EQ(storedScores(path), players(4));
-    EXPECT_EQ(lines(), before);
     EXPECT_TRUE(f.messageBox.shown.empty());
-}
 
-// A module that refuses the row tells the player once, and the table and the list stay as
-// they were; the next entry is stored as usual.
-TEST_F(HighScoreTest, ARefusedRowIsReportedOnceAndChangesNothing) {
-    const std::string path = module(players(4));
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open(path.c_str(), &db);
-        sqlite3_key(db, "tov3ralu", 8);
-        // A table that does not take every name, as another program may have made it.
-        for (const char* sql : {"ALTER TABLE HScore RENAME TO Old",
-                                "CREATE TABLE HScore (Nom TEXT CHECK (Nom <> 'Refused'), "
-                                "Date TEXT, Score TEXT)",
-                                "INSERT INTO HScore SELECT * FROM Old", "DROP TABLE Old"})
-            ASSERT_TRUE(testing::run(db, sql)) << sql;
-        sqlite3_close(db);
-    }
-    open(path);
-    const auto before = lines();
-    f.windows.typedName = "Refused";
-    gameEndsWith("00500");
-
-    ASSERT_EQ(f.messageBox.shown.size(), 1u);
-    EXPECT_EQ(f.messageBox.shown[0].text,
-              "quiz.vxm\rYour score could not be saved in this module.");
-    EXPECT_EQ(f.messageBox.shown[0].style, 48);
-    EXPECT_EQ(f.messageBox.shown[0].title, "High Score");
-    EXPECT_EQ(storedScores(path), players(4));
-    EXPECT_EQ(lines(), before);
-
-    f.windows.typedName = "Taken";
-    gameEndsWith("00500");
-    EXPECT_EQ(f.messageBox.shown.size(), 1u);
-    EXPECT_EQ(f.form.Pan(1).Caption, " 1.Taken                Jan/07/2000 00500");
-}
-
-// A module another program holds locked for writing gives the same message and keeps the list.
-TEST_F(HighScoreTest, ALockedModuleIsReportedAndKeepsTheList) {
-    const std::string path = module(players(4));
-    open(path);
-    const auto before = lines();
     sqlite3* other = nullptr;
     sqlite3_open(path.c_str(), &other);
     sqlite3_key(other, "tov3ralu", 8);
     ASSERT_TRUE(testing::run(other, "BEGIN IMMEDIATE"));
-
+    f.windows.typedName = "Locked";
     gameEndsWith("00500");
     testing::run(other, "ROLLBACK");
     sqlite3_close(other);
+    ASSERT_EQ(f.messageBox.shown.size(), 1u);
+    EXPECT_EQ(f.lastMessage(), "quiz.vxm\rYour score could not be saved in this module.");
+    EXPECT_EQ(f.messageBox.shown[0].title, "High Score");
 
-    EXPECT_EQ(f.messageBox.shown.size(), 1u);
-    EXPECT_EQ(storedScores(path), players(4));
+    f.windows.typedName = "Refused";
+    gameEndsWith("00500");
+    EXPECT_EQ(f.messageBox.shown.size(), 2u);
+    EXPECT_EQ(stored(path), rows);
     EXPECT_EQ(lines(), before);
+    f.windows.typedName = "Taken";
+    gameEndsWith("00500");
+    EXPECT_EQ(f.messageBox.shown.size(), 2u);
+    EXPECT_EQ(f.form.Pan(1).Caption, " 1.Taken                Jan/07/2000 00500");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <stdlib.h>
 
+#include <array>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -191,6 +193,32 @@ struct FormFixture {
     FormFixture() {
         windows.form = &form;
         for (platform::Timer* timer : form.timers()) timer->attach(&timers);
+    }
+    std::array<app::Label*, 4> panels() {
+        return {&form.PanelRepA, &form.PanelRepB, &form.PanelRepC, &form.PanelRepD};
+    }
+    /// Chooses `path` in the Open dialog.
+    void open(const std::string& path) {
+        fileDialog.answers.push_back(path);
+        form.Modu_Click();
+    }
+    /// The panel dealt the right answer, or (`right` false) a wrong one on show.
+    app::Label& answer(bool right = true) {
+        for (app::Label* panel : panels())
+            if ((panel->DataField == "Reponce") == right && (right || panel->Visible))
+                return *panel;
+        throw std::logic_error("no such answer on the board");
+    }
+    void click(const app::Label& panel) {
+        void (app::MasterForm::*handlers[])() = {
+            &app::MasterForm::PanelRepA_Click, &app::MasterForm::PanelRepB_Click,
+            &app::MasterForm::PanelRepC_Click, &app::MasterForm::PanelRepD_Click};
+        for (std::size_t i = 0; i < 4; ++i)
+            if (panels()[i] == &panel) (form.*handlers[i])();
+    }
+    /// The text of the last message box; "" when none was shown.
+    std::string lastMessage() const {
+        return messageBox.shown.empty() ? "" : messageBox.shown.back().text;
     }
 };
 

@@ -103,6 +103,13 @@ inline std::vector<HostileModule> hostileModules() {
         {"trigger-on-another-table",
          ordinaryTables() + "CREATE TABLE notes (text TEXT);"
                             "CREATE TRIGGER noted AFTER INSERT ON notes BEGIN SELECT 1; END;"},
+        {"use-lower-case-view", ordinaryTables({"Use"}) + "CREATE VIEW use AS SELECT 1 AS Use;"},
+        {"maindata-virtual-table-behind-a-comment",
+         ordinaryTables({"MainData"}) +
+             "CREATE VIRTUAL /* a table */ TABLE MainData USING fts4(Question, Reponce);"},
+        {"hscore-without-rowid",
+         ordinaryTables({"HScore"}) +
+             "CREATE TABLE HScore (Nom TEXT PRIMARY KEY, Date TEXT, Score TEXT) WITHOUT ROWID;"},
         {"use-without-rowid",
          ordinaryTables({"Use"}) + "CREATE TABLE Use (Use TEXT PRIMARY KEY) WITHOUT ROWID;"
                                    "INSERT INTO Use VALUES ('1'), ('2');",

@@ -65,6 +65,17 @@ inline std::vector<std::string> readColumn(const std::string& path, const std::s
     return values;
 }
 
+/// Runs statements on a module file as another program would; false at the first that fails.
+inline bool alterModule(const std::string& path, const std::vector<std::string>& statements) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_key(db, "tov3ralu", 8);
+    bool ok = true;
+    for (const auto& sql : statements) ok = ok && run(db, sql);
+    sqlite3_close(db);
+    return ok;
+}
+
 /// Writes a module file; an empty key makes a plain, unencrypted database.
 inline bool writeModule(const std::string& path, const ModuleContent& content,
                         const std::string& key = "tov3ralu") {

