@@ -60,7 +60,9 @@ TEST(SdlSoundPlayer, PlaysWavMidiAndMp3InTheBackground) {
         disk.player->SoundFile(sample(name));
         const auto before = std::chrono::steady_clock::now();
         disk.player->Play();
-        EXPECT_LT(std::chrono::steady_clock::now() - before, 800ms) << name;
+        // Every one of these lasts 3 s or more; loading the MIDI sound font on a busy machine
+        // can take most of a second, so the bound is not tighter than this.
+        EXPECT_LT(std::chrono::steady_clock::now() - before, 2000ms) << name;
         std::this_thread::sleep_for(1200ms);
         const std::string audio = disk.close();
         EXPECT_GT(loudest(audio, 0, audio.size()), kAudible) << name;
