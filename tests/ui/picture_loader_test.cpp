@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <fstream>
 
@@ -38,14 +37,6 @@ std::string gifClaiming(int side) {
     return gif;
 }
 
-QByteArray encoded(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 // The three formats a question may show are decoded at their own size, whatever the file name.
 TEST(QtPictureLoader, DecodesTheSampleGifBmpAndIco) {
     application();
@@ -68,33 +59,31 @@ TEST(QtPictureLoader, DecodesTheSampleGifBmpAndIco) {
 // Oversized, truncated, mislabelled, empty and missing files give no picture and no crash.
 TEST(QtPictureLoader, HostileAndDamagedFilesGiveNothing) {
     application();
-    QtPictureLoader loader;
     TempFolder folder;
-
-    write(folder.file("huge.gif"), gifClaiming(30000));
-    write(folder.file("large.gif"), gifClaiming(5000));  // 100 MB, which Qt alone would decode
     const std::string bmp = testing::readBytes(sample("gk-shape-hexagon.bmp"));
-    write(folder.file("truncated.bmp"), bmp.substr(0, bmp.size() / 2));
-    write(folder.file("header-only.bmp"), bmp.substr(0, 40));
     std::string hugeBmp = bmp;
     hugeBmp.replace(18, 8, std::string("\x30\x75\x00\x00\x30\x75\x00\x00", 8));  // 30000 x 30000
-    write(folder.file("huge.bmp"), hugeBmp);
-    write(folder.file("words.gif"), "GIF? no, just some words\n");
     QImage small(8, 8, QImage::Format_RGB32);
     small.fill(Qt::red);
-    write(folder.file("png-inside.bmp"), encoded(small, "PNG").toStdString());
-    write(folder.file("empty.ico"), "");
-    std::string ico = testing::readBytes(sample("gk-clock-three.ico"));
-    write(folder.file("truncated.ico"), ico.substr(0, 30));
-
-    for (const char* name :
-         {"huge.gif", "large.gif", "truncated.bmp", "header-only.bmp", "huge.bmp", "words.gif",
-          "png-inside.bmp", "empty.ico", "truncated.ico", "missing.gif"}) {
+    small.save(QString::fromStdString(folder.file("png-inside.bmp")), "PNG");
+    const std::pair<const char*, std::string> files[] = {
+        {"huge.gif", gifClaiming(30000)},
+        {"large.gif", gifClaiming(5000)},  // 100 MB, which Qt alone would decode
+        {"truncated.bmp", bmp.substr(0, bmp.size() / 2)},
+        {"header-only.bmp", bmp.substr(0, 40)},
+        {"huge.bmp", hugeBmp},
+        {"words.gif", "GIF? no, just some words\n"},
+        {"empty.ico", ""},
+        {"truncated.ico", testing::readBytes(sample("gk-clock-three.ico")).substr(0, 30)}};
+    QtPictureLoader loader;
+    for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
+        write(folder.file(name), bytes);
         EXPECT_EQ(loader.load(folder.file(name)), nullptr);
     }
-    EXPECT_EQ(loader.load(folder.path().string()), nullptr);  // a folder
-    EXPECT_EQ(loader.load(""), nullptr);
+    for (const std::string& path : {folder.file("png-inside.bmp"), folder.file("missing.gif"),
+                                    folder.path().string(), std::string()})
+        EXPECT_EQ(loader.load(path), nullptr) << path;
 }
 
 // A picture is scaled down to fit the square, proportions kept, and never enlarged.

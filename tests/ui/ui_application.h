@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QInputDevice>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 namespace vexlor::ui {
@@ -24,14 +26,26 @@ inline QApplication& application() {
     if (app == nullptr) {
         app = new QApplication(argc, argv);
         struct Teardown : ::testing::Environment {
-            void TearDown() override {
-                delete app;
-                app = nullptr;
-            }
+            void TearDown() override { delete app, app = nullptr; }
         };
         ::testing::AddGlobalTestEnvironment(new Teardown);
     }
     return *app;
+}
+
+/// A base made first, so the application stands before any widget of a fixture.
+struct WithApplication {
+    WithApplication() { application(); }
+};
+
+/// Runs `answer` on the modal window of type `Window` once it is up.
+template <typename Window>
+void whenShown(std::function<void(Window*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        answer(window);
+    });
 }
 
 /// Sends a mouse press or release to a widget, as the window system delivers them. (QTest's own
