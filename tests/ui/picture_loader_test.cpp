@@ -43,12 +43,10 @@ TEST(QtPictureLoader, DecodesTheSampleGifBmpAndIco) {
     QtPictureLoader loader;
     for (const char* name : {"gk-flag-japan.gif", "gk-shape-hexagon.bmp", "gk-clock-three.ico"}) {
         SCOPED_TRACE(name);
-        const QImage expected(QString::fromStdString(sample(name)));
-        ASSERT_FALSE(expected.isNull());
         const auto picture = loader.load(sample(name));
         ASSERT_NE(picture, nullptr);
-        EXPECT_EQ(picture->width(), expected.width());
-        EXPECT_EQ(picture->height(), expected.height());
+        EXPECT_EQ(QSize(picture->width(), picture->height()),
+                  QImage(QString::fromStdString(sample(name))).size());
     }
     // A picture is judged by what it holds, not by its name: a bmp named .gif still shows.
     TempFolder folder;
