@@ -52,45 +52,36 @@ TEST(ToolRoundTrip, ExportGivesBackTheCreatedCsvByteForByte) {
     EXPECT_EQ(runInProcess({"export", folder.file("lf.vxm")}).out, kHeader + "Q,A,B,C,D,5,\r\n");
 }
 
-TEST(ToolCreate, RefusesToOverwriteWithoutForceAndLeavesTheOldFile) {
-    // An existing file is kept byte for byte unless --force, which replaces it.
+TEST(ToolCreate, ACreateWritesAWholeModuleOnlyWhereAllowedOrLeavesTheFolderAsItWas) {
+    // An existing file is kept byte for byte unless --force; a bad CSV is reported with its line
+    // and leaves no module and no temporary file, also with --force.
     TempFolder folder;
     const std::string module = testing::makeModule(folder, kTrickyCsv);
     const std::string before = readBytes(module);
     writeBytes(folder.file("other.csv"), kHeader + "Q,A,B,C,D,1,\r\n");
-    std::vector<std::string> create = {"create", module,        "--title",
-                                       "New",    "--questions", folder.file("other.csv")};
+    writeBytes(folder.file("bad.csv"), kHeader + "\"Two\nlines\",A,B,C,D,1,\r\nQ,A,B,C,D,1\r\n");
+    const auto create = [&](const std::string& name, const std::string& csv, bool force) {
+        std::vector<std::string> arguments = {"create", folder.file(name), "--title",
+                                              "New",    "--questions",     folder.file(csv)};
+        if (force) arguments.push_back("--force");
+        return runCommand(arguments, folder);
+    };
 
-    const auto refused = runInProcess(create);
+    const auto refused = create("quiz.vxm", "other.csv", false);
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("exists already"), std::string::npos) << refused.err;
     EXPECT_EQ(readBytes(module), before);
-
-    create.push_back("--force");
-    ASSERT_EQ(runInProcess(create).status, 0);
-    EXPECT_NE(runInProcess({"info", module}).out.find("Title: New\nAuthor: \n"), std::string::npos);
-    EXPECT_EQ(folderEntries(folder),
-              (std::vector<std::string>{"other.csv", "questions.csv", "quiz.vxm"}));
-}
-
-TEST(ToolCreate, FailingCreateLeavesNoModuleAndNoTemporaryFile) {
-    // A bad CSV is reported with its line and leaves the folder as it was, also with --force.
-    TempFolder folder;
-    writeBytes(folder.file("bad.csv"), kHeader + "\"Two\nlines\",A,B,C,D,1,\r\nQ,A,B,C,D,1\r\n");
-    const auto failed = runCommand(
-        {"create", folder.file("new.vxm"), "--title", "T", "--questions", folder.file("bad.csv")},
-        folder);
+    const auto failed = create("new.vxm", "bad.csv", false);
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.err, folder.file("bad.csv") + ":4: 6 fields, expected 7 as in the header\n");
-    EXPECT_EQ(folderEntries(folder), std::vector<std::string>{"bad.csv"});
+    EXPECT_EQ(create("quiz.vxm", "bad.csv", true).status, 1);
+    EXPECT_EQ(readBytes(module), before);
+    const std::vector<std::string> files = {"bad.csv", "other.csv", "questions.csv", "quiz.vxm"};
+    EXPECT_EQ(folderEntries(folder), files);
 
-    writeBytes(folder.file("old.vxm"), "old bytes");
-    EXPECT_EQ(runInProcess({"create", folder.file("old.vxm"), "--title", "T", "--questions",
-                            folder.file("bad.csv"), "--force"})
-                  .status,
-              1);
-    EXPECT_EQ(readBytes(folder.file("old.vxm")), "old bytes");
-    EXPECT_EQ(folderEntries(folder), (std::vector<std::string>{"bad.csv", "old.vxm"}));
+    ASSERT_EQ(create("quiz.vxm", "other.csv", true).status, 0);
+    EXPECT_NE(runInProcess({"info", module}).out.find("Title: New\nAuthor: \n"), std::string::npos);
+    EXPECT_EQ(folderEntries(folder), files);
 }
 
 TEST(ToolCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
@@ -112,8 +103,7 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
         {"import-check", "q.gift", "--format", "xml"},
         {"add", "m.vxm", "--questions", "q", "--points", "-1"},
         {"create", folder.file("a.vxm"), "--title", "T", "--questions", "q", "--easy-points=1.5"},
-        {"add", "m.vxm", "--questions", "q", "--strict", "--strict"},
-    };
+        {"add", "m.vxm", "--questions", "q", "--strict", "--strict"}};
     for (const auto& arguments : wrong) {
         const auto run = runCommand(arguments, folder);
         EXPECT_EQ(run.status, 2) << ::testing::PrintToString(arguments);

