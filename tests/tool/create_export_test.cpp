@@ -43,13 +43,10 @@ TEST(ToolRoundTrip, ExportGivesBackTheCreatedCsvByteForByte) {
     EXPECT_EQ(readBytes(folder.file("out.csv")), kTrickyCsv);
 
     // LF record ends, needless quotes, a BOM and a missing Audio column come back normalised.
-    writeBytes(folder.file("lf.csv"),
-               "\xEF\xBB\xBFQuestion,Reponce,False1,False2,False3,Points\n\"Q\",A,B,C,D,5\n");
-    ASSERT_EQ(runInProcess({"create", folder.file("lf.vxm"), "--title", "T", "--questions",
-                            folder.file("lf.csv")})
-                  .status,
-              0);
-    EXPECT_EQ(runInProcess({"export", folder.file("lf.vxm")}).out, kHeader + "Q,A,B,C,D,5,\r\n");
+    const std::string lf = testing::makeModule(
+        folder, "\xEF\xBB\xBFQuestion,Reponce,False1,False2,False3,Points\n\"Q\",A,B,C,D,5\n",
+        "lf.vxm");
+    EXPECT_EQ(runInProcess({"export", lf}).out, kHeader + "Q,A,B,C,D,5,\r\n");
 }
 
 TEST(ToolCreate, ACreateWritesAWholeModuleOnlyWhereAllowedOrLeavesTheFolderAsItWas) {

@@ -239,13 +239,11 @@ TEST(ImportCommands, AddAppendsKeepingTheOtherTablesAndAFailingAddChangesNoByte)
     }
 
     // The other tables' rows as the database stores them, types included.
-    const auto snapshot = [&] {
-        return readColumn(module,
-                          "SELECT quote(Use) FROM Use UNION ALL SELECT quote(Nom) || quote(Date) "
-                          "|| quote(Score) FROM HScore UNION ALL SELECT quote(Title) || "
-                          "quote(Author) || quote(Company) || quote(Year) FROM Propriete");
-    };
-    const auto before = snapshot();
+    const std::string others =
+        "SELECT quote(Use) FROM Use UNION ALL SELECT quote(Nom) || quote(Date) || quote(Score) "
+        "FROM HScore UNION ALL SELECT quote(Title) || quote(Author) || quote(Company) || "
+        "quote(Year) FROM Propriete";
+    const auto before = readColumn(module, others);
     testing::writeBytes(
         folder.file("more.json"),
         R"([{"type":"multiple","difficulty":"hard","question":"Q3","correct_answer":"R","incorrect_answers":["W1","W2","W3"]},
@@ -257,7 +255,7 @@ TEST(ImportCommands, AddAppendsKeepingTheOtherTablesAndAFailingAddChangesNoByte)
     EXPECT_EQ(added.err, folder.file("more.json") +
                              ": [1]: a true/false question; a question needs four answers "
                              "(skipped)\n");
-    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(readColumn(module, others), before);
     EXPECT_EQ(readColumn(module, "SELECT Question || Reponce || False3 || Points FROM MainData"),
               (std::vector<std::string>{"Q1AD5", "Q2AD5", "Q3RW3999"}));
 }

@@ -47,9 +47,8 @@ TEST(ToolModuleCommands, InfoScoresAndResetAskedReadAndClearTheGameTables) {
               "4. Eve       May/06/2024  00100\n"
               "5. Bob       Feb/03/2021  90\n");
 
-    const auto reset = runInProcess({"reset-asked", module});
-    EXPECT_EQ(reset.status, 0) << reset.err;
-    EXPECT_EQ(reset.out, "removed 3 entries from the list of asked questions\n");
+    EXPECT_EQ(runInProcess({"reset-asked", module}).out,
+              "removed 3 entries from the list of asked questions\n");
     EXPECT_NE(runInProcess({"info", module}).out.find("Asked: 0\nHigh scores: 5\n"),
               std::string::npos);
 }
