@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "bench/opening.h"
 #include "modules/module_database.h"
 #include "modules/module_format.h"
 #include "tests/support/fakes.h"
@@ -51,18 +52,9 @@ void BM_KeyDerivation(benchmark::State& state) {
 BENCHMARK(BM_KeyDerivation)->Unit(benchmark::kMillisecond);
 
 void BM_OpenModule(benchmark::State& state) {
-    const std::string& path = largeModule();
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto fixture = std::make_unique<testing::FormFixture>();
-        fixture->fileDialog.answers.push_back(path);
-        state.ResumeTiming();
-        fixture->form.Modu_Click();
-        state.PauseTiming();
-        if (fixture->form.Data1.RecordCount() != kQuestions) state.SkipWithError("not opened");
-        fixture.reset();  // closes the file, so the next round derives the key again
-        state.ResumeTiming();
-    }
+    bench::timeOpening(state, largeModule(), [](app::MasterForm& form) {
+        return form.Data1.RecordCount() == kQuestions;
+    });
 }
 BENCHMARK(BM_OpenModule)->Unit(benchmark::kMillisecond);
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "bench/opening.h"
 #include "modules/module_database.h"
 #include "modules/module_format.h"
 #include "tests/support/fakes.h"
@@ -39,17 +40,8 @@ const std::string& scoresModule(int rows, bool indexed) {
 
 void BM_OpenModule(benchmark::State& state) {
     const std::string& path = scoresModule(static_cast<int>(state.range(0)), state.range(1) != 0);
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto fixture = std::make_unique<testing::FormFixture>();
-        fixture->fileDialog.answers.push_back(path);
-        state.ResumeTiming();
-        fixture->form.Modu_Click();
-        state.PauseTiming();
-        if (fixture->form.Label2.Caption != "Scores") state.SkipWithError("not opened");
-        fixture.reset();  // closes the file, so the next round derives the key again
-        state.ResumeTiming();
-    }
+    bench::timeOpening(state, path,
+                       [](app::MasterForm& form) { return form.Label2.Caption == "Scores"; });
 }
 
 void BM_HighScore(benchmark::State& state) {
