@@ -137,6 +137,10 @@ TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
         {ImportFormat::kAiken, "Q\nA. caf\xE9\n", "2", "the byte 0xE9 at column 7 is not UTF-8"},
         {ImportFormat::kOpenTdb, "{\"results\": [\n{\"question\": }]}", "2", "not valid JSON: "},
         {ImportFormat::kOpenTdb, "\n" + std::string(100000, '['), "2", "nested more than 32"},
+        {ImportFormat::kOpenTdb,
+         R"([{"question":"Q","correct_answer":"a","incorrect_answers":["b","c","d"]},)"
+         "\n1e999999]",
+         "", "not valid JSON: a number too large"},
         {ImportFormat::kOpenTdb, R"({"response_code":1,"results":[]})", "",
          "the response_code is 1"},
         {ImportFormat::kOpenTdb, "\"just text\"", "", "neither a response object"},

@@ -286,6 +286,14 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         result = ImportResult{};
         result.fatal = ImportProblem{line, {}, parseMessage(error)};
         return result;
+    } catch (const json::exception& error) {
+        // Past the grammar: a number beyond what a double holds. The parser gives no place for
+        // it, and its digits may run to megabytes, so they are not repeated.
+        result = ImportResult{};
+        const bool number = dynamic_cast<const json::out_of_range*>(&error) != nullptr;
+        result.fatal = ImportProblem{
+            0, {}, number ? "not valid JSON: a number too large to read" : "not valid JSON"};
+        return result;
     }
 
     if (document.is_object()) {
