@@ -130,6 +130,15 @@ bool processIsGone(long pid) {
     return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
+// Adds the questions in the order given, stopping at the first that cannot be stored.
+bool insertQuestions(ModuleDatabase& database, const std::vector<Question>& questions,
+                     std::string* error) {
+    const std::string insert = insertStatement(layoutOf(ModuleFile::Table::kQuestions));
+    for (const Question& question : questions)
+        if (!database.query(insert, question.fields(), error)) return false;
+    return true;
+}
+
 Status fillModule(ModuleDatabase& database, const Properties& properties,
                   const std::vector<Question>& questions) {
     std::string error;
@@ -139,10 +148,8 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
         database.execute(modules::createStatements(), &error) &&
         database.query(insertStatement(layoutOf(ModuleFile::Table::kProperties)),
                        {properties.title, properties.author, properties.company, properties.year},
-                       &error);
-    const std::string insertQuestion = insertStatement(layoutOf(ModuleFile::Table::kQuestions));
-    for (std::size_t i = 0; written && i < questions.size(); ++i)
-        written = database.query(insertQuestion, questions[i].fields(), &error).has_value();
+                       &error) &&
+        insertQuestions(database, questions, &error);
     if (written && transaction.commit(&error)) return Status::success();
     return Failure{error};
 }
@@ -302,9 +309,7 @@ Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& qu
     // Past the largest row id the database picks ids at random, which would reorder questions.
     if ((*counts)[1] > (std::int64_t{1} << 62))
         return failure(what, "its question row ids are too large to add after");
-    const std::string insert = insertStatement(layoutOf(Table::kQuestions));
-    for (const Question& question : questions)
-        if (!database_->query(insert, question.fields(), &error)) return failure(what, error);
+    if (!insertQuestions(*database_, questions, &error)) return failure(what, error);
     if (!transaction.commit(&error)) return failure(what, error);
     return total;
 }
