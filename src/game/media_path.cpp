@@ -17,7 +17,9 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 std::optional<std::vector<std::string>> relativeParts(std::string_view audio) {
     std::string text(audio);
     std::replace(text.begin(), text.end(), '\\', '/');
-    if (text.empty() || text.front() == '/') return std::nullopt;
+    // A leading separator is not the root: Windows modules joined the folder, a separator and
+    // the name, so "\\dog.wav" meant the file in the module's folder.
+    if (text.empty()) return std::nullopt;
     // "C:x.wav" is relative to another drive's current folder on Windows: never ours.
     if (text.size() >= 2 && text[1] == ':') return std::nullopt;
     std::vector<std::string> parts;
@@ -35,22 +37,18 @@ std::optional<std::vector<std::string>> relativeParts(std::string_view audio) {
     return parts;
 }
 
-}  // namespace
-
-std::optional<std::string> findMedia(const platform::FileSystem& fileSystem,
-                                     const std::string& folder, std::string_view audio) {
-    if (folder.empty() || folder.back() != '/') return std::nullopt;
-    const auto parts = relativeParts(audio);
-    if (!parts) return std::nullopt;
-
+// The file the parts name under the folder: the exact name, or else one differing in case.
+std::optional<std::string> namedFile(const platform::FileSystem& fileSystem,
+                                     const std::string& folder,
+                                     const std::vector<std::string>& parts) {
     std::string exact = folder;
-    for (std::size_t i = 0; i < parts->size(); ++i) exact += (i ? "/" : "") + (*parts)[i];
+    for (std::size_t i = 0; i < parts.size(); ++i) exact += (i ? "/" : "") + parts[i];
     if (!fileSystem.fileName(exact).empty()) return exact;
 
     // Only when the exact name is missing are folders listed, one level at a time.
     std::string path = folder;
-    for (std::size_t i = 0; i < parts->size(); ++i) {
-        const std::string& wanted = (*parts)[i];
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string& wanted = parts[i];
         const auto entries = fileSystem.folderEntries(path);
         auto found = std::find(entries.begin(), entries.end(), wanted);
         if (found == entries.end())
@@ -59,10 +57,34 @@ std::optional<std::string> findMedia(const platform::FileSystem& fileSystem,
             });
         if (found == entries.end()) return std::nullopt;
         path += *found;
-        if (i + 1 < parts->size()) path += '/';
+        if (i + 1 < parts.size()) path += '/';
     }
     if (fileSystem.fileName(path).empty()) return std::nullopt;
     return path;
+}
+
+}  // namespace
+
+MediaFile lookUpMedia(const platform::FileSystem& fileSystem, const std::string& folder,
+                      std::string_view audio) {
+    if (folder.empty() || folder.back() != '/') return {MediaFile::kMissing, {}};
+    const auto parts = relativeParts(audio);
+    if (!parts) return {MediaFile::kNotRelative, {}};
+    auto path = namedFile(fileSystem, folder, *parts);
+    if (!path) return {MediaFile::kMissing, {}};
+    // Links are followed to where they lead, which must be inside the folder as well.
+    std::string home = fileSystem.realPath(folder);
+    const std::string real = fileSystem.realPath(*path);
+    if (!home.empty() && home.back() != '/') home += '/';
+    if (home.empty() || !real.starts_with(home)) return {MediaFile::kOutside, {}};
+    return {MediaFile::kFound, std::move(*path)};
+}
+
+std::optional<std::string> findMedia(const platform::FileSystem& fileSystem,
+                                     const std::string& folder, std::string_view audio) {
+    auto media = lookUpMedia(fileSystem, folder, audio);
+    if (media.found != MediaFile::kFound) return std::nullopt;
+    return std::move(media.path);
 }
 
 }  // namespace vexlor::game

@@ -33,6 +33,10 @@ enum class Access { kReadWrite, kReadOnly };
 /// A value read from or written to a module: every field is text; NULL reads as empty.
 using Row = std::vector<std::string>;
 
+/// Why the path names no readable plain file ("no such file", "a named pipe, not a module
+/// file", ...), as a sentence without the file name; nothing when it does.
+std::optional<std::string> unreachableFile(const std::string& path);
+
 /// One open module file: an SQLCipher connection with the module cipher settings. Files are
 /// shared: opening a file that is already open hands out the same connection, so the key is
 /// derived once per file.

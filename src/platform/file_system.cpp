@@ -32,4 +32,10 @@ std::vector<std::string> StdFileSystem::folderEntries(const std::string& folder)
     return names;
 }
 
+std::string StdFileSystem::realPath(const std::string& path) const {
+    std::error_code error;
+    const fs::path real = fs::canonical(path, error);
+    return error ? std::string{} : real.string();
+}
+
 }  // namespace vexlor::platform

@@ -15,6 +15,8 @@ class FileSystem {
     virtual std::string currentFolder() const = 0;
     /// The names of the entries of a folder, sorted; empty when it cannot be listed.
     virtual std::vector<std::string> folderEntries(const std::string& folder) const = 0;
+    /// The absolute path with every symbolic link followed; empty when nothing is there.
+    virtual std::string realPath(const std::string& path) const = 0;
 };
 
 /// The real file system.
@@ -23,6 +25,7 @@ class StdFileSystem final : public FileSystem {
     std::string fileName(const std::string& path) const override;
     std::string currentFolder() const override;
     std::vector<std::string> folderEntries(const std::string& folder) const override;
+    std::string realPath(const std::string& path) const override;
 };
 
 }  // namespace vexlor::platform

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -116,12 +118,28 @@ std::string unescapeComment(std::string_view text) {
     return out;
 }
 
+// Icons and package files are small; anything larger is not read.
+constexpr off_t kMaxReadBytes = 4 * 1024 * 1024;
+
+// A plain file's bytes; nothing for a pipe, a device, a folder or a file over the limit, which
+// are never read (a pipe would block the start of the program).
 std::optional<std::string> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    std::optional<std::string> content;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxReadBytes) {
+        content.emplace(static_cast<std::size_t>(info.st_size), '\0');
+        std::size_t done = 0;
+        ssize_t got = 0;
+        // A file that shrank meanwhile is cut; one that grew is read up to its first size.
+        while (done < content->size() &&
+               (got = ::read(fd, content->data() + done, content->size() - done)) > 0)
+            done += static_cast<std::size_t>(got);
+        content->resize(done);
+    }
+    ::close(fd);
+    return content;
 }
 
 // Writes through a temporary file so a reader never sees half a file.

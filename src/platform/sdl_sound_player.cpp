@@ -3,8 +3,13 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace vexlor::platform {
@@ -28,7 +33,7 @@ struct Mixer {
     decltype(&Mix_OpenAudio) openAudio = nullptr;
     decltype(&Mix_CloseAudio) closeAudio = nullptr;
     decltype(&Mix_SetSoundFonts) setSoundFonts = nullptr;
-    decltype(&Mix_LoadMUS) loadMusic = nullptr;
+    decltype(&Mix_LoadMUSType_RW) loadMusic = nullptr;
     decltype(&Mix_FreeMusic) freeMusic = nullptr;
     decltype(&Mix_PlayMusic) playMusic = nullptr;
     decltype(&Mix_HaltMusic) haltMusic = nullptr;
@@ -54,13 +59,100 @@ const Mixer* mixer() {
                               resolve(mix, "Mix_OpenAudio", m.openAudio) &&
                               resolve(mix, "Mix_CloseAudio", m.closeAudio) &&
                               resolve(mix, "Mix_SetSoundFonts", m.setSoundFonts) &&
-                              resolve(mix, "Mix_LoadMUS", m.loadMusic) &&
+                              resolve(mix, "Mix_LoadMUSType_RW", m.loadMusic) &&
                               resolve(mix, "Mix_FreeMusic", m.freeMusic) &&
                               resolve(mix, "Mix_PlayMusic", m.playMusic) &&
                               resolve(mix, "Mix_HaltMusic", m.haltMusic);
         return complete ? &m : nullptr;
     }();
     return loaded;
+}
+
+// Sound files are read through this stream and never past `size`, the length the file had
+// when it was opened and checked: a file that grows meanwhile is not read further.
+struct BoundedFile {
+    int fd;
+    Sint64 size;
+    Sint64 position = 0;
+};
+
+BoundedFile& boundedFile(SDL_RWops* stream) {
+    return *static_cast<BoundedFile*>(stream->hidden.unknown.data1);
+}
+
+Sint64 SDLCALL boundedSize(SDL_RWops* stream) {
+    return boundedFile(stream).size;
+}
+
+Sint64 SDLCALL boundedSeek(SDL_RWops* stream, Sint64 offset, int whence) {
+    BoundedFile& file = boundedFile(stream);
+    const Sint64 base = whence == RW_SEEK_SET   ? 0
+                        : whence == RW_SEEK_CUR ? file.position
+                                                : file.size;
+    if (offset < -base || offset > file.size - base) return -1;
+    return file.position = base + offset;
+}
+
+size_t SDLCALL boundedRead(SDL_RWops* stream, void* buffer, size_t size, size_t count) {
+    BoundedFile& file = boundedFile(stream);
+    if (size == 0) return 0;
+    const auto wanted = static_cast<Sint64>(std::min(count, static_cast<size_t>(file.size) / size));
+    const Sint64 bytes = std::min(wanted * static_cast<Sint64>(size), file.size - file.position);
+    Sint64 done = 0;
+    while (done < bytes) {
+        const ssize_t got = ::pread(file.fd, static_cast<char*>(buffer) + done,
+                                    static_cast<size_t>(bytes - done), file.position + done);
+        if (got <= 0) break;
+        done += got;
+    }
+    file.position += done;
+    return static_cast<size_t>(done) / size;
+}
+
+size_t SDLCALL refuseWrite(SDL_RWops*, const void*, size_t, size_t) {
+    return 0;
+}
+
+int SDLCALL boundedClose(SDL_RWops* stream) {
+    BoundedFile* file = &boundedFile(stream);
+    ::close(file->fd);
+    delete file;
+    delete stream;
+    return 0;
+}
+
+bool endsWith(const std::string& text, std::string_view ending) {
+    return text.size() >= ending.size() &&
+           std::equal(ending.rbegin(), ending.rend(), text.rbegin(), [](char a, char b) {
+               return a == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// Opens a sound file for the mixer after checking, from its size alone, that it is a plain
+// file within the limit; null otherwise. Never blocks on a pipe or a device.
+SDL_RWops* openSound(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    char head[4] = {};
+    const bool plain = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const bool midi = (plain && ::pread(fd, head, sizeof head, 0) == sizeof head &&
+                       std::memcmp(head, "MThd", sizeof head) == 0) ||
+                      endsWith(path, ".mid") || endsWith(path, ".midi");
+    const auto limit = midi ? SdlSoundPlayer::kMaxMidiBytes : SdlSoundPlayer::kMaxSoundBytes;
+    if (!plain || info.st_size > limit) {
+        ::close(fd);
+        return nullptr;
+    }
+    auto* stream = new SDL_RWops{};
+    stream->size = boundedSize;
+    stream->seek = boundedSeek;
+    stream->read = boundedRead;
+    stream->write = refuseWrite;
+    stream->close = boundedClose;
+    stream->type = SDL_RWOPS_UNKNOWN;
+    stream->hidden.unknown.data1 = new BoundedFile{fd, info.st_size};
+    return stream;
 }
 
 }  // namespace
@@ -120,10 +212,10 @@ void SdlSoundPlayer::Play() {
     if (music_ == nullptr || loadedFile_ != file_) {
         mix.haltMusic();
         releaseMusic();
-        // Only plain files: a pipe or a device would block the window while it is read.
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(file_, error)) return;
-        music_ = mix.loadMusic(file_.c_str());
+        SDL_RWops* stream = openSound(file_);
+        if (stream == nullptr) return;
+        // The type is told from the content, as for any file; the mixer closes the stream.
+        music_ = mix.loadMusic(stream, MUS_NONE, 1);
         if (music_ == nullptr) return;  // missing or unplayable: nothing plays, nothing is said
         loadedFile_ = file_;
     }

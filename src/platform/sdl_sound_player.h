@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/sound_player.h"
@@ -20,6 +21,11 @@ class SdlSoundPlayer final : public SoundPlayer {
     void SoundFile(const std::string& path) override;
     void Play() override;
     void Stop() override;
+
+    /// Larger sound files play nothing, told from their size before anything is read: wav and
+    /// mp3 are read as they play, but a MIDI file is read whole and turned into events first.
+    static constexpr std::int64_t kMaxSoundBytes = 64 * 1024 * 1024;
+    static constexpr std::int64_t kMaxMidiBytes = 2 * 1024 * 1024;
 
     /// The General MIDI sound font MIDI files are played with; empty when none was found.
     static std::string soundFont();

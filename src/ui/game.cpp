@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/master_form.h"
+#include "modules/module_database.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/file_types.h"
@@ -78,9 +80,18 @@ int runGame(int argc, char** argv) {
         // The path is made absolute as the dialog's are: the module's media are found from it.
         std::error_code error;
         const auto path = std::filesystem::absolute(line.module, error);
-        fileDialog.chooseNext(error ? line.module : path.string());
-        QTimer::singleShot(0, &window, [&form, &window] {
-            form.Modu_Click();
+        const std::string module = error ? line.module : path.string();
+        fileDialog.chooseNext(module);
+        QTimer::singleShot(0, &window, [&form, &window, &messageBox, module] {
+            // A name that reaches no file is not called an invalid module: it says what is there.
+            if (auto why = modules::unreachableFile(module)) {
+                why->front() =
+                    static_cast<char>(std::toupper(static_cast<unsigned char>(why->front())));
+                messageBox.show(std::filesystem::path(module).filename().string() + "\r" + *why,
+                                platform::message_style::kExclamation, "Open Vexlor Module");
+            } else {
+                form.Modu_Click();
+            }
             window.render();
         });
     }

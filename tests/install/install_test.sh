@@ -49,13 +49,26 @@ program=$("${asDesktop[@]}" xdg-mime query default application/x-vxmfile)
     "Vexlor Player 0.1.0" ] || fail "vexlor --version"
 "$prefix/bin/vexlor-module" check "${modules[0]}" >/dev/null || fail "the tool refuses a sample"
 
-# scripts/uninstall removes every installed file by the list kept with the installation.
-install -m 644 "$build/install_manifest.txt" "$share/vexlor/install_manifest.txt"
-"$source/scripts/uninstall" --prefix "$prefix" >/dev/null 2>&1
-while IFS= read -r file || [ -n "$file" ]; do
-    [ ! -e "$file" ] || fail "$file left after uninstalling"
-done <"$build/install_manifest.txt"
-left=$(find "$prefix" -type f ! -path "$share/mime/*" ! -name mimeinfo.cache ! -name 'any name.vxm')
-[ -z "$left" ] || fail "left after uninstalling: $left"
-grep -q 'vxm' "$share/mime/globs" 2>/dev/null && fail "the type outlives the uninstall"
+# scripts/uninstall removes every installed file by the list kept with the installation, and
+# the folders the installation made and left empty; a prefix with blanks and a quote in its
+# name too.
+uninstallAndCheck() {
+    local prefix=$1 share=$1/share
+    install -m 644 "$build/install_manifest.txt" "$share/vexlor/install_manifest.txt"
+    "$source/scripts/uninstall" --prefix "$prefix" >/dev/null 2>&1
+    while IFS= read -r file || [ -n "$file" ]; do
+        [ ! -e "$file" ] || fail "$file left after uninstalling"
+    done <"$build/install_manifest.txt"
+    left=$(find "$prefix" -type f ! -path "$share/mime/*" ! -name mimeinfo.cache ! -name 'any name.vxm')
+    [ -z "$left" ] || fail "left after uninstalling: $left"
+    grep -q 'vxm' "$share/mime/globs" 2>/dev/null && fail "the type outlives the uninstall"
+    for folder in bin share/vexlor share/icons/hicolor/48x48; do
+        [ ! -e "$prefix/$folder" ] || fail "the folder $folder is left after uninstalling"
+    done
+}
+uninstallAndCheck "$prefix"
+odd="$prefix/a prefix's place"
+mkdir "$odd"
+cmake --install "$build" --prefix "$odd" >/dev/null
+uninstallAndCheck "$odd"
 echo "install: all checks passed"

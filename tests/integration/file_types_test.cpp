@@ -1,6 +1,7 @@
 // Registration of the module file type in the desktop's shared MIME database.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -62,13 +63,19 @@ TEST(FileTypeRegistration, WhatCannotBeWrittenIsIgnoredOrRefused) {
 
     FreedesktopFileTypes fresh(other.path() / "fresh");
     std::ofstream(other.file("bad.ico")) << "not an icon";
+    // Never read: a pipe would block the start, a huge file fill the memory.
+    ASSERT_EQ(::mkfifo(other.file("pipe.ico").c_str(), 0600), 0);
+    fs::copy_file(VEXLOR_ICON, other.file("huge.ico"));
+    fs::resize_file(other.file("huge.ico"), 64u << 20);
     for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
              {".v m", "vxmfile"},
              {".vxm", "../escape"},
              {"a/b", "text"},
              {"vxmfile\\DefaultIcon", other.file("missing.ico") + ",0"},
              {"vxmfile\\DefaultIcon", other.file("bad.ico") + ",0"},
-             {"vxmfile\\DefaultIcon", other.file("VXM.ico") + ",99"}})
+             {"vxmfile\\DefaultIcon", other.file("VXM.ico") + ",99"},
+             {"vxmfile\\DefaultIcon", other.file("pipe.ico") + ",0"},
+             {"vxmfile\\DefaultIcon", other.file("huge.ico") + ",0"}})
         EXPECT_FALSE(fresh.setDefaultValue(key, value)) << key << " = " << value;
     EXPECT_FALSE(fs::exists(other.path() / "fresh" / "mime"));
 }

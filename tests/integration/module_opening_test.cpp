@@ -1,6 +1,7 @@
 // Opening a module with the Open button: the dialog, the refusals and what each leaves bound.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -105,6 +106,11 @@ TEST_F(OpeningTest, EveryRefusedFileIsLeftAsItWasAndTheOldModuleStaysBound) {
         EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
         expectBoundTo(before, why == "Not a Valid Module" ? "" : "Capitals");
     }
+    // A pipe where a journal would lie is refused at once: nothing waits to read it.
+    const std::string piped = good("piped.vxm");
+    ASSERT_EQ(::mkfifo((piped + "-journal").c_str(), 0600), 0);
+    f.open(piped);
+    EXPECT_EQ(f.lastMessage(), "piped.vxm\rNot a Valid Module");
     f.open(good("dummy.mdb", "Lower Case"));
     EXPECT_EQ(f.form.Caption, "Vexlor Player - Lower Case");
     for (const modules::DataSource* source :

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdint>
@@ -92,17 +93,34 @@ TEST(SdlSoundPlayer, StopSilencesAndPlayPlaysTheSameFileAgain) {
     EXPECT_GT(loudest(audio, replayed, audio.size()), kAudible);
 }
 
-// Missing or unplayable files, or no file at all, play nothing and raise nothing; the device
-// is not even opened before the first Play of a file.
-TEST(SdlSoundPlayer, MissingOrUnplayableFilesPlayNothing) {
+// A playable sound made larger than the player takes (sparse, so it costs no disk).
+std::string oversized(const testing::TempFolder& folder, const std::string& source,
+                      const std::string& name, std::int64_t limit) {
+    const std::string copy = folder.file(name);
+    fs::copy_file(sample(source), copy);
+    fs::resize_file(copy, static_cast<std::uintmax_t>(limit) + 1);
+    return copy;
+}
+
+// Missing, unplayable or oversized files, pipes, or no file at all, play nothing, raise nothing
+// and never block; the device is not even opened before the first Play of a file.
+TEST(SdlSoundPlayer, MissingUnplayableOrOversizedFilesPlayNothing) {
     DiskPlayer disk;
     disk.player->Stop();
     disk.player->Play();  // no file named yet
     EXPECT_FALSE(fs::exists(disk.output));
     std::ofstream(disk.folder.file("noise.mp3")) << "not a sound at all\n";
     std::ofstream(disk.folder.file("empty.mid")).flush();
-    for (const std::string& file : {disk.folder.file("missing.wav"), disk.folder.file("noise.mp3"),
-                                    disk.folder.file("empty.mid"), disk.folder.path().string()}) {
+    ASSERT_EQ(::mkfifo(disk.folder.file("pipe.wav").c_str(), 0600), 0);
+    const auto big = SdlSoundPlayer::kMaxSoundBytes, bigMidi = SdlSoundPlayer::kMaxMidiBytes;
+    for (const std::string& file :
+         {disk.folder.file("missing.wav"), disk.folder.file("noise.mp3"),
+          disk.folder.file("empty.mid"), disk.folder.path().string(), disk.folder.file("pipe.wav"),
+          oversized(disk.folder, "gk-tone-a440.wav", "big.wav", big),
+          oversized(disk.folder, "gk-number-sequence.mp3", "big.mp3", big),
+          oversized(disk.folder, "gk-ode-to-joy.mid", "big.mid", bigMidi),
+          // MIDI is told by its content, whatever the file's ending says
+          oversized(disk.folder, "gk-ode-to-joy.mid", "midi.wav", bigMidi)}) {
         disk.player->SoundFile(file);
         EXPECT_NO_THROW(disk.player->Play());
     }

@@ -123,6 +123,7 @@ class FakeFileSystem : public platform::FileSystem {
     std::vector<std::string> folderEntries(const std::string& folder) const override {
         return real.folderEntries(folder);
     }
+    std::string realPath(const std::string& path) const override { return real.realPath(path); }
     std::string current = "/games/vexlor";
     platform::StdFileSystem real;
 };

@@ -109,6 +109,9 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFileAndLeavesItAsItWas) 
     fs::create_directory(folder.file("folder.vxm"));
     ASSERT_EQ(::mkfifo(folder.file("pipe.vxm").c_str(), 0600), 0);
     fs::create_symlink(folder.file("gone.vxm"), folder.file("link.vxm"));
+    // Side files the engine would open, blocking on a pipe.
+    ASSERT_EQ(::mkfifo((create(folder, "piped.vxm", 3, "Piped") + "-journal").c_str(), 0600), 0);
+    fs::create_directory(create(folder, "shm.vxm", 3, "Shm") + "-shm");
 
     // A schema the key decrypts but that does not parse.
     const std::string schema = create(folder, "schema.vxm", 3, "Schema");
@@ -143,6 +146,14 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFileAndLeavesItAsItWas) 
         {"pipe.vxm", "is a named pipe (FIFO), not a module file", check},
         {"link.vxm", "a symbolic link to " + folder.file("gone.vxm") + ", which does not exist",
          check},
+        {"piped.vxm",
+         "piped.vxm-journal beside it is a named pipe, not a journal the module could have "
+         "written; remove it",
+         all},
+        {"shm.vxm",
+         "shm.vxm-shm beside it is a folder, not a journal the module could have written; "
+         "remove it",
+         reads},
         {"schema.vxm", "the module is damaged (malformed database schema", check},
         {"pages.vxm", "cannot read the questions: the module is damaged (", check},
         {"noise.vxm", foreign, all},

@@ -31,6 +31,12 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
     for (const char* media : {"pic.gif", "snd.WAV", "mixed.Mp3"})
         testing::writeBytes(folder.file(media), "x");
     std::filesystem::create_directory(folder.file("a"));
+    testing::writeBytes(folder.file("a/deep.gif"), "x");
+    // Links out of the folder, to a file or through a folder, are not followed by the game.
+    TempFolder elsewhere;
+    testing::writeBytes(elsewhere.file("far.gif"), "x");
+    std::filesystem::create_symlink(elsewhere.file("far.gif"), folder.file("link.gif"));
+    std::filesystem::create_directory_symlink(elsewhere.path(), folder.file("linked"));
     const std::string module = testing::makeModule(folder, kHeader +
                                                                "Fine,A,B,C,D,10,pic.gif\r\n"
                                                                " ,A,B,C,D,10,\r\n"
@@ -46,7 +52,13 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
                                                                "Q12,A,B,C,D,1,..\\x.wav\r\n"
                                                                "Q13,A,B,C,D,1,a/../../x.wav\r\n"
                                                                "Q14,A,B,C,D,1,C:\\x.wav\r\n"
-                                                               "Q15,A,B,C,D,1,./a/../pic.gif\r\n");
+                                                               "Q15,A,B,C,D,1,./a/../pic.gif\r\n"
+                                                               "Q16,A,B,C,D,1,link.gif\r\n"
+                                                               "Q17,A,B,C,D,1,linked/far.gif\r\n"
+                                                               // what the game finds, check finds
+                                                               "Case fine,A,B,C,D,1,PIC.GIF\r\n"
+                                                               "Win fine,A,B,C,D,1,A\\deep.gif\r\n"
+                                                               "Root fine,A,B,C,D,1,\\pic.gif\r\n");
     const auto run = runInProcess({"check", module});
     EXPECT_EQ(run.status, 1);
     // Media must lie in the module's folder or below it, which travels with the module.
@@ -54,6 +66,11 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
         return "question " + std::to_string(question) + ": media \"" + name +
                "\" lies outside the module's folder: give a name relative to the folder, which "
                "travels with the module\n";
+    };
+    const auto link = [](const std::string& name, int question) {
+        return "question " + std::to_string(question) + ": media \"" + name +
+               "\" is a link leading outside the module's folder, which the game does not "
+               "follow: copy the file into the folder\n";
     };
     const char* notPlayed =
         " is neither played nor shown: the name must end in mp3, mid, wav, "
@@ -68,15 +85,17 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
                            notPlayed +
                            "question 9: Points \"\" does not start with a number\n"
                            "question 9: media \"photo.png\"" +
-                           notPlayed + outside("../x.wav", 10) + outside("/tmp/x.wav", 11) +
+                           notPlayed + outside("../x.wav", 10) +
+                           "question 11: media file \"/tmp/x.wav\" is missing\n" +
                            outside("..\\x.wav", 12) + outside("a/../../x.wav", 13) +
-                           outside("C:\\x.wav", 14));
+                           outside("C:\\x.wav", 14) + outside("./a/../pic.gif", 15) +
+                           link("link.gif", 16) + link("linked/far.gif", 17));
 
     // Without the faulty questions the module passes.
     ASSERT_TRUE(alterModule(module, {"DELETE FROM MainData WHERE Question NOT LIKE '%ine'"}));
     const auto passed = runInProcess({"check", module});
     EXPECT_EQ(passed.status, 0);
-    EXPECT_EQ(passed.out, "ok: 2 questions, 1 picture, 1 sound\n");
+    EXPECT_EQ(passed.out, "ok: 5 questions, 4 pictures, 1 sound\n");
 }
 
 TEST(ModuleCheck, ReportsAnEmptyTitleNoQuestionsAndTooManyQuestions) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -74,17 +75,28 @@ TEST_F(GameStart, StartsWithTheModuleNamedOnTheCommandLine) {
     ASSERT_TRUE(vexlor::testing::writeModule((start.path() / "sub" / "quiz.vxm").string(),
                                              {.questions = vexlor::testing::sampleQuestions(3)}));
     std::ofstream(start.path() / "junk.vxm") << "not a module";
+    ASSERT_EQ(::mkfifo((start.path() / "pipe.vxm").c_str(), 0600), 0);
+    std::string deep;
+    for (int i = 0; i < 2100; ++i) deep += "d/";
     const struct {
         std::vector<std::string> arguments;
         const char* title;
         const char* message;
         bool startOffered;
-    } cases[] = {{{}, "Vexlor Player - ", "", false},
-                 {{"sub/quiz.vxm"}, "Vexlor Player - Test Module", "", true},
-                 {{(start.path() / "junk.vxm").string()},
-                  "Vexlor Player - ",
-                  "junk.vxm\nNot a Valid Module",
-                  false}};
+    } cases[] = {
+        {{}, "Vexlor Player - ", "", false},
+        {{"sub/quiz.vxm"}, "Vexlor Player - Test Module", "", true},
+        {{(start.path() / "junk.vxm").string()},
+         "Vexlor Player - ",
+         "junk.vxm\nNot a Valid Module",
+         false},
+        // Names that reach no file say so, as the authoring tool does.
+        {{"gone.vxm"}, "Vexlor Player - ", "gone.vxm\nNo such file", false},
+        {{"pipe.vxm"}, "Vexlor Player - ", "pipe.vxm\nA named pipe, not a module file", false},
+        {{deep + "q.vxm"},
+         "Vexlor Player - ",
+         "q.vxm\nThe path is too long to reach the file",
+         false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
         QString title, message;

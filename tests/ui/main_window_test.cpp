@@ -112,6 +112,12 @@ TEST_F(MainWindowTest, VisibilityPlaceAlignmentAndCaptionsFollowTheForm) {
     auto* frame = window.findChild<QGroupBox*>(QStringLiteral("TopTen"));
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->title(), QStringLiteral("TOP TEN"));
+    // A line too wide for its label is cut at the edge; wrapped, its score would go to a hidden
+    // second line.
+    f.form.Pan1.Caption = "1.Kim Keys                         Dec/06/2026 1234567";
+    window.render();
+    const QImage line = window.findChild<QLabel*>(QStringLiteral("Pan1"))->grab().toImage();
+    EXPECT_GT(ink(line, line.rect()).right(), line.width() - 5);
 
     // The question's picture is scaled down into its square, and goes when the element drops it.
     const QRect square = placeOf(f.form.Picture1);

@@ -24,6 +24,9 @@ inline QApplication& application() {
     [[maybe_unused]] static const auto devices = QInputDevice::devices();
     static QApplication* app = nullptr;
     if (app == nullptr) {
+        // Drawn offscreen whatever the environment says: without a display the window system
+        // would end the whole program at the first test.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         app = new QApplication(argc, argv);
         struct Teardown : ::testing::Environment {
             void TearDown() override { delete app, app = nullptr; }

@@ -76,17 +76,28 @@ TEST_F(MediaTest, BackslashesAndLetterCaseOfWindowsModulesAreFound) {
     EXPECT_EQ(reveal("Flag.gif").pictureLoader.asked, Calls{folder.file("FLAG.gif")});
     const std::string deep = touch("media/pics/map.bmp");
     EXPECT_EQ(reveal("media//./pics/map.bmp").pictureLoader.asked, Calls{deep});
+    // The folder, a backslash and the name were joined on Windows: a leading one is the folder.
+    EXPECT_EQ(reveal("\\media\\pics\\map.bmp").pictureLoader.asked, Calls{deep});
+    EXPECT_EQ(reveal("/flag.gif").pictureLoader.asked, Calls{lower});
+    // A link that stays inside the folder is followed.
+    fs::create_symlink(lower, folder.file("alias.gif"));
+    EXPECT_EQ(reveal("alias.gif").pictureLoader.asked, Calls{folder.file("alias.gif")});
 }
 
-// A media name can never reach outside the module's folder: "..", an absolute path and a
-// drive name give no medium; the question is shown as it would be with a missing file.
+// A media name can never reach outside the module's folder: "..", an absolute path (taken
+// inside the folder) and a drive name give no medium, nor does a link out of the folder, to a
+// file or through a folder; the question is shown as it would be with a missing file.
 TEST_F(MediaTest, NamesOutsideTheModuleFolderGiveNoMedium) {
     testing::TempFolder outside;
     const std::string secret = outside.file("secret.wav"), name = outside.path().filename();
     std::ofstream(secret) << "secret";
-    for (const std::string& audio : {"../" + name + "/secret.wav", "..\\" + name + "\\secret.wav",
-                                     secret, "\\" + secret.substr(1), std::string("C:\\secret.wav"),
-                                     "sub/../../" + name + "/secret.wav"})
+    fs::create_symlink(secret, folder.file("link.wav"));
+    fs::create_directory_symlink(outside.path(), folder.file("linked"));
+    for (const std::string& audio :
+         {"../" + name + "/secret.wav", "..\\" + name + "\\secret.wav", secret,
+          "\\" + secret.substr(1), std::string("C:\\secret.wav"),
+          "sub/../../" + name + "/secret.wav", std::string("link.wav"),
+          std::string("linked/secret.wav"), std::string("LINKED/Secret.wav")})
         EXPECT_EQ(reveal(audio).soundPlayer.calls, (Calls{"file:", "play"})) << audio;
     std::ofstream(outside.file("secret.gif")) << "gif";
     auto& g = reveal(outside.file("secret.gif"));

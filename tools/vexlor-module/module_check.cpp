@@ -6,6 +6,8 @@
 #include <system_error>
 
 #include "app/text_values.h"
+#include "game/media_path.h"
+#include "platform/file_system.h"
 
 namespace vexlor::authoring {
 
@@ -34,28 +36,6 @@ std::string quotedText(std::string_view text) {
 
 std::string counted(std::size_t count, const char* singular, const char* plural) {
     return std::to_string(count) + " " + (count == 1 ? singular : plural);
-}
-
-// Whether a media name leads out of the module's folder: absolute, with a drive, or climbing
-// above the folder with "..". Backslashes count as separators, as in a module made on Windows.
-bool leavesFolder(std::string_view name) {
-    if (name.empty()) return false;
-    if (name.front() == '/' || name.front() == '\\') return true;
-    if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0])))
-        return true;
-    int depth = 0;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
-        const std::string_view part = name.substr(start, end - start);
-        if (part == "..") {
-            if (--depth < 0) return true;
-        } else if (!part.empty() && part != ".") {
-            ++depth;
-        }
-        start = end + 1;
-    }
-    return false;
 }
 
 void checkQuestion(const Question& question, std::size_t number,
@@ -96,15 +76,26 @@ void checkQuestion(const Question& question, std::size_t number,
             ++report.pictures;
             break;
     }
-    if (leavesFolder(question.media)) {
-        problem("media " + quotedText(question.media) +
-                " lies outside the module's folder: give a name relative to the folder, which "
-                "travels with the module");
-        return;
+    // The file is looked for exactly as the game looks for it.
+    std::string folder = mediaFolder.string();
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    switch (game::lookUpMedia(platform::StdFileSystem(), folder, question.media).found) {
+        case game::MediaFile::kFound:
+            break;
+        case game::MediaFile::kNotRelative:
+            problem("media " + quotedText(question.media) +
+                    " lies outside the module's folder: give a name relative to the folder, "
+                    "which travels with the module");
+            break;
+        case game::MediaFile::kOutside:
+            problem("media " + quotedText(question.media) +
+                    " is a link leading outside the module's folder, which the game does not "
+                    "follow: copy the file into the folder");
+            break;
+        case game::MediaFile::kMissing:
+            problem("media file " + quotedText(question.media) + " is missing");
+            break;
     }
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(mediaFolder / question.media, error))
-        problem("media file " + quotedText(question.media) + " is missing");
 }
 
 }  // namespace
