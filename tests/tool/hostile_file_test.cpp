@@ -5,12 +5,16 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "../support/module_files.h"
@@ -27,6 +31,7 @@ using testing::kHeader;
 using testing::runCommand;
 using vexlor::testing::readBytes;
 using vexlor::testing::TempFolder;
+using namespace std::chrono_literals;
 
 // A connection as the game makes one: read-write, with the module key.
 using Connection = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
@@ -250,18 +255,98 @@ TEST(ToolHostileFiles, AKilledCreateLeavesNoHalfModuleAndTheNextCreateSweepsItsL
     ASSERT_GT(killedMidWrite, 0);
     EXPECT_FALSE(temporaries(folder).empty());
 
-    // Leftovers of a live process, and files of other programs, stay.
-    const std::string live = ".other.vxm." + std::to_string(::getpid()) + "-0-0.tmp";
-    testing::writeBytes(folder.file(live), "in use");
-    testing::writeBytes(folder.file(".notes.tmp"), "not ours");
+    // Only the tool's own temporaries of a gone run go: named as it names them, by a process
+    // not running (a reused pid began later), not locked, and empty or a module. Whatever else
+    // lies there stays, of any age: names like the tool's, a live run's module, a locked one,
+    // a file that is no module, and side files without their temporary.
+    const std::string self = readBytes("/proc/self/stat");
+    std::istringstream stat(self.substr(self.rfind(')') + 1));
+    std::string start;
+    for (int field = 3; field <= 22; ++field) stat >> start;
+    const std::string ours = ".x.vxm.vexlor-module-" + std::to_string(::getpid()) + "-",
+                      tiny = readBytes(create(folder, "tiny.vxm", 1, "Tiny"));
+    const struct {
+        std::string name, content;
+        bool stays;
+    } files[] = {{ours + start + "-0.vxm.tmp", tiny, true},
+                 {ours + start + "0-1.vxm.tmp", tiny, false},
+                 {ours + start + "0-2.vxm.tmp", "", false},
+                 {ours + start + "0-3.vxm.tmp", tiny, true},  // locked below
+                 {ours + start + "0-4.vxm.tmp", "not a module", true},
+                 {ours + start + "0-5.vxm.tmp-journal", "", true},
+                 {".thesis.odt.4000000-1-1.tmp", "", true},
+                 {".notes.2-0-0.tmp", tiny, true},
+                 {".notes.tmp", "", true}};
+    std::vector<std::string> staying;
+    for (const auto& [name, content, stays] : files) {
+        testing::writeBytes(folder.file(name), content);
+        fs::last_write_time(folder.file(name), fs::file_time_type::clock::now() - 48h);
+        if (stays) staying.push_back(name);
+    }
+    const int locked = ::open(folder.file(files[3].name).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(locked, LOCK_EX), 0);
     testing::writeBytes(folder.file("small.csv"), questionsCsv(1, "Small"));
     const auto swept = runCommand({"create", folder.file("small.vxm"), "--title", "Small",
                                    "--questions", folder.file("small.csv")},
                                   folder);
+    ::close(locked);
     EXPECT_EQ(swept.status, 0) << swept.err;
-    EXPECT_EQ(temporaries(folder).size(), 2u);
-    EXPECT_TRUE(fs::exists(folder.file(live)));
-    EXPECT_TRUE(fs::exists(folder.file(".notes.tmp")));
+    std::vector<std::string> left = temporaries(folder);
+    std::sort(left.begin(), left.end());
+    std::sort(staying.begin(), staying.end());
+    EXPECT_EQ(left, staying);
+}
+
+TEST(ToolHostileFiles, AnAddThatFindsTheDiskFullLeavesTheModuleByteForByte) {
+    // Whether the journal or the module runs out of room, the add fails and the module keeps
+    // its bytes, not only its rows; with room it goes through.
+    TempFolder folder;
+    const std::string disk = folder.file("disk");
+    fs::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=512k") != 0)
+        GTEST_SKIP() << "filling a disk needs a small tmpfs, and mounting one needs root";
+    const std::unique_ptr<const char, int (*)(const char*)> unmount(disk.c_str(), ::umount);
+    const std::string module = create(folder, "disk/quiz.vxm", 200, "Old"),
+                      before = readBytes(module), filler = folder.file("disk/filler");
+    testing::writeBytes(folder.file("more.csv"), questionsCsv(2000, "More"));
+    const std::vector<std::string> add = {"add", module, "--questions", folder.file("more.csv")};
+    for (const off_t room : {0, 8 << 10, 64 << 10, 160 << 10}) {
+        const int fill = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const std::string block(4096, 'x');
+        while (::write(fill, block.data(), block.size()) == 4096) {
+        }
+        ASSERT_EQ(::ftruncate(fill, std::max<off_t>(0, ::lseek(fill, 0, SEEK_END) - room)), 0);
+        ::close(fill);
+        EXPECT_EQ(testing::runInProcess(add).err,
+                  module + ": cannot add the questions: the disk is full\n")
+            << room;
+        EXPECT_TRUE(readBytes(module) == before) << room;
+        fs::remove(filler);
+    }
+    EXPECT_EQ(testing::runInProcess(add).status, 0);
+    EXPECT_EQ(value(module, "SELECT count(*) FROM MainData;"), "2200");
+}
+
+TEST(ToolHostileFiles, AWriteWaitsWhileTheGameSavesAScore) {
+    // The game holds the write lock for a moment when it saves a score; a write of the tool
+    // that comes then waits for it, instead of failing at once as "in use".
+    TempFolder folder;
+    const std::string module = create(folder, "quiz.vxm", 3, "Quiz");
+    testing::writeBytes(folder.file("more.csv"), questionsCsv(2, "More"));
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"add", module, "--questions", folder.file("more.csv")},
+          {"reset-asked", module}}) {
+        const Connection game = keyed(module);
+        ASSERT_TRUE(run(game, "BEGIN IMMEDIATE; INSERT INTO HScore VALUES ('Ann', 'x', '1');"));
+        std::thread saving([&] {
+            std::this_thread::sleep_for(300ms);
+            run(game, "COMMIT;");
+        });
+        const auto result = testing::runInProcess(command);
+        saving.join();
+        EXPECT_EQ(result.status, 0) << result.err;
+    }
+    EXPECT_EQ(value(module, "SELECT count(*) FROM HScore;"), "2");
 }
 
 }  // namespace

@@ -112,13 +112,24 @@ TEST(ModuleCheck, ReportsAnEmptyTitleNoQuestionsAndTooManyQuestions) {
         runInProcess({"check", empty}).out.rfind("module: the properties table has no row", 0), 0u);
 
     std::string many = kHeader;
-    for (int i = 0; i < 32768; ++i) many += "Q,A,B,C,D,1,\r\n";
+    for (int i = 0; i < 32767; ++i) many += "Q,A,B,C,D,1,\r\n";
     const std::string big = testing::makeModule(folder, many, "big.vxm");
+    EXPECT_EQ(runInProcess({"check", big}).out, "ok: 32767 questions, 0 pictures, 0 sounds\n");
+    // Neither create nor add makes a module the game refuses.
+    testing::writeBytes(folder.file("more.csv"), many + "Q,A,B,C,D,1,\r\n");
+    const std::string limit = " questions; the game counts at most 32767\n";
+    EXPECT_EQ(
+        runInProcess({"create", folder.file("more.vxm"), "--title", "T", "--questions",
+                      folder.file("more.csv")})
+            .err,
+        folder.file("more.vxm") + ": cannot write the module: the module would hold 32768" + limit);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("more.vxm")));
+    EXPECT_EQ(runInProcess({"add", big, "--questions", folder.file("more.csv")}).err,
+              big + ": cannot add the questions: the module would hold 65535" + limit);
+    ASSERT_TRUE(alterModule(big, {"INSERT INTO MainData SELECT * FROM MainData LIMIT 1"}));
     run = runInProcess({"check", big});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "module: there are 32768 questions; the game counts at most 32767\n");
-    ASSERT_TRUE(alterModule(big, {"DELETE FROM MainData WHERE rowid = 1"}));
-    EXPECT_EQ(runInProcess({"check", big}).out, "ok: 32767 questions, 0 pictures, 0 sounds\n");
 }
 
 }  // namespace

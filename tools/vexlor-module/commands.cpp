@@ -355,7 +355,7 @@ const std::vector<Command>& commands() {
          "(the Audio column may be left out). Reponce is the right answer, False1-3 the wrong\n"
          "ones, Audio the name of a picture or sound file in the module's folder. Fields holding\n"
          "commas, quotes or line breaks are written in double quotes, a quote inside doubled.\n"
-         "The module is written completely or not at all.\n"
+         "The module is written completely or not at all; it may hold at most 32767 questions.\n"
          "\n"
          "Options:\n"
          "  --title TITLE        the module's title, shown by the game (required, not empty)\n"

@@ -1,16 +1,20 @@
 #include "vexlor-module/module_file.h"
 
-#include <signal.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
-#include <chrono>
+#include <fstream>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "modules/module_format.h"
 
@@ -25,6 +29,13 @@ using Layout = modules::TableFormat;
 
 const Layout& layoutOf(ModuleFile::Table table) {
     return modules::kModuleTables[static_cast<std::size_t>(table)];
+}
+
+// Why a module of `total` questions cannot be played, or nothing.
+std::optional<std::string> tooManyQuestions(std::int64_t total) {
+    if (total <= kMaxQuestions) return std::nullopt;
+    return "the module would hold " + std::to_string(total) +
+           " questions; the game counts at most " + std::to_string(kMaxQuestions);
 }
 
 std::string quoted(std::string_view name) {
@@ -91,13 +102,30 @@ std::string refusal(modules::OpenProblem problem, std::string why, const fs::pat
     }
 }
 
-// A name for the module under construction: hidden, beside the target, unique to this run.
-fs::path temporaryPath(const fs::path& out, int attempt) {
+// When a process began, in clock ticks after boot (field 22 of /proc/PID/stat): with the pid it
+// names one process, even after the pid is reused. Empty when the process is gone.
+std::string processStart(long pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(file, line)) return "";
+    const auto afterName = line.rfind(')');  // the command name may hold blanks and brackets
+    if (afterName == std::string::npos) return "";
+    std::istringstream fields(line.substr(afterName + 1));
+    std::string field;
+    int number = 3;  // the first field after the name
+    while (number <= 22 && fields >> field) ++number;
+    return number == 23 ? field : "";
+}
+
+// A name for the module under construction: hidden, beside the target, unique to this run, and
+// naming the tool, this process and its start, so the sweep of leftovers can tell it apart from
+// anything a user or another program keeps there.
+fs::path temporaryPath(const fs::path& out) {
     static std::atomic<unsigned> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    const std::string name = "." + out.filename().string() + "." + std::to_string(::getpid()) +
-                             "-" + std::to_string(counter++) + "-" +
-                             std::to_string((ticks + attempt) % 1000000) + ".tmp";
+    static const std::string start = processStart(::getpid());
+    const std::string name = "." + out.filename().string() + ".vexlor-module-" +
+                             std::to_string(::getpid()) + "-" + start + "-" +
+                             std::to_string(counter++) + ".vxm.tmp";
     return out.parent_path() / name;
 }
 
@@ -125,9 +153,73 @@ Status removeSideFiles(const fs::path& out) {
     return Status::success();
 }
 
-bool processIsGone(long pid) {
-    if (pid <= 0 || pid == ::getpid()) return false;
-    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+// An open file, closed on leaving. Closing any descriptor of a file drops every lock the
+// database library holds on it in this process, so one is closed only when the library holds none.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// Disk space claimed for a module past its end, its size unchanged. A commit that runs out of
+// room after it began rewriting the file rolls back from the journal, and the library encrypts
+// each page it puts back with fresh random bytes: every row would be kept, but not the file's
+// bytes. Claimed before the first write, the room cannot run out half-way.
+class Reservation {
+  public:
+    explicit Reservation(const fs::path& path)
+        : file_(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW)) {}
+    ~Reservation() {
+        // What the module did not grow into is given back.
+        struct stat info {};
+        if (claimed_ && ::fstat(file_.get(), &info) == 0)
+            ::fallocate(file_.get(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, info.st_size,
+                        claimed_);
+    }
+    Reservation(const Reservation&) = delete;
+    Reservation& operator=(const Reservation&) = delete;
+
+    /// False only when the disk has no room; a file system that cannot claim space in advance
+    /// (or a file this process may not write) goes unreserved.
+    bool claim(off_t bytes) {
+        struct stat info {};
+        if (file_.get() < 0 || ::fstat(file_.get(), &info) != 0) return true;
+        if (::fallocate(file_.get(), FALLOC_FL_KEEP_SIZE, info.st_size, bytes) == 0) {
+            claimed_ = bytes;
+            return true;
+        }
+        return errno != ENOSPC && errno != EDQUOT;
+    }
+
+  private:
+    Descriptor file_;
+    off_t claimed_ = 0;
+};
+
+// A generous bound of what adding the questions grows a module by. Modules have 1 KiB pages (the
+// cipher's default, which every module the key opens has). A row too long for its leaf page
+// continues on pages of its own, the last one partly empty; leaves lose a twentieth to the
+// cipher and some to filling; new interior pages are few.
+off_t growthBound(const std::vector<Question>& questions) {
+    constexpr off_t kPage = 1024, kRowOverhead = 32, kLongestInLeaf = 900;
+    off_t bytes = 32 * kPage;
+    for (const Question& question : questions) {
+        off_t row = kRowOverhead;
+        for (const std::string& field : question.fields()) row += static_cast<off_t>(field.size());
+        bytes += row > kLongestInLeaf ? row + kPage : row;
+    }
+    return bytes + bytes / 4;
 }
 
 // Adds the questions in the order given, stopping at the first that cannot be stored.
@@ -294,6 +386,8 @@ Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& qu
     const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
     if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
     std::string error;
+    // Declared first so it is closed last, when the transaction holds no lock.
+    Reservation reservation(path_);
     modules::Transaction transaction(*database_, &error);
     if (!transaction.active()) return failure(what, error);
     auto counts = database_->queryIntegers("SELECT count(*) FROM " + table +
@@ -302,35 +396,46 @@ Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& qu
                                            {}, &error);
     if (!counts || counts->size() < 2) return failure(what, error);
     const auto total = (*counts)[0] + static_cast<std::int64_t>(questions.size());
-    if (total > kMaxQuestions)
-        return failure(what, "the module would hold " + std::to_string(total) +
-                                 " questions; the game counts at most " +
-                                 std::to_string(kMaxQuestions));
+    if (auto tooMany = tooManyQuestions(total)) return failure(what, *tooMany);
     // Past the largest row id the database picks ids at random, which would reorder questions.
     if ((*counts)[1] > (std::int64_t{1} << 62))
         return failure(what, "its question row ids are too large to add after");
+    if (!reservation.claim(growthBound(questions))) return failure(what, "the disk is full");
     if (!insertQuestions(*database_, questions, &error)) return failure(what, error);
     if (!transaction.commit(&error)) return failure(what, error);
     return total;
 }
 
 std::size_t removeStaleTemporaries(const fs::path& folder) {
-    // The names temporaryPath gives, and the side files of each: ".NAME.PID-N-N.tmp[-journal]".
+    // The names temporaryPath gives: ".NAME.vexlor-module-PID-START-N.vxm.tmp".
     static const std::regex temporaryName(
-        R"(^\..+\.([0-9]{1,9})-[0-9]+-[0-9]+\.tmp(-journal|-wal|-shm)?$)");
-    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+        R"(^\..+\.vexlor-module-([0-9]{1,10})-([0-9]{1,20})-[0-9]{1,10}\.vxm\.tmp$)");
+    // Without the process table no creator can be told gone: nothing is removed.
+    if (processStart(::getpid()).empty()) return 0;
     std::size_t removed = 0;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
+        const fs::path path = entry->path();
         std::smatch match;
+        const std::string name = path.filename().string();
         if (!std::regex_match(name, match, temporaryName)) continue;
         std::error_code ignored;
-        if (!entry->is_regular_file(ignored)) continue;
-        const bool old = entry->last_write_time(ignored) < dayAgo && !ignored;
-        if (!processIsGone(std::stol(match[1].str())) && !old) continue;
-        if (fs::remove(entry->path(), ignored)) ++removed;
+        if (!entry->is_regular_file(ignored) || entry->is_symlink(ignored)) continue;
+        // The process that made it still runs (a reused pid began later).
+        if (processStart(std::stol(match[1].str())) == match[2].str()) continue;
+        // Its maker locks it while it lives, also from a process this one cannot see.
+        const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        struct stat info {};
+        if (file.get() < 0 || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0 ||
+            ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        // Only a module, or the empty file a create begins with, is the tool's own.
+        if (info.st_size != 0 && !ModuleDatabase::open(path.string(), modules::kModuleKey, nullptr,
+                                                       modules::Access::kReadOnly))
+            continue;
+        removeQuietly(path);
+        ++removed;
     }
     return removed;
 }
@@ -346,14 +451,17 @@ Status writeModule(const fs::path& out, const Properties& properties,
     const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, error))
         return Failure{name + ": the folder " + folder.string() + " does not exist"};
+    if (auto tooMany = tooManyQuestions(static_cast<std::int64_t>(questions.size())))
+        return Failure{name + ": cannot write the module: " + *tooMany};
 
     removeStaleTemporaries(folder);
 
     fs::path temporary;
+    Descriptor lock;  // closed after the database, so it holds no lock of the library's
     std::shared_ptr<ModuleDatabase> database;
     std::string why;
     for (int attempt = 0; attempt < 20 && !database; ++attempt) {
-        temporary = temporaryPath(out, attempt);
+        temporary = temporaryPath(out);
         if (fs::exists(temporary, error)) continue;
         database = ModuleDatabase::create(temporary.string(), modules::kModuleKey, &why);
         if (database) break;
@@ -364,6 +472,12 @@ Status writeModule(const fs::path& out, const Properties& properties,
     }
     if (!database)
         return Failure{name + ": cannot find a free temporary name in " + folder.string()};
+    // Marks the file as in the making for the sweep of other runs.
+    lock = Descriptor(::open(temporary.c_str(), O_RDONLY | O_CLOEXEC));
+    if (lock.get() >= 0) ::flock(lock.get(), LOCK_EX);
+    // No journal file: a killed run leaves only the temporary, which the sweep can recognise by
+    // its content; pages are written only at the commit, the first page first.
+    database->execute("PRAGMA journal_mode = MEMORY; PRAGMA cache_spill = OFF;");
 
     Status filled = fillModule(*database, properties, questions);
     database.reset();  // closes the file before it moves

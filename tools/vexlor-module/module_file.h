@@ -67,7 +67,8 @@ class ModuleFile {
     /// Empties the list of asked questions in one transaction; gives the number of entries removed.
     Result<std::int64_t> clearAsked();
     /// Adds questions after the last one in one transaction, so the numbers of the questions
-    /// there (which the asked list holds) stay; all are added or none. Gives the new count.
+    /// there (which the asked list holds) stay; all are added or none, and a refused or failed
+    /// add (a full disk included) leaves the file byte for byte. Gives the new count.
     Result<std::int64_t> appendQuestions(const std::vector<Question>& questions);
 
   private:
@@ -84,13 +85,16 @@ class ModuleFile {
     std::shared_ptr<modules::ModuleDatabase> database_;
 };
 
-/// Removes hidden temporary files that an interrupted `create` left in `folder`: those whose
-/// process is gone, or that nobody has touched for a day. Gives the number of files removed.
+/// Removes the hidden temporary files that interrupted runs of `create` left in `folder`: only a
+/// file named as the tool names its temporaries, whose creating process (its pid and start time)
+/// is gone and holds no lock on it, and that is empty or opens as a module. Anything else stays.
+/// Gives the number of files removed.
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
 
 /// Writes a new module with the given properties and questions and no asked questions or high
-/// scores. The module is built in a temporary file beside `out` and moved into place only when
-/// complete, so a failure leaves no trace. An existing `out` is replaced only when `replace`.
+/// scores; more questions than the game counts are refused before anything is written. The module
+/// is built in a temporary file beside `out` and moved into place only when complete, so a
+/// failure leaves no trace. An existing `out` is replaced only when `replace`.
 /// A journal or write-ahead log left beside `out` belongs to another file and is removed, so it
 /// is never played into the new module.
 Status writeModule(const std::filesystem::path& out, const Properties& properties,
