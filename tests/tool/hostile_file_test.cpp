@@ -337,10 +337,12 @@ TEST(ToolHostileFiles, AWriteWaitsWhileTheGameSavesAScore) {
          {std::vector<std::string>{"add", module, "--questions", folder.file("more.csv")},
           {"reset-asked", module}}) {
         const Connection game = keyed(module);
+        // The game waits too, for a tool that is reading the file at the moment it commits.
+        sqlite3_busy_timeout(game.get(), 2000);
         ASSERT_TRUE(run(game, "BEGIN IMMEDIATE; INSERT INTO HScore VALUES ('Ann', 'x', '1');"));
         std::thread saving([&] {
             std::this_thread::sleep_for(300ms);
-            run(game, "COMMIT;");
+            EXPECT_TRUE(run(game, "COMMIT;"));
         });
         const auto result = testing::runInProcess(command);
         saving.join();
