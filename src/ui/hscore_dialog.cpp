@@ -1,5 +1,6 @@
 #include "ui/hscore_dialog.h"
 
+#include <QKeyEvent>
 #include <QValidator>
 
 #include "ui/widgets.h"
@@ -93,6 +94,15 @@ void HScoreDialog::render() {
     window_.Form_Paint(main_);
     renderLabel(window_.DateH, *date_);
     renderLabel(window_.ScoreH, *score_);
+}
+
+void HScoreDialog::keyPressEvent(QKeyEvent* event) {
+    // A host presses Escape after an Enter that did nothing: that must not throw the name away.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void HScoreDialog::paintEvent(QPaintEvent* event) {

@@ -131,7 +131,8 @@ TEST_F(MainWindowTest, VisibilityPlaceAlignmentAndCaptionsFollowTheForm) {
 }
 
 // The window behind a modal window already shows the state the routine left before opening it;
-// About's OK button closes About, whose title stays empty: no application name is put there.
+// About's OK button closes About, as Enter and Space do, and its title stays empty: no
+// application name is put there.
 TEST_F(MainWindowTest, ModalWindowsOpenOverTheLatestStateAndAboutClosesWithOk) {
     window.show();
     QtMessageBox messageBox;
@@ -162,6 +163,17 @@ TEST_F(MainWindowTest, ModalWindowsOpenOverTheLatestStateAndAboutClosesWithOk) {
     // Qt shows the application's name for an empty title; a blank one shows as empty.
     EXPECT_TRUE(title.trimmed().isEmpty());
     EXPECT_FALSE(title.isEmpty());
+
+    for (int key : {Qt::Key_Return, Qt::Key_Space}) {
+        whenShown<QDialog>([&](QDialog* about) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(about, &press);
+            closedByOk = !about->isVisible();
+            if (about->isVisible()) about->reject();
+        });
+        windows.showAbout();
+        EXPECT_TRUE(closedByOk) << key;
+    }
 }
 
 // An answer panel takes only a left press and release inside it as a click (the key tests click
