@@ -12,6 +12,7 @@ AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
     // lone blank is not.
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
+    setWindowIcon(applicationIcon());
     setFixedSize(pixels(app::AboutWindow::kWidth), pixels(app::AboutWindow::kHeight));
     setAutoFillBackground(true);
     QPalette black = palette();

@@ -19,6 +19,7 @@
 #include "ui/command_line.h"
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
+#include "ui/widgets.h"
 
 namespace vexlor::ui {
 
@@ -48,6 +49,8 @@ int runGame(int argc, char** argv) {
     char* qtArgv[] = {argc > 0 ? argv[0] : fallbackName, nullptr};
     QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Vexlor Player"));
+    // Every window, the message and file windows too, shows the program's icon.
+    QApplication::setWindowIcon(applicationIcon());
 
     platform::SystemClock clock;
     platform::MixingRandom random((std::uint64_t{std::random_device{}()} << 32) |

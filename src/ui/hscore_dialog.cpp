@@ -48,6 +48,7 @@ HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), main_(main) {
     setWindowTitle(QString::fromUtf8(scores::HScoreForm::kCaption));
     setModal(true);
+    setWindowIcon(applicationIcon());
     setFixedSize(pixels(scores::HScoreForm::kWidth), pixels(scores::HScoreForm::kHeight));
     setAutoFillBackground(true);
     QPalette black = palette();

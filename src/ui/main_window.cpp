@@ -6,6 +6,7 @@ namespace vexlor::ui {
 
 MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
     setFixedSize(pixels(app::MasterForm::kWidth), pixels(app::MasterForm::kHeight));
+    setWindowIcon(applicationIcon());
     setAutoFillBackground(true);
 
     // Creation order is stacking order: the grey strip at the bottom, the buttons on top of

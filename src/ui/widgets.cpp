@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 
 #include "ui/qt_adapters.h"
 
@@ -55,6 +56,26 @@ QFont fontOf(const app::Font& font) {
     qfont.setPixelSize(static_cast<int>(font.points * 96.0 / 72.0 + 0.5));
     qfont.setBold(font.bold);
     return qfont;
+}
+
+QIcon applicationIcon() {
+    // As the installed icons are drawn: only the logo's disc, which stays legible when small.
+    QSvgRenderer logo(QStringLiteral(":/logo.svg"));
+    logo.setViewBox(QRectF(70, 16, 136, 136));
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath disc;
+        disc.addEllipse(QRectF(0, 0, size, size));
+        painter.setClipPath(disc);
+        logo.render(&painter, QRectF(0, 0, size, size));
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 PictureButton::PictureButton(const QString& svgResource, QWidget* parent)

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QSvgRenderer>
@@ -25,6 +26,8 @@ inline QColor colourOf(app::Rgb rgb) {
 }
 /// The font of an element: point sizes are those of a 96-dpi screen.
 QFont fontOf(const app::Font& font);
+/// The program's icon: the logo's disc, at the sizes window systems ask for.
+QIcon applicationIcon();
 
 /// A button that is all picture: the picture is drawn from an SVG at any scale.
 class PictureButton : public QAbstractButton {

@@ -67,8 +67,9 @@ class GameStart : public ::testing::Test {
 
 // Started with no module the window shows idle; a module named on the command line goes
 // through the opening at start: a good one is open and ready to start, a refused one gives the
-// opening's own message over the window, which stays idle. Exit ends the game with code 0. The
-// first start registers the module type as an installation does.
+// opening's own message over the window, which stays idle. Every window has the program's icon.
+// Exit ends the game with code 0. The first start registers the module type as an installation
+// does.
 TEST_F(GameStart, StartsWithTheModuleNamedOnTheCommandLine) {
     fs::create_directory(start.path() / "sub");
     ASSERT_TRUE(vexlor::testing::writeModule((start.path() / "sub" / "quiz.vxm").string(),
@@ -88,8 +89,9 @@ TEST_F(GameStart, StartsWithTheModuleNamedOnTheCommandLine) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
         QString title, message;
-        bool startOffered = false;
+        bool startOffered = false, withIcon = false;
         drive = [&](MainWindow& window) {
+            withIcon = !QApplication::windowIcon().isNull();
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box != nullptr) message = box->text(), box->accept();
             startOffered = window.widgetFor(QStringLiteral("Start"))->isVisible();
@@ -106,6 +108,7 @@ TEST_F(GameStart, StartsWithTheModuleNamedOnTheCommandLine) {
         EXPECT_EQ(title, QString::fromLatin1(c.title));
         EXPECT_EQ(message, QString::fromLatin1(c.message));
         EXPECT_EQ(startOffered, c.startOffered);
+        EXPECT_TRUE(withIcon);
     }
     // As desktop/ installs it (the install test has the desktop's own tools read that file),
     // with the icon's source added.

@@ -131,8 +131,8 @@ TEST_F(MainWindowTest, VisibilityPlaceAlignmentAndCaptionsFollowTheForm) {
 }
 
 // The window behind a modal window already shows the state the routine left before opening it;
-// About's OK button closes About, as Enter and Space do, and its title stays empty: no
-// application name is put there.
+// every window has the program's icon; About's OK button closes About, as Enter and Space do, and
+// its title stays empty: no application name is put there.
 TEST_F(MainWindowTest, ModalWindowsOpenOverTheLatestStateAndAboutClosesWithOk) {
     window.show();
     QtMessageBox messageBox;
@@ -141,10 +141,12 @@ TEST_F(MainWindowTest, ModalWindowsOpenOverTheLatestStateAndAboutClosesWithOk) {
     windows.setMainWindow(&f.form, &window);
     QString seen, title;
     bool closedByOk = false;
+    int iconless = window.windowIcon().isNull();
     auto lookBehindAndClose = [&] {
         whenShown<QDialog>([&](QDialog* modal) {
             seen = window.findChild<QLabel*>(QStringLiteral("Panel"))->text();
             title = modal->windowTitle();
+            iconless += modal->windowIcon().isNull();
             if (auto* ok = modal->findChild<QAbstractButton*>(QStringLiteral("cmdOk")))
                 clickWidget(ok), closedByOk = !modal->isVisible();
             if (modal->isVisible()) modal->reject();
@@ -163,6 +165,7 @@ TEST_F(MainWindowTest, ModalWindowsOpenOverTheLatestStateAndAboutClosesWithOk) {
     // Qt shows the application's name for an empty title; a blank one shows as empty.
     EXPECT_TRUE(title.trimmed().isEmpty());
     EXPECT_FALSE(title.isEmpty());
+    EXPECT_EQ(iconless, 0);
 
     for (int key : {Qt::Key_Return, Qt::Key_Space}) {
         whenShown<QDialog>([&](QDialog* about) {
