@@ -75,7 +75,10 @@ int runGame(int argc, char** argv) {
 
     form.Form_Load();
     window.render();
-    window.show();
+    if (line.fullScreen)
+        window.setFullScreen(true);
+    else
+        window.show();
     if (!line.module.empty()) {
         // Opened once the event loop runs, so a refusal's message stands over the window.
         // The path is made absolute as the dialog's are: the module's media are found from it.

@@ -24,6 +24,10 @@ inline QApplication& application() {
     [[maybe_unused]] static const auto devices = QInputDevice::devices();
     static QApplication* app = nullptr;
     if (app == nullptr) {
+        // A projector's screen, which the full-screen test fills.
+        if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+            qputenv("QT_QPA_PLATFORM",
+                    "offscreen:configfile=" VEXLOR_SOURCE_DIR "/tests/ui/offscreen-1920x1080.json");
         app = new QApplication(argc, argv);
         struct Teardown : ::testing::Environment {
             void TearDown() override { delete app, app = nullptr; }
