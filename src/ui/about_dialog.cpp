@@ -1,5 +1,7 @@
 #include "ui/about_dialog.h"
 
+#include <QKeyEvent>
+
 #include "ui/widgets.h"
 
 namespace vexlor::ui {
@@ -10,6 +12,7 @@ AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
     // lone blank is not.
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
+    setWindowIcon(applicationIcon());
     setFixedSize(pixels(app::AboutWindow::kWidth), pixels(app::AboutWindow::kHeight));
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -37,6 +40,17 @@ void AboutDialog::render() {
     window_.Form_Paint(main_);
     const app::Label* elements[] = {&window_.Label2, &window_.Label1, &window_.Label6};
     for (int i = 0; i < 3; ++i) renderLabel(*elements[i], *lines_[i]);
+}
+
+void AboutDialog::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const int key = event->key();
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        event->accept();
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void AboutDialog::paintEvent(QPaintEvent* event) {

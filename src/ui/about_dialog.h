@@ -16,6 +16,8 @@ class AboutDialog : public QDialog {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    /// Enter and Space close it, as they close a message window; so does Escape.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void render();

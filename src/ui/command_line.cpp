@@ -18,6 +18,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         } else if (!optionsEnd && argument == "--version") {
             if (line.action != CommandLine::Action::Help)
                 line.action = CommandLine::Action::Version;
+        } else if (!optionsEnd && argument == "--fullscreen") {
+            line.fullScreen = true;
         } else if (!optionsEnd && argument.size() > 1 && argument.starts_with('-')) {
             return misuse("unknown option " + argument);
         } else if (!line.module.empty()) {
@@ -33,10 +35,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText(const std::string& program) {
     return "Usage: " + program +
-           " [MODULE.vxm]\n"
+           " [--fullscreen] [MODULE.vxm]\n"
            "Plays the quiz game, with MODULE.vxm open when it is named.\n"
-           "  -h, --help     show this help and end\n"
-           "      --version  show the version and end\n";
+           "      --fullscreen  fill the screen (F11 switches)\n"
+           "  -h, --help        show this help and end\n"
+           "      --version     show the version and end\n";
 }
 
 }  // namespace vexlor::ui

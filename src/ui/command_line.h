@@ -9,8 +9,9 @@ namespace vexlor::ui {
 struct CommandLine {
     enum class Action { Play, Help, Version, Misuse };
     Action action = Action::Play;
-    std::string module;   ///< the module to open at start, when one was named
-    std::string problem;  ///< why the arguments were refused (Misuse)
+    std::string module;       ///< the module to open at start, when one was named
+    bool fullScreen = false;  ///< start filling the screen
+    std::string problem;      ///< why the arguments were refused (Misuse)
 };
 
 /// Reads the arguments after the program name. Only the game's own options are known: the

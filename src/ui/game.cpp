@@ -21,6 +21,7 @@
 #include "ui/command_line.h"
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
+#include "ui/widgets.h"
 
 namespace vexlor::ui {
 
@@ -50,6 +51,8 @@ int runGame(int argc, char** argv) {
     char* qtArgv[] = {argc > 0 ? argv[0] : fallbackName, nullptr};
     QApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Vexlor Player"));
+    // Every window, the message and file windows too, shows the program's icon.
+    QApplication::setWindowIcon(applicationIcon());
 
     platform::SystemClock clock;
     platform::MixingRandom random((std::uint64_t{std::random_device{}()} << 32) |
@@ -74,7 +77,10 @@ int runGame(int argc, char** argv) {
 
     form.Form_Load();
     window.render();
-    window.show();
+    if (line.fullScreen)
+        window.setFullScreen(true);
+    else
+        window.show();
     if (!line.module.empty()) {
         // Opened once the event loop runs, so a refusal's message stands over the window.
         // The path is made absolute as the dialog's are: the module's media are found from it.

@@ -1,5 +1,6 @@
 #include "ui/hscore_dialog.h"
 
+#include <QKeyEvent>
 #include <QValidator>
 
 #include "ui/widgets.h"
@@ -47,6 +48,7 @@ HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), main_(main) {
     setWindowTitle(QString::fromUtf8(scores::HScoreForm::kCaption));
     setModal(true);
+    setWindowIcon(applicationIcon());
     setFixedSize(pixels(scores::HScoreForm::kWidth), pixels(scores::HScoreForm::kHeight));
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -93,6 +95,15 @@ void HScoreDialog::render() {
     window_.Form_Paint(main_);
     renderLabel(window_.DateH, *date_);
     renderLabel(window_.ScoreH, *score_);
+}
+
+void HScoreDialog::keyPressEvent(QKeyEvent* event) {
+    // A host presses Escape after an Enter that did nothing: that must not throw the name away.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void HScoreDialog::paintEvent(QPaintEvent* event) {

@@ -10,8 +10,8 @@
 namespace vexlor::ui {
 
 /// The high-score entry window on screen: draws `HScoreForm`, fills the day and the score from
-/// the main window each time it is painted, and on OK stores the row and closes. Enter in the
-/// name box does nothing; any other way of closing stores nothing.
+/// the main window each time it is painted, and on OK stores the row and closes. Enter and
+/// Escape do nothing; the window's close button closes it and stores nothing.
 class HScoreDialog : public QDialog {
     Q_OBJECT
   public:
@@ -22,6 +22,7 @@ class HScoreDialog : public QDialog {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void render();

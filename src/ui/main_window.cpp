@@ -1,50 +1,64 @@
 #include "ui/main_window.h"
 
 #include <QKeyEvent>
+#include <QScreen>
+#include <algorithm>
 
 namespace vexlor::ui {
 
-MainWindow::MainWindow(app::MasterForm& form) : form_(form) {
-    setFixedSize(pixels(app::MasterForm::kWidth), pixels(app::MasterForm::kHeight));
+namespace {
+
+const QSize kWindowSize(pixels(app::MasterForm::kWidth), pixels(app::MasterForm::kHeight));
+
+}  // namespace
+
+MainWindow::MainWindow(app::MasterForm& form) : form_(form), surface_(new QWidget(this)) {
+    setFixedSize(kWindowSize);
+    setWindowIcon(applicationIcon());
+    // Only seen around the surface in full screen.
     setAutoFillBackground(true);
+    setBackground(*this, app::Rgb::hex(0x000000));
+    surface_->setAutoFillBackground(true);
+    surface_->installEventFilter(this);
+    QWidget* const on = surface_;
 
     // Creation order is stacking order: the grey strip at the bottom, the buttons on top of
     // the captions that share their places.
-    auto* strip = new QWidget(this);
+    auto* strip = new QWidget(on);
     strip->setObjectName(QString::fromStdString(form_.Shape1.name));
     strip->setAutoFillBackground(true);
-    renderers_.push_back([this, strip] { renderShape(form_.Shape1, *strip); });
+    renderers_.push_back([this, strip] { renderShape(form_.Shape1, *strip, scale_); });
 
-    for (app::Label* caption : {&form_.Label8, &form_.Label7}) addLabel(*caption, this);
+    for (app::Label* caption : {&form_.Label8, &form_.Label7}) addLabel(*caption, on);
     // Numbers alone mean nothing to a listener: these are read with what they count.
     for (auto [caption, spoken] : {std::pair{&form_.Score, QStringLiteral("Score")},
                                    std::pair{&form_.Horloge, QStringLiteral("Time left")},
                                    std::pair{&form_.FiftyPanel, QStringLiteral("Fifty-fifty left")},
                                    std::pair{&form_.PausePanel, QStringLiteral("Pauses left")}})
-        speakWithText(*addLabel(*caption, this), spoken);
+        speakWithText(*addLabel(*caption, on), spoken);
     for (auto [element, picture] :
          {std::pair{&form_.ImaScore, QStringLiteral(":/titles/score.svg")},
           std::pair{&form_.ImaHorloge, QStringLiteral(":/titles/clock.svg")}}) {
-        auto* image = new SvgPicture(picture, this);
+        auto* image = new SvgPicture(picture, on);
         image->setObjectName(QString::fromStdString(element->name));
-        renderers_.push_back([element, image] { renderImage(*element, *image); });
+        renderers_.push_back([this, element, image] { renderImage(*element, *image, scale_); });
     }
 
-    auto* topTen = new QGroupBox(this);
+    auto* topTen = new QGroupBox(on);
     topTen->setObjectName(QString::fromStdString(form_.TopTen.name));
-    renderers_.push_back([this, topTen] { renderFrame(form_.TopTen, *topTen); });
+    renderers_.push_back([this, topTen] { renderFrame(form_.TopTen, *topTen, scale_); });
     for (int k = 1; k <= 10; ++k) addLabel(form_.Pan(k), topTen);
 
-    speakWithText(*addLabel(form_.PanelQuestion, this), QStringLiteral("Question"));
-    auto* picture = new PictureView(this);
+    speakWithText(*addLabel(form_.PanelQuestion, on), QStringLiteral("Question"));
+    auto* picture = new PictureView(on);
     picture->setObjectName(QString::fromStdString(form_.Picture1.name));
     picture->setAccessibleName(QStringLiteral("Question picture"));
-    renderers_.push_back([this, picture] { renderPictureBox(form_.Picture1, *picture); });
+    renderers_.push_back([this, picture] { renderPictureBox(form_.Picture1, *picture, scale_); });
     addAnswer(form_.PanelRepA, QStringLiteral("Answer A"), &app::MasterForm::PanelRepA_Click);
     addAnswer(form_.PanelRepB, QStringLiteral("Answer B"), &app::MasterForm::PanelRepB_Click);
     addAnswer(form_.PanelRepC, QStringLiteral("Answer C"), &app::MasterForm::PanelRepC_Click);
     addAnswer(form_.PanelRepD, QStringLiteral("Answer D"), &app::MasterForm::PanelRepD_Click);
-    speakWithText(*addLabel(form_.Panel, this), QStringLiteral("Status"));
+    speakWithText(*addLabel(form_.Panel, on), QStringLiteral("Status"));
 
     using Form = app::MasterForm;
     addButton(form_.Modu, QStringLiteral("open"), QStringLiteral("Open"), &Form::Modu_Click);
@@ -68,19 +82,19 @@ QLabel* MainWindow::addLabel(app::Label& element, QWidget* parent) {
     label->setObjectName(QString::fromStdString(element.name));
     label->setTextFormat(Qt::PlainText);  // module texts are shown as they are, never as markup
     label->setAutoFillBackground(true);
-    renderers_.push_back([&element, label] { renderLabel(element, *label); });
+    renderers_.push_back([this, &element, label] { renderLabel(element, *label, scale_); });
     return label;
 }
 
 ClickableLabel* MainWindow::addAnswer(app::Label& element, const QString& spoken,
                                       void (app::MasterForm::*handler)()) {
-    auto* label = new ClickableLabel(this);
+    auto* label = new ClickableLabel(surface_);
     label->setObjectName(QString::fromStdString(element.name));
     label->setTextFormat(Qt::PlainText);
     label->setAutoFillBackground(true);
     label->setCursor(Qt::PointingHandCursor);
     connect(label, &ClickableLabel::clicked, this, [this, handler] { handle(handler); });
-    renderers_.push_back([&element, label] { renderLabel(element, *label); });
+    renderers_.push_back([this, &element, label] { renderLabel(element, *label, scale_); });
     speakWithText(*label, spoken);
     clickables_[label->objectName()] = {label, handler};
     return label;
@@ -88,11 +102,11 @@ ClickableLabel* MainWindow::addAnswer(app::Label& element, const QString& spoken
 
 void MainWindow::addButton(app::PictureButton& element, const QString& picture,
                            const QString& spoken, void (app::MasterForm::*handler)()) {
-    auto* button = new PictureButton(QStringLiteral(":/buttons/%1.svg").arg(picture), this);
+    auto* button = new PictureButton(QStringLiteral(":/buttons/%1.svg").arg(picture), surface_);
     button->setObjectName(QString::fromStdString(element.name));
     button->setAccessibleName(spoken);
     connect(button, &QAbstractButton::clicked, this, [this, handler] { handle(handler); });
-    renderers_.push_back([&element, button] { renderButton(element, *button); });
+    renderers_.push_back([this, &element, button] { renderButton(element, *button, scale_); });
     clickables_[button->objectName()] = {button, handler};
 }
 
@@ -142,8 +156,6 @@ QStringList elementsForKey(const QKeyEvent& event) {
             return {QStringLiteral("Modu")};
         case Qt::Key_F1:
             return {QStringLiteral("About")};
-        case Qt::Key_Escape:
-            return {QStringLiteral("Sortie")};
         default:
             return {};
     }
@@ -152,6 +164,14 @@ QStringList elementsForKey(const QKeyEvent& event) {
 }  // namespace
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape is pressed to get out of things: it never ends the game, only full screen.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain &&
+        (event->key() == Qt::Key_F11 || (event->key() == Qt::Key_Escape && isFullScreen()))) {
+        event->accept();
+        if (!event->isAutoRepeat()) setFullScreen(!isFullScreen());
+        return;
+    }
     const QStringList elements = elementsForKey(*event);
     if (elements.isEmpty()) {
         QWidget::keyPressEvent(event);
@@ -178,17 +198,47 @@ void MainWindow::handle(void (app::MasterForm::*handler)()) {
 void MainWindow::render() {
     const QString title = QString::fromStdString(form_.Caption);
     if (windowTitle() != title) setWindowTitle(title);
-    setBackground(*this, form_.BackColor);
+    setBackground(*surface_, form_.BackColor);
     for (const auto& renderer : renderers_) renderer();
+}
+
+void MainWindow::setFullScreen(bool on) {
+    if (on == isFullScreen()) return;
+    if (on) {
+        normalPlace_ = isVisible() ? geometry() : QRect();
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        // Without a window manager the full-screen state alone changes nothing: the window
+        // takes the screen's place itself.
+        setGeometry(screen()->geometry());
+        showFullScreen();
+    } else {
+        showNormal();
+        setFixedSize(kWindowSize);
+        if (normalPlace_.isValid()) setGeometry(normalPlace_);
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    // Every element is placed and its text drawn at the scaled size, rather than a picture of
+    // the window stretched: text stays sharp, and clicks land on real widgets.
+    scale_ =
+        std::min(double(width()) / kWindowSize.width(), double(height()) / kWindowSize.height());
+    const QSize size(qRound(kWindowSize.width() * scale_), qRound(kWindowSize.height() * scale_));
+    surface_->setGeometry(
+        QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size));
+    render();
+    QWidget::resizeEvent(event);
 }
 
 QWidget* MainWindow::widgetFor(const QString& name) const {
     return findChild<QWidget*>(name);
 }
 
-void MainWindow::paintEvent(QPaintEvent* event) {
-    form_.Form_Paint();
-    QWidget::paintEvent(event);
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The surface covers the window, which Qt then never paints itself.
+    if (watched == surface_ && event->type() == QEvent::Paint) form_.Form_Paint();
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace vexlor::ui

@@ -12,7 +12,7 @@ namespace vexlor::ui {
 
 /// The main window on screen. It forwards clicks, and the keys that stand for them, to the
 /// window's routines and, after every event, draws the state of `MasterForm`; it keeps no state
-/// of its own.
+/// of its own beyond whether it fills the screen.
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
@@ -22,11 +22,15 @@ class MainWindow : public QWidget {
     void render();
     /// The widget that shows an element, by the element's name; null when it has none.
     QWidget* widgetFor(const QString& name) const;
+    /// Fills the screen with the window, scaled alike in both directions and centred on black,
+    /// or goes back to the window's own size.
+    void setFullScreen(bool on);
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     /// A key presses the element it stands for, when that element is offered: visible and
-    /// enabled, as a click needs it.
+    /// enabled, as a click needs it. F11 switches full screen, which Escape also leaves.
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
@@ -46,6 +50,9 @@ class MainWindow : public QWidget {
     };
 
     app::MasterForm& form_;
+    QWidget* surface_;    // holds every element; the window's size, or scaled in full screen
+    double scale_ = 1.0;  // of the surface to the window's own size
+    QRect normalPlace_;   // where the window was before it filled the screen
     std::vector<std::function<void()>> renderers_;
     std::map<QString, Clickable> clickables_;  // by element name
 };

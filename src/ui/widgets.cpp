@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
 
 #include "ui/qt_adapters.h"
 
@@ -44,7 +46,7 @@ void setColour(QPalette& palette, QPalette::ColorRole role, app::Rgb colour, boo
 
 }  // namespace
 
-QFont fontOf(const app::Font& font) {
+QFont fontOf(const app::Font& font, double scale) {
     QFont qfont;
     if (font.fixedPitch) {
         qfont = fixedPitchFace();
@@ -52,9 +54,29 @@ QFont fontOf(const app::Font& font) {
         qfont = QFont(QStringLiteral("Liberation Sans"));
         qfont.setStyleHint(QFont::SansSerif);
     }
-    qfont.setPixelSize(static_cast<int>(font.points * 96.0 / 72.0 + 0.5));
+    qfont.setPixelSize(std::max(1, static_cast<int>(font.points * 96.0 / 72.0 * scale + 0.5)));
     qfont.setBold(font.bold);
     return qfont;
+}
+
+QIcon applicationIcon() {
+    // As the installed icons are drawn: only the logo's disc, which stays legible when small.
+    QSvgRenderer logo(QStringLiteral(":/logo.svg"));
+    logo.setViewBox(QRectF(70, 16, 136, 136));
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath disc;
+        disc.addEllipse(QRectF(0, 0, size, size));
+        painter.setClipPath(disc);
+        logo.render(&painter, QRectF(0, 0, size, size));
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 PictureButton::PictureButton(const QString& svgResource, QWidget* parent)
@@ -100,6 +122,12 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (click) emit clicked();
 }
 
+void PictureView::setScale(double scale) {
+    if (scale == scale_) return;
+    scale_ = scale;
+    update();
+}
+
 void PictureView::setPicture(std::shared_ptr<const platform::Picture> picture) {
     if (picture == picture_) return;
     picture_ = std::move(picture);
@@ -119,15 +147,15 @@ QRect PictureView::placeFor(QSize picture, QSize area) {
 void PictureView::paintEvent(QPaintEvent*) {
     const auto* picture = dynamic_cast<const QtPicture*>(picture_.get());
     if (picture == nullptr) return;
-    const QRect target = placeFor(picture->image().size(), size());
+    const QRect target = placeFor(picture->image().size() * scale_, size());
     if (target.isEmpty()) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, picture->image());
 }
 
-void renderElement(const app::Element& element, QWidget& widget) {
-    const QRect place = placeOf(element);
+void renderElement(const app::Element& element, QWidget& widget, double scale) {
+    const QRect place = scaled(placeOf(element), scale);
     if (widget.geometry() != place) widget.setGeometry(place);
     if (widget.isVisibleTo(widget.parentWidget()) != element.Visible)
         widget.setVisible(element.Visible);
@@ -140,8 +168,8 @@ void setBackground(QWidget& widget, app::Rgb colour) {
     if (changed) widget.setPalette(palette);
 }
 
-void renderLabel(const app::Label& element, QLabel& label) {
-    renderElement(element, label);
+void renderLabel(const app::Label& element, QLabel& label, double scale) {
+    renderElement(element, label, scale);
     const QString text = QString::fromStdString(element.Caption);
     if (label.text() != text) label.setText(text);
 
@@ -151,7 +179,7 @@ void renderLabel(const app::Label& element, QLabel& label) {
     setColour(palette, QPalette::WindowText, element.ForeColor, changed);
     if (changed) label.setPalette(palette);
 
-    const QFont font = fontOf(element.font);
+    const QFont font = fontOf(element.font, scale);
     if (label.font() != font) label.setFont(font);
 
     // Text starts at the top of an element that holds several lines and is centred in a
@@ -163,35 +191,38 @@ void renderLabel(const app::Label& element, QLabel& label) {
     if (label.wordWrap() == element.font.fixedPitch) label.setWordWrap(!element.font.fixedPitch);
 }
 
-void renderButton(const app::PictureButton& element, PictureButton& button) {
-    renderElement(element, button);
+void renderButton(const app::PictureButton& element, PictureButton& button, double scale) {
+    renderElement(element, button, scale);
 }
 
-void renderFrame(const app::Frame& element, QGroupBox& frame) {
-    renderElement(element, frame);
+void renderFrame(const app::Frame& element, QGroupBox& frame, double scale) {
+    renderElement(element, frame, scale);
     const QString caption = QString::fromStdString(element.Caption);
     if (frame.title() != caption) frame.setTitle(caption);
-    const QFont font = fontOf(element.font);
+    const QFont font = fontOf(element.font, scale);
     if (frame.font() != font) frame.setFont(font);
+    const auto px = [scale](int pixels) { return QString::number(qRound(pixels * scale)); };
     const QString style =
         QStringLiteral(
-            "QGroupBox { background: %1; border: 1px solid #808080; margin-top: 0px; }"
-            "QGroupBox::title { color: %2; subcontrol-origin: padding; left: 6px; top: 2px; }")
-            .arg(colourOf(element.BackColor).name(), colourOf(element.ForeColor).name());
+            "QGroupBox { background: %1; border: %3px solid #808080; margin-top: 0px; }"
+            "QGroupBox::title { color: %2; subcontrol-origin: padding; left: %4px; top: %5px; }")
+            .arg(colourOf(element.BackColor).name(), colourOf(element.ForeColor).name(), px(1),
+                 px(6), px(2));
     if (frame.styleSheet() != style) frame.setStyleSheet(style);
 }
 
-void renderShape(const app::Shape& element, QWidget& shape) {
-    renderElement(element, shape);
+void renderShape(const app::Shape& element, QWidget& shape, double scale) {
+    renderElement(element, shape, scale);
     setBackground(shape, element.FillColor);
 }
 
-void renderImage(const app::Image& element, SvgPicture& image) {
-    renderElement(element, image);
+void renderImage(const app::Image& element, SvgPicture& image, double scale) {
+    renderElement(element, image, scale);
 }
 
-void renderPictureBox(const app::PictureBox& element, PictureView& view) {
-    renderElement(element, view);
+void renderPictureBox(const app::PictureBox& element, PictureView& view, double scale) {
+    renderElement(element, view, scale);
+    view.setScale(scale);
     view.setPicture(element.Picture);
 }
 

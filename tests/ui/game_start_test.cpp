@@ -68,8 +68,9 @@ class GameStart : public ::testing::Test {
 
 // Started with no module the window shows idle; a module named on the command line goes
 // through the opening at start: a good one is open and ready to start, a refused one gives the
-// opening's own message over the window, which stays idle. Exit ends the game with code 0. The
-// first start registers the module type as an installation does.
+// opening's own message over the window, which stays idle. --fullscreen starts filling the
+// screen. Every window has the program's icon. Exit ends the game with code 0. The first start
+// registers the module type as an installation does.
 TEST_F(GameStart, StartsWithTheModuleNamedOnTheCommandLine) {
     fs::create_directory(start.path() / "sub");
     ASSERT_TRUE(vexlor::testing::writeModule((start.path() / "sub" / "quiz.vxm").string(),
@@ -83,9 +84,11 @@ TEST_F(GameStart, StartsWithTheModuleNamedOnTheCommandLine) {
         const char* title;
         const char* message;
         bool startOffered;
+        bool fullScreen = false;
     } cases[] = {
         {{}, "Vexlor Player - ", "", false},
         {{"sub/quiz.vxm"}, "Vexlor Player - Test Module", "", true},
+        {{"--fullscreen", "sub/quiz.vxm"}, "Vexlor Player - Test Module", "", true, true},
         {{(start.path() / "junk.vxm").string()},
          "Vexlor Player - ",
          "junk.vxm\nNot a Valid Module",
@@ -100,8 +103,10 @@ TEST_F(GameStart, StartsWithTheModuleNamedOnTheCommandLine) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
         QString title, message;
-        bool startOffered = false;
+        bool startOffered = false, fullScreen = false, withIcon = false;
         drive = [&](MainWindow& window) {
+            withIcon = !QApplication::windowIcon().isNull();
+            fullScreen = window.isFullScreen();
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (box != nullptr) message = box->text(), box->accept();
             startOffered = window.widgetFor(QStringLiteral("Start"))->isVisible();
@@ -118,6 +123,8 @@ TEST_F(GameStart, StartsWithTheModuleNamedOnTheCommandLine) {
         EXPECT_EQ(title, QString::fromLatin1(c.title));
         EXPECT_EQ(message, QString::fromLatin1(c.message));
         EXPECT_EQ(startOffered, c.startOffered);
+        EXPECT_EQ(fullScreen, c.fullScreen);
+        EXPECT_TRUE(withIcon);
     }
     // As desktop/ installs it (the install test has the desktop's own tools read that file),
     // with the icon's source added.
@@ -141,10 +148,9 @@ TEST_F(GameStart, ArgumentsAreReadBeforeAnyDisplayIsNeeded) {
         int code;
         const char* printed;  // on standard output for code 0, else on standard error
     } cases[] = {
-        {{"--help"}, 0, "Usage: vexlor [MODULE.vxm]\n"},
+        {{"--help"}, 0, "Usage: vexlor [--fullscreen] [MODULE.vxm]\n"},
         {{"--version"}, 0, "Vexlor Player 0.1.0\n"},
         {{"a.vxm", "b.vxm"}, 2, "vexlor: one module at a time: b.vxm\nUsage: vexlor"},
-        {{"--fullscreen"}, 2, "vexlor: unknown option --fullscreen\nUsage: vexlor"},
         {{"-platform", "offscreen"}, 2, "vexlor: unknown option -platform\nUsage: vexlor"},
     };
     for (const auto& c : cases) {

@@ -76,16 +76,18 @@ TEST_F(HScoreDialogTest, TheNameBoxRefusesTheTwentyFirstCharacter) {
     EXPECT_EQ(name->validator()->validate(emoji, at), QValidator::Invalid);
 }
 
-// Opened through the window service, the window has the focus in the empty name box, today's
-// date and the score; Enter neither presses OK nor closes it; OK, reached with Tab and pressed
-// with Space, stores the row and reports it stored. Escape closes it and stores nothing.
-TEST_F(HScoreDialogTest, EnterDoesNothingOkStoresAndEscapeStoresNothing) {
+// Opened through the window service, the window has the program's icon, the focus in the empty
+// name box, today's date and the score; Enter neither presses OK nor closes it; OK, reached with
+// Tab and pressed with Space, stores the row and reports it stored. Escape does nothing either;
+// the close button closes it and stores nothing.
+TEST_F(HScoreDialogTest, EnterAndEscapeDoNothingOkStoresAndCloseStoresNothing) {
     QtWindows windows;
     windows.setMainWindow(&f.form, nullptr);
     whenShown<HScoreDialog>([this](HScoreDialog* dialog) {
         QApplication::setActiveWindow(dialog);
         QApplication::processEvents();
         EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
+        EXPECT_FALSE(dialog->windowIcon().isNull());
         EXPECT_TRUE(nameBox(dialog)->text().isEmpty());
         EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("DateH"))->text(),
                   QStringLiteral("Jan/07/2000"));
@@ -107,7 +109,9 @@ TEST_F(HScoreDialogTest, EnterDoesNothingOkStoresAndEscapeStoresNothing) {
 
     whenShown<HScoreDialog>([](HScoreDialog* dialog) {
         type(nameBox(dialog), QStringLiteral("Bob"));
-        press(dialog, Qt::Key_Escape);
+        press(nameBox(dialog), Qt::Key_Escape);
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->close();
     });
     EXPECT_EQ(windows.showHighScoreEntry(), platform::HighScoreEntry::Closed);
     EXPECT_EQ(storedRows(), 2);

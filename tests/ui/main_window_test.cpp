@@ -137,7 +137,8 @@ TEST_F(MainWindowTest, VisibilityPlaceAlignmentAndCaptionsFollowTheForm) {
 }
 
 // The window behind a modal window already shows the state the routine left before opening it;
-// About's OK button closes About, whose title stays empty: no application name is put there.
+// every window has the program's icon; About's OK button closes About, as Enter and Space do, and
+// its title stays empty: no application name is put there.
 TEST_F(MainWindowTest, ModalWindowsOpenOverTheLatestStateAndAboutClosesWithOk) {
     window.show();
     QtMessageBox messageBox;
@@ -146,10 +147,12 @@ TEST_F(MainWindowTest, ModalWindowsOpenOverTheLatestStateAndAboutClosesWithOk) {
     windows.setMainWindow(&f.form, &window);
     QString seen, title;
     bool closedByOk = false;
+    int iconless = window.windowIcon().isNull();
     auto lookBehindAndClose = [&] {
         whenShown<QDialog>([&](QDialog* modal) {
             seen = window.findChild<QLabel*>(QStringLiteral("Panel"))->text();
             title = modal->windowTitle();
+            iconless += modal->windowIcon().isNull();
             if (auto* ok = modal->findChild<QAbstractButton*>(QStringLiteral("cmdOk")))
                 clickWidget(ok), closedByOk = !modal->isVisible();
             if (modal->isVisible()) modal->reject();
@@ -168,6 +171,18 @@ TEST_F(MainWindowTest, ModalWindowsOpenOverTheLatestStateAndAboutClosesWithOk) {
     // Qt shows the application's name for an empty title; a blank one shows as empty.
     EXPECT_TRUE(title.trimmed().isEmpty());
     EXPECT_FALSE(title.isEmpty());
+    EXPECT_EQ(iconless, 0);
+
+    for (int key : {Qt::Key_Return, Qt::Key_Space}) {
+        whenShown<QDialog>([&](QDialog* about) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(about, &press);
+            closedByOk = !about->isVisible();
+            if (about->isVisible()) about->reject();
+        });
+        windows.showAbout();
+        EXPECT_TRUE(closedByOk) << key;
+    }
 }
 
 // An answer panel takes only a left press and release inside it as a click (the key tests click
@@ -225,7 +240,8 @@ struct GameAt : WithApplication {
                 {"chosen", chosen},
                 {"fifty", f.form.FiftyPanel.Caption},
                 {"pause", f.form.PausePanel.Caption},
-                {"sound", n(f.soundPlayer.calls.size())}};
+                {"sound", n(f.soundPlayer.calls.size())},
+                {"full screen", n(window.isFullScreen())}};
     }
 };
 
@@ -278,7 +294,8 @@ TEST(Keys, AKeyDoesWhatAClickOnItsElementDoes) {
         {Stage::Asking, Qt::Key_O, none, "Modu", ""},
         {Stage::Judged, Qt::Key_Return, none, "NextQ", "next"},
         {Stage::Judged, Qt::Key_Space, none, "NextQ", "next"},
-        {Stage::Judged, Qt::Key_Escape, none, "Sortie", "exit"},
+        {Stage::Judged, Qt::Key_Escape, none, "Sortie", ""},
+        {Stage::Judged, Qt::Key_F11, none, nullptr, "full screen"},
         {Stage::GameOverDelay, Qt::Key_Return, none, "Start", ""},
         {Stage::GameOverDelay, Qt::Key_Escape, none, "Sortie", ""},
     };
@@ -292,11 +309,70 @@ TEST(Keys, AKeyDoesWhatAClickOnItsElementDoes) {
         QApplication::sendEvent(&byKey.window, &press);
         EXPECT_EQ(changes(before, byKey.seen()), c.effect);
 
-        if (*c.effect == '\0') continue;
+        if (*c.effect == '\0' || c.element == nullptr) continue;
         GameAt byClick(c.stage, module);
         clickWidget(byClick.window.widgetFor(QString::fromLatin1(c.element)));
         EXPECT_EQ(byClick.seen(), byKey.seen());
     }
+}
+
+// In full screen the window fills a 1920 x 1080 screen, scaled alike both ways and centred on
+// black: a click at the scaled place of an answer chooses it, elements keep their colours, text
+// and the picture are drawn at the scaled size, and Escape gives the window back its own size.
+TEST(FullScreen, TheWindowIsScaledAndWorksAsBefore) {
+    vexlor::testing::TempFolder folder;
+    const std::string module = folder.file("quiz.vxm");
+    ASSERT_TRUE(
+        vexlor::testing::writeModule(module, {.questions = vexlor::testing::sampleQuestions(3)}));
+    const double scale = 1080.0 / 334;
+    const QPoint origin((1920 - qRound(541 * scale)) / 2, 0);
+    auto place = [&](const app::Element& element) {
+        return scaled(placeOf(element), scale).translated(origin);
+    };
+    auto settle = [](MainWindow& window, QSize size) {
+        for (int i = 0; i < 200 && window.size() != size; ++i) QApplication::processEvents();
+        return window.size();
+    };
+    for (std::size_t chosen = 0; chosen < 4; ++chosen) {
+        GameAt game(Stage::Asking, module);
+        app::MasterForm& form = game.f.form;
+        game.window.setFullScreen(true);
+        ASSERT_EQ(settle(game.window, QSize(1920, 1080)), QSize(1920, 1080));
+        if (chosen == 0) {
+            QImage red(10, 10, QImage::Format_RGB32);
+            red.fill(Qt::red);
+            form.Picture1.Visible = true;
+            form.Picture1.Picture = std::make_shared<QtPicture>(red);
+            game.window.render();
+            const QImage image = game.window.grab().toImage();
+            for (int x : {origin.x() / 2, 1919 - origin.x() / 2})
+                EXPECT_EQ(image.pixelColor(x, 540), QColor(Qt::black));
+            EXPECT_EQ(image.pixelColor(origin + QPoint(5, 5)), colourOf(form.BackColor));
+            // The grey strip runs to the window's right edge, which ends where the margin starts.
+            EXPECT_EQ(image.pixelColor(origin.x() + qRound(541 * scale) - 3, 540),
+                      colourOf(form.Shape1.FillColor));
+            for (const app::Label* label :
+                 {&form.PanelRepA, &form.PanelRepB, &form.PanelRepC, &form.PanelRepD,
+                  &form.PanelQuestion, &form.Panel, &form.Score, &form.Horloge})
+                EXPECT_EQ(image.pixelColor(place(*label).topLeft() + QPoint(2, 2)),
+                          colourOf(label->BackColor))
+                    << label->name;
+            EXPECT_NEAR(ink(image, place(form.Score)).height(), 23 * scale, 8);
+            EXPECT_NEAR(ink(image, place(form.Picture1), QColor(Qt::red)).width(), 10 * scale, 1);
+        }
+        const QPoint at = place(*game.answers[chosen]).center();
+        QWidget* target = game.window.childAt(at);
+        ASSERT_NE(target, nullptr);
+        clickWidget(target, target->mapFrom(&game.window, at));
+        EXPECT_EQ(game.seen().at("chosen"), game.answers[chosen]->name);
+    }
+    GameAt game(Stage::Idle, module);
+    game.window.setFullScreen(true);
+    settle(game.window, QSize(1920, 1080));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&game.window, &escape);
+    EXPECT_FALSE(game.window.isFullScreen());
+    EXPECT_EQ(settle(game.window, QSize(541, 334)), QSize(541, 334));
 }
 
 // Assistive technology reads every element with what it shows, kept current as it changes.

@@ -24,9 +24,11 @@ inline QApplication& application() {
     [[maybe_unused]] static const auto devices = QInputDevice::devices();
     static QApplication* app = nullptr;
     if (app == nullptr) {
-        // Drawn offscreen whatever the environment says: without a display the window system
-        // would end the whole program at the first test.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Drawn offscreen, on a projector's screen that the full-screen test fills, whatever
+        // the environment says: without a display the window system would end the whole
+        // program at the first test.
+        qputenv("QT_QPA_PLATFORM",
+                "offscreen:configfile=" VEXLOR_SOURCE_DIR "/tests/ui/offscreen-1920x1080.json");
         app = new QApplication(argc, argv);
         struct Teardown : ::testing::Environment {
             void TearDown() override { delete app, app = nullptr; }
