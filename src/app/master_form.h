@@ -137,7 +137,7 @@ class MasterForm {
 
     /// Why the bound questions cannot be played (empty, too many, a field missing), or "".
     std::string moduleProblem();
-    /// Steps D1 to D7: picks a question not yet asked, records it and makes it current.
+    /// Picks a question not yet asked, records it as asked and makes it current.
     void drawQuestion();
     /// One handler for the four answer panels.
     void answerClick(Label& panel, std::int16_t number);
