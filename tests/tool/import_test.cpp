@@ -41,7 +41,7 @@ const ImportSettings kSettings{50, 100, 200, 300};
 TEST(ImportReaders, AikenAsATeacherWritesIt) {
     // Both option styles, any-case answers, CRLF, a BOM, and each malformed question on its line.
     const std::string text =
-        "\xEF\xBB\xBFWhat is 7 × 8?\r\nA. 54\r\nB. 56\r\nC. 58\r\nD. 64\r\nANSWER: B\r\n\r\n\r\n"
+        "\xEF\xBB\xBFWhat is 7 × 8?\r\nA. 54\r\nB. 56\r\nC. 58\r\nD. 64\r\nANSWER:B\r\n\r\n\r\n"
         "Which gas\r\ndo we breathe out?\r\nA) Oxygen\r\nB) Nitrogen\r\nC) Carbon dioxide\r\n"
         "D) Helium\r\nanswer: c\r\n\r\n"
         "Pick a prime.\nA. 4\nB. 6\nC. 7\nD. 9\nE. 10\nANSWER: C\n\n"          // line 17
@@ -122,12 +122,14 @@ TEST(ImportReaders, OpenTriviaDbInEachOfItsEncodings) {
     const std::string encoded = R"([
 {"type":"multiple","difficulty":"medium","category":"Science%3A%20Computers","question":"What%20does%20%22RAM%22%20stand%20for%3F","correct_answer":"Random%20Access%20Memory","incorrect_answers":["Read%20Only","Rapid%20Memory","R%C3%A9seau"]},
 {"type":"bXVsdGlwbGU=","difficulty":"ZWFzeQ==","question":"V2hvIGlzIHRoZXJlPw==","correct_answer":"TWU=","incorrect_answers":["WW91","SGlt","SMOpcg=="]},
-{"type":"bXVsdGlwbGU=","difficulty":"ZWFzeQ==","question":"/w==","correct_answer":"TWU=","incorrect_answers":["WW91","SGlt","SGVy"]}])";
+{"type":"bXVsdGlwbGU=","difficulty":"ZWFzeQ==","question":"/w==","correct_answer":"TWU=","incorrect_answers":["WW91","SGlt","SGVy"]},
+{"type":"Ym9vbGVhbg==","difficulty":"ZWFzeQ==","question":"SXM/","correct_answer":"VHJ1ZQ==","incorrect_answers":["RmFsc2U="]}])";
     expectImport(readOpenTdb(encoded, kSettings),
                  {{"What does \"RAM\" stand for?", "Random Access Memory", "Read Only",
                    "Rapid Memory", "Réseau", "200"},
                   {"Who is there?", "Me", "You", "Him", "Hér", "100"}},
-                 {{"[2]", "\"question\" decodes to text that is not UTF-8"}});
+                 {{"[2]", "\"question\" decodes to text that is not UTF-8"},
+                  {"[3]", "a true/false question; a question needs four answers"}});
 }
 
 TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
