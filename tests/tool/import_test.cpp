@@ -145,6 +145,7 @@ TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
          "a NUL byte at column 3"},
         {ImportFormat::kAiken, "Q\nA. caf\xE9\n", "2", "the byte 0xE9 at column 7 is not UTF-8"},
         {ImportFormat::kOpenTdb, "{\"results\": [\n{\"question\": }]}", "2", "not valid JSON: "},
+        {ImportFormat::kOpenTdb, "[\n\n\n", "4", "not valid JSON: "},
         {ImportFormat::kOpenTdb, "\n" + std::string(100000, '['), "2", "nested more than 32"},
         {ImportFormat::kOpenTdb,
          R"([{"question":"Q","correct_answer":"a","incorrect_answers":["b","c","d"]},)"

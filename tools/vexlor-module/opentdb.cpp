@@ -86,7 +86,7 @@ std::optional<ImportProblem> shapeFault(std::string_view text) {
 
 // The text for the parser with each run of blanks between tokens given as one blank: the parser
 // keeps every byte read since its last token for its messages, so a file of blank lines would
-// cost it several times its size. Remembers the last byte given, for the line of an error.
+// cost it several times its size. Remembers how far it has read, for the line of an error.
 class CompactBlanks {
   public:
     using iterator_category = std::forward_iterator_tag;
@@ -96,13 +96,10 @@ class CompactBlanks {
     using reference = const char&;
 
     CompactBlanks() = default;
-    CompactBlanks(const char* at, const char* end, const char** lastRead)
-        : at_(at), end_(end), lastRead_(lastRead) {}
+    CompactBlanks(const char* at, const char* end, const char** read)
+        : at_(at), end_(end), read_(read) {}
 
-    reference operator*() const {
-        *lastRead_ = at_;
-        return *at_;
-    }
+    reference operator*() const { return *at_; }
     CompactBlanks& operator++() {
         const char c = *at_++;
         if (escaped_) {
@@ -115,6 +112,7 @@ class CompactBlanks {
         } else if (isBlank(c)) {
             while (at_ != end_ && isBlank(*at_)) ++at_;
         }
+        *read_ = at_;
         return *this;
     }
     CompactBlanks operator++(int) {
@@ -130,7 +128,7 @@ class CompactBlanks {
 
     const char* at_ = nullptr;
     const char* end_ = nullptr;
-    const char** lastRead_ = nullptr;
+    const char** read_ = nullptr;
     bool inString_ = false;
     bool escaped_ = false;
 };
@@ -362,13 +360,13 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         return false;
     };
     json document;
-    const char* lastRead = text.data();
+    const char* read = text.data();
     try {
         const char* end = text.data() + text.size();
-        document = json::parse(CompactBlanks(text.data(), end, &lastRead),
-                               CompactBlanks(end, end, &lastRead), onEvent);
+        document = json::parse(CompactBlanks(text.data(), end, &read),
+                               CompactBlanks(end, end, &read), onEvent);
     } catch (const json::parse_error& error) {
-        const auto before = std::string_view(text.data(), lastRead - text.data());
+        const auto before = std::string_view(text.data(), read - text.data());
         const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
         result = ImportResult{};
         result.fatal = ImportProblem{line, {}, parseMessage(error)};
