@@ -235,9 +235,15 @@ TEST(ToolHostileFiles, AQuestionFileIsReadInAFewTimesItsSizeOfMemory) {
     while (nested.size() < kSize)
         nested += (nested.empty() ? "{\"" : ",\"") + std::to_string(nested.size()) +
                   "\":" + std::string(30, '[') + std::string(30, ']');
+    // Millions of tiny questions, more than any module holds, are counted, not kept.
+    std::string tinyCsv = kHeader, tinyAiken;
+    while (tinyCsv.size() < kSize) tinyCsv += "Q,A,B,C,D,1,\r\n";
+    while (tinyAiken.size() < kSize) tinyAiken += "Q\nA) a\nB) b\nC) c\nD) d\nANSWER: A\n\n";
     const std::pair<std::string, std::string> files[] = {{"commas.csv", std::string(kSize, ',')},
                                                          {"breaks.json", std::string(kSize, '\n')},
-                                                         {"nested.json", nested + "}"}};
+                                                         {"nested.json", nested + "}"},
+                                                         {"tiny.csv", tinyCsv},
+                                                         {"tiny.txt", tinyAiken}};
     const std::size_t startUp = peakMemoryOf({"import-check", folder.file("one.csv")}, folder);
     for (const auto& [name, text] : files) {
         testing::writeBytes(folder.file(name), text);

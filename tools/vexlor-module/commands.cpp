@@ -149,7 +149,8 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     const auto& questions = imported->result.questions;
     const Properties properties{arguments.value("--title"), arguments.value("--author"),
                                 arguments.value("--company"), arguments.value("--year")};
-    Status written = writeModule(target, properties, questions, arguments.has("--force"));
+    Status written = writeModule(target, properties, questions, arguments.has("--force"),
+                                 imported->result.questionsNotKept);
     if (!written) return fail(err, written.error());
     out << "created " << target.string() << " with "
         << plural(static_cast<std::int64_t>(questions.size()), "question", "questions")
@@ -166,7 +167,7 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
     if (!module) return fail(err, module.error());
     const auto& questions = imported->result.questions;
-    auto total = module->appendQuestions(questions);
+    auto total = module->appendQuestions(questions, imported->result.questionsNotKept);
     if (!total) return fail(err, total.error());
     out << "added " << plural(static_cast<std::int64_t>(questions.size()), "question", "questions")
         << skippedNote(imported->result) << " to " << module->path().string()
@@ -182,12 +183,15 @@ int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&)
     if (!imported) return kExitFailure;
     const ImportResult& result = imported->result;
     out << file << ": " << formatTitle(imported->format) << ", "
-        << plural(static_cast<std::int64_t>(result.questions.size()), "question", "questions")
+        << plural(static_cast<std::int64_t>(result.usable()), "question", "questions")
         << " to import" << skippedNote(result) << '\n';
+    if (result.questionsNotKept > 0)
+        out << file << ": more than the " << kMaxQuestions
+            << " questions the game counts in a module\n";
     if (result.categoryCounts.size() > 1 || !result.categoryCounts.begin()->first.empty())
         for (const auto& [category, count] : result.categoryCounts)
             out << "  " << (category.empty() ? "(no category)" : category) << ": " << count << '\n';
-    return result.skipped() == 0 ? kExitSuccess : kExitFailure;
+    return result.skipped() == 0 && result.questionsNotKept == 0 ? kExitSuccess : kExitFailure;
 }
 
 // --- info -----------------------------------------------------------------------------------

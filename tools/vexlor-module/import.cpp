@@ -162,7 +162,7 @@ Result<std::string> readImportFile(const fs::path& path) {
 ImportResult readCsvQuestions(std::string_view text) {
     ImportResult result;
     // The CSV reader names the file itself; the name is put back on by describe().
-    auto questions = parseQuestionsCsv(text, "");
+    auto questions = parseQuestionsCsv(text, "", &result.questionsNotKept);
     if (!questions) {
         const std::string& error = questions.error();  // ":LINE: why"
         const std::size_t colon = error.find(':', 1);
@@ -173,7 +173,7 @@ ImportResult readCsvQuestions(std::string_view text) {
         return result;
     }
     result.questions = std::move(*questions);
-    if (!result.questions.empty()) result.categoryCounts[""] = result.questions.size();
+    if (result.usable() > 0) result.categoryCounts[""] = result.usable();
     return result;
 }
 
@@ -267,7 +267,10 @@ void keep(ImportResult& result, Question question, ImportProblem where,
         result.skip(std::move(where));
         return;
     }
-    result.questions.push_back(std::move(question));
+    if (result.questions.size() < static_cast<std::size_t>(kMaxQuestions))
+        result.questions.push_back(std::move(question));
+    else
+        ++result.questionsNotKept;
     ++result.categoryCounts[category];
 }
 

@@ -51,7 +51,11 @@ struct ImportResult {
     std::size_t problemsNotKept = 0;      ///< questions skipped past kMaxKeptProblems
     std::optional<ImportProblem> fatal;   ///< set when nothing in the file is used
     std::map<std::string, std::size_t> categoryCounts;  ///< usable questions by category
+    /// Usable questions past the kMaxQuestions kept: no module can take them all, and a file of
+    /// millions of tiny questions must not fill the memory.
+    std::size_t questionsNotKept = 0;
 
+    std::size_t usable() const { return questions.size() + questionsNotKept; }
     std::size_t skipped() const { return problems.size() + problemsNotKept; }
     void skip(ImportProblem problem);
 };

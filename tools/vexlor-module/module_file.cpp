@@ -380,7 +380,8 @@ Result<std::int64_t> ModuleFile::clearAsked() {
     return failure("clear the asked questions", error);
 }
 
-Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& questions) {
+Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& questions,
+                                                 std::size_t alsoRead) {
     const std::string what = "add the questions";
     const std::string table = quoted(layoutOf(Table::kQuestions).name);
     const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
@@ -395,7 +396,7 @@ Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& qu
                                                "), 0) FROM " + table + ";",
                                            {}, &error);
     if (!counts || counts->size() < 2) return failure(what, error);
-    const auto total = (*counts)[0] + static_cast<std::int64_t>(questions.size());
+    const auto total = (*counts)[0] + static_cast<std::int64_t>(questions.size() + alsoRead);
     if (auto tooMany = tooManyQuestions(total)) return failure(what, *tooMany);
     // Past the largest row id the database picks ids at random, which would reorder questions.
     if ((*counts)[1] > (std::int64_t{1} << 62))
@@ -441,7 +442,7 @@ std::size_t removeStaleTemporaries(const fs::path& folder) {
 }
 
 Status writeModule(const fs::path& out, const Properties& properties,
-                   const std::vector<Question>& questions, bool replace) {
+                   const std::vector<Question>& questions, bool replace, std::size_t alsoRead) {
     const std::string name = out.string();
     std::error_code error;
     if (out.filename().empty()) return Failure{name + ": not a file name"};
@@ -451,7 +452,7 @@ Status writeModule(const fs::path& out, const Properties& properties,
     const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, error))
         return Failure{name + ": the folder " + folder.string() + " does not exist"};
-    if (auto tooMany = tooManyQuestions(static_cast<std::int64_t>(questions.size())))
+    if (auto tooMany = tooManyQuestions(static_cast<std::int64_t>(questions.size() + alsoRead)))
         return Failure{name + ": cannot write the module: " + *tooMany};
 
     removeStaleTemporaries(folder);

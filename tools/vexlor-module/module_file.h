@@ -69,7 +69,10 @@ class ModuleFile {
     /// Adds questions after the last one in one transaction, so the numbers of the questions
     /// there (which the asked list holds) stay; all are added or none, and a refused or failed
     /// add (a full disk included) leaves the file byte for byte. Gives the new count.
-    Result<std::int64_t> appendQuestions(const std::vector<Question>& questions);
+    /// `alsoRead` counts questions of the same file that were read but not kept in memory:
+    /// they count against the limit, so such an add is always refused.
+    Result<std::int64_t> appendQuestions(const std::vector<Question>& questions,
+                                         std::size_t alsoRead = 0);
 
   private:
     ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
@@ -97,7 +100,8 @@ std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
 /// failure leaves no trace. An existing `out` is replaced only when `replace`.
 /// A journal or write-ahead log left beside `out` belongs to another file and is removed, so it
 /// is never played into the new module.
+/// `alsoRead` counts questions read but not kept, as for appendQuestions.
 Status writeModule(const std::filesystem::path& out, const Properties& properties,
-                   const std::vector<Question>& questions, bool replace);
+                   const std::vector<Question>& questions, bool replace, std::size_t alsoRead = 0);
 
 }  // namespace vexlor::authoring

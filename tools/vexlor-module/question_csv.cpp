@@ -41,7 +41,8 @@ std::optional<std::string> headerProblem(const CsvRecord& header) {
 
 }  // namespace
 
-Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name) {
+Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name,
+                                                std::size_t* notKept) {
     // Records are read one at a time and no record keeps more fields than a question has, so a
     // file of nothing but commas or line breaks costs no more than its own size.
     CsvReader reader(text, kQuestionColumns.size() + 1);
@@ -67,22 +68,13 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
         Question question = Question::fromFields(record.fields);
         // Anything else is left to check, but a module would store this one as nothing.
         if (auto why = importing::tooLarge(question)) return at(name, record.line, *why);
-        questions.push_back(std::move(question));
+        if (notKept && questions.size() >= static_cast<std::size_t>(kMaxQuestions))
+            ++*notKept;
+        else
+            questions.push_back(std::move(question));
     }
     if (reader.error()) return at(name, reader.error()->line, reader.error()->message);
     return questions;
-}
-
-Result<std::vector<Question>> readQuestionsCsv(const std::filesystem::path& path) {
-    const std::string name = path.string();
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) return Failure{name + ": no such file"};
-    if (std::filesystem::is_directory(path, error)) return Failure{name + ": is a folder"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Failure{name + ": cannot be read"};
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return Failure{name + ": cannot be read"};
-    return parseQuestionsCsv(text, name);
 }
 
 std::string questionsCsv(const std::vector<Question>& questions) {
