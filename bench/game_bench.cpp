@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "modules/module_database.h"
-#include "tests/support/fakes.h"
+#include "support/fakes.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/support/fakes.h"
+#include "support/fakes.h"
 #include "vexlor-module/commands.h"
 
 namespace {

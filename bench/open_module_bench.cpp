@@ -5,10 +5,10 @@
 
 #include <filesystem>
 
-#include "bench/opening.h"
 #include "modules/module_database.h"
 #include "modules/module_format.h"
-#include "tests/support/fakes.h"
+#include "opening.h"
+#include "support/fakes.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "tests/support/fakes.h"
+#include "support/fakes.h"
 
 namespace vexlor::bench {
 

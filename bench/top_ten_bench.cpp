@@ -8,10 +8,10 @@
 #include <map>
 #include <memory>
 
-#include "bench/opening.h"
 #include "modules/module_database.h"
 #include "modules/module_format.h"
-#include "tests/support/fakes.h"
+#include "opening.h"
+#include "support/fakes.h"
 
 namespace {
 

@@ -40,8 +40,9 @@ void hidden(Element& element, const char* name) {
 }  // namespace
 
 MasterForm::MasterForm(Services services)
-    : services_(services), pans_{&Pan1, &Pan2, &Pan3, &Pan4, &Pan5,
-                                 &Pan6, &Pan7, &Pan8, &Pan9, &Pan10} {
+    : SimpleMusic(services.soundPlayer), services_(services), pans_{&Pan1, &Pan2, &Pan3, &Pan4,
+                                                                    &Pan5, &Pan6, &Pan7, &Pan8,
+                                                                    &Pan9, &Pan10} {
     using namespace colours;
     const Font big{24, true, false};
 

@@ -122,6 +122,8 @@ class MasterForm {
     FileListBox File1;
     CommonDialog New1;
     modules::DataSource Data1{"Data1"}, Data2{"Data2"}, Data3{"Data3"}, Data4{"Data4"};
+    /// The sound player element: the question's sound, played through the platform's player.
+    platform::SoundPlayer& SimpleMusic;
 
     // Timers, all off at start-up.
     platform::Timer TimerStart{"TimerStart", 3000};

@@ -13,7 +13,7 @@ void MasterForm::TimerTrente_Timer() {
         if (value > 1) Panel.Caption = Points.Caption + " Points Question";
     }
     if (TimeLeft == 0) {
-        services_.soundPlayer.Stop();
+        SimpleMusic.Stop();
         Replay.Visible = false;
         PanelQuestion.Visible = false;
         for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD})
@@ -55,7 +55,7 @@ void MasterForm::TempBar_Timer() {
 
 void MasterForm::Replay_Click() {
     if (!Replay.Visible) return;
-    services_.soundPlayer.Play();
+    SimpleMusic.Play();
 }
 
 }  // namespace vexlor::app

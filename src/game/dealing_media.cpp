@@ -62,10 +62,10 @@ void MasterForm::Photo() {
 }
 
 void MasterForm::Musique() {
-    services_.soundPlayer.SoundFile("");
+    SimpleMusic.SoundFile("");
     // With no usable file the name stays empty, and Play plays nothing.
-    if (const auto path = mediaPath()) services_.soundPlayer.SoundFile(*path);
-    services_.soundPlayer.Play();
+    if (const auto path = mediaPath()) SimpleMusic.SoundFile(*path);
+    SimpleMusic.Play();
     Replay.Visible = true;
 }
 

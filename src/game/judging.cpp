@@ -36,7 +36,7 @@ void MasterForm::answerClick(Label& panel, std::int16_t number) {
     // A hidden panel (while a question is prepared, or removed by the fifty-fifty) has no
     // answer to give.
     if (!panel.Visible) return;
-    services_.soundPlayer.Stop();
+    SimpleMusic.Stop();
     Replay.Visible = false;
     // An answer is taken while the question is up: during the wait its panels are hidden.
     if (phase() != Phase::kQuestion) return;

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <algorithm>
+#include <vector>
 
 namespace vexlor::ui {
 
@@ -96,7 +97,7 @@ ClickableLabel* MainWindow::addAnswer(app::Label& element, const QString& spoken
     connect(label, &ClickableLabel::clicked, this, [this, handler] { handle(handler); });
     renderers_.push_back([this, &element, label] { renderLabel(element, *label, scale_); });
     speakWithText(*label, spoken);
-    clickables_[label->objectName()] = {label, handler};
+    clickables_[&element] = {label, handler};
     return label;
 }
 
@@ -107,7 +108,7 @@ void MainWindow::addButton(app::PictureButton& element, const QString& picture,
     button->setAccessibleName(spoken);
     connect(button, &QAbstractButton::clicked, this, [this, handler] { handle(handler); });
     renderers_.push_back([this, &element, button] { renderButton(element, *button, scale_); });
-    clickables_[button->objectName()] = {button, handler};
+    clickables_[&element] = {button, handler};
 }
 
 void MainWindow::speakWithText(QLabel& label, const QString& spoken) {
@@ -123,39 +124,40 @@ namespace {
 
 // The elements a key presses, tried in order: Enter and Space press whichever of Start and Next
 // is offered. Shift and the keypad do not change a key; other modifiers make it no game key.
-QStringList elementsForKey(const QKeyEvent& event) {
+std::vector<const app::Element*> elementsForKey(const app::MasterForm& form,
+                                                const QKeyEvent& event) {
     const Qt::KeyboardModifiers held =
         event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     const int key = event.key();
-    if (held == Qt::ControlModifier && key == Qt::Key_Q) return {QStringLiteral("Sortie")};
+    if (held == Qt::ControlModifier && key == Qt::Key_Q) return {&form.Sortie};
     if (held != Qt::NoModifier) return {};
     switch (key) {
         case Qt::Key_1:
         case Qt::Key_A:
-            return {QStringLiteral("PanelRepA")};
+            return {&form.PanelRepA};
         case Qt::Key_2:
         case Qt::Key_B:
-            return {QStringLiteral("PanelRepB")};
+            return {&form.PanelRepB};
         case Qt::Key_3:
         case Qt::Key_C:
-            return {QStringLiteral("PanelRepC")};
+            return {&form.PanelRepC};
         case Qt::Key_4:
         case Qt::Key_D:
-            return {QStringLiteral("PanelRepD")};
+            return {&form.PanelRepD};
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
-            return {QStringLiteral("Start"), QStringLiteral("NextQ")};
+            return {&form.Start, &form.NextQ};
         case Qt::Key_F:
-            return {QStringLiteral("Fifty")};
+            return {&form.Fifty};
         case Qt::Key_P:
-            return {QStringLiteral("Pause")};
+            return {&form.Pause};
         case Qt::Key_R:
-            return {QStringLiteral("Replay")};
+            return {&form.Replay};
         case Qt::Key_O:
-            return {QStringLiteral("Modu")};
+            return {&form.Modu};
         case Qt::Key_F1:
-            return {QStringLiteral("About")};
+            return {&form.About};
         default:
             return {};
     }
@@ -172,8 +174,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         if (!event->isAutoRepeat()) setFullScreen(!isFullScreen());
         return;
     }
-    const QStringList elements = elementsForKey(*event);
-    if (elements.isEmpty()) {
+    const auto elements = elementsForKey(form_, *event);
+    if (elements.empty()) {
         QWidget::keyPressEvent(event);
         return;
     }
@@ -181,8 +183,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     // A held key clicks once: Enter held past a judgement would otherwise press Next before
     // the player has seen it.
     if (event->isAutoRepeat()) return;
-    for (const QString& name : elements) {
-        const Clickable& target = clickables_.at(name);
+    for (const app::Element* element : elements) {
+        const Clickable& target = clickables_.at(element);
         if (target.widget->isVisibleTo(this) && target.widget->isEnabled()) {
             handle(target.handler);
             return;

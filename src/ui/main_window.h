@@ -54,7 +54,7 @@ class MainWindow : public QWidget {
     double scale_ = 1.0;  // of the surface to the window's own size
     QRect normalPlace_;   // where the window was before it filled the screen
     std::vector<std::function<void()>> renderers_;
-    std::map<QString, Clickable> clickables_;  // by element name
+    std::map<const app::Element*, Clickable> clickables_;
 };
 
 }  // namespace vexlor::ui

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
 #include "modules/data_source.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 
 namespace vexlor::modules {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <fstream>
 
-#include "../support/fakes.h"
 #include "platform/file_types.h"
+#include "support/fakes.h"
 
 namespace vexlor::platform {
 namespace {

@@ -7,9 +7,9 @@
 #include <set>
 #include <utility>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
 #include "app/text_values.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 
 namespace vexlor::app {
 namespace {

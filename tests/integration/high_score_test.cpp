@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
 #include "scores/top_ten.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 
 namespace vexlor::app {
 namespace {

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "../support/fakes.h"
-#include "../support/hostile_modules.h"
-#include "../support/module_files.h"
+#include "support/fakes.h"
+#include "support/hostile_modules.h"
+#include "support/module_files.h"
 #include "vexlor-module/commands.h"
 
 namespace vexlor {

@@ -14,9 +14,9 @@
 #include <string>
 #include <thread>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
 #include "modules/data_source.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 
 namespace vexlor {
 namespace {

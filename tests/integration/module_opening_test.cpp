@@ -5,8 +5,8 @@
 
 #include <fstream>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 
 namespace vexlor::app {
 namespace {

@@ -8,10 +8,10 @@
 
 #include <filesystem>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
 #include "modules/data_source.h"
 #include "modules/module_format.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 
 namespace vexlor::modules {
 namespace {

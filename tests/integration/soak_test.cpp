@@ -10,9 +10,9 @@
 #include <random>
 #include <sstream>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
 #include "app/text_values.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 
 namespace vexlor::app {
 namespace {

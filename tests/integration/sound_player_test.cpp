@@ -11,8 +11,8 @@
 #include <memory>
 #include <thread>
 
-#include "../support/fakes.h"
 #include "platform/sdl_sound_player.h"
+#include "support/fakes.h"
 
 namespace vexlor::platform {
 namespace {

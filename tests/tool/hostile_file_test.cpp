@@ -17,8 +17,8 @@
 #include <sstream>
 #include <thread>
 
-#include "../support/module_files.h"
 #include "modules/module_database.h"
+#include "support/module_files.h"
 #include "tool_support.h"
 
 extern char** environ;

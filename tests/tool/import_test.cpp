@@ -6,7 +6,7 @@
 #include <chrono>
 #include <functional>
 
-#include "../support/module_files.h"
+#include "support/module_files.h"
 #include "tool_support.h"
 #include "vexlor-module/csv.h"
 #include "vexlor-module/import.h"

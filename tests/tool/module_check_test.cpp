@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/module_files.h"
+#include "support/module_files.h"
 #include "tool_support.h"
 #include "vexlor-module/module_check.h"
 

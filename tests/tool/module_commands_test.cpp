@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "../support/module_files.h"
 #include "modules/data_source.h"
+#include "support/module_files.h"
 #include "tool_support.h"
 #include "vexlor-module/module_file.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/fakes.h"
+#include "support/fakes.h"
 #include "vexlor-module/commands.h"
 
 namespace vexlor::authoring::testing {

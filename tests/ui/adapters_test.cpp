@@ -8,7 +8,7 @@
 #include <QMessageBox>
 #include <fstream>
 
-#include "../support/fakes.h"
+#include "support/fakes.h"
 #include "ui/qt_adapters.h"
 #include "ui_application.h"
 

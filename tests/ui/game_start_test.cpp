@@ -12,8 +12,8 @@
 #include <fstream>
 #include <functional>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 #include "ui/game.h"
 #include "ui/main_window.h"
 #include "ui_application.h"

@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QValidator>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 #include "ui/hscore_dialog.h"
 #include "ui/qt_adapters.h"
 #include "ui_application.h"

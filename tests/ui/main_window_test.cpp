@@ -18,8 +18,8 @@
 #include <optional>
 #include <string>
 
-#include "../support/fakes.h"
-#include "../support/module_files.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
 #include "ui_application.h"

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <fstream>
 
-#include "../support/fakes.h"
+#include "support/fakes.h"
 #include "ui/qt_adapters.h"
 #include "ui/widgets.h"
 #include "ui_application.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/fakes.h"
+#include "support/fakes.h"
 
 namespace vexlor::app {
 namespace {

@@ -7,9 +7,9 @@
 #include <map>
 #include <set>
 
-#include "../support/fakes.h"
 #include "app/text_values.h"
 #include "platform/timer.h"
+#include "support/fakes.h"
 
 namespace vexlor::app {
 namespace {

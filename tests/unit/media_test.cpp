@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/fakes.h"
+#include "support/fakes.h"
 
 namespace vexlor::app {
 namespace {

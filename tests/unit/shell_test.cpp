@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/fakes.h"
 #include "app/about_window.h"
+#include "support/fakes.h"
 
 namespace vexlor::app {
 namespace {

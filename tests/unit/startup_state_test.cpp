@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/fakes.h"
+#include "support/fakes.h"
 
 namespace vexlor::app {
 namespace {
