@@ -3,44 +3,8 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 
 namespace vexlor::app {
-
-namespace {
-
-// The number at the start of a text, or nothing when the text does not start with one.
-std::optional<double> leadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    double sign = 1;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        if (text[i] == '-') sign = -1;
-        ++i;
-    }
-    bool digits = false;
-    double value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, digits = true)
-        value = value * 10 + (text[i] - '0');
-    if (i < text.size() && text[i] == '.') {
-        double scale = 0.1;
-        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9';
-             ++i, scale /= 10, digits = true)
-            value += (text[i] - '0') * scale;
-    }
-    if (!digits) return std::nullopt;
-    return sign * value;
-}
-
-}  // namespace
-
-double numericValue(std::string_view text) {
-    return leadingNumber(text).value_or(0);
-}
-
-bool startsWithNumber(std::string_view text) {
-    return leadingNumber(text).has_value();
-}
 
 std::string formatScore(double value) {
     const long long whole = std::llround(value);

@@ -5,16 +5,12 @@
 
 #include "platform/clock.h"
 #include "platform/random.h"
+#include "rules/numbers.h"
 
 namespace vexlor::app {
 
-/// The numeric value of a text: the number at its start (blanks before it skipped, an
-/// optional sign, digits, a decimal fraction where one follows); 0 when it starts with none.
-/// "00012" gives 12, "12 points" 12, "1.5" 1.5, "" and "abc" 0.
-double numericValue(std::string_view text);
-
-/// Whether a text starts with a number by the rule of numericValue.
-bool startsWithNumber(std::string_view text);
+using rules::numericValue;
+using rules::startsWithNumber;
 
 /// A number with the pattern "00000": rounded to a whole number, at least five digits,
 /// padded with leading zeros, never cut ("00012", "123456", "-00003").

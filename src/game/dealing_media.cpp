@@ -4,7 +4,7 @@
 
 #include "app/master_form.h"
 #include "app/text_values.h"
-#include "game/media_path.h"
+#include "rules/media.h"
 
 namespace vexlor::app {
 
@@ -51,7 +51,7 @@ std::string MasterForm::mediaFolder() {
 }
 
 std::optional<std::string> MasterForm::mediaPath() {
-    return game::findMedia(services_.fileSystem, mediaFolder(), Audio.Caption);
+    return rules::findMedia(services_.fileSystem, mediaFolder(), Audio.Caption);
 }
 
 void MasterForm::Photo() {

@@ -7,6 +7,7 @@
 
 #include "app/master_form.h"
 #include "app/text_values.h"
+#include "rules/media.h"
 
 namespace vexlor::app {
 
@@ -120,14 +121,17 @@ void MasterForm::TimerStart_Timer() {
     PanelQuestion.Visible = true;
     for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = true;
 
-    const std::string& audio = Audio.Caption;
-    const std::string ending = audio.size() > 3 ? audio.substr(audio.size() - 3) : audio;
-    static constexpr std::array<const char*, 6> kSounds = {"mp3", "MP3", "mid",
-                                                           "MID", "wav", "WAV"};
-    static constexpr std::array<const char*, 6> kPictures = {"gif", "GIF", "bmp",
-                                                             "BMP", "ico", "ICO"};
-    if (std::find(kSounds.begin(), kSounds.end(), ending) != kSounds.end()) Musique();
-    if (std::find(kPictures.begin(), kPictures.end(), ending) != kPictures.end()) Photo();
+    switch (rules::mediaKind(Audio.Caption)) {
+        case rules::MediaKind::kSound:
+            Musique();
+            break;
+        case rules::MediaKind::kPicture:
+            Photo();
+            break;
+        case rules::MediaKind::kNone:
+        case rules::MediaKind::kNotPlayed:
+            break;
+    }
 
     if (numericValue(FiftyPanel.Caption) > 0) Fifty.Visible = true;
     if (numericValue(PausePanel.Caption) > 0) Pause.Visible = true;

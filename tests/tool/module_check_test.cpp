@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "rules/media.h"
 #include "support/module_files.h"
 #include "tool_support.h"
 #include "vexlor-module/module_check.h"
@@ -16,13 +17,14 @@ using vexlor::testing::TempFolder;
 
 TEST(ModuleCheck, MediaIsUsedOnlyWithOneOfTheGameEndingsInOneCase) {
     // The game goes by the last three characters, all lower or all upper case.
+    using rules::MediaKind;
     const std::pair<MediaKind, std::vector<std::string>> cases[] = {
         {MediaKind::kSound, {"a.mp3", "a.MP3", "b.mid", "b.MID", "c.WAV", "mp3", "nodotwav"}},
         {MediaKind::kPicture, {"a.gif", "a.GIF", "b.bmp", "b.BMP", "c.ico", "c.ICO"}},
         {MediaKind::kNotPlayed, {"a.Mp3", "a.mP3", "a.Gif", "a.png", "a.mp3 ", "ab", " "}},
         {MediaKind::kNone, {""}}};
     for (const auto& [kind, names] : cases)
-        for (const auto& name : names) EXPECT_EQ(mediaKind(name), kind) << name;
+        for (const auto& name : names) EXPECT_EQ(rules::mediaKind(name), kind) << name;
 }
 
 TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {

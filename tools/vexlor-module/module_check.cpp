@@ -5,18 +5,14 @@
 #include <cctype>
 #include <system_error>
 
-#include "app/text_values.h"
-#include "game/media_path.h"
 #include "platform/file_system.h"
+#include "rules/media.h"
+#include "rules/numbers.h"
 
 namespace vexlor::authoring {
 
 namespace {
 
-constexpr std::array<std::string_view, 6> kSoundEndings = {"mp3", "MP3", "mid",
-                                                           "MID", "wav", "WAV"};
-constexpr std::array<std::string_view, 6> kPictureEndings = {"gif", "GIF", "bmp",
-                                                             "BMP", "ico", "ICO"};
 constexpr std::string_view kBlanks = " \t\r\n";
 
 bool isBlank(std::string_view text) {
@@ -58,58 +54,47 @@ void checkQuestion(const Question& question, std::size_t number,
             break;
         }
     }
-    if (!app::startsWithNumber(question.points))
+    if (!rules::startsWithNumber(question.points))
         problem("Points " + quotedText(question.points) + " does not start with a number");
 
-    switch (mediaKind(question.media)) {
-        case MediaKind::kNone:
+    switch (rules::mediaKind(question.media)) {
+        case rules::MediaKind::kNone:
             return;
-        case MediaKind::kNotPlayed:
+        case rules::MediaKind::kNotPlayed:
             problem("media " + quotedText(question.media) +
                     " is neither played nor shown: the name must end in mp3, mid, wav, gif, bmp "
                     "or ico, all lower or all upper case");
             return;
-        case MediaKind::kSound:
+        case rules::MediaKind::kSound:
             ++report.sounds;
             break;
-        case MediaKind::kPicture:
+        case rules::MediaKind::kPicture:
             ++report.pictures;
             break;
     }
     // The file is looked for exactly as the game looks for it.
     std::string folder = mediaFolder.string();
     if (folder.empty() || folder.back() != '/') folder += '/';
-    switch (game::lookUpMedia(platform::StdFileSystem(), folder, question.media).found) {
-        case game::MediaFile::kFound:
+    switch (rules::lookUpMedia(platform::StdFileSystem(), folder, question.media).found) {
+        case rules::MediaFile::kFound:
             break;
-        case game::MediaFile::kNotRelative:
+        case rules::MediaFile::kNotRelative:
             problem("media " + quotedText(question.media) +
                     " lies outside the module's folder: give a name relative to the folder, "
                     "which travels with the module");
             break;
-        case game::MediaFile::kOutside:
+        case rules::MediaFile::kOutside:
             problem("media " + quotedText(question.media) +
                     " is a link leading outside the module's folder, which the game does not "
                     "follow: copy the file into the folder");
             break;
-        case game::MediaFile::kMissing:
+        case rules::MediaFile::kMissing:
             problem("media file " + quotedText(question.media) + " is missing");
             break;
     }
 }
 
 }  // namespace
-
-MediaKind mediaKind(std::string_view name) {
-    if (name.empty()) return MediaKind::kNone;
-    if (name.size() < 3) return MediaKind::kNotPlayed;
-    const std::string_view ending = name.substr(name.size() - 3);
-    for (auto sound : kSoundEndings)
-        if (ending == sound) return MediaKind::kSound;
-    for (auto picture : kPictureEndings)
-        if (ending == picture) return MediaKind::kPicture;
-    return MediaKind::kNotPlayed;
-}
 
 std::string CheckReport::summary() const {
     return "ok: " + counted(questions, "question", "questions") + ", " +

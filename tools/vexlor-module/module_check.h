@@ -10,12 +10,6 @@
 
 namespace vexlor::authoring {
 
-enum class MediaKind { kNone, kSound, kPicture, kNotPlayed };
-
-/// What the game does with a question's media name. It goes by the last three characters only,
-/// and only by their all-lower or all-upper spelling: "a.mp3" and "a.MP3" play, "a.Mp3" does not.
-MediaKind mediaKind(std::string_view name);
-
 struct CheckReport {
     std::vector<std::string> problems;  ///< one line each, "question N: ..." or "module: ..."
     std::size_t questions = 0;

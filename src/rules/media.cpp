@@ -1,9 +1,10 @@
-#include "game/media_path.h"
+#include "rules/media.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
-namespace vexlor::game {
+namespace vexlor::rules {
 
 namespace {
 
@@ -65,6 +66,21 @@ std::optional<std::string> namedFile(const platform::FileSystem& fileSystem,
 
 }  // namespace
 
+MediaKind mediaKind(std::string_view name) {
+    static constexpr std::array<std::string_view, 6> kSoundEndings = {"mp3", "MP3", "mid",
+                                                                      "MID", "wav", "WAV"};
+    static constexpr std::array<std::string_view, 6> kPictureEndings = {"gif", "GIF", "bmp",
+                                                                        "BMP", "ico", "ICO"};
+    if (name.empty()) return MediaKind::kNone;
+    if (name.size() < 3) return MediaKind::kNotPlayed;
+    const std::string_view ending = name.substr(name.size() - 3);
+    if (std::find(kSoundEndings.begin(), kSoundEndings.end(), ending) != kSoundEndings.end())
+        return MediaKind::kSound;
+    if (std::find(kPictureEndings.begin(), kPictureEndings.end(), ending) != kPictureEndings.end())
+        return MediaKind::kPicture;
+    return MediaKind::kNotPlayed;
+}
+
 MediaFile lookUpMedia(const platform::FileSystem& fileSystem, const std::string& folder,
                       std::string_view audio) {
     if (folder.empty() || folder.back() != '/') return {MediaFile::kMissing, {}};
@@ -87,4 +103,4 @@ std::optional<std::string> findMedia(const platform::FileSystem& fileSystem,
     return std::move(media.path);
 }
 
-}  // namespace vexlor::game
+}  // namespace vexlor::rules

@@ -6,7 +6,15 @@
 
 #include "platform/file_system.h"
 
-namespace vexlor::game {
+namespace vexlor::rules {
+
+/// What the game does with a question's media name.
+enum class MediaKind { kNone, kSound, kPicture, kNotPlayed };
+
+/// The kind of a media name. The game goes by the last three characters only, and only by
+/// their all-lower or all-upper spelling: "a.mp3" and "a.MP3" play, "a.Mp3" does not; an empty
+/// name is no media.
+MediaKind mediaKind(std::string_view name);
 
 /// What a media name means in a module's folder.
 struct MediaFile {
@@ -35,4 +43,4 @@ MediaFile lookUpMedia(const platform::FileSystem& fileSystem, const std::string&
 std::optional<std::string> findMedia(const platform::FileSystem& fileSystem,
                                      const std::string& folder, std::string_view audio);
 
-}  // namespace vexlor::game
+}  // namespace vexlor::rules
