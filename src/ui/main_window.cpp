@@ -42,7 +42,8 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form), surface_(new QWidge
           std::pair{&form_.ImaHorloge, QStringLiteral(":/titles/clock.svg")}}) {
         auto* image = new SvgPicture(picture, on);
         image->setObjectName(QString::fromStdString(element->name));
-        renderers_.push_back([this, element, image] { renderImage(*element, *image, scale_); });
+        renderers_.push_back(
+            [this, shown = element, image] { renderImage(*shown, *image, scale_); });
     }
 
     auto* topTen = new QGroupBox(on);
