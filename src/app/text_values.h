@@ -16,6 +16,9 @@ double numericValue(std::string_view text);
 /// Whether a text starts with a number by the rule of numericValue.
 bool startsWithNumber(std::string_view text);
 
+/// Whether a text is a number and nothing more but blanks: "12" and " 12 ", not "12 points".
+bool isNumber(std::string_view text);
+
 /// A number with the pattern "00000": rounded to a whole number, at least five digits,
 /// padded with leading zeros, never cut ("00012", "123456", "-00003").
 std::string formatScore(double value);

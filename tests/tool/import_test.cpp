@@ -173,11 +173,16 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         {"quiz.txt", gift},
         {"bank.txt", "Q\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n"},
         {"open.gift", "Never {=a ~b ~c ~d\n" + std::string(1 << 20, 'x')},
-        {"notes.txt", "just some notes\n"}};
+        {"notes.txt", "just some notes\n"},
+        // Held to the rules of check: an empty row, points that are no number, a picture the
+        // game does not show, a picture not (yet) beside the module.
+        {"sheet.csv", testing::kHeader +
+                          ",,,,,,\r\nQ1,A,B,C,D,ten,\r\nQ2,A,B,C,D,1,map.png\r\nQ3,A,B,C,D,1,"
+                          "dog.gif\r\nQ4,A,B,C,D,5,\r\n"}};
     for (const auto& [name, text] : files) testing::writeBytes(folder.file(name), text);
     testing::writeBytes(folder.file("huge.gift"), "");
     std::filesystem::resize_file(folder.file("huge.gift"), 100u << 20);  // sparse
-    // "@" stands for the file's path in the expected output.
+    // "@" stands for the file's path in the expected output, "%" for its folder.
     const struct {
         std::string file, option;
         int status;
@@ -196,6 +201,17 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         {"notes.txt", "", 1,
          "@: cannot tell its format; give --format csv, aiken, gift or opentdb\n"},
         {"huge.gift", "", 1, "@: is 100 MiB, larger than the 64 MiB a question file may have\n"},
+        {"sheet.csv", "", 1,
+         "@:2: an empty row, skipped\n"
+         "@:3: Points \"ten\" is not a number, so the question is worth 0: write digits, such as "
+         "100 (skipped)\n"
+         "@:4: media \"map.png\" is neither shown nor played: pictures must be gif, bmp or ico "
+         "and sounds mp3, mid or wav (the ending all lower or all upper case) (skipped)\n"
+         "@:5: warning: media file \"dog.gif\" is not in \"%\": put it there, beside the module\n"
+         "@: CSV, 2 questions to import (2 skipped)\n"},
+        {"sheet.csv", "--strict", 1,
+         "@:3: Points \"ten\" is not a number, so the question is worth 0: write digits, such as "
+         "100\n@: refused as a whole (--strict)\n"},
     };
     for (const auto& run : runs) {
         std::vector<std::string> arguments = {"import-check", folder.file(run.file)};
@@ -205,6 +221,8 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         std::string out = run.out;
         for (auto at = out.find('@'); at != std::string::npos; at = out.find('@', at + 1))
             out.replace(at, 1, folder.file(run.file));
+        for (auto at = out.find('%'); at != std::string::npos; at = out.find('%', at + 1))
+            out.replace(at, 1, folder.path().string());
         EXPECT_EQ(result.out, out);
         // A module is made only from a file with questions to import.
         const bool usable = out.find("to import") != std::string::npos;

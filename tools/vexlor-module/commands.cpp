@@ -90,10 +90,73 @@ struct Imported {
     ImportResult result;
 };
 
-// Reads a question file as the options ask, telling `report` every question skipped. Gives
-// nothing, and says why, when the file cannot be used at all.
+fs::path folderOf(const fs::path& file) {
+    return file.parent_path().empty() ? fs::path(".") : file.parent_path();
+}
+
+bool isEmptyRow(const Question& question) {
+    for (const std::string& field : question.fields())
+        if (!importing::trim(field).empty()) return false;
+    return true;
+}
+
+// Holds the questions read to the rules of check, media looked up in `mediaFolder`: an empty
+// row is dropped, a question the game cannot ask as meant is skipped (or, when `strict`,
+// refuses the file), anything else is a warning. Tells `report` all this and what the reader
+// skipped, in file order; gives false when the file is refused.
+bool screen(ImportResult& result, const std::string& file, const fs::path& mediaFolder, bool strict,
+            std::ostream& report) {
+    std::vector<ImportProblem> said;
+    for (ImportProblem problem : result.problems) {
+        problem.message += " (skipped)";
+        said.push_back(std::move(problem));
+    }
+    std::vector<Question> kept;
+    std::vector<ImportProblem> keptPlaces;
+    for (std::size_t i = 0; i < result.questions.size(); ++i) {
+        Question& question = result.questions[i];
+        ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
+        if (isEmptyRow(question)) {
+            where.message = "an empty row, skipped";
+            said.push_back(std::move(where));
+            continue;
+        }
+        std::string broken;
+        std::vector<ImportProblem> warnings;
+        for (const QuestionProblem& problem : checkQuestion(question, mediaFolder)) {
+            if (problem.breaksGame)
+                broken += (broken.empty() ? "" : "; ") + problem.message;
+            else
+                warnings.push_back({where.line, where.place, "warning: " + problem.message});
+        }
+        if (!broken.empty()) {
+            where.message = broken;
+            if (strict) {
+                report << where.describe(file) << '\n'
+                       << file << ": refused as a whole (--strict)\n";
+                return false;
+            }
+            said.push_back({where.line, where.place, broken + " (skipped)"});
+            result.skip(std::move(where));
+            continue;
+        }
+        said.insert(said.end(), warnings.begin(), warnings.end());
+        kept.push_back(std::move(question));
+        keptPlaces.push_back(std::move(where));
+    }
+    result.questions = std::move(kept);
+    result.places = std::move(keptPlaces);
+    std::stable_sort(said.begin(), said.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
+    for (const ImportProblem& problem : said) report << problem.describe(file) << '\n';
+    return true;
+}
+
+// Reads a question file as the options ask and screens its questions, media looked up in
+// `mediaFolder`, telling `report` about every question skipped or doubtful. Gives nothing, and
+// says why, when the file cannot be used at all.
 std::optional<Imported> importQuestions(const Arguments& arguments, const std::string& file,
-                                        std::ostream& report) {
+                                        const fs::path& mediaFolder, std::ostream& report) {
     auto text = readImportFile(file);
     if (!text) {
         report << text.error() << '\n';
@@ -114,18 +177,18 @@ std::optional<Imported> importQuestions(const Arguments& arguments, const std::s
         if (arguments.has(option)) *value = std::stoi(arguments.value(option));
 
     Imported imported{*format, readQuestions(*format, *text, settings)};
-    const ImportResult& result = imported.result;
+    ImportResult& result = imported.result;
     if (result.fatal) {
         report << result.fatal->describe(file) << '\n';
         return std::nullopt;
     }
-    if (arguments.has("--strict") && !result.problems.empty()) {
+    const bool strict = arguments.has("--strict");
+    if (strict && !result.problems.empty()) {
         report << result.problems.front().describe(file) << '\n'
                << file << ": refused as a whole (--strict)\n";
         return std::nullopt;
     }
-    for (const ImportProblem& problem : result.problems)
-        report << problem.describe(file) << " (skipped)\n";
+    if (!screen(result, file, mediaFolder, strict, report)) return std::nullopt;
     if (result.problemsNotKept > 0)
         report << file << ": " << result.problemsNotKept << " more questions skipped\n";
     if (result.questions.empty()) {
@@ -144,7 +207,8 @@ std::string skippedNote(const ImportResult& result) {
 
 int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const fs::path target = arguments.positionals[0];
-    auto imported = importQuestions(arguments, arguments.value("--questions"), err);
+    auto imported =
+        importQuestions(arguments, arguments.value("--questions"), folderOf(target), err);
     if (!imported) return kExitFailure;
     const auto& questions = imported->result.questions;
     const Properties properties{arguments.value("--title"), arguments.value("--author"),
@@ -161,7 +225,8 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 
 int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     // The file is read first, so a module is not even opened for a file that gives nothing.
-    auto imported = importQuestions(arguments, arguments.value("--questions"), err);
+    auto imported = importQuestions(arguments, arguments.value("--questions"),
+                                    folderOf(arguments.positionals[0]), err);
     if (!imported) return kExitFailure;
     auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
     if (!module) return fail(err, module.error());
@@ -178,7 +243,7 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&) {
     const std::string file = arguments.positionals[0];
-    auto imported = importQuestions(arguments, file, out);
+    auto imported = importQuestions(arguments, file, folderOf(file), out);
     if (!imported) return kExitFailure;
     const ImportResult& result = imported->result;
     out << file << ": " << formatTitle(imported->format) << ", "
@@ -228,8 +293,7 @@ int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     auto questions = module->questions();
     if (!questions) return fail(err, questions.error());
 
-    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    const CheckReport report = checkModule(*properties, *questions, folder);
+    const CheckReport report = checkModule(*properties, *questions, folderOf(path));
     if (report.ok()) {
         out << report.summary() << '\n';
         return kExitSuccess;
@@ -420,7 +484,8 @@ const std::vector<Command>& commands() {
          "Writes the questions as CSV, in the layout create reads, with CRLF line "
          "ends.\n" READ_ONLY_NOTE "\n"
          "Options:\n"
-         "  -o, --output FILE    write to FILE instead of the standard output\n",
+         "  -o, --output FILE    write to FILE instead of the standard output (- for the\n"
+         "                       standard output)\n",
          {{"--output", "-o", true}},
          runExport},
         {"reset-asked",

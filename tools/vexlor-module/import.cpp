@@ -162,7 +162,8 @@ Result<std::string> readImportFile(const fs::path& path) {
 ImportResult readCsvQuestions(std::string_view text) {
     ImportResult result;
     // The CSV reader names the file itself; the name is put back on by describe().
-    auto questions = parseQuestionsCsv(text, "");
+    std::vector<int> lines;
+    auto questions = parseQuestionsCsv(text, "", &lines);
     if (!questions) {
         const std::string& error = questions.error();  // ":LINE: why"
         const std::size_t colon = error.find(':', 1);
@@ -173,6 +174,7 @@ ImportResult readCsvQuestions(std::string_view text) {
         return result;
     }
     result.questions = std::move(*questions);
+    for (int line : lines) result.places.push_back({line, {}, {}});
     if (!result.questions.empty()) result.categoryCounts[""] = result.questions.size();
     return result;
 }
@@ -259,6 +261,7 @@ void keep(ImportResult& result, Question question, ImportProblem where,
         return;
     }
     result.questions.push_back(std::move(question));
+    result.places.push_back(std::move(where));
     ++result.categoryCounts[category];
 }
 

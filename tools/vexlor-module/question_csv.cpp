@@ -40,7 +40,8 @@ std::optional<std::string> headerProblem(const std::vector<std::string>& header)
 
 }  // namespace
 
-Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name) {
+Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name,
+                                                std::vector<int>* lines) {
     CsvParse parsed = parseCsv(text);
     if (parsed.error) return at(name, parsed.error->line, parsed.error->message);
     if (parsed.records.empty())
@@ -64,6 +65,7 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
                           ", expected " + std::to_string(width) + " as in the header");
         }
         questions.push_back(Question::fromFields(record.fields));
+        if (lines != nullptr) lines->push_back(record.line);
     }
     return questions;
 }

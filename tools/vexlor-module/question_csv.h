@@ -11,8 +11,10 @@
 namespace vexlor::authoring {
 
 /// Questions from CSV text whose header is the question columns, with or without Audio. Errors
-/// read "NAME:LINE: why", LINE being where the faulty record starts.
-Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name);
+/// read "NAME:LINE: why", LINE being where the faulty record starts. `lines`, when given, gets
+/// the line each question starts on.
+Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name,
+                                                std::vector<int>* lines = nullptr);
 
 /// The same, from a file; errors name the file as given.
 Result<std::vector<Question>> readQuestionsCsv(const std::filesystem::path& path);
