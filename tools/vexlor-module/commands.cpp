@@ -205,8 +205,21 @@ std::string skippedNote(const ImportResult& result) {
 
 // --- create ---------------------------------------------------------------------------------
 
+// The game's Open dialog lists only files ending in .vxm.
+bool hasModuleExtension(const fs::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".vxm";
+}
+
 int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    const fs::path target = arguments.positionals[0];
+    fs::path target = arguments.positionals[0];
+    if (!hasModuleExtension(target)) {
+        target += ".vxm";
+        out << "named the module " << target.string()
+            << ", as the game's Open dialog lists only .vxm files\n";
+    }
     auto imported =
         importQuestions(arguments, arguments.value("--questions"), folderOf(target), err);
     if (!imported) return kExitFailure;
@@ -312,7 +325,7 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     if (!questions) return fail(err, questions.error());
     const std::string csv = questionsCsv(*questions);
 
-    if (!arguments.has("--output")) {
+    if (!arguments.has("--output") || arguments.value("--output") == "-") {
         out << csv;
         return kExitSuccess;
     }
@@ -340,6 +353,31 @@ int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& e
     if (!removed) return fail(err, removed.error());
     out << "removed " << plural(*removed, "entry", "entries")
         << " from the list of asked questions\n";
+    return kExitSuccess;
+}
+
+// --- clear-scores ---------------------------------------------------------------------------
+
+int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const std::string& path = arguments.positionals[0];
+    if (!arguments.has("--yes")) {
+        auto module = ModuleFile::open(path);
+        if (!module) return fail(err, module.error());
+        auto count = module->rowCount(ModuleFile::Table::kScores);
+        if (!count) return fail(err, count.error());
+        if (*count == 0) {
+            out << "no high scores to clear\n";
+            return kExitSuccess;
+        }
+        return fail(err, path + " holds " + plural(*count, "high score", "high scores") +
+                             "; nothing was cleared. To delete them for good, run:\n  " +
+                             std::string(kProgram) + " clear-scores " + path + " --yes");
+    }
+    auto module = ModuleFile::open(path, ModuleFile::Access::kReadWrite);
+    if (!module) return fail(err, module.error());
+    auto removed = module->clearScores();
+    if (!removed) return fail(err, removed.error());
+    out << "removed " << plural(*removed, "high score", "high scores") << '\n';
     return kExitSuccess;
 }
 
@@ -495,6 +533,17 @@ const std::vector<Command>& commands() {
          "and prints how many entries it removed.\n",
          {},
          runResetAsked},
+        {"clear-scores",
+         "clear-scores MODULE.vxm --yes",
+         "empty the top ten",
+         "Deletes every high score of the module, in one transaction, so the next quiz night\n"
+         "starts with an empty top ten. Without --yes it only says how many there are and\n"
+         "changes nothing.\n"
+         "\n"
+         "Options:\n"
+         "  --yes                really delete them\n",
+         {{"--yes", "", false}},
+         runClearScores},
         {"scores",
          "scores MODULE.vxm",
          "list the high scores, best first",
@@ -525,6 +574,7 @@ void printOverview(std::ostream& out) {
         << "\n"
         << "Run '" << kProgram << " help COMMAND' or '" << kProgram
         << " COMMAND --help' for details.\n"
+        << "'" << kProgram << " --version' prints the version.\n"
         << "Exit status: 0 done, 1 failed (or check found problems), 2 wrong command line.\n";
 }
 
@@ -610,6 +660,10 @@ int dispatch(const std::vector<std::string>& words, std::ostream& out, std::ostr
     const std::string& first = words[0];
     if (first == "--help" || first == "-h") {
         printOverview(out);
+        return kExitSuccess;
+    }
+    if (first == "--version") {
+        out << kProgram << " (Vexlor Player) " << VEXLOR_VERSION << '\n';
         return kExitSuccess;
     }
     if (first == "help") {
