@@ -52,6 +52,17 @@ class MasterForm {
     void About_Click();
     // Opening a module.
     void Modu_Click();
+    /// Where a game stands, told from the window's timers and buttons.
+    enum class Phase {
+        kIdle,         ///< no game runs: Start is offered (once a module is open)
+        kWait,         ///< the wait bar before a question shows
+        kQuestion,     ///< a question is up and its clock runs
+        kJudging,      ///< an answer was chosen and is judged
+        kNextOffered,  ///< a right answer: Next is offered
+        kGameOver,     ///< the delay after a wrong answer or a time-out
+    };
+    Phase phase() const;
+
     // Top ten.
     void HighScore();
     /// Whether the score in `Score` beats the tenth line of the top ten (and is above 0).
@@ -138,12 +149,10 @@ class MasterForm {
 
     /// Why the bound questions cannot be played (empty, too many, a field missing), or "".
     std::string moduleProblem();
-    /// Steps D1 to D7: picks a question not yet asked, records it and makes it current.
+    /// Picks a question not yet asked, records it as asked and makes it current.
     void drawQuestion();
     /// One handler for the four answer panels.
     void answerClick(Label& panel, std::int16_t number);
-    /// Whether a question is up and no answer to it has been accepted yet.
-    bool awaitingAnswer() const;
     /// Sets FolderLength from the bound module's path and returns the media folder.
     std::string mediaFolder();
     /// The current question's media file, or nothing when there is none to use.

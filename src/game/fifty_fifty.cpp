@@ -37,7 +37,7 @@ void MasterForm::TimerFifty_Timer() {
             if (i != kept) wrong[i]->Visible = false;
     }
     // An answer accepted during the delay keeps the clock off: that question is being judged.
-    if (awaitingAnswer()) TimerTrente.setEnabled(true);
+    if (phase() == Phase::kQuestion) TimerTrente.setEnabled(true);
     TimerFifty.setEnabled(false);
 }
 

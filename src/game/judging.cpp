@@ -22,8 +22,14 @@ void MasterForm::PanelRepD_Click() {
     answerClick(PanelRepD, 4);
 }
 
-bool MasterForm::awaitingAnswer() const {
-    return !TimerReponce.Enabled() && !TimerGOver.Enabled() && !Start.Visible && !NextQ.Visible;
+MasterForm::Phase MasterForm::phase() const {
+    if (TimerGOver.Enabled()) return Phase::kGameOver;
+    if (TimerReponce.Enabled()) return Phase::kJudging;
+    if (TimerStart.Enabled()) return Phase::kWait;
+    // The fifty-fifty stops the clock for a moment; the question is still up.
+    if (TimerTrente.Enabled() || TimerFifty.Enabled()) return Phase::kQuestion;
+    if (NextQ.Visible) return Phase::kNextOffered;
+    return Phase::kIdle;
 }
 
 void MasterForm::answerClick(Label& panel, std::int16_t number) {
@@ -32,7 +38,8 @@ void MasterForm::answerClick(Label& panel, std::int16_t number) {
     if (!panel.Visible) return;
     services_.soundPlayer.Stop();
     Replay.Visible = false;
-    if (!awaitingAnswer()) return;
+    // An answer is taken while the question is up: during the wait its panels are hidden.
+    if (phase() != Phase::kQuestion) return;
     Choice = number;
     panel.BackColor = colours::kClicked;
     Fifty.Visible = false;

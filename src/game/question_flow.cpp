@@ -85,12 +85,13 @@ void MasterForm::NextQ_Click() {
 }
 
 void MasterForm::drawQuestion() {
-    // D1: moving last first makes the count exact.
+    // Moving to the last question first makes the count exact.
     Data1.MoveLast();
     QuestionCount = static_cast<std::int16_t>(std::clamp(Data1.RecordCount(), 0L, kMostQuestions));
 
-    // D2. A lookup that fails cannot tell whether the number was asked: the number is taken
-    // rather than stopping the game over a list it cannot read.
+    // A number is drawn until one is not on the list of asked questions, and after too many
+    // attempts the list is emptied. A lookup that fails cannot tell whether the number was
+    // asked: the number is taken rather than stopping the game over a list it cannot read.
     for (int attempt = 1; attempt <= kDrawAttempts; ++attempt) {
         QuestionNumber = static_cast<std::int16_t>(
             randomWholeNumber(services_.random, services_.clock, QuestionCount));
@@ -99,19 +100,20 @@ void MasterForm::drawQuestion() {
         if (attempt == kDrawAttempts) Efface();
     }
 
-    // D3. Without a new record the text would overwrite the current one on the next move.
-    // A search stores the record now rather than at the next draw, so the number is in the
-    // file even if the program is killed during this question.
+    // The drawn number joins the list. Without a new record the text would overwrite the
+    // current one on the next move. A search stores the record now rather than at the next
+    // draw, so the number is in the file even if the program is killed during this question.
     if (Data2.AddNew()) {
         Use.Text = std::to_string(QuestionNumber);
         Data2.FindFirst("Use = '" + Use.Text + "'");
     }
 
-    Shuffel();                                                  // D4
-    SkipCount = static_cast<std::int16_t>(QuestionNumber - 1);  // D5
-    Data1.MoveFirst();                                          // D6
+    // The answers are dealt to the four panels, then the questions are walked from the first
+    // to the drawn one: the bound elements now show it, still hidden until the reveal.
+    Shuffel();
+    SkipCount = static_cast<std::int16_t>(QuestionNumber - 1);
+    Data1.MoveFirst();
     if (SkipCount > 0) Data1.Move(SkipCount);
-    // D7: the bound elements now show the drawn question, still hidden.
 }
 
 void MasterForm::TimerStart_Timer() {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -86,11 +88,19 @@ class Soak {
     void check(const std::string& event) {
         MasterForm& m = f.form;
         std::ostringstream why;
+        // Exactly one phase shows, and it is the one the window's phase() names (the phases
+        // are listed in this order).
         const bool answering =
             m.TimerTrente.Enabled() || (m.TimerFifty.Enabled() && !m.TimerReponce.Enabled());
-        const int phases = m.Start.Visible + m.TimerStart.Enabled() + answering +
-                           m.TimerReponce.Enabled() + m.NextQ.Visible + m.TimerGOver.Enabled();
-        if (phases != 1) why << phases << " phases at once; ";
+        const bool shown[] = {m.Start.Visible, m.TimerStart.Enabled(),
+                              answering,       m.TimerReponce.Enabled(),
+                              m.NextQ.Visible, m.TimerGOver.Enabled()};
+        const auto phases = std::count(std::begin(shown), std::end(shown), true);
+        const auto first = std::find(std::begin(shown), std::end(shown), true) - std::begin(shown);
+        if (phases != 1)
+            why << phases << " phases at once; ";
+        else if (static_cast<int>(m.phase()) != first)
+            why << "phase() says " << static_cast<int>(m.phase()) << "; ";
         if (m.TempBar.Enabled() && !m.TimerStart.Enabled()) why << "wait bar outside a wait; ";
         if (games > 0) {
             const std::string number = m.PanelQuestion.Caption.substr(9);

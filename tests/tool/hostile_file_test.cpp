@@ -209,6 +209,44 @@ pid_t spawnTool(const std::vector<std::string>& arguments) {
     return child;
 }
 
+// The peak memory of the tool, in bytes. It is measured by time(1), as a child of the
+// tool's own would count the memory of this process it started from.
+std::size_t peakMemoryOf(const std::vector<std::string>& arguments, const TempFolder& folder) {
+    // Freed memory the address checker holds back would be counted as the reader's.
+    std::string line =
+        "ASAN_OPTIONS=\"$ASAN_OPTIONS:quarantine_size_mb=0:detect_leaks=0\" "
+        "/usr/bin/time -f %M -o " +
+        testing::shellQuoted(folder.file(".peak")) + " " + testing::shellQuoted(VEXLOR_MODULE_TOOL);
+    for (const auto& argument : arguments) line += " " + testing::shellQuoted(argument);
+    testing::runShell(line, folder);
+    // The figure in KiB ends the output, after a line on the tool's exit status.
+    std::string kib = readBytes(folder.file(".peak"));
+    kib.erase(0, kib.find_last_of('\n', kib.size() - 2) + 1);
+    return std::stoul(kib) * 1024;
+}
+
+TEST(ToolHostileFiles, AQuestionFileIsReadInAFewTimesItsSizeOfMemory) {
+    // Commas, line breaks and nested brackets once cost the readers a hundred times the file's
+    // size; the tool's own start-up is what it needs for a file of one question.
+    TempFolder folder;
+    constexpr std::size_t kSize = 16u << 20;
+    testing::writeBytes(folder.file("one.csv"), kHeader + "Q,A,B,C,D,1,\r\n");
+    std::string nested;
+    while (nested.size() < kSize)
+        nested += (nested.empty() ? "{\"" : ",\"") + std::to_string(nested.size()) +
+                  "\":" + std::string(30, '[') + std::string(30, ']');
+    const std::pair<std::string, std::string> files[] = {{"commas.csv", std::string(kSize, ',')},
+                                                         {"breaks.json", std::string(kSize, '\n')},
+                                                         {"nested.json", nested + "}"}};
+    const std::size_t startUp = peakMemoryOf({"import-check", folder.file("one.csv")}, folder);
+    for (const auto& [name, text] : files) {
+        testing::writeBytes(folder.file(name), text);
+        EXPECT_LT(peakMemoryOf({"import-check", folder.file(name)}, folder),
+                  startUp + 4 * text.size() + (50u << 20))
+            << name;
+    }
+}
+
 std::vector<std::string> temporaries(const TempFolder& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder.path())) {

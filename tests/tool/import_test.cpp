@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+
 #include "../support/module_files.h"
 #include "tool_support.h"
+#include "vexlor-module/csv.h"
 #include "vexlor-module/import.h"
 
 namespace vexlor::authoring {
@@ -37,7 +41,7 @@ const ImportSettings kSettings{50, 100, 200, 300};
 TEST(ImportReaders, AikenAsATeacherWritesIt) {
     // Both option styles, any-case answers, CRLF, a BOM, and each malformed question on its line.
     const std::string text =
-        "\xEF\xBB\xBFWhat is 7 × 8?\r\nA. 54\r\nB. 56\r\nC. 58\r\nD. 64\r\nANSWER: B\r\n\r\n\r\n"
+        "\xEF\xBB\xBFWhat is 7 × 8?\r\nA. 54\r\nB. 56\r\nC. 58\r\nD. 64\r\nANSWER:B\r\n\r\n\r\n"
         "Which gas\r\ndo we breathe out?\r\nA) Oxygen\r\nB) Nitrogen\r\nC) Carbon dioxide\r\n"
         "D) Helium\r\nanswer: c\r\n\r\n"
         "Pick a prime.\nA. 4\nB. 6\nC. 7\nD. 9\nE. 10\nANSWER: C\n\n"          // line 17
@@ -45,7 +49,9 @@ TEST(ImportReaders, AikenAsATeacherWritesIt) {
         "Capital of Peru?\nA. Lima\nB. Quito\nC. Lima\nD. Cusco\nANSWER: A\n"  // line 32
         "No answer line?\nA. x\nB. y\nC. z\nD. w\n"                            // line 38
         "Next question starts here.\nA. 1\nB. 2\nC. 3\nD. 4\nANSWER: F\n"      // line 43
-        "ANSWER: A\n";                                                         // line 49
+        "ANSWER: A\n" +                                                        // line 49
+        std::string(kMaxQuestionBytes, 'x') +
+        "\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n";
     expectImport(
         readAiken(text, kSettings),
         {{"What is 7 × 8?", "56", "54", "58", "64", "50"},
@@ -55,7 +61,8 @@ TEST(ImportReaders, AikenAsATeacherWritesIt) {
          {"32", "the answer \"Lima\" is given twice"},
          {"38", "the question has no ANSWER line"},
          {"43", "ANSWER names option F"},
-         {"49", "an ANSWER line without a question"}});
+         {"49", "an ANSWER line without a question"},
+         {"50", "the question and its answers take"}});
 }
 
 TEST(ImportReaders, GiftAsAMoodleExportHasIt) {
@@ -115,12 +122,14 @@ TEST(ImportReaders, OpenTriviaDbInEachOfItsEncodings) {
     const std::string encoded = R"([
 {"type":"multiple","difficulty":"medium","category":"Science%3A%20Computers","question":"What%20does%20%22RAM%22%20stand%20for%3F","correct_answer":"Random%20Access%20Memory","incorrect_answers":["Read%20Only","Rapid%20Memory","R%C3%A9seau"]},
 {"type":"bXVsdGlwbGU=","difficulty":"ZWFzeQ==","question":"V2hvIGlzIHRoZXJlPw==","correct_answer":"TWU=","incorrect_answers":["WW91","SGlt","SMOpcg=="]},
-{"type":"bXVsdGlwbGU=","difficulty":"ZWFzeQ==","question":"/w==","correct_answer":"TWU=","incorrect_answers":["WW91","SGlt","SGVy"]}])";
+{"type":"bXVsdGlwbGU=","difficulty":"ZWFzeQ==","question":"/w==","correct_answer":"TWU=","incorrect_answers":["WW91","SGlt","SGVy"]},
+{"type":"Ym9vbGVhbg==","difficulty":"ZWFzeQ==","question":"SXM/","correct_answer":"VHJ1ZQ==","incorrect_answers":["RmFsc2U="]}])";
     expectImport(readOpenTdb(encoded, kSettings),
                  {{"What does \"RAM\" stand for?", "Random Access Memory", "Read Only",
                    "Rapid Memory", "Réseau", "200"},
                   {"Who is there?", "Me", "You", "Him", "Hér", "100"}},
-                 {{"[2]", "\"question\" decodes to text that is not UTF-8"}});
+                 {{"[2]", "\"question\" decodes to text that is not UTF-8"},
+                  {"[3]", "a true/false question; a question needs four answers"}});
 }
 
 TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
@@ -136,6 +145,7 @@ TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
          "a NUL byte at column 3"},
         {ImportFormat::kAiken, "Q\nA. caf\xE9\n", "2", "the byte 0xE9 at column 7 is not UTF-8"},
         {ImportFormat::kOpenTdb, "{\"results\": [\n{\"question\": }]}", "2", "not valid JSON: "},
+        {ImportFormat::kOpenTdb, "[\n\n\n", "4", "not valid JSON: "},
         {ImportFormat::kOpenTdb, "\n" + std::string(100000, '['), "2", "nested more than 32"},
         {ImportFormat::kOpenTdb,
          R"([{"question":"Q","correct_answer":"a","incorrect_answers":["b","c","d"]},)"
@@ -146,6 +156,12 @@ TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
         {ImportFormat::kOpenTdb, "\"just text\"", "", "neither a response object"},
         {ImportFormat::kOpenTdb, values + "1]", "1", "more than 2000000 values"},
         {ImportFormat::kCsv, "Question,Reponce\n", "1", "the header lacks the column False1"},
+        {ImportFormat::kCsv,
+         "Question,Reponce,False1,False2,False3,Points\nQ,A,B,C,D,1\n\"" +
+             std::string(kMaxQuestionBytes, '\n') + "\",A,B,C,D,1\n",
+         "3", "the question and its answers take"},
+        {ImportFormat::kOpenTdb, "[{\"question\":\n \"\u00e9\\u0000\"}]", "2",
+         "a NUL character (\\u0000) at column 4"},
     };
     for (const auto& c : cases) {
         const ImportResult result = readQuestions(c.format, c.text, kSettings);
@@ -163,6 +179,80 @@ TEST(ImportReaders, WholeFileFaultsNameTheirPlaceAndNothingIsRead) {
     EXPECT_EQ(aiken.problems.size(), kMaxKeptProblems);
     EXPECT_EQ(aiken.skipped(), 100000u);
     expectImport(readGift(lines, kSettings), {}, {{"1", "the question runs over more than"}});
+}
+
+// `piece` repeated to about `bytes` bytes.
+std::string repeated(const std::string& piece, std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + piece.size());
+    while (text.size() < bytes) text += piece;
+    return text;
+}
+
+// The faster of two runs, in seconds.
+double secondsToRead(const std::function<void()>& read) {
+    double best = 1e9;
+    for (int run = 0; run < 2; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        read();
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+TEST(ImportReaders, EachReaderTakesTimeInProportionToItsInput) {
+    // The input each reader likes least reads about as fast as a plain one of the same size; a
+    // scan that restarts at every record, option or '&' makes it thousands of times slower.
+    constexpr std::size_t kBytes = 2u << 20;
+    const auto question = [](const std::string& type, const std::string& text,
+                             const std::string& answers) {
+        return R"([{"type":")" + type + R"(","question":")" + text + R"(","correct_answer":)" +
+               answers + "]}]";
+    };
+    const std::string plainJson =
+        question("multiple", repeated("a", kBytes), R"("a","incorrect_answers":["b","c","d")");
+    const auto opentdb = [&](const std::string& text) {
+        return [text] { readOpenTdb(text, kSettings); };
+    };
+    const struct {
+        const char* what;
+        std::function<void()> worst, plain;
+    } readers[] = {
+        {"CSV records of blank lines",
+         [text = "h\n" + repeated("\n", kBytes) + "x\n"] {
+             CsvReader reader(text);
+             for (CsvRecord record; reader.next(record);) {
+             }
+         },
+         [text = repeated("x\n", kBytes)] {
+             CsvReader reader(text);
+             for (CsvRecord record; reader.next(record);) {
+             }
+         }},
+        {"Aiken options",
+         [text = "Q\n" + repeated("A. x\n", kBytes)] { readAiken(text, kSettings); },
+         [text = "Q\n" + repeated("abcd\n", kBytes)] { readAiken(text, kSettings); }},
+        {"GIFT answers with feedback",
+         [text = "Q{" + repeated("=a#b ~c#d ", kBytes) + "}"] { readGift(text, kSettings); },
+         [text = "Q{=" + repeated("a", kBytes) + " ~b ~c ~d}"] { readGift(text, kSettings); }},
+        {"HTML references",
+         opentdb(question("multiple", repeated("&", kBytes),
+                          R"("a","incorrect_answers":["b","c","d")")),
+         opentdb(plainJson)},
+        {"percent encoding",
+         opentdb(question("multiple", repeated("%41", kBytes),
+                          R"("a","incorrect_answers":["b","c","d")")),
+         opentdb(plainJson)},
+        {"base64",
+         opentdb(question("bXVsdGlwbGU=", repeated("QUFB", kBytes),
+                          R"("YQ==","incorrect_answers":["Yg==","Yw==","ZA==")")),
+         opentdb(plainJson)},
+    };
+    for (const auto& reader : readers) {
+        const double plain = secondsToRead(reader.plain);
+        EXPECT_LT(secondsToRead(reader.worst), 20 * plain) << reader.what;
+    }
 }
 
 TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {

@@ -14,7 +14,21 @@ using importing::trim;
 struct Block {
     int line = 0;  ///< where the question starts; 0 when none is open
     std::string text;
-    std::vector<std::pair<char, std::string>> options;
+    std::vector<std::pair<char, std::string>> options;  ///< each letter once
+    std::size_t optionCount = 0;                        ///< repeated letters too
+    char repeated = 0;                                  ///< the first letter given twice
+
+    // A repeated letter is only counted: comparing each option with all before it would take
+    // a block of a million options a million times a million steps.
+    void addOption(char letter, std::string_view text) {
+        ++optionCount;
+        const bool seen = std::any_of(options.begin(), options.end(),
+                                      [&](const auto& option) { return option.first == letter; });
+        if (!seen)
+            options.emplace_back(letter, text);
+        else if (!repeated)
+            repeated = letter;
+    }
 };
 
 bool isAnswerLine(std::string_view line) {
@@ -34,10 +48,7 @@ bool isOption(std::string_view line) {
 
 // Why the block and its ANSWER cannot be a question, or nothing.
 std::optional<std::string> answerProblem(const Block& block, std::string_view answer) {
-    for (std::size_t i = 0; i < block.options.size(); ++i)
-        for (std::size_t k = 0; k < i; ++k)
-            if (block.options[k].first == block.options[i].first)
-                return std::string("option ") + block.options[i].first + " is given twice";
+    if (block.repeated) return std::string("option ") + block.repeated + " is given twice";
     std::string letters;
     for (char c : answer)
         if (std::isalpha(static_cast<unsigned char>(c)))
@@ -49,8 +60,8 @@ std::optional<std::string> answerProblem(const Block& block, std::string_view an
     const bool named = std::any_of(block.options.begin(), block.options.end(),
                                    [&](const auto& option) { return option.first == letters[0]; });
     if (!named) return "ANSWER names option " + letters + ", which the question does not have";
-    if (block.options.size() != 4)
-        return std::to_string(block.options.size()) +
+    if (block.optionCount != 4)
+        return std::to_string(block.optionCount) +
                " options; a question needs four: the right answer and three wrong ones";
     return std::nullopt;
 }
@@ -100,7 +111,7 @@ ImportResult readAiken(std::string_view text, const ImportSettings& settings) {
             continue;
         }
         if (block.line != 0 && isOption(line)) {
-            block.options.emplace_back(line[0], std::string(trim(line.substr(2))));
+            block.addOption(line[0], trim(line.substr(2)));
             continue;
         }
         // Text after options starts the next question: this one never got its ANSWER.

@@ -19,121 +19,123 @@ int linesBefore(std::string_view text, std::size_t end) {
     return count;
 }
 
-class Parser {
-  public:
-    explicit Parser(std::string_view text) : text_(text) {}
-
-    CsvParse run() {
-        CsvParse result;
-        if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) pos_ = kByteOrderMark.size();
-        while (pos_ < text_.size() && !onlyLineBreaksLeft()) {
-            const std::size_t start = pos_;
-            CsvRecord record;
-            record.line = line_;
-            if (!readRecord(record)) {
-                result.error = CsvError{record.line, std::move(message_)};
-                return result;
-            }
-            if (auto invalid = findInvalidUtf8(text_.substr(start, pos_ - start))) {
-                result.error = CsvError{record.line, encodingMessage(start, *invalid, record.line)};
-                return result;
-            }
-            result.records.push_back(std::move(record));
-        }
-        return result;
-    }
-
-  private:
-    bool onlyLineBreaksLeft() const {
-        return text_.find_first_not_of("\r\n", pos_) == std::string_view::npos;
-    }
-
-    std::string encodingMessage(std::size_t recordStart, std::size_t offset, int recordLine) const {
-        const std::size_t at = recordStart + offset;
-        std::string what = text_[at] == '\0' ? "a NUL byte" : "text that is not valid UTF-8";
-        const int line = recordLine + linesBefore(text_.substr(recordStart), offset);
-        if (line != recordLine) what += " on line " + std::to_string(line);
-        return "the record holds " + what;
-    }
-
-    bool fail(std::string message) {
-        message_ = std::move(message);
-        return false;
-    }
-
-    // Reads fields up to and including the record's line end (or the end of the text).
-    bool readRecord(CsvRecord& record) {
-        while (true) {
-            std::string field;
-            if (pos_ < text_.size() && text_[pos_] == '"') {
-                if (!readQuoted(field)) return false;
-            } else if (!readPlain(field)) {
-                return false;
-            }
-            record.fields.push_back(std::move(field));
-            if (pos_ >= text_.size()) return true;
-            const char c = text_[pos_];
-            if (c == ',') {
-                ++pos_;
-                continue;
-            }
-            if (c == '\n') {
-                ++pos_;
-                ++line_;
-                return true;
-            }
-            if (c == '\r' && (pos_ + 1 == text_.size() || text_[pos_ + 1] == '\n')) {
-                pos_ = std::min(pos_ + 2, text_.size());
-                ++line_;
-                return true;
-            }
-            if (c == '\r')
-                return fail(
-                    "a carriage return without a line feed (quote fields with line breaks)");
-            return fail("a closing quote must be followed by a comma or the end of the line");
-        }
-    }
-
-    bool readPlain(std::string& field) {
-        const std::size_t end = text_.find_first_of(",\r\n\"", pos_);
-        const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
-        field.assign(text_.substr(pos_, stop - pos_));
-        pos_ = stop;
-        if (pos_ < text_.size() && text_[pos_] == '"')
-            return fail("a quote inside an unquoted field (quote the field and double the quote)");
-        return true;
-    }
-
-    bool readQuoted(std::string& field) {
-        const int openedOn = line_;
-        ++pos_;
-        while (pos_ < text_.size()) {
-            const char c = text_[pos_++];
-            if (c == '"') {
-                if (pos_ < text_.size() && text_[pos_] == '"') {
-                    field += '"';
-                    ++pos_;
-                    continue;
-                }
-                return true;
-            }
-            if (c == '\n') ++line_;
-            field += c;
-        }
-        return fail("the quoted field opened on line " + std::to_string(openedOn) +
-                    " is never closed");
-    }
-
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    int line_ = 1;
-    std::string message_;
-};
-
 }  // namespace
 
+CsvReader::CsvReader(std::string_view text, std::size_t maxFields)
+    : text_(text), maxFields_(maxFields) {
+    if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) pos_ = kByteOrderMark.size();
+    // Found once: asking at every record whether only line breaks are left rescans the rest of
+    // the text each time.
+    const std::size_t last = text_.find_last_not_of("\r\n");
+    contentEnd_ = last == std::string_view::npos ? 0 : last + 1;
+}
+
+bool CsvReader::next(CsvRecord& record) {
+    record.fields.clear();
+    record.fieldsNotKept = 0;
+    if (error_ || pos_ >= contentEnd_) return false;
+    const std::size_t start = pos_;
+    record.line = line_;
+    if (!readRecord(record)) {
+        error_ = CsvError{record.line, std::move(message_)};
+        return false;
+    }
+    if (auto invalid = findInvalidUtf8(text_.substr(start, pos_ - start))) {
+        error_ = CsvError{record.line, encodingMessage(start, *invalid, record.line)};
+        return false;
+    }
+    return true;
+}
+
+std::string CsvReader::encodingMessage(std::size_t recordStart, std::size_t offset,
+                                       int recordLine) const {
+    const std::size_t at = recordStart + offset;
+    std::string what = text_[at] == '\0' ? "a NUL byte" : "text that is not valid UTF-8";
+    const int line = recordLine + linesBefore(text_.substr(recordStart), offset);
+    if (line != recordLine) what += " on line " + std::to_string(line);
+    return "the record holds " + what;
+}
+
+bool CsvReader::fail(std::string message) {
+    message_ = std::move(message);
+    return false;
+}
+
+// Reads fields up to and including the record's line end (or the end of the text).
+bool CsvReader::readRecord(CsvRecord& record) {
+    std::string field;
+    while (true) {
+        field.clear();
+        if (pos_ < text_.size() && text_[pos_] == '"') {
+            if (!readQuoted(field)) return false;
+        } else if (!readPlain(field)) {
+            return false;
+        }
+        if (record.fields.size() < maxFields_)
+            record.fields.push_back(std::move(field));
+        else
+            ++record.fieldsNotKept;
+        if (pos_ >= text_.size()) return true;
+        const char c = text_[pos_];
+        if (c == ',') {
+            ++pos_;
+            continue;
+        }
+        if (c == '\n') {
+            ++pos_;
+            ++line_;
+            return true;
+        }
+        if (c == '\r' && (pos_ + 1 == text_.size() || text_[pos_ + 1] == '\n')) {
+            pos_ = std::min(pos_ + 2, text_.size());
+            ++line_;
+            return true;
+        }
+        if (c == '\r')
+            return fail("a carriage return without a line feed (quote fields with line breaks)");
+        return fail("a closing quote must be followed by a comma or the end of the line");
+    }
+}
+
+bool CsvReader::readPlain(std::string& field) {
+    const std::size_t end = text_.find_first_of(",\r\n\"", pos_);
+    const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
+    field.assign(text_.substr(pos_, stop - pos_));
+    pos_ = stop;
+    if (pos_ < text_.size() && text_[pos_] == '"')
+        return fail("a quote inside an unquoted field (quote the field and double the quote)");
+    return true;
+}
+
+bool CsvReader::readQuoted(std::string& field) {
+    const int openedOn = line_;
+    ++pos_;
+    while (pos_ < text_.size()) {
+        // Runs up to the next quote are copied whole, and the field grows once per run.
+        const std::size_t quote = text_.find('"', pos_);
+        const std::size_t stop = quote == std::string_view::npos ? text_.size() : quote;
+        const std::string_view run = text_.substr(pos_, stop - pos_);
+        line_ += static_cast<int>(std::count(run.begin(), run.end(), '\n'));
+        field.append(run);
+        pos_ = stop;
+        if (quote == std::string_view::npos) break;
+        ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == '"') {
+            field += '"';
+            ++pos_;
+            continue;
+        }
+        return true;
+    }
+    return fail("the quoted field opened on line " + std::to_string(openedOn) + " is never closed");
+}
+
 CsvParse parseCsv(std::string_view text) {
-    return Parser(text).run();
+    CsvParse result;
+    CsvReader reader(text);
+    for (CsvRecord record; reader.next(record);) result.records.push_back(record);
+    result.error = reader.error();
+    return result;
 }
 
 std::optional<std::size_t> findInvalidUtf8(std::string_view text) {

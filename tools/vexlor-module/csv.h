@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,7 +12,10 @@ namespace vexlor::authoring {
 /// One record of a CSV text and the line it starts on (counted from 1).
 struct CsvRecord {
     std::vector<std::string> fields;
+    std::size_t fieldsNotKept = 0;  ///< fields past the reader's limit, counted only
     int line = 0;
+
+    std::size_t width() const { return fields.size() + fieldsNotKept; }
 };
 
 /// A CSV text that could not be read: the line where the faulty record starts, and why.
@@ -24,6 +28,32 @@ struct CsvError {
 struct CsvParse {
     std::vector<CsvRecord> records;
     std::optional<CsvError> error;
+};
+
+/// Reads the records of a CSV text one at a time, as parseCsv describes, so a long text never
+/// needs its records in memory at once.
+class CsvReader {
+  public:
+    /// Fields of a record past `maxFields` are counted, not kept.
+    explicit CsvReader(std::string_view text, std::size_t maxFields = SIZE_MAX);
+    /// The next record; false at the end of the text or at an error.
+    bool next(CsvRecord& record);
+    const std::optional<CsvError>& error() const { return error_; }
+
+  private:
+    bool readRecord(CsvRecord& record);
+    bool readPlain(std::string& field);
+    bool readQuoted(std::string& field);
+    bool fail(std::string message);
+    std::string encodingMessage(std::size_t recordStart, std::size_t offset, int recordLine) const;
+
+    std::string_view text_;
+    std::size_t maxFields_;
+    std::size_t pos_ = 0;
+    std::size_t contentEnd_ = 0;  ///< past the last byte that is not a line break
+    int line_ = 1;
+    std::string message_;
+    std::optional<CsvError> error_;
 };
 
 /// Reads CSV as RFC 4180 has it: fields in double quotes may hold commas, line breaks and

@@ -240,7 +240,16 @@ std::string_view trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
+std::optional<std::string> tooLarge(const Question& question) {
+    std::size_t bytes = question.text.size() + question.points.size() + question.media.size();
+    for (const std::string& answer : question.answers) bytes += answer.size();
+    if (bytes <= kMaxQuestionBytes) return std::nullopt;
+    return "the question and its answers take " + std::to_string(bytes) + " bytes, more than the " +
+           std::to_string(kMaxQuestionBytes) + " a module can store for one question";
+}
+
 std::optional<std::string> unplayable(const Question& question) {
+    if (auto why = tooLarge(question)) return why;
     if (trim(question.text).empty()) return "the question text is empty";
     for (std::size_t i = 0; i < question.answers.size(); ++i) {
         if (trim(question.answers[i]).empty())
@@ -273,12 +282,13 @@ std::string decodeHtmlEntities(std::string_view text) {
         const std::size_t amp = text.find('&', pos);
         if (amp == std::string_view::npos) break;
         out.append(text.substr(pos, amp - pos));
-        const std::size_t semicolon = text.find(';', amp + 1);
-        // The longest reference names are 31 characters long.
-        if (semicolon != std::string_view::npos && semicolon - amp - 1 <= 32) {
-            if (char32_t code = referencedCharacter(text.substr(amp + 1, semicolon - amp - 1))) {
+        // The longest reference names are 31 characters long; looking further for the ';' would
+        // rescan the rest of a text of many '&' from each of them.
+        const std::size_t semicolon = text.substr(amp + 1, 33).find(';');
+        if (semicolon != std::string_view::npos) {
+            if (char32_t code = referencedCharacter(text.substr(amp + 1, semicolon))) {
                 appendUtf8(out, code);
-                pos = semicolon + 1;
+                pos = amp + semicolon + 2;
                 continue;
             }
         }

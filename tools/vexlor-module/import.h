@@ -22,6 +22,9 @@ enum class ImportFormat { kCsv, kAiken, kGift, kOpenTdb };
 inline constexpr std::uintmax_t kMaxImportBytes = 64u * 1024 * 1024;
 /// JSON nested deeper than this is refused before it is parsed.
 inline constexpr int kMaxJsonDepth = 32;
+/// A module stores a question as one row, and refuses rows longer than 16 MiB; this leaves room
+/// for the row's own header of a few bytes per column.
+inline constexpr std::size_t kMaxQuestionBytes = 16u * 1024 * 1024 - 1024;
 /// Problems past this many are counted, not kept, so a hostile file cannot fill the memory.
 inline constexpr std::size_t kMaxKeptProblems = 1000;
 
@@ -99,7 +102,11 @@ class Lines {
     int number_ = 0;
 };
 std::string_view trim(std::string_view text);
-/// Why the question cannot be played (an empty text or answer, two equal answers), if so.
+/// Why the question cannot be stored in a module (its fields together over kMaxQuestionBytes),
+/// if so.
+std::optional<std::string> tooLarge(const Question& question);
+/// Why the question cannot be played or stored (an empty text or answer, two equal answers, too
+/// large), if so.
 std::optional<std::string> unplayable(const Question& question);
 /// Adds the question, or the problem that keeps it out, to the result.
 void keep(ImportResult& result, Question question, ImportProblem where,

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "vexlor-module/csv.h"
@@ -18,12 +19,30 @@ using nlohmann::json;
 enum class Encoding { kHtml, kUrl3986, kBase64 };
 
 // The parsed document costs many times the text's size per value: a file of a few million tiny
-// values would need gigabytes. A hundred thousand questions hold about a million.
+// values would need gigabytes. A hundred thousand questions hold about a million. Arrays and
+// objects are values too: nested empty brackets hold no commas but cost as much.
 constexpr std::size_t kMaxJsonValues = 2'000'000;
 
-// Bracket depth and the number of values, counted outside strings before anything is parsed.
+// No question can hold a longer text, even in base64, and the parser copies each text twice
+// over as it reads it.
+constexpr std::size_t kMaxJsonTextBytes = 2 * kMaxQuestionBytes;
+
+// A fault at a byte of the text, with its line and column.
+ImportProblem faultAt(std::string_view text, std::size_t at, const std::string& what) {
+    const std::string_view before = text.substr(0, at);
+    const std::size_t newline = before.rfind('\n');
+    const std::size_t lineStart = newline == std::string_view::npos ? 0 : newline + 1;
+    return ImportProblem{
+        1 + static_cast<int>(std::count(before.begin(), before.end(), '\n')),
+        {},
+        what + " at column " + std::to_string(utf8Length(before.substr(lineStart)) + 1)};
+}
+
+// Bracket depth, the number of values, texts too long for a module and NUL characters, found
+// outside and inside strings before anything is parsed.
 std::optional<ImportProblem> shapeFault(std::string_view text) {
     std::size_t values = 1;
+    std::size_t stringStart = 0;
     int depth = 0;
     int line = 1;
     bool inString = false;
@@ -31,12 +50,20 @@ std::optional<ImportProblem> shapeFault(std::string_view text) {
         const char c = text[i];
         if (c == '\n') ++line;
         if (inString) {
-            if (c == '\\')
+            if (c == '\\') {
+                // Every other NUL refuses the file; one written as an escape is no different.
+                if (text.substr(i, 6) == "\\u0000")
+                    return faultAt(text, i, "a NUL character (\\u0000)");
                 ++i;
-            else if (c == '"')
+            } else if (c == '"') {
                 inString = false;
+                if (i - stringStart > kMaxJsonTextBytes)
+                    return faultAt(text, stringStart,
+                                   "a text longer than a module can store for one question");
+            }
         } else if (c == '"') {
             inString = true;
+            stringStart = i;
         } else if (c == '[' || c == '{') {
             if (++depth > kMaxJsonDepth)
                 return ImportProblem{line,
@@ -45,15 +72,66 @@ std::optional<ImportProblem> shapeFault(std::string_view text) {
                                          " levels deep; this is no question list"};
         } else if (c == ']' || c == '}') {
             --depth;
-        } else if (c == ',' && ++values > kMaxJsonValues) {
+        }
+        if (!inString && (c == ',' || c == '[' || c == '{') && ++values > kMaxJsonValues)
             return ImportProblem{line,
                                  {},
                                  "more than " + std::to_string(kMaxJsonValues) +
                                      " values; split the file into smaller ones"};
-        }
     }
+    if (inString && text.size() - stringStart > kMaxJsonTextBytes)
+        return faultAt(text, stringStart, "a text longer than a module can store for one question");
     return std::nullopt;
 }
+
+// The text for the parser with each run of blanks between tokens given as one blank: the parser
+// keeps every byte read since its last token for its messages, so a file of blank lines would
+// cost it several times its size. Remembers how far it has read, for the line of an error.
+class CompactBlanks {
+  public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    CompactBlanks() = default;
+    CompactBlanks(const char* at, const char* end, const char** read)
+        : at_(at), end_(end), read_(read) {}
+
+    reference operator*() const { return *at_; }
+    CompactBlanks& operator++() {
+        const char c = *at_++;
+        if (escaped_) {
+            escaped_ = false;
+        } else if (inString_) {
+            escaped_ = c == '\\';
+            inString_ = c != '"';
+        } else if (c == '"') {
+            inString_ = true;
+        } else if (isBlank(c)) {
+            while (at_ != end_ && isBlank(*at_)) ++at_;
+        }
+        *read_ = at_;
+        return *this;
+    }
+    CompactBlanks operator++(int) {
+        CompactBlanks before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const CompactBlanks& other) const { return at_ == other.at_; }
+    bool operator!=(const CompactBlanks& other) const { return at_ != other.at_; }
+
+  private:
+    static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+    const char* at_ = nullptr;
+    const char* end_ = nullptr;
+    const char** read_ = nullptr;
+    bool inString_ = false;
+    bool escaped_ = false;
+};
 
 int base64Value(char c) {
     if (c >= 'A' && c <= 'Z') return c - 'A';
@@ -227,7 +305,15 @@ void readResult(ImportResult& result, const json& item, ImportProblem where,
         question.points = std::to_string(settings.hardPoints);
     else
         return problem("the difficulty \"" + *difficulty + "\" is not easy, medium or hard");
-    question.text = importing::trim(*text);
+    // Trimmed where it lies: the text may be megabytes long.
+    const std::string_view trimmed = importing::trim(*text);
+    if (trimmed.empty()) {
+        text->clear();  // the view of nothing points nowhere
+    } else {
+        text->erase(static_cast<std::size_t>(trimmed.data() + trimmed.size() - text->data()));
+        text->erase(0, static_cast<std::size_t>(trimmed.data() - text->data()));
+    }
+    question.text = std::move(*text);
     question.answers = {
         std::string(importing::trim(*right)), std::string(importing::trim(wrong[0])),
         std::string(importing::trim(wrong[1])), std::string(importing::trim(wrong[2]))};
@@ -240,6 +326,9 @@ std::string parseMessage(const json::parse_error& error) {
     const std::size_t column = message.find("column ");
     const std::size_t colon = message.find(": ", column == std::string::npos ? 0 : column);
     if (colon != std::string::npos) message.erase(0, colon + 2);
+    // What was last read may be a whole text of megabytes.
+    constexpr std::size_t kShown = 200;
+    if (message.size() > kShown) message = message.substr(0, kShown) + "...";
     return "not valid JSON: " + message;
 }
 
@@ -267,6 +356,8 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         } else if (listDepth == 2 && depth == 1 && event == Event::key) {
             inList = parsed == "results";
             list = "results";
+            // Anything else the response holds is dropped unread.
+            if (!inList && parsed != "response_code") return false;
         } else if (inList && depth == 1 && listDepth == 2 && event == Event::array_start) {
             sawList = true;
         }
@@ -277,11 +368,13 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         return false;
     };
     json document;
+    const char* read = text.data();
     try {
-        document = json::parse(text.begin(), text.end(), onEvent);
+        const char* end = text.data() + text.size();
+        document = json::parse(CompactBlanks(text.data(), end, &read),
+                               CompactBlanks(end, end, &read), onEvent);
     } catch (const json::parse_error& error) {
-        const std::string_view before =
-            text.substr(0, std::min<std::size_t>(error.byte, text.size()));
+        const auto before = std::string_view(text.data(), read - text.data());
         const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
         result = ImportResult{};
         result.fatal = ImportProblem{line, {}, parseMessage(error)};

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "vexlor-module/csv.h"
+#include "vexlor-module/import.h"
 
 namespace vexlor::authoring {
 
@@ -23,18 +24,18 @@ Failure at(const std::string& name, int line, const std::string& why) {
     return Failure{name + ":" + std::to_string(line) + ": " + why};
 }
 
-std::optional<std::string> headerProblem(const std::vector<std::string>& header) {
+std::optional<std::string> headerProblem(const CsvRecord& header) {
     const std::size_t full = kQuestionColumns.size();
-    for (std::size_t i = 0; i < header.size() && i < full; ++i) {
-        if (header[i] != kQuestionColumns[i])
-            return "header column " + std::to_string(i + 1) + " is \"" + header[i] +
+    for (std::size_t i = 0; i < header.fields.size() && i < full; ++i) {
+        if (header.fields[i] != kQuestionColumns[i])
+            return "header column " + std::to_string(i + 1) + " is \"" + header.fields[i] +
                    "\" instead of \"" + std::string(kQuestionColumns[i]) + "\"";
     }
-    if (header.size() > full)
-        return "the header has " + std::to_string(header.size()) + " columns, at most " +
+    if (header.width() > full)
+        return "the header has " + std::to_string(header.width()) + " columns, at most " +
                std::to_string(full) + " are known";
-    if (header.size() < full - 1)
-        return "the header lacks the column " + std::string(kQuestionColumns[header.size()]);
+    if (header.width() < full - 1)
+        return "the header lacks the column " + std::string(kQuestionColumns[header.width()]);
     return std::nullopt;
 }
 
@@ -42,31 +43,35 @@ std::optional<std::string> headerProblem(const std::vector<std::string>& header)
 
 Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name,
                                                 std::vector<int>* lines) {
-    CsvParse parsed = parseCsv(text);
-    if (parsed.error) return at(name, parsed.error->line, parsed.error->message);
-    if (parsed.records.empty())
+    // Records are read one at a time and no record keeps more fields than a question has, so a
+    // file of nothing but commas or line breaks costs no more than its own size.
+    CsvReader reader(text, kQuestionColumns.size() + 1);
+    CsvRecord header;
+    if (!reader.next(header)) {
+        if (reader.error()) return at(name, reader.error()->line, reader.error()->message);
         return at(name, 1, "the file is empty; it must start with the header " + headerText());
-
-    const CsvRecord& header = parsed.records.front();
-    if (auto problem = headerProblem(header.fields))
+    }
+    if (auto problem = headerProblem(header))
         return at(name, header.line,
                   *problem + "; the header must be " + headerText() + " (Audio may be left out)");
 
-    const std::size_t width = header.fields.size();
+    const std::size_t width = header.width();
     std::vector<Question> questions;
-    questions.reserve(parsed.records.size() - 1);
-    for (std::size_t i = 1; i < parsed.records.size(); ++i) {
-        const CsvRecord& record = parsed.records[i];
-        if (record.fields.size() != width) {
-            const bool blank = record.fields.size() == 1 && record.fields[0].empty();
-            return at(name, record.line,
-                      (blank ? std::string("empty line")
-                             : std::to_string(record.fields.size()) + " fields") +
-                          ", expected " + std::to_string(width) + " as in the header");
+    for (CsvRecord record; reader.next(record);) {
+        if (record.width() != width) {
+            const bool blank = record.width() == 1 && record.fields[0].empty();
+            return at(
+                name, record.line,
+                (blank ? std::string("empty line") : std::to_string(record.width()) + " fields") +
+                    ", expected " + std::to_string(width) + " as in the header");
         }
-        questions.push_back(Question::fromFields(record.fields));
+        Question question = Question::fromFields(record.fields);
+        // Anything else is left to check, but a module would store this one as nothing.
+        if (auto why = importing::tooLarge(question)) return at(name, record.line, *why);
+        questions.push_back(std::move(question));
         if (lines != nullptr) lines->push_back(record.line);
     }
+    if (reader.error()) return at(name, reader.error()->line, reader.error()->message);
     return questions;
 }
 
