@@ -29,7 +29,7 @@ struct Option {
     std::string_view name;   ///< "--title"
     std::string_view alias;  ///< a short form such as "-o", or empty
     bool takesValue;
-    enum class Kind { kText, kPoints, kFormat } kind = Kind::kText;
+    enum class Kind { kText, kPoints, kFormat, kEncoding } kind = Kind::kText;
 };
 
 constexpr int kMaxPoints = 1000000;
@@ -89,6 +89,33 @@ struct Imported {
     ImportFormat format;
     ImportResult result;
 };
+
+// Text in Windows-1252 (or Latin-1, whose printable characters it shares) as UTF-8: what a
+// spreadsheet saves as plain "CSV" on Windows.
+std::string fromWindows1252(std::string_view text) {
+    // 0x80 to 0x9F; the five bytes Windows leaves undefined keep their Latin-1 meaning.
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const char16_t code = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
 
 fs::path folderOf(const fs::path& file) {
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
@@ -162,6 +189,8 @@ std::optional<Imported> importQuestions(const Arguments& arguments, const std::s
         report << text.error() << '\n';
         return std::nullopt;
     }
+    if (arguments.has("--encoding") && arguments.value("--encoding") != "utf-8")
+        *text = fromWindows1252(*text);
     const auto format = arguments.has("--format") ? formatNamed(arguments.value("--format"))
                                                   : guessFormat(file, *text);
     if (!format) {
@@ -254,6 +283,20 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 // --- import-check ---------------------------------------------------------------------------
 
+// A text on one line, cut after 60 characters, in quotes.
+std::string shortened(const std::string& text) {
+    std::string line;
+    std::size_t characters = 0;
+    for (char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 60) {
+            line += "...";
+            break;
+        }
+        line += c == '\n' || c == '\r' ? ' ' : c;
+    }
+    return "\"" + line + "\"";
+}
+
 int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&) {
     const std::string file = arguments.positionals[0];
     auto imported = importQuestions(arguments, file, folderOf(file), out);
@@ -265,6 +308,17 @@ int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&)
     if (result.categoryCounts.size() > 1 || !result.categoryCounts.begin()->first.empty())
         for (const auto& [category, count] : result.categoryCounts)
             out << "  " << (category.empty() ? "(no category)" : category) << ": " << count << '\n';
+    // A column mix-up shows here, before anything is written.
+    const std::size_t shown = std::min<std::size_t>(3, result.questions.size());
+    out << (shown == 1 ? std::string("The first question")
+                       : "The first " + std::to_string(shown) + " questions")
+        << ", with the answer taken as the right one:\n";
+    for (std::size_t i = 0; i < shown; ++i) {
+        const Question& question = result.questions[i];
+        ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
+        where.message = shortened(question.text) + " -> " + shortened(question.answers[0]);
+        out << "  " << where.describe(file) << '\n';
+    }
     return result.skipped() == 0 ? kExitSuccess : kExitFailure;
 }
 
@@ -424,6 +478,8 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 #define IMPORT_OPTIONS                                                                         \
     "  --format F           csv, aiken, gift or opentdb; without it the format is told by\n"   \
     "                       the extension (.csv, .json, .gift, .aiken), else by the content\n" \
+    "  --encoding E         utf-8 (the default), or windows-1252 or latin-1 for a file\n"      \
+    "                       saved as plain \"CSV\" by a spreadsheet on Windows\n"              \
     "  --strict             refuse the whole file at its first problem; without it, each\n"    \
     "                       question that cannot be used is reported and skipped\n"            \
     "  --points N           points of each question of a file that gives none (default 100)\n" \
@@ -434,6 +490,7 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 std::vector<Option> withImportOptions(std::vector<Option> options) {
     using Kind = Option::Kind;
     options.insert(options.end(), {{"--format", "", true, Kind::kFormat},
+                                   {"--encoding", "", true, Kind::kEncoding},
                                    {"--strict", "", false},
                                    {"--points", "", true, Kind::kPoints},
                                    {"--easy-points", "", true, Kind::kPoints},
@@ -618,6 +675,8 @@ std::optional<UsageError> parseArguments(const Command& command,
         if (option.kind == Option::Kind::kPoints) added->check(points);
         if (option.kind == Option::Kind::kFormat)
             added->check(CLI::IsMember({"csv", "aiken", "gift", "opentdb"}));
+        if (option.kind == Option::Kind::kEncoding)
+            added->check(CLI::IsMember({"utf-8", "windows-1252", "latin-1"}));
     }
     app.add_option("file", arguments.positionals);
     try {
