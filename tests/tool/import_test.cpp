@@ -306,7 +306,7 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
          "@:3: Points \"ten\" is not a number, so the question is worth 0: write digits, such as "
          "100 (skipped)\n"
          "@:4: media \"map.png\" is neither shown nor played: pictures must be gif, bmp or ico "
-         "and sounds mp3, mid or wav (the ending all lower or all upper case) (skipped)\n"
+         "and sounds mp3, mid or wav, the ending all lower or all upper case (skipped)\n"
          "@:5: warning: media file \"dog.gif\" is not in \"%\": put it there, beside the module\n"
          "@: CSV, 2 questions to import (2 skipped)\n"
          "The first 2 questions, with the answer taken as the right one:\n"

@@ -86,7 +86,7 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
     };
     const char* notPlayed =
         " is neither shown nor played: pictures must be gif, bmp or ico and sounds mp3, mid or "
-        "wav (the ending all lower or all upper case)\n";
+        "wav, the ending all lower or all upper case\n";
     const char* notNumber =
         " is not a number, so the question is worth 0: write digits, such as 100\n";
     const std::string missing =

@@ -113,7 +113,7 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
         if (media == MediaKind::kNotPlayed)
             breaks("media " + quotedText(question.media) +
                    " is neither shown nor played: pictures must be gif, bmp or ico and sounds "
-                   "mp3, mid or wav (the ending all lower or all upper case)");
+                   "mp3, mid or wav, the ending all lower or all upper case");
         return problems;
     }
     // The file is looked for exactly as the game looks for it.
