@@ -475,6 +475,13 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     "beside it is refused, as recovering it would change it.\n"
 
 // Said by every command that reads a file of questions.
+#define QUESTION_CHECKS                                                                     \
+    "Each question is held to the rules of check and told with its file and line: an\n"     \
+    "empty row is skipped with a note; a question the game cannot ask as meant (no text,\n" \
+    "an empty or repeated answer, Points that are not a number, media the game does not\n"  \
+    "use) is skipped, or refuses the file with --strict; the rest is a warning (a media\n"  \
+    "file not in the module's folder, a text too long for its panel).\n"
+
 #define IMPORT_OPTIONS                                                                         \
     "  --format F           csv, aiken, gift or opentdb; without it the format is told by\n"   \
     "                       the extension (.csv, .json, .gift, .aiken), else by the content\n" \
@@ -515,7 +522,8 @@ const std::vector<Command>& commands() {
          "ones, Audio the name of a picture or sound file in the module's folder. Fields holding\n"
          "commas, quotes or line breaks are written in double quotes, a quote inside doubled.\n"
          "The module is written completely or not at all; it may hold at most 32767 questions.\n"
-         "\n"
+         "A name without .vxm gets it, as the game's Open dialog lists only .vxm files.\n"
+         "\n" QUESTION_CHECKS "\n"
          "Options:\n"
          "  --title TITLE        the module's title, shown by the game (required, not empty)\n"
          "  --author A           the author\n"
@@ -535,7 +543,7 @@ const std::vector<Command>& commands() {
          "Adds the questions of the file after the module's own, in one transaction: all of\n"
          "them or, when anything fails, none. The properties, the list of asked questions and\n"
          "the high scores stay as they are. A module may hold at most 32767 questions.\n"
-         "\n"
+         "\n" QUESTION_CHECKS "\n"
          "Options:\n"
          "  --questions FILE     the questions file (required)\n" IMPORT_OPTIONS,
          withImportOptions({{"--questions", "", true}}), runAdd},
@@ -551,8 +559,10 @@ const std::vector<Command>& commands() {
          "Open Trivia DB JSON (a response or a list of results, \"multiple\" questions, in\n"
          "any of its encodings). Only questions with one right and three wrong answers fit a\n"
          "module; the others (true/false, matching, numeric...) are skipped and listed.\n"
-         "Files are UTF-8, at most 64 MiB.\n"
-         "\n"
+         "Files are UTF-8 (see --encoding), at most 64 MiB. CSV may use ';' between fields\n"
+         "and a header in any case. Media are looked for beside FILE. The first three\n"
+         "questions are shown with the answer taken as the right one.\n"
+         "\n" QUESTION_CHECKS "\n"
          "Options:\n" IMPORT_OPTIONS,
          withImportOptions({}), runImportCheck},
         {"info",
@@ -568,7 +578,9 @@ const std::vector<Command>& commands() {
          "Lists, one per line, every question lacking its text or an answer, having two equal\n"
          "answers, Points that do not start with a number, or media that is missing, that lies\n"
          "outside the module's folder, or that the game does not play or show (the name must\n"
-         "end in mp3, mid, wav, gif, bmp or ico, all lower or all upper case). Also lists an\n"
+         "end in mp3, mid, wav, gif, bmp or ico, all lower or all upper case), Points with\n"
+         "words after the number, and a question or answer too long for its panel in the\n"
+         "game's font. Also lists an\n"
          "empty title, no questions, or more than 32767. Exits with status 1 when it finds\n"
          "anything, else prints a summary.\n" READ_ONLY_NOTE,
          {},
