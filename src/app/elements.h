@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/picture_loader.h"
+#include "rules/text_panels.h"
 
 namespace vexlor::app {
 
@@ -33,11 +34,7 @@ inline constexpr Rgb kLightOrange = Rgb::hex(0xFFC080);
 
 enum class Alignment { Left, Centre, Right };
 
-struct Font {
-    double points = 8.25;
-    bool bold = false;
-    bool fixedPitch = false;  ///< a Courier-like face
-};
+using rules::Font;
 
 /// What every element of a window has: a name, a place in twips and a visibility.
 struct Element {

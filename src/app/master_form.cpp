@@ -57,13 +57,15 @@ MasterForm::MasterForm(Services services)
 
     label(Panel, "Panel", 60, 4560, 6255, 435, true,
           {kOpenPrompt, kBlack, kClicked, {18, false, false}});
-    label(PanelQuestion, "PanelQuestion", 60, 300, kQuestionWidth, 1455, false,
-          {"", kBlack, kClicked, {13.5, true, false}});
+    using rules::panels::kAnswer, rules::panels::kQuestion;
+    label(PanelQuestion, "PanelQuestion", kQuestion.left, kQuestion.top, kQuestion.width,
+          kQuestion.height, false, {"", kBlack, kClicked, kQuestion.font});
     Label* answers[] = {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD};
     const char* answerNames[] = {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"};
     for (int i = 0; i < 4; ++i) {
-        label(*answers[i], answerNames[i], 540, 1920 + 600 * i, 5295, 375, false,
-              {"Press Open to begin", kNeutral, kWhite, {13.5, false, false}});
+        label(*answers[i], answerNames[i], kAnswer.left, kAnswer.top + rules::panels::kAnswerSpacing * i,
+              kAnswer.width, kAnswer.height, false,
+              {"Press Open to begin", kNeutral, kWhite, kAnswer.font});
     }
     label(Score, "Score", 6480, 420, 1575, 555, true, {"00000", kBlack, kRight, big});
     label(Horloge, "Horloge", 6480, 420, 1575, 555, false, {"0.00", kBlack, kClicked, big});

@@ -7,6 +7,7 @@
 
 #include "app/elements.h"
 #include "app/services.h"
+#include "rules/text_panels.h"
 #include "modules/data_source.h"
 #include "platform/timer.h"
 
@@ -31,8 +32,8 @@ class MasterForm {
     /// Client area in twips.
     static constexpr int kWidth = 8115;
     static constexpr int kHeight = 5010;
-    static constexpr int kQuestionWidth = 6255;               ///< full width of PanelQuestion
-    static constexpr int kQuestionWidthBesidePicture = 4620;  ///< ends where Picture1 begins
+    static constexpr int kQuestionWidth = rules::panels::kQuestion.width;  ///< full width of PanelQuestion
+    static constexpr int kQuestionWidthBesidePicture = rules::panels::kQuestionWidthBesidePicture;
     static constexpr int kDrawAttempts = 1500;  ///< lookups of one question draw at most
 
     static constexpr const char* kTitle = "Vexlor Player - ";

@@ -6,8 +6,9 @@ namespace vexlor::rules {
 
 namespace {
 
-// The number at the start of a text, or nothing when the text does not start with one.
-std::optional<double> leadingNumber(std::string_view text) {
+// The number at the start of a text, or nothing when the text does not start with one; `end`
+// is set past the number.
+std::optional<double> leadingNumber(std::string_view text, std::size_t* end = nullptr) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     double sign = 1;
@@ -26,6 +27,7 @@ std::optional<double> leadingNumber(std::string_view text) {
             value += (text[i] - '0') * scale;
     }
     if (!digits) return std::nullopt;
+    if (end != nullptr) *end = i;
     return sign * value;
 }
 
@@ -37,6 +39,12 @@ double numericValue(std::string_view text) {
 
 bool startsWithNumber(std::string_view text) {
     return leadingNumber(text).has_value();
+}
+
+bool isNumber(std::string_view text) {
+    std::size_t end = 0;
+    if (!leadingNumber(text, &end)) return false;
+    return text.find_first_not_of(" \t", end) == std::string_view::npos;
 }
 
 }  // namespace vexlor::rules

@@ -12,4 +12,7 @@ double numericValue(std::string_view text);
 /// Whether a text starts with a number by the rule of numericValue.
 bool startsWithNumber(std::string_view text);
 
+/// Whether a text is a number and nothing else (blanks around it aside): "100", not "100 pts".
+bool isNumber(std::string_view text);
+
 }  // namespace vexlor::rules

@@ -51,10 +51,10 @@ QFont fontOf(const app::Font& font, double scale) {
     if (font.fixedPitch) {
         qfont = fixedPitchFace();
     } else {
-        qfont = QFont(QStringLiteral("Liberation Sans"));
+        qfont = QFont(QString::fromLatin1(rules::panels::kSansFace));
         qfont.setStyleHint(QFont::SansSerif);
     }
-    qfont.setPixelSize(std::max(1, static_cast<int>(font.points * 96.0 / 72.0 * scale + 0.5)));
+    qfont.setPixelSize(rules::panels::pixelSize(font, scale));
     qfont.setBold(font.bold);
     return qfont;
 }

@@ -10,13 +10,12 @@
 #include <memory>
 
 #include "app/elements.h"
+#include "rules/text_panels.h"
 
 namespace vexlor::ui {
 
-/// Twips to device-independent pixels (15 twips to a pixel).
-inline int pixels(int twips) {
-    return (twips + 7) / 15;
-}
+/// Twips to device-independent pixels.
+using rules::panels::pixels;
 inline QRect placeOf(const app::Element& element) {
     return {pixels(element.Left), pixels(element.Top), pixels(element.Width),
             pixels(element.Height)};

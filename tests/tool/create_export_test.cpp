@@ -41,6 +41,7 @@ TEST(ToolRoundTrip, ExportGivesBackTheCreatedCsvByteForByte) {
 
     ASSERT_EQ(runInProcess({"export", module, "-o", folder.file("out.csv")}).status, 0);
     EXPECT_EQ(readBytes(folder.file("out.csv")), kTrickyCsv);
+    EXPECT_EQ(runInProcess({"export", module, "-o", "-"}).out, kTrickyCsv);
 
     // LF record ends, needless quotes, a BOM and a missing Audio column come back normalised.
     const std::string lf = testing::makeModule(
@@ -79,6 +80,11 @@ TEST(ToolCreate, ACreateWritesAWholeModuleOnlyWhereAllowedOrLeavesTheFolderAsItW
     ASSERT_EQ(create("quiz.vxm", "other.csv", true).status, 0);
     EXPECT_NE(runInProcess({"info", module}).out.find("Title: New\nAuthor: \n"), std::string::npos);
     EXPECT_EQ(folderEntries(folder), files);
+    // The game's Open dialog lists only .vxm files: the ending is added, and said.
+    EXPECT_EQ(create("plain", "other.csv", false)
+                  .out.rfind("named the module " + folder.file("plain.vxm"), 0),
+              0u);
+    EXPECT_TRUE(std::filesystem::exists(folder.file("plain.vxm")));
 }
 
 TEST(ToolCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
@@ -107,8 +113,8 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
         EXPECT_FALSE(run.err.empty());
         EXPECT_FALSE(std::filesystem::exists(folder.file("a.vxm")));
     }
-    for (const char* command :
-         {"create", "add", "import-check", "info", "check", "export", "reset-asked", "scores"}) {
+    for (const char* command : {"create", "add", "import-check", "info", "check", "export",
+                                "reset-asked", "clear-scores", "scores"}) {
         for (const auto& arguments :
              std::vector<std::vector<std::string>>{{"help", command}, {command, "--help"}}) {
             const auto run = runCommand(arguments, folder);
@@ -118,6 +124,7 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndHelpWithZero) {
         }
     }
     EXPECT_NE(runCommand({"--help"}, folder).out.find("reset-asked"), std::string::npos);
+    EXPECT_EQ(runCommand({"--version"}, folder).out, "vexlor-module (Vexlor Player) 0.1.0\n");
 }
 
 TEST(ToolModuleFile, OpensInTheSqlcipherShellOnlyWithTheKey) {

@@ -38,10 +38,10 @@ TEST(CsvReading, ErrorsNameTheLineWhereTheRecordStarts) {
         {"ab\"c,d\r\n", "quote inside an unquoted field"},
         {"\"ab\"c,d\r\n", "closing quote must be followed"},
         {"a\rb,c\r\n", "carriage return"},
-        {"caf\xC3,x\r\n", "not valid UTF-8"},
-        {"\xC0\x80,x\r\n", "not valid UTF-8"},          // overlong NUL
-        {"\xED\xA0\x80,x\r\n", "not valid UTF-8"},      // UTF-16 surrogate
-        {"\xF4\x90\x80\x80,x\r\n", "not valid UTF-8"},  // past U+10FFFF
+        {"caf\xC3,x\r\n", "0xC3 at column 4 is not UTF-8: save the file as \"CSV UTF-8\""},
+        {"\xC0\x80,x\r\n", "is not UTF-8"},          // overlong NUL
+        {"\xED\xA0\x80,x\r\n", "is not UTF-8"},      // UTF-16 surrogate
+        {"\xF4\x90\x80\x80,x\r\n", "is not UTF-8"},  // past U+10FFFF
         {std::string("a\0b,x\r\n", 7), "NUL"},
     };
     for (const auto& [bad, message] : cases) {
@@ -54,7 +54,8 @@ TEST(CsvReading, ErrorsNameTheLineWhereTheRecordStarts) {
     const CsvParse deep = parseCsv("a,\"one\ntwo\nthr\xFF\"\r\n");
     ASSERT_TRUE(deep.error);
     EXPECT_EQ(deep.error->line, 1);
-    EXPECT_NE(deep.error->message.find("on line 3"), std::string::npos) << deep.error->message;
+    EXPECT_NE(deep.error->message.find("at line 3, column 4"), std::string::npos)
+        << deep.error->message;
 }
 
 TEST(CsvQuestions, HeaderMustBeTheQuestionColumnsWithOrWithoutAudio) {
@@ -65,6 +66,12 @@ TEST(CsvQuestions, HeaderMustBeTheQuestionColumnsWithOrWithoutAudio) {
     ASSERT_TRUE(six) << six.error();
     ASSERT_EQ(six->size(), 1u);
     EXPECT_EQ((*six)[0].fields(), (Fields{"Q", "A", "B", "C", "D", "5", ""}));
+    // As spreadsheets save it: a BOM, ';' between fields, a header in any case, empty columns.
+    auto sheet = parseQuestionsCsv(
+        "\xEF\xBB\xBFQUESTION;reponce;False1;False2;False3;Points;;\r\n\"Q; R\";A;B;C;D;5;;\r\n",
+        "s.csv");
+    ASSERT_TRUE(sheet) << sheet.error();
+    EXPECT_EQ((*sheet)[0].fields(), (Fields{"Q; R", "A", "B", "C", "D", "5", ""}));
 
     for (const char* header : {"Question,Response,False1,False2,False3,Points,Audio",
                                "Question,Reponce,False1,False2,False3", "question,Reponce",

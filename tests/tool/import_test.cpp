@@ -39,7 +39,8 @@ void expectImport(const ImportResult& result, const Rows& questions, const Probl
 const ImportSettings kSettings{50, 100, 200, 300};
 
 TEST(ImportReaders, AikenAsATeacherWritesIt) {
-    // Both option styles, any-case answers, CRLF, a BOM, and each malformed question on its line.
+    // Both option styles in either case, any-case answers, CRLF, a BOM, and each malformed question
+    // on its line.
     const std::string text =
         "\xEF\xBB\xBFWhat is 7 × 8?\r\nA. 54\r\nB. 56\r\nC. 58\r\nD. 64\r\nANSWER:B\r\n\r\n\r\n"
         "Which gas\r\ndo we breathe out?\r\nA) Oxygen\r\nB) Nitrogen\r\nC) Carbon dioxide\r\n"
@@ -51,18 +52,23 @@ TEST(ImportReaders, AikenAsATeacherWritesIt) {
         "Next question starts here.\nA. 1\nB. 2\nC. 3\nD. 4\nANSWER: F\n"      // line 43
         "ANSWER: A\n" +                                                        // line 49
         std::string(kMaxQuestionBytes, 'x') +
-        "\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n";
+        "\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n"
+        "Largest ocean?\na) Atlantic\nb) Pacific\nc) Indian\nd) Arctic\nANSWER: Pacific\n"  // 56
+        "Lower case?\na) w\nb) x\nc) y\nd) z\nANSWER: b\n";
     expectImport(
         readAiken(text, kSettings),
         {{"What is 7 × 8?", "56", "54", "58", "64", "50"},
-         {"Which gas\ndo we breathe out?", "Carbon dioxide", "Oxygen", "Nitrogen", "Helium", "50"}},
+         {"Which gas\ndo we breathe out?", "Carbon dioxide", "Oxygen", "Nitrogen", "Helium", "50"},
+         {"Lower case?", "x", "w", "y", "z", "50"}},
         {{"17", "5 options"},
          {"25", "two or more right answers"},
          {"32", "the answer \"Lima\" is given twice"},
          {"38", "the question has no ANSWER line"},
          {"43", "ANSWER names option F"},
          {"49", "an ANSWER line without a question"},
-         {"50", "the question and its answers take"}});
+         {"50", "the question and its answers take"},
+         {"56",
+          "ANSWER must give the letter of the right option: write ANSWER: B for \"Pacific\""}});
 }
 
 TEST(ImportReaders, GiftAsAMoodleExportHasIt) {
@@ -263,11 +269,18 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         {"quiz.txt", gift},
         {"bank.txt", "Q\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n"},
         {"open.gift", "Never {=a ~b ~c ~d\n" + std::string(1 << 20, 'x')},
-        {"notes.txt", "just some notes\n"}};
+        {"notes.txt", "just some notes\n"},
+        // Held to the rules of check: an empty row, points that are no number, a picture the
+        // game does not show, a picture not (yet) beside the module.
+        {"sheet.csv", testing::kHeader +
+                          ",,,,,,\r\nQ1,A,B,C,D,ten,\r\nQ2,A,B,C,D,1,map.png\r\nQ3,A,B,C,D,1,"
+                          "dog.gif\r\nQ4,A,B,C,D,5,\r\n"},
+        {"latin.csv", testing::kHeader + "Caf\xE9 ou th\xE9?,Caf\xE9,Th\xE9,Eau,Lait,5,\r\n"}};
     for (const auto& [name, text] : files) testing::writeBytes(folder.file(name), text);
     testing::writeBytes(folder.file("huge.gift"), "");
     std::filesystem::resize_file(folder.file("huge.gift"), 100u << 20);  // sparse
-    // "@" stands for the file's path in the expected output.
+    // "@" stands for the file's path in the expected output, "%" for its folder.
+    const std::string kFirst = "The first question, with the answer taken as the right one:\n";
     const struct {
         std::string file, option;
         int status;
@@ -275,8 +288,10 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
     } runs[] = {
         {"quiz.txt", "", 1,
          "@:3: a true/false question; a question needs four answers (skipped)\n"
-         "@: GIFT, 1 question to import (1 skipped)\n"},
-        {"bank.txt", "--format=aiken", 0, "@: Aiken, 1 question to import\n"},
+         "@: GIFT, 1 question to import (1 skipped)\n" +
+             kFirst + "  @:1: \"Q\" -> \"a\"\n"},
+        {"bank.txt", "--format=aiken", 0,
+         "@: Aiken, 1 question to import\n" + kFirst + "  @:1: \"Q\" -> \"a\"\n"},
         {"quiz.txt", "--strict", 1,
          "@:3: a true/false question; a question needs four answers\n"
          "@: refused as a whole (--strict)\n"},
@@ -286,6 +301,25 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         {"notes.txt", "", 1,
          "@: cannot tell its format; give --format csv, aiken, gift or opentdb\n"},
         {"huge.gift", "", 1, "@: is 100 MiB, larger than the 64 MiB a question file may have\n"},
+        {"sheet.csv", "", 1,
+         "@:2: an empty row, skipped\n"
+         "@:3: Points \"ten\" is not a number, so the question is worth 0: write digits, such as "
+         "100 (skipped)\n"
+         "@:4: media \"map.png\" is neither shown nor played: pictures must be gif, bmp or ico "
+         "and sounds mp3, mid or wav, the ending all lower or all upper case (skipped)\n"
+         "@:5: warning: media file \"dog.gif\" is not in \"%\": put it there, beside the module\n"
+         "@: CSV, 2 questions to import (2 skipped)\n"
+         "The first 2 questions, with the answer taken as the right one:\n"
+         "  @:5: \"Q3\" -> \"A\"\n  @:6: \"Q4\" -> \"A\"\n"},
+        // A file saved as plain "CSV" on Windows.
+        {"latin.csv", "", 1,
+         "@:2: the byte 0xE9 at column 4 is not UTF-8: save the file as \"CSV UTF-8\", or give "
+         "--encoding windows-1252\n"},
+        {"latin.csv", "--encoding=windows-1252", 0,
+         "@: CSV, 1 question to import\n" + kFirst + "  @:2: \"Café ou thé?\" -> \"Café\"\n"},
+        {"sheet.csv", "--strict", 1,
+         "@:3: Points \"ten\" is not a number, so the question is worth 0: write digits, such as "
+         "100\n@: refused as a whole (--strict)\n"},
     };
     for (const auto& run : runs) {
         std::vector<std::string> arguments = {"import-check", folder.file(run.file)};
@@ -295,6 +329,8 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         std::string out = run.out;
         for (auto at = out.find('@'); at != std::string::npos; at = out.find('@', at + 1))
             out.replace(at, 1, folder.file(run.file));
+        for (auto at = out.find('%'); at != std::string::npos; at = out.find('%', at + 1))
+            out.replace(at, 1, folder.path().string());
         EXPECT_EQ(result.out, out);
         // A module is made only from a file with questions to import.
         const bool usable = out.find("to import") != std::string::npos;

@@ -27,8 +27,15 @@ TEST(ModuleCheck, MediaIsUsedOnlyWithOneOfTheGameEndingsInOneCase) {
         for (const auto& name : names) EXPECT_EQ(rules::mediaKind(name), kind) << name;
 }
 
+// 140 characters: four lines of the question's panel, five beside a picture.
+const std::string kLong =
+    "\"Which river flows through more countries than any other river in the world, and into which "
+    "sea does it empty at the end of its long journey?\"";
+
 TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
-    // Texts, answers, points and media are checked per question, media beside the module.
+    // Texts, answers, points and media are checked per question, media beside the module, and
+    // texts against their panels in the game's font: the question's panel is narrower beside
+    // a picture.
     TempFolder folder;
     for (const char* media : {"pic.gif", "snd.WAV", "mixed.Mp3"})
         testing::writeBytes(folder.file(media), "x");
@@ -60,7 +67,12 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
                                                                // what the game finds, check finds
                                                                "Case fine,A,B,C,D,1,PIC.GIF\r\n"
                                                                "Win fine,A,B,C,D,1,A\\deep.gif\r\n"
-                                                               "Root fine,A,B,C,D,1,\\pic.gif\r\n");
+                                                               "Root fine,A,B,C,D,1,\\pic.gif\r\n"
+                                                               "Q21,A,B,C,D,10 pts,\r\n" +
+                                                               kLong + ",A,B,C,D,1,\r\n" + kLong +
+                                                               ",A,B,C,D,1,pic.gif\r\n"
+                                                               "Q24,A,B,C,\"The Danube, through "
+                                                               "ten countries of Europe\",1,\r\n");
     const auto run = runInProcess({"check", module});
     EXPECT_EQ(run.status, 1);
     // Media must lie in the module's folder or below it, which travels with the module.
@@ -75,23 +87,31 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
                "follow: copy the file into the folder\n";
     };
     const char* notPlayed =
-        " is neither played nor shown: the name must end in mp3, mid, wav, "
-        "gif, bmp or ico, all lower or all upper case\n";
-    EXPECT_EQ(run.out, std::string("question 2: the question text is empty\n"
-                                   "question 3: the right answer (Reponce) is empty\n"
-                                   "question 3: the wrong answer False2 is empty\n"
-                                   "question 4: Reponce and False2 are the same answer \"Paris\"\n"
-                                   "question 5: Points \"ten\" does not start with a number\n"
-                                   "question 6: media file \"gone.mp3\" is missing\n"
-                                   "question 7: media \"mixed.Mp3\"") +
-                           notPlayed +
-                           "question 9: Points \"\" does not start with a number\n"
-                           "question 9: media \"photo.png\"" +
-                           notPlayed + outside("../x.wav", 10) +
-                           "question 11: media file \"/tmp/x.wav\" is missing\n" +
-                           outside("..\\x.wav", 12) + outside("a/../../x.wav", 13) +
-                           outside("C:\\x.wav", 14) + outside("./a/../pic.gif", 15) +
-                           link("link.gif", 16) + link("linked/far.gif", 17));
+        " is neither shown nor played: pictures must be gif, bmp or ico and sounds mp3, mid or "
+        "wav, the ending all lower or all upper case\n";
+    const char* notNumber =
+        " is not a number, so the question is worth 0: write digits, such as 100\n";
+    const std::string missing =
+        "\" is not in \"" + folder.path().string() + "\": put it there, beside the module\n";
+    EXPECT_EQ(run.out,
+              std::string("question 2: the question text is empty\n"
+                          "question 3: the right answer (Reponce) is empty\n"
+                          "question 3: the wrong answer False2 is empty\n"
+                          "question 4: Reponce and False2 are the same answer \"Paris\"\n"
+                          "question 5: Points \"ten\"") +
+                  notNumber + "question 6: media file \"gone.mp3" + missing +
+                  "question 7: media \"mixed.Mp3\"" + notPlayed + "question 9: Points \"\"" +
+                  notNumber + "question 9: media \"photo.png\"" + notPlayed +
+                  outside("../x.wav", 10) + "question 11: media file \"/tmp/x.wav" + missing +
+                  outside("..\\x.wav", 12) + outside("a/../../x.wav", 13) +
+                  outside("C:\\x.wav", 14) + outside("./a/../pic.gif", 15) + link("link.gif", 16) +
+                  link("linked/far.gif", 17) +
+                  "question 21: Points \"10 pts\" shows as \"10 pts Point Question\": write "
+                  "only the number\n"
+                  "question 23: the question (beside its picture) is too long for its "
+                  "panel: 5 lines where 4 fit; shorten it\n"
+                  "question 24: the wrong answer False3 is too long for its panel: 2 lines "
+                  "where 1 fit; shorten it\n");
 
     // Without the faulty questions the module passes.
     ASSERT_TRUE(alterModule(module, {"DELETE FROM MainData WHERE Question NOT LIKE '%ine'"}));

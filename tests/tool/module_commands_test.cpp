@@ -1,4 +1,5 @@
-// Reading modules: info, scores and reset-asked on a played module, ranked as the game ranks.
+// Reading modules: info, scores, reset-asked and clear-scores on a played module, ranked as the
+// game ranks.
 
 #include <gtest/gtest.h>
 
@@ -49,8 +50,14 @@ TEST(ToolModuleCommands, InfoScoresAndResetAskedReadAndClearTheGameTables) {
 
     EXPECT_EQ(runInProcess({"reset-asked", module}).out,
               "removed 3 entries from the list of asked questions\n");
+    // Clearing the top ten wants --yes; without it, it only says how to confirm.
+    const auto unconfirmed = runInProcess({"clear-scores", module});
+    EXPECT_EQ(unconfirmed.status, 1);
+    EXPECT_NE(unconfirmed.err.find("clear-scores " + module + " --yes"), std::string::npos);
     EXPECT_NE(runInProcess({"info", module}).out.find("Asked: 0\nHigh scores: 5\n"),
               std::string::npos);
+    EXPECT_EQ(runInProcess({"clear-scores", module, "--yes"}).out, "removed 5 high scores\n");
+    EXPECT_NE(runInProcess({"info", module}).out.find("High scores: 0\n"), std::string::npos);
 }
 
 TEST(ToolModuleCommands, TheToolRanksScoresExactlyAsTheGameDelivers) {

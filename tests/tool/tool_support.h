@@ -14,6 +14,8 @@
 
 #include "support/fakes.h"
 #include "vexlor-module/commands.h"
+#include "vexlor-module/module_file.h"
+#include "vexlor-module/question_csv.h"
 
 namespace vexlor::authoring::testing {
 
@@ -62,14 +64,16 @@ inline ToolRun runCommand(const std::vector<std::string>& arguments,
 /// The questions header as export writes it.
 inline const std::string kHeader = "Question,Reponce,False1,False2,False3,Points,Audio\r\n";
 
-/// Makes a module from CSV text through the tool; the CSV is left beside it as questions.csv.
+/// Makes a module from CSV text as written, without the checks of create, so that a module can
+/// hold what check must find; the CSV is left beside it as questions.csv.
 inline std::string makeModule(const vexlor::testing::TempFolder& folder, const std::string& csv,
                               const std::string& name = "quiz.vxm", bool force = false) {
     writeBytes(folder.file("questions.csv"), csv);
-    const ToolRun run = runInProcess({"create", folder.file(name), "--title", "Quiz", "--author",
-                                      "Ann", "--company", "Co", "--year", "2024", "--questions",
-                                      folder.file("questions.csv"), force ? "--force" : "--"});
-    if (run.status != 0) ADD_FAILURE() << run.err;
+    auto questions = parseQuestionsCsv(csv, "questions.csv");
+    if (!questions) ADD_FAILURE() << questions.error();
+    const auto written = writeModule(folder.file(name), {"Quiz", "Ann", "Co", "2024"},
+                                     questions ? *questions : std::vector<Question>(), force);
+    if (!written) ADD_FAILURE() << written.error();
     return folder.file(name);
 }
 

@@ -39,9 +39,9 @@ bool isAnswerLine(std::string_view line) {
     return true;
 }
 
-// "B. text", "B) text", or a bare "B." for an empty option.
+// "B. text", "B) text", or a bare "B." for an empty option; "b)" is option B.
 bool isOption(std::string_view line) {
-    return line.size() >= 2 && line[0] >= 'A' && line[0] <= 'Z' &&
+    return line.size() >= 2 && std::isalpha(static_cast<unsigned char>(line[0])) &&
            (line[1] == '.' || line[1] == ')') &&
            (line.size() == 2 || line[2] == ' ' || line[2] == '\t');
 }
@@ -54,6 +54,19 @@ std::optional<std::string> answerProblem(const Block& block, std::string_view an
         if (std::isalpha(static_cast<unsigned char>(c)))
             letters += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (letters.empty()) return "the ANSWER line names no option";
+    // "ANSWER: Pacific" names an option by its text; "A, C" or "AC" name two options.
+    const bool word = std::any_of(letters.begin(), letters.end(), [&](char letter) {
+        return std::none_of(block.options.begin(), block.options.end(),
+                            [&](const auto& option) { return option.first == letter; });
+    });
+    if (letters.size() > 1 && word) {
+        for (const auto& [letter, text] : block.options)
+            if (trim(text) == answer)
+                return "ANSWER must give the letter of the right option: write ANSWER: " +
+                       std::string(1, letter) + " for \"" + std::string(answer) + "\"";
+        return "ANSWER must give the letter of the right option (ANSWER: " + std::string(answer) +
+               ")";
+    }
     if (letters.size() > 1)
         return "two or more right answers (ANSWER: " + std::string(answer) +
                "); a question has one";
@@ -111,7 +124,8 @@ ImportResult readAiken(std::string_view text, const ImportSettings& settings) {
             continue;
         }
         if (block.line != 0 && isOption(line)) {
-            block.addOption(line[0], trim(line.substr(2)));
+            block.addOption(static_cast<char>(std::toupper(static_cast<unsigned char>(line[0]))),
+                            trim(line.substr(2)));
             continue;
         }
         // Text after options starts the next question: this one never got its ANSWER.

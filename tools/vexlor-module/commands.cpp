@@ -29,7 +29,7 @@ struct Option {
     std::string_view name;   ///< "--title"
     std::string_view alias;  ///< a short form such as "-o", or empty
     bool takesValue;
-    enum class Kind { kText, kPoints, kFormat } kind = Kind::kText;
+    enum class Kind { kText, kPoints, kFormat, kEncoding } kind = Kind::kText;
 };
 
 constexpr int kMaxPoints = 1000000;
@@ -90,15 +90,107 @@ struct Imported {
     ImportResult result;
 };
 
-// Reads a question file as the options ask, telling `report` every question skipped. Gives
-// nothing, and says why, when the file cannot be used at all.
+// Text in Windows-1252 (or Latin-1, whose printable characters it shares) as UTF-8: what a
+// spreadsheet saves as plain "CSV" on Windows.
+std::string fromWindows1252(std::string_view text) {
+    // 0x80 to 0x9F; the five bytes Windows leaves undefined keep their Latin-1 meaning.
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const char16_t code = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
+fs::path folderOf(const fs::path& file) {
+    return file.parent_path().empty() ? fs::path(".") : file.parent_path();
+}
+
+bool isEmptyRow(const Question& question) {
+    for (const std::string& field : question.fields())
+        if (!importing::trim(field).empty()) return false;
+    return true;
+}
+
+// Holds the questions read to the rules of check, media looked up in `mediaFolder`: an empty
+// row is dropped, a question the game cannot ask as meant is skipped (or, when `strict`,
+// refuses the file), anything else is a warning. Tells `report` all this and what the reader
+// skipped, in file order; gives false when the file is refused.
+bool screen(ImportResult& result, const std::string& file, const fs::path& mediaFolder, bool strict,
+            std::ostream& report) {
+    std::vector<ImportProblem> said;
+    for (ImportProblem problem : result.problems) {
+        problem.message += " (skipped)";
+        said.push_back(std::move(problem));
+    }
+    std::vector<Question> kept;
+    std::vector<ImportProblem> keptPlaces;
+    for (std::size_t i = 0; i < result.questions.size(); ++i) {
+        Question& question = result.questions[i];
+        ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
+        if (isEmptyRow(question)) {
+            where.message = "an empty row, skipped";
+            said.push_back(std::move(where));
+            continue;
+        }
+        std::string broken;
+        std::vector<ImportProblem> warnings;
+        for (const QuestionProblem& problem : checkQuestion(question, mediaFolder)) {
+            if (problem.breaksGame)
+                broken += (broken.empty() ? "" : "; ") + problem.message;
+            else
+                warnings.push_back({where.line, where.place, "warning: " + problem.message});
+        }
+        if (!broken.empty()) {
+            where.message = broken;
+            if (strict) {
+                report << where.describe(file) << '\n'
+                       << file << ": refused as a whole (--strict)\n";
+                return false;
+            }
+            said.push_back({where.line, where.place, broken + " (skipped)"});
+            result.skip(std::move(where));
+            continue;
+        }
+        said.insert(said.end(), warnings.begin(), warnings.end());
+        kept.push_back(std::move(question));
+        keptPlaces.push_back(std::move(where));
+    }
+    result.questions = std::move(kept);
+    result.places = std::move(keptPlaces);
+    std::stable_sort(said.begin(), said.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
+    for (const ImportProblem& problem : said) report << problem.describe(file) << '\n';
+    return true;
+}
+
+// Reads a question file as the options ask and screens its questions, media looked up in
+// `mediaFolder`, telling `report` about every question skipped or doubtful. Gives nothing, and
+// says why, when the file cannot be used at all.
 std::optional<Imported> importQuestions(const Arguments& arguments, const std::string& file,
-                                        std::ostream& report) {
+                                        const fs::path& mediaFolder, std::ostream& report) {
     auto text = readImportFile(file);
     if (!text) {
         report << text.error() << '\n';
         return std::nullopt;
     }
+    if (arguments.has("--encoding") && arguments.value("--encoding") != "utf-8")
+        *text = fromWindows1252(*text);
     const auto format = arguments.has("--format") ? formatNamed(arguments.value("--format"))
                                                   : guessFormat(file, *text);
     if (!format) {
@@ -114,18 +206,18 @@ std::optional<Imported> importQuestions(const Arguments& arguments, const std::s
         if (arguments.has(option)) *value = std::stoi(arguments.value(option));
 
     Imported imported{*format, readQuestions(*format, *text, settings)};
-    const ImportResult& result = imported.result;
+    ImportResult& result = imported.result;
     if (result.fatal) {
         report << result.fatal->describe(file) << '\n';
         return std::nullopt;
     }
-    if (arguments.has("--strict") && !result.problems.empty()) {
+    const bool strict = arguments.has("--strict");
+    if (strict && !result.problems.empty()) {
         report << result.problems.front().describe(file) << '\n'
                << file << ": refused as a whole (--strict)\n";
         return std::nullopt;
     }
-    for (const ImportProblem& problem : result.problems)
-        report << problem.describe(file) << " (skipped)\n";
+    if (!screen(result, file, mediaFolder, strict, report)) return std::nullopt;
     if (result.problemsNotKept > 0)
         report << file << ": " << result.problemsNotKept << " more questions skipped\n";
     if (result.questions.empty()) {
@@ -142,9 +234,23 @@ std::string skippedNote(const ImportResult& result) {
 
 // --- create ---------------------------------------------------------------------------------
 
+// The game's Open dialog lists only files ending in .vxm.
+bool hasModuleExtension(const fs::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".vxm";
+}
+
 int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    const fs::path target = arguments.positionals[0];
-    auto imported = importQuestions(arguments, arguments.value("--questions"), err);
+    fs::path target = arguments.positionals[0];
+    if (!hasModuleExtension(target)) {
+        target += ".vxm";
+        out << "named the module " << target.string()
+            << ", as the game's Open dialog lists only .vxm files\n";
+    }
+    auto imported =
+        importQuestions(arguments, arguments.value("--questions"), folderOf(target), err);
     if (!imported) return kExitFailure;
     const auto& questions = imported->result.questions;
     const Properties properties{arguments.value("--title"), arguments.value("--author"),
@@ -162,7 +268,8 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 
 int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     // The file is read first, so a module is not even opened for a file that gives nothing.
-    auto imported = importQuestions(arguments, arguments.value("--questions"), err);
+    auto imported = importQuestions(arguments, arguments.value("--questions"),
+                                    folderOf(arguments.positionals[0]), err);
     if (!imported) return kExitFailure;
     auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
     if (!module) return fail(err, module.error());
@@ -177,9 +284,23 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 // --- import-check ---------------------------------------------------------------------------
 
+// A text on one line, cut after 60 characters, in quotes.
+std::string shortened(const std::string& text) {
+    std::string line;
+    std::size_t characters = 0;
+    for (char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 60) {
+            line += "...";
+            break;
+        }
+        line += c == '\n' || c == '\r' ? ' ' : c;
+    }
+    return "\"" + line + "\"";
+}
+
 int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&) {
     const std::string file = arguments.positionals[0];
-    auto imported = importQuestions(arguments, file, out);
+    auto imported = importQuestions(arguments, file, folderOf(file), out);
     if (!imported) return kExitFailure;
     const ImportResult& result = imported->result;
     out << file << ": " << formatTitle(imported->format) << ", "
@@ -191,6 +312,17 @@ int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&)
     if (result.categoryCounts.size() > 1 || !result.categoryCounts.begin()->first.empty())
         for (const auto& [category, count] : result.categoryCounts)
             out << "  " << (category.empty() ? "(no category)" : category) << ": " << count << '\n';
+    // A column mix-up shows here, before anything is written.
+    const std::size_t shown = std::min<std::size_t>(3, result.questions.size());
+    out << (shown == 1 ? std::string("The first question")
+                       : "The first " + std::to_string(shown) + " questions")
+        << ", with the answer taken as the right one:\n";
+    for (std::size_t i = 0; i < shown; ++i) {
+        const Question& question = result.questions[i];
+        ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
+        where.message = shortened(question.text) + " -> " + shortened(question.answers[0]);
+        out << "  " << where.describe(file) << '\n';
+    }
     return result.skipped() == 0 && result.questionsNotKept == 0 ? kExitSuccess : kExitFailure;
 }
 
@@ -232,8 +364,7 @@ int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     auto questions = module->questions();
     if (!questions) return fail(err, questions.error());
 
-    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    const CheckReport report = checkModule(*properties, *questions, folder);
+    const CheckReport report = checkModule(*properties, *questions, folderOf(path));
     if (report.ok()) {
         out << report.summary() << '\n';
         return kExitSuccess;
@@ -252,7 +383,7 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     if (!questions) return fail(err, questions.error());
     const std::string csv = questionsCsv(*questions);
 
-    if (!arguments.has("--output")) {
+    if (!arguments.has("--output") || arguments.value("--output") == "-") {
         out << csv;
         return kExitSuccess;
     }
@@ -280,6 +411,31 @@ int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& e
     if (!removed) return fail(err, removed.error());
     out << "removed " << plural(*removed, "entry", "entries")
         << " from the list of asked questions\n";
+    return kExitSuccess;
+}
+
+// --- clear-scores ---------------------------------------------------------------------------
+
+int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const std::string& path = arguments.positionals[0];
+    if (!arguments.has("--yes")) {
+        auto module = ModuleFile::open(path);
+        if (!module) return fail(err, module.error());
+        auto count = module->rowCount(ModuleFile::Table::kScores);
+        if (!count) return fail(err, count.error());
+        if (*count == 0) {
+            out << "no high scores to clear\n";
+            return kExitSuccess;
+        }
+        return fail(err, path + " holds " + plural(*count, "high score", "high scores") +
+                             "; nothing was cleared. To delete them for good, run:\n  " +
+                             std::string(kProgram) + " clear-scores " + path + " --yes");
+    }
+    auto module = ModuleFile::open(path, ModuleFile::Access::kReadWrite);
+    if (!module) return fail(err, module.error());
+    auto removed = module->clearScores();
+    if (!removed) return fail(err, removed.error());
+    out << "removed " << plural(*removed, "high score", "high scores") << '\n';
     return kExitSuccess;
 }
 
@@ -323,9 +479,18 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     "beside it is refused, as recovering it would change it.\n"
 
 // Said by every command that reads a file of questions.
+#define QUESTION_CHECKS                                                                     \
+    "Each question is held to the rules of check and told with its file and line: an\n"     \
+    "empty row is skipped with a note; a question the game cannot ask as meant (no text,\n" \
+    "an empty or repeated answer, Points that are not a number, media the game does not\n"  \
+    "use) is skipped, or refuses the file with --strict; the rest is a warning (a media\n"  \
+    "file not in the module's folder, a text too long for its panel).\n"
+
 #define IMPORT_OPTIONS                                                                         \
     "  --format F           csv, aiken, gift or opentdb; without it the format is told by\n"   \
     "                       the extension (.csv, .json, .gift, .aiken), else by the content\n" \
+    "  --encoding E         utf-8 (the default), or windows-1252 or latin-1 for a file\n"      \
+    "                       saved as plain \"CSV\" by a spreadsheet on Windows\n"              \
     "  --strict             refuse the whole file at its first problem; without it, each\n"    \
     "                       question that cannot be used is reported and skipped\n"            \
     "  --points N           points of each question of a file that gives none (default 100)\n" \
@@ -336,6 +501,7 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 std::vector<Option> withImportOptions(std::vector<Option> options) {
     using Kind = Option::Kind;
     options.insert(options.end(), {{"--format", "", true, Kind::kFormat},
+                                   {"--encoding", "", true, Kind::kEncoding},
                                    {"--strict", "", false},
                                    {"--points", "", true, Kind::kPoints},
                                    {"--easy-points", "", true, Kind::kPoints},
@@ -360,7 +526,8 @@ const std::vector<Command>& commands() {
          "ones, Audio the name of a picture or sound file in the module's folder. Fields holding\n"
          "commas, quotes or line breaks are written in double quotes, a quote inside doubled.\n"
          "The module is written completely or not at all; it may hold at most 32767 questions.\n"
-         "\n"
+         "A name without .vxm gets it, as the game's Open dialog lists only .vxm files.\n"
+         "\n" QUESTION_CHECKS "\n"
          "Options:\n"
          "  --title TITLE        the module's title, shown by the game (required, not empty)\n"
          "  --author A           the author\n"
@@ -380,7 +547,7 @@ const std::vector<Command>& commands() {
          "Adds the questions of the file after the module's own, in one transaction: all of\n"
          "them or, when anything fails, none. The properties, the list of asked questions and\n"
          "the high scores stay as they are. A module may hold at most 32767 questions.\n"
-         "\n"
+         "\n" QUESTION_CHECKS "\n"
          "Options:\n"
          "  --questions FILE     the questions file (required)\n" IMPORT_OPTIONS,
          withImportOptions({{"--questions", "", true}}), runAdd},
@@ -396,8 +563,10 @@ const std::vector<Command>& commands() {
          "Open Trivia DB JSON (a response or a list of results, \"multiple\" questions, in\n"
          "any of its encodings). Only questions with one right and three wrong answers fit a\n"
          "module; the others (true/false, matching, numeric...) are skipped and listed.\n"
-         "Files are UTF-8, at most 64 MiB.\n"
-         "\n"
+         "Files are UTF-8 (see --encoding), at most 64 MiB. CSV may use ';' between fields\n"
+         "and a header in any case. Media are looked for beside FILE. The first three\n"
+         "questions are shown with the answer taken as the right one.\n"
+         "\n" QUESTION_CHECKS "\n"
          "Options:\n" IMPORT_OPTIONS,
          withImportOptions({}), runImportCheck},
         {"info",
@@ -413,7 +582,9 @@ const std::vector<Command>& commands() {
          "Lists, one per line, every question lacking its text or an answer, having two equal\n"
          "answers, Points that do not start with a number, or media that is missing, that lies\n"
          "outside the module's folder, or that the game does not play or show (the name must\n"
-         "end in mp3, mid, wav, gif, bmp or ico, all lower or all upper case). Also lists an\n"
+         "end in mp3, mid, wav, gif, bmp or ico, all lower or all upper case), Points with\n"
+         "words after the number, and a question or answer too long for its panel in the\n"
+         "game's font. Also lists an\n"
          "empty title, no questions, or more than 32767. Exits with status 1 when it finds\n"
          "anything, else prints a summary.\n" READ_ONLY_NOTE,
          {},
@@ -424,7 +595,8 @@ const std::vector<Command>& commands() {
          "Writes the questions as CSV, in the layout create reads, with CRLF line "
          "ends.\n" READ_ONLY_NOTE "\n"
          "Options:\n"
-         "  -o, --output FILE    write to FILE instead of the standard output\n",
+         "  -o, --output FILE    write to FILE instead of the standard output (- for the\n"
+         "                       standard output)\n",
          {{"--output", "-o", true}},
          runExport},
         {"reset-asked",
@@ -434,6 +606,17 @@ const std::vector<Command>& commands() {
          "and prints how many entries it removed.\n",
          {},
          runResetAsked},
+        {"clear-scores",
+         "clear-scores MODULE.vxm --yes",
+         "empty the top ten",
+         "Deletes every high score of the module, in one transaction, so the next quiz night\n"
+         "starts with an empty top ten. Without --yes it only says how many there are and\n"
+         "changes nothing.\n"
+         "\n"
+         "Options:\n"
+         "  --yes                really delete them\n",
+         {{"--yes", "", false}},
+         runClearScores},
         {"scores",
          "scores MODULE.vxm",
          "list the high scores, best first",
@@ -464,6 +647,7 @@ void printOverview(std::ostream& out) {
         << "\n"
         << "Run '" << kProgram << " help COMMAND' or '" << kProgram
         << " COMMAND --help' for details.\n"
+        << "'" << kProgram << " --version' prints the version.\n"
         << "Exit status: 0 done, 1 failed (or check found problems), 2 wrong command line.\n";
 }
 
@@ -507,6 +691,8 @@ std::optional<UsageError> parseArguments(const Command& command,
         if (option.kind == Option::Kind::kPoints) added->check(points);
         if (option.kind == Option::Kind::kFormat)
             added->check(CLI::IsMember({"csv", "aiken", "gift", "opentdb"}));
+        if (option.kind == Option::Kind::kEncoding)
+            added->check(CLI::IsMember({"utf-8", "windows-1252", "latin-1"}));
     }
     app.add_option("file", arguments.positionals);
     try {
@@ -549,6 +735,10 @@ int dispatch(const std::vector<std::string>& words, std::ostream& out, std::ostr
     const std::string& first = words[0];
     if (first == "--help" || first == "-h") {
         printOverview(out);
+        return kExitSuccess;
+    }
+    if (first == "--version") {
+        out << kProgram << " (Vexlor Player) " << VEXLOR_VERSION << '\n';
         return kExitSuccess;
     }
     if (first == "help") {

@@ -21,8 +21,8 @@ int linesBefore(std::string_view text, std::size_t end) {
 
 }  // namespace
 
-CsvReader::CsvReader(std::string_view text, std::size_t maxFields)
-    : text_(text), maxFields_(maxFields) {
+CsvReader::CsvReader(std::string_view text, std::size_t maxFields, char separator)
+    : text_(text), maxFields_(maxFields), separator_(separator) {
     if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) pos_ = kByteOrderMark.size();
     // Found once: asking at every record whether only line breaks are left rescans the rest of
     // the text each time.
@@ -50,10 +50,17 @@ bool CsvReader::next(CsvRecord& record) {
 std::string CsvReader::encodingMessage(std::size_t recordStart, std::size_t offset,
                                        int recordLine) const {
     const std::size_t at = recordStart + offset;
-    std::string what = text_[at] == '\0' ? "a NUL byte" : "text that is not valid UTF-8";
     const int line = recordLine + linesBefore(text_.substr(recordStart), offset);
-    if (line != recordLine) what += " on line " + std::to_string(line);
-    return "the record holds " + what;
+    const std::size_t lineStart =
+        text_.rfind('\n', at) == std::string_view::npos ? 0 : text_.rfind('\n', at) + 1;
+    std::string where =
+        "column " + std::to_string(utf8Length(text_.substr(lineStart, at - lineStart)) + 1);
+    if (line != recordLine) where = "line " + std::to_string(line) + ", " + where;
+    if (text_[at] == '\0') return "a NUL byte at " + where + "; this is not a text file";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(text_[at]);
+    return std::string("the byte 0x") + kHex[byte >> 4] + kHex[byte & 15] + " at " + where +
+           " is not UTF-8: save the file as \"CSV UTF-8\", or give --encoding windows-1252";
 }
 
 bool CsvReader::fail(std::string message) {
@@ -77,7 +84,7 @@ bool CsvReader::readRecord(CsvRecord& record) {
             ++record.fieldsNotKept;
         if (pos_ >= text_.size()) return true;
         const char c = text_[pos_];
-        if (c == ',') {
+        if (c == separator_) {
             ++pos_;
             continue;
         }
@@ -98,7 +105,8 @@ bool CsvReader::readRecord(CsvRecord& record) {
 }
 
 bool CsvReader::readPlain(std::string& field) {
-    const std::size_t end = text_.find_first_of(",\r\n\"", pos_);
+    const char stops[] = {separator_, '\r', '\n', '"', '\0'};
+    const std::size_t end = text_.find_first_of(stops, pos_);
     const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
     field.assign(text_.substr(pos_, stop - pos_));
     pos_ = stop;

@@ -34,8 +34,10 @@ struct CsvParse {
 /// needs its records in memory at once.
 class CsvReader {
   public:
-    /// Fields of a record past `maxFields` are counted, not kept.
-    explicit CsvReader(std::string_view text, std::size_t maxFields = SIZE_MAX);
+    /// Fields of a record past `maxFields` are counted, not kept. Fields are separated by
+    /// `separator`: spreadsheets set to a language that writes decimal commas write ';'.
+    explicit CsvReader(std::string_view text, std::size_t maxFields = SIZE_MAX,
+                       char separator = ',');
     /// The next record; false at the end of the text or at an error.
     bool next(CsvRecord& record);
     const std::optional<CsvError>& error() const { return error_; }
@@ -49,6 +51,7 @@ class CsvReader {
 
     std::string_view text_;
     std::size_t maxFields_;
+    char separator_;
     std::size_t pos_ = 0;
     std::size_t contentEnd_ = 0;  ///< past the last byte that is not a line break
     int line_ = 1;

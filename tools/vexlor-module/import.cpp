@@ -162,7 +162,8 @@ Result<std::string> readImportFile(const fs::path& path) {
 ImportResult readCsvQuestions(std::string_view text) {
     ImportResult result;
     // The CSV reader names the file itself; the name is put back on by describe().
-    auto questions = parseQuestionsCsv(text, "", &result.questionsNotKept);
+    std::vector<int> lines;
+    auto questions = parseQuestionsCsv(text, "", &lines, &result.questionsNotKept);
     if (!questions) {
         const std::string& error = questions.error();  // ":LINE: why"
         const std::size_t colon = error.find(':', 1);
@@ -173,6 +174,7 @@ ImportResult readCsvQuestions(std::string_view text) {
         return result;
     }
     result.questions = std::move(*questions);
+    for (int line : lines) result.places.push_back({line, {}, {}});
     if (result.usable() > 0) result.categoryCounts[""] = result.usable();
     return result;
 }
@@ -267,10 +269,12 @@ void keep(ImportResult& result, Question question, ImportProblem where,
         result.skip(std::move(where));
         return;
     }
-    if (result.questions.size() < static_cast<std::size_t>(kMaxQuestions))
+    if (result.questions.size() < static_cast<std::size_t>(kMaxQuestions)) {
         result.questions.push_back(std::move(question));
-    else
+        result.places.push_back(std::move(where));
+    } else {
         ++result.questionsNotKept;
+    }
     ++result.categoryCounts[category];
 }
 

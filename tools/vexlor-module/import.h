@@ -47,6 +47,7 @@ struct ImportProblem {
 
 struct ImportResult {
     std::vector<Question> questions;
+    std::vector<ImportProblem> places;    ///< where each question is in the file, no message
     std::vector<ImportProblem> problems;  ///< questions skipped, in file order, the first few
     std::size_t problemsNotKept = 0;      ///< questions skipped past kMaxKeptProblems
     std::optional<ImportProblem> fatal;   ///< set when nothing in the file is used

@@ -5,9 +5,11 @@
 #include <cctype>
 #include <system_error>
 
-#include "platform/file_system.h"
-#include "rules/media.h"
+#include "rules/text_panels.h"
 #include "rules/numbers.h"
+#include "rules/media.h"
+#include "platform/file_system.h"
+#include "vexlor-module/text_fit.h"
 
 namespace vexlor::authoring {
 
@@ -34,43 +36,81 @@ std::string counted(std::size_t count, const char* singular, const char* plural)
     return std::to_string(count) + " " + (count == 1 ? singular : plural);
 }
 
-void checkQuestion(const Question& question, std::size_t number,
-                   const std::filesystem::path& mediaFolder, CheckReport& report) {
-    const std::string prefix = "question " + std::to_string(number) + ": ";
-    auto problem = [&](const std::string& text) { report.problems.push_back(prefix + text); };
+// The panel a text is drawn in, and what the problem says it is.
+struct PanelText {
+    std::string_view text;
+    const rules::panels::TextPanel& panel;
+    int width;  ///< twips
+    std::string what;
+};
 
-    if (isBlank(question.text)) problem("the question text is empty");
+std::optional<std::string> overflow(const PanelText& shown) {
+    TextMeasure* measure = TextMeasure::shared();
+    if (measure == nullptr) return std::nullopt;  // with no font at all, nothing can be told
+    using rules::panels::pixels;
+    const TextLayout layout = measure->layout(shown.text, shown.panel.font, pixels(shown.width),
+                                              pixels(shown.panel.height));
+    if (layout.fits()) return std::nullopt;
+    if (layout.tooWide) return shown.what + " has a word wider than its panel, which cuts it off";
+    return shown.what + " is too long for its panel: " +
+           counted(static_cast<std::size_t>(layout.lines), "line", "lines") + " where " +
+           std::to_string(layout.linesShown) + " fit; shorten it";
+}
+
+}  // namespace
+
+std::vector<QuestionProblem> checkQuestion(const Question& question,
+                                           const std::filesystem::path& mediaFolder) {
+    std::vector<QuestionProblem> problems;
+    auto breaks = [&](const std::string& text) { problems.push_back({true, text}); };
+    auto warn = [&](const std::string& text) { problems.push_back({false, text}); };
+
+    if (isBlank(question.text)) breaks("the question text is empty");
     for (std::size_t i = 0; i < question.answers.size(); ++i) {
         const std::string column(kQuestionColumns[i + 1]);
         if (isBlank(question.answers[i])) {
-            problem(i == 0 ? std::string("the right answer (Reponce) is empty")
-                           : "the wrong answer " + column + " is empty");
+            breaks(i == 0 ? std::string("the right answer (Reponce) is empty")
+                          : "the wrong answer " + column + " is empty");
             continue;
         }
         for (std::size_t earlier = 0; earlier < i; ++earlier) {
             if (trimmed(question.answers[earlier]) != trimmed(question.answers[i])) continue;
-            problem(std::string(kQuestionColumns[earlier + 1]) + " and " + column +
-                    " are the same answer " + quotedText(trimmed(question.answers[i])));
+            breaks(std::string(kQuestionColumns[earlier + 1]) + " and " + column +
+                   " are the same answer " + quotedText(trimmed(question.answers[i])));
             break;
         }
     }
     if (!rules::startsWithNumber(question.points))
-        problem("Points " + quotedText(question.points) + " does not start with a number");
+        breaks("Points " + quotedText(question.points) +
+               " is not a number, so the question is worth 0: write digits, such as 100");
+    else if (!rules::isNumber(question.points))
+        warn("Points " + quotedText(question.points) + " shows as \"" + question.points +
+             " Point Question\": write only the number");
 
-    switch (rules::mediaKind(question.media)) {
-        case rules::MediaKind::kNone:
-            return;
-        case rules::MediaKind::kNotPlayed:
-            problem("media " + quotedText(question.media) +
-                    " is neither played nor shown: the name must end in mp3, mid, wav, gif, bmp "
-                    "or ico, all lower or all upper case");
-            return;
-        case rules::MediaKind::kSound:
-            ++report.sounds;
-            break;
-        case rules::MediaKind::kPicture:
-            ++report.pictures;
-            break;
+    const rules::MediaKind media = rules::mediaKind(question.media);
+    {
+        using rules::panels::kAnswer, rules::panels::kQuestion;
+        const int questionWidth = media == rules::MediaKind::kPicture
+                                      ? rules::panels::kQuestionWidthBesidePicture
+                                      : kQuestion.width;
+        const std::string where = media == rules::MediaKind::kPicture ? "the question (beside its picture)"
+                                                               : std::string("the question");
+        if (auto why = overflow({question.text, kQuestion, questionWidth, where})) warn(*why);
+        for (std::size_t i = 0; i < question.answers.size(); ++i) {
+            const std::string what =
+                i == 0 ? std::string("the right answer (Reponce)")
+                       : "the wrong answer " + std::string(kQuestionColumns[i + 1]);
+            if (auto why = overflow({question.answers[i], kAnswer, kAnswer.width, what}))
+                warn(*why);
+        }
+    }
+
+    if (media == rules::MediaKind::kNone || media == rules::MediaKind::kNotPlayed) {
+        if (media == rules::MediaKind::kNotPlayed)
+            breaks("media " + quotedText(question.media) +
+                   " is neither shown nor played: pictures must be gif, bmp or ico and sounds "
+                   "mp3, mid or wav, the ending all lower or all upper case");
+        return problems;
     }
     // The file is looked for exactly as the game looks for it.
     std::string folder = mediaFolder.string();
@@ -79,22 +119,23 @@ void checkQuestion(const Question& question, std::size_t number,
         case rules::MediaFile::kFound:
             break;
         case rules::MediaFile::kNotRelative:
-            problem("media " + quotedText(question.media) +
-                    " lies outside the module's folder: give a name relative to the folder, "
-                    "which travels with the module");
+            breaks("media " + quotedText(question.media) +
+                   " lies outside the module's folder: give a name relative to the folder, "
+                   "which travels with the module");
             break;
         case rules::MediaFile::kOutside:
-            problem("media " + quotedText(question.media) +
-                    " is a link leading outside the module's folder, which the game does not "
-                    "follow: copy the file into the folder");
+            breaks("media " + quotedText(question.media) +
+                   " is a link leading outside the module's folder, which the game does not "
+                   "follow: copy the file into the folder");
             break;
         case rules::MediaFile::kMissing:
-            problem("media file " + quotedText(question.media) + " is missing");
+            warn("media file " + quotedText(question.media) + " is not in " +
+                 quotedText(mediaFolder.string()) + ": put it there, beside the module");
             break;
     }
+    return problems;
 }
 
-}  // namespace
 
 std::string CheckReport::summary() const {
     return "ok: " + counted(questions, "question", "questions") + ", " +
@@ -121,8 +162,13 @@ CheckReport checkModule(const std::vector<Properties>& propertyRows,
         problem("there are " + std::to_string(questions.size()) +
                 " questions; the game counts at most " + std::to_string(kMaxQuestions));
 
-    for (std::size_t i = 0; i < questions.size(); ++i)
-        checkQuestion(questions[i], i + 1, mediaFolder, report);
+    for (std::size_t i = 0; i < questions.size(); ++i) {
+        const rules::MediaKind media = rules::mediaKind(questions[i].media);
+        report.pictures += media == rules::MediaKind::kPicture;
+        report.sounds += media == rules::MediaKind::kSound;
+        for (const QuestionProblem& found : checkQuestion(questions[i], mediaFolder))
+            report.problems.push_back("question " + std::to_string(i + 1) + ": " + found.message);
+    }
     return report;
 }
 

@@ -10,6 +10,19 @@
 
 namespace vexlor::authoring {
 
+
+/// One thing wrong with a question.
+struct QuestionProblem {
+    bool breaksGame;  ///< the game cannot ask the question as meant; else it only shows badly
+    std::string message;
+};
+
+/// Every rule of check for one question: missing texts, equal answers, points that are not a
+/// number, media the game cannot find or will not use, texts too long for their panels. Media
+/// names are looked up in `mediaFolder`.
+std::vector<QuestionProblem> checkQuestion(const Question& question,
+                                           const std::filesystem::path& mediaFolder);
+
 struct CheckReport {
     std::vector<std::string> problems;  ///< one line each, "question N: ..." or "module: ..."
     std::size_t questions = 0;
@@ -21,10 +34,9 @@ struct CheckReport {
     std::string summary() const;
 };
 
-/// Looks for everything that would spoil a game: missing texts, duplicate answers, points that
-/// are not numbers, media the game cannot find or will not use, no questions or more than it
-/// can count, and an empty title (the game refuses such a module). Media names are looked up
-/// in `mediaFolder`.
+/// Looks for everything that would spoil a game: what checkQuestion finds in each question, no
+/// questions or more than the game can count, and an empty title (the game refuses such a
+/// module). Media names are looked up in `mediaFolder`.
 CheckReport checkModule(const std::vector<Properties>& propertyRows,
                         const std::vector<Question>& questions,
                         const std::filesystem::path& mediaFolder);

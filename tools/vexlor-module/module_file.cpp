@@ -369,15 +369,23 @@ Result<std::int64_t> ModuleFile::rowCount(Table table) {
 }
 
 Result<std::int64_t> ModuleFile::clearAsked() {
-    const std::string table = quoted(layoutOf(Table::kAsked).name);
+    return emptyTable(Table::kAsked, "clear the asked questions");
+}
+
+Result<std::int64_t> ModuleFile::clearScores() {
+    return emptyTable(Table::kScores, "clear the high scores");
+}
+
+Result<std::int64_t> ModuleFile::emptyTable(Table which, const std::string& what) {
+    const std::string table = quoted(layoutOf(which).name);
     std::string error;
     modules::Transaction transaction(*database_, &error);
-    if (!transaction.active()) return failure("clear the asked questions", error);
+    if (!transaction.active()) return failure(what, error);
     auto count = database_->queryIntegers("SELECT count(*) FROM " + table + ";", {}, &error);
     if (count && !count->empty() && database_->query("DELETE FROM " + table + ";", {}, &error) &&
         transaction.commit(&error))
         return count->front();
-    return failure("clear the asked questions", error);
+    return failure(what, error);
 }
 
 Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& questions,

@@ -45,7 +45,7 @@ struct ScoreEntry {
 };
 
 /// A module file, opened with the module key and checked to have the four tables the game reads,
-/// each an ordinary table, and no trigger. Only clearAsked writes to it.
+/// each an ordinary table, and no trigger. Only the clear and append functions write to it.
 class ModuleFile {
   public:
     enum class Table { kQuestions, kProperties, kAsked, kScores };
@@ -66,6 +66,8 @@ class ModuleFile {
     Result<std::int64_t> rowCount(Table table);
     /// Empties the list of asked questions in one transaction; gives the number of entries removed.
     Result<std::int64_t> clearAsked();
+    /// Empties the high scores in one transaction; gives the number of entries removed.
+    Result<std::int64_t> clearScores();
     /// Adds questions after the last one in one transaction, so the numbers of the questions
     /// there (which the asked list holds) stay; all are added or none, and a refused or failed
     /// add (a full disk included) leaves the file byte for byte. Gives the new count.
@@ -78,6 +80,7 @@ class ModuleFile {
     ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
         : path_(std::move(path)), database_(std::move(database)) {}
     Failure failure(const std::string& what, const std::string& why) const;
+    Result<std::int64_t> emptyTable(Table table, const std::string& what);
     /// Every row of a table, in row order, or in the order `order` gives (a function of the
     /// name of the row id).
     Result<std::vector<modules::Row>> readTable(

@@ -1,5 +1,7 @@
 #include "vexlor-module/question_csv.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -24,28 +26,56 @@ Failure at(const std::string& name, int line, const std::string& why) {
     return Failure{name + ":" + std::to_string(line) + ": " + why};
 }
 
+constexpr std::size_t kMaxCsvFields = 64;
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Spreadsheets write the header of the columns they show: in any letter case, and with empty
+// columns after the last that holds anything. Those are dropped.
+std::size_t headerWidth(const CsvRecord& header) {
+    std::size_t width = header.width();
+    if (header.fieldsNotKept > 0) return width;
+    while (width > 1 && header.fields[width - 1].empty()) --width;
+    return width;
+}
+
+// A header line with more semicolons than commas is of a spreadsheet that writes ';'.
+char separatorOf(std::string_view text) {
+    const std::string_view first = text.substr(0, text.find('\n'));
+    return std::count(first.begin(), first.end(), ';') > std::count(first.begin(), first.end(), ',')
+               ? ';'
+               : ',';
+}
+
 std::optional<std::string> headerProblem(const CsvRecord& header) {
     const std::size_t full = kQuestionColumns.size();
-    for (std::size_t i = 0; i < header.fields.size() && i < full; ++i) {
-        if (header.fields[i] != kQuestionColumns[i])
+    const std::size_t width = headerWidth(header);
+    for (std::size_t i = 0; i < width && i < header.fields.size() && i < full; ++i) {
+        if (!sameName(header.fields[i], kQuestionColumns[i]))
             return "header column " + std::to_string(i + 1) + " is \"" + header.fields[i] +
                    "\" instead of \"" + std::string(kQuestionColumns[i]) + "\"";
     }
-    if (header.width() > full)
-        return "the header has " + std::to_string(header.width()) + " columns, at most " +
+    if (width > full)
+        return "the header has " + std::to_string(width) + " columns, at most " +
                std::to_string(full) + " are known";
-    if (header.width() < full - 1)
-        return "the header lacks the column " + std::string(kQuestionColumns[header.width()]);
+    if (width < full - 1)
+        return "the header lacks the column " + std::string(kQuestionColumns[width]);
     return std::nullopt;
 }
 
 }  // namespace
 
 Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name,
-                                                std::size_t* notKept) {
-    // Records are read one at a time and no record keeps more fields than a question has, so a
-    // file of nothing but commas or line breaks costs no more than its own size.
-    CsvReader reader(text, kQuestionColumns.size() + 1);
+                                                std::vector<int>* lines, std::size_t* notKept) {
+    // Records are read one at a time and no record keeps more than a few dozen fields (room
+    // for a spreadsheet's empty columns), so a file of nothing but commas or line breaks costs
+    // no more than its own size.
+    CsvReader reader(text, kMaxCsvFields, separatorOf(text));
     CsvRecord header;
     if (!reader.next(header)) {
         if (reader.error()) return at(name, reader.error()->line, reader.error()->message);
@@ -55,9 +85,13 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
         return at(name, header.line,
                   *problem + "; the header must be " + headerText() + " (Audio may be left out)");
 
-    const std::size_t width = header.width();
+    const std::size_t width = headerWidth(header);
     std::vector<Question> questions;
     for (CsvRecord record; reader.next(record);) {
+        // Rows as long as the header with its empty columns are as long as the questions' own.
+        if (record.width() == header.width() && record.fieldsNotKept == 0)
+            while (record.fields.size() > width && record.fields.back().empty())
+                record.fields.pop_back();
         if (record.width() != width) {
             const bool blank = record.width() == 1 && record.fields[0].empty();
             return at(
@@ -68,10 +102,12 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
         Question question = Question::fromFields(record.fields);
         // Anything else is left to check, but a module would store this one as nothing.
         if (auto why = importing::tooLarge(question)) return at(name, record.line, *why);
-        if (notKept && questions.size() >= static_cast<std::size_t>(kMaxQuestions))
+        if (notKept && questions.size() >= static_cast<std::size_t>(kMaxQuestions)) {
             ++*notKept;
-        else
-            questions.push_back(std::move(question));
+            continue;
+        }
+        questions.push_back(std::move(question));
+        if (lines != nullptr) lines->push_back(record.line);
     }
     if (reader.error()) return at(name, reader.error()->line, reader.error()->message);
     return questions;
