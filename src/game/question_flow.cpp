@@ -8,6 +8,7 @@
 #include "app/master_form.h"
 #include "app/text_values.h"
 #include "rules/media.h"
+#include "text/text.h"
 
 namespace vexlor::app {
 
@@ -15,13 +16,6 @@ namespace {
 
 constexpr long kMostQuestions = 32767;  // counts and numbers are 16-bit
 constexpr const char* kModuleMessageTitle = "Open Vexlor Module";
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 }  // namespace
 
@@ -33,8 +27,9 @@ std::string MasterForm::moduleProblem() {
     std::string missing;
     int missingCount = 0;
     for (const char* field : {"Reponce", "False1", "False2", "False3"}) {
-        const bool present = std::any_of(columns.begin(), columns.end(),
-                                         [&](const std::string& c) { return sameName(c, field); });
+        const bool present = std::any_of(columns.begin(), columns.end(), [&](const std::string& c) {
+            return text::equalsIgnoringCase(c, field);
+        });
         if (present) continue;
         missing += (missingCount++ ? ", " : "") + std::string(field);
     }

@@ -6,17 +6,11 @@
 #include <unordered_set>
 
 #include "modules/module_format.h"
+#include "text/text.h"
 
 namespace vexlor::modules {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 // The password of a connect text such as ";pwd=secret".
 std::string keyOf(const std::string& connect) {
@@ -25,7 +19,7 @@ std::string keyOf(const std::string& connect) {
         std::size_t end = connect.find(';', start);
         if (end == std::string::npos) end = connect.size();
         const std::string_view part(connect.data() + start, end - start);
-        if (part.size() >= 4 && equalsIgnoringCase(part.substr(0, 4), "pwd="))
+        if (part.size() >= 4 && text::equalsIgnoringCase(part.substr(0, 4), "pwd="))
             return std::string(part.substr(4));
         start = end + 1;
     }
@@ -93,7 +87,7 @@ bool DataSource::fail(std::string message) {
 
 int DataSource::columnIndex(const std::string& field) const {
     for (std::size_t c = 0; c < columns_.size(); ++c)
-        if (equalsIgnoringCase(columns_[c], field)) return static_cast<int>(c);
+        if (text::equalsIgnoringCase(columns_[c], field)) return static_cast<int>(c);
     return -1;
 }
 
@@ -156,7 +150,7 @@ std::string DataSource::firstRowQuery() const {
 }
 
 bool DataSource::ranksScores() const {
-    return equalsIgnoringCase(table_, kScoresTable.name) && columnIndex("Score") >= 0;
+    return text::equalsIgnoringCase(table_, kScoresTable.name) && columnIndex("Score") >= 0;
 }
 
 bool DataSource::loadAllRows() {

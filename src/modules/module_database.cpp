@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "modules/module_format.h"
+#include "text/text.h"
 
 namespace vexlor::modules {
 
@@ -83,16 +84,9 @@ OpenProblem problemOf(int code) {
     }
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 bool isModuleTable(std::string_view name) {
     return std::any_of(kModuleTables.begin(), kModuleTables.end(), [&](const TableFormat& table) {
-        return equalsIgnoringCase(name, table.name);
+        return text::equalsIgnoringCase(name, table.name);
     });
 }
 
@@ -110,21 +104,22 @@ int authorize(void*, int action, const char* first, const char* second, const ch
         case SQLITE_SAVEPOINT:
             return SQLITE_OK;
         case SQLITE_READ:
-            return isModuleTable(a) || equalsIgnoringCase(a, "sqlite_master") ? SQLITE_OK
-                                                                              : SQLITE_DENY;
+            return isModuleTable(a) || text::equalsIgnoringCase(a, "sqlite_master") ? SQLITE_OK
+                                                                                    : SQLITE_DENY;
         case SQLITE_INSERT:
         case SQLITE_UPDATE:
         case SQLITE_DELETE:
             return isModuleTable(a) ? SQLITE_OK : SQLITE_DENY;
         case SQLITE_PRAGMA:
             for (const char* allowed : {"table_info", "integrity_check", "quick_check"})
-                if (equalsIgnoringCase(a, allowed)) return SQLITE_OK;
+                if (text::equalsIgnoringCase(a, allowed)) return SQLITE_OK;
             // Reading the journal mode, never setting it.
-            return equalsIgnoringCase(a, "journal_mode") && b.empty() ? SQLITE_OK : SQLITE_DENY;
+            return text::equalsIgnoringCase(a, "journal_mode") && b.empty() ? SQLITE_OK
+                                                                            : SQLITE_DENY;
         case SQLITE_FUNCTION:
             for (const char* allowed : {"count", "length", "typeof", "lower", "upper", "substr",
                                         "instr", "trim", "coalesce", "ifnull", "max", "min", "abs"})
-                if (equalsIgnoringCase(b, allowed)) return SQLITE_OK;
+                if (text::equalsIgnoringCase(b, allowed)) return SQLITE_OK;
             return SQLITE_DENY;
         default:
             return SQLITE_DENY;
@@ -190,11 +185,6 @@ OpenProblem checkLayout(sqlite3* db, std::string* error) {
     return OpenProblem::kUnsafeLayout;
 }
 
-std::uint32_t bigEndian32(const unsigned char* bytes) {
-    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-           (std::uint32_t{bytes[2]} << 8) | bytes[3];
-}
-
 enum class JournalState { kNone, kOwn, kForeign };
 
 // A file descriptor closed when it goes out of scope.
@@ -247,9 +237,9 @@ JournalState journalState(const std::string& path) {
     if (!journal.readAt(0, header, sizeof header) || header[0] == 0 ||
         !std::equal(std::begin(kMagic), std::end(kMagic), header))
         return JournalState::kNone;
-    std::uint32_t records = bigEndian32(header + 8);
-    const std::uint32_t sectorSize = bigEndian32(header + 20);
-    const std::uint32_t pageSize = bigEndian32(header + 24);
+    std::uint32_t records = text::bigEndian32(header + 8);
+    const std::uint32_t sectorSize = text::bigEndian32(header + 20);
+    const std::uint32_t pageSize = text::bigEndian32(header + 24);
     if (sectorSize < sizeof header || sectorSize > 65536 || pageSize < 512 || pageSize > 65536)
         return JournalState::kForeign;
 
@@ -268,7 +258,7 @@ JournalState journalState(const std::string& path) {
         if (!journal.readAt(sectorSize + std::uint64_t{i} * record.size(), record.data(),
                             record.size()))
             break;
-        if (bigEndian32(record.data()) != 1) continue;
+        if (text::bigEndian32(record.data()) != 1) continue;
         return std::equal(std::begin(salt), std::end(salt), record.begin() + 4)
                    ? JournalState::kOwn
                    : JournalState::kForeign;
@@ -456,7 +446,7 @@ std::shared_ptr<ModuleDatabase> ModuleDatabase::open(const std::string& path,
         if (sqlite3_prepare_v2(db, "PRAGMA journal_mode;", -1, &statement, nullptr) == SQLITE_OK &&
             sqlite3_step(statement) == SQLITE_ROW) {
             const auto* mode = sqlite3_column_text(statement, 0);
-            if (mode && equalsIgnoringCase(reinterpret_cast<const char*>(mode), "wal")) {
+            if (mode && text::equalsIgnoringCase(reinterpret_cast<const char*>(mode), "wal")) {
                 if (error) *error = "not a module: it is set to keep a write-ahead log";
                 layout = OpenProblem::kUnsafeLayout;
             }
@@ -596,7 +586,7 @@ std::string ModuleDatabase::rowIdName(const std::string& table) {
     const auto names = columns(table);
     for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
         if (std::none_of(names.begin(), names.end(), [&](const std::string& name) {
-                return equalsIgnoringCase(name, candidate);
+                return text::equalsIgnoringCase(name, candidate);
             }))
             return candidate;
     }

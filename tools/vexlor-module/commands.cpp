@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "text/text.h"
 #include "vexlor-module/csv.h"
 #include "vexlor-module/import.h"
 #include "vexlor-module/module_check.h"
@@ -443,7 +444,7 @@ int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& 
 
 void padded(std::ostream& out, const std::string& text, std::size_t width) {
     out << text;
-    for (std::size_t shown = utf8Length(text); shown < width; ++shown) out << ' ';
+    for (std::size_t shown = text::utf8Length(text); shown < width; ++shown) out << ' ';
 }
 
 int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) {
@@ -459,8 +460,8 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     std::size_t nameWidth = 0;
     std::size_t dateWidth = 0;
     for (const ScoreEntry& entry : *scores) {
-        nameWidth = std::max(nameWidth, utf8Length(entry.name));
-        dateWidth = std::max(dateWidth, utf8Length(entry.date));
+        nameWidth = std::max(nameWidth, text::utf8Length(entry.name));
+        dateWidth = std::max(dateWidth, text::utf8Length(entry.date));
     }
     for (std::size_t i = 0; i < scores->size(); ++i) {
         const ScoreEntry& entry = (*scores)[i];
