@@ -91,7 +91,7 @@ void MasterForm::drawQuestion() {
     for (int attempt = 1; attempt <= kDrawAttempts; ++attempt) {
         QuestionNumber = static_cast<std::int16_t>(
             randomWholeNumber(services_.random, services_.clock, QuestionCount));
-        const bool looked = Data2.FindFirst("Use = '" + std::to_string(QuestionNumber) + "'");
+        const bool looked = Data2.findAsked(QuestionNumber);
         if (!looked || Data2.NoMatch()) break;
         if (attempt == kDrawAttempts) Efface();
     }
@@ -101,7 +101,7 @@ void MasterForm::drawQuestion() {
     // draw, so the number is in the file even if the program is killed during this question.
     if (Data2.AddNew()) {
         Use.Text = std::to_string(QuestionNumber);
-        Data2.FindFirst("Use = '" + Use.Text + "'");
+        Data2.findAsked(QuestionNumber);
     }
 
     // The answers are dealt to the four panels, then the questions are walked from the first

@@ -241,8 +241,17 @@ bool DataSource::FindFirst(const std::string& criterion) {
     if (!database_) return fail("no database");
     const auto parsed = parseCriterion(criterion);
     if (!parsed) return fail("cannot read the criterion: " + criterion);
-    const int column = columnIndex(parsed->field);
-    if (column < 0) return fail("no field " + parsed->field);
+    return findFirstEqual(parsed->field, parsed->value);
+}
+
+bool DataSource::findAsked(int number) {
+    return findFirstEqual(std::string(kAskedColumns[0]), std::to_string(number));
+}
+
+bool DataSource::findFirstEqual(const std::string& field, const std::string& value) {
+    if (!database_) return fail("no database");
+    const int column = columnIndex(field);
+    if (column < 0) return fail("no field " + field);
     if (!storePending() || !loadAllRows()) return false;
 
     auto found = rows_.end();
@@ -252,14 +261,14 @@ bool DataSource::FindFirst(const std::string& criterion) {
             "SELECT " + rowId_ + " FROM " + tableName() + " WHERE " +
                 ModuleDatabase::quoteIdentifier(columns_[static_cast<std::size_t>(column)]) +
                 " = ?;",
-            {parsed->value}, &error);
+            {value}, &error);
         if (!matches) return fail(error);
         const std::unordered_set<std::int64_t> matching(matches->begin(), matches->end());
         found = std::find_if(rows_.begin(), rows_.end(),
                              [&](std::int64_t row) { return matching.contains(row); });
     } else {
         if ((!search_ || search_->column != column) && !buildSearch(column)) return false;
-        const auto matches = search_->rowsByValue.find(parsed->value);
+        const auto matches = search_->rowsByValue.find(value);
         if (matches != search_->rowsByValue.end() && !matches->second.empty()) {
             // Row order: the list is sorted (rows added later have higher ids), so the first
             // match is the lowest matching id, found without walking the list.
