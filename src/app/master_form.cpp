@@ -63,8 +63,8 @@ MasterForm::MasterForm(Services services)
     Label* answers[] = {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD};
     const char* answerNames[] = {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"};
     for (int i = 0; i < 4; ++i) {
-        label(*answers[i], answerNames[i], kAnswer.left, kAnswer.top + rules::panels::kAnswerSpacing * i,
-              kAnswer.width, kAnswer.height, false,
+        label(*answers[i], answerNames[i], kAnswer.left,
+              kAnswer.top + rules::panels::kAnswerSpacing * i, kAnswer.width, kAnswer.height, false,
               {"Press Open to begin", kNeutral, kWhite, kAnswer.font});
     }
     label(Score, "Score", 6480, 420, 1575, 555, true, {"00000", kBlack, kRight, big});

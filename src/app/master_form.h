@@ -7,9 +7,9 @@
 
 #include "app/elements.h"
 #include "app/services.h"
-#include "rules/text_panels.h"
 #include "modules/data_source.h"
 #include "platform/timer.h"
+#include "rules/text_panels.h"
 
 namespace vexlor::app {
 
@@ -32,7 +32,8 @@ class MasterForm {
     /// Client area in twips.
     static constexpr int kWidth = 8115;
     static constexpr int kHeight = 5010;
-    static constexpr int kQuestionWidth = rules::panels::kQuestion.width;  ///< full width of PanelQuestion
+    static constexpr int kQuestionWidth =
+        rules::panels::kQuestion.width;  ///< full width of PanelQuestion
     static constexpr int kQuestionWidthBesidePicture = rules::panels::kQuestionWidthBesidePicture;
     static constexpr int kDrawAttempts = 1500;  ///< lookups of one question draw at most
 

@@ -8,6 +8,7 @@
 #include "app/master_form.h"
 #include "app/text_values.h"
 #include "rules/media.h"
+#include "text/text.h"
 
 namespace vexlor::app {
 
@@ -15,13 +16,6 @@ namespace {
 
 constexpr long kMostQuestions = 32767;  // counts and numbers are 16-bit
 constexpr const char* kModuleMessageTitle = "Open Vexlor Module";
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 }  // namespace
 
@@ -33,8 +27,9 @@ std::string MasterForm::moduleProblem() {
     std::string missing;
     int missingCount = 0;
     for (const char* field : {"Reponce", "False1", "False2", "False3"}) {
-        const bool present = std::any_of(columns.begin(), columns.end(),
-                                         [&](const std::string& c) { return sameName(c, field); });
+        const bool present = std::any_of(columns.begin(), columns.end(), [&](const std::string& c) {
+            return text::equalsIgnoringCase(c, field);
+        });
         if (present) continue;
         missing += (missingCount++ ? ", " : "") + std::string(field);
     }
@@ -96,7 +91,7 @@ void MasterForm::drawQuestion() {
     for (int attempt = 1; attempt <= kDrawAttempts; ++attempt) {
         QuestionNumber = static_cast<std::int16_t>(
             randomWholeNumber(services_.random, services_.clock, QuestionCount));
-        const bool looked = Data2.FindFirst("Use = '" + std::to_string(QuestionNumber) + "'");
+        const bool looked = Data2.findAsked(QuestionNumber);
         if (!looked || Data2.NoMatch()) break;
         if (attempt == kDrawAttempts) Efface();
     }
@@ -106,7 +101,7 @@ void MasterForm::drawQuestion() {
     // draw, so the number is in the file even if the program is killed during this question.
     if (Data2.AddNew()) {
         Use.Text = std::to_string(QuestionNumber);
-        Data2.FindFirst("Use = '" + Use.Text + "'");
+        Data2.findAsked(QuestionNumber);
     }
 
     // The answers are dealt to the four panels, then the questions are walked from the first

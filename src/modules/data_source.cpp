@@ -6,17 +6,11 @@
 #include <unordered_set>
 
 #include "modules/module_format.h"
+#include "text/text.h"
 
 namespace vexlor::modules {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 // The password of a connect text such as ";pwd=secret".
 std::string keyOf(const std::string& connect) {
@@ -25,7 +19,7 @@ std::string keyOf(const std::string& connect) {
         std::size_t end = connect.find(';', start);
         if (end == std::string::npos) end = connect.size();
         const std::string_view part(connect.data() + start, end - start);
-        if (part.size() >= 4 && equalsIgnoringCase(part.substr(0, 4), "pwd="))
+        if (part.size() >= 4 && text::equalsIgnoringCase(part.substr(0, 4), "pwd="))
             return std::string(part.substr(4));
         start = end + 1;
     }
@@ -93,7 +87,7 @@ bool DataSource::fail(std::string message) {
 
 int DataSource::columnIndex(const std::string& field) const {
     for (std::size_t c = 0; c < columns_.size(); ++c)
-        if (equalsIgnoringCase(columns_[c], field)) return static_cast<int>(c);
+        if (text::equalsIgnoringCase(columns_[c], field)) return static_cast<int>(c);
     return -1;
 }
 
@@ -156,7 +150,7 @@ std::string DataSource::firstRowQuery() const {
 }
 
 bool DataSource::ranksScores() const {
-    return equalsIgnoringCase(table_, kScoresTable.name) && columnIndex("Score") >= 0;
+    return text::equalsIgnoringCase(table_, kScoresTable.name) && columnIndex("Score") >= 0;
 }
 
 bool DataSource::loadAllRows() {
@@ -247,8 +241,17 @@ bool DataSource::FindFirst(const std::string& criterion) {
     if (!database_) return fail("no database");
     const auto parsed = parseCriterion(criterion);
     if (!parsed) return fail("cannot read the criterion: " + criterion);
-    const int column = columnIndex(parsed->field);
-    if (column < 0) return fail("no field " + parsed->field);
+    return findFirstEqual(parsed->field, parsed->value);
+}
+
+bool DataSource::findAsked(int number) {
+    return findFirstEqual(std::string(kAskedColumns[0]), std::to_string(number));
+}
+
+bool DataSource::findFirstEqual(const std::string& field, const std::string& value) {
+    if (!database_) return fail("no database");
+    const int column = columnIndex(field);
+    if (column < 0) return fail("no field " + field);
     if (!storePending() || !loadAllRows()) return false;
 
     auto found = rows_.end();
@@ -258,14 +261,14 @@ bool DataSource::FindFirst(const std::string& criterion) {
             "SELECT " + rowId_ + " FROM " + tableName() + " WHERE " +
                 ModuleDatabase::quoteIdentifier(columns_[static_cast<std::size_t>(column)]) +
                 " = ?;",
-            {parsed->value}, &error);
+            {value}, &error);
         if (!matches) return fail(error);
         const std::unordered_set<std::int64_t> matching(matches->begin(), matches->end());
         found = std::find_if(rows_.begin(), rows_.end(),
                              [&](std::int64_t row) { return matching.contains(row); });
     } else {
         if ((!search_ || search_->column != column) && !buildSearch(column)) return false;
-        const auto matches = search_->rowsByValue.find(parsed->value);
+        const auto matches = search_->rowsByValue.find(value);
         if (matches != search_->rowsByValue.end() && !matches->second.empty()) {
             // Row order: the list is sorted (rows added later have higher ids), so the first
             // match is the lowest matching id, found without walking the list.

@@ -61,7 +61,9 @@ class DataSource {
     /// Makes the first record meeting `criterion` current. The criterion is one comparison,
     /// Field = 'text' (a quote inside the text doubled); anything else is an error.
     bool FindFirst(const std::string& criterion);
-    /// Whether the last FindFirst found nothing.
+    /// FindFirst for the list of asked questions: the first record whose `Use` is `number`.
+    bool findAsked(int number);
+    /// Whether the last search found nothing.
     bool NoMatch() const { return noMatch_; }
     /// Starts a new record: editable bound elements are emptied, and what is put into them
     /// becomes the record.
@@ -90,6 +92,8 @@ class DataSource {
         std::string beforeAdd;  // what it showed before AddNew emptied it
     };
 
+    /// The search of FindFirst: the first record whose `field` holds exactly `value`.
+    bool findFirstEqual(const std::string& field, const std::string& value);
     bool storePending();
     /// Drops a pending edit (a new record when `added`): the bound elements show the current
     /// record again.

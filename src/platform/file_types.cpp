@@ -1,4 +1,5 @@
 #include "platform/file_types.h"
+#include "text/text.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -100,22 +101,7 @@ std::string escapeComment(std::string_view text) {
 }
 
 std::string unescapeComment(std::string_view text) {
-    auto hexDigit = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 &&
-            hexDigit(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
+    return text::percentDecoded(text);
 }
 
 // Icons and package files are small; anything larger is not read.
@@ -220,13 +206,6 @@ std::uint32_t littleEndian(const std::string& bytes, std::size_t at, int width) 
     return value;
 }
 
-std::uint32_t bigEndian32(const std::string& bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-    return value;
-}
-
 struct PngImage {
     std::string bytes;
     int size = 0;
@@ -246,8 +225,10 @@ std::optional<PngImage> pngFromIco(const std::string& ico, std::size_t index) {
     if (offset > ico.size() || size > ico.size() - offset || size < 24) return std::nullopt;
     std::string png = ico.substr(offset, size);
     if (!png.starts_with("\x89PNG\r\n\x1a\n") || png.substr(12, 4) != "IHDR") return std::nullopt;
-    const std::uint32_t width = bigEndian32(png, 16);
-    const std::uint32_t height = bigEndian32(png, 20);
+    const std::uint32_t width =
+        text::bigEndian32(reinterpret_cast<const unsigned char*>(png.data()) + 16);
+    const std::uint32_t height =
+        text::bigEndian32(reinterpret_cast<const unsigned char*>(png.data()) + 20);
     if (width != height || width == 0 || width > 1024) return std::nullopt;
     return PngImage{std::move(png), static_cast<int>(width)};
 }

@@ -1,4 +1,5 @@
 #include "platform/sdl_sound_player.h"
+#include "text/text.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -121,13 +122,6 @@ int SDLCALL boundedClose(SDL_RWops* stream) {
     return 0;
 }
 
-bool endsWith(const std::string& text, std::string_view ending) {
-    return text.size() >= ending.size() &&
-           std::equal(ending.rbegin(), ending.rend(), text.rbegin(), [](char a, char b) {
-               return a == std::tolower(static_cast<unsigned char>(b));
-           });
-}
-
 // Opens a sound file for the mixer after checking, from its size alone, that it is a plain
 // file within the limit; null otherwise. Never blocks on a pipe or a device.
 SDL_RWops* openSound(const std::string& path) {
@@ -138,7 +132,8 @@ SDL_RWops* openSound(const std::string& path) {
     const bool plain = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     const bool midi = (plain && ::pread(fd, head, sizeof head, 0) == sizeof head &&
                        std::memcmp(head, "MThd", sizeof head) == 0) ||
-                      endsWith(path, ".mid") || endsWith(path, ".midi");
+                      text::endsWithIgnoringCase(path, ".mid") ||
+                      text::endsWithIgnoringCase(path, ".midi");
     const auto limit = midi ? SdlSoundPlayer::kMaxMidiBytes : SdlSoundPlayer::kMaxSoundBytes;
     if (!plain || info.st_size > limit) {
         ::close(fd);

@@ -1,4 +1,5 @@
 #include "rules/media.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <array>
@@ -7,12 +8,6 @@
 namespace vexlor::rules {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 // The folder names and the file name of a relative media text; nothing when it is not one.
 std::optional<std::vector<std::string>> relativeParts(std::string_view audio) {
@@ -54,7 +49,7 @@ std::optional<std::string> namedFile(const platform::FileSystem& fileSystem,
         auto found = std::find(entries.begin(), entries.end(), wanted);
         if (found == entries.end())
             found = std::find_if(entries.begin(), entries.end(), [&](const std::string& name) {
-                return equalsIgnoringCase(name, wanted);
+                return text::equalsIgnoringCase(name, wanted);
             });
         if (found == entries.end()) return std::nullopt;
         path += *found;

@@ -5,57 +5,16 @@
 
 #include "app/master_form.h"
 #include "app/text_values.h"
+#include "text/text.h"
 
 namespace vexlor::scores {
 
-namespace {
-
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// Bytes of the character that starts at `at`: the whole sequence when it is valid UTF-8,
-// otherwise the one byte.
-std::size_t characterLength(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 1;
-    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;   // no overlong forms
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-    }
-    if (length == 1 || at + length > text.size()) return 1;
-    const auto second = static_cast<unsigned char>(text[at + 1]);
-    if (second < low || second > high) return 1;
-    for (std::size_t i = 2; i < length; ++i)
-        if (!isContinuation(static_cast<unsigned char>(text[at + i]))) return 1;
-    return length;
-}
-
-// Byte offset after the first `count` characters (the text's size when it is shorter).
-std::size_t offsetAfter(std::string_view text, std::size_t count) {
-    std::size_t at = 0;
-    for (std::size_t n = 0; n < count && at < text.size(); ++n) at += characterLength(text, at);
-    return at;
-}
-
-}  // namespace
-
 std::size_t characterCount(std::string_view text) {
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < text.size(); at += characterLength(text, at)) ++count;
-    return count;
+    return text::utf8Length(text);
 }
 
 std::string firstCharacters(std::string_view text, std::size_t count) {
-    return std::string(text.substr(0, offsetAfter(text, count)));
+    return std::string(text.substr(0, text::utf8Offset(text, count)));
 }
 
 double scoreValue(std::string_view text) {
@@ -109,7 +68,7 @@ std::string emptyTopTenLine(int rank) {
 double lineScore(std::string_view line) {
     // The score is the last word after the prefix and the name column, whatever its length:
     // reading only a fixed number of characters would cut six-digit scores.
-    std::string_view rest = line.substr(offsetAfter(line, 3 + kNameWidth));
+    std::string_view rest = line.substr(text::utf8Offset(line, 3 + kNameWidth));
     while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
     const auto blank = rest.rfind(' ');
     if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);

@@ -12,9 +12,9 @@ namespace {
 
 // A data source on one table of a module, with one bound box.
 struct Bound {
-    Bound(const std::string& path, const char* table, std::string field, bool editable = true)
-        : field(std::move(field)) {
-        data.bindElement(text, this->field, editable);
+    Bound(const std::string& path, const char* table, std::string name, bool editable = true)
+        : field(std::move(name)) {
+        data.bindElement(text, field, editable);
         data.Connect = ";pwd=tov3ralu";
         data.DatabaseName = path;
         data.RecordSource = table;

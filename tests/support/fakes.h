@@ -156,7 +156,7 @@ class FakeSoundPlayer : public platform::SoundPlayer {
 
 class FakePicture : public platform::Picture {
   public:
-    FakePicture(std::string path, int w, int h) : path(std::move(path)), w_(w), h_(h) {}
+    FakePicture(std::string file, int w, int h) : path(std::move(file)), w_(w), h_(h) {}
     int width() const override { return w_; }
     int height() const override { return h_; }
     std::string path;

@@ -20,12 +20,12 @@ struct Block {
 
     // A repeated letter is only counted: comparing each option with all before it would take
     // a block of a million options a million times a million steps.
-    void addOption(char letter, std::string_view text) {
+    void addOption(char letter, std::string_view optionText) {
         ++optionCount;
         const bool seen = std::any_of(options.begin(), options.end(),
                                       [&](const auto& option) { return option.first == letter; });
         if (!seen)
-            options.emplace_back(letter, text);
+            options.emplace_back(letter, optionText);
         else if (!repeated)
             repeated = letter;
     }

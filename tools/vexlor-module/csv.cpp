@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "text/text.h"
+
 namespace vexlor::authoring {
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
 
 int linesBefore(std::string_view text, std::size_t end) {
     int count = 0;
@@ -54,7 +52,7 @@ std::string CsvReader::encodingMessage(std::size_t recordStart, std::size_t offs
     const std::size_t lineStart =
         text_.rfind('\n', at) == std::string_view::npos ? 0 : text_.rfind('\n', at) + 1;
     std::string where =
-        "column " + std::to_string(utf8Length(text_.substr(lineStart, at - lineStart)) + 1);
+        "column " + std::to_string(text::utf8Length(text_.substr(lineStart, at - lineStart)) + 1);
     if (line != recordLine) where = "line " + std::to_string(line) + ", " + where;
     if (text_[at] == '\0') return "a NUL byte at " + where + "; this is not a text file";
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -147,47 +145,10 @@ CsvParse parseCsv(std::string_view text) {
 }
 
 std::optional<std::size_t> findInvalidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead == 0) return i;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        char32_t code;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07;
-        } else {
-            return i;
-        }
-        if (text.size() - i < length) return i;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto byte = static_cast<unsigned char>(text[i + k]);
-            if (!isContinuation(byte)) return i;
-            code = (code << 6) | (byte & 0x3F);
-        }
-        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-        const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-        if (overlong || surrogate || code > 0x10FFFF) return i;
-        i += length;
-    }
-    return std::nullopt;
-}
-
-std::size_t utf8Length(std::string_view text) {
-    std::size_t count = 0;
-    for (char c : text)
-        if (!isContinuation(static_cast<unsigned char>(c))) ++count;
-    return count;
+    const auto invalid = text::firstInvalidUtf8(text);
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string_view::npos && (!invalid || nul < *invalid)) return nul;
+    return invalid;
 }
 
 void appendCsvRecord(std::string& out, const std::vector<std::string>& fields) {

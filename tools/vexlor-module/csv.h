@@ -66,12 +66,9 @@ class CsvReader {
 /// field.
 CsvParse parseCsv(std::string_view text);
 
-/// Where the first byte that is not part of valid UTF-8 is, if any. Overlong forms, UTF-16
-/// surrogates and code points past U+10FFFF are invalid.
+/// Where the first NUL byte, or byte that is not part of valid UTF-8, is, if any. Overlong
+/// forms, UTF-16 surrogates and code points past U+10FFFF are invalid.
 std::optional<std::size_t> findInvalidUtf8(std::string_view text);
-
-/// Number of characters (code points) in UTF-8 text.
-std::size_t utf8Length(std::string_view text);
 
 /// Appends one record in the form parseCsv reads back to the same fields: a field is quoted
 /// only when it holds a comma, a quote or a line break, and the record ends with CRLF.

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "text/text.h"
 #include "vexlor-module/csv.h"
 #include "vexlor-module/question_csv.h"
 
@@ -204,7 +205,7 @@ std::optional<ImportProblem> encodingFault(std::string_view text) {
     fault.line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
     const std::size_t lineStart =
         before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
-    const std::string column = std::to_string(utf8Length(before.substr(lineStart)) + 1);
+    const std::string column = std::to_string(text::utf8Length(before.substr(lineStart)) + 1);
     if (text[*invalid] == '\0') {
         fault.message = "a NUL byte at column " + column + "; this is not a text file";
     } else {

@@ -5,10 +5,10 @@
 #include <cctype>
 #include <system_error>
 
-#include "rules/text_panels.h"
-#include "rules/numbers.h"
-#include "rules/media.h"
 #include "platform/file_system.h"
+#include "rules/media.h"
+#include "rules/numbers.h"
+#include "rules/text_panels.h"
 #include "vexlor-module/text_fit.h"
 
 namespace vexlor::authoring {
@@ -93,8 +93,9 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
         const int questionWidth = media == rules::MediaKind::kPicture
                                       ? rules::panels::kQuestionWidthBesidePicture
                                       : kQuestion.width;
-        const std::string where = media == rules::MediaKind::kPicture ? "the question (beside its picture)"
-                                                               : std::string("the question");
+        const std::string where = media == rules::MediaKind::kPicture
+                                      ? "the question (beside its picture)"
+                                      : std::string("the question");
         if (auto why = overflow({question.text, kQuestion, questionWidth, where})) warn(*why);
         for (std::size_t i = 0; i < question.answers.size(); ++i) {
             const std::string what =
@@ -135,7 +136,6 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
     }
     return problems;
 }
-
 
 std::string CheckReport::summary() const {
     return "ok: " + counted(questions, "question", "questions") + ", " +

@@ -10,7 +10,6 @@
 
 namespace vexlor::authoring {
 
-
 /// One thing wrong with a question.
 struct QuestionProblem {
     bool breaksGame;  ///< the game cannot ask the question as meant; else it only shows badly

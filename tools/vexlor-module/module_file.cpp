@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "modules/module_format.h"
+#include "text/text.h"
 
 namespace vexlor::authoring {
 
@@ -58,13 +59,6 @@ std::string insertStatement(const Layout& layout) {
            ");";
 }
 
-bool sameName(const std::string& a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 // Why a database is not a module, or nothing when it has every table and column the game uses.
 std::optional<std::string> missingLayout(ModuleDatabase& database) {
     for (const Layout& layout : modules::kModuleTables) {
@@ -72,9 +66,9 @@ std::optional<std::string> missingLayout(ModuleDatabase& database) {
         const std::vector<std::string> present = database.columns(table);
         if (present.empty()) return "it has no table " + table;
         for (std::string_view column : layout.columns) {
-            const bool found =
-                std::any_of(present.begin(), present.end(),
-                            [&](const std::string& c) { return sameName(c, column); });
+            const bool found = std::any_of(
+                present.begin(), present.end(),
+                [&](const std::string& c) { return text::equalsIgnoringCase(c, column); });
             if (!found) return "its table " + table + " has no column " + std::string(column);
         }
     }

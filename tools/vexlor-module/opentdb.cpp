@@ -7,6 +7,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
+#include "text/text.h"
 #include "vexlor-module/csv.h"
 #include "vexlor-module/import.h"
 
@@ -35,7 +36,7 @@ ImportProblem faultAt(std::string_view text, std::size_t at, const std::string& 
     return ImportProblem{
         1 + static_cast<int>(std::count(before.begin(), before.end(), '\n')),
         {},
-        what + " at column " + std::to_string(utf8Length(before.substr(lineStart)) + 1)};
+        what + " at column " + std::to_string(text::utf8Length(before.substr(lineStart)) + 1)};
 }
 
 // Bracket depth, the number of values, texts too long for a module and NUL characters, found
@@ -160,28 +161,6 @@ std::optional<std::string> fromBase64(std::string_view text) {
     return out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::string fromPercentEncoding(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 bool isPercentEncoded(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) ||
@@ -253,7 +232,7 @@ class Fields {
         std::string text;
         if (encoding_ == Encoding::kHtml) return importing::decodeHtmlEntities(raw);
         if (encoding_ == Encoding::kUrl3986) {
-            text = fromPercentEncoding(raw);
+            text = text::percentDecoded(raw);
         } else if (auto bytes = fromBase64(raw)) {
             text = std::move(*bytes);
         } else {

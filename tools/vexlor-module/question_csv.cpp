@@ -7,6 +7,7 @@
 #include <optional>
 #include <system_error>
 
+#include "text/text.h"
 #include "vexlor-module/csv.h"
 #include "vexlor-module/import.h"
 
@@ -27,13 +28,6 @@ Failure at(const std::string& name, int line, const std::string& why) {
 }
 
 constexpr std::size_t kMaxCsvFields = 64;
-
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // Spreadsheets write the header of the columns they show: in any letter case, and with empty
 // columns after the last that holds anything. Those are dropped.
@@ -56,7 +50,7 @@ std::optional<std::string> headerProblem(const CsvRecord& header) {
     const std::size_t full = kQuestionColumns.size();
     const std::size_t width = headerWidth(header);
     for (std::size_t i = 0; i < width && i < header.fields.size() && i < full; ++i) {
-        if (!sameName(header.fields[i], kQuestionColumns[i]))
+        if (!text::equalsIgnoringCase(header.fields[i], kQuestionColumns[i]))
             return "header column " + std::to_string(i + 1) + " is \"" + header.fields[i] +
                    "\" instead of \"" + std::string(kQuestionColumns[i]) + "\"";
     }

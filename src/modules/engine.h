@@ -1,0 +1,65 @@
+#pragma once
+
+// What the store's files share about the database engine: its errors as sentences a user can
+// act on, and a prepared statement with its text parameters bound.
+
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "modules/module_database.h"
+
+namespace vexlor::modules::engine {
+
+/// Values no module needs but a hostile one could use to exhaust memory.
+inline constexpr int kMaxTextBytes = 16 * 1024 * 1024;
+
+/// A sentence for the engine's last error, naming what a user can act on.
+std::string describe(sqlite3* db);
+/// Puts describe(db) into `error`, when one is asked for.
+void setError(std::string* error, sqlite3* db);
+/// Why a file could not be opened, told by an engine result code.
+OpenProblem problemOf(int code);
+
+/// A statement prepared with its text parameters bound; a text over kMaxTextBytes is refused,
+/// never bound as NULL.
+class Statement {
+  public:
+    Statement(sqlite3* db, const std::string& sql, const std::vector<std::string>& parameters,
+              std::string* error) {
+        if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+            SQLITE_OK) {
+            setError(error, db);
+            return;
+        }
+        for (std::size_t i = 0; i < parameters.size(); ++i) {
+            // A text over the length limit would be bound as NULL and stored as such: refused.
+            if (parameters[i].size() > static_cast<std::size_t>(kMaxTextBytes) ||
+                sqlite3_bind_text(stmt_, static_cast<int>(i + 1), parameters[i].data(),
+                                  static_cast<int>(parameters[i].size()),
+                                  SQLITE_TRANSIENT) != SQLITE_OK) {
+                if (error)
+                    *error = parameters[i].size() > static_cast<std::size_t>(kMaxTextBytes)
+                                 ? "a text is longer than the " +
+                                       std::to_string(kMaxTextBytes / (1024 * 1024)) +
+                                       " MiB a module field may hold"
+                                 : describe(db);
+                return;
+            }
+        }
+        ok_ = true;
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool ok() const { return ok_; }
+    sqlite3_stmt* get() const { return stmt_; }
+
+  private:
+    sqlite3_stmt* stmt_ = nullptr;
+    bool ok_ = false;
+};
+
+}  // namespace vexlor::modules::engine

@@ -1,0 +1,186 @@
+#include "modules/file_checks.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+#include "text/text.h"
+
+namespace vexlor::modules::files {
+
+namespace {
+
+enum class JournalState { kNone, kOwn, kForeign };
+
+// A file descriptor closed when it goes out of scope.
+class FileHandle {
+  public:
+    // Never blocks (a pipe opens at once) and never follows a link at the last step.
+    explicit FileHandle(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY)) {}
+    ~FileHandle() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    // Whether it is open on a regular file; its size then in `size`.
+    bool regular(std::uint64_t& size) const {
+        struct stat info {};
+        if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+        size = static_cast<std::uint64_t>(info.st_size);
+        return true;
+    }
+    // Reads `size` bytes at `offset`; false when fewer are there.
+    bool readAt(std::uint64_t offset, unsigned char* bytes, std::size_t size) const {
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t got =
+                ::pread(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+            if (got <= 0) return false;
+            done += static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+  private:
+    int fd_;
+};
+
+// A rollback journal that the engine would play back into the file on the next read. Its page 1
+// record carries the salt that begins every encrypted module file, so a journal left beside a
+// file by another one (a module replaced under the same name) is told apart from the file's own.
+// A journal that holds no page 1 cannot be told apart and counts as the file's own. Only called
+// once the journal is known to be a regular file.
+JournalState journalState(const std::string& path) {
+    const FileHandle journal(path + "-journal");
+    std::uint64_t size = 0;
+    if (!journal.regular(size)) return JournalState::kNone;
+    constexpr unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+    unsigned char header[28] = {};
+    // The engine ignores an empty journal, or one whose header was zeroed or never written.
+    if (!journal.readAt(0, header, sizeof header) || header[0] == 0 ||
+        !std::equal(std::begin(kMagic), std::end(kMagic), header))
+        return JournalState::kNone;
+    std::uint32_t records = text::bigEndian32(header + 8);
+    const std::uint32_t sectorSize = text::bigEndian32(header + 20);
+    const std::uint32_t pageSize = text::bigEndian32(header + 24);
+    if (sectorSize < sizeof header || sectorSize > 65536 || pageSize < 512 || pageSize > 65536)
+        return JournalState::kForeign;
+
+    unsigned char salt[16] = {};
+    const FileHandle file(path);
+    if (!file.readAt(0, salt, sizeof salt)) return JournalState::kOwn;
+
+    std::vector<unsigned char> record(4 + pageSize + 4);
+    // A journal whose header was written before its records counts them by its size, as the
+    // engine does when it plays it back.
+    if (records == 0 || records == 0xffffffff)
+        records = size > sectorSize ? static_cast<std::uint32_t>(std::min<std::uint64_t>(
+                                          (size - sectorSize) / record.size(), 1'000'000))
+                                    : 0;
+    for (std::uint32_t i = 0; i < records && i < 1'000'000; ++i) {
+        if (!journal.readAt(sectorSize + std::uint64_t{i} * record.size(), record.data(),
+                            record.size()))
+            break;
+        if (text::bigEndian32(record.data()) != 1) continue;
+        return std::equal(std::begin(salt), std::end(salt), record.begin() + 4)
+                   ? JournalState::kOwn
+                   : JournalState::kForeign;
+    }
+    return JournalState::kOwn;
+}
+
+// What lies at a path, without following a link there.
+enum class Entry { kNothing, kRegular, kOther };
+Entry entryAt(const std::string& path, struct stat& info) {
+    if (::lstat(path.c_str(), &info) != 0) return Entry::kNothing;
+    return S_ISREG(info.st_mode) ? Entry::kRegular : Entry::kOther;
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return entryAt(path, info) != Entry::kNothing;
+}
+
+// "a folder", "a named pipe", ... for a file that is not a regular one.
+std::string kindOf(const struct stat& info) {
+    if (S_ISDIR(info.st_mode)) return "a folder";
+    if (S_ISFIFO(info.st_mode)) return "a named pipe";
+    if (S_ISLNK(info.st_mode)) return "a symbolic link";
+    if (S_ISSOCK(info.st_mode)) return "a socket";
+    return "a device";
+}
+
+}  // namespace
+
+OpenProblem checkPath(const std::string& path, struct stat& info, std::string* error) {
+    auto refuse = [&](OpenProblem problem, std::string why) {
+        if (error) *error = std::move(why);
+        return problem;
+    };
+    if (path.empty()) return refuse(OpenProblem::kNoFile, "no file name");
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == EACCES)
+            return refuse(OpenProblem::kNoAccess, "cannot be read (permission denied)");
+        if (errno == ENAMETOOLONG)
+            return refuse(OpenProblem::kNoFile, "the path is too long to reach the file");
+        if (errno == ELOOP) return refuse(OpenProblem::kNoFile, "a loop of symbolic links");
+        return exists(path) ? refuse(OpenProblem::kNoFile, "a link to a file that does not exist")
+                            : refuse(OpenProblem::kNoFile, "no such file");
+    }
+    if (!S_ISREG(info.st_mode))
+        return refuse(OpenProblem::kNotAFile, kindOf(info) + ", not a module file");
+    if (::access(path.c_str(), R_OK) != 0)
+        return refuse(OpenProblem::kNoAccess, "cannot be read (permission denied)");
+    return OpenProblem::kNone;
+}
+
+OpenProblem checkFile(const std::string& path, Access access, struct stat& info,
+                      std::string* error) {
+    if (const auto problem = checkPath(path, info, error); problem != OpenProblem::kNone)
+        return problem;
+    auto refuse = [&](OpenProblem problem, const char* why) {
+        if (error) *error = why;
+        return problem;
+    };
+    // The engine opens these side files as it pleases, blocking on a pipe: anything there that
+    // is not a plain file is refused before the engine looks.
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        struct stat side {};
+        if (entryAt(path + suffix, side) != Entry::kOther) continue;
+        if (error) {
+            const std::string name = path.substr(path.find_last_of('/') + 1) + suffix;
+            *error = name + " beside it is " + kindOf(side) +
+                     ", not a journal the module could have written; remove it";
+        }
+        return OpenProblem::kForeignJournal;
+    }
+    // Modules never use a write-ahead log; one beside a file belongs to something else.
+    if (exists(path + "-wal") || exists(path + "-shm"))
+        return refuse(OpenProblem::kForeignJournal,
+                      "a write-ahead log (-wal or -shm file) lies beside it; modules never use "
+                      "one, so it belongs to another file and is not applied");
+    switch (journalState(path)) {
+        case JournalState::kNone:
+            break;
+        case JournalState::kForeign:
+            return refuse(
+                OpenProblem::kForeignJournal,
+                "the journal beside it (-journal file) belongs to another file and is not "
+                "applied; remove it if this module is intact");
+        case JournalState::kOwn:
+            if (access == Access::kReadOnly)
+                return refuse(OpenProblem::kNeedsRecovery,
+                              "needs recovering: the journal beside it (-journal file) holds an "
+                              "interrupted write; opening it in the game completes the recovery");
+            break;
+    }
+    return OpenProblem::kNone;
+}
+
+}  // namespace vexlor::modules::files

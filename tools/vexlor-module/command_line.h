@@ -1,0 +1,79 @@
+#pragma once
+
+// The tool's command line: its commands and their options, the arguments once parsed, and the
+// commands' entry points. Each command is one function of import_commands.cpp or
+// module_commands.cpp; the table of them, with their help, is command_table.cpp.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexlor::authoring {
+
+inline constexpr std::string_view kProgram = "vexlor-module";
+inline constexpr int kMaxPoints = 1000000;
+
+struct Option {
+    std::string_view name;   ///< "--title"
+    std::string_view alias;  ///< a short form such as "-o", or empty
+    bool takesValue;
+    enum class Kind { kText, kPoints, kFormat, kEncoding } kind = Kind::kText;
+    bool required = false;  ///< the command cannot run without it
+    bool nonEmpty = false;  ///< its value must not be empty
+};
+
+/// A command line after its options have been sorted out.
+struct Arguments {
+    std::vector<std::string> positionals;
+    std::map<std::string, std::string, std::less<>> values;  ///< by long option name
+
+    bool has(std::string_view option) const { return values.find(option) != values.end(); }
+    std::string value(std::string_view option) const {
+        auto found = values.find(option);
+        return found == values.end() ? std::string() : found->second;
+    }
+};
+
+/// What is wrong with a command line.
+struct UsageError {
+    std::string message;
+};
+
+struct Command {
+    std::string_view name;
+    std::string_view synopsis;
+    std::string_view summary;
+    std::string_view details;
+    std::vector<Option> options;
+    int (*run)(const Arguments&, std::ostream& out, std::ostream& err);
+    std::string_view operand = "the module file";  ///< what the one positional argument is
+};
+
+/// Writes the message to `err` and gives kExitFailure.
+int fail(std::ostream& err, const std::string& message);
+/// "1 question", "2 questions".
+std::string plural(std::int64_t count, const char* singular, const char* several);
+
+/// The folder a file lies in ("." for a bare name): where a module's media are looked for.
+std::filesystem::path folderOf(const std::filesystem::path& file);
+
+/// Every command, in the order help lists them.
+const std::vector<Command>& commands();
+
+// The commands.
+int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace vexlor::authoring

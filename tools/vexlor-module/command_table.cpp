@@ -1,0 +1,167 @@
+// The table of commands with their options and help texts.
+
+#include <iomanip>
+
+#include "vexlor-module/command_line.h"
+
+namespace vexlor::authoring {
+
+namespace {
+
+#define READ_ONLY_NOTE                                                                    \
+    "The module is opened read-only; one with a journal or log of an interrupted write\n" \
+    "beside it is refused, as recovering it would change it.\n"
+
+// Said by every command that reads a file of questions.
+#define QUESTION_CHECKS                                                                     \
+    "Each question is held to the rules of check and told with its file and line: an\n"     \
+    "empty row is skipped with a note; a question the game cannot ask as meant (no text,\n" \
+    "an empty or repeated answer, Points that are not a number, media the game does not\n"  \
+    "use) is skipped, or refuses the file with --strict; the rest is a warning (a media\n"  \
+    "file not in the module's folder, a text too long for its panel).\n"
+
+#define IMPORT_OPTIONS                                                                         \
+    "  --format F           csv, aiken, gift or opentdb; without it the format is told by\n"   \
+    "                       the extension (.csv, .json, .gift, .aiken), else by the content\n" \
+    "  --encoding E         utf-8 (the default), or windows-1252 or latin-1 for a file\n"      \
+    "                       saved as plain \"CSV\" by a spreadsheet on Windows\n"              \
+    "  --strict             refuse the whole file at its first problem; without it, each\n"    \
+    "                       question that cannot be used is reported and skipped\n"            \
+    "  --points N           points of each question of a file that gives none (default 100)\n" \
+    "  --easy-points N      points of an easy, medium and hard Open Trivia DB question\n"      \
+    "  --medium-points N    (defaults 100, 200 and 300)\n"                                     \
+    "  --hard-points N\n"
+
+std::vector<Option> withImportOptions(std::vector<Option> options) {
+    using Kind = Option::Kind;
+    options.insert(options.end(), {{"--format", "", true, Kind::kFormat},
+                                   {"--encoding", "", true, Kind::kEncoding},
+                                   {"--strict", "", false},
+                                   {"--points", "", true, Kind::kPoints},
+                                   {"--easy-points", "", true, Kind::kPoints},
+                                   {"--medium-points", "", true, Kind::kPoints},
+                                   {"--hard-points", "", true, Kind::kPoints}});
+    return options;
+}
+
+// --- the command table and the command line -------------------------------------------------
+
+}  // namespace
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> list = {
+        {"create",
+         "create OUT.vxm --title TITLE [--author A] [--company C] [--year Y] "
+         "--questions FILE [IMPORT OPTIONS] [--force]",
+         "make a new module from a file of questions",
+         "Makes the module OUT.vxm with the given properties and the questions of the file:\n"
+         "CSV, Aiken, GIFT or Open Trivia DB JSON (see import-check). A CSV file is UTF-8 with\n"
+         "the header\n"
+         "    Question,Reponce,False1,False2,False3,Points,Audio\n"
+         "(the Audio column may be left out). Reponce is the right answer, False1-3 the wrong\n"
+         "ones, Audio the name of a picture or sound file in the module's folder. Fields holding\n"
+         "commas, quotes or line breaks are written in double quotes, a quote inside doubled.\n"
+         "The module is written completely or not at all; it may hold at most 32767 questions.\n"
+         "A name without .vxm gets it, as the game's Open dialog lists only .vxm files.\n"
+         "\n" QUESTION_CHECKS "\n"
+         "Options:\n"
+         "  --title TITLE        the module's title, shown by the game (required, not empty)\n"
+         "  --author A           the author\n"
+         "  --company C          the company\n"
+         "  --year Y             the year\n"
+         "  --questions FILE     the questions file (required)\n"
+         "  --force              replace OUT.vxm if it exists\n" IMPORT_OPTIONS,
+         withImportOptions({{"--title", "", true, Option::Kind::kText, true, true},
+                            {"--author", "", true},
+                            {"--company", "", true},
+                            {"--year", "", true},
+                            {"--questions", "", true, Option::Kind::kText, true},
+                            {"--force", "", false}}),
+         runCreate},
+        {"add", "add MODULE.vxm --questions FILE [IMPORT OPTIONS]",
+         "add the questions of a file to a module",
+         "Adds the questions of the file after the module's own, in one transaction: all of\n"
+         "them or, when anything fails, none. The properties, the list of asked questions and\n"
+         "the high scores stay as they are. A module may hold at most 32767 questions.\n"
+         "\n" QUESTION_CHECKS "\n"
+         "Options:\n"
+         "  --questions FILE     the questions file (required)\n" IMPORT_OPTIONS,
+         withImportOptions({{"--questions", "", true, Option::Kind::kText, true}}), runAdd},
+        {"import-check", "import-check FILE [IMPORT OPTIONS]",
+         "show what a file of questions would give",
+         "Reads a file of questions as create and add would, writes nothing, and lists each\n"
+         "question it would skip, with its line (or its place in a JSON file) and why, then\n"
+         "how many questions it would import, by category. Exits with status 1 when it skips\n"
+         "anything or finds nothing to import.\n"
+         "\n"
+         "Formats: CSV as create describes; Aiken (a question, options \"A.\" or \"A)\", a\n"
+         "line \"ANSWER: B\"); GIFT multiple-choice questions ({=right ~wrong ~wrong ~wrong});\n"
+         "Open Trivia DB JSON (a response or a list of results, \"multiple\" questions, in\n"
+         "any of its encodings). Only questions with one right and three wrong answers fit a\n"
+         "module; the others (true/false, matching, numeric...) are skipped and listed.\n"
+         "Files are UTF-8 (see --encoding), at most 64 MiB. CSV may use ';' between fields\n"
+         "and a header in any case. Media are looked for beside FILE. The first three\n"
+         "questions are shown with the answer taken as the right one.\n"
+         "\n" QUESTION_CHECKS "\n"
+         "Options:\n" IMPORT_OPTIONS,
+         withImportOptions({}), runImportCheck, "the question file"},
+        {"info",
+         "info MODULE.vxm",
+         "show a module's properties and counts",
+         "Prints the title, author, company and year of the module, then how many questions,\n"
+         "asked questions and high scores it holds. The module is not changed.\n" READ_ONLY_NOTE,
+         {},
+         runInfo},
+        {"check",
+         "check MODULE.vxm",
+         "find what would spoil a game",
+         "Lists, one per line, every question lacking its text or an answer, having two equal\n"
+         "answers, Points that do not start with a number, or media that is missing, that lies\n"
+         "outside the module's folder, or that the game does not play or show (the name must\n"
+         "end in mp3, mid, wav, gif, bmp or ico, all lower or all upper case), Points with\n"
+         "words after the number, and a question or answer too long for its panel in the\n"
+         "game's font. Also lists an\n"
+         "empty title, no questions, or more than 32767. Exits with status 1 when it finds\n"
+         "anything, else prints a summary.\n" READ_ONLY_NOTE,
+         {},
+         runCheck},
+        {"export",
+         "export MODULE.vxm [-o OUT.csv]",
+         "write a module's questions as CSV",
+         "Writes the questions as CSV, in the layout create reads, with CRLF line "
+         "ends.\n" READ_ONLY_NOTE "\n"
+         "Options:\n"
+         "  -o, --output FILE    write to FILE instead of the standard output (- for the\n"
+         "                       standard output)\n",
+         {{"--output", "-o", true}},
+         runExport},
+        {"reset-asked",
+         "reset-asked MODULE.vxm",
+         "forget which questions have been asked",
+         "Empties the module's list of asked questions, so the game may ask each one again,\n"
+         "and prints how many entries it removed.\n",
+         {},
+         runResetAsked},
+        {"clear-scores",
+         "clear-scores MODULE.vxm --yes",
+         "empty the top ten",
+         "Deletes every high score of the module, in one transaction, so the next quiz night\n"
+         "starts with an empty top ten. Without --yes it only says how many there are and\n"
+         "changes nothing.\n"
+         "\n"
+         "Options:\n"
+         "  --yes                really delete them\n",
+         {{"--yes", "", false}},
+         runClearScores},
+        {"scores",
+         "scores MODULE.vxm",
+         "list the high scores, best first",
+         "Lists the high scores as the game ranks them: the highest score first, and among\n"
+         "equal scores the one made first.\n" READ_ONLY_NOTE,
+         {},
+         runScores},
+    };
+    return list;
+}
+
+}  // namespace vexlor::authoring

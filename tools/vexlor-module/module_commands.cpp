@@ -1,0 +1,176 @@
+// The commands on a module: info, check, export, reset-asked, clear-scores and scores.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <optional>
+#include <string_view>
+
+#include "text/text.h"
+#include "vexlor-module/command_line.h"
+#include "vexlor-module/commands.h"
+#include "vexlor-module/csv.h"
+#include "vexlor-module/import.h"
+#include "vexlor-module/module_check.h"
+#include "vexlor-module/module_file.h"
+#include "vexlor-module/question_csv.h"
+
+namespace vexlor::authoring {
+
+namespace fs = std::filesystem;
+
+// --- info -----------------------------------------------------------------------------------
+
+int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    auto module = ModuleFile::open(arguments.positionals[0]);
+    if (!module) return fail(err, module.error());
+    auto properties = module->properties();
+    if (!properties) return fail(err, properties.error());
+    const Properties shown = properties->empty() ? Properties{} : properties->front();
+
+    std::int64_t counts[3];
+    const ModuleFile::Table tables[3] = {ModuleFile::Table::kQuestions, ModuleFile::Table::kAsked,
+                                         ModuleFile::Table::kScores};
+    for (int i = 0; i < 3; ++i) {
+        auto count = module->rowCount(tables[i]);
+        if (!count) return fail(err, count.error());
+        counts[i] = *count;
+    }
+    out << "Title: " << shown.title << '\n'
+        << "Author: " << shown.author << '\n'
+        << "Company: " << shown.company << '\n'
+        << "Year: " << shown.year << '\n'
+        << "Questions: " << counts[0] << '\n'
+        << "Asked: " << counts[1] << '\n'
+        << "High scores: " << counts[2] << '\n';
+    return kExitSuccess;
+}
+
+// --- check ----------------------------------------------------------------------------------
+
+int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const fs::path path = arguments.positionals[0];
+    auto module = ModuleFile::open(path);
+    if (!module) return fail(err, module.error());
+    auto properties = module->properties();
+    if (!properties) return fail(err, properties.error());
+    auto questions = module->questions();
+    if (!questions) return fail(err, questions.error());
+
+    const CheckReport report = checkModule(*properties, *questions, folderOf(path));
+    if (report.ok()) {
+        out << report.summary() << '\n';
+        return kExitSuccess;
+    }
+    for (const std::string& problem : report.problems) out << problem << '\n';
+    return kExitFailure;
+}
+
+// --- export ---------------------------------------------------------------------------------
+
+int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const fs::path path = arguments.positionals[0];
+    auto module = ModuleFile::open(path);
+    if (!module) return fail(err, module.error());
+    auto questions = module->questions();
+    if (!questions) return fail(err, questions.error());
+    const std::string csv = questionsCsv(*questions);
+
+    if (!arguments.has("--output") || arguments.value("--output") == "-") {
+        out << csv;
+        return kExitSuccess;
+    }
+    const fs::path target = arguments.value("--output");
+    std::error_code error;
+    if (fs::equivalent(target, path, error))
+        return fail(err, target.string() + ": is the module itself");
+    std::ofstream file(target, std::ios::binary | std::ios::trunc);
+    if (!file) return fail(err, target.string() + ": cannot be written");
+    file << csv;
+    file.close();
+    if (!file) return fail(err, target.string() + ": cannot be written completely");
+    out << "exported "
+        << plural(static_cast<std::int64_t>(questions->size()), "question", "questions") << " to "
+        << target.string() << '\n';
+    return kExitSuccess;
+}
+
+// --- reset-asked ----------------------------------------------------------------------------
+
+int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
+    if (!module) return fail(err, module.error());
+    auto removed = module->clearAsked();
+    if (!removed) return fail(err, removed.error());
+    out << "removed " << plural(*removed, "entry", "entries")
+        << " from the list of asked questions\n";
+    return kExitSuccess;
+}
+
+// --- clear-scores ---------------------------------------------------------------------------
+
+int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const std::string& path = arguments.positionals[0];
+    if (!arguments.has("--yes")) {
+        auto module = ModuleFile::open(path);
+        if (!module) return fail(err, module.error());
+        auto count = module->rowCount(ModuleFile::Table::kScores);
+        if (!count) return fail(err, count.error());
+        if (*count == 0) {
+            out << "no high scores to clear\n";
+            return kExitSuccess;
+        }
+        return fail(err, path + " holds " + plural(*count, "high score", "high scores") +
+                             "; nothing was cleared. To delete them for good, run:\n  " +
+                             std::string(kProgram) + " clear-scores " + path + " --yes");
+    }
+    auto module = ModuleFile::open(path, ModuleFile::Access::kReadWrite);
+    if (!module) return fail(err, module.error());
+    auto removed = module->clearScores();
+    if (!removed) return fail(err, removed.error());
+    out << "removed " << plural(*removed, "high score", "high scores") << '\n';
+    return kExitSuccess;
+}
+
+namespace {
+
+// --- scores ---------------------------------------------------------------------------------
+
+void padded(std::ostream& out, const std::string& text, std::size_t width) {
+    out << text;
+    for (std::size_t shown = text::utf8Length(text); shown < width; ++shown) out << ' ';
+}
+
+}  // namespace
+
+int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    auto module = ModuleFile::open(arguments.positionals[0]);
+    if (!module) return fail(err, module.error());
+    auto scores = module->scoresBestFirst();
+    if (!scores) return fail(err, scores.error());
+    if (scores->empty()) {
+        out << "no high scores yet\n";
+        return kExitSuccess;
+    }
+    const std::size_t rankWidth = std::to_string(scores->size()).size();
+    std::size_t nameWidth = 0;
+    std::size_t dateWidth = 0;
+    for (const ScoreEntry& entry : *scores) {
+        nameWidth = std::max(nameWidth, text::utf8Length(entry.name));
+        dateWidth = std::max(dateWidth, text::utf8Length(entry.date));
+    }
+    for (std::size_t i = 0; i < scores->size(); ++i) {
+        const ScoreEntry& entry = (*scores)[i];
+        out << std::setw(static_cast<int>(rankWidth)) << i + 1 << ". ";
+        padded(out, entry.name, nameWidth);
+        out << "  ";
+        padded(out, entry.date, dateWidth);
+        out << "  " << entry.score << '\n';
+    }
+    return kExitSuccess;
+}
+
+// Said by every command that only reads.
+
+}  // namespace vexlor::authoring
