@@ -159,7 +159,7 @@ TEST_F(GameTest, ThreeUsesOfEachLifelinePerGame) {
 
 // On a one-question module the draw always finds 1 asked: attempt 1500 empties the list, and 1
 // is asked again as the first entry of the new list; a failed lookup (no list at all) ends the
-// draw at once with the number drawn, and the game goes on.
+// draw at once with the number drawn, and the game goes on; the question shown is the one drawn.
 TEST_F(GameTest, TheDrawEmptiesAFullListOnAttempt1500AndSurvivesAMissingList) {
     const std::string path = module(1, {"1"});
     open(f, path);
@@ -183,6 +183,17 @@ TEST_F(GameTest, TheDrawEmptiesAFullListOnAttempt1500AndSurvivesAMissingList) {
     g.timers.advance(3000);
     EXPECT_EQ(g.form.PanelQuestion.Caption, "Question 1");
     EXPECT_EQ(g.answer().Caption, "Right 1");
+
+    // The question shown is the one drawn, whichever it is.
+    const std::string three = module(3, {}, "three.vxm");
+    const std::pair<float, const char*> draws[] = {{0.1f, "1"}, {0.5f, "2"}, {0.9f, "3"}};
+    for (const auto& [draw, shown] : draws) {
+        FormFixture h;
+        open(h, three);
+        h.random.script = {draw};
+        h.form.Start_Click();
+        EXPECT_EQ(shownNumber(h), shown);
+    }
 }
 
 // Each question adds its number to the module's list, never one already there; the list

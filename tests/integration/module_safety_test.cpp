@@ -161,9 +161,12 @@ TEST_F(ModuleSafetyTest, AJournalThatIsNotTheModulesOwnIsNeverApplied) {
               std::vector<std::string>{"50Test Module"});
 
     fs::remove(path + "-journal");
-    std::ofstream(path + "-wal") << "log";
-    EXPECT_EQ(problemOpening(path), OpenProblem::kForeignJournal);
-    EXPECT_EQ(testing::readBytes(path), before);
+    for (const char* log : {"-wal", "-shm"}) {
+        std::ofstream(path + log) << "log";
+        EXPECT_EQ(problemOpening(path), OpenProblem::kForeignJournal) << log;
+        EXPECT_EQ(testing::readBytes(path), before);
+        fs::remove(path + log);
+    }
 }
 
 // What cannot be opened is refused by name: a module another program holds says it is in use
@@ -217,8 +220,9 @@ TEST_F(ModuleSafetyTest, WalkingBackFromTheEndOfALongScoreTableKeepsTheRankOrder
     EXPECT_EQ(data.RecordCount(), 301);
 }
 
-// A write the module refuses rolls back whole, alone or inside a batch, a batch never
-// committed rolls back, and the next write goes through.
+// A write the module refuses (a check fails, a text is longer than a field may hold) rolls back
+// whole, alone or inside a batch, a batch never committed rolls back, and the next write goes
+// through.
 TEST_F(ModuleSafetyTest, AFailedWriteLeavesNoTransactionOpen) {
     const std::string path = module("quiz.vxm");
     ASSERT_TRUE(testing::alterModule(
@@ -228,6 +232,9 @@ TEST_F(ModuleSafetyTest, AFailedWriteLeavesNoTransactionOpen) {
     ASSERT_TRUE(database);
     const std::string insert = "INSERT INTO HScore VALUES (?, 'Jan/01/2024', '00100')";
     EXPECT_FALSE(database->write(insert, {"refused"}));
+    std::string error;
+    EXPECT_FALSE(database->write(insert, {std::string((16 << 20) + 1, 'x')}, &error));
+    EXPECT_EQ(error, "a text is longer than the 16 MiB a module field may hold");
     EXPECT_TRUE(database->write(insert, {"Ann"}));
     {
         Transaction batch(*database);

@@ -107,13 +107,13 @@ TEST(Clock, TheWaitBarGrowsElevenTimes) {
 }
 
 // Each right-answer place and draw hides the two panels the table names; the count goes down,
-// the clock stands still two seconds and a clock below 15 is raised to 15.
+// the clock stands still two seconds and a clock below 15 (14, not 15) is raised to 15.
 TEST(FiftyFifty, HidesThePanelsTheTableNamesAndRaisesALowClock) {
     const int kept[4][3] = {{4, 3, 2}, {4, 3, 1}, {4, 2, 1}, {3, 2, 1}};  // by right, draw
     const float draws[3] = {0.1f, 0.45f, 0.8f};
     for (int right = 1; right <= 4; ++right) {
         for (int pick = 1; pick <= 3; ++pick) {
-            const int before = 10 * pick - 5;  // 5, 15, 25 seconds left
+            const int before = pick == 1 ? 14 : 10 * pick - 5;  // 14, 15, 25 seconds left
             testing::FormFixture f;
             f.form.FiftyPanel.Caption = "3";
             reveal(f, "10", right);
