@@ -41,6 +41,8 @@ class MasterForm {
     static constexpr const char* kOpenPrompt = "Press Open to select a Module";
     static constexpr const char* kStartPrompt = "Press Start to begin the Game";
     static constexpr const char* kHighScoreTitle = "High Score";
+    /// The title of the Open dialog and of the messages about opening a module.
+    static constexpr const char* kOpenTitle = "Open Vexlor Module";
 
     explicit MasterForm(Services services);
     MasterForm(const MasterForm&) = delete;
@@ -53,6 +55,10 @@ class MasterForm {
     void About_Click();
     // Opening a module.
     void Modu_Click();
+    /// Opens a module named on the command line, the Open dialog having been pointed at it: a
+    /// name that reaches no file (missing, a pipe, a folder, a path too long) says what is
+    /// there, where the opening would call it no valid module.
+    void openNamedModule(const std::string& path);
     /// Where a game stands, told from the window's timers and buttons.
     enum class Phase {
         kIdle,         ///< no game runs: Start is offered (once a module is open)

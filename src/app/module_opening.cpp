@@ -1,3 +1,4 @@
+#include <cctype>
 #include <filesystem>
 #include <string>
 
@@ -8,7 +9,6 @@ namespace vexlor::app {
 
 namespace {
 
-constexpr const char* kDialogTitle = "Open Vexlor Module";
 constexpr const char* kFilter = "Vexlor Module (*.vxm)|*.vxm";
 constexpr int kDialogFlags =
     platform::open_flags::kFileMustExist | platform::open_flags::kExtensionDifferent |
@@ -26,7 +26,7 @@ void bindTo(modules::DataSource& source, const std::string& path, const char* ta
 }  // namespace
 
 void MasterForm::Modu_Click() {
-    New1.DialogTitle = kDialogTitle;
+    New1.DialogTitle = kOpenTitle;
     New1.CancelError = true;
     New1.Flags = kDialogFlags;
     New1.Filter = kFilter;
@@ -39,7 +39,7 @@ void MasterForm::Modu_Click() {
     std::string shortName = services_.fileSystem.fileName(New1.FileName);
     if (shortName == "Dummy.mdb") {
         services_.messageBox.show(shortName + "\rYou can't use this file name",
-                                  platform::message_style::kExclamation, kDialogTitle);
+                                  platform::message_style::kExclamation, kOpenTitle);
         return;
     }
 
@@ -56,7 +56,7 @@ void MasterForm::Modu_Click() {
         const bool inUse = Data3.openProblem() == modules::OpenProblem::kInUse;
         services_.messageBox.show(shortName + (inUse ? "\rThe module is in use by another program"
                                                      : "\rNot a Valid Module"),
-                                  platform::message_style::kExclamation, kDialogTitle);
+                                  platform::message_style::kExclamation, kOpenTitle);
         return;
     }
     bindTo(Data1, New1.FileName, "MainData");
@@ -68,6 +68,17 @@ void MasterForm::Modu_Click() {
     Start.Visible = true;
     TopTen.Visible = true;
     HighScore();
+}
+
+void MasterForm::openNamedModule(const std::string& path) {
+    auto why = modules::unreachableFile(path);
+    if (!why) {
+        Modu_Click();
+        return;
+    }
+    why->front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why->front())));
+    services_.messageBox.show(std::filesystem::path(path).filename().string() + "\r" + *why,
+                              platform::message_style::kExclamation, kOpenTitle);
 }
 
 }  // namespace vexlor::app

@@ -15,7 +15,6 @@ namespace vexlor::app {
 namespace {
 
 constexpr long kMostQuestions = 32767;  // counts and numbers are 16-bit
-constexpr const char* kModuleMessageTitle = "Open Vexlor Module";
 
 }  // namespace
 
@@ -46,7 +45,7 @@ void MasterForm::Start_Click() {
         std::string name = services_.fileSystem.fileName(Data1.DatabaseName);
         if (name.empty()) name = Data1.DatabaseName;
         services_.messageBox.show(name + "\r" + problem, platform::message_style::kExclamation,
-                                  kModuleMessageTitle);
+                                  kOpenTitle);
         return;
     }
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -12,7 +11,6 @@
 #include <vector>
 
 #include "app/master_form.h"
-#include "modules/module_database.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/file_types.h"
@@ -88,16 +86,8 @@ int runGame(int argc, char** argv) {
         const auto path = std::filesystem::absolute(line.module, error);
         const std::string module = error ? line.module : path.string();
         fileDialog.chooseNext(module);
-        QTimer::singleShot(0, &window, [&form, &window, &messageBox, module] {
-            // A name that reaches no file is not called an invalid module: it says what is there.
-            if (auto why = modules::unreachableFile(module)) {
-                why->front() =
-                    static_cast<char>(std::toupper(static_cast<unsigned char>(why->front())));
-                messageBox.show(std::filesystem::path(module).filename().string() + "\r" + *why,
-                                platform::message_style::kExclamation, "Open Vexlor Module");
-            } else {
-                form.Modu_Click();
-            }
+        QTimer::singleShot(0, &window, [&form, &window, module] {
+            form.openNamedModule(module);
             window.render();
         });
     }
