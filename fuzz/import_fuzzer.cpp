@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "vexlor-module/csv.h"
-#include "vexlor-module/import.h"
+#include "authoring/csv.h"
+#include "authoring/import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace authoring = vexlor::authoring;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "vexlor-module/csv.h"
-#include "vexlor-module/question_csv.h"
+#include "authoring/csv.h"
+#include "authoring/question_csv.h"
 
 namespace vexlor::authoring {
 namespace {
@@ -78,13 +78,13 @@ TEST(CsvQuestions, HeaderMustBeTheQuestionColumnsWithOrWithoutAudio) {
                                "Question,Reponce,False1,False2,False3,Points,Audio,Extra", ""}) {
         auto parsed = parseQuestionsCsv(std::string(header) + "\nQ,A,B,C,D,5,\n", "q.csv");
         ASSERT_FALSE(parsed) << header;
-        EXPECT_EQ(parsed.error().rfind("q.csv:1: ", 0), 0u) << parsed.error();
+        EXPECT_EQ(parsed.error().what().rfind("q.csv:1: ", 0), 0u) << parsed.error();
     }
-    EXPECT_EQ(parseQuestionsCsv("", "q.csv").error().rfind("q.csv:1: ", 0), 0u);
+    EXPECT_EQ(parseQuestionsCsv("", "q.csv").error().what().rfind("q.csv:1: ", 0), 0u);
     // A record of the wrong width is reported where it starts (also create's own test).
     auto blank =
         parseQuestionsCsv("Question,Reponce,False1,False2,False3,Points\n\nQ,A,B,C,D,1\n", "b.csv");
-    EXPECT_EQ(blank.error(), "b.csv:2: empty line, expected 6 as in the header");
+    EXPECT_EQ(blank.error().what(), "b.csv:2: empty line, expected 6 as in the header");
 }
 
 }  // namespace

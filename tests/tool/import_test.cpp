@@ -8,8 +8,8 @@
 
 #include "support/module_files.h"
 #include "tool_support.h"
-#include "vexlor-module/csv.h"
-#include "vexlor-module/import.h"
+#include "authoring/csv.h"
+#include "authoring/import.h"
 
 namespace vexlor::authoring {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "support/module_files.h"
 #include "tool_support.h"
-#include "vexlor-module/module_check.h"
+#include "authoring/module_check.h"
 
 namespace vexlor::authoring {
 namespace {

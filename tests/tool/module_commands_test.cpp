@@ -8,7 +8,7 @@
 #include "modules/data_source.h"
 #include "support/module_files.h"
 #include "tool_support.h"
-#include "vexlor-module/module_file.h"
+#include "authoring/module_file.h"
 
 namespace vexlor::authoring {
 namespace {

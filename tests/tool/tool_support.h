@@ -14,8 +14,8 @@
 
 #include "support/fakes.h"
 #include "vexlor-module/commands.h"
-#include "vexlor-module/module_file.h"
-#include "vexlor-module/question_csv.h"
+#include "authoring/module_file.h"
+#include "authoring/question_csv.h"
 
 namespace vexlor::authoring::testing {
 

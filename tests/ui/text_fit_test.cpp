@@ -8,7 +8,7 @@
 #include "rules/text_panels.h"
 #include "ui/widgets.h"
 #include "ui_application.h"
-#include "vexlor-module/text_fit.h"
+#include "authoring/text_fit.h"
 
 namespace vexlor::ui {
 namespace {

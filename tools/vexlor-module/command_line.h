@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
+
 namespace vexlor::authoring {
 
 inline constexpr std::string_view kProgram = "vexlor-module";
@@ -56,6 +58,7 @@ struct Command {
 
 /// Writes the message to `err` and gives kExitFailure.
 int fail(std::ostream& err, const std::string& message);
+inline int fail(std::ostream& err, const Error& error) { return fail(err, error.what()); }
 /// "1 question", "2 questions".
 std::string plural(std::int64_t count, const char* singular, const char* several);
 

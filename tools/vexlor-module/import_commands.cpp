@@ -10,11 +10,11 @@
 #include "text/text.h"
 #include "vexlor-module/command_line.h"
 #include "vexlor-module/commands.h"
-#include "vexlor-module/csv.h"
-#include "vexlor-module/import.h"
-#include "vexlor-module/module_check.h"
-#include "vexlor-module/module_file.h"
-#include "vexlor-module/question_csv.h"
+#include "authoring/csv.h"
+#include "authoring/import.h"
+#include "authoring/module_check.h"
+#include "authoring/module_file.h"
+#include "authoring/question_csv.h"
 
 namespace vexlor::authoring {
 

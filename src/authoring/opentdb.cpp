@@ -8,8 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "text/text.h"
-#include "vexlor-module/csv.h"
-#include "vexlor-module/import.h"
+#include "authoring/csv.h"
+#include "authoring/import.h"
 
 namespace vexlor::authoring {
 

@@ -9,7 +9,7 @@
 
 #include "modules/module_database.h"
 #include "modules/module_format.h"
-#include "vexlor-module/result.h"
+#include "base/result.h"
 
 namespace vexlor::authoring {
 
@@ -79,7 +79,7 @@ class ModuleFile {
   private:
     ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
         : path_(std::move(path)), database_(std::move(database)) {}
-    Failure failure(const std::string& what, const std::string& why) const;
+    Error failure(const std::string& what, const std::string& why) const;
     Result<std::int64_t> emptyTable(Table table, const std::string& what);
     /// Every row of a table, in row order, or in the order `order` gives (a function of the
     /// name of the row id).

@@ -1,4 +1,4 @@
-#include "vexlor-module/module_check.h"
+#include "authoring/module_check.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,7 @@
 #include "rules/media.h"
 #include "rules/numbers.h"
 #include "rules/text_panels.h"
-#include "vexlor-module/text_fit.h"
+#include "authoring/text_fit.h"
 
 namespace vexlor::authoring {
 

@@ -1,4 +1,4 @@
-#include "vexlor-module/text_fit.h"
+#include "authoring/text_fit.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

@@ -1,4 +1,4 @@
-#include "vexlor-module/question_csv.h"
+#include "authoring/question_csv.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,8 +8,8 @@
 #include <system_error>
 
 #include "text/text.h"
-#include "vexlor-module/csv.h"
-#include "vexlor-module/import.h"
+#include "authoring/csv.h"
+#include "authoring/import.h"
 
 namespace vexlor::authoring {
 
@@ -23,8 +23,8 @@ std::string headerText() {
     return text;
 }
 
-Failure at(const std::string& name, int line, const std::string& why) {
-    return Failure{name + ":" + std::to_string(line) + ": " + why};
+Error at(const std::string& name, int line, const std::string& why) {
+    return Error{name + ":" + std::to_string(line) + ": " + why};
 }
 
 constexpr std::size_t kMaxCsvFields = 64;

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "vexlor-module/import.h"
+#include "authoring/import.h"
 
 namespace vexlor::authoring {
 

@@ -1,4 +1,4 @@
-#include "vexlor-module/csv.h"
+#include "authoring/csv.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "vexlor-module/module_file.h"
-#include "vexlor-module/result.h"
+#include "authoring/module_file.h"
+#include "base/result.h"
 
 namespace vexlor::authoring {
 

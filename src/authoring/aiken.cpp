@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "vexlor-module/import.h"
+#include "authoring/import.h"
 
 namespace vexlor::authoring {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "vexlor-module/module_file.h"
+#include "authoring/module_file.h"
 
 namespace vexlor::authoring {
 

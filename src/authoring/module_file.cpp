@@ -1,4 +1,4 @@
-#include "vexlor-module/module_file.h"
+#include "authoring/module_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -141,7 +141,7 @@ Status removeSideFiles(const fs::path& out) {
         std::error_code error;
         if (!fs::exists(fs::symlink_status(side, error))) continue;
         if (!fs::remove(side, error) && error)
-            return Failure{out.string() + ": cannot remove the old " + side.filename().string() +
+            return Error{out.string() + ": cannot remove the old " + side.filename().string() +
                            " beside it, which would spoil the new module: " + error.message()};
     }
     return Status::success();
@@ -229,7 +229,7 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
                   const std::vector<Question>& questions) {
     std::string error;
     modules::Transaction transaction(database, &error);
-    if (!transaction.active()) return Failure{error};
+    if (!transaction.active()) return Error{error};
     bool written =
         database.execute(modules::createStatements(), &error) &&
         database.query(insertStatement(layoutOf(ModuleFile::Table::kProperties)),
@@ -237,7 +237,7 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
                        &error) &&
         insertQuestions(database, questions, &error);
     if (written && transaction.commit(&error)) return Status::success();
-    return Failure{error};
+    return Error{error};
 }
 
 // Moves the finished module into place; without `replace`, never over an existing file.
@@ -252,13 +252,13 @@ Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replac
             return Status::success();
         }
         if (error == std::errc::file_exists)
-            return Failure{out.string() + ": exists already (use --force to replace it)"};
+            return Error{out.string() + ": exists already (use --force to replace it)"};
         if (fs::exists(out, error))
-            return Failure{out.string() + ": exists already (use --force to replace it)"};
+            return Error{out.string() + ": exists already (use --force to replace it)"};
     }
     fs::rename(temporary, out, error);
     if (error)
-        return Failure{out.string() + ": cannot put the module in place: " + error.message()};
+        return Error{out.string() + ": cannot put the module in place: " + error.message()};
     return Status::success();
 }
 
@@ -283,36 +283,36 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     std::error_code error;
     // A pipe would block the open and a folder is no file: look before opening anything.
     const fs::file_status link = fs::symlink_status(path, error);
-    if (!fs::exists(link)) return Failure{name + ": no such file"};
+    if (!fs::exists(link)) return Error{name + ": no such file"};
     const fs::file_status target = fs::status(path, error);
     if (!fs::exists(target)) {
         std::error_code ignored;
-        return Failure{name + ": a symbolic link to " + fs::read_symlink(path, ignored).string() +
+        return Error{name + ": a symbolic link to " + fs::read_symlink(path, ignored).string() +
                        ", which does not exist"};
     }
-    if (fs::is_directory(target)) return Failure{name + ": is a folder, not a module file"};
-    if (fs::is_fifo(target)) return Failure{name + ": is a named pipe (FIFO), not a module file"};
+    if (fs::is_directory(target)) return Error{name + ": is a folder, not a module file"};
+    if (fs::is_fifo(target)) return Error{name + ": is a named pipe (FIFO), not a module file"};
     if (!fs::is_regular_file(target))
-        return Failure{name + ": is a device or socket, not a module file"};
+        return Error{name + ": is a device or socket, not a module file"};
 
     // The store refuses crafted schemas, foreign journals and logs, and (read-only) a journal
     // that recovery would play back, and lets nothing the file defines run on the connection.
     std::string why;
     modules::OpenProblem problem = modules::OpenProblem::kNone;
     auto database = ModuleDatabase::open(name, modules::kModuleKey, &why, access, &problem);
-    if (!database) return Failure{name + ": " + refusal(problem, why, path)};
+    if (!database) return Error{name + ": " + refusal(problem, why, path)};
     if (auto missing = missingLayout(*database))
-        return Failure{name + ": not a Vexlor module (" + *missing + ")"};
+        return Error{name + ": not a Vexlor module (" + *missing + ")"};
     return ModuleFile(path, std::move(database));
 }
 
-Failure ModuleFile::failure(const std::string& what, const std::string& why) const {
-    return Failure{path_.string() + ": cannot " + what + ": " + why};
+Error ModuleFile::failure(const std::string& what, const std::string& why) const {
+    return Error{path_.string() + ": cannot " + what + ": " + why};
 }
 
 Result<std::vector<Properties>> ModuleFile::properties() {
     auto rows = readTable(Table::kProperties, "read the properties");
-    if (!rows) return Failure{rows.error()};
+    if (!rows) return Error{rows.error()};
     std::vector<Properties> result;
     for (auto& row : *rows)
         result.push_back(
@@ -336,7 +336,7 @@ Result<std::vector<modules::Row>> ModuleFile::readTable(
 
 Result<std::vector<Question>> ModuleFile::questions() {
     auto rows = readTable(Table::kQuestions, "read the questions");
-    if (!rows) return Failure{rows.error()};
+    if (!rows) return Error{rows.error()};
     std::vector<Question> result;
     result.reserve(rows->size());
     for (const auto& row : *rows) result.push_back(Question::fromFields(row));
@@ -347,7 +347,7 @@ Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
     // The game's own ranking, so the tool lists the top ten the game shows.
     auto rows = readTable(Table::kScores, "read the high scores",
                           [](std::string_view rowId) { return modules::scoreOrder(rowId, true); });
-    if (!rows) return Failure{rows.error()};
+    if (!rows) return Error{rows.error()};
     std::vector<ScoreEntry> entries;
     for (auto& row : *rows)
         entries.push_back({std::move(row[0]), std::move(row[1]), std::move(row[2])});
@@ -447,15 +447,15 @@ Status writeModule(const fs::path& out, const Properties& properties,
                    const std::vector<Question>& questions, bool replace, std::size_t alsoRead) {
     const std::string name = out.string();
     std::error_code error;
-    if (out.filename().empty()) return Failure{name + ": not a file name"};
-    if (fs::is_directory(out, error)) return Failure{name + ": is a folder"};
+    if (out.filename().empty()) return Error{name + ": not a file name"};
+    if (fs::is_directory(out, error)) return Error{name + ": is a folder"};
     if (!replace && fs::exists(out, error))
-        return Failure{name + ": exists already (use --force to replace it)"};
+        return Error{name + ": exists already (use --force to replace it)"};
     const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, error))
-        return Failure{name + ": the folder " + folder.string() + " does not exist"};
+        return Error{name + ": the folder " + folder.string() + " does not exist"};
     if (auto tooMany = tooManyQuestions(static_cast<std::int64_t>(questions.size() + alsoRead)))
-        return Failure{name + ": cannot write the module: " + *tooMany};
+        return Error{name + ": cannot write the module: " + *tooMany};
 
     removeStaleTemporaries(folder);
 
@@ -471,10 +471,10 @@ Status writeModule(const fs::path& out, const Properties& properties,
         // Another process took the name in between: try the next one; anything else is final.
         if (fs::exists(temporary, error) && why == "the file exists already") continue;
         removeQuietly(temporary);
-        return Failure{name + ": cannot create a file in " + folder.string() + ": " + why};
+        return Error{name + ": cannot create a file in " + folder.string() + ": " + why};
     }
     if (!database)
-        return Failure{name + ": cannot find a free temporary name in " + folder.string()};
+        return Error{name + ": cannot find a free temporary name in " + folder.string()};
     // Marks the file as in the making for the sweep of other runs.
     lock = Descriptor(::open(temporary.c_str(), O_RDONLY | O_CLOEXEC));
     if (lock.get() >= 0) ::flock(lock.get(), LOCK_EX);
@@ -486,7 +486,7 @@ Status writeModule(const fs::path& out, const Properties& properties,
     database.reset();  // closes the file before it moves
     if (!filled) {
         removeQuietly(temporary);
-        return Failure{name + ": cannot write the module: " + filled.error()};
+        return Error{name + ": cannot write the module: " + filled.error().what()};
     }
     Status moved = moveIntoPlace(temporary, out, replace);
     if (!moved) removeQuietly(temporary);

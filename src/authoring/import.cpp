@@ -1,4 +1,4 @@
-#include "vexlor-module/import.h"
+#include "authoring/import.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/entities.h>
@@ -10,8 +10,8 @@
 #include <unordered_map>
 
 #include "text/text.h"
-#include "vexlor-module/csv.h"
-#include "vexlor-module/question_csv.h"
+#include "authoring/csv.h"
+#include "authoring/question_csv.h"
 
 namespace vexlor::authoring {
 
@@ -138,25 +138,25 @@ Result<std::string> readImportFile(const fs::path& path) {
     const std::string name = path.string();
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status)) return Failure{name + ": no such file"};
-    if (fs::is_directory(status)) return Failure{name + ": is a folder"};
+    if (!fs::exists(status)) return Error{name + ": no such file"};
+    if (fs::is_directory(status)) return Error{name + ": is a folder"};
     // A pipe or device could feed the reader without end.
-    if (!fs::is_regular_file(status)) return Failure{name + ": is not a regular file"};
+    if (!fs::is_regular_file(status)) return Error{name + ": is not a regular file"};
     const std::uintmax_t size = fs::file_size(path, error);
     const std::string limit = std::to_string(kMaxImportBytes / (1024 * 1024)) + " MiB";
-    if (error) return Failure{name + ": cannot be read: " + error.message()};
+    if (error) return Error{name + ": cannot be read: " + error.message()};
     if (size > kMaxImportBytes)
-        return Failure{name + ": is " + std::to_string(size / (1024 * 1024)) +
+        return Error{name + ": is " + std::to_string(size / (1024 * 1024)) +
                        " MiB, larger than the " + limit + " a question file may have"};
     std::ifstream in(path, std::ios::binary);
-    if (!in) return Failure{name + ": cannot be read"};
+    if (!in) return Error{name + ": cannot be read"};
     // Read at most one byte past the limit, in case the file grows meanwhile.
     std::string text(static_cast<std::size_t>(size) + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) return Failure{name + ": cannot be read"};
+    if (in.bad()) return Error{name + ": cannot be read"};
     text.resize(static_cast<std::size_t>(in.gcount()));
     if (text.size() > kMaxImportBytes)
-        return Failure{name + ": grew past the " + limit + " a question file may have"};
+        return Error{name + ": grew past the " + limit + " a question file may have"};
     return text;
 }
 
@@ -166,7 +166,7 @@ ImportResult readCsvQuestions(std::string_view text) {
     std::vector<int> lines;
     auto questions = parseQuestionsCsv(text, "", &lines, &result.questionsNotKept);
     if (!questions) {
-        const std::string& error = questions.error();  // ":LINE: why"
+        const std::string error = questions.error().what();  // ":LINE: why"
         const std::size_t colon = error.find(':', 1);
         ImportProblem fault;
         fault.line = std::atoi(error.c_str() + 1);

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace vexlor {
+
+/// What kind of failure an error is: callers that answer differently to different failures (the
+/// game's messages about a module that cannot be opened) tell them apart by kind, never by text.
+enum class ErrorKind {
+    kFailed,          ///< any other failure: the message says what
+    kNoFile,          ///< nothing at the path, or a link to nothing
+    kNotAFile,        ///< a folder, a pipe, a device
+    kNoAccess,        ///< the file cannot be read (or, for writing, written)
+    kInUse,           ///< another program holds the file locked
+    kNotAModule,      ///< not a database, or one with another key
+    kDamaged,         ///< the key opens it, but its pages are malformed
+    kNeedsRecovery,   ///< a journal of an interrupted write lies beside it (read-only opens)
+    kForeignJournal,  ///< a journal or log beside it that does not belong to it
+    kUnsafeLayout,    ///< views, triggers or virtual tables where the module's tables belong
+};
+
+/// Why something failed: its kind, a sentence for the user, and the file it concerns (empty
+/// when it concerns none, or when the sentence already names it).
+class Error {
+  public:
+    Error(std::string message) : message_(std::move(message)) {}
+    Error(const char* message) : message_(message) {}
+    Error(ErrorKind kind, std::string message, std::string file = {})
+        : kind_(kind), message_(std::move(message)), file_(std::move(file)) {}
+
+    ErrorKind kind() const { return kind_; }
+    /// The sentence, without the file.
+    const std::string& message() const { return message_; }
+    const std::string& file() const { return file_; }
+    /// The whole line for the user: "file: sentence", or the sentence alone.
+    std::string what() const { return file_.empty() ? message_ : file_ + ": " + message_; }
+
+    /// The same error, about `file`.
+    Error about(std::string file) const { return Error(kind_, message_, std::move(file)); }
+
+  private:
+    ErrorKind kind_ = ErrorKind::kFailed;
+    std::string message_;
+    std::string file_;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Error& error) {
+    return out << error.what();
+}
+
+/// A value or the error that stopped it. Failures are returned, never thrown.
+template <typename T>
+class [[nodiscard]] Result {
+  public:
+    Result(T value) : state_(std::move(value)) {}
+    Result(Error error) : state_(std::move(error)) {}
+
+    bool ok() const { return state_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    T& value() { return std::get<0>(state_); }
+    const T& value() const { return std::get<0>(state_); }
+    T& operator*() { return value(); }
+    const T& operator*() const { return value(); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+
+    const Error& error() const { return std::get<1>(state_); }
+
+  private:
+    std::variant<T, Error> state_;
+};
+
+/// Success, or the error that stopped an operation that gives nothing back.
+class [[nodiscard]] Status {
+  public:
+    static Status success() { return Status(); }
+    Status(Error error) : error_(std::move(error)), failed_(true) {}
+    /// The outcome of an operation that gives a value, without the value.
+    template <typename T>
+    Status(const Result<T>& result) : failed_(!result.ok()) {
+        if (failed_) error_ = result.error();
+    }
+
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    const Error& error() const { return error_; }
+
+  private:
+    Status() = default;
+    Error error_{""};
+    bool failed_ = false;
+};
+
+/// Drops the outcome of a step whose failure changes nothing for the caller. `why` is there for
+/// the reader: every dropped failure says why it may be dropped.
+template <typename Outcome>
+inline void ignoreFailure(const Outcome& /*outcome*/, const char* /*why*/) {}
+
+}  // namespace vexlor
