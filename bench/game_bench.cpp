@@ -19,7 +19,7 @@ constexpr int kQuestions = 32767;
 // Lists the questions 1 to `count` as asked.
 void fillAskedList(modules::ModuleDatabase& database, int count) {
     for (int i = 1; i <= count; ++i)
-        database.query("INSERT INTO Use VALUES (?);", {std::to_string(i)});
+        testing::must(database.query("INSERT INTO Use VALUES (?);", {std::to_string(i)}));
 }
 
 // A module of 32767 questions whose list of asked questions holds `asked` numbers (1, 2, ...),
@@ -29,25 +29,25 @@ std::string largeModule(int asked, bool indexed) {
     const std::string file =
         folder.file("large-" + std::to_string(asked) + (indexed ? "-indexed" : "") + ".vxm");
     if (std::filesystem::exists(file)) return file;
-    auto database = modules::ModuleDatabase::create(file, modules::kModuleKey);
-    database->execute(
+    auto database = testing::must(modules::ModuleDatabase::create(file, modules::kModuleKey));
+    testing::must(database->execute(
         "BEGIN;"
         "CREATE TABLE MainData (Question TEXT, Reponce TEXT, False1 TEXT, False2 TEXT, False3 TEXT,"
         " Points TEXT, Audio TEXT);"
         "CREATE TABLE Propriete (Title TEXT, Author TEXT, Company TEXT, Year TEXT);"
         "CREATE TABLE Use (Use TEXT);"
         "CREATE TABLE HScore (Nom TEXT, Date TEXT, Score TEXT);"
-        "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');");
-    if (indexed) database->execute("CREATE INDEX UseIndex ON Use (Use);");
+        "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');"));
+    if (indexed) testing::must(database->execute("CREATE INDEX UseIndex ON Use (Use);"));
     for (int i = 1; i <= kQuestions; ++i) {
         const std::string n = std::to_string(i);
-        database->query(
+        testing::must(database->query(
             "INSERT INTO MainData VALUES (?, ?, ?, ?, ?, '10', ?);",
             {"What is question number " + n + " about, and why?", "Answer " + n, "Wrong " + n + "a",
-             "Wrong " + n + "b", "Wrong " + n + "c", i % 2 ? "picture.gif" : ""});
+             "Wrong " + n + "b", "Wrong " + n + "c", i % 2 ? "picture.gif" : ""}));
     }
     fillAskedList(*database, asked);
-    database->execute("COMMIT;");
+    testing::must(database->execute("COMMIT;"));
     std::ofstream(folder.file("picture.gif")) << "GIF89a";
     return file;
 }
@@ -86,8 +86,8 @@ void BM_WorstCaseDraw(benchmark::State& state) {
             form.PanelQuestion.Caption.find("32767") == std::string::npos)
             state.SkipWithError("the last question was not drawn");
         toIdle(form);
-        form.Data2.findAsked(32767);
-        form.Data2.Delete();
+        testing::must(form.Data2.findAsked(32767));
+        testing::must(form.Data2.Delete());
         state.ResumeTiming();
     }
 }
@@ -97,7 +97,8 @@ BENCHMARK(BM_WorstCaseDraw)->ArgName("indexed")->Arg(1)->Arg(0)->Unit(benchmark:
 void BM_DrawLookups(benchmark::State& state) {
     auto game = openGame(largeModule(kQuestions - 1, state.range(0) != 0));
     for (auto _ : state) {
-        for (int i = 0; i < 1500; ++i) game->form.Data2.findAsked(1 + (i * 21) % 32766);
+        for (int i = 0; i < 1500; ++i)
+            testing::must(game->form.Data2.findAsked(1 + (i * 21) % 32766));
     }
 }
 BENCHMARK(BM_DrawLookups)->ArgName("indexed")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
@@ -110,10 +111,10 @@ void BM_Efface(benchmark::State& state) {
         form.Efface();
         state.PauseTiming();
         if (form.Data2.RecordCount() != 0) state.SkipWithError("the list was not emptied");
-        form.Data2.database()->execute("BEGIN;");
+        testing::must(form.Data2.database()->execute("BEGIN;"));
         fillAskedList(*form.Data2.database(), kQuestions - 1);
-        form.Data2.database()->execute("COMMIT;");
-        form.Data2.Refresh();
+        testing::must(form.Data2.database()->execute("COMMIT;"));
+        testing::must(form.Data2.Refresh());
         state.ResumeTiming();
     }
 }

@@ -21,21 +21,23 @@ const std::string& largeModule() {
     static testing::TempFolder folder;
     static const std::string path = [] {
         const std::string file = folder.file("large.vxm");
-        auto database = modules::ModuleDatabase::create(file, modules::kModuleKey);
-        database->execute("BEGIN;" + modules::createStatements() +
-                          "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');");
+        auto database = testing::must(modules::ModuleDatabase::create(file, modules::kModuleKey));
+        testing::must(database->execute(
+            "BEGIN;" + modules::createStatements() +
+            "INSERT INTO Propriete VALUES ('Large', 'Bench', 'Vexlor', '2026');"));
         for (int i = 1; i <= kQuestions; ++i) {
             const std::string n = std::to_string(i);
-            database->query("INSERT INTO MainData VALUES (?, ?, ?, ?, ?, ?, '');",
-                            {"What is question number " + n + " about, and why?", "Answer " + n,
-                             "Wrong " + n + "a", "Wrong " + n + "b", "Wrong " + n + "c", "10"});
+            testing::must(database->query(
+                "INSERT INTO MainData VALUES (?, ?, ?, ?, ?, ?, '');",
+                {"What is question number " + n + " about, and why?", "Answer " + n,
+                 "Wrong " + n + "a", "Wrong " + n + "b", "Wrong " + n + "c", "10"}));
         }
         for (int i = 1; i <= 5000; ++i)
-            database->query("INSERT INTO Use VALUES (?);", {std::to_string(i * 3)});
+            testing::must(database->query("INSERT INTO Use VALUES (?);", {std::to_string(i * 3)}));
         for (int i = 1; i <= 200; ++i)
-            database->query("INSERT INTO HScore VALUES (?, 'Jan/01/2026', ?);",
-                            {"Player " + std::to_string(i), std::to_string(i * 10)});
-        database->execute("COMMIT;");
+            testing::must(database->query("INSERT INTO HScore VALUES (?, 'Jan/01/2026', ?);",
+                                          {"Player " + std::to_string(i), std::to_string(i * 10)}));
+        testing::must(database->execute("COMMIT;"));
         return file;
     }();
     return path;

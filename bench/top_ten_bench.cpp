@@ -24,17 +24,18 @@ const std::string& scoresModule(int rows, bool indexed) {
     auto& path = made[{rows, indexed}];
     if (!path.empty()) return path;
     path = folder.file("scores-" + std::to_string(rows) + (indexed ? "-indexed" : "") + ".vxm");
-    auto database = modules::ModuleDatabase::create(path, modules::kModuleKey);
-    database->execute("BEGIN;" + modules::createStatements(indexed) +
-                      "INSERT INTO Propriete VALUES ('Scores', 'Bench', 'Vexlor', '2026');"
-                      "INSERT INTO MainData VALUES ('Q', 'A', 'B', 'C', 'D', '10', '');");
+    auto database = testing::must(modules::ModuleDatabase::create(path, modules::kModuleKey));
+    testing::must(
+        database->execute("BEGIN;" + modules::createStatements(indexed) +
+                          "INSERT INTO Propriete VALUES ('Scores', 'Bench', 'Vexlor', '2026');"
+                          "INSERT INTO MainData VALUES ('Q', 'A', 'B', 'C', 'D', '10', '');"));
     for (int i = 1; i <= rows; ++i) {
         char score[16];
         std::snprintf(score, sizeof score, "%05d", (i * 7919) % 100000);
-        database->query("INSERT INTO HScore VALUES (?, 'Jan/01/2026', ?);",
-                        {"Player " + std::to_string(i), score});
+        testing::must(database->query("INSERT INTO HScore VALUES (?, 'Jan/01/2026', ?);",
+                                      {"Player " + std::to_string(i), score}));
     }
-    database->execute("COMMIT;");
+    testing::must(database->execute("COMMIT;"));
     return path;
 }
 
@@ -52,7 +53,7 @@ void BM_HighScore(benchmark::State& state) {
     if (fixture.form.Label2.Caption != "Scores") state.SkipWithError("not opened");
     for (auto _ : state) {
         // A redraw after a refresh, as after a new entry: the source reads the table's end anew.
-        fixture.form.Data4.Refresh();
+        testing::must(fixture.form.Data4.Refresh());
         fixture.form.HighScore();
     }
 }

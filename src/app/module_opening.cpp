@@ -14,13 +14,12 @@ constexpr int kDialogFlags =
     platform::open_flags::kFileMustExist | platform::open_flags::kExtensionDifferent |
     platform::open_flags::kNoChangeDir | platform::open_flags::kHideReadOnly;
 
-void bindTo(modules::DataSource& source, const std::string& path, const char* table) {
+Status bindTo(modules::DataSource& source, const std::string& path, const char* table) {
     source.Connect = std::string(";pwd=") + modules::kModuleKey;
     source.RecordsetType = 1;
     source.DatabaseName = path;
     source.RecordSource = table;
-    // Engine errors are not examined here: the opening judges the result by the title shown.
-    source.Refresh();
+    return source.Refresh();
 }
 
 }  // namespace
@@ -50,18 +49,19 @@ void MasterForm::Modu_Click() {
     Data3.CloseDatabase();
     Label2.Caption.clear();
     Caption = kTitle;
-    bindTo(Data3, New1.FileName, "Propriete");
+    // The opening judges a module by the title it shows; the failure only tells a module another
+    // program holds locked, which is not called invalid: it is only busy.
+    const Status opened = bindTo(Data3, New1.FileName, "Propriete");
     if (Label2.Caption.empty()) {
-        // A module another program holds locked is not called invalid: it is only busy.
-        const bool inUse = Data3.openProblem() == modules::OpenProblem::kInUse;
+        const bool inUse = !opened && opened.error().kind() == ErrorKind::kInUse;
         services_.messageBox.show(shortName + (inUse ? "\rThe module is in use by another program"
                                                      : "\rNot a Valid Module"),
                                   platform::message_style::kExclamation, kOpenTitle);
         return;
     }
-    bindTo(Data1, New1.FileName, "MainData");
-    bindTo(Data2, New1.FileName, "Use");
-    bindTo(Data4, New1.FileName, "HScore");
+    ignoreFailure(bindTo(Data1, New1.FileName, "MainData"), "an unreadable table shows no rows");
+    ignoreFailure(bindTo(Data2, New1.FileName, "Use"), "an unreadable table shows no rows");
+    ignoreFailure(bindTo(Data4, New1.FileName, "HScore"), "an unreadable table shows no rows");
     Caption = kTitle + Label2.Caption;
 
     Panel.Caption = kStartPrompt;
@@ -71,13 +71,14 @@ void MasterForm::Modu_Click() {
 }
 
 void MasterForm::openNamedModule(const std::string& path) {
-    auto why = modules::unreachableFile(path);
-    if (!why) {
+    const Status reachable = modules::checkReachable(path);
+    if (reachable) {
         Modu_Click();
         return;
     }
-    why->front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why->front())));
-    services_.messageBox.show(std::filesystem::path(path).filename().string() + "\r" + *why,
+    std::string why = reachable.error().message();
+    why.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why.front())));
+    services_.messageBox.show(std::filesystem::path(path).filename().string() + "\r" + why,
                               platform::message_style::kExclamation, kOpenTitle);
 }
 

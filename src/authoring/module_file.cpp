@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "modules/module_format.h"
+#include "modules/module_sql.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -39,24 +40,8 @@ std::optional<std::string> tooManyQuestions(std::int64_t total) {
            " questions; the game counts at most " + std::to_string(kMaxQuestions);
 }
 
-std::string quoted(std::string_view name) {
-    return ModuleDatabase::quoteIdentifier(std::string(name));
-}
-
-std::string columnList(const Layout& layout) {
-    std::string list;
-    for (std::string_view column : layout.columns) {
-        if (!list.empty()) list += ", ";
-        list += quoted(column);
-    }
-    return list;
-}
-
-std::string insertStatement(const Layout& layout) {
-    std::string marks;
-    for (std::size_t i = 0; i < layout.columns.size(); ++i) marks += i ? ", ?" : "?";
-    return "INSERT INTO " + quoted(layout.name) + " (" + columnList(layout) + ") VALUES (" + marks +
-           ");";
+const modules::sql::TableStatements& statementsOf(ModuleFile::Table table) {
+    return modules::sql::kTableStatements[static_cast<std::size_t>(table)];
 }
 
 // Why a database is not a module, or nothing when it has every table and column the game uses.
@@ -76,20 +61,20 @@ std::optional<std::string> missingLayout(ModuleDatabase& database) {
 }
 
 // The refusal of the module store, as a line that follows "<file>: ".
-std::string refusal(modules::OpenProblem problem, std::string why, const fs::path& path) {
-    using modules::OpenProblem;
+std::string refusal(const Error& error, const fs::path& path) {
+    std::string why = error.message();
     const std::string notAModule = "not a module: ";
-    switch (problem) {
-        case OpenProblem::kNotAModule:
+    switch (error.kind()) {
+        case ErrorKind::kNotAModule:
             return "not a Vexlor module (it cannot be read with the module key: it is another kind "
                    "of file, a database with another key, or its first page is damaged)";
-        case OpenProblem::kUnsafeLayout:
+        case ErrorKind::kUnsafeLayout:
             if (why.rfind(notAModule, 0) == 0) why.erase(0, notAModule.size());
             return "not a Vexlor module (" + why + ")";
-        case OpenProblem::kNeedsRecovery:
+        case ErrorKind::kNeedsRecovery:
             return "needs recovering: the journal beside it (" + path.filename().string() +
                    "-journal) holds an interrupted write, and this command only reads";
-        case OpenProblem::kInUse:
+        case ErrorKind::kInUse:
             return "is in use: another program holds it locked";
         default:
             return why;
@@ -142,7 +127,7 @@ Status removeSideFiles(const fs::path& out) {
         if (!fs::exists(fs::symlink_status(side, error))) continue;
         if (!fs::remove(side, error) && error)
             return Error{out.string() + ": cannot remove the old " + side.filename().string() +
-                           " beside it, which would spoil the new module: " + error.message()};
+                         " beside it, which would spoil the new module: " + error.message()};
     }
     return Status::success();
 }
@@ -217,27 +202,25 @@ off_t growthBound(const std::vector<Question>& questions) {
 }
 
 // Adds the questions in the order given, stopping at the first that cannot be stored.
-bool insertQuestions(ModuleDatabase& database, const std::vector<Question>& questions,
-                     std::string* error) {
-    const std::string insert = insertStatement(layoutOf(ModuleFile::Table::kQuestions));
+Status insertQuestions(ModuleDatabase& database, const std::vector<Question>& questions) {
+    const std::string insert(modules::sql::kQuestions.insert);
     for (const Question& question : questions)
-        if (!database.query(insert, question.fields(), error)) return false;
-    return true;
+        if (Status stored = database.query(insert, question.fields()); !stored) return stored;
+    return Status::success();
 }
 
 Status fillModule(ModuleDatabase& database, const Properties& properties,
                   const std::vector<Question>& questions) {
-    std::string error;
-    modules::Transaction transaction(database, &error);
-    if (!transaction.active()) return Error{error};
-    bool written =
-        database.execute(modules::createStatements(), &error) &&
-        database.query(insertStatement(layoutOf(ModuleFile::Table::kProperties)),
-                       {properties.title, properties.author, properties.company, properties.year},
-                       &error) &&
-        insertQuestions(database, questions, &error);
-    if (written && transaction.commit(&error)) return Status::success();
-    return Error{error};
+    modules::Transaction transaction(database);
+    if (!transaction.active()) return transaction.begun();
+    if (Status made = database.execute(modules::createStatements()); !made) return made;
+    if (Status stored = database.query(
+            std::string(modules::sql::kProperties.insert),
+            {properties.title, properties.author, properties.company, properties.year});
+        !stored)
+        return stored;
+    if (Status stored = insertQuestions(database, questions); !stored) return stored;
+    return transaction.commit();
 }
 
 // Moves the finished module into place; without `replace`, never over an existing file.
@@ -257,8 +240,7 @@ Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replac
             return Error{out.string() + ": exists already (use --force to replace it)"};
     }
     fs::rename(temporary, out, error);
-    if (error)
-        return Error{out.string() + ": cannot put the module in place: " + error.message()};
+    if (error) return Error{out.string() + ": cannot put the module in place: " + error.message()};
     return Status::success();
 }
 
@@ -288,7 +270,7 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     if (!fs::exists(target)) {
         std::error_code ignored;
         return Error{name + ": a symbolic link to " + fs::read_symlink(path, ignored).string() +
-                       ", which does not exist"};
+                     ", which does not exist"};
     }
     if (fs::is_directory(target)) return Error{name + ": is a folder, not a module file"};
     if (fs::is_fifo(target)) return Error{name + ": is a named pipe (FIFO), not a module file"};
@@ -297,13 +279,11 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
 
     // The store refuses crafted schemas, foreign journals and logs, and (read-only) a journal
     // that recovery would play back, and lets nothing the file defines run on the connection.
-    std::string why;
-    modules::OpenProblem problem = modules::OpenProblem::kNone;
-    auto database = ModuleDatabase::open(name, modules::kModuleKey, &why, access, &problem);
-    if (!database) return Error{name + ": " + refusal(problem, why, path)};
-    if (auto missing = missingLayout(*database))
+    auto database = ModuleDatabase::open(name, modules::kModuleKey, access);
+    if (!database) return Error{name + ": " + refusal(database.error(), path)};
+    if (auto missing = missingLayout(**database))
         return Error{name + ": not a Vexlor module (" + *missing + ")"};
-    return ModuleFile(path, std::move(database));
+    return ModuleFile(path, std::move(*database));
 }
 
 Error ModuleFile::failure(const std::string& what, const std::string& why) const {
@@ -320,17 +300,12 @@ Result<std::vector<Properties>> ModuleFile::properties() {
     return result;
 }
 
-Result<std::vector<modules::Row>> ModuleFile::readTable(
-    Table table, const std::string& what, std::string (*order)(std::string_view rowId)) {
-    const Layout& layout = layoutOf(table);
+Result<std::vector<modules::Row>> ModuleFile::readTable(Table table, const std::string& what) {
     // A column of its own named rowid must not decide the order.
-    const std::string rowId = database_->rowIdName(std::string(layout.name));
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(table).name));
     if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
-    std::string error;
-    auto rows = database_->query("SELECT " + columnList(layout) + " FROM " + quoted(layout.name) +
-                                     " ORDER BY " + (order ? order(rowId) : rowId) + ";",
-                                 {}, &error);
-    if (!rows) return failure(what, error);
+    auto rows = database_->query(modules::sql::withRowId(statementsOf(table).select, rowId));
+    if (!rows) return failure(what, rows.error().message());
     return std::move(*rows);
 }
 
@@ -345,8 +320,7 @@ Result<std::vector<Question>> ModuleFile::questions() {
 
 Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
     // The game's own ranking, so the tool lists the top ten the game shows.
-    auto rows = readTable(Table::kScores, "read the high scores",
-                          [](std::string_view rowId) { return modules::scoreOrder(rowId, true); });
+    auto rows = readTable(Table::kScores, "read the high scores");
     if (!rows) return Error{rows.error()};
     std::vector<ScoreEntry> entries;
     for (auto& row : *rows)
@@ -355,10 +329,9 @@ Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
 }
 
 Result<std::int64_t> ModuleFile::rowCount(Table table) {
-    std::string error;
-    auto count = database_->queryIntegers(
-        "SELECT count(*) FROM " + quoted(layoutOf(table).name) + ";", {}, &error);
-    if (!count || count->empty()) return failure("count rows", error);
+    auto count = database_->queryIntegers(std::string(statementsOf(table).count));
+    if (!count) return failure("count rows", count.error().message());
+    if (count->empty()) return failure("count rows", "the engine gave no count");
     return count->front();
 }
 
@@ -371,41 +344,40 @@ Result<std::int64_t> ModuleFile::clearScores() {
 }
 
 Result<std::int64_t> ModuleFile::emptyTable(Table which, const std::string& what) {
-    const std::string table = quoted(layoutOf(which).name);
-    std::string error;
-    modules::Transaction transaction(*database_, &error);
-    if (!transaction.active()) return failure(what, error);
-    auto count = database_->queryIntegers("SELECT count(*) FROM " + table + ";", {}, &error);
-    if (count && !count->empty() && database_->query("DELETE FROM " + table + ";", {}, &error) &&
-        transaction.commit(&error))
-        return count->front();
-    return failure(what, error);
+    modules::Transaction transaction(*database_);
+    if (!transaction.active()) return failure(what, transaction.begun().error().message());
+    auto count = rowCount(which);
+    if (!count) return count;
+    if (Status cleared = database_->execute(std::string(statementsOf(which).clear)); !cleared)
+        return failure(what, cleared.error().message());
+    if (Status committed = transaction.commit(); !committed)
+        return failure(what, committed.error().message());
+    return count;
 }
 
 Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& questions,
                                                  std::size_t alsoRead) {
     const std::string what = "add the questions";
-    const std::string table = quoted(layoutOf(Table::kQuestions).name);
     const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
     if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
-    std::string error;
     // Declared first so it is closed last, when the transaction holds no lock.
     Reservation reservation(path_);
-    modules::Transaction transaction(*database_, &error);
-    if (!transaction.active()) return failure(what, error);
-    auto counts = database_->queryIntegers("SELECT count(*) FROM " + table +
-                                               " UNION ALL SELECT coalesce(max(" + rowId +
-                                               "), 0) FROM " + table + ";",
-                                           {}, &error);
-    if (!counts || counts->size() < 2) return failure(what, error);
+    modules::Transaction transaction(*database_);
+    if (!transaction.active()) return failure(what, transaction.begun().error().message());
+    auto counts = database_->queryIntegers(
+        modules::sql::withRowId(modules::sql::kQuestionCountAndLastRow, rowId));
+    if (!counts) return failure(what, counts.error().message());
+    if (counts->size() < 2) return failure(what, "the engine gave no count");
     const auto total = (*counts)[0] + static_cast<std::int64_t>(questions.size() + alsoRead);
     if (auto tooMany = tooManyQuestions(total)) return failure(what, *tooMany);
     // Past the largest row id the database picks ids at random, which would reorder questions.
     if ((*counts)[1] > (std::int64_t{1} << 62))
         return failure(what, "its question row ids are too large to add after");
     if (!reservation.claim(growthBound(questions))) return failure(what, "the disk is full");
-    if (!insertQuestions(*database_, questions, &error)) return failure(what, error);
-    if (!transaction.commit(&error)) return failure(what, error);
+    if (Status stored = insertQuestions(*database_, questions); !stored)
+        return failure(what, stored.error().message());
+    if (Status committed = transaction.commit(); !committed)
+        return failure(what, committed.error().message());
     return total;
 }
 
@@ -434,8 +406,8 @@ std::size_t removeStaleTemporaries(const fs::path& folder) {
             ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
         // Only a module, or the empty file a create begins with, is the tool's own.
-        if (info.st_size != 0 && !ModuleDatabase::open(path.string(), modules::kModuleKey, nullptr,
-                                                       modules::Access::kReadOnly))
+        if (info.st_size != 0 &&
+            !ModuleDatabase::open(path.string(), modules::kModuleKey, modules::Access::kReadOnly))
             continue;
         removeQuietly(path);
         ++removed;
@@ -462,25 +434,33 @@ Status writeModule(const fs::path& out, const Properties& properties,
     fs::path temporary;
     Descriptor lock;  // closed after the database, so it holds no lock of the library's
     std::shared_ptr<ModuleDatabase> database;
-    std::string why;
     for (int attempt = 0; attempt < 20 && !database; ++attempt) {
         temporary = temporaryPath(out);
         if (fs::exists(temporary, error)) continue;
-        database = ModuleDatabase::create(temporary.string(), modules::kModuleKey, &why);
-        if (database) break;
+        auto created = ModuleDatabase::create(temporary.string(), modules::kModuleKey);
+        if (created) {
+            database = std::move(*created);
+            break;
+        }
         // Another process took the name in between: try the next one; anything else is final.
-        if (fs::exists(temporary, error) && why == "the file exists already") continue;
+        if (fs::exists(temporary, error) && created.error().message() == "the file exists already")
+            continue;
         removeQuietly(temporary);
-        return Error{name + ": cannot create a file in " + folder.string() + ": " + why};
+        return Error{name + ": cannot create a file in " + folder.string() + ": " +
+                     created.error().message()};
     }
-    if (!database)
-        return Error{name + ": cannot find a free temporary name in " + folder.string()};
+    if (!database) return Error{name + ": cannot find a free temporary name in " + folder.string()};
     // Marks the file as in the making for the sweep of other runs.
     lock = Descriptor(::open(temporary.c_str(), O_RDONLY | O_CLOEXEC));
     if (lock.get() >= 0) ::flock(lock.get(), LOCK_EX);
     // No journal file: a killed run leaves only the temporary, which the sweep can recognise by
     // its content; pages are written only at the commit, the first page first.
-    database->execute("PRAGMA journal_mode = MEMORY; PRAGMA cache_spill = OFF;");
+    if (Status set = database->execute("PRAGMA journal_mode = MEMORY; PRAGMA cache_spill = OFF;");
+        !set) {
+        database.reset();
+        removeQuietly(temporary);
+        return Error{name + ": cannot write the module: " + set.error().message()};
+    }
 
     Status filled = fillModule(*database, properties, questions);
     database.reset();  // closes the file before it moves

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "modules/module_database.h"
 #include "modules/module_format.h"
-#include "base/result.h"
 
 namespace vexlor::authoring {
 
@@ -81,11 +81,8 @@ class ModuleFile {
         : path_(std::move(path)), database_(std::move(database)) {}
     Error failure(const std::string& what, const std::string& why) const;
     Result<std::int64_t> emptyTable(Table table, const std::string& what);
-    /// Every row of a table, in row order, or in the order `order` gives (a function of the
-    /// name of the row id).
-    Result<std::vector<modules::Row>> readTable(
-        Table table, const std::string& what,
-        std::string (*order)(std::string_view rowId) = nullptr);
+    /// Every row of a table, in row order (high scores in their ranking, the best first).
+    Result<std::vector<modules::Row>> readTable(Table table, const std::string& what);
 
     std::filesystem::path path_;
     std::shared_ptr<modules::ModuleDatabase> database_;

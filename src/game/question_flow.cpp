@@ -81,7 +81,7 @@ void MasterForm::NextQ_Click() {
 
 void MasterForm::drawQuestion() {
     // Moving to the last question first makes the count exact.
-    Data1.MoveLast();
+    ignoreFailure(Data1.MoveLast(), "the count below reads the same table and tells");
     QuestionCount = static_cast<std::int16_t>(std::clamp(Data1.RecordCount(), 0L, kMostQuestions));
 
     // A number is drawn until one is not on the list of asked questions, and after too many
@@ -90,7 +90,7 @@ void MasterForm::drawQuestion() {
     for (int attempt = 1; attempt <= kDrawAttempts; ++attempt) {
         QuestionNumber = static_cast<std::int16_t>(
             randomWholeNumber(services_.random, services_.clock, QuestionCount));
-        const bool looked = Data2.findAsked(QuestionNumber);
+        const bool looked = Data2.findAsked(QuestionNumber).ok();
         if (!looked || Data2.NoMatch()) break;
         if (attempt == kDrawAttempts) Efface();
     }
@@ -100,15 +100,18 @@ void MasterForm::drawQuestion() {
     // draw, so the number is in the file even if the program is killed during this question.
     if (Data2.AddNew()) {
         Use.Text = std::to_string(QuestionNumber);
-        Data2.findAsked(QuestionNumber);
+        ignoreFailure(Data2.findAsked(QuestionNumber),
+                      "a number not stored now is stored at the next move, or asked again later");
     }
 
     // The answers are dealt to the four panels, then the questions are walked from the first
     // to the drawn one: the bound elements now show it, still hidden until the reveal.
     Shuffel();
     SkipCount = static_cast<std::int16_t>(QuestionNumber - 1);
-    Data1.MoveFirst();
-    if (SkipCount > 0) Data1.Move(SkipCount);
+    // A walk that fails shows another question or none; the game goes on as the player sees it.
+    ignoreFailure(Data1.MoveFirst(), "the question shown is the one the player answers");
+    if (SkipCount > 0)
+        ignoreFailure(Data1.Move(SkipCount), "the question shown is the one the player answers");
 }
 
 void MasterForm::TimerStart_Timer() {

@@ -80,40 +80,36 @@ void DataSource::bindElement(std::string& text, const std::string& field, bool e
     bindings_.push_back(Binding{&text, &field, editable, text, {}});
 }
 
-bool DataSource::fail(std::string message) {
-    error_ = std::move(message);
-    return false;
-}
-
 int DataSource::columnIndex(const std::string& field) const {
     for (std::size_t c = 0; c < columns_.size(); ++c)
         if (text::equalsIgnoringCase(columns_[c], field)) return static_cast<int>(c);
     return -1;
 }
 
-bool DataSource::Refresh() {
-    const bool stored = storePending();
-    const std::string storeError = error_;
+Status DataSource::Refresh() {
+    const Status stored = storePending();
     CloseDatabase();
 
-    std::string error;
-    auto database = ModuleDatabase::open(DatabaseName, keyOf(Connect), &error, Access::kReadWrite,
-                                         &openProblem_);
-    if (!database) return fail(DatabaseName + ": " + error);
+    auto opened = ModuleDatabase::open(DatabaseName, keyOf(Connect), Access::kReadWrite);
+    if (!opened) return opened.error();
+    auto& database = *opened;
     auto columns = database->columns(RecordSource);
-    if (columns.empty()) return fail("no table " + RecordSource);
+    if (columns.empty()) return Error(ErrorKind::kFailed, "no table " + RecordSource, DatabaseName);
 
     auto rowId = database->rowIdName(RecordSource);
-    if (rowId.empty()) return fail("the rows of " + RecordSource + " cannot be addressed");
+    if (rowId.empty())
+        return Error(ErrorKind::kFailed, "the rows of " + RecordSource + " cannot be addressed",
+                     DatabaseName);
 
     database_ = std::move(database);
     table_ = RecordSource;
     columns_ = std::move(columns);
     rowId_ = std::move(rowId);
-    auto first = database_->queryIntegers(firstRowQuery(), {}, &error);
+    dataVersion_ = database_->dataVersion();
+    auto first = database_->queryIntegers(firstRowQuery());
     if (!first) {
         CloseDatabase();
-        return fail(error);
+        return first.error();
     }
     rows_ = std::move(*first);
     window_ = rows_.empty() ? Window::kAll : Window::kHead;
@@ -121,8 +117,7 @@ bool DataSource::Refresh() {
         position_ = 0;
         showCurrent();
     }
-    if (!stored) return fail(storeError);
-    return true;
+    return stored;
 }
 
 std::string DataSource::currentRowId() const {
@@ -153,11 +148,10 @@ bool DataSource::ranksScores() const {
     return text::equalsIgnoringCase(table_, kScoresTable.name) && columnIndex("Score") >= 0;
 }
 
-bool DataSource::loadAllRows() {
-    if (window_ == Window::kAll) return true;
-    std::string error;
-    auto rows = database_->queryIntegers(rowQuery(false, ";"), {}, &error);
-    if (!rows) return fail(error);
+Status DataSource::loadAllRows() {
+    if (window_ == Window::kAll) return Status::success();
+    auto rows = database_->queryIntegers(rowQuery(false, ";"));
+    if (!rows) return rows.error();
     // Rows added since the refresh keep their places at the end.
     std::erase_if(*rows, [&](std::int64_t row) {
         return std::find(added_.begin(), added_.end(), row) != added_.end();
@@ -168,22 +162,47 @@ bool DataSource::loadAllRows() {
         position_ = static_cast<long>(rows->size()) - (static_cast<long>(rows_.size()) - position_);
     rows_ = std::move(*rows);
     window_ = Window::kAll;
-    return true;
+    return Status::success();
 }
 
-bool DataSource::loadLastRows() {
-    if (window_ != Window::kHead) return true;
+Status DataSource::loadLastRows() {
+    if (window_ != Window::kHead) return Status::success();
     // Enough to walk back through a top ten without reading the whole table.
     constexpr int kTailRows = 32;
-    std::string error;
-    auto rows = database_->queryIntegers(
-        rowQuery(true, " LIMIT " + std::to_string(kTailRows) + ";"), {}, &error);
-    if (!rows) return fail(error);
+    auto rows =
+        database_->queryIntegers(rowQuery(true, " LIMIT " + std::to_string(kTailRows) + ";"));
+    if (!rows) return rows.error();
     if (rows->size() < static_cast<std::size_t>(kTailRows)) return loadAllRows();
     std::reverse(rows->begin(), rows->end());
     rows_ = std::move(*rows);
     window_ = Window::kTail;
-    return true;
+    return Status::success();
+}
+
+Status DataSource::forgetIfChanged() {
+    const std::int64_t version = database_->dataVersion();
+    if (version == dataVersion_ && version != -1) return Status::success();
+    // Another program wrote the file: the searches are dropped, and the list is read again with
+    // the current record kept where it still exists. An edit being made is stored first.
+    if (Status stored = storePending(); !stored) return stored;
+    search_.reset();
+    const bool onRecord = !atBOF() && !atEOF() && !deleted_;
+    const std::int64_t current = onRecord ? rows_[static_cast<std::size_t>(position_)] : 0;
+    auto rows = database_->queryIntegers(rowQuery(false, ";"));
+    if (!rows) return rows.error();
+    dataVersion_ = version;
+    added_.clear();
+    window_ = Window::kAll;
+    rows_ = std::move(*rows);
+    if (onRecord) {
+        const auto found = std::find(rows_.begin(), rows_.end(), current);
+        position_ = found != rows_.end() ? static_cast<long>(found - rows_.begin())
+                                         : std::min(position_, static_cast<long>(rows_.size()));
+        showCurrent();
+    } else {
+        position_ = std::min(position_, static_cast<long>(rows_.size()));
+    }
+    return Status::success();
 }
 
 void DataSource::CloseDatabase() {
@@ -198,33 +217,41 @@ void DataSource::CloseDatabase() {
     adding_ = false;
 }
 
-bool DataSource::MoveFirst() {
-    if (!database_ || rows_.empty()) return fail("no current record");
-    if (window_ == Window::kTail && !loadAllRows()) return false;
+Status DataSource::MoveFirst() {
+    if (!database_) return Error("no current record");
+    if (Status fresh = forgetIfChanged(); !fresh) return fresh;
+    if (rows_.empty()) return Error("no current record");
+    if (window_ == Window::kTail)
+        if (Status loaded = loadAllRows(); !loaded) return loaded;
     return moveTo(0);
 }
 
-bool DataSource::MoveLast() {
-    if (!database_ || rows_.empty()) return fail("no current record");
+Status DataSource::MoveLast() {
+    if (!database_) return Error("no current record");
     // The pending edit belongs to the current row of the list about to be replaced.
-    if (!storePending() || !loadLastRows()) return false;
+    if (Status ready = storePending(); !ready) return ready;
+    if (Status fresh = forgetIfChanged(); !fresh) return fresh;
+    if (rows_.empty()) return Error("no current record");
+    if (Status loaded = loadLastRows(); !loaded) return loaded;
     return moveTo(static_cast<long>(rows_.size()) - 1);
 }
 
-bool DataSource::MovePrevious() {
+Status DataSource::MovePrevious() {
     return Move(-1);
 }
 
-bool DataSource::MoveNext() {
+Status DataSource::MoveNext() {
     return Move(1);
 }
 
-bool DataSource::Move(long rows) {
-    if (!database_ || (!deleted_ && (atBOF() || atEOF()))) return fail("no current record");
+Status DataSource::Move(long rows) {
+    if (!database_ || (!deleted_ && (atBOF() || atEOF()))) return Error("no current record");
+    if (Status fresh = forgetIfChanged(); !fresh) return fresh;
     // Within a tail the list is known up to its end; anything else needs the whole list.
     const long wanted = position_ + rows;
     const bool inTail = window_ == Window::kTail && wanted >= 0;
-    if (!inTail && !loadAllRows()) return false;
+    if (!inTail)
+        if (Status loaded = loadAllRows(); !loaded) return loaded;
     // After a delete the current place lies between two records.
     long target = position_ + rows;
     if (deleted_ && rows > 0) target -= 1;
@@ -233,41 +260,44 @@ bool DataSource::Move(long rows) {
 }
 
 long DataSource::RecordCount() {
-    if (!database_ || !loadAllRows()) return 0;
+    // A count that cannot be read is no records: callers treat both alike.
+    if (!database_ || !forgetIfChanged() || !loadAllRows()) return 0;
     return static_cast<long>(rows_.size());
 }
 
-bool DataSource::FindFirst(const std::string& criterion) {
-    if (!database_) return fail("no database");
+Status DataSource::FindFirst(const std::string& criterion) {
+    if (!database_) return Error("no database");
     const auto parsed = parseCriterion(criterion);
-    if (!parsed) return fail("cannot read the criterion: " + criterion);
+    if (!parsed) return Error("cannot read the criterion: " + criterion);
     return findFirstEqual(parsed->field, parsed->value);
 }
 
-bool DataSource::findAsked(int number) {
+Status DataSource::findAsked(int number) {
     return findFirstEqual(std::string(kAskedColumns[0]), std::to_string(number));
 }
 
-bool DataSource::findFirstEqual(const std::string& field, const std::string& value) {
-    if (!database_) return fail("no database");
+Status DataSource::findFirstEqual(const std::string& field, const std::string& value) {
+    if (!database_) return Error("no database");
     const int column = columnIndex(field);
-    if (column < 0) return fail("no field " + field);
-    if (!storePending() || !loadAllRows()) return false;
+    if (column < 0) return Error("no field " + field);
+    if (Status ready = storePending(); !ready) return ready;
+    if (Status fresh = forgetIfChanged(); !fresh) return fresh;
+    if (Status loaded = loadAllRows(); !loaded) return loaded;
 
     auto found = rows_.end();
     if (ranksScores()) {
-        std::string error;
         const auto matches = database_->queryIntegers(
             "SELECT " + rowId_ + " FROM " + tableName() + " WHERE " +
                 ModuleDatabase::quoteIdentifier(columns_[static_cast<std::size_t>(column)]) +
                 " = ?;",
-            {value}, &error);
-        if (!matches) return fail(error);
+            {value});
+        if (!matches) return matches.error();
         const std::unordered_set<std::int64_t> matching(matches->begin(), matches->end());
         found = std::find_if(rows_.begin(), rows_.end(),
                              [&](std::int64_t row) { return matching.contains(row); });
     } else {
-        if ((!search_ || search_->column != column) && !buildSearch(column)) return false;
+        if (!search_ || search_->column != column)
+            if (Status built = buildSearch(column); !built) return built;
         const auto matches = search_->rowsByValue.find(value);
         if (matches != search_->rowsByValue.end() && !matches->second.empty()) {
             // Row order: the list is sorted (rows added later have higher ids), so the first
@@ -279,16 +309,15 @@ bool DataSource::findFirstEqual(const std::string& field, const std::string& val
         }
     }
     noMatch_ = found == rows_.end();
-    if (noMatch_) return true;
+    if (noMatch_) return Status::success();
     return moveTo(static_cast<long>(found - rows_.begin()));
 }
 
-bool DataSource::buildSearch(int column) {
+Status DataSource::buildSearch(int column) {
     std::string columnList = rowId_;
     for (const auto& name : columns_) columnList += ", " + ModuleDatabase::quoteIdentifier(name);
-    std::string error;
-    auto rows = database_->query("SELECT " + columnList + " FROM " + tableName() + ";", {}, &error);
-    if (!rows) return fail(error);
+    auto rows = database_->query("SELECT " + columnList + " FROM " + tableName() + ";");
+    if (!rows) return rows.error();
     SearchCache cache;
     cache.column = column;
     cache.records.reserve(rows->size());
@@ -299,7 +328,7 @@ bool DataSource::buildSearch(int column) {
         cache.records.emplace(id, std::move(row));
     }
     search_ = std::move(cache);
-    return true;
+    return Status::success();
 }
 
 void DataSource::searchStored(std::int64_t row, const Row* values) {
@@ -314,11 +343,13 @@ void DataSource::searchStored(std::int64_t row, const Row* values) {
     search_->records.emplace(row, *values);
 }
 
-bool DataSource::AddNew() {
-    if (!database_) return fail("no database");
-    if (!storePending()) return false;
-    // An added row comes last: the list must be known up to its end.
-    if (window_ == Window::kHead && !loadAllRows()) return false;
+Status DataSource::AddNew() {
+    if (!database_) return Error("no database");
+    if (Status ready = storePending(); !ready) return ready;
+    // An added row comes last: the list must be known up to its end. Whether another program
+    // changed it is asked at the move that stores the row.
+    if (window_ == Window::kHead)
+        if (Status loaded = loadAllRows(); !loaded) return loaded;
     adding_ = true;
     for (auto& binding : bindings_) {
         if (!binding.editable) continue;
@@ -326,26 +357,26 @@ bool DataSource::AddNew() {
         binding.text->clear();
         binding.shown.clear();
     }
-    return true;
+    return Status::success();
 }
 
-bool DataSource::Delete() {
-    if (!database_ || deleted_ || atBOF() || atEOF()) return fail("no current record");
-    if (window_ == Window::kHead && !loadAllRows()) return false;
+Status DataSource::Delete() {
+    if (!database_ || deleted_ || atBOF() || atEOF()) return Error("no current record");
+    if (window_ == Window::kHead)
+        if (Status loaded = loadAllRows(); !loaded) return loaded;
     adding_ = false;
-    std::string error;
-    if (!database_->write("DELETE FROM " + tableName() + " WHERE " + rowId_ + " = ?;",
-                          {currentRowId()}, &error))
-        return fail(error);
+    auto deleted = database_->write("DELETE FROM " + tableName() + " WHERE " + rowId_ + " = ?;",
+                                    {currentRowId()});
+    if (!deleted) return deleted.error();
     std::erase(added_, rows_[static_cast<std::size_t>(position_)]);
     searchStored(rows_[static_cast<std::size_t>(position_)], nullptr);
     rows_.erase(rows_.begin() + position_);
     deleted_ = true;
-    return true;
+    return Status::success();
 }
 
-bool DataSource::storePending() {
-    if (!database_) return true;
+Status DataSource::storePending() {
+    if (!database_) return Status::success();
     std::vector<std::string> fields;
     std::vector<std::string> values;
     std::vector<std::size_t> fieldColumns;
@@ -364,33 +395,33 @@ bool DataSource::storePending() {
         for (std::size_t i = 0; i < fieldColumns.size(); ++i) base[fieldColumns[i]] = values[i];
         return base;
     };
-    std::string error;
     if (adding_) {
         adding_ = false;
-        if (!changed) return true;
+        if (!changed) return Status::success();
         std::string sql = "INSERT INTO " + tableName() + " (";
         std::string marks;
         for (std::size_t i = 0; i < fields.size(); ++i) {
             sql += (i ? ", " : "") + fields[i];
             marks += i ? ", ?" : "?";
         }
-        std::int64_t row = 0;
-        if (!database_->write(sql + ") VALUES (" + marks + ");", values, &error, &row)) {
+        auto inserted = database_->write(sql + ") VALUES (" + marks + ");", values);
+        if (!inserted) {
             dropPending(true);
-            return fail(error);
+            return inserted.error();
         }
+        const std::int64_t row = *inserted;
         rows_.push_back(row);
         added_.push_back(row);
         const Row record = stored(Row(columns_.size()));
         searchStored(row, &record);
     } else {
-        if (!changed || deleted_ || atBOF() || atEOF()) return true;
+        if (!changed || deleted_ || atBOF() || atEOF()) return Status::success();
         std::string sql = "UPDATE " + tableName() + " SET ";
         for (std::size_t i = 0; i < fields.size(); ++i) sql += (i ? ", " : "") + fields[i] + " = ?";
         values.push_back(currentRowId());
-        if (!database_->write(sql + " WHERE " + rowId_ + " = ?;", values, &error)) {
+        if (auto updated = database_->write(sql + " WHERE " + rowId_ + " = ?;", values); !updated) {
             dropPending(false);
-            return fail(error);
+            return updated.error();
         }
         if (search_) {
             const std::int64_t row = rows_[static_cast<std::size_t>(position_)];
@@ -404,7 +435,7 @@ bool DataSource::storePending() {
         }
     }
     for (auto& binding : bindings_) binding.shown = *binding.text;
-    return true;
+    return Status::success();
 }
 
 void DataSource::dropPending(bool added) {
@@ -415,12 +446,12 @@ void DataSource::dropPending(bool added) {
     }
 }
 
-bool DataSource::moveTo(long position) {
-    if (!storePending()) return false;
+Status DataSource::moveTo(long position) {
+    if (Status stored = storePending(); !stored) return stored;
     position_ = position;
     deleted_ = false;
     showCurrent();
-    return true;
+    return Status::success();
 }
 
 void DataSource::showCurrent() {

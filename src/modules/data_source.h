@@ -15,7 +15,7 @@ namespace vexlor::modules {
 /// A data source of a window: bound to one table of a module file, it has a current record
 /// whose fields its bound elements show. Bound text boxes are editable: a text changed since the
 /// record was shown (or any text put in after AddNew) is stored on the next move, search or
-/// refresh. Every operation returns false when the engine fails, and then changes nothing.
+/// refresh. Every operation gives the engine's failure, and then changes nothing.
 ///
 /// Records come in the module's delivery order: row order, except "HScore", which comes by
 /// numeric score ascending (the best last; of equal scores the earlier entry ranks higher).
@@ -31,7 +31,7 @@ class DataSource {
     explicit DataSource(std::string name) : name_(std::move(name)) {}
     /// Stores any pending edit: a record begun with AddNew is not lost when the program ends
     /// before the next move.
-    ~DataSource() { storePending(); }
+    ~DataSource() { ignoreFailure(storePending(), "nobody is left to tell; the edit is dropped"); }
     DataSource(const DataSource&) = delete;
     DataSource& operator=(const DataSource&) = delete;
 
@@ -46,30 +46,30 @@ class DataSource {
 
     /// Stores any pending edit, then (re)opens DatabaseName and RecordSource and makes the
     /// first record current. Without records, or on failure, bound elements are left alone.
-    bool Refresh();
+    Status Refresh();
     /// Closes the database behind the source (the file stays open while others use it).
     void CloseDatabase();
 
-    bool MoveFirst();
-    bool MoveLast();
-    bool MovePrevious();
-    bool MoveNext();
+    Status MoveFirst();
+    Status MoveLast();
+    Status MovePrevious();
+    Status MoveNext();
     /// Moves `rows` records on from the current one (back when negative).
-    bool Move(long rows);
+    Status Move(long rows);
     /// Number of records; 0 when nothing is open.
     long RecordCount();
     /// Makes the first record meeting `criterion` current. The criterion is one comparison,
     /// Field = 'text' (a quote inside the text doubled); anything else is an error.
-    bool FindFirst(const std::string& criterion);
+    Status FindFirst(const std::string& criterion);
     /// FindFirst for the list of asked questions: the first record whose `Use` is `number`.
-    bool findAsked(int number);
+    Status findAsked(int number);
     /// Whether the last search found nothing.
     bool NoMatch() const { return noMatch_; }
     /// Starts a new record: editable bound elements are emptied, and what is put into them
     /// becomes the record.
-    bool AddNew();
+    Status AddNew();
     /// Removes the current record. No record is current until the next move.
-    bool Delete();
+    Status Delete();
 
     bool atBOF() const { return position_ < 0; }
     bool atEOF() const { return position_ >= static_cast<long>(rows_.size()); }
@@ -78,10 +78,6 @@ class DataSource {
     /// The open module file, shared with the other sources bound to it; null when closed.
     /// Writes made inside a `Transaction` on it are committed or rolled back together.
     const std::shared_ptr<ModuleDatabase>& database() const { return database_; }
-    /// The last engine error.
-    const std::string& lastError() const { return error_; }
-    /// Why the last refresh could not open the module file; kNone when it could.
-    OpenProblem openProblem() const { return openProblem_; }
 
   private:
     struct Binding {
@@ -93,13 +89,13 @@ class DataSource {
     };
 
     /// The search of FindFirst: the first record whose `field` holds exactly `value`.
-    bool findFirstEqual(const std::string& field, const std::string& value);
-    bool storePending();
+    Status findFirstEqual(const std::string& field, const std::string& value);
+    Status storePending();
     /// Drops a pending edit (a new record when `added`): the bound elements show the current
     /// record again.
     void dropPending(bool added);
-    bool loadAllRows();
-    bool loadLastRows();
+    Status loadAllRows();
+    Status loadLastRows();
     /// Row ids in delivery order (or its reverse), followed by `tail`.
     std::string rowQuery(bool reversed, const std::string& tail) const;
     /// The first row id in delivery order.
@@ -110,9 +106,11 @@ class DataSource {
     std::string tableName() const;
     /// The row id of the current record, as a parameter text.
     std::string currentRowId() const;
-    bool moveTo(long position);
+    Status moveTo(long position);
     void showCurrent();
-    bool fail(std::string message);
+    /// Reads the list of records and the searches again when another connection has changed
+    /// the file since they were read.
+    Status forgetIfChanged();
     int columnIndex(const std::string& field) const;
 
     std::string name_;
@@ -128,7 +126,7 @@ class DataSource {
         std::unordered_map<std::int64_t, Row> records;
         std::unordered_map<std::string, std::set<std::int64_t>> rowsByValue;
     };
-    bool buildSearch(int column);
+    Status buildSearch(int column);
     /// Tells the search cache what a write did: `values` stored at `row`, or the row deleted.
     void searchStored(std::int64_t row, const Row* values);
 
@@ -142,8 +140,7 @@ class DataSource {
     bool deleted_ = false;             // the record at position_ has just been deleted
     bool adding_ = false;
     bool noMatch_ = false;
-    std::string error_;
-    OpenProblem openProblem_ = OpenProblem::kNone;
+    std::int64_t dataVersion_ = -1;  // of the file when the list and searches were read
 };
 
 }  // namespace vexlor::modules

@@ -21,24 +21,26 @@ std::string describe(sqlite3* db) {
     }
 }
 
-void setError(std::string* error, sqlite3* db) {
-    if (error) *error = describe(db);
-}
-
-OpenProblem problemOf(int code) {
+ErrorKind kindOf(int code, ErrorKind otherwise) {
     switch (code & 0xff) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            return OpenProblem::kInUse;
+            return ErrorKind::kInUse;
         case SQLITE_CORRUPT:
-            return OpenProblem::kDamaged;
+            return ErrorKind::kDamaged;
+        case SQLITE_NOTADB:
+            return ErrorKind::kNotAModule;
         case SQLITE_PERM:
         case SQLITE_CANTOPEN:
         case SQLITE_READONLY:
-            return OpenProblem::kNoAccess;
+            return ErrorKind::kNoAccess;
         default:
-            return OpenProblem::kNotAModule;
+            return otherwise;
     }
+}
+
+Error lastError(sqlite3* db, ErrorKind otherwise) {
+    return Error(db ? kindOf(sqlite3_errcode(db), otherwise) : otherwise, describe(db));
 }
 
 }  // namespace vexlor::modules::engine

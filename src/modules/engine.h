@@ -17,20 +17,20 @@ inline constexpr int kMaxTextBytes = 16 * 1024 * 1024;
 
 /// A sentence for the engine's last error, naming what a user can act on.
 std::string describe(sqlite3* db);
-/// Puts describe(db) into `error`, when one is asked for.
-void setError(std::string* error, sqlite3* db);
-/// Why a file could not be opened, told by an engine result code.
-OpenProblem problemOf(int code);
+/// The kind of failure an engine result code means; `otherwise` for codes with no kind of
+/// their own.
+ErrorKind kindOf(int code, ErrorKind otherwise = ErrorKind::kFailed);
+/// The engine's last error as an error of ours.
+Error lastError(sqlite3* db, ErrorKind otherwise = ErrorKind::kFailed);
 
 /// A statement prepared with its text parameters bound; a text over kMaxTextBytes is refused,
 /// never bound as NULL.
 class Statement {
   public:
-    Statement(sqlite3* db, const std::string& sql, const std::vector<std::string>& parameters,
-              std::string* error) {
+    Statement(sqlite3* db, const std::string& sql, const std::vector<std::string>& parameters) {
         if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
             SQLITE_OK) {
-            setError(error, db);
+            status_ = lastError(db);
             return;
         }
         for (std::size_t i = 0; i < parameters.size(); ++i) {
@@ -39,27 +39,26 @@ class Statement {
                 sqlite3_bind_text(stmt_, static_cast<int>(i + 1), parameters[i].data(),
                                   static_cast<int>(parameters[i].size()),
                                   SQLITE_TRANSIENT) != SQLITE_OK) {
-                if (error)
-                    *error = parameters[i].size() > static_cast<std::size_t>(kMaxTextBytes)
-                                 ? "a text is longer than the " +
-                                       std::to_string(kMaxTextBytes / (1024 * 1024)) +
-                                       " MiB a module field may hold"
-                                 : describe(db);
+                status_ = parameters[i].size() > static_cast<std::size_t>(kMaxTextBytes)
+                              ? Error("a text is longer than the " +
+                                      std::to_string(kMaxTextBytes / (1024 * 1024)) +
+                                      " MiB a module field may hold")
+                              : lastError(db);
                 return;
             }
         }
-        ok_ = true;
     }
     ~Statement() { sqlite3_finalize(stmt_); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool ok() const { return ok_; }
+    /// Whether it was prepared and bound, and why not.
+    const Status& status() const { return status_; }
     sqlite3_stmt* get() const { return stmt_; }
 
   private:
     sqlite3_stmt* stmt_ = nullptr;
-    bool ok_ = false;
+    Status status_ = Status::success();
 };
 
 }  // namespace vexlor::modules::engine

@@ -118,51 +118,45 @@ std::string kindOf(const struct stat& info) {
 
 }  // namespace
 
-OpenProblem checkPath(const std::string& path, struct stat& info, std::string* error) {
-    auto refuse = [&](OpenProblem problem, std::string why) {
-        if (error) *error = std::move(why);
-        return problem;
+Status checkPath(const std::string& path, struct stat& info) {
+    auto refuse = [&](ErrorKind problem, std::string why) {
+        return Status(Error(problem, std::move(why), path));
     };
-    if (path.empty()) return refuse(OpenProblem::kNoFile, "no file name");
+    if (path.empty()) return refuse(ErrorKind::kNoFile, "no file name");
     if (::stat(path.c_str(), &info) != 0) {
         if (errno == EACCES)
-            return refuse(OpenProblem::kNoAccess, "cannot be read (permission denied)");
+            return refuse(ErrorKind::kNoAccess, "cannot be read (permission denied)");
         if (errno == ENAMETOOLONG)
-            return refuse(OpenProblem::kNoFile, "the path is too long to reach the file");
-        if (errno == ELOOP) return refuse(OpenProblem::kNoFile, "a loop of symbolic links");
-        return exists(path) ? refuse(OpenProblem::kNoFile, "a link to a file that does not exist")
-                            : refuse(OpenProblem::kNoFile, "no such file");
+            return refuse(ErrorKind::kNoFile, "the path is too long to reach the file");
+        if (errno == ELOOP) return refuse(ErrorKind::kNoFile, "a loop of symbolic links");
+        return exists(path) ? refuse(ErrorKind::kNoFile, "a link to a file that does not exist")
+                            : refuse(ErrorKind::kNoFile, "no such file");
     }
     if (!S_ISREG(info.st_mode))
-        return refuse(OpenProblem::kNotAFile, kindOf(info) + ", not a module file");
+        return refuse(ErrorKind::kNotAFile, kindOf(info) + ", not a module file");
     if (::access(path.c_str(), R_OK) != 0)
-        return refuse(OpenProblem::kNoAccess, "cannot be read (permission denied)");
-    return OpenProblem::kNone;
+        return refuse(ErrorKind::kNoAccess, "cannot be read (permission denied)");
+    return Status::success();
 }
 
-OpenProblem checkFile(const std::string& path, Access access, struct stat& info,
-                      std::string* error) {
-    if (const auto problem = checkPath(path, info, error); problem != OpenProblem::kNone)
-        return problem;
-    auto refuse = [&](OpenProblem problem, const char* why) {
-        if (error) *error = why;
-        return problem;
+Status checkFile(const std::string& path, Access access, struct stat& info) {
+    if (Status reachable = checkPath(path, info); !reachable) return reachable;
+    auto refuse = [&](ErrorKind problem, std::string why) {
+        return Status(Error(problem, std::move(why), path));
     };
     // The engine opens these side files as it pleases, blocking on a pipe: anything there that
     // is not a plain file is refused before the engine looks.
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {
         struct stat side {};
         if (entryAt(path + suffix, side) != Entry::kOther) continue;
-        if (error) {
-            const std::string name = path.substr(path.find_last_of('/') + 1) + suffix;
-            *error = name + " beside it is " + kindOf(side) +
-                     ", not a journal the module could have written; remove it";
-        }
-        return OpenProblem::kForeignJournal;
+        const std::string name = path.substr(path.find_last_of('/') + 1) + suffix;
+        return refuse(ErrorKind::kForeignJournal,
+                      name + " beside it is " + kindOf(side) +
+                          ", not a journal the module could have written; remove it");
     }
     // Modules never use a write-ahead log; one beside a file belongs to something else.
     if (exists(path + "-wal") || exists(path + "-shm"))
-        return refuse(OpenProblem::kForeignJournal,
+        return refuse(ErrorKind::kForeignJournal,
                       "a write-ahead log (-wal or -shm file) lies beside it; modules never use "
                       "one, so it belongs to another file and is not applied");
     switch (journalState(path)) {
@@ -170,17 +164,17 @@ OpenProblem checkFile(const std::string& path, Access access, struct stat& info,
             break;
         case JournalState::kForeign:
             return refuse(
-                OpenProblem::kForeignJournal,
+                ErrorKind::kForeignJournal,
                 "the journal beside it (-journal file) belongs to another file and is not "
                 "applied; remove it if this module is intact");
         case JournalState::kOwn:
             if (access == Access::kReadOnly)
-                return refuse(OpenProblem::kNeedsRecovery,
+                return refuse(ErrorKind::kNeedsRecovery,
                               "needs recovering: the journal beside it (-journal file) holds an "
                               "interrupted write; opening it in the game completes the recovery");
             break;
     }
-    return OpenProblem::kNone;
+    return Status::success();
 }
 
 }  // namespace vexlor::modules::files

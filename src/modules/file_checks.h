@@ -11,12 +11,11 @@
 
 namespace vexlor::modules::files {
 
-/// Whether there is a readable regular file at the path; kNone when there is.
-OpenProblem checkPath(const std::string& path, struct stat& info, std::string* error);
+/// Whether there is a readable regular file at the path.
+Status checkPath(const std::string& path, struct stat& info);
 /// checkPath, then the side files: a journal, log or shared-memory file that is not a plain
 /// file, a write-ahead log, a journal of another file, or (for reading) a journal of an
-/// interrupted write. kNone when the file may be opened.
-OpenProblem checkFile(const std::string& path, Access access, struct stat& info,
-                      std::string* error);
+/// interrupted write. Success when the file may be opened.
+Status checkFile(const std::string& path, Access access, struct stat& info);
 
 }  // namespace vexlor::modules::files

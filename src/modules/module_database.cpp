@@ -10,14 +10,14 @@
 #include "modules/engine.h"
 #include "modules/file_checks.h"
 #include "modules/module_format.h"
+#include "modules/module_sql.h"
 #include "modules/schema_guard.h"
 #include "text/text.h"
 
 namespace vexlor::modules {
 
 using engine::kMaxTextBytes;
-using engine::problemOf;
-using engine::setError;
+using engine::lastError;
 using engine::Statement;
 
 namespace {
@@ -26,24 +26,22 @@ constexpr int kBusyWaitMs = 2000;
 
 // Modules are written in the version-3 file format; a newer library is told so here, and an
 // older one ignores the pragma. Every connection goes through this one place.
-bool applyCipherSettings(sqlite3* db, const std::string& key, std::string* error) {
+Status applyCipherSettings(sqlite3* db, const std::string& key) {
 #ifdef VEXLOR_FUZZ_PLAIN_DATABASE
     // Fuzz builds only (scripts/fuzz): modules are plain SQLite files, since key derivation
     // and page checksums would refuse nearly every mutated byte before the schema is read.
     (void)key;
-    (void)error;
 #else
-    if (sqlite3_key(db, key.data(), static_cast<int>(key.size())) != SQLITE_OK) {
-        if (error) *error = "the key could not be set";
-        return false;
-    }
+    if (sqlite3_key(db, key.data(), static_cast<int>(key.size())) != SQLITE_OK)
+        return Error(ErrorKind::kNotAModule, "the key could not be set");
+    // An older library knows no such pragma and reads version 3 anyway.
     sqlite3_exec(db, "PRAGMA cipher_compatibility = 3;", nullptr, nullptr, nullptr);
 #endif
     sqlite3_busy_timeout(db, kBusyWaitMs);
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxTextBytes);
     sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, 1024 * 1024);
     sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
-    return true;
+    return Status::success();
 }
 
 // Open files by (device, inode, key, access): a file replaced on disk gets a fresh connection.
@@ -55,29 +53,21 @@ std::map<FileKey, std::weak_ptr<ModuleDatabase>>& openFiles() {
 
 }  // namespace
 
-std::optional<std::string> unreachableFile(const std::string& path) {
+Status checkReachable(const std::string& path) {
     struct stat info {};
-    std::string why;
-    if (files::checkPath(path, info, &why) == OpenProblem::kNone) return std::nullopt;
-    return why;
+    return files::checkPath(path, info);
 }
 
 ModuleDatabase::~ModuleDatabase() {
+    sqlite3_finalize(versionStatement_);
     sqlite3_close_v2(db_);
 }
 
-std::shared_ptr<ModuleDatabase> ModuleDatabase::open(const std::string& path,
-                                                     const std::string& key, std::string* error,
-                                                     Access access, OpenProblem* problem) {
-    auto refuse = [&](OpenProblem why) -> std::shared_ptr<ModuleDatabase> {
-        if (problem) *problem = why;
-        return nullptr;
-    };
-    if (problem) *problem = OpenProblem::kNone;
+Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::open(const std::string& path,
+                                                             const std::string& key,
+                                                             Access access) {
     struct stat info {};
-    if (const auto checked = files::checkFile(path, access, info, error);
-        checked != OpenProblem::kNone)
-        return refuse(checked);
+    if (Status checked = files::checkFile(path, access, info); !checked) return checked.error();
     const bool readOnly = access == Access::kReadOnly;
     const FileKey fileKey{info.st_dev, info.st_ino, key, readOnly};
     auto& files = openFiles();
@@ -87,30 +77,29 @@ std::shared_ptr<ModuleDatabase> ModuleDatabase::open(const std::string& path,
     const int flags =
         (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-        setError(error, db);
-        const int code = db ? sqlite3_errcode(db) : SQLITE_NOMEM;
+        const Error failed = lastError(db, ErrorKind::kNotAModule).about(path);
         sqlite3_close_v2(db);
-        return refuse(problemOf(code));
+        return failed;
     }
     // Reading the schema derives the key and proves the file opens with it.
-    OpenProblem layout = OpenProblem::kNotAModule;
-    if (applyCipherSettings(db, key, error)) layout = schema::checkLayout(db, error);
-    if (layout == OpenProblem::kNone) {
+    Status layout = applyCipherSettings(db, key);
+    if (layout) layout = schema::checkLayout(db);
+    if (layout) {
         // A module in write-ahead-log mode would take writes from a log beside it.
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA journal_mode;", -1, &statement, nullptr) == SQLITE_OK &&
+        if (sqlite3_prepare_v2(db, sql::kJournalMode.data(), -1, &statement, nullptr) ==
+                SQLITE_OK &&
             sqlite3_step(statement) == SQLITE_ROW) {
             const auto* mode = sqlite3_column_text(statement, 0);
-            if (mode && text::equalsIgnoringCase(reinterpret_cast<const char*>(mode), "wal")) {
-                if (error) *error = "not a module: it is set to keep a write-ahead log";
-                layout = OpenProblem::kUnsafeLayout;
-            }
+            if (mode && text::equalsIgnoringCase(reinterpret_cast<const char*>(mode), "wal"))
+                layout = Error(ErrorKind::kUnsafeLayout,
+                               "not a module: it is set to keep a write-ahead log");
         }
         sqlite3_finalize(statement);
     }
-    if (layout != OpenProblem::kNone) {
+    if (!layout) {
         sqlite3_close_v2(db);
-        return refuse(layout);
+        return layout.error().about(path);
     }
     sqlite3_set_authorizer(db, schema::authorize, nullptr);
     std::shared_ptr<ModuleDatabase> opened(new ModuleDatabase(db, path, readOnly));
@@ -119,30 +108,29 @@ std::shared_ptr<ModuleDatabase> ModuleDatabase::open(const std::string& path,
     return opened;
 }
 
-std::shared_ptr<ModuleDatabase> ModuleDatabase::create(const std::string& path,
-                                                       const std::string& key, std::string* error) {
+Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::create(const std::string& path,
+                                                               const std::string& key) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) {
-        if (error) *error = "the file exists already";
-        return nullptr;
-    }
+    if (::stat(path.c_str(), &info) == 0)
+        return Error(ErrorKind::kFailed, "the file exists already", path);
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db,
+    Status opened =
+        sqlite3_open_v2(path.c_str(), &db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK ||
-        !applyCipherSettings(db, key, error)) {
-        if (error && error->empty()) setError(error, db);
+                        nullptr) == SQLITE_OK
+            ? applyCipherSettings(db, key)
+            : Status(lastError(db));
+    if (!opened) {
         sqlite3_close_v2(db);
-        return nullptr;
+        return opened.error().about(path);
     }
     return std::shared_ptr<ModuleDatabase>(new ModuleDatabase(db, path, false));
 }
 
-std::optional<std::vector<Row>> ModuleDatabase::query(const std::string& sql,
-                                                      const std::vector<std::string>& parameters,
-                                                      std::string* error) {
-    Statement statement(db_, sql, parameters, error);
-    if (!statement.ok()) return std::nullopt;
+Result<std::vector<Row>> ModuleDatabase::query(const std::string& sql,
+                                               const std::vector<std::string>& parameters) {
+    Statement statement(db_, sql, parameters);
+    if (!statement.status()) return statement.status().error();
     std::vector<Row> rows;
     const int columnCount = sqlite3_column_count(statement.get());
     int step;
@@ -157,48 +145,50 @@ std::optional<std::vector<Row>> ModuleDatabase::query(const std::string& sql,
         }
         rows.push_back(std::move(row));
     }
-    if (step != SQLITE_DONE) {
-        setError(error, db_);
-        return std::nullopt;
-    }
+    if (step != SQLITE_DONE) return lastError(db_);
     return rows;
 }
 
-std::optional<std::vector<std::int64_t>> ModuleDatabase::queryIntegers(
-    const std::string& sql, const std::vector<std::string>& parameters, std::string* error) {
-    Statement statement(db_, sql, parameters, error);
-    if (!statement.ok()) return std::nullopt;
+Result<std::vector<std::int64_t>> ModuleDatabase::queryIntegers(
+    const std::string& sql, const std::vector<std::string>& parameters) {
+    Statement statement(db_, sql, parameters);
+    if (!statement.status()) return statement.status().error();
     std::vector<std::int64_t> values;
     int step;
     while ((step = sqlite3_step(statement.get())) == SQLITE_ROW)
         values.push_back(sqlite3_column_int64(statement.get(), 0));
-    if (step != SQLITE_DONE) {
-        setError(error, db_);
-        return std::nullopt;
-    }
+    if (step != SQLITE_DONE) return lastError(db_);
     return values;
 }
 
-bool ModuleDatabase::execute(const std::string& sql, std::string* error) {
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-        setError(error, db_);
-        return false;
-    }
-    return true;
+Status ModuleDatabase::execute(const std::string& sql) {
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        return lastError(db_);
+    return Status::success();
 }
 
-bool ModuleDatabase::write(const std::string& sql, const std::vector<std::string>& parameters,
-                           std::string* error, std::int64_t* insertedRow) {
-    Transaction transaction(*this, error);
-    if (!transaction.active()) return false;
-    Statement statement(db_, sql, parameters, error);
-    if (!statement.ok()) return false;
-    if (sqlite3_step(statement.get()) != SQLITE_DONE) {
-        setError(error, db_);
-        return false;
-    }
-    if (insertedRow) *insertedRow = sqlite3_last_insert_rowid(db_);
-    return transaction.commit(error);
+Result<std::int64_t> ModuleDatabase::write(const std::string& sql,
+                                           const std::vector<std::string>& parameters) {
+    Transaction transaction(*this);
+    if (!transaction.active()) return transaction.begun().error();
+    Statement statement(db_, sql, parameters);
+    if (!statement.status()) return statement.status().error();
+    if (sqlite3_step(statement.get()) != SQLITE_DONE) return lastError(db_);
+    const std::int64_t inserted = sqlite3_last_insert_rowid(db_);
+    if (Status committed = transaction.commit(); !committed) return committed.error();
+    return inserted;
+}
+
+std::int64_t ModuleDatabase::dataVersion() {
+    // Asked before every read a data source answers from memory: prepared once.
+    if (!versionStatement_ && sqlite3_prepare_v2(db_, sql::kDataVersion.data(), -1,
+                                                 &versionStatement_, nullptr) != SQLITE_OK)
+        return -1;
+    std::int64_t version = -1;
+    if (sqlite3_step(versionStatement_) == SQLITE_ROW)
+        version = sqlite3_column_int64(versionStatement_, 0);
+    sqlite3_reset(versionStatement_);
+    return version;
 }
 
 bool ModuleDatabase::hasTable(const std::string& table) {

@@ -6,12 +6,14 @@
 
 #include "modules/engine.h"
 #include "modules/module_format.h"
+#include "modules/module_sql.h"
 #include "text/text.h"
 
 namespace vexlor::modules::schema {
 
-using engine::problemOf;
-using engine::setError;
+using engine::describe;
+using engine::kindOf;
+using engine::lastError;
 
 namespace {
 
@@ -54,9 +56,10 @@ int authorize(void*, int action, const char* first, const char* second, const ch
         case SQLITE_PRAGMA:
             for (const char* allowed : {"table_info", "integrity_check", "quick_check"})
                 if (text::equalsIgnoringCase(a, allowed)) return SQLITE_OK;
-            // Reading the journal mode, never setting it.
-            return text::equalsIgnoringCase(a, "journal_mode") && b.empty() ? SQLITE_OK
-                                                                            : SQLITE_DENY;
+            // Reading the journal mode and the data version, never setting them.
+            for (const char* readable : {"journal_mode", "data_version"})
+                if (text::equalsIgnoringCase(a, readable) && b.empty()) return SQLITE_OK;
+            return SQLITE_DENY;
         case SQLITE_FUNCTION:
             for (const char* allowed : {"count", "length", "typeof", "lower", "upper", "substr",
                                         "instr", "trim", "coalesce", "ifnull", "max", "min", "abs"})
@@ -69,13 +72,10 @@ int authorize(void*, int action, const char* first, const char* second, const ch
 
 // The schema's own fields decide, not the text of its statements: views and virtual tables own
 // no pages.
-OpenProblem checkLayout(sqlite3* db, std::string* error) {
+Status checkLayout(sqlite3* db) {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT type, name, rootpage FROM sqlite_master;", -1, &statement,
-                           nullptr) != SQLITE_OK) {
-        setError(error, db);
-        return problemOf(sqlite3_errcode(db));
-    }
+    if (sqlite3_prepare_v2(db, sql::kSchema.data(), -1, &statement, nullptr) != SQLITE_OK)
+        return lastError(db, ErrorKind::kNotAModule);
     std::string why;
     std::vector<std::string> tables;
     int step;
@@ -95,23 +95,19 @@ OpenProblem checkLayout(sqlite3* db, std::string* error) {
         }
     }
     const bool failed = why.empty() && step != SQLITE_DONE;
-    const int code = sqlite3_errcode(db);
-    if (failed) setError(error, db);
+    const Error stepError = lastError(db, ErrorKind::kNotAModule);
     sqlite3_finalize(statement);
-    if (failed) return problemOf(code);
+    if (failed) return stepError;
     for (const auto& table : tables) {
         if (!why.empty()) break;
         int prepared = SQLITE_OK;
         if (hasRowIds(db, table, &prepared)) continue;
-        if (prepared != SQLITE_ERROR) {
-            setError(error, db);
-            return problemOf(prepared);
-        }
+        if (prepared != SQLITE_ERROR)
+            return Error(kindOf(prepared, ErrorKind::kNotAModule), describe(db));
         why = table + " is a table without row ids";
     }
-    if (why.empty()) return OpenProblem::kNone;
-    if (error) *error = "not a module: " + why;
-    return OpenProblem::kUnsafeLayout;
+    if (why.empty()) return Status::success();
+    return Error(ErrorKind::kUnsafeLayout, "not a module: " + why);
 }
 
 }  // namespace vexlor::modules::schema

@@ -18,6 +18,6 @@ int authorize(void*, int action, const char* first, const char* second, const ch
 
 /// Refuses a schema where the module's tables are not ordinary tables with row ids, or with any
 /// trigger. Reads only the schema, before any row of the module's tables is touched.
-OpenProblem checkLayout(sqlite3* db, std::string* error);
+Status checkLayout(sqlite3* db);
 
 }  // namespace vexlor::modules::schema

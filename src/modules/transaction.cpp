@@ -6,35 +6,36 @@
 
 namespace vexlor::modules {
 
-Transaction::Transaction(ModuleDatabase& database, std::string* error) : database_(database) {
+Transaction::Transaction(ModuleDatabase& database) : database_(database) {
     nested_ = sqlite3_get_autocommit(database_.handle()) == 0;
     // IMMEDIATE takes the write lock at once, so a busy module fails here and not half-way.
-    active_ = database_.execute(nested_ ? "SAVEPOINT vexlor_write;" : "BEGIN IMMEDIATE;", error);
+    begun_ = database_.execute(nested_ ? "SAVEPOINT vexlor_write;" : "BEGIN IMMEDIATE;");
+    active_ = begun_.ok();
 }
 
 Transaction::~Transaction() {
     if (active_) rollback();
 }
 
-bool Transaction::commit(std::string* error) {
-    if (!active_) {
-        if (error && error->empty()) *error = "no transaction";
-        return false;
-    }
-    if (!database_.execute(nested_ ? "RELEASE vexlor_write;" : "COMMIT;", error)) {
+Status Transaction::commit() {
+    if (!active_) return begun_.ok() ? Status(Error("no transaction")) : begun_;
+    Status committed = database_.execute(nested_ ? "RELEASE vexlor_write;" : "COMMIT;");
+    if (!committed) {
         rollback();
-        return false;
+        return committed;
     }
     active_ = false;
-    return true;
+    return committed;
 }
 
 void Transaction::rollback() {
     active_ = false;
     if (nested_) {
-        database_.execute("ROLLBACK TO vexlor_write; RELEASE vexlor_write;");
+        ignoreFailure(database_.execute("ROLLBACK TO vexlor_write; RELEASE vexlor_write;"),
+                      "the engine undoes the savepoint's writes itself when it cannot");
     } else if (sqlite3_get_autocommit(database_.handle()) == 0) {
-        database_.execute("ROLLBACK;");
+        ignoreFailure(database_.execute("ROLLBACK;"),
+                      "a failed rollback leaves the transaction to the engine's own recovery");
     }
 }
 

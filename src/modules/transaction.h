@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include "base/result.h"
 
 namespace vexlor::modules {
 
@@ -10,16 +10,18 @@ class ModuleDatabase;
 /// it is a savepoint of that one, so writes that make their own transaction can run in a batch.
 class Transaction {
   public:
-    explicit Transaction(ModuleDatabase& database, std::string* error = nullptr);
+    explicit Transaction(ModuleDatabase& database);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
     /// Whether the transaction began; writes made when it did not are not protected by it.
     bool active() const { return active_; }
+    /// Why it did not begin.
+    const Status& begun() const { return begun_; }
     /// Makes the writes since the start permanent (or part of the enclosing transaction).
     /// On failure everything since the start is rolled back and no transaction stays open.
-    bool commit(std::string* error = nullptr);
+    Status commit();
 
   private:
     void rollback();
@@ -27,6 +29,7 @@ class Transaction {
     ModuleDatabase& database_;
     bool nested_ = false;
     bool active_ = false;
+    Status begun_ = Status::success();
 };
 
 }  // namespace vexlor::modules

@@ -88,9 +88,9 @@ void MasterForm::HighScore() {
     // One move to the best row, then one row back per rank. A failed step leaves its line as
     // it was; a rank without a row (a short or empty table) shows only its prefix, never
     // what the bound boxes kept from another module.
-    bool moved = Data4.MoveLast();
+    bool moved = Data4.MoveLast().ok();
     for (int rank = 1; rank <= 10; ++rank) {
-        if (rank > 1) moved = Data4.MovePrevious();
+        if (rank > 1) moved = Data4.MovePrevious().ok();
         const bool onRow = Data4.isOpen() && !Data4.atBOF() && !Data4.atEOF();
         if (!onRow)
             Pan(rank).Caption = scores::emptyTopTenLine(rank);

@@ -101,11 +101,17 @@ TEST_P(HostileModuleTest, TheGameRefusesItOrPlaysItCorrectly) {
         // Taken as a module: an asked question is added, then the first one deleted.
         modules::DataSource& use = f.form.Data2;
         std::string played = "taken;";
-        if (!(use.AddNew() && (f.form.Use.Text = "3", use.MoveLast())))
-            played += " storing failed: " + use.lastError() + ";";
+        Status step = use.AddNew();
+        if (step) {
+            f.form.Use.Text = "3";
+            step = use.MoveLast();
+        }
+        if (!step) played += " storing failed: " + step.error().what() + ";";
         played += " after storing 3: " + askedValues(path) + ";";
-        if (!use.FindFirst("Use = '1'") || use.NoMatch() || !use.Delete())
-            played += " deleting failed: " + use.lastError() + ";";
+        step = use.FindFirst("Use = '1'");
+        if (step && !use.NoMatch()) step = use.Delete();
+        if (!step || use.NoMatch())
+            played += " deleting failed: " + (step ? "no match" : step.error().what()) + ";";
         return played + " after deleting 1: " + askedValues(path);
     });
     if (GetParam().mayBeAccepted && report.starts_with("taken;")) {

@@ -67,7 +67,7 @@ std::string rowOf(char kind, long number) {
     for (long number = first;; ++number) {
         const bool isScore = random() % 2 == 0;
         modules::DataSource& source = isScore ? scores : asked;
-        bool stored = source.AddNew();
+        bool stored = source.AddNew().ok();
         // Only the new record's boxes: a box of the other source would edit its current record.
         if (isScore) {
             texts[1] = "Player " + std::to_string(number);

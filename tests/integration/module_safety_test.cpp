@@ -10,6 +10,7 @@
 
 #include "modules/data_source.h"
 #include "modules/module_format.h"
+#include "modules/module_sql.h"
 #include "support/fakes.h"
 #include "support/module_files.h"
 
@@ -63,11 +64,13 @@ class ModuleSafetyTest : public ::testing::Test {
         f.open(path);
         return f.lastMessage();
     }
-    OpenProblem problemOpening(const std::string& path, Access access = Access::kReadWrite,
-                               std::string* error = nullptr) {
-        OpenProblem problem = OpenProblem::kNone;
-        EXPECT_FALSE(ModuleDatabase::open(path, kModuleKey, error, access, &problem));
-        return problem;
+    ErrorKind problemOpening(const std::string& path, Access access = Access::kReadWrite,
+                             std::string* error = nullptr) {
+        auto opened = ModuleDatabase::open(path, kModuleKey, access);
+        EXPECT_FALSE(opened);
+        if (opened) return ErrorKind::kFailed;
+        if (error) *error = opened.error().message();
+        return opened.error().kind();
     }
 
     testing::TempFolder folder;
@@ -90,8 +93,9 @@ TEST_F(ModuleSafetyTest, AFailedStoreDropsItsRecordAndNeverOverwritesAnother) {
         ASSERT_TRUE(other.run("BEGIN EXCLUSIVE"));
         ASSERT_TRUE(!adding || data.AddNew());
         use = pending;
-        EXPECT_FALSE(data.MoveLast());
-        EXPECT_NE(data.lastError().find("in use by another program"), std::string::npos);
+        const Status moved = data.MoveLast();
+        EXPECT_FALSE(moved);
+        EXPECT_NE(moved.error().what().find("in use by another program"), std::string::npos);
         other.run("ROLLBACK");
     };
     storeWhileLocked(true, "4");
@@ -114,15 +118,14 @@ TEST_F(ModuleSafetyTest, OrdinaryTablesAreJudgedByWhatTheyAreNotByTheirText) {
         testing::alterModule(path, {"DROP TABLE HScore",
                                     "CREATE TABLE HScore (Nom TEXT DEFAULT 'WITHOUT ROWID', "
                                     "Date TEXT, Score TEXT DEFAULT 'CREATE VIRTUAL TABLE')"}));
-    std::string error;
-    EXPECT_TRUE(ModuleDatabase::open(path, kModuleKey, &error)) << error;
+    auto opened = ModuleDatabase::open(path, kModuleKey);
+    EXPECT_TRUE(opened) << opened.error();
 }
 
 // A connection cannot be made to create, drop, attach, recurse, allocate without bound or
 // change the journal mode: it runs nothing beyond what the program asks.
 TEST_F(ModuleSafetyTest, QueriesRunNothingBeyondWhatTheyAsk) {
-    auto database = ModuleDatabase::open(module("quiz.vxm"), kModuleKey);
-    ASSERT_TRUE(database);
+    auto database = testing::must(ModuleDatabase::open(module("quiz.vxm"), kModuleKey));
     EXPECT_TRUE(database->query("PRAGMA table_info(\"HScore\")"));
     for (const std::string& sql : std::vector<std::string>{
              "CREATE TABLE Extra (a)", "DROP TABLE Use",
@@ -146,13 +149,13 @@ TEST_F(ModuleSafetyTest, AJournalThatIsNotTheModulesOwnIsNeverApplied) {
     const std::string before = testing::readBytes(path),
                       journal = testing::readBytes(path + "-journal");
     std::string error;
-    EXPECT_EQ(problemOpening(path, Access::kReadWrite, &error), OpenProblem::kForeignJournal);
+    EXPECT_EQ(problemOpening(path, Access::kReadWrite, &error), ErrorKind::kForeignJournal);
     EXPECT_NE(error.find("belongs to another file"), std::string::npos) << error;
     EXPECT_EQ(testing::readBytes(path), before);
     EXPECT_EQ(testing::readBytes(path + "-journal"), journal);
 
     const std::string oldBytes = testing::readBytes(old);
-    EXPECT_EQ(problemOpening(old, Access::kReadOnly), OpenProblem::kNeedsRecovery);
+    EXPECT_EQ(problemOpening(old, Access::kReadOnly), ErrorKind::kNeedsRecovery);
     EXPECT_EQ(testing::readBytes(old), oldBytes);
     EXPECT_EQ(gameOpens(old), "");
     EXPECT_FALSE(fs::exists(old + "-journal"));
@@ -163,7 +166,7 @@ TEST_F(ModuleSafetyTest, AJournalThatIsNotTheModulesOwnIsNeverApplied) {
     fs::remove(path + "-journal");
     for (const char* log : {"-wal", "-shm"}) {
         std::ofstream(path + log) << "log";
-        EXPECT_EQ(problemOpening(path), OpenProblem::kForeignJournal) << log;
+        EXPECT_EQ(problemOpening(path), ErrorKind::kForeignJournal) << log;
         EXPECT_EQ(testing::readBytes(path), before);
         fs::remove(path + log);
     }
@@ -183,9 +186,9 @@ TEST_F(ModuleSafetyTest, WhatCannotBeOpenedIsRefusedByName) {
     ASSERT_EQ(mkfifo(folder.file("pipe.vxm").c_str(), 0600), 0);
     fs::create_symlink(folder.file("gone.vxm"), folder.file("link.vxm"));
     for (const auto& [name, expected] :
-         std::vector<std::pair<std::string, OpenProblem>>{{"folder.vxm", OpenProblem::kNotAFile},
-                                                          {"pipe.vxm", OpenProblem::kNotAFile},
-                                                          {"link.vxm", OpenProblem::kNoFile}}) {
+         std::vector<std::pair<std::string, ErrorKind>>{{"folder.vxm", ErrorKind::kNotAFile},
+                                                        {"pipe.vxm", ErrorKind::kNotAFile},
+                                                        {"link.vxm", ErrorKind::kNoFile}}) {
         EXPECT_EQ(problemOpening(folder.file(name)), expected) << name;
         EXPECT_EQ(gameOpens(folder.file(name)), name + "\rNot a Valid Module");
     }
@@ -228,13 +231,13 @@ TEST_F(ModuleSafetyTest, AFailedWriteLeavesNoTransactionOpen) {
     ASSERT_TRUE(testing::alterModule(
         path, {"DROP TABLE HScore",
                "CREATE TABLE HScore (Nom TEXT CHECK (Nom <> 'refused'), Date TEXT, Score TEXT)"}));
-    auto database = ModuleDatabase::open(path, kModuleKey);
-    ASSERT_TRUE(database);
+    auto database = testing::must(ModuleDatabase::open(path, kModuleKey));
     const std::string insert = "INSERT INTO HScore VALUES (?, 'Jan/01/2024', '00100')";
     EXPECT_FALSE(database->write(insert, {"refused"}));
-    std::string error;
-    EXPECT_FALSE(database->write(insert, {std::string((16 << 20) + 1, 'x')}, &error));
-    EXPECT_EQ(error, "a text is longer than the 16 MiB a module field may hold");
+    auto tooLong = database->write(insert, {std::string((16 << 20) + 1, 'x')});
+    ASSERT_FALSE(tooLong);
+    EXPECT_EQ(tooLong.error().message(),
+              "a text is longer than the 16 MiB a module field may hold");
     EXPECT_TRUE(database->write(insert, {"Ann"}));
     {
         Transaction batch(*database);
@@ -285,6 +288,39 @@ TEST_F(ModuleSafetyTest, SearchesSeeEveryWriteOfTheirSource) {
         EXPECT_EQ(found, finds(fresh, value)) << value;
         EXPECT_EQ(found ? use : "", found ? freshUse : "") << value;
     }
+}
+
+// The statements written out for each table name its columns in table order: a row inserted
+// with one value per column reads back the same, is counted, and is cleared. High scores come
+// best first, an earlier entry above a later one with the same score.
+TEST_F(ModuleSafetyTest, EveryTablesStatementsAgreeWithItsColumns) {
+    const std::string path = module("quiz.vxm", {.questions = {}, .scores = {}});
+    ASSERT_TRUE(testing::alterModule(path, {"DELETE FROM MainData", "DELETE FROM Propriete"}));
+    auto database = testing::must(ModuleDatabase::open(path, kModuleKey));
+    for (std::size_t t = 0; t < kModuleTables.size(); ++t) {
+        const auto& statements = sql::kTableStatements[t];
+        std::vector<std::string> first, second;
+        for (std::string_view column : kModuleTables[t].columns) {
+            first.push_back(std::string(column) + " 1");
+            second.push_back(std::string(column) + " 2");
+        }
+        testing::must(database->write(std::string(statements.insert), first));
+        testing::must(database->write(std::string(statements.insert), second));
+        const std::string select = sql::withRowId(statements.select, "_rowid_");
+        EXPECT_EQ(testing::must(database->query(select)), (std::vector<Row>{first, second}))
+            << kModuleTables[t].name;
+        EXPECT_EQ(testing::must(database->queryIntegers(std::string(statements.count))),
+                  std::vector<std::int64_t>{2});
+        testing::must(database->execute(std::string(statements.clear)));
+        EXPECT_TRUE(testing::must(database->query(select)).empty());
+    }
+    for (const char* score : {"50", "0900", "900", "70"})
+        testing::must(database->write(std::string(sql::kScores.insert), {score, "d", score}));
+    const auto ranked =
+        testing::must(database->query(sql::withRowId(sql::kScores.select, "rowid")));
+    std::vector<std::string> names;
+    for (const Row& row : ranked) names.push_back(row[0]);
+    EXPECT_EQ(names, (std::vector<std::string>{"0900", "900", "70", "50"}));
 }
 
 }  // namespace

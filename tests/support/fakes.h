@@ -5,6 +5,8 @@
 #include <stdlib.h>
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -222,6 +224,25 @@ struct FormFixture {
         return messageBox.shown.empty() ? "" : messageBox.shown.back().text;
     }
 };
+
+/// The value of a step a test or benchmark cannot go on without: a failure stops the program,
+/// naming the error.
+template <typename T>
+T must(Result<T> result) {
+    if (!result) {
+        std::fprintf(stderr, "a step that must not fail failed: %s\n",
+                     result.error().what().c_str());
+        std::abort();
+    }
+    return std::move(*result);
+}
+inline void must(const Status& status) {
+    if (!status) {
+        std::fprintf(stderr, "a step that must not fail failed: %s\n",
+                     status.error().what().c_str());
+        std::abort();
+    }
+}
 
 /// The bytes of a file; empty when it cannot be read.
 inline std::string readBytes(const std::filesystem::path& path) {

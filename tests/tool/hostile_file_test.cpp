@@ -108,8 +108,9 @@ TEST(ToolHostileFiles, EachRefusalSaysWhatIsWrongWithTheFileAndLeavesItAsItWas) 
     testing::writeBytes(folder.file("noise.vxm"), noise);
     for (const auto& [name, key] : {std::pair{"other-key.vxm", "not the key"},
                                     std::pair{"no-tables.vxm", modules::kModuleKey}}) {
-        auto database = modules::ModuleDatabase::create(folder.file(name), key);
-        ASSERT_TRUE(database && database->execute("CREATE TABLE MainData (Question TEXT);"));
+        auto database =
+            vexlor::testing::must(modules::ModuleDatabase::create(folder.file(name), key));
+        ASSERT_TRUE(database->execute("CREATE TABLE MainData (Question TEXT);"));
     }
     fs::create_directory(folder.file("folder.vxm"));
     ASSERT_EQ(::mkfifo(folder.file("pipe.vxm").c_str(), 0600), 0);

@@ -5,10 +5,10 @@
 
 #include <array>
 
+#include "authoring/module_file.h"
 #include "modules/data_source.h"
 #include "support/module_files.h"
 #include "tool_support.h"
-#include "authoring/module_file.h"
 
 namespace vexlor::authoring {
 namespace {
@@ -85,7 +85,7 @@ TEST(ToolModuleCommands, TheToolRanksScoresExactlyAsTheGameDelivers) {
     data.RecordSource = "HScore";
     ASSERT_TRUE(data.Refresh());
     std::vector<std::string> game;
-    for (bool more = data.MoveLast(); more && !data.atBOF(); more = data.MovePrevious())
+    for (bool more = data.MoveLast().ok(); more && !data.atBOF(); more = data.MovePrevious().ok())
         game.push_back(name);
     EXPECT_EQ(tool, game);
     EXPECT_EQ(tool.front(), "P11");  // 99999

@@ -50,7 +50,7 @@ class HScoreDialogTest : public ::testing::Test, private WithApplication {
         f.form.Score.Caption = "00350";
     }
     long storedRows() {
-        f.form.Data4.Refresh();
+        testing::must(f.form.Data4.Refresh());
         return f.form.Data4.RecordCount();
     }
 

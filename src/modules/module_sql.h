@@ -1,0 +1,75 @@
+#pragma once
+
+// The statements run on a module's own four tables, written out once. Values are always bound
+// as parameters; the only thing put into a statement is the name of a table's row id, which is
+// one of three fixed words (see ModuleDatabase::rowIdName).
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace vexlor::modules::sql {
+
+/// What stands for the row id's name in the statements below.
+inline constexpr std::string_view kRowIdMarker = "{rowid}";
+
+/// The statements of one table.
+struct TableStatements {
+    std::string_view insert;  ///< one row: a parameter per column, in table order
+    std::string_view select;  ///< every row, every column in table order, in row order
+    std::string_view count;   ///< the number of rows
+    std::string_view clear;   ///< removes every row
+};
+
+inline constexpr TableStatements kQuestions{
+    R"(INSERT INTO "MainData" ("Question", "Reponce", "False1", "False2", "False3", "Points", )"
+    R"("Audio") VALUES (?, ?, ?, ?, ?, ?, ?);)",
+    R"(SELECT "Question", "Reponce", "False1", "False2", "False3", "Points", "Audio" )"
+    R"(FROM "MainData" ORDER BY {rowid};)",
+    R"(SELECT count(*) FROM "MainData";)",
+    R"(DELETE FROM "MainData";)",
+};
+inline constexpr TableStatements kProperties{
+    R"(INSERT INTO "Propriete" ("Title", "Author", "Company", "Year") VALUES (?, ?, ?, ?);)",
+    R"(SELECT "Title", "Author", "Company", "Year" FROM "Propriete" ORDER BY {rowid};)",
+    R"(SELECT count(*) FROM "Propriete";)",
+    R"(DELETE FROM "Propriete";)",
+};
+inline constexpr TableStatements kAsked{
+    R"(INSERT INTO "Use" ("Use") VALUES (?);)",
+    R"(SELECT "Use" FROM "Use" ORDER BY {rowid};)",
+    R"(SELECT count(*) FROM "Use";)",
+    R"(DELETE FROM "Use";)",
+};
+/// High scores are selected in the game's ranking, the best first.
+inline constexpr TableStatements kScores{
+    R"(INSERT INTO "HScore" ("Nom", "Date", "Score") VALUES (?, ?, ?);)",
+    R"(SELECT "Nom", "Date", "Score" FROM "HScore" )"
+    R"(ORDER BY CAST("Score" AS REAL) DESC, {rowid} ASC;)",
+    R"(SELECT count(*) FROM "HScore";)",
+    R"(DELETE FROM "HScore";)",
+};
+
+/// The four tables' statements, in the order of kModuleTables.
+inline constexpr std::array<TableStatements, 4> kTableStatements = {kQuestions, kProperties, kAsked,
+                                                                    kScores};
+
+/// The number of questions and the largest question row id (0 without questions).
+inline constexpr std::string_view kQuestionCountAndLastRow =
+    R"(SELECT count(*) FROM "MainData" UNION ALL SELECT coalesce(max({rowid}), 0) FROM "MainData";)";
+
+/// The pragmas the store reads.
+inline constexpr std::string_view kJournalMode = "PRAGMA journal_mode;";
+inline constexpr std::string_view kDataVersion = "PRAGMA data_version;";
+inline constexpr std::string_view kSchema = "SELECT type, name, rootpage FROM sqlite_master;";
+
+/// `statement` with the row id's name in place of every kRowIdMarker.
+inline std::string withRowId(std::string_view statement, std::string_view rowId) {
+    std::string sql(statement);
+    for (auto at = sql.find(kRowIdMarker); at != std::string::npos;
+         at = sql.find(kRowIdMarker, at + rowId.size()))
+        sql.replace(at, kRowIdMarker.size(), rowId);
+    return sql;
+}
+
+}  // namespace vexlor::modules::sql
