@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 
 #include "app/master_form.h"
 #include "app/text_values.h"
+#include "modules/transaction.h"
 #include "rules/media.h"
 #include "text/text.h"
 
@@ -84,6 +86,12 @@ void MasterForm::drawQuestion() {
     ignoreFailure(Data1.MoveLast(), "the count below reads the same table and tells");
     QuestionCount = static_cast<std::int16_t>(std::clamp(Data1.RecordCount(), 0L, kMostQuestions));
 
+    // The list is looked up and extended in one transaction: the lookups need not ask each time
+    // whether another program changed the list, and the drawn number is stored with them. A
+    // module that cannot be written is drawn from all the same.
+    std::optional<modules::Transaction> draw;
+    if (Data2.database()) draw.emplace(*Data2.database());
+
     // A number is drawn until one is not on the list of asked questions, and after too many
     // attempts the list is emptied. A lookup that fails cannot tell whether the number was
     // asked: the number is taken rather than stopping the game over a list it cannot read.
@@ -103,6 +111,8 @@ void MasterForm::drawQuestion() {
         ignoreFailure(Data2.findAsked(QuestionNumber),
                       "a number not stored now is stored at the next move, or asked again later");
     }
+    if (draw) ignoreFailure(draw->commit(), "a number not stored is only asked again later");
+    draw.reset();
 
     // The answers are dealt to the four panels, then the questions are walked from the first
     // to the drawn one: the bound elements now show it, still hidden until the reveal.

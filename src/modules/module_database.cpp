@@ -180,6 +180,7 @@ Result<std::int64_t> ModuleDatabase::write(const std::string& sql,
 }
 
 std::int64_t ModuleDatabase::dataVersion() {
+    if (inTransaction_ && versionInTransaction_ != -1) return versionInTransaction_;
     // Asked before every read a data source answers from memory: prepared once.
     if (!versionStatement_ && sqlite3_prepare_v2(db_, sql::kDataVersion.data(), -1,
                                                  &versionStatement_, nullptr) != SQLITE_OK)
@@ -188,6 +189,7 @@ std::int64_t ModuleDatabase::dataVersion() {
     if (sqlite3_step(versionStatement_) == SQLITE_ROW)
         version = sqlite3_column_int64(versionStatement_, 0);
     sqlite3_reset(versionStatement_);
+    if (inTransaction_) versionInTransaction_ = version;
     return version;
 }
 

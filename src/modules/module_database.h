@@ -66,6 +66,10 @@ class ModuleDatabase {
     /// what a connection read and kept is stale when it differs from the number then. -1 when
     /// it cannot be read, which no kept copy may trust.
     std::int64_t dataVersion();
+    /// Told by the outermost Transaction when it begins and ends: while it holds the write
+    /// lock, no other connection can commit, so the data version is read once.
+    void transactionBegan() { versionInTransaction_ = -1, inTransaction_ = true; }
+    void transactionEnded() { inTransaction_ = false; }
 
     bool hasTable(const std::string& table);
     /// The name that addresses the real row id of a table: "rowid", "_rowid_" or "oid",
@@ -86,6 +90,8 @@ class ModuleDatabase {
         : db_(db), path_(std::move(path)), readOnly_(readOnly) {}
     sqlite3* db_;
     sqlite3_stmt* versionStatement_ = nullptr;
+    bool inTransaction_ = false;
+    std::int64_t versionInTransaction_ = -1;
     std::string path_;
     bool readOnly_;
 };

@@ -11,6 +11,7 @@ Transaction::Transaction(ModuleDatabase& database) : database_(database) {
     // IMMEDIATE takes the write lock at once, so a busy module fails here and not half-way.
     begun_ = database_.execute(nested_ ? "SAVEPOINT vexlor_write;" : "BEGIN IMMEDIATE;");
     active_ = begun_.ok();
+    if (active_ && !nested_) database_.transactionBegan();
 }
 
 Transaction::~Transaction() {
@@ -25,11 +26,13 @@ Status Transaction::commit() {
         return committed;
     }
     active_ = false;
+    if (!nested_) database_.transactionEnded();
     return committed;
 }
 
 void Transaction::rollback() {
     active_ = false;
+    if (!nested_) database_.transactionEnded();
     if (nested_) {
         ignoreFailure(database_.execute("ROLLBACK TO vexlor_write; RELEASE vexlor_write;"),
                       "the engine undoes the savepoint's writes itself when it cannot");
