@@ -5,11 +5,11 @@
 #include <cctype>
 #include <system_error>
 
+#include "authoring/text_fit.h"
 #include "platform/file_system.h"
 #include "rules/media.h"
 #include "rules/numbers.h"
 #include "rules/text_panels.h"
-#include "authoring/text_fit.h"
 
 namespace vexlor::authoring {
 
