@@ -2,9 +2,13 @@ cmake_minimum_required(VERSION 3.25)
 # Writes help2man's include file for PROGRAM: the fixed sections in SOURCE, then, when the
 # program has commands (a "Commands:" list in its --help), a COMMANDS section with each
 # command's own --help, so every option of every command is in the manual page.
-# Variables: PROGRAM, SOURCE, OUTPUT.
-file(READ "${SOURCE}" text)
+# Variables: PROGRAM, SOURCE (may be empty), OUTPUT.
+set(text "")
+if(SOURCE)
+    file(READ "${SOURCE}" text)
+endif()
 set(ENV{ASAN_OPTIONS} detect_leaks=0)
+set(ENV{QT_QPA_PLATFORM} offscreen)
 execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "${PROGRAM} --help failed: ${status}")

@@ -78,13 +78,18 @@ void poll(MainWindow& window) {
             next(Step::Question);
             return;
         case Step::Question: {
-            if (!shown(window, "PanelRepA") || textOf(window, "PanelRepA").isEmpty()) return;
-            if (ticks < 5) return;  // the question's first paint
+            // Counted from the question's showing, not from the wait before it.
+            if (!shown(window, "PanelRepA") || textOf(window, "PanelRepA").isEmpty()) {
+                ticks = 0;
+                return;
+            }
+            const bool picture = shown(window, "Picture1");
+            // The question's first paint; the picture's question with its clock running.
+            if (ticks < (picture && !pictureShot ? 25 : 5)) return;
             const auto right = rightAnswers.find(textOf(window, "PanelQuestion"));
             if (right == rightAnswers.end())
                 std::fprintf(stderr, "screenshots: no answer known for \"%s\"\n",
                              qPrintable(textOf(window, "PanelQuestion")));
-            const bool picture = shown(window, "Picture1");
             if (picture && !pictureShot) save(window, "question-with-picture.png");
             // Right answers until the picture's question is taken and answered; then a wrong one.
             const bool answerRight = !pictureShot || picture;
@@ -105,7 +110,10 @@ void poll(MainWindow& window) {
             return;
         }
         case Step::RightAnswer:
-            if (!shown(window, "NextQ")) return;
+            if (!shown(window, "NextQ")) {
+                ticks = 0;
+                return;
+            }
             if (ticks < 5) return;
             if (pictureShot && !QFile::exists(outFolder + QStringLiteral("/right-answer.png")))
                 save(window, "right-answer.png");
