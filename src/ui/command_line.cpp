@@ -20,6 +20,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
                 line.action = CommandLine::Action::Version;
         } else if (!optionsEnd && argument == "--fullscreen") {
             line.fullScreen = true;
+        } else if (!optionsEnd && argument == "--from-menu") {
+            line.fromMenu = true;
         } else if (!optionsEnd && argument.size() > 1 && argument.starts_with('-')) {
             return misuse("unknown option " + argument);
         } else if (!line.module.empty()) {
@@ -35,9 +37,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText(const std::string& program) {
     return "Usage: " + program +
-           " [--fullscreen] [MODULE.vxm]\n"
+           " [--fullscreen] [--from-menu] [MODULE.vxm]\n"
            "Plays the quiz game, with MODULE.vxm open when it is named.\n"
            "      --fullscreen  fill the screen (F11 switches)\n"
+           "      --from-menu   play from your own modules folder, as the menu entry does;\n"
+           "                    the first start copies the sample modules into it\n"
            "  -h, --help        show this help and end\n"
            "      --version     show the version and end\n";
 }

@@ -11,6 +11,7 @@ struct CommandLine {
     Action action = Action::Play;
     std::string module;       ///< the module to open at start, when one was named
     bool fullScreen = false;  ///< start filling the screen
+    bool fromMenu = false;    ///< started by the menu entry: play from the player's own modules
     std::string problem;      ///< why the arguments were refused (Misuse)
 };
 

@@ -15,6 +15,7 @@
 #include "platform/file_system.h"
 #include "platform/file_types.h"
 #include "platform/random.h"
+#include "platform/sample_modules.h"
 #include "platform/sdl_sound_player.h"
 #include "ui/command_line.h"
 #include "ui/main_window.h"
@@ -34,13 +35,34 @@ int runGame(int argc, char** argv) {
             std::cout << usageText(program);
             return 0;
         case CommandLine::Action::Version:
-            std::cout << "Vexlor Player " << VEXLOR_VERSION << '\n';
+            std::cout << "vexlor (Vexlor Player) " << VEXLOR_VERSION << '\n';
             return 0;
         case CommandLine::Action::Misuse:
             std::cerr << program << ": " << line.problem << '\n' << usageText(program);
             return 2;
         case CommandLine::Action::Play:
             break;
+    }
+
+    // The path is made absolute as the dialog's are (the module's media are found from it),
+    // before the game may move to the player's modules folder.
+    std::string module = line.module;
+    if (!module.empty()) {
+        std::error_code error;
+        const auto path = std::filesystem::absolute(line.module, error);
+        if (!error) module = path.string();
+    }
+    // From the menu the game plays in the player's own modules folder, where the installed
+    // samples are copied; the folder the game is in is its modules' home.
+    std::string modulesProblem;
+    if (line.fromMenu) {
+        const platform::ModulesHome home = platform::preparePlayerModules(
+            platform::executableFolder(),
+            platform::FreedesktopFileTypes::dataHomeFromEnvironment());
+        modulesProblem = home.problem;
+        if (!modulesProblem.empty()) std::cerr << program << ": " << modulesProblem << '\n';
+        std::error_code error;
+        if (!home.folder.empty()) std::filesystem::current_path(home.folder, error);
     }
 
     // The window system is handed no arguments: they have all been read above.
@@ -79,12 +101,13 @@ int runGame(int argc, char** argv) {
         window.setFullScreen(true);
     else
         window.show();
-    if (!line.module.empty()) {
+    if (!modulesProblem.empty()) {
+        QTimer::singleShot(0, &window, [&messageBox, modulesProblem] {
+            messageBox.show(modulesProblem, platform::message_style::kExclamation, "Vexlor Player");
+        });
+    }
+    if (!module.empty()) {
         // Opened once the event loop runs, so a refusal's message stands over the window.
-        // The path is made absolute as the dialog's are: the module's media are found from it.
-        std::error_code error;
-        const auto path = std::filesystem::absolute(line.module, error);
-        const std::string module = error ? line.module : path.string();
         fileDialog.chooseNext(module);
         QTimer::singleShot(0, &window, [&form, &window, module] {
             form.openNamedModule(module);

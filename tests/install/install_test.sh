@@ -2,16 +2,18 @@
 # Installs a built tree into a temporary prefix and checks it as a desktop would see it: the
 # files are there, the menu entry is valid, the module type maps .vxm files, the installed game
 # answers without a display, and scripts/uninstall takes it all away.
-# Usage: install_test.sh BUILD_DIR SOURCE_DIR
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -euo pipefail
-build=$1 source=$2
+build=$1 source=$2 version=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 share="$prefix/share"
-for file in bin/vexlor bin/vexlor-module share/applications/vexlor.desktop \
+for file in bin/vexlor bin/vexlor-module share/applications/org.vexlor.Player.desktop \
+    share/metainfo/org.vexlor.Player.metainfo.xml share/man/man6/vexlor.6.gz \
+    share/man/man1/vexlor-module.1.gz share/doc/vexlor/copyright \
     share/mime/packages/x-vxmfile.xml share/vexlor/modules/VXM.ico \
     share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/vexlor.png \
     share/icons/hicolor/{16x16,32x32,48x48}/mimetypes/application-x-vxmfile.png; do
@@ -24,11 +26,12 @@ modules=("$share"/vexlor/modules/*.vxm)
 file "$share/icons/hicolor/48x48/apps/vexlor.png" | grep -q 'PNG image data, 48 x 48' ||
     fail "the 48-pixel icon is not a 48-pixel PNG"
 
-entry="$share/applications/vexlor.desktop"
+entry="$share/applications/org.vexlor.Player.desktop"
 desktop-file-validate "$entry" || fail "desktop-file-validate refuses the menu entry"
-grep -qx 'Exec=vexlor %f' "$entry" || fail "Exec line"
+grep -qx "Exec=$prefix/bin/vexlor --from-menu %f" "$entry" || fail "Exec line"
 grep -qx 'MimeType=application/x-vxmfile;' "$entry" || fail "MimeType line"
-grep -qx "Path=$share/vexlor/modules" "$entry" || fail "the entry does not start in the modules"
+appstreamcli validate --no-net "$share/metainfo/org.vexlor.Player.metainfo.xml" >/dev/null ||
+    fail "appstreamcli validate refuses the metainfo"
 
 # The type as the desktop's database, and a program asking it, see it.
 update-mime-database "$share/mime" >/dev/null 2>&1
@@ -42,11 +45,11 @@ type=$("${asDesktop[@]}" xdg-mime query filetype "$prefix/any name.vxm")
 # ... and the game is the program a double click on such a file starts.
 "$source/scripts/refresh-desktop" "$prefix" >/dev/null 2>&1
 program=$("${asDesktop[@]}" xdg-mime query default application/x-vxmfile)
-[ "$program" = vexlor.desktop ] || fail "xdg-mime opens the type with '$program'"
+[ "$program" = org.vexlor.Player.desktop ] || fail "xdg-mime opens the type with '$program'"
 
 # The installed game and tool run from where they were put; the game without a display.
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/vexlor" --version)" = \
-    "Vexlor Player 0.1.0" ] || fail "vexlor --version"
+    "vexlor (Vexlor Player) $version" ] || fail "vexlor --version"
 "$prefix/bin/vexlor-module" check "${modules[0]}" >/dev/null || fail "the tool refuses a sample"
 
 # scripts/uninstall removes every installed file by the list kept with the installation, the
@@ -64,5 +67,10 @@ uninstallAndCheck "$prefix"
 odd="$prefix/a prefix's place"
 mkdir "$odd"
 cmake --install "$build" --prefix "$odd" >/dev/null
+# The menu entry quotes the game's path, which holds a blank and a quote, as the format asks.
+desktop-file-validate "$odd/share/applications/org.vexlor.Player.desktop" ||
+    fail "desktop-file-validate refuses the entry of an odd prefix"
+exec_line=$(sed -n 's/^Exec=//p' "$odd/share/applications/org.vexlor.Player.desktop")
+[ "$exec_line" = "\"$odd/bin/vexlor\" --from-menu %f" ] || fail "odd prefix's Exec: $exec_line"
 uninstallAndCheck "$odd"
 echo "install: all checks passed"

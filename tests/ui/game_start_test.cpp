@@ -148,8 +148,8 @@ TEST_F(GameStart, ArgumentsAreReadBeforeAnyDisplayIsNeeded) {
         int code;
         const char* printed;  // on standard output for code 0, else on standard error
     } cases[] = {
-        {{"--help"}, 0, "Usage: vexlor [--fullscreen] [MODULE.vxm]\n"},
-        {{"--version"}, 0, "Vexlor Player 0.1.0\n"},
+        {{"--help"}, 0, "Usage: vexlor [--fullscreen] [--from-menu] [MODULE.vxm]\n"},
+        {{"--version"}, 0, "vexlor (Vexlor Player) " VEXLOR_VERSION "\n"},
         {{"a.vxm", "b.vxm"}, 2, "vexlor: one module at a time: b.vxm\nUsage: vexlor"},
         {{"-platform", "offscreen"}, 2, "vexlor: unknown option -platform\nUsage: vexlor"},
     };

@@ -1,0 +1,219 @@
+#include "platform/sample_modules.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <system_error>
+
+namespace vexlor::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+  private:
+    int fd_;
+};
+
+ErrorKind kindOf(int code) {
+    switch (code) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return ErrorKind::kNoAccess;
+        case ENOENT:
+            return ErrorKind::kNoFile;
+        case ENOTDIR:
+        case EISDIR:
+            return ErrorKind::kNotAFile;
+        default:
+            return ErrorKind::kFailed;
+    }
+}
+
+Error systemError(int code, const std::string& doing, const fs::path& file) {
+    return Error(kindOf(code), doing + " (" + std::strerror(code) + ")", file.string());
+}
+
+bool writeAll(int fd, const char* bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Renames `from` to `to` unless `to` exists; false with errno EEXIST when it does.
+bool renameWithoutReplacing(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the flag: a hard link refuses an existing name as well.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ignoreFailure(::unlink(from.c_str()),
+                  "the file is in place under its own name; a leftover temporary name is reused");
+    return true;
+}
+
+enum class Outcome { Copied, Kept, Skipped };
+
+// Copies one sample; Skipped when it is no regular file or another game is copying it.
+Result<Outcome> copyOne(const fs::path& source, const fs::path& folder,
+                        const std::function<void()>& afterEachBlock) {
+    const std::string name = source.filename().string();
+    const fs::path target = folder / name;
+    struct stat status {};
+    if (::lstat(target.c_str(), &status) == 0) return Outcome::Kept;
+
+    // Not following links, not waiting on a pipe: only a regular file is a sample.
+    Descriptor in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!in)
+        return errno == ELOOP ? Result<Outcome>(Outcome::Skipped)
+                              : systemError(errno, "cannot be read", source);
+    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) return Outcome::Skipped;
+
+    const fs::path temporary = folder / ("." + name + ".part");
+    Descriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!out) return systemError(errno, "cannot be written", temporary);
+    // Another game copying the same sample holds the lock; the file it renamed away is no
+    // longer at the temporary name, and must not be written again.
+    struct stat opened {
+    }, named{};
+    if (::flock(out.get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(out.get(), &opened) != 0 ||
+        ::lstat(temporary.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
+        opened.st_dev != named.st_dev || !S_ISREG(opened.st_mode))
+        return Outcome::Skipped;
+    if (::ftruncate(out.get(), 0) != 0) return systemError(errno, "cannot be written", temporary);
+
+    std::array<char, 64 * 1024> block{};
+    for (;;) {
+        const ssize_t got = ::read(in.get(), block.data(), block.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return systemError(errno, "cannot be read", source);
+        if (got == 0) break;
+        if (!writeAll(out.get(), block.data(), static_cast<size_t>(got)))
+            return systemError(errno, "cannot be written", temporary);
+        if (afterEachBlock) afterEachBlock();
+    }
+    if (::fsync(out.get()) != 0) return systemError(errno, "cannot be written", temporary);
+    if (!renameWithoutReplacing(temporary, target)) {
+        const int code = errno;
+        std::error_code ignored;
+        ignoreFailure(fs::remove(temporary, ignored),
+                      "a leftover temporary name is reused by the next copy");
+        if (code == EEXIST) return Outcome::Kept;  // another game put it there meanwhile
+        return systemError(code, "cannot be put in place", target);
+    }
+    return Outcome::Copied;
+}
+
+}  // namespace
+
+fs::path executableFolder() {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path{} : program.parent_path();
+}
+
+std::optional<fs::path> installedDataFolder(const fs::path& executableFolder) {
+    if (executableFolder.empty()) return std::nullopt;
+    const fs::path data = executableFolder.parent_path() / "share" / "vexlor";
+    std::error_code error;
+    if (!fs::is_directory(data, error)) return std::nullopt;
+    return data;
+}
+
+fs::path playerModulesFolder(const fs::path& dataHome) {
+    return dataHome / "vexlor" / "modules";
+}
+
+Result<SampleCopy> copySampleModules(const fs::path& samples, const fs::path& folder,
+                                     const std::function<void()>& afterEachBlock) {
+    std::error_code error;
+    std::vector<fs::path> sources;
+    for (fs::directory_iterator entry(samples, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (!name.starts_with('.')) sources.push_back(entry->path());
+    }
+    if (error) return systemError(error.value(), "cannot be listed", samples);
+
+    SampleCopy report;
+    std::vector<fs::path> missing;
+    for (const fs::path& source : sources) {
+        struct stat status {};
+        if (::lstat((folder / source.filename()).c_str(), &status) == 0)
+            report.kept.push_back(source.filename().string());
+        else
+            missing.push_back(source);
+    }
+    if (missing.empty()) return report;
+
+    fs::create_directories(folder, error);
+    if (error) return systemError(error.value(), "cannot be made", folder);
+    if (!fs::is_directory(folder, error)) return systemError(ENOTDIR, "cannot be made", folder);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return systemError(errno, "cannot be written", folder);
+
+    for (const fs::path& source : missing) {
+        Result<Outcome> outcome = copyOne(source, folder, afterEachBlock);
+        if (!outcome)
+            report.failed.push_back(outcome.error());
+        else if (*outcome == Outcome::Copied)
+            report.copied.push_back(source.filename().string());
+        else if (*outcome == Outcome::Kept)
+            report.kept.push_back(source.filename().string());
+    }
+    // The new names themselves are made to last.
+    if (!report.copied.empty()) {
+        Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (directory)
+            ignoreFailure(::fsync(directory.get()),
+                          "the files are synced; only their names may come late");
+    }
+    return report;
+}
+
+ModulesHome preparePlayerModules(const fs::path& executableFolder, const fs::path& dataHome) {
+    const fs::path player = playerModulesFolder(dataHome);
+    std::error_code error;
+    const std::optional<fs::path> data = installedDataFolder(executableFolder);
+    if (!data) return {fs::is_directory(player, error) ? player : fs::path{}, {}};
+    const fs::path samples = *data / "modules";
+
+    // A user prefix under the data home holds the samples where the player's copies would go.
+    if (fs::equivalent(samples, player, error)) return {player, {}};
+    Result<SampleCopy> copy = copySampleModules(samples, player);
+    if (!copy)
+        return {samples, "Your modules folder " + player.string() + " " + copy.error().message() +
+                             ".\nThe sample modules open from " + samples.string() +
+                             ", read-only: their top ten cannot be stored."};
+    std::string problem;
+    for (const Error& failure : copy->failed) problem += failure.what() + "\n";
+    if (!problem.empty())
+        problem = "Some sample modules could not be copied into your modules folder:\n" + problem;
+    return {player, problem};
+}
+
+}  // namespace vexlor::platform
