@@ -693,14 +693,24 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
             "another program changed its questions since it was opened; nothing was "
             "saved. Revert to see its questions, or Save As to keep yours in a new file");
 
-    std::vector<std::string> asked;
-    auto askedRows = this->asked();
-    if (!askedRows) return Error{askedRows.error()};
+    // The asked list is read only when it is to be renumbered: it may be as long as the
+    // questions.
+    std::optional<std::vector<std::string>> askedRows;
     ChangesWritten written;
-    written.askedBefore = written.askedAfter = askedRows->size();
+    if (!changes.renumbered.empty()) {
+        auto read = this->asked();
+        if (!read) return Error{read.error()};
+        askedRows = std::move(*read);
+        written.askedBefore = askedRows->size();
+    } else {
+        auto count = rowCount(Table::kAsked);
+        if (!count) return Error{count.error()};
+        written.askedBefore = static_cast<std::size_t>(*count);
+    }
+    written.askedAfter = written.askedBefore;
 
     // Room for the rows written, claimed before the first write (see Reservation).
-    off_t growth = static_cast<off_t>(askedRows->size()) * 16;
+    off_t growth = askedRows ? static_cast<off_t>(askedRows->size()) * 16 : 0;
     for (const auto& update : changes.updated) growth += questionBound(*update.second);
     for (const Question* question : changes.appended) growth += questionBound(*question);
     if (!reservation.claim(withSlack(growth))) return failure(what, "the disk is full");
@@ -756,18 +766,35 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
             [&](std::size_t i) -> const Question& { return *changes.appended[i]; }, &error))
         return failed();
 
-    if (!changes.renumbered.empty()) {
-        asked = renumberAsked(*askedRows, changes.renumbered);
+    if (askedRows) {
+        const std::vector<std::string> asked = renumberAsked(*askedRows, changes.renumbered);
         if (asked != *askedRows && (!database_->query("DELETE FROM \"Use\";", {}, &error) ||
                                     !insertTexts(*database_, Table::kAsked, asked, &error)))
             return failed();
         written.askedAfter = asked.size();
     }
 
-    auto after = questionRowIds();
-    if (!after) return Error{after.error()};
+    // The row ids now: those kept, and those the added rows got, read only when all rows
+    // were written anew.
+    if (changes.rewriteAll) {
+        auto after = questionRowIds();
+        if (!after) return Error{after.error()};
+        written.rowIds = std::move(*after);
+    } else {
+        std::vector<std::int64_t> gone = changes.deleted;
+        std::sort(gone.begin(), gone.end());
+        for (std::int64_t id : *rowIds)
+            if (!std::binary_search(gone.begin(), gone.end(), id)) written.rowIds.push_back(id);
+        if (!changes.appended.empty()) {
+            const std::int64_t last = written.rowIds.empty() ? 0 : written.rowIds.back();
+            auto added = database_->queryIntegers("SELECT " + rowId + " FROM " + table + " WHERE " +
+                                                      rowId + " > ? ORDER BY " + rowId + ";",
+                                                  {std::to_string(last)}, &error);
+            if (!added) return failed();
+            written.rowIds.insert(written.rowIds.end(), added->begin(), added->end());
+        }
+    }
     if (!transaction.commit(&error)) return failed();
-    written.rowIds = std::move(*after);
     return written;
 }
 
