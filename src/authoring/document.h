@@ -183,7 +183,7 @@ class Document {
     bool modified() const;
 
     /// The rows, in order, where `text` occurs in any field, letters compared without regard to
-    /// case (ASCII and the Latin, Greek and Cyrillic letters of UTF-8). An empty text gives
+    /// case (ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters). An empty text gives
     /// every row.
     std::vector<std::size_t> filter(std::string_view text) const;
 

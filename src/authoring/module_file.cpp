@@ -620,7 +620,8 @@ Status ModuleFile::deleteScore(const StoredScore& score) {
     // Compared as stored: another program may have changed the table since it was read.
     auto found = database_->queryIntegers(
         "SELECT count(*) FROM \"HScore\" WHERE " + rowId +
-            " = ? AND \"Nom\" IS ? AND \"Date\" IS ? AND \"Score\" IS ?;",
+            " = ? AND coalesce(\"Nom\", '') = ? AND coalesce(\"Date\", '') = ? AND "
+            "coalesce(\"Score\", '') = ?;",
         {std::to_string(score.rowId), score.entry.name, score.entry.date, score.entry.score},
         &error);
     if (!found || found->empty()) return lastFailure(what, error);
