@@ -410,6 +410,30 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     return ModuleFile(path, std::move(database));
 }
 
+ModuleFile::ModuleFile(fs::path path, std::shared_ptr<ModuleDatabase> database)
+    : path_(std::move(path)), database_(std::move(database)) {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) == 0) {
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+    }
+}
+
+Status ModuleFile::stillThere() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0)
+        return Error(ErrorKind::kNoFile,
+                     "is no longer there: another program moved or removed it; nothing was "
+                     "written (Save As keeps the changes in a new file)",
+                     path_.string());
+    if (info.st_dev != device_ || info.st_ino != inode_)
+        return Error(ErrorKind::kFailed,
+                     "was replaced by another program since it was opened; nothing was written "
+                     "(Revert opens the new file, Save As keeps the changes in a new file)",
+                     path_.string());
+    return Status::success();
+}
+
 Error ModuleFile::failure(const std::string& what, const std::string& why) const {
     return Error{path_.string() + ": cannot " + what + ": " + why};
 }
@@ -478,7 +502,8 @@ Result<std::int64_t> ModuleFile::emptyTable(Table which, const std::string& what
     const std::string table = quoted(layoutOf(which).name);
     std::string error;
     modules::Transaction transaction(*database_, &error);
-    if (!transaction.active()) return failure(what, error);
+    if (!transaction.active()) return lastFailure(what, error);
+    if (Status same = stillThere(); !same) return same.error();
     auto count = database_->queryIntegers("SELECT count(*) FROM " + table + ";", {}, &error);
     if (count && !count->empty() && database_->query("DELETE FROM " + table + ";", {}, &error) &&
         transaction.commit(&error))
@@ -617,6 +642,7 @@ Status ModuleFile::deleteScore(const StoredScore& score) {
     std::string error;
     modules::Transaction transaction(*database_, &error);
     if (!transaction.active()) return lastFailure(what, error);
+    if (Status same = stillThere(); !same) return same.error();
     // Compared as stored: another program may have changed the table since it was read.
     auto found = database_->queryIntegers(
         "SELECT count(*) FROM \"HScore\" WHERE " + rowId +
@@ -685,6 +711,9 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
     Reservation reservation(path_);
     modules::Transaction transaction(*database_, &error);
     if (!transaction.active()) return failed();
+    // Checked with the write lock held: a file moved into place by another program's save
+    // must not be taken for this one.
+    if (Status same = stillThere(); !same) return same.error();
 
     auto rowIds = questionRowIds();
     if (!rowIds) return Error{rowIds.error()};
