@@ -202,7 +202,7 @@ struct Document::State {
         problemsStale = true;
     }
 
-    // The file's content becomes the saved state, every question checked afresh.
+    // The document as it is becomes what the file holds, `rowIds` being its questions' rows.
     void takeSaved(const std::vector<std::int64_t>& rowIds) {
         saved.clear();
         saved.reserve(rows.size());
@@ -283,6 +283,13 @@ std::size_t Document::size() const {
 
 const Question& Document::question(std::size_t row) const {
     return state_->rows.at(row).question;
+}
+
+std::vector<Question> Document::questions() const {
+    std::vector<Question> all;
+    all.reserve(size());
+    for (const auto& row : state_->rows) all.push_back(row.question);
+    return all;
 }
 
 QuestionId Document::id(std::size_t row) const {
@@ -893,9 +900,7 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
     const Plan plan = planSave(state);
     const std::vector<std::string> newAsked =
         plan.changes.renumbered.empty() ? *asked : renumberAsked(*asked, plan.changes.renumbered);
-    std::vector<Question> questions;
-    questions.reserve(state.rows.size());
-    for (const auto& row : state.rows) questions.push_back(row.question);
+    const std::vector<Question> questions = this->questions();
     std::vector<ScoreEntry> scores;
     for (auto& score : *stored) scores.push_back(std::move(score.entry));
     if (Status written =

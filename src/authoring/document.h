@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "authoring/import.h"
@@ -171,6 +170,8 @@ class Document {
     const Properties& properties() const;
     std::size_t size() const;
     const Question& question(std::size_t row) const;
+    /// Every question in row order (for export).
+    std::vector<Question> questions() const;
     QuestionId id(std::size_t row) const;
     /// The row of a question, or nothing when it is not in the document (deleted).
     std::optional<std::size_t> rowOf(QuestionId id) const;
