@@ -717,8 +717,9 @@ const std::vector<Problem>& Document::problems() const {
         propertyRows.push_back(state.properties);
     else
         propertyRows.front() = state.properties;
-    for (std::string& message : checkModuleWhole(propertyRows, state.rows.size()))
-        state.problems.push_back({Problem::Kind::kModule, true, 0, 0, std::move(message)});
+    for (QuestionProblem& found : checkModuleWhole(propertyRows, state.rows.size()))
+        state.problems.push_back(
+            {Problem::Kind::kModule, found.breaksGame, 0, 0, std::move(found.message)});
     state.problemsStale = false;
     return state.problems;
 }

@@ -230,8 +230,9 @@ class Document {
     /// Writes every change in one transaction: the properties, the questions, and the asked
     /// list as it is in the file at this moment, renumbered so each asked question that still
     /// exists stays asked and deleted ones leave it. Refused without a title, when the file is
-    /// read-only, and when another program changed the module's questions since it was opened
-    /// (its asked list and high scores may change at any time). When another program holds the
+    /// read-only, when another program changed the module's questions since it was opened (its
+    /// asked list and high scores may change at any time), and when the path no longer names
+    /// the file opened (replaced or removed). When another program holds the
     /// module's write lock, waits up to kLockWaitMilliseconds, then fails with
     /// ErrorKind::kInUse, nothing written. On any failure the document keeps every edit.
     Result<SaveReport> save();
