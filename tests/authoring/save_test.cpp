@@ -34,6 +34,7 @@ struct RenumberCase {
     const char* name;
     std::function<void(Document&, EditHistory&)> edit;
     std::multiset<std::string> asked;  ///< the texts of the questions asked after the save
+    std::size_t written = SIZE_MAX;    ///< question rows the save writes, when it matters
 };
 
 TEST(SaveTest, TheAskedListKeepsEveryAskedQuestionThatStillExists) {
@@ -53,15 +54,15 @@ TEST(SaveTest, TheAskedListKeepsEveryAskedQuestionThatStillExists) {
          [](Document& d, EditHistory& h) {
              push(h, d.deleteQuestions({0, 4}));
          },
-         without({"Question 1", "Question 5"})},
-        {"insert at the start", [](Document& d, EditHistory& h) { push(h, d.addQuestion(0)); },
-         all},
+         without({"Question 1", "Question 5"}), 0},
+        {"insert at the start", [](Document& d, EditHistory& h) { push(h, d.addQuestion(0)); }, all,
+         1},
         {"move the last to the top",
          [](Document& d, EditHistory& h) {
              for (int i = 0; i < 8; ++i)
                  push(h, d.moveQuestions({8 - static_cast<std::size_t>(i)}, false));
          },
-         all},
+         all, 1},
         {"move a block down, delete, paste in between",
          [](Document& d, EditHistory& h) {
              push(h, d.moveQuestions({1, 2}, true));
@@ -96,12 +97,24 @@ TEST(SaveTest, TheAskedListKeepsEveryAskedQuestionThatStillExists) {
         EXPECT_EQ(askedTexts(path), change.asked);
         EXPECT_EQ(column(path, "SELECT Question FROM MainData ORDER BY rowid"), texts(document));
         EXPECT_EQ(column(path, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
-        // The document's numbers are the file's now: a second save renumbers nothing.
-        push(history, document.moveQuestions({0}, true));
-        history.undo();
+        if (change.written != SIZE_MAX) {
+            EXPECT_EQ(saved->questionsWritten, change.written);
+        }
+        // The document's rows are the file's now: a second save finds the first and the last
+        // question by them, and renumbers nothing.
+        push(history, document.setQuestionField(0, QuestionField::kWrong3, "First"));
+        push(history,
+             document.setQuestionField(document.size() - 1, QuestionField::kWrong3, "Last"));
         auto again = document.save();
         ASSERT_TRUE(again.ok());
         EXPECT_FALSE(again->askedRenumbered);
+        EXPECT_EQ(again->questionsWritten, 2u);
+        EXPECT_EQ(column(path, "SELECT False3 FROM MainData ORDER BY rowid"), [&] {
+            std::vector<std::string> wrong;
+            for (std::size_t row = 0; row < document.size(); ++row)
+                wrong.push_back(document.question(row).answers[3]);
+            return wrong;
+        }());
         EXPECT_EQ(askedTexts(path), change.asked);
     }
 }
