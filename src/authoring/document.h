@@ -55,10 +55,11 @@ class Edit {
     void apply(Document& document);
     /// Takes the change back.
     void revert(Document& document);
-    /// For the undo menu: "Edit the question text", "Delete 3 questions", ...
+    /// For the undo menu: "Edit the right answer", "Delete 3 questions", ...
     const std::string& describe() const { return description_; }
     /// The row to select after applying the edit (or after reverting it, `afterRevert`):
-    /// the row edited, the first row inserted, the row where deleted rows were.
+    /// the row edited, the first row inserted or moved, the first row where deleted rows were
+    /// (past the last row when they were the last). A property edit names no row (0).
     std::size_t focusRow(bool afterRevert) const {
         return afterRevert ? focusAfterRevert_ : focusAfterApply_;
     }
