@@ -947,9 +947,14 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
     if (!asked) return asked.error();
     auto stored = state.file.storedScores();
     if (!stored) return stored.error();
+    auto rowIds = state.file.questionRowIds();
+    if (!rowIds) return rowIds.error();
     const Plan plan = planSave(state);
-    const std::vector<std::string> newAsked =
+    std::vector<std::string> newAsked =
         plan.changes.renumbered.empty() ? *asked : renumberAsked(*asked, plan.changes.renumbered);
+    // When another program changed the questions, the asked list's numbers name its questions,
+    // not these: the copy starts with none asked.
+    if (*rowIds != plan.changes.expectedRowIds) newAsked.clear();
     const std::vector<Question> questions = this->questions();
     std::vector<ScoreEntry> scores;
     for (auto& score : *stored) scores.push_back(std::move(score.entry));
@@ -960,14 +965,14 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
 
     auto opened = ModuleFile::open(target, ModuleFile::Access::kReadWrite);
     if (!opened) return opened.error();
-    auto rowIds = opened->questionRowIds();
-    if (!rowIds) return rowIds.error();
-    if (rowIds->size() != state.rows.size())
+    auto newRowIds = opened->questionRowIds();
+    if (!newRowIds) return newRowIds.error();
+    if (newRowIds->size() != state.rows.size())
         return Error(ErrorKind::kFailed, "was written with the wrong number of questions",
                      target.string());
     state.file = std::move(*opened);
     state.propertyRows = {state.properties};
-    state.takeSaved(*rowIds);
+    state.takeSaved(*newRowIds);
     state.checked.clear();  // media are looked up in the new folder
     state.problemsStale = true;
 

@@ -240,7 +240,9 @@ class Document {
     /// Writes a new module file at `path` with the properties, the questions, the asked list
     /// (renumbered as by save) and every high score, built beside it and moved into place
     /// when complete. The document then edits the new file. An existing file is replaced only
-    /// when `replace`; the module being edited itself cannot be the target (use save).
+    /// when `replace`; the module being edited itself cannot be the target (use save). When
+    /// another program changed the questions of the module since it was opened (so save is
+    /// refused), the copy keeps the author's questions with an empty asked list.
     Result<SaveReport> saveAs(const std::filesystem::path& path, bool replace);
     /// Reads the file again, dropping every edit (an undo history must be cleared).
     Status revert();

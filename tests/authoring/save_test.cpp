@@ -146,31 +146,33 @@ TEST(SaveTest, ASaveOfEditedTextsRewritesOnlyTheirRows) {
 }
 
 TEST(SaveTest, ARefusedSaveWritesNothingAndKeepsEveryEdit) {
-    // No title, a file that cannot be written, and questions another program changed since the
-    // module was opened: each is refused with its reason, the file as it was.
+    // No title, questions another program changed since the module was opened, and a file
+    // another program replaced: each save is refused with its reason, the file as it was, and
+    // the edits stay for a Save As.
     struct Case {
         const char* name;
         std::function<void(const std::string& path, Document&, EditHistory&)> prepare;
         const char* says;
         ErrorKind kind;
+        std::optional<std::vector<std::string>> askedInCopy;
     };
     const Case cases[] = {
         {"no title",
          [](const std::string&, Document& d, EditHistory& h) {
              push(h, d.setProperty(PropertyField::kTitle, ""));
          },
-         "has no title", ErrorKind::kFailed},
+         "has no title", ErrorKind::kFailed, std::nullopt},
         {"questions added by the tool",
          [](const std::string& path, Document&, EditHistory&) {
              ASSERT_TRUE(vexlor::testing::alterModule(
                  path, {"INSERT INTO MainData VALUES ('Q', 'a', 'b', 'c', 'd', '1', '')"}));
          },
-         "another program changed its questions", ErrorKind::kFailed},
+         "another program changed its questions", ErrorKind::kFailed, std::vector<std::string>{}},
         {"file replaced",
          [](const std::string& path, Document&, EditHistory&) {
              ASSERT_TRUE(writeModule(path, {"Other", "", "", ""}, {}, true).ok());
          },
-         "was replaced by another program", ErrorKind::kFailed},
+         "was replaced by another program", ErrorKind::kFailed, std::vector<std::string>{"1"}},
     };
     for (const Case& refusal : cases) {
         SCOPED_TRACE(refusal.name);
@@ -188,6 +190,14 @@ TEST(SaveTest, ARefusedSaveWritesNothingAndKeepsEveryEdit) {
         EXPECT_EQ(vexlor::testing::readBytes(path), before);
         EXPECT_TRUE(document.modified());
         EXPECT_EQ(document.size(), 2u);
+        // Save As keeps the edits in a new file (not without a title), with the asked
+        // questions only while their numbers name the questions the author edited.
+        auto copied = document.saveAs(folder.file("kept.vxm"), false);
+        ASSERT_EQ(copied.ok(), refusal.askedInCopy.has_value());
+        if (!copied.ok()) continue;
+        EXPECT_EQ(column(folder.file("kept.vxm"), "SELECT Question FROM MainData"),
+                  (std::vector<std::string>{"Question 2", "Question 3"}));
+        EXPECT_EQ(column(folder.file("kept.vxm"), "SELECT Use FROM Use"), *refusal.askedInCopy);
     }
 }
 
