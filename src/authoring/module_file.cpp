@@ -752,6 +752,11 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
             "another program changed its questions since it was opened; nothing was "
             "saved. Revert to see its questions, or Save As to keep yours in a new file");
 
+    // Past the largest row id the database picks ids at random, which would reorder questions.
+    if (!changes.rewriteAll && !changes.appended.empty() && !rowIds->empty() &&
+        rowIds->back() > (std::int64_t{1} << 62))
+        return failure(what, "its question row ids are too large to add after");
+
     // The asked list is read only when it is to be renumbered: it may be as long as the
     // questions.
     std::optional<std::vector<std::string>> askedRows;
