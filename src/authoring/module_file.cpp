@@ -562,6 +562,13 @@ Error ModuleFile::lastFailure(const std::string& what, const std::string& why) c
             // for a lock held elsewhere still tells it.
             if (why.rfind("the module is in use", 0) == 0) kind = ErrorKind::kInUse;
     }
+    if (kind == ErrorKind::kInUse)
+        return Error(kind,
+                     "cannot " + what +
+                         ": the module is in use, another program (the game saving a score, or "
+                         "another editor) is writing to it. Nothing was written; try again in a "
+                         "moment",
+                     path_.string());
     return Error(kind, "cannot " + what + ": " + why, path_.string());
 }
 
