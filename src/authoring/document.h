@@ -148,8 +148,9 @@ inline constexpr int kLockWaitMilliseconds = 2000;
 class Document {
   public:
     /// Opens a module file for editing, refused as the game refuses it (with the error's kind
-    /// telling why). A module that cannot be written (a read-only file) opens read-only: Save
-    /// refuses, Save As works.
+    /// telling why), and also when any of its pages is damaged (ErrorKind::kDamaged): the
+    /// editor writes, and must not write into a damaged file. A module that cannot be written
+    /// (a read-only file) opens read-only: Save refuses, Save As works.
     static Result<Document> open(const std::filesystem::path& path);
     /// Makes a new module with the title and no questions, exactly as `vexlor-module create`
     /// makes one (indexes included), and opens it. An existing file is replaced only when
