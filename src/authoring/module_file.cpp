@@ -10,6 +10,8 @@
 #include <cctype>
 #include <cerrno>
 #include <fstream>
+#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -33,6 +35,10 @@ const Layout& layoutOf(ModuleFile::Table table) {
     return modules::kModuleTables[static_cast<std::size_t>(table)];
 }
 
+const modules::sql::TableStatements& statementsOf(ModuleFile::Table table) {
+    return modules::sql::kTableStatements[static_cast<std::size_t>(table)];
+}
+
 // Why a module of `total` questions cannot be played, or nothing.
 std::optional<std::string> tooManyQuestions(std::int64_t total) {
     if (total <= kMaxQuestions) return std::nullopt;
@@ -40,8 +46,23 @@ std::optional<std::string> tooManyQuestions(std::int64_t total) {
            " questions; the game counts at most " + std::to_string(kMaxQuestions);
 }
 
-const modules::sql::TableStatements& statementsOf(ModuleFile::Table table) {
-    return modules::sql::kTableStatements[static_cast<std::size_t>(table)];
+std::string quoted(std::string_view name) {
+    return ModuleDatabase::quoteIdentifier(std::string(name));
+}
+
+std::string columnList(const Layout& layout) {
+    std::string list;
+    for (std::string_view column : layout.columns) {
+        if (!list.empty()) list += ", ";
+        list += quoted(column);
+    }
+    return list;
+}
+
+std::string placeholders(std::size_t count) {
+    std::string marks;
+    for (std::size_t i = 0; i < count; ++i) marks += i ? ", ?" : "?";
+    return marks;
 }
 
 // Why a database is not a module, or nothing when it has every table and column the game uses.
@@ -190,36 +211,104 @@ class Reservation {
 // cipher's default, which every module the key opens has). A row too long for its leaf page
 // continues on pages of its own, the last one partly empty; leaves lose a twentieth to the
 // cipher and some to filling; new interior pages are few.
-off_t growthBound(const std::vector<Question>& questions) {
-    constexpr off_t kPage = 1024, kRowOverhead = 32, kLongestInLeaf = 900;
-    off_t bytes = 32 * kPage;
-    for (const Question& question : questions) {
-        off_t row = kRowOverhead;
-        for (const std::string& field : question.fields()) row += static_cast<off_t>(field.size());
-        bytes += row > kLongestInLeaf ? row + kPage : row;
-    }
-    return bytes + bytes / 4;
+constexpr off_t kPage = 1024;
+
+off_t questionBound(const Question& question) {
+    constexpr off_t kRowOverhead = 32, kLongestInLeaf = 900;
+    off_t row = kRowOverhead + static_cast<off_t>(question.text.size() + question.points.size() +
+                                                  question.media.size());
+    for (const std::string& answer : question.answers) row += static_cast<off_t>(answer.size());
+    return row > kLongestInLeaf ? row + kPage : row;
 }
 
-// Adds the questions in the order given, stopping at the first that cannot be stored.
-Status insertQuestions(ModuleDatabase& database, const std::vector<Question>& questions) {
-    const std::string insert(modules::sql::kQuestions.insert);
-    for (const Question& question : questions)
-        if (Status stored = database.query(insert, question.fields()); !stored) return stored;
+// With what the leaves lose: a twentieth to the cipher and some to filling.
+off_t withSlack(off_t bytes) {
+    return 32 * kPage + bytes + bytes / 4;
+}
+
+off_t growthBound(const std::vector<Question>& questions) {
+    off_t bytes = 0;
+    for (const Question& question : questions) bytes += questionBound(question);
+    return withSlack(bytes);
+}
+
+// Rows are inserted many to a statement: preparing one statement per row would cost more
+// than writing the rows. The engine takes at most 999 parameters in a statement.
+constexpr std::size_t kMaxParameters = 999;
+
+// Inserts `count` rows into the table, the fields of row i given by `fieldsOf(i, fields)`,
+// in order; stops at the first failure.
+template <typename FieldsOf>
+Status insertRows(ModuleDatabase& database, const Layout& layout, std::size_t count,
+                  FieldsOf fieldsOf) {
+    const std::size_t width = layout.columns.size();
+    const std::size_t perStatement = kMaxParameters / width;
+    const std::string row = "(" + placeholders(width) + ")";
+    const std::string head =
+        "INSERT INTO " + quoted(layout.name) + " (" + columnList(layout) + ") VALUES ";
+    std::vector<std::string> parameters;
+    for (std::size_t first = 0; first < count; first += perStatement) {
+        const std::size_t rows = std::min(perStatement, count - first);
+        std::string sql = head;
+        parameters.clear();
+        for (std::size_t i = 0; i < rows; ++i) {
+            sql += i ? ", " + row : row;
+            fieldsOf(first + i, parameters);
+        }
+        if (Status stored = database.query(sql + ";", parameters); !stored) return stored;
+    }
     return Status::success();
 }
 
+template <typename QuestionAt>
+Status insertQuestions(ModuleDatabase& database, std::size_t count, QuestionAt questionAt) {
+    return insertRows(database, layoutOf(ModuleFile::Table::kQuestions), count,
+                      [&](std::size_t i, std::vector<std::string>& fields) {
+                          const Question& question = questionAt(i);
+                          fields.push_back(question.text);
+                          fields.insert(fields.end(), question.answers.begin(),
+                                        question.answers.end());
+                          fields.push_back(question.points);
+                          fields.push_back(question.media);
+                      });
+}
+
+Status insertQuestions(ModuleDatabase& database, const std::vector<Question>& questions) {
+    return insertQuestions(database, questions.size(),
+                           [&](std::size_t i) -> const Question& { return questions[i]; });
+}
+
+Status insertTexts(ModuleDatabase& database, ModuleFile::Table table,
+                   const std::vector<std::string>& texts) {
+    return insertRows(
+        database, layoutOf(table), texts.size(),
+        [&](std::size_t i, std::vector<std::string>& fields) { fields.push_back(texts[i]); });
+}
+
+Status insertScores(ModuleDatabase& database, const std::vector<ScoreEntry>& scores) {
+    return insertRows(
+        database, layoutOf(ModuleFile::Table::kScores), scores.size(),
+        [&](std::size_t i, std::vector<std::string>& fields) {
+            fields.insert(fields.end(), {scores[i].name, scores[i].date, scores[i].score});
+        });
+}
+
 Status fillModule(ModuleDatabase& database, const Properties& properties,
-                  const std::vector<Question>& questions) {
+                  const std::vector<Question>& questions, const std::vector<std::string>& asked,
+                  const std::vector<ScoreEntry>& scores) {
     modules::Transaction transaction(database);
     if (!transaction.active()) return transaction.begun();
-    if (Status made = database.execute(modules::createStatements()); !made) return made;
-    if (Status stored = database.query(
-            std::string(modules::sql::kProperties.insert),
-            {properties.title, properties.author, properties.company, properties.year});
-        !stored)
-        return stored;
-    if (Status stored = insertQuestions(database, questions); !stored) return stored;
+    for (const auto& step : std::initializer_list<std::function<Status()>>{
+             [&] { return database.execute(modules::createStatements()); },
+             [&] {
+                 return Status(database.query(
+                     std::string(modules::sql::kProperties.insert),
+                     {properties.title, properties.author, properties.company, properties.year}));
+             },
+             [&] { return insertQuestions(database, questions); },
+             [&] { return insertTexts(database, ModuleFile::Table::kAsked, asked); },
+             [&] { return insertScores(database, scores); }})
+        if (Status done = step(); !done) return done;
     return transaction.commit();
 }
 
@@ -265,29 +354,53 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     std::error_code error;
     // A pipe would block the open and a folder is no file: look before opening anything.
     const fs::file_status link = fs::symlink_status(path, error);
-    if (!fs::exists(link)) return Error{name + ": no such file"};
+    if (!fs::exists(link)) return Error(ErrorKind::kNoFile, "no such file", name);
     const fs::file_status target = fs::status(path, error);
     if (!fs::exists(target)) {
         std::error_code ignored;
-        return Error{name + ": a symbolic link to " + fs::read_symlink(path, ignored).string() +
-                     ", which does not exist"};
+        return Error(ErrorKind::kNoFile,
+                     "a symbolic link to " + fs::read_symlink(path, ignored).string() +
+                         ", which does not exist",
+                     name);
     }
-    if (fs::is_directory(target)) return Error{name + ": is a folder, not a module file"};
-    if (fs::is_fifo(target)) return Error{name + ": is a named pipe (FIFO), not a module file"};
+    if (fs::is_directory(target))
+        return Error(ErrorKind::kNotAFile, "is a folder, not a module file", name);
+    if (fs::is_fifo(target))
+        return Error(ErrorKind::kNotAFile, "is a named pipe (FIFO), not a module file", name);
     if (!fs::is_regular_file(target))
-        return Error{name + ": is a device or socket, not a module file"};
+        return Error(ErrorKind::kNotAFile, "is a device or socket, not a module file", name);
 
     // The store refuses crafted schemas, foreign journals and logs, and (read-only) a journal
     // that recovery would play back, and lets nothing the file defines run on the connection.
     auto database = ModuleDatabase::open(name, modules::kModuleKey, access);
-    if (!database) return Error{name + ": " + refusal(database.error(), path)};
+    if (!database) return Error(database.error().kind(), refusal(database.error(), path), name);
     if (auto missing = missingLayout(**database))
-        return Error{name + ": not a Vexlor module (" + *missing + ")"};
+        return Error(ErrorKind::kNotAModule, "not a Vexlor module (" + *missing + ")", name);
     return ModuleFile(path, std::move(*database));
 }
 
-Error ModuleFile::failure(const std::string& what, const std::string& why) const {
-    return Error{path_.string() + ": cannot " + what + ": " + why};
+ModuleFile::ModuleFile(fs::path path, std::shared_ptr<ModuleDatabase> database)
+    : path_(std::move(path)), database_(std::move(database)) {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) == 0) {
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+    }
+}
+
+Status ModuleFile::stillThere() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0)
+        return Error(ErrorKind::kNoFile,
+                     "is no longer there: another program moved or removed it; nothing was "
+                     "written (Save As keeps the changes in a new file)",
+                     path_.string());
+    if (info.st_dev != device_ || info.st_ino != inode_)
+        return Error(ErrorKind::kFailed,
+                     "was replaced by another program since it was opened; nothing was written "
+                     "(Revert opens the new file, Save As keeps the changes in a new file)",
+                     path_.string());
+    return Status::success();
 }
 
 Result<std::vector<Properties>> ModuleFile::properties() {
@@ -305,7 +418,7 @@ Result<std::vector<modules::Row>> ModuleFile::readTable(Table table, const std::
     const std::string rowId = database_->rowIdName(std::string(layoutOf(table).name));
     if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
     auto rows = database_->query(modules::sql::withRowId(statementsOf(table).select, rowId));
-    if (!rows) return failure(what, rows.error().message());
+    if (!rows) return failure(what, rows.error());
     return std::move(*rows);
 }
 
@@ -330,7 +443,7 @@ Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
 
 Result<std::int64_t> ModuleFile::rowCount(Table table) {
     auto count = database_->queryIntegers(std::string(statementsOf(table).count));
-    if (!count) return failure("count rows", count.error().message());
+    if (!count) return failure("count rows", count.error());
     if (count->empty()) return failure("count rows", "the engine gave no count");
     return count->front();
 }
@@ -345,13 +458,14 @@ Result<std::int64_t> ModuleFile::clearScores() {
 
 Result<std::int64_t> ModuleFile::emptyTable(Table which, const std::string& what) {
     modules::Transaction transaction(*database_);
-    if (!transaction.active()) return failure(what, transaction.begun().error().message());
+    if (!transaction.active()) return failure(what, transaction.begun().error());
+    if (Status same = stillThere(); !same) return same.error();
     auto count = rowCount(which);
     if (!count) return count;
     if (Status cleared = database_->execute(std::string(statementsOf(which).clear)); !cleared)
-        return failure(what, cleared.error().message());
+        return failure(what, cleared.error());
     if (Status committed = transaction.commit(); !committed)
-        return failure(what, committed.error().message());
+        return failure(what, committed.error());
     return count;
 }
 
@@ -363,10 +477,10 @@ Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& qu
     // Declared first so it is closed last, when the transaction holds no lock.
     Reservation reservation(path_);
     modules::Transaction transaction(*database_);
-    if (!transaction.active()) return failure(what, transaction.begun().error().message());
+    if (!transaction.active()) return failure(what, transaction.begun().error());
     auto counts = database_->queryIntegers(
         modules::sql::withRowId(modules::sql::kQuestionCountAndLastRow, rowId));
-    if (!counts) return failure(what, counts.error().message());
+    if (!counts) return failure(what, counts.error());
     if (counts->size() < 2) return failure(what, "the engine gave no count");
     const auto total = (*counts)[0] + static_cast<std::int64_t>(questions.size() + alsoRead);
     if (auto tooMany = tooManyQuestions(total)) return failure(what, *tooMany);
@@ -375,10 +489,313 @@ Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& qu
         return failure(what, "its question row ids are too large to add after");
     if (!reservation.claim(growthBound(questions))) return failure(what, "the disk is full");
     if (Status stored = insertQuestions(*database_, questions); !stored)
-        return failure(what, stored.error().message());
+        return failure(what, stored.error());
     if (Status committed = transaction.commit(); !committed)
-        return failure(what, committed.error().message());
+        return failure(what, committed.error());
     return total;
+}
+
+bool ModuleFile::readOnly() const {
+    return database_->readOnly();
+}
+
+Error ModuleFile::failure(const std::string& what, const Error& why) const {
+    if (why.kind() == ErrorKind::kInUse)
+        return Error(ErrorKind::kInUse,
+                     "cannot " + what +
+                         ": the module is in use, another program (the game saving a score, or "
+                         "another editor) is writing to it. Nothing was written; try again in a "
+                         "moment",
+                     path_.string());
+    return Error(why.kind(), "cannot " + what + ": " + why.message(), path_.string());
+}
+
+Result<std::vector<StoredScore>> ModuleFile::storedScores() {
+    return scoresWithRows(modules::sql::kScoresInRowOrder, {});
+}
+
+Result<std::vector<StoredScore>> ModuleFile::scoresWithRows(
+    std::string_view statement, const std::vector<std::string>& values) {
+    const std::string what = "read the high scores";
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kScores).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    auto rows = database_->query(modules::sql::withRowId(statement, rowId), values);
+    if (!rows) return failure(what, rows.error());
+    std::vector<StoredScore> scores;
+    scores.reserve(rows->size());
+    for (auto& row : *rows)
+        scores.push_back({{std::move(row[0]), std::move(row[1]), std::move(row[2])},
+                          std::strtoll(row[3].c_str(), nullptr, 10)});
+    return scores;
+}
+
+Result<std::vector<StoredScore>> ModuleFile::bestScores(std::size_t count) {
+    return scoresWithRows(modules::sql::kBestScores, {std::to_string(count)});
+}
+
+Result<std::vector<std::string>> ModuleFile::asked() {
+    auto rows = readTable(Table::kAsked, "read the asked questions");
+    if (!rows) return Error{rows.error()};
+    std::vector<std::string> asked;
+    asked.reserve(rows->size());
+    for (auto& row : *rows) asked.push_back(std::move(row[0]));
+    return asked;
+}
+
+Result<std::vector<std::int64_t>> ModuleFile::questionRowIds() {
+    const std::string what = "read the questions";
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    auto ids =
+        database_->queryIntegers("SELECT " + rowId + " FROM \"MainData\" ORDER BY " + rowId + ";");
+    if (!ids) return failure(what, ids.error());
+    return std::move(*ids);
+}
+
+Status ModuleFile::checkPages() {
+    auto verdict = database_->query("PRAGMA quick_check;");
+    if (!verdict) return failure("check the module", verdict.error());
+    if (verdict->size() != 1 || verdict->front().empty() || verdict->front()[0] != "ok")
+        return Error(ErrorKind::kDamaged,
+                     "the module is damaged (" +
+                         (verdict->empty() || verdict->front().empty() ? std::string("no verdict")
+                                                                       : verdict->front()[0]) +
+                         ")",
+                     path_.string());
+    return Status::success();
+}
+
+Status ModuleFile::deleteScore(const StoredScore& score) {
+    const std::string what = "delete the high score";
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kScores).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    modules::Transaction transaction(*database_);
+    if (!transaction.active()) return failure(what, transaction.begun().error());
+    if (Status same = stillThere(); !same) return same.error();
+    // Compared as stored: another program may have changed the table since it was read.
+    auto found = database_->queryIntegers(
+        "SELECT count(*) FROM \"HScore\" WHERE " + rowId +
+            " = ? AND coalesce(\"Nom\", '') = ? AND coalesce(\"Date\", '') = ? AND "
+            "coalesce(\"Score\", '') = ?;",
+        {std::to_string(score.rowId), score.entry.name, score.entry.date, score.entry.score});
+    if (!found) return failure(what, found.error());
+    if (found->empty()) return failure(what, "the engine gave no count");
+    if (found->front() == 0)
+        return failure(what, "it is no longer stored as it was read; read the top ten again");
+    if (Status deleted = database_->query("DELETE FROM \"HScore\" WHERE " + rowId + " = ?;",
+                                          {std::to_string(score.rowId)});
+        !deleted)
+        return failure(what, deleted.error());
+    if (Status committed = transaction.commit(); !committed)
+        return failure(what, committed.error());
+    return Status::success();
+}
+
+namespace {
+
+// A question number as the game writes it into the asked list: decimal digits, no sign, blank
+// or leading zero. Gives 0 for anything else.
+std::int64_t askedNumber(const std::string& text) {
+    if (text.empty() || text.size() > 6 || text[0] == '0') return 0;
+    std::int64_t number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// Questions into rows of the given ids, many to a statement.
+Status insertPlaced(ModuleDatabase& database, const std::string& rowId,
+                    const std::vector<std::pair<std::int64_t, const Question*>>& placed) {
+    const Layout& layout = layoutOf(ModuleFile::Table::kQuestions);
+    const std::size_t width = layout.columns.size() + 1;
+    const std::size_t perStatement = kMaxParameters / width;
+    const std::string row = "(" + placeholders(width) + ")";
+    const std::string head = "INSERT INTO " + quoted(layout.name) + " (" + rowId + ", " +
+                             columnList(layout) + ") VALUES ";
+    std::vector<std::string> parameters;
+    for (std::size_t first = 0; first < placed.size(); first += perStatement) {
+        const std::size_t rows = std::min(perStatement, placed.size() - first);
+        std::string sql = head;
+        parameters.clear();
+        for (std::size_t i = 0; i < rows; ++i) {
+            sql += i ? ", " + row : row;
+            const auto& [id, question] = placed[first + i];
+            parameters.push_back(std::to_string(id));
+            parameters.push_back(question->text);
+            parameters.insert(parameters.end(), question->answers.begin(), question->answers.end());
+            parameters.push_back(question->points);
+            parameters.push_back(question->media);
+        }
+        if (Status stored = database.query(sql + ";", parameters); !stored) return stored;
+    }
+    return Status::success();
+}
+
+}  // namespace
+
+std::vector<std::string> renumberAsked(const std::vector<std::string>& asked,
+                                       const std::vector<std::int64_t>& renumbered) {
+    std::vector<std::string> kept;
+    kept.reserve(asked.size());
+    const auto known = static_cast<std::int64_t>(renumbered.size());
+    for (const std::string& entry : asked) {
+        const std::int64_t number = askedNumber(entry);
+        // An entry naming no question of the module is of no use to the game: it goes.
+        if (number < 1 || number > known) continue;
+        if (const std::int64_t now = renumbered[static_cast<std::size_t>(number - 1)])
+            kept.push_back(std::to_string(now));
+    }
+    return kept;
+}
+
+Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
+    const std::string what = "save the module";
+    if (readOnly())
+        return Error(ErrorKind::kNoAccess, "cannot " + what + ": it is opened read-only",
+                     path_.string());
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    auto failed = [&](const Status& step) { return failure(what, step.error()); };
+
+    // Declared first so it is closed last, when the transaction holds no lock.
+    Reservation reservation(path_);
+    modules::Transaction transaction(*database_);
+    if (!transaction.active()) return failed(transaction.begun());
+    // Checked with the write lock held: a file moved into place by another program's save
+    // must not be taken for this one.
+    if (Status same = stillThere(); !same) return same.error();
+
+    auto rowIds = questionRowIds();
+    if (!rowIds) return Error{rowIds.error()};
+    if (*rowIds != changes.expectedRowIds)
+        return failure(
+            what,
+            "another program changed its questions since it was opened; nothing was "
+            "saved. Revert to see its questions, or Save As to keep yours in a new file");
+
+    // Past the largest row id the database picks ids at random, which would reorder questions.
+    if (!changes.rewriteAll && !changes.appended.empty() && !rowIds->empty() &&
+        rowIds->back() > (std::int64_t{1} << 62))
+        return failure(what, "its question row ids are too large to add after");
+
+    // The asked list is read only when it is to be renumbered: it may be as long as the
+    // questions.
+    std::optional<std::vector<std::string>> askedRows;
+    ChangesWritten written;
+    if (!changes.renumbered.empty()) {
+        auto read = this->asked();
+        if (!read) return Error{read.error()};
+        askedRows = std::move(*read);
+        written.askedBefore = askedRows->size();
+    } else {
+        auto count = rowCount(Table::kAsked);
+        if (!count) return Error{count.error()};
+        written.askedBefore = static_cast<std::size_t>(*count);
+    }
+    written.askedAfter = written.askedBefore;
+
+    // Room for the rows written, claimed before the first write (see Reservation).
+    off_t growth = askedRows ? static_cast<off_t>(askedRows->size()) * 16 : 0;
+    for (const auto& update : changes.updated) growth += questionBound(*update.second);
+    for (const Question* question : changes.appended) growth += questionBound(*question);
+    for (const auto& placed : changes.placed) growth += questionBound(*placed.second);
+    if (!reservation.claim(withSlack(growth))) return failure(what, "the disk is full");
+
+    const std::string table = quoted(layoutOf(Table::kQuestions).name);
+    if (changes.properties) {
+        const Properties& p = *changes.properties;
+        const std::string propertiesRowId =
+            database_->rowIdName(std::string(layoutOf(Table::kProperties).name));
+        if (propertiesRowId.empty())
+            return failure(what, "every name of its row id is taken by a column");
+        auto first =
+            database_->queryIntegers("SELECT " + propertiesRowId + " FROM \"Propriete\" ORDER BY " +
+                                     propertiesRowId + " LIMIT 1;");
+        if (!first) return failed(first);
+        const Status stored =
+            first->empty()
+                ? Status(database_->query(std::string(modules::sql::kProperties.insert),
+                                          {p.title, p.author, p.company, p.year}))
+                : Status(database_->query(
+                      "UPDATE \"Propriete\" SET \"Title\" = ?, \"Author\" = ?, "
+                      "\"Company\" = ?, \"Year\" = ? WHERE " +
+                          propertiesRowId + " = ?;",
+                      {p.title, p.author, p.company, p.year, std::to_string(first->front())}));
+        if (!stored) return failed(stored);
+    }
+
+    if (changes.rewriteAll) {
+        if (Status cleared = database_->execute(std::string(modules::sql::kQuestions.clear));
+            !cleared)
+            return failed(cleared);
+    } else {
+        for (std::size_t first = 0; first < changes.deleted.size(); first += kMaxParameters) {
+            const std::size_t count = std::min(kMaxParameters, changes.deleted.size() - first);
+            std::vector<std::string> ids;
+            for (std::size_t i = 0; i < count; ++i)
+                ids.push_back(std::to_string(changes.deleted[first + i]));
+            if (Status deleted = database_->query("DELETE FROM " + table + " WHERE " + rowId +
+                                                      " IN (" + placeholders(count) + ");",
+                                                  ids);
+                !deleted)
+                return failed(deleted);
+        }
+        std::string update = "UPDATE " + table + " SET ";
+        for (std::size_t i = 0; i < kQuestionColumns.size(); ++i)
+            update += (i ? ", " : "") + quoted(kQuestionColumns[i]) + " = ?";
+        update += " WHERE " + rowId + " = ?;";
+        for (const auto& [id, question] : changes.updated) {
+            std::vector<std::string> fields = question->fields();
+            fields.push_back(std::to_string(id));
+            if (Status stored = database_->query(update, fields); !stored) return failed(stored);
+        }
+    }
+    if (Status stored = insertPlaced(*database_, rowId, changes.placed); !stored)
+        return failed(stored);
+    if (Status stored =
+            insertQuestions(*database_, changes.appended.size(),
+                            [&](std::size_t i) -> const Question& { return *changes.appended[i]; });
+        !stored)
+        return failed(stored);
+
+    if (askedRows) {
+        const std::vector<std::string> asked = renumberAsked(*askedRows, changes.renumbered);
+        if (asked != *askedRows) {
+            if (Status cleared = database_->execute(std::string(modules::sql::kAsked.clear));
+                !cleared)
+                return failed(cleared);
+            if (Status stored = insertTexts(*database_, Table::kAsked, asked); !stored)
+                return failed(stored);
+        }
+        written.askedAfter = asked.size();
+    }
+
+    // The row ids now: those kept, and those the added rows got, read only when all rows
+    // were written anew.
+    if (changes.rewriteAll) {
+        auto after = questionRowIds();
+        if (!after) return Error{after.error()};
+        written.rowIds = std::move(*after);
+    } else {
+        std::vector<std::int64_t> gone = changes.deleted;
+        std::sort(gone.begin(), gone.end());
+        for (std::int64_t id : *rowIds)
+            if (!std::binary_search(gone.begin(), gone.end(), id)) written.rowIds.push_back(id);
+        for (const auto& placed : changes.placed) written.rowIds.push_back(placed.first);
+        std::sort(written.rowIds.begin(), written.rowIds.end());
+        if (!changes.appended.empty()) {
+            const std::int64_t last = written.rowIds.empty() ? 0 : written.rowIds.back();
+            auto added = database_->queryIntegers("SELECT " + rowId + " FROM " + table + " WHERE " +
+                                                      rowId + " > ? ORDER BY " + rowId + ";",
+                                                  {std::to_string(last)});
+            if (!added) return failed(added);
+            written.rowIds.insert(written.rowIds.end(), added->begin(), added->end());
+        }
+    }
+    if (Status committed = transaction.commit(); !committed) return failed(committed);
+    return written;
 }
 
 std::size_t removeStaleTemporaries(const fs::path& folder) {
@@ -415,8 +832,11 @@ std::size_t removeStaleTemporaries(const fs::path& folder) {
     return removed;
 }
 
-Status writeModule(const fs::path& out, const Properties& properties,
-                   const std::vector<Question>& questions, bool replace, std::size_t alsoRead) {
+namespace {
+
+Status buildModule(const fs::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, const std::vector<std::string>& asked,
+                   const std::vector<ScoreEntry>& scores, bool replace, std::size_t alsoRead) {
     const std::string name = out.string();
     std::error_code error;
     if (out.filename().empty()) return Error{name + ": not a file name"};
@@ -462,7 +882,7 @@ Status writeModule(const fs::path& out, const Properties& properties,
         return Error{name + ": cannot write the module: " + set.error().message()};
     }
 
-    Status filled = fillModule(*database, properties, questions);
+    Status filled = fillModule(*database, properties, questions, asked, scores);
     database.reset();  // closes the file before it moves
     if (!filled) {
         removeQuietly(temporary);
@@ -471,6 +891,19 @@ Status writeModule(const fs::path& out, const Properties& properties,
     Status moved = moveIntoPlace(temporary, out, replace);
     if (!moved) removeQuietly(temporary);
     return moved;
+}
+
+}  // namespace
+
+Status writeModule(const fs::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, bool replace, std::size_t alsoRead) {
+    return buildModule(out, properties, questions, {}, {}, replace, alsoRead);
+}
+
+Status writeModule(const fs::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, const std::vector<std::string>& asked,
+                   const std::vector<ScoreEntry>& scores, bool replace) {
+    return buildModule(out, properties, questions, asked, scores, replace, 0);
 }
 
 }  // namespace vexlor::authoring

@@ -54,6 +54,13 @@ inline constexpr TableStatements kScores{
 inline constexpr std::array<TableStatements, 4> kTableStatements = {kQuestions, kProperties, kAsked,
                                                                     kScores};
 
+/// High scores with their row ids, in row order, and the best `?` of them, best first.
+inline constexpr std::string_view kScoresInRowOrder =
+    R"(SELECT "Nom", "Date", "Score", {rowid} FROM "HScore" ORDER BY {rowid};)";
+inline constexpr std::string_view kBestScores =
+    R"(SELECT "Nom", "Date", "Score", {rowid} FROM "HScore" )"
+    R"(ORDER BY CAST("Score" AS REAL) DESC, {rowid} ASC LIMIT ?;)";
+
 /// The number of questions and the largest question row id (0 without questions).
 inline constexpr std::string_view kQuestionCountAndLastRow =
     R"(SELECT count(*) FROM "MainData" UNION ALL SELECT coalesce(max({rowid}), 0) FROM "MainData";)";
