@@ -52,10 +52,7 @@ void MasterForm::Modu_Click() {
     Caption = kTitle;
     bindTo(Data3, New1.FileName, "Propriete");
     if (Label2.Caption.empty()) {
-        // A module another program holds locked is not called invalid: it is only busy.
-        const bool inUse = Data3.openProblem() == modules::OpenProblem::kInUse;
-        services_.messageBox.show(shortName + (inUse ? "\rThe module is in use by another program"
-                                                     : "\rNot a Valid Module"),
+        services_.messageBox.show(openRefusal(shortName, Data3.openProblem()),
                                   platform::message_style::kExclamation, kOpenTitle);
         return;
     }
@@ -70,15 +67,27 @@ void MasterForm::Modu_Click() {
     HighScore();
 }
 
-void MasterForm::openNamedModule(const std::string& path) {
+std::string MasterForm::openRefusal(const std::string& shortName, modules::OpenProblem problem) {
+    // A module another program holds locked is not called invalid: it is only busy.
+    return shortName + (problem == modules::OpenProblem::kInUse
+                            ? "\rThe module is in use by another program"
+                            : "\rNot a Valid Module");
+}
+
+std::optional<std::string> MasterForm::unreachableMessage(const std::string& path) {
     auto why = modules::unreachableFile(path);
-    if (!why) {
+    if (!why) return std::nullopt;
+    why->front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why->front())));
+    return std::filesystem::path(path).filename().string() + "\r" + *why;
+}
+
+void MasterForm::openNamedModule(const std::string& path) {
+    const auto unreachable = unreachableMessage(path);
+    if (!unreachable) {
         Modu_Click();
         return;
     }
-    why->front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why->front())));
-    services_.messageBox.show(std::filesystem::path(path).filename().string() + "\r" + *why,
-                              platform::message_style::kExclamation, kOpenTitle);
+    services_.messageBox.show(*unreachable, platform::message_style::kExclamation, kOpenTitle);
 }
 
 }  // namespace vexlor::app
