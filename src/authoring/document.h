@@ -1,0 +1,277 @@
+#pragma once
+
+// A module as the editor holds it while the author works on it: its properties and questions as
+// edited, the edits that undo themselves, the problems the game would have with it, and the
+// save that writes it back without losing what the game wrote in the meantime.
+//
+// Nothing here knows of a window: the editor wraps each Edit into an undo command of its own
+// toolkit and asks the document for rows, problems and filters.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "authoring/import.h"
+#include "authoring/module_check.h"
+#include "authoring/module_file.h"
+#include "base/result.h"
+
+namespace vexlor::authoring {
+
+class Document;
+
+/// A question's identity in the document: it stays the same through edits, moves, undo and
+/// saves, and is never given to another question of the same document. 0 is no question.
+using QuestionId = std::uint64_t;
+
+/// The fields of a question, in kQuestionColumns order.
+enum class QuestionField { kText, kRight, kWrong1, kWrong2, kWrong3, kPoints, kMedia };
+inline constexpr std::size_t kQuestionFieldCount = 7;
+
+/// The properties, in kPropertyColumns order.
+enum class PropertyField { kTitle, kAuthor, kCompany, kYear };
+
+std::string& fieldOf(Question& question, QuestionField field);
+const std::string& fieldOf(const Question& question, QuestionField field);
+std::string& fieldOf(Properties& properties, PropertyField field);
+const std::string& fieldOf(const Properties& properties, PropertyField field);
+
+/// One change to a document that can be taken back. An edit is made by one of the document's
+/// edit functions and changes nothing until it is applied. Edits are applied and reverted in
+/// the order of an undo stack: `revert` only ever follows the `apply` of the same edit, with
+/// every later edit reverted already.
+class Edit {
+  public:
+    virtual ~Edit() = default;
+    Edit(const Edit&) = delete;
+    Edit& operator=(const Edit&) = delete;
+
+    /// Does the change (the first time) or does it again (after a revert).
+    void apply(Document& document);
+    /// Takes the change back.
+    void revert(Document& document);
+    /// For the undo menu: "Edit the question text", "Delete 3 questions", ...
+    const std::string& describe() const { return description_; }
+    /// The row to select after applying the edit (or after reverting it, `afterRevert`):
+    /// the row edited, the first row inserted, the row where deleted rows were.
+    std::size_t focusRow(bool afterRevert) const {
+        return afterRevert ? focusAfterRevert_ : focusAfterApply_;
+    }
+
+  protected:
+    explicit Edit(std::string description) : description_(std::move(description)) {}
+    virtual void redo(Document& document) = 0;
+    virtual void undo(Document& document) = 0;
+    /// Takes `next` (applied just after this one) into this edit, when both are typing in the
+    /// same field: the two then undo as one.
+    virtual bool absorb(const Edit& /*next*/) { return false; }
+
+    std::string description_;
+    std::size_t focusAfterApply_ = 0;
+    std::size_t focusAfterRevert_ = 0;
+
+  private:
+    friend class Document;
+    std::uint64_t state_ = 0;  ///< the document state this edit leads to, given when made
+};
+
+using EditPtr = std::unique_ptr<Edit>;
+
+/// A linear undo history of edits, as the window's undo stack keeps it; the tests and any
+/// front end without its own stack use this one.
+class EditHistory {
+  public:
+    explicit EditHistory(Document& document) : document_(document) {}
+    /// Applies the edit and keeps it on top, merging it into the one below when the document
+    /// allows (typing in one field); drops what was undone before.
+    void push(EditPtr edit);
+    bool undo();
+    bool redo();
+    bool canUndo() const { return done_ > 0; }
+    bool canRedo() const { return done_ < edits_.size(); }
+    std::size_t size() const { return edits_.size(); }
+    /// Forgets every edit (after a revert, whose document the edits no longer fit).
+    void clear();
+
+  private:
+    Document& document_;
+    std::vector<EditPtr> edits_;
+    std::size_t done_ = 0;
+};
+
+/// Something the game would do wrong with the module.
+struct Problem {
+    enum class Kind {
+        kQuestion,  ///< a rule of check (empty text, equal answers, points, media, text fit)
+        kRepeated,  ///< the question's text repeats an earlier question's
+        kModule,    ///< the module as a whole: no title, no questions, too many questions
+    };
+    Kind kind = Kind::kQuestion;
+    bool breaksGame = false;  ///< the game cannot use it as meant; else it only shows badly
+    QuestionId question = 0;  ///< 0 for a problem of the module
+    std::size_t row = 0;      ///< the question's row when listed; meaningless for the module
+    std::string message;      ///< without the question's number
+
+    /// "question 12: the right answer (Reponce) is empty", or "module: the title is empty".
+    std::string describe() const;
+};
+
+/// A high score as the module holds it, with the row it is stored in.
+struct ScoreRecord {
+    ScoreEntry entry;
+    std::int64_t rowId = 0;
+};
+
+/// What a save did.
+struct SaveReport {
+    std::size_t questionsWritten = 0;  ///< question rows inserted or rewritten
+    std::size_t questionsRemoved = 0;
+    std::size_t askedBefore = 0;  ///< entries of the asked list just before the save
+    std::size_t askedAfter = 0;
+    bool askedRenumbered = false;
+    std::size_t problems = 0;  ///< problems the saved module has (a save is allowed with them)
+};
+
+/// How long Save and the immediate writes wait for another program's write lock before they
+/// say the module is in use (the module store's own wait).
+inline constexpr int kLockWaitMilliseconds = 2000;
+
+/// A module being edited. Rows are the questions in the order the game numbers them: row r
+/// (from 0) is question r + 1.
+class Document {
+  public:
+    /// Opens a module file for editing, refused as the game refuses it (with the error's kind
+    /// telling why). A module that cannot be written (a read-only file) opens read-only: Save
+    /// refuses, Save As works.
+    static Result<Document> open(const std::filesystem::path& path);
+    /// Makes a new module with the title and no questions, exactly as `vexlor-module create`
+    /// makes one (indexes included), and opens it. An existing file is replaced only when
+    /// `replace`.
+    static Result<Document> create(const std::filesystem::path& path, const Properties& properties,
+                                   bool replace);
+
+    Document(Document&&) noexcept;
+    Document& operator=(Document&&) noexcept;
+    ~Document();
+
+    const std::filesystem::path& path() const;
+    /// The folder media names are looked up in: the module's own.
+    std::filesystem::path mediaFolder() const;
+    bool readOnly() const;
+
+    // --- reading -------------------------------------------------------------------------
+
+    const Properties& properties() const;
+    std::size_t size() const;
+    const Question& question(std::size_t row) const;
+    QuestionId id(std::size_t row) const;
+    /// The row of a question, or nothing when it is not in the document (deleted).
+    std::optional<std::size_t> rowOf(QuestionId id) const;
+    /// The question's number in the file as last opened or saved (from 1), or nothing for a
+    /// question added since.
+    std::optional<std::size_t> savedNumber(std::size_t row) const;
+
+    /// Whether the document differs from the file as last opened or saved: undoing every edit
+    /// since makes it clean again.
+    bool modified() const;
+
+    /// The rows, in order, where `text` occurs in any field, letters compared without regard to
+    /// case (ASCII and the Latin, Greek and Cyrillic letters of UTF-8). An empty text gives
+    /// every row.
+    std::vector<std::size_t> filter(std::string_view text) const;
+
+    // --- edits: made here, applied by Edit::apply or EditHistory::push --------------------
+    // Each gives nothing (a null edit) when it would change nothing, and an error when the
+    // edit is not allowed (more questions than the game counts, a row past the end).
+
+    Result<EditPtr> setProperty(PropertyField field, std::string value) const;
+    Result<EditPtr> setQuestionField(std::size_t row, QuestionField field, std::string value) const;
+    /// The questions inserted before `row` (size() adds them at the end), in their order.
+    Result<EditPtr> insertQuestions(std::size_t row, std::vector<Question> questions) const;
+    /// One new question at `row`, with empty texts and the default points ("100").
+    Result<EditPtr> addQuestion(std::size_t row) const;
+    /// A copy of each given question, all inserted after the last of them, in row order.
+    Result<EditPtr> duplicateQuestions(std::vector<std::size_t> rows) const;
+    Result<EditPtr> deleteQuestions(std::vector<std::size_t> rows) const;
+    /// Moves each given question one row up (`down` false) or down, the rows between them
+    /// keeping their order; nothing when one of them is already at the edge.
+    Result<EditPtr> moveQuestions(std::vector<std::size_t> rows, bool down) const;
+    /// The usable questions of pasted rows (see readPastedRows), inserted before `row`.
+    Result<EditPtr> pasteQuestions(std::size_t row, const ImportResult& pasted) const;
+    /// The usable questions of a file read by one of the import readers, added at the end.
+    /// The window shows `imported.problems` (the skipped questions) before making this edit.
+    Result<EditPtr> importQuestions(const ImportResult& imported) const;
+
+    /// For an undo stack's merging: takes `next`, applied just after `previous`, into
+    /// `previous` when both type into the same field of the same question and `previous` is
+    /// not the saved state. True when `next` is to be dropped, as it is part of `previous`.
+    bool merge(Edit& previous, const Edit& next);
+
+    // --- problems ------------------------------------------------------------------------
+
+    /// Every problem, questions in row order, the module's last. Kept up to date edit by edit:
+    /// only the questions an edit touched are checked again.
+    const std::vector<Problem>& problems() const;
+    /// The problems of one question.
+    std::vector<Problem> problemsOf(std::size_t row) const;
+    /// Rechecks every question (after the author changed the media folder's files).
+    void recheckAll();
+
+    // --- the file ------------------------------------------------------------------------
+
+    /// Writes every change in one transaction: the properties, the questions, and the asked
+    /// list as it is in the file at this moment, renumbered so each asked question that still
+    /// exists stays asked and deleted ones leave it. Refused without a title, when the file is
+    /// read-only, and when another program changed the module's questions since it was opened
+    /// (its asked list and high scores may change at any time). When another program holds the
+    /// module's write lock, waits up to kLockWaitMilliseconds, then fails with
+    /// ErrorKind::kInUse, nothing written. On any failure the document keeps every edit.
+    Result<SaveReport> save();
+    /// Writes a new module file at `path` with the properties, the questions, the asked list
+    /// (renumbered as by save) and every high score, built beside it and moved into place
+    /// when complete. The document then edits the new file. An existing file is replaced only
+    /// when `replace`; the module being edited itself cannot be the target (use save).
+    Result<SaveReport> saveAs(const std::filesystem::path& path, bool replace);
+    /// Reads the file again, dropping every edit (an undo history must be cleared).
+    Status revert();
+
+    // --- the records the game keeps: read fresh, written at once, not undoable -----------
+
+    /// The number of entries in the asked list now.
+    Result<std::int64_t> askedCount();
+    /// Empties the asked list in one transaction; gives the number of entries removed.
+    Result<std::int64_t> forgetAsked();
+    /// The top ten as the game ranks and shows it, read now, best first.
+    Result<std::vector<ScoreRecord>> topTen();
+    /// Deletes one high score, if it is still stored as read.
+    Status deleteScore(const ScoreRecord& score);
+    /// Deletes every high score in one transaction; gives the number removed.
+    Result<std::int64_t> clearScores();
+
+    // For the edits.
+    struct State;
+
+  private:
+    friend class Edit;
+    friend class EditHistory;
+    explicit Document(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+/// Rows copied from a spreadsheet: one question per line, cells separated by tabs, in the
+/// order question, right answer, three wrong answers, points, media (the last two may be
+/// left out: points then are `settings.points`). A cell in double quotes may hold tabs, line
+/// breaks and doubled quotes, as spreadsheets copy them. A first row naming the columns
+/// (Question, Reponce, ...) is skipped. Rows that cannot be played are listed as problems.
+ImportResult readPastedRows(std::string_view text, const ImportSettings& settings = {});
+
+/// Questions as tab-separated rows in the order readPastedRows reads, for the clipboard.
+std::string pastedRows(const std::vector<Question>& questions);
+
+}  // namespace vexlor::authoring
