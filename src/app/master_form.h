@@ -35,7 +35,7 @@ class MasterForm {
     static constexpr int kQuestionWidth =
         rules::panels::kQuestion.width;  ///< full width of PanelQuestion
     static constexpr int kQuestionWidthBesidePicture = rules::panels::kQuestionWidthBesidePicture;
-    static constexpr int kPictureSide = 1575;  ///< Picture1 is a square of this side
+    static constexpr int kPictureSide = 1575;   ///< Picture1 is a square of this side
     static constexpr int kDrawAttempts = 1500;  ///< lookups of one question draw at most
 
     static constexpr const char* kTitle = "Vexlor Player - ";

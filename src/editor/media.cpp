@@ -97,6 +97,8 @@ int pictureBoxSide() {
 }
 
 Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workFolder) {
+    // Made first: it sets the decoders' allocation limit the conversion reads within too.
+    ui::QtPictureLoader loader;
     // Only plain files are read: a pipe or a device would hang the editor.
     std::error_code error;
     const auto status = fs::status(chosen, error);
@@ -118,7 +120,6 @@ Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workF
         return media;
     }
     if (among(ending, kShown)) {
-        ui::QtPictureLoader loader;
         if (!loader.load(chosen.string())) return refused(chosen, kCannotShow);
         return media;
     }
@@ -128,7 +129,6 @@ Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workF
         auto converted = convertPicture(chosen, workFolder);
         if (!converted) return converted;
         // The game's own loader has the last word on what was written.
-        ui::QtPictureLoader loader;
         if (!loader.load(converted->file.string())) return refused(chosen, kCannotShow);
         return converted;
     }
@@ -146,7 +146,8 @@ QString mediaFileFilter() {
     if (readable.contains("svg")) pictures << QStringLiteral("*.svg");
     const QString sounds = QStringLiteral("*.mp3 *.mid *.wav");
     return QObject::tr("Pictures and sounds (%1 %2)").arg(pictures.join(QLatin1Char(' ')), sounds) +
-           QStringLiteral(";;") + QObject::tr("Pictures (%1)").arg(pictures.join(QLatin1Char(' '))) +
+           QStringLiteral(";;") +
+           QObject::tr("Pictures (%1)").arg(pictures.join(QLatin1Char(' '))) +
            QStringLiteral(";;") + QObject::tr("Sounds (%1)").arg(sounds);
 }
 

@@ -94,8 +94,8 @@ struct QuestionPreview::Look {
     ReplayOnly sound;
     ui::QtPictureLoader pictures;
     platform::VirtualTimerDriver timers;
-    app::MasterForm form{{clock, random, fileDialog, messages, windows, fileTypes, fileSystem,
-                          sound, pictures}};
+    app::MasterForm form{
+        {clock, random, fileDialog, messages, windows, fileTypes, fileSystem, sound, pictures}};
     std::unique_ptr<ui::MainWindow> window;
 };
 
@@ -186,11 +186,11 @@ bool QuestionPreview::stageQuestion() {
     }
     const auto& q = question_;
     std::string why;
-    if (!module_->write("UPDATE MainData SET Question = ?, Reponce = ?, False1 = ?, False2 = ?, "
-                        "False3 = ?, Points = ?, Audio = ?",
-                        {q.text, q.answers[0], q.answers[1], q.answers[2], q.answers[3], q.points,
-                         q.media},
-                        &why) ||
+    if (!module_->write(
+            "UPDATE MainData SET Question = ?, Reponce = ?, False1 = ?, False2 = ?, "
+            "False3 = ?, Points = ?, Audio = ?",
+            {q.text, q.answers[0], q.answers[1], q.answers[2], q.answers[3], q.points, q.media},
+            &why) ||
         !module_->write("DELETE FROM Use", {}, &why)) {
         problem_ = QString::fromStdString(why);
         return false;
@@ -199,9 +199,9 @@ bool QuestionPreview::stageQuestion() {
     // The media file goes beside the preview's module under the same name, found by the game's
     // rule in the author's folder; a name the game would not find finds nothing here either.
     const platform::StdFileSystem files;
-    const auto source = q.media.empty() ? std::nullopt
-                                        : rules::findMedia(files, moduleFolder_.string() + "/",
-                                                           q.media);
+    const auto source = q.media.empty()
+                            ? std::nullopt
+                            : rules::findMedia(files, moduleFolder_.string() + "/", q.media);
     std::error_code error;
     std::string stamp;
     if (source) {
