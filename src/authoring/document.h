@@ -78,6 +78,7 @@ class Edit {
 
   private:
     friend class Document;
+    friend class EditFactory;
     std::uint64_t state_ = 0;  ///< the document state this edit leads to, given when made
 };
 
@@ -259,7 +260,8 @@ class Document {
 
   private:
     friend class Edit;
-    friend class EditHistory;
+    friend class EditFactory;
+    friend class DocumentAccess;
     explicit Document(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
 };

@@ -9,9 +9,9 @@
 #include <system_error>
 #include <unordered_map>
 
-#include "text/text.h"
 #include "authoring/csv.h"
 #include "authoring/question_csv.h"
+#include "text/text.h"
 
 namespace vexlor::authoring {
 
@@ -147,7 +147,7 @@ Result<std::string> readImportFile(const fs::path& path) {
     if (error) return Error{name + ": cannot be read: " + error.message()};
     if (size > kMaxImportBytes)
         return Error{name + ": is " + std::to_string(size / (1024 * 1024)) +
-                       " MiB, larger than the " + limit + " a question file may have"};
+                     " MiB, larger than the " + limit + " a question file may have"};
     std::ifstream in(path, std::ios::binary);
     if (!in) return Error{name + ": cannot be read"};
     // Read at most one byte past the limit, in case the file grows meanwhile.

@@ -5,11 +5,11 @@
 #include <cctype>
 #include <system_error>
 
+#include "authoring/text_fit.h"
 #include "platform/file_system.h"
 #include "rules/media.h"
 #include "rules/numbers.h"
 #include "rules/text_panels.h"
-#include "authoring/text_fit.h"
 
 namespace vexlor::authoring {
 
@@ -142,25 +142,31 @@ std::string CheckReport::summary() const {
            counted(pictures, "picture", "pictures") + ", " + counted(sounds, "sound", "sounds");
 }
 
+std::vector<std::string> checkModuleWhole(const std::vector<Properties>& propertyRows,
+                                          std::size_t questionCount) {
+    std::vector<std::string> problems;
+    if (propertyRows.empty()) {
+        problems.push_back("the properties table has no row, so there is no title");
+    } else {
+        if (propertyRows.size() > 1)
+            problems.push_back("the properties table has " + std::to_string(propertyRows.size()) +
+                               " rows; the game reads only the first");
+        if (propertyRows.front().title.empty()) problems.push_back("the title is empty");
+    }
+    if (questionCount == 0) problems.push_back("there are no questions");
+    if (static_cast<std::int64_t>(questionCount) > kMaxQuestions)
+        problems.push_back("there are " + std::to_string(questionCount) +
+                           " questions; the game counts at most " + std::to_string(kMaxQuestions));
+    return problems;
+}
+
 CheckReport checkModule(const std::vector<Properties>& propertyRows,
                         const std::vector<Question>& questions,
                         const std::filesystem::path& mediaFolder) {
     CheckReport report;
     report.questions = questions.size();
-    auto problem = [&](const std::string& text) { report.problems.push_back("module: " + text); };
-
-    if (propertyRows.empty()) {
-        problem("the properties table has no row, so there is no title");
-    } else {
-        if (propertyRows.size() > 1)
-            problem("the properties table has " + std::to_string(propertyRows.size()) +
-                    " rows; the game reads only the first");
-        if (propertyRows.front().title.empty()) problem("the title is empty");
-    }
-    if (questions.empty()) problem("there are no questions");
-    if (static_cast<std::int64_t>(questions.size()) > kMaxQuestions)
-        problem("there are " + std::to_string(questions.size()) +
-                " questions; the game counts at most " + std::to_string(kMaxQuestions));
+    for (const std::string& problem : checkModuleWhole(propertyRows, questions.size()))
+        report.problems.push_back("module: " + problem);
 
     for (std::size_t i = 0; i < questions.size(); ++i) {
         const rules::MediaKind media = rules::mediaKind(questions[i].media);

@@ -1,6 +1,7 @@
 #include "authoring/module_file.h"
 
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,6 +97,32 @@ std::string refusal(modules::OpenProblem problem, std::string why, const fs::pat
     }
 }
 
+ErrorKind kindOf(modules::OpenProblem problem) {
+    using modules::OpenProblem;
+    switch (problem) {
+        case OpenProblem::kNoFile:
+            return ErrorKind::kNoFile;
+        case OpenProblem::kNotAFile:
+            return ErrorKind::kNotAFile;
+        case OpenProblem::kNoAccess:
+            return ErrorKind::kNoAccess;
+        case OpenProblem::kInUse:
+            return ErrorKind::kInUse;
+        case OpenProblem::kNotAModule:
+            return ErrorKind::kNotAModule;
+        case OpenProblem::kDamaged:
+            return ErrorKind::kDamaged;
+        case OpenProblem::kNeedsRecovery:
+            return ErrorKind::kNeedsRecovery;
+        case OpenProblem::kForeignJournal:
+            return ErrorKind::kForeignJournal;
+        case OpenProblem::kUnsafeLayout:
+            return ErrorKind::kUnsafeLayout;
+        default:
+            return ErrorKind::kFailed;
+    }
+}
+
 // When a process began, in clock ticks after boot (field 22 of /proc/PID/stat): with the pid it
 // names one process, even after the pid is reused. Empty when the process is gone.
 std::string processStart(long pid) {
@@ -142,7 +169,7 @@ Status removeSideFiles(const fs::path& out) {
         if (!fs::exists(fs::symlink_status(side, error))) continue;
         if (!fs::remove(side, error) && error)
             return Error{out.string() + ": cannot remove the old " + side.filename().string() +
-                           " beside it, which would spoil the new module: " + error.message()};
+                         " beside it, which would spoil the new module: " + error.message()};
     }
     return Status::success();
 }
@@ -205,28 +232,100 @@ class Reservation {
 // cipher's default, which every module the key opens has). A row too long for its leaf page
 // continues on pages of its own, the last one partly empty; leaves lose a twentieth to the
 // cipher and some to filling; new interior pages are few.
-off_t growthBound(const std::vector<Question>& questions) {
-    constexpr off_t kPage = 1024, kRowOverhead = 32, kLongestInLeaf = 900;
-    off_t bytes = 32 * kPage;
-    for (const Question& question : questions) {
-        off_t row = kRowOverhead;
-        for (const std::string& field : question.fields()) row += static_cast<off_t>(field.size());
-        bytes += row > kLongestInLeaf ? row + kPage : row;
-    }
-    return bytes + bytes / 4;
+constexpr off_t kPage = 1024;
+
+off_t questionBound(const Question& question) {
+    constexpr off_t kRowOverhead = 32, kLongestInLeaf = 900;
+    off_t row = kRowOverhead + static_cast<off_t>(question.text.size() + question.points.size() +
+                                                  question.media.size());
+    for (const std::string& answer : question.answers) row += static_cast<off_t>(answer.size());
+    return row > kLongestInLeaf ? row + kPage : row;
 }
 
-// Adds the questions in the order given, stopping at the first that cannot be stored.
-bool insertQuestions(ModuleDatabase& database, const std::vector<Question>& questions,
-                     std::string* error) {
-    const std::string insert = insertStatement(layoutOf(ModuleFile::Table::kQuestions));
-    for (const Question& question : questions)
-        if (!database.query(insert, question.fields(), error)) return false;
+// With what the leaves lose: a twentieth to the cipher and some to filling.
+off_t withSlack(off_t bytes) {
+    return 32 * kPage + bytes + bytes / 4;
+}
+
+off_t growthBound(const std::vector<Question>& questions) {
+    off_t bytes = 0;
+    for (const Question& question : questions) bytes += questionBound(question);
+    return withSlack(bytes);
+}
+
+// Rows are inserted many to a statement: preparing one statement per row would cost more
+// than writing the rows. The engine takes at most 999 parameters in a statement.
+constexpr std::size_t kMaxParameters = 999;
+
+// Inserts `count` rows into the table, the fields of row i given by `fieldsOf(i, fields)`,
+// in order; stops at the first failure.
+template <typename FieldsOf>
+bool insertRows(ModuleDatabase& database, const Layout& layout, std::size_t count,
+                FieldsOf fieldsOf, std::string* error) {
+    const std::size_t width = layout.columns.size();
+    const std::size_t perStatement = kMaxParameters / width;
+    std::string row = "(";
+    for (std::size_t i = 0; i < width; ++i) row += i ? ", ?" : "?";
+    row += ")";
+    const std::string head =
+        "INSERT INTO " + quoted(layout.name) + " (" + columnList(layout) + ") VALUES ";
+    std::vector<std::string> parameters;
+    for (std::size_t first = 0; first < count; first += perStatement) {
+        const std::size_t rows = std::min(perStatement, count - first);
+        std::string sql = head;
+        parameters.clear();
+        for (std::size_t i = 0; i < rows; ++i) {
+            sql += i ? ", " + row : row;
+            fieldsOf(first + i, parameters);
+        }
+        if (!database.query(sql + ";", parameters, error)) return false;
+    }
     return true;
 }
 
+template <typename QuestionAt>
+bool insertQuestions(ModuleDatabase& database, std::size_t count, QuestionAt questionAt,
+                     std::string* error) {
+    return insertRows(
+        database, layoutOf(ModuleFile::Table::kQuestions), count,
+        [&](std::size_t i, std::vector<std::string>& fields) {
+            const Question& question = questionAt(i);
+            fields.push_back(question.text);
+            fields.insert(fields.end(), question.answers.begin(), question.answers.end());
+            fields.push_back(question.points);
+            fields.push_back(question.media);
+        },
+        error);
+}
+
+bool insertQuestions(ModuleDatabase& database, const std::vector<Question>& questions,
+                     std::string* error) {
+    return insertQuestions(
+        database, questions.size(), [&](std::size_t i) -> const Question& { return questions[i]; },
+        error);
+}
+
+bool insertTexts(ModuleDatabase& database, ModuleFile::Table table,
+                 const std::vector<std::string>& texts, std::string* error) {
+    return insertRows(
+        database, layoutOf(table), texts.size(),
+        [&](std::size_t i, std::vector<std::string>& fields) { fields.push_back(texts[i]); },
+        error);
+}
+
+bool insertScores(ModuleDatabase& database, const std::vector<ScoreEntry>& scores,
+                  std::string* error) {
+    return insertRows(
+        database, layoutOf(ModuleFile::Table::kScores), scores.size(),
+        [&](std::size_t i, std::vector<std::string>& fields) {
+            fields.insert(fields.end(), {scores[i].name, scores[i].date, scores[i].score});
+        },
+        error);
+}
+
 Status fillModule(ModuleDatabase& database, const Properties& properties,
-                  const std::vector<Question>& questions) {
+                  const std::vector<Question>& questions, const std::vector<std::string>& asked,
+                  const std::vector<ScoreEntry>& scores) {
     std::string error;
     modules::Transaction transaction(database, &error);
     if (!transaction.active()) return Error{error};
@@ -235,7 +334,9 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
         database.query(insertStatement(layoutOf(ModuleFile::Table::kProperties)),
                        {properties.title, properties.author, properties.company, properties.year},
                        &error) &&
-        insertQuestions(database, questions, &error);
+        insertQuestions(database, questions, &error) &&
+        insertTexts(database, ModuleFile::Table::kAsked, asked, &error) &&
+        insertScores(database, scores, &error);
     if (written && transaction.commit(&error)) return Status::success();
     return Error{error};
 }
@@ -257,8 +358,7 @@ Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replac
             return Error{out.string() + ": exists already (use --force to replace it)"};
     }
     fs::rename(temporary, out, error);
-    if (error)
-        return Error{out.string() + ": cannot put the module in place: " + error.message()};
+    if (error) return Error{out.string() + ": cannot put the module in place: " + error.message()};
     return Status::success();
 }
 
@@ -283,26 +383,30 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     std::error_code error;
     // A pipe would block the open and a folder is no file: look before opening anything.
     const fs::file_status link = fs::symlink_status(path, error);
-    if (!fs::exists(link)) return Error{name + ": no such file"};
+    if (!fs::exists(link)) return Error(ErrorKind::kNoFile, "no such file", name);
     const fs::file_status target = fs::status(path, error);
     if (!fs::exists(target)) {
         std::error_code ignored;
-        return Error{name + ": a symbolic link to " + fs::read_symlink(path, ignored).string() +
-                       ", which does not exist"};
+        return Error(ErrorKind::kNoFile,
+                     "a symbolic link to " + fs::read_symlink(path, ignored).string() +
+                         ", which does not exist",
+                     name);
     }
-    if (fs::is_directory(target)) return Error{name + ": is a folder, not a module file"};
-    if (fs::is_fifo(target)) return Error{name + ": is a named pipe (FIFO), not a module file"};
+    if (fs::is_directory(target))
+        return Error(ErrorKind::kNotAFile, "is a folder, not a module file", name);
+    if (fs::is_fifo(target))
+        return Error(ErrorKind::kNotAFile, "is a named pipe (FIFO), not a module file", name);
     if (!fs::is_regular_file(target))
-        return Error{name + ": is a device or socket, not a module file"};
+        return Error(ErrorKind::kNotAFile, "is a device or socket, not a module file", name);
 
     // The store refuses crafted schemas, foreign journals and logs, and (read-only) a journal
     // that recovery would play back, and lets nothing the file defines run on the connection.
     std::string why;
     modules::OpenProblem problem = modules::OpenProblem::kNone;
     auto database = ModuleDatabase::open(name, modules::kModuleKey, &why, access, &problem);
-    if (!database) return Error{name + ": " + refusal(problem, why, path)};
+    if (!database) return Error(kindOf(problem), refusal(problem, why, path), name);
     if (auto missing = missingLayout(*database))
-        return Error{name + ": not a Vexlor module (" + *missing + ")"};
+        return Error(ErrorKind::kNotAModule, "not a Vexlor module (" + *missing + ")", name);
     return ModuleFile(path, std::move(database));
 }
 
@@ -409,6 +513,264 @@ Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& qu
     return total;
 }
 
+bool ModuleFile::readOnly() const {
+    return database_->readOnly();
+}
+
+Error ModuleFile::lastFailure(const std::string& what, const std::string& why) const {
+    ErrorKind kind = ErrorKind::kFailed;
+    switch (sqlite3_errcode(database_->handle()) & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            kind = ErrorKind::kInUse;
+            break;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            kind = ErrorKind::kDamaged;
+            break;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+            kind = ErrorKind::kNoAccess;
+            break;
+        default:
+            // A failed commit rolls back, which clears the last result: the store's sentence
+            // for a lock held elsewhere still tells it.
+            if (why.rfind("the module is in use", 0) == 0) kind = ErrorKind::kInUse;
+    }
+    return Error(kind, "cannot " + what + ": " + why, path_.string());
+}
+
+Result<std::vector<StoredScore>> ModuleFile::storedScores() {
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kScores).name));
+    auto rows = readTable(Table::kScores, "read the high scores");
+    auto ids = rowId.empty() ? std::nullopt
+                             : database_->queryIntegers("SELECT " + rowId +
+                                                        " FROM \"HScore\" ORDER BY " + rowId + ";");
+    if (!rows) return Error{rows.error()};
+    if (!ids || ids->size() != rows->size())
+        return failure("read the high scores", "their row ids cannot be read");
+    std::vector<StoredScore> scores;
+    scores.reserve(rows->size());
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+        auto& row = (*rows)[i];
+        scores.push_back({{std::move(row[0]), std::move(row[1]), std::move(row[2])}, (*ids)[i]});
+    }
+    return scores;
+}
+
+Result<std::vector<StoredScore>> ModuleFile::bestScores(std::size_t count) {
+    const std::string what = "read the high scores";
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kScores).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    std::string error;
+    auto rows =
+        database_->query("SELECT " + columnList(layoutOf(Table::kScores)) + ", " + rowId +
+                             " FROM \"HScore\" ORDER BY " + modules::scoreOrder(rowId, true) +
+                             " LIMIT " + std::to_string(count) + ";",
+                         {}, &error);
+    if (!rows) return lastFailure(what, error);
+    std::vector<StoredScore> scores;
+    for (auto& row : *rows)
+        scores.push_back(
+            {{std::move(row[0]), std::move(row[1]), std::move(row[2])}, std::stoll(row[3])});
+    return scores;
+}
+
+Result<std::vector<std::string>> ModuleFile::asked() {
+    auto rows = readTable(Table::kAsked, "read the asked questions");
+    if (!rows) return Error{rows.error()};
+    std::vector<std::string> asked;
+    asked.reserve(rows->size());
+    for (auto& row : *rows) asked.push_back(std::move(row[0]));
+    return asked;
+}
+
+Result<std::vector<std::int64_t>> ModuleFile::questionRowIds() {
+    const std::string what = "read the questions";
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    std::string error;
+    auto ids = database_->queryIntegers(
+        "SELECT " + rowId + " FROM \"MainData\" ORDER BY " + rowId + ";", {}, &error);
+    if (!ids) return lastFailure(what, error);
+    return std::move(*ids);
+}
+
+Status ModuleFile::checkPages() {
+    std::string error;
+    auto verdict = database_->query("PRAGMA quick_check;", {}, &error);
+    if (!verdict) return lastFailure("check the module", error);
+    if (verdict->size() != 1 || verdict->front().empty() || verdict->front()[0] != "ok")
+        return Error(ErrorKind::kDamaged,
+                     "the module is damaged (" +
+                         (verdict->empty() || verdict->front().empty() ? std::string("no verdict")
+                                                                       : verdict->front()[0]) +
+                         ")",
+                     path_.string());
+    return Status::success();
+}
+
+Status ModuleFile::deleteScore(const StoredScore& score) {
+    const std::string what = "delete the high score";
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kScores).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    std::string error;
+    modules::Transaction transaction(*database_, &error);
+    if (!transaction.active()) return lastFailure(what, error);
+    // Compared as stored: another program may have changed the table since it was read.
+    auto found = database_->queryIntegers(
+        "SELECT count(*) FROM \"HScore\" WHERE " + rowId +
+            " = ? AND \"Nom\" IS ? AND \"Date\" IS ? AND \"Score\" IS ?;",
+        {std::to_string(score.rowId), score.entry.name, score.entry.date, score.entry.score},
+        &error);
+    if (!found || found->empty()) return lastFailure(what, error);
+    if (found->front() == 0)
+        return failure(what, "it is no longer stored as it was read; read the top ten again");
+    if (!database_->query("DELETE FROM \"HScore\" WHERE " + rowId + " = ?;",
+                          {std::to_string(score.rowId)}, &error) ||
+        !transaction.commit(&error))
+        return lastFailure(what, error);
+    return Status::success();
+}
+
+namespace {
+
+// A question number as the game writes it into the asked list: decimal digits, no sign, blank
+// or leading zero. Gives 0 for anything else.
+std::int64_t askedNumber(const std::string& text) {
+    if (text.empty() || text.size() > 6 || text[0] == '0') return 0;
+    std::int64_t number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+std::string placeholders(std::size_t count) {
+    std::string marks;
+    for (std::size_t i = 0; i < count; ++i) marks += i ? ", ?" : "?";
+    return marks;
+}
+
+}  // namespace
+
+std::vector<std::string> renumberAsked(const std::vector<std::string>& asked,
+                                       const std::vector<std::int64_t>& renumbered) {
+    std::vector<std::string> kept;
+    kept.reserve(asked.size());
+    const auto known = static_cast<std::int64_t>(renumbered.size());
+    for (const std::string& entry : asked) {
+        const std::int64_t number = askedNumber(entry);
+        // An entry naming no question of the module is of no use to the game: it goes.
+        if (number < 1 || number > known) continue;
+        if (const std::int64_t now = renumbered[static_cast<std::size_t>(number - 1)])
+            kept.push_back(std::to_string(now));
+    }
+    return kept;
+}
+
+Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
+    const std::string what = "save the module";
+    if (readOnly())
+        return Error(ErrorKind::kNoAccess, "cannot " + what + ": it is opened read-only",
+                     path_.string());
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    std::string error;
+    auto failed = [&] { return lastFailure(what, error); };
+
+    // Declared first so it is closed last, when the transaction holds no lock.
+    Reservation reservation(path_);
+    modules::Transaction transaction(*database_, &error);
+    if (!transaction.active()) return failed();
+
+    auto rowIds = questionRowIds();
+    if (!rowIds) return Error{rowIds.error()};
+    if (*rowIds != changes.expectedRowIds)
+        return failure(
+            what,
+            "another program changed its questions since it was opened; nothing was "
+            "saved. Revert to see its questions, or Save As to keep yours in a new file");
+
+    std::vector<std::string> asked;
+    auto askedRows = this->asked();
+    if (!askedRows) return Error{askedRows.error()};
+    ChangesWritten written;
+    written.askedBefore = written.askedAfter = askedRows->size();
+
+    // Room for the rows written, claimed before the first write (see Reservation).
+    off_t growth = static_cast<off_t>(askedRows->size()) * 16;
+    for (const auto& update : changes.updated) growth += questionBound(*update.second);
+    for (const Question* question : changes.appended) growth += questionBound(*question);
+    if (!reservation.claim(withSlack(growth))) return failure(what, "the disk is full");
+
+    const std::string table = quoted(layoutOf(Table::kQuestions).name);
+    if (changes.properties) {
+        const Properties& p = *changes.properties;
+        auto first = database_->queryIntegers(
+            "SELECT " + rowId + " FROM \"Propriete\" ORDER BY " + rowId + " LIMIT 1;", {}, &error);
+        if (!first) return failed();
+        const bool ok =
+            first->empty()
+                ? database_
+                      ->query(insertStatement(layoutOf(Table::kProperties)),
+                              {p.title, p.author, p.company, p.year}, &error)
+                      .has_value()
+                : database_
+                      ->query(
+                          "UPDATE \"Propriete\" SET \"Title\" = ?, \"Author\" = ?, "
+                          "\"Company\" = ?, \"Year\" = ? WHERE " +
+                              rowId + " = ?;",
+                          {p.title, p.author, p.company, p.year, std::to_string(first->front())},
+                          &error)
+                      .has_value();
+        if (!ok) return failed();
+    }
+
+    if (changes.rewriteAll) {
+        if (!database_->query("DELETE FROM " + table + ";", {}, &error)) return failed();
+    } else {
+        for (std::size_t first = 0; first < changes.deleted.size(); first += kMaxParameters) {
+            const std::size_t count = std::min(kMaxParameters, changes.deleted.size() - first);
+            std::vector<std::string> ids;
+            for (std::size_t i = 0; i < count; ++i)
+                ids.push_back(std::to_string(changes.deleted[first + i]));
+            if (!database_->query("DELETE FROM " + table + " WHERE " + rowId + " IN (" +
+                                      placeholders(count) + ");",
+                                  ids, &error))
+                return failed();
+        }
+        std::string update = "UPDATE " + table + " SET ";
+        for (std::size_t i = 0; i < kQuestionColumns.size(); ++i)
+            update += (i ? ", " : "") + quoted(kQuestionColumns[i]) + " = ?";
+        update += " WHERE " + rowId + " = ?;";
+        for (const auto& [id, question] : changes.updated) {
+            std::vector<std::string> fields = question->fields();
+            fields.push_back(std::to_string(id));
+            if (!database_->query(update, fields, &error)) return failed();
+        }
+    }
+    if (!insertQuestions(
+            *database_, changes.appended.size(),
+            [&](std::size_t i) -> const Question& { return *changes.appended[i]; }, &error))
+        return failed();
+
+    if (!changes.renumbered.empty()) {
+        asked = renumberAsked(*askedRows, changes.renumbered);
+        if (asked != *askedRows && (!database_->query("DELETE FROM \"Use\";", {}, &error) ||
+                                    !insertTexts(*database_, Table::kAsked, asked, &error)))
+            return failed();
+        written.askedAfter = asked.size();
+    }
+
+    auto after = questionRowIds();
+    if (!after) return Error{after.error()};
+    if (!transaction.commit(&error)) return failed();
+    written.rowIds = std::move(*after);
+    return written;
+}
+
 std::size_t removeStaleTemporaries(const fs::path& folder) {
     // The names temporaryPath gives: ".NAME.vexlor-module-PID-START-N.vxm.tmp".
     static const std::regex temporaryName(
@@ -443,8 +805,11 @@ std::size_t removeStaleTemporaries(const fs::path& folder) {
     return removed;
 }
 
-Status writeModule(const fs::path& out, const Properties& properties,
-                   const std::vector<Question>& questions, bool replace, std::size_t alsoRead) {
+namespace {
+
+Status buildModule(const fs::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, const std::vector<std::string>& asked,
+                   const std::vector<ScoreEntry>& scores, bool replace, std::size_t alsoRead) {
     const std::string name = out.string();
     std::error_code error;
     if (out.filename().empty()) return Error{name + ": not a file name"};
@@ -473,8 +838,7 @@ Status writeModule(const fs::path& out, const Properties& properties,
         removeQuietly(temporary);
         return Error{name + ": cannot create a file in " + folder.string() + ": " + why};
     }
-    if (!database)
-        return Error{name + ": cannot find a free temporary name in " + folder.string()};
+    if (!database) return Error{name + ": cannot find a free temporary name in " + folder.string()};
     // Marks the file as in the making for the sweep of other runs.
     lock = Descriptor(::open(temporary.c_str(), O_RDONLY | O_CLOEXEC));
     if (lock.get() >= 0) ::flock(lock.get(), LOCK_EX);
@@ -482,7 +846,7 @@ Status writeModule(const fs::path& out, const Properties& properties,
     // its content; pages are written only at the commit, the first page first.
     database->execute("PRAGMA journal_mode = MEMORY; PRAGMA cache_spill = OFF;");
 
-    Status filled = fillModule(*database, properties, questions);
+    Status filled = fillModule(*database, properties, questions, asked, scores);
     database.reset();  // closes the file before it moves
     if (!filled) {
         removeQuietly(temporary);
@@ -491,6 +855,19 @@ Status writeModule(const fs::path& out, const Properties& properties,
     Status moved = moveIntoPlace(temporary, out, replace);
     if (!moved) removeQuietly(temporary);
     return moved;
+}
+
+}  // namespace
+
+Status writeModule(const fs::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, bool replace, std::size_t alsoRead) {
+    return buildModule(out, properties, questions, {}, {}, replace, alsoRead);
+}
+
+Status writeModule(const fs::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, const std::vector<std::string>& asked,
+                   const std::vector<ScoreEntry>& scores, bool replace) {
+    return buildModule(out, properties, questions, asked, scores, replace, 0);
 }
 
 }  // namespace vexlor::authoring

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/result.h"
 #include "modules/module_database.h"
 #include "modules/module_format.h"
-#include "base/result.h"
 
 namespace vexlor::authoring {
 
@@ -42,6 +44,47 @@ struct ScoreEntry {
     std::string name;
     std::string date;
     std::string score;
+
+    bool operator==(const ScoreEntry&) const = default;
+};
+
+/// A high score with the row it is stored in.
+struct StoredScore {
+    ScoreEntry entry;
+    std::int64_t rowId = 0;
+};
+
+/// Changes to a module's questions, properties and asked list, written by
+/// ModuleFile::writeChanges in one transaction. Questions are pointed to, not copied: they must
+/// outlive the call.
+struct ModuleChanges {
+    /// The question row ids the file must hold, in order, for the changes to fit it: a module
+    /// whose questions another program changed is refused.
+    std::vector<std::int64_t> expectedRowIds;
+    /// The new properties, when they changed; written into the first properties row, or a new
+    /// row when there is none.
+    std::optional<Properties> properties;
+    /// Every question row is deleted and `appended` written in its place.
+    bool rewriteAll = false;
+    std::vector<std::int64_t> deleted;                              ///< row ids
+    std::vector<std::pair<std::int64_t, const Question*>> updated;  ///< row id, new content
+    std::vector<const Question*> appended;                          ///< after the last row
+    /// The new number of each question by its old number (index old - 1), 0 for a question
+    /// that is gone. Empty when no number changes: the asked list is then left as it is.
+    std::vector<std::int64_t> renumbered;
+};
+
+/// The asked list after questions moved: each entry naming question N becomes
+/// `renumbered[N - 1]`; entries of questions that are gone (0 there), and entries naming no
+/// question at all (not a number as the game writes one, or past the end), are left out.
+std::vector<std::string> renumberAsked(const std::vector<std::string>& asked,
+                                       const std::vector<std::int64_t>& renumbered);
+
+/// What ModuleFile::writeChanges did.
+struct ChangesWritten {
+    std::vector<std::int64_t> rowIds;  ///< the question row ids after the change, in order
+    std::size_t askedBefore = 0;
+    std::size_t askedAfter = 0;
 };
 
 /// A module file, opened with the module key and checked to have the four tables the game reads,
@@ -56,6 +99,8 @@ class ModuleFile {
                                    Access access = Access::kReadOnly);
 
     const std::filesystem::path& path() const { return path_; }
+    /// Opened read-only: nothing is written.
+    bool readOnly() const;
 
     /// Every row of the properties table (a good module has exactly one).
     Result<std::vector<Properties>> properties();
@@ -63,11 +108,26 @@ class ModuleFile {
     Result<std::vector<Question>> questions();
     /// The high scores ranked as the game ranks them, the best first.
     Result<std::vector<ScoreEntry>> scoresBestFirst();
+    /// The high scores in the order they were stored, with their row ids.
+    Result<std::vector<StoredScore>> storedScores();
+    /// The best `count` high scores as the game ranks them, with their row ids.
+    Result<std::vector<StoredScore>> bestScores(std::size_t count);
+    /// The asked list in the order it was written.
+    Result<std::vector<std::string>> asked();
+    /// The row ids of the questions, in order.
+    Result<std::vector<std::int64_t>> questionRowIds();
+    /// The pages check out (the database's quick check); a damaged file is not written to.
+    Status checkPages();
     Result<std::int64_t> rowCount(Table table);
     /// Empties the list of asked questions in one transaction; gives the number of entries removed.
     Result<std::int64_t> clearAsked();
     /// Empties the high scores in one transaction; gives the number of entries removed.
     Result<std::int64_t> clearScores();
+    /// Deletes one high score, only if its row still holds `score.entry`.
+    Status deleteScore(const StoredScore& score);
+    /// Writes the changes in one transaction: all or nothing. Another program's write lock is
+    /// waited for a bounded time (the store's), then refused with ErrorKind::kInUse.
+    Result<ChangesWritten> writeChanges(const ModuleChanges& changes);
     /// Adds questions after the last one in one transaction, so the numbers of the questions
     /// there (which the asked list holds) stay; all are added or none, and a refused or failed
     /// add (a full disk included) leaves the file byte for byte. Gives the new count.
@@ -80,6 +140,8 @@ class ModuleFile {
     ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
         : path_(std::move(path)), database_(std::move(database)) {}
     Error failure(const std::string& what, const std::string& why) const;
+    /// The failure of the last statement, its kind told by the store's last result.
+    Error lastFailure(const std::string& what, const std::string& why) const;
     Result<std::int64_t> emptyTable(Table table, const std::string& what);
     /// Every row of a table, in row order, or in the order `order` gives (a function of the
     /// name of the row id).
@@ -106,5 +168,11 @@ std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
 /// `alsoRead` counts questions read but not kept, as for appendQuestions.
 Status writeModule(const std::filesystem::path& out, const Properties& properties,
                    const std::vector<Question>& questions, bool replace, std::size_t alsoRead = 0);
+
+/// The same, with an asked list and high scores (in the order they are to be stored): a copy of
+/// a module, as the editor's Save As makes it.
+Status writeModule(const std::filesystem::path& out, const Properties& properties,
+                   const std::vector<Question>& questions, const std::vector<std::string>& asked,
+                   const std::vector<ScoreEntry>& scores, bool replace);
 
 }  // namespace vexlor::authoring

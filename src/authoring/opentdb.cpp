@@ -7,9 +7,9 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
-#include "text/text.h"
 #include "authoring/csv.h"
 #include "authoring/import.h"
+#include "text/text.h"
 
 namespace vexlor::authoring {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <system_error>
 
-#include "text/text.h"
 #include "authoring/csv.h"
 #include "authoring/import.h"
+#include "text/text.h"
 
 namespace vexlor::authoring {
 

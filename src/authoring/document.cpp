@@ -1,0 +1,957 @@
+#include "authoring/document.h"
+
+#include <algorithm>
+#include <cassert>
+#include <unordered_map>
+#include <utility>
+
+namespace vexlor::authoring {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kDefaultPoints = "100";
+
+// --- letter case for the search -------------------------------------------------------------
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The small letter of a two-byte capital: Latin-1, Latin Extended-A, Greek and Cyrillic.
+char32_t smallLetter(char32_t c) {
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+        (c >= 0x410 && c <= 0x42F))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    if (c == 0x178) return 0xFF;
+    // Latin Extended-A pairs a capital with the small letter after it, on even code points
+    // but for the stretches from U+0139 to U+0148 and from U+0179 to U+017E.
+    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
+        c != 0x17F) {
+        const bool oddCapitals = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if ((c % 2 == 1) == oddCapitals) return c + 1;
+    }
+    return c;
+}
+
+// `text` with capitals made small, for comparing without regard to case. Every other byte,
+// valid UTF-8 or not, stays as it is.
+void appendFolded(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            out += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 32 : byte);
+            continue;
+        }
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((byte & 0xE0) == 0xC0 && (next & 0xC0) == 0x80) {
+            appendUtf8(out, smallLetter(static_cast<char32_t>((byte & 0x1F) << 6 | (next & 0x3F))));
+            ++i;
+            continue;
+        }
+        out += static_cast<char>(byte);
+    }
+}
+
+std::string folded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    appendFolded(out, text);
+    return out;
+}
+
+// Fields are joined by a byte no search text of the editor holds, so no match spans two.
+constexpr char kFieldSeparator = '\x1F';
+
+std::string searchText(const Question& question) {
+    std::string out;
+    for (std::size_t i = 0; i < kQuestionFieldCount; ++i) {
+        if (i) out += kFieldSeparator;
+        appendFolded(out, fieldOf(question, static_cast<QuestionField>(i)));
+    }
+    return out;
+}
+
+// What two questions with the same text share: the text trimmed, without regard to case.
+std::string repeatKey(const Question& question) {
+    return folded(importing::trim(question.text));
+}
+
+std::string counted(std::size_t count, const char* one, const char* several) {
+    return std::to_string(count) + " " + (count == 1 ? one : several);
+}
+
+// Rows sorted, each once; an error when one is past the end.
+Result<std::vector<std::size_t>> sortedRows(std::vector<std::size_t> rows, std::size_t size) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (!rows.empty() && rows.back() >= size)
+        return Error("there is no question " + std::to_string(rows.back() + 1));
+    return rows;
+}
+
+}  // namespace
+
+std::string& fieldOf(Question& question, QuestionField field) {
+    switch (field) {
+        case QuestionField::kText:
+            return question.text;
+        case QuestionField::kPoints:
+            return question.points;
+        case QuestionField::kMedia:
+            return question.media;
+        default:
+            return question.answers[static_cast<std::size_t>(field) - 1];
+    }
+}
+
+const std::string& fieldOf(const Question& question, QuestionField field) {
+    return fieldOf(const_cast<Question&>(question), field);
+}
+
+std::string& fieldOf(Properties& properties, PropertyField field) {
+    switch (field) {
+        case PropertyField::kTitle:
+            return properties.title;
+        case PropertyField::kAuthor:
+            return properties.author;
+        case PropertyField::kCompany:
+            return properties.company;
+        default:
+            return properties.year;
+    }
+}
+
+const std::string& fieldOf(const Properties& properties, PropertyField field) {
+    return fieldOf(const_cast<Properties&>(properties), field);
+}
+
+std::string Problem::describe() const {
+    if (kind == Kind::kModule) return "module: " + message;
+    return "question " + std::to_string(row + 1) + ": " + message;
+}
+
+// --- the document's state -------------------------------------------------------------------
+
+struct Document::State {
+    struct Entry {
+        QuestionId id = 0;
+        Question question;
+        std::string search;  ///< searchText(question)
+    };
+    /// A question as it is in the file, at its place there.
+    struct Saved {
+        QuestionId id = 0;
+        std::int64_t rowId = 0;
+        Question question;
+    };
+
+    ModuleFile file;
+    Properties properties;
+    Properties savedProperties;
+    std::vector<Properties> propertyRows;  ///< as read: the module's rule looks at all of them
+    std::vector<Entry> rows;
+    std::vector<Saved> saved;
+    std::unordered_map<QuestionId, std::size_t> savedPlace;  ///< index into saved
+    QuestionId nextId = 1;
+
+    // Where each question is, rebuilt when asked for after rows moved.
+    mutable std::unordered_map<QuestionId, std::size_t> rowIndex;
+    mutable bool rowIndexStale = true;
+
+    // The states the edits led to, the current one last; the saved one is `savedState`.
+    std::vector<std::uint64_t> states{0};
+    std::uint64_t savedState = 0;
+    mutable std::uint64_t nextState = 1;
+
+    // Problems of each question by its identity, kept while the question is unchanged.
+    mutable std::unordered_map<QuestionId, std::vector<QuestionProblem>> checked;
+    mutable std::vector<Problem> problems;
+    mutable bool problemsStale = true;
+
+    explicit State(ModuleFile opened) : file(std::move(opened)) {}
+
+    Entry entry(Question question) {
+        Entry made{nextId++, std::move(question), {}};
+        made.search = searchText(made.question);
+        return made;
+    }
+
+    void rowsMoved() {
+        rowIndexStale = true;
+        problemsStale = true;
+    }
+    void changed(QuestionId id) {
+        checked.erase(id);
+        problemsStale = true;
+    }
+
+    // The file's content becomes the saved state, every question checked afresh.
+    void takeSaved(const std::vector<std::int64_t>& rowIds) {
+        saved.clear();
+        savedPlace.clear();
+        saved.reserve(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            savedPlace.emplace(rows[i].id, i);
+            saved.push_back({rows[i].id, rowIds[i], rows[i].question});
+        }
+        savedProperties = properties;
+        if (propertyRows.empty())
+            propertyRows.push_back(properties);
+        else
+            propertyRows.front() = properties;
+        savedState = states.back();
+    }
+};
+
+Document::Document(std::unique_ptr<State> state) : state_(std::move(state)) {}
+Document::Document(Document&&) noexcept = default;
+Document& Document::operator=(Document&&) noexcept = default;
+Document::~Document() = default;
+
+Result<Document> Document::open(const fs::path& path) {
+    auto file = ModuleFile::open(path, ModuleFile::Access::kReadWrite);
+    // A module the author may not write is still shown; only Save As can keep changes.
+    if (!file && file.error().kind() == ErrorKind::kNoAccess)
+        file = ModuleFile::open(path, ModuleFile::Access::kReadOnly);
+    if (!file) return file.error();
+    // Writing into a damaged file could spread the damage: it is refused here, before any save.
+    if (Status sound = file->checkPages(); !sound) return sound.error();
+    auto propertyRows = file->properties();
+    if (!propertyRows) return propertyRows.error();
+    auto questions = file->questions();
+    if (!questions) return questions.error();
+    auto rowIds = file->questionRowIds();
+    if (!rowIds) return rowIds.error();
+    if (rowIds->size() != questions->size())
+        return Error(ErrorKind::kInUse, "another program changed it while it was being read",
+                     path.string());
+
+    auto state = std::make_unique<State>(std::move(*file));
+    state->propertyRows = std::move(*propertyRows);
+    if (!state->propertyRows.empty()) state->properties = state->propertyRows.front();
+    state->rows.reserve(questions->size());
+    for (Question& question : *questions) state->rows.push_back(state->entry(std::move(question)));
+    state->takeSaved(*rowIds);
+    return Document(std::move(state));
+}
+
+Result<Document> Document::create(const fs::path& path, const Properties& properties,
+                                  bool replace) {
+    if (properties.title.empty())
+        return Error("a module needs a title: the game refuses a module without one");
+    if (Status written = writeModule(path, properties, {}, replace); !written)
+        return written.error();
+    return open(path);
+}
+
+const fs::path& Document::path() const {
+    return state_->file.path();
+}
+
+fs::path Document::mediaFolder() const {
+    const fs::path folder = path().parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+bool Document::readOnly() const {
+    return state_->file.readOnly();
+}
+
+const Properties& Document::properties() const {
+    return state_->properties;
+}
+
+std::size_t Document::size() const {
+    return state_->rows.size();
+}
+
+const Question& Document::question(std::size_t row) const {
+    return state_->rows.at(row).question;
+}
+
+QuestionId Document::id(std::size_t row) const {
+    return state_->rows.at(row).id;
+}
+
+std::optional<std::size_t> Document::rowOf(QuestionId id) const {
+    State& state = *state_;
+    if (state.rowIndexStale) {
+        state.rowIndex.clear();
+        state.rowIndex.reserve(state.rows.size());
+        for (std::size_t i = 0; i < state.rows.size(); ++i)
+            state.rowIndex.emplace(state.rows[i].id, i);
+        state.rowIndexStale = false;
+    }
+    auto found = state.rowIndex.find(id);
+    if (found == state.rowIndex.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<std::size_t> Document::savedNumber(std::size_t row) const {
+    auto found = state_->savedPlace.find(id(row));
+    if (found == state_->savedPlace.end()) return std::nullopt;
+    return found->second + 1;
+}
+
+bool Document::modified() const {
+    return state_->states.back() != state_->savedState;
+}
+
+std::vector<std::size_t> Document::filter(std::string_view text) const {
+    const std::string wanted = folded(text);
+    std::vector<std::size_t> found;
+    const auto& rows = state_->rows;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (wanted.empty() || rows[i].search.find(wanted) != std::string::npos) found.push_back(i);
+    return found;
+}
+
+// --- edits ----------------------------------------------------------------------------------
+
+void Edit::apply(Document& document) {
+    redo(document);
+    document.state_->states.push_back(state_);
+}
+
+void Edit::revert(Document& document) {
+    auto& states = document.state_->states;
+    assert(states.size() > 1 && states.back() == state_);
+    undo(document);
+    states.pop_back();
+}
+
+namespace {
+
+using Entry = Document::State::Entry;
+
+}  // namespace
+
+// The edits reach into the document's state through these.
+class DocumentAccess {
+  public:
+    static Document::State& of(Document& document) { return *document.state_; }
+};
+
+namespace {
+
+class PropertyEdit final : public Edit {
+  public:
+    PropertyEdit(PropertyField field, std::string before, std::string after)
+        : Edit(describeField(field)),
+          field_(field),
+          before_(std::move(before)),
+          after_(std::move(after)) {}
+
+    void redo(Document& document) override { set(document, after_); }
+    void undo(Document& document) override { set(document, before_); }
+    bool absorb(const Edit& next) override {
+        const auto* same = dynamic_cast<const PropertyEdit*>(&next);
+        if (!same || same->field_ != field_) return false;
+        after_ = same->after_;
+        return true;
+    }
+
+  private:
+    static std::string describeField(PropertyField field) {
+        static const char* const names[] = {"the title", "the author", "the company", "the year"};
+        return std::string("Edit ") + names[static_cast<int>(field)];
+    }
+    void set(Document& document, const std::string& value) {
+        Document::State& state = DocumentAccess::of(document);
+        fieldOf(state.properties, field_) = value;
+        state.problemsStale = true;
+    }
+
+    PropertyField field_;
+    std::string before_, after_;
+};
+
+class FieldEdit final : public Edit {
+  public:
+    FieldEdit(std::size_t row, QuestionId id, QuestionField field, std::string before,
+              std::string after)
+        : Edit(describeField(field)),
+          id_(id),
+          field_(field),
+          before_(std::move(before)),
+          after_(std::move(after)) {
+        focusAfterApply_ = focusAfterRevert_ = row;
+    }
+
+    void redo(Document& document) override { set(document, after_); }
+    void undo(Document& document) override { set(document, before_); }
+    bool absorb(const Edit& next) override {
+        const auto* same = dynamic_cast<const FieldEdit*>(&next);
+        if (!same || same->id_ != id_ || same->field_ != field_) return false;
+        after_ = same->after_;
+        return true;
+    }
+
+  private:
+    static std::string describeField(QuestionField field) {
+        static const char* const names[] = {
+            "the question",       "the right answer", "the wrong answer 1", "the wrong answer 2",
+            "the wrong answer 3", "the points",       "the media"};
+        return std::string("Edit ") + names[static_cast<int>(field)];
+    }
+    void set(Document& document, const std::string& value) {
+        Document::State& state = DocumentAccess::of(document);
+        const auto row = document.rowOf(id_);
+        assert(row);
+        Entry& entry = state.rows[*row];
+        fieldOf(entry.question, field_) = value;
+        entry.search = searchText(entry.question);
+        state.changed(id_);
+    }
+
+    QuestionId id_;
+    QuestionField field_;
+    std::string before_, after_;
+};
+
+// Inserts entries at a row; the entries live in the edit while it is not applied.
+class InsertEdit final : public Edit {
+  public:
+    InsertEdit(std::string description, std::size_t row, std::vector<Entry> entries)
+        : Edit(std::move(description)), row_(row), entries_(std::move(entries)) {
+        focusAfterApply_ = focusAfterRevert_ = row;
+    }
+
+    void redo(Document& document) override {
+        Document::State& state = DocumentAccess::of(document);
+        count_ = entries_.size();
+        state.rows.insert(state.rows.begin() + static_cast<std::ptrdiff_t>(row_),
+                          std::make_move_iterator(entries_.begin()),
+                          std::make_move_iterator(entries_.end()));
+        entries_.clear();
+        state.rowsMoved();
+    }
+    void undo(Document& document) override {
+        Document::State& state = DocumentAccess::of(document);
+        const auto first = state.rows.begin() + static_cast<std::ptrdiff_t>(row_);
+        const auto last = first + static_cast<std::ptrdiff_t>(count_);
+        entries_.assign(std::make_move_iterator(first), std::make_move_iterator(last));
+        state.rows.erase(first, last);
+        state.rowsMoved();
+    }
+
+  private:
+    std::size_t row_;
+    std::size_t count_ = 0;
+    std::vector<Entry> entries_;
+};
+
+class DeleteEdit final : public Edit {
+  public:
+    DeleteEdit(std::vector<std::size_t> rows)
+        : Edit("Delete " + counted(rows.size(), "question", "questions")), rows_(std::move(rows)) {
+        focusAfterApply_ = rows_.front();
+        focusAfterRevert_ = rows_.front();
+    }
+
+    void redo(Document& document) override {
+        Document::State& state = DocumentAccess::of(document);
+        taken_.clear();
+        taken_.reserve(rows_.size());
+        // Removed in one pass: deleting thousands of rows one by one would move the rest as
+        // many times.
+        std::size_t next = 0;
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < state.rows.size(); ++i) {
+            if (next < rows_.size() && rows_[next] == i) {
+                taken_.push_back(std::move(state.rows[i]));
+                ++next;
+            } else {
+                if (kept != i) state.rows[kept] = std::move(state.rows[i]);
+                ++kept;
+            }
+        }
+        state.rows.resize(kept);
+        state.rowsMoved();
+    }
+    void undo(Document& document) override {
+        Document::State& state = DocumentAccess::of(document);
+        std::vector<Entry> merged;
+        merged.reserve(state.rows.size() + taken_.size());
+        std::size_t next = 0;
+        std::size_t kept = 0;
+        while (merged.size() < state.rows.size() + taken_.size()) {
+            if (next < rows_.size() && rows_[next] == merged.size())
+                merged.push_back(std::move(taken_[next++]));
+            else
+                merged.push_back(std::move(state.rows[kept++]));
+        }
+        state.rows = std::move(merged);
+        taken_.clear();
+        state.rowsMoved();
+    }
+
+  private:
+    std::vector<std::size_t> rows_;  ///< sorted
+    std::vector<Entry> taken_;
+};
+
+class MoveEdit final : public Edit {
+  public:
+    MoveEdit(std::vector<std::size_t> rows, bool down)
+        : Edit(std::string("Move ") + counted(rows.size(), "question", "questions") +
+               (down ? " down" : " up")),
+          rows_(std::move(rows)),
+          down_(down) {
+        focusAfterRevert_ = rows_.front();
+        focusAfterApply_ = down_ ? rows_.front() + 1 : rows_.front() - 1;
+    }
+
+    void redo(Document& document) override { move(document, rows_, down_); }
+    void undo(Document& document) override {
+        std::vector<std::size_t> moved = rows_;
+        for (auto& row : moved) row = down_ ? row + 1 : row - 1;
+        move(document, moved, !down_);
+    }
+
+  private:
+    // Each row swaps with its neighbour, the rows nearest the edge first, so a block of rows
+    // moves as one.
+    static void move(Document& document, const std::vector<std::size_t>& rows, bool down) {
+        Document::State& state = DocumentAccess::of(document);
+        if (down) {
+            for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+                std::swap(state.rows[*row], state.rows[*row + 1]);
+        } else {
+            for (std::size_t row : rows) std::swap(state.rows[row], state.rows[row - 1]);
+        }
+        state.rowsMoved();
+    }
+
+    std::vector<std::size_t> rows_;  ///< sorted, before the move
+    bool down_;
+};
+
+}  // namespace
+
+class EditFactory {
+  public:
+    static Result<EditPtr> made(EditPtr edit, Document::State& state) {
+        edit->state_ = state.nextState++;
+        return edit;
+    }
+};
+
+Result<EditPtr> Document::setProperty(PropertyField field, std::string value) const {
+    const std::string& now = fieldOf(state_->properties, field);
+    if (now == value) return EditPtr();
+    return EditFactory::made(std::make_unique<PropertyEdit>(field, now, std::move(value)), *state_);
+}
+
+Result<EditPtr> Document::setQuestionField(std::size_t row, QuestionField field,
+                                           std::string value) const {
+    if (row >= size()) return Error("there is no question " + std::to_string(row + 1));
+    const std::string& now = fieldOf(question(row), field);
+    if (now == value) return EditPtr();
+    return EditFactory::made(
+        std::make_unique<FieldEdit>(row, id(row), field, now, std::move(value)), *state_);
+}
+
+Result<EditPtr> Document::insertQuestions(std::size_t row, std::vector<Question> questions) const {
+    if (row > size()) return Error("there is no question " + std::to_string(row + 1));
+    if (questions.empty()) return EditPtr();
+    if (static_cast<std::int64_t>(size() + questions.size()) > kMaxQuestions)
+        return Error("the module would hold " + std::to_string(size() + questions.size()) +
+                     " questions; the game counts at most " + std::to_string(kMaxQuestions));
+    const std::string description =
+        questions.size() == 1 ? "Add a question"
+                              : "Add " + counted(questions.size(), "question", "questions");
+    std::vector<Entry> entries;
+    entries.reserve(questions.size());
+    for (Question& question : questions) entries.push_back(state_->entry(std::move(question)));
+    return EditFactory::made(std::make_unique<InsertEdit>(description, row, std::move(entries)),
+                             *state_);
+}
+
+Result<EditPtr> Document::addQuestion(std::size_t row) const {
+    Question blank;
+    blank.points = kDefaultPoints;
+    return insertQuestions(row, {blank});
+}
+
+Result<EditPtr> Document::duplicateQuestions(std::vector<std::size_t> rows) const {
+    auto sorted = sortedRows(std::move(rows), size());
+    if (!sorted) return sorted.error();
+    if (sorted->empty()) return EditPtr();
+    std::vector<Question> copies;
+    for (std::size_t row : *sorted) copies.push_back(question(row));
+    auto edit = insertQuestions(sorted->back() + 1, std::move(copies));
+    if (edit && *edit)
+        (*edit)->description_ = "Duplicate " + counted(sorted->size(), "question", "questions");
+    return edit;
+}
+
+Result<EditPtr> Document::deleteQuestions(std::vector<std::size_t> rows) const {
+    auto sorted = sortedRows(std::move(rows), size());
+    if (!sorted) return sorted.error();
+    if (sorted->empty()) return EditPtr();
+    return EditFactory::made(std::make_unique<DeleteEdit>(std::move(*sorted)), *state_);
+}
+
+Result<EditPtr> Document::moveQuestions(std::vector<std::size_t> rows, bool down) const {
+    auto sorted = sortedRows(std::move(rows), size());
+    if (!sorted) return sorted.error();
+    if (sorted->empty() || (down ? sorted->back() + 1 == size() : sorted->front() == 0))
+        return EditPtr();
+    return EditFactory::made(std::make_unique<MoveEdit>(std::move(*sorted), down), *state_);
+}
+
+Result<EditPtr> Document::pasteQuestions(std::size_t row, const ImportResult& pasted) const {
+    auto edit = insertQuestions(row, pasted.questions);
+    if (edit && *edit)
+        (*edit)->description_ =
+            "Paste " + counted(pasted.questions.size(), "question", "questions");
+    return edit;
+}
+
+Result<EditPtr> Document::importQuestions(const ImportResult& imported) const {
+    if (imported.questionsNotKept)
+        return Error("the file holds " + std::to_string(imported.usable()) +
+                     " usable questions; the game counts at most " + std::to_string(kMaxQuestions));
+    auto edit = insertQuestions(size(), imported.questions);
+    if (edit && *edit)
+        (*edit)->description_ =
+            "Import " + counted(imported.questions.size(), "question", "questions");
+    return edit;
+}
+
+bool Document::merge(Edit& previous, const Edit& next) {
+    auto& states = state_->states;
+    if (states.size() < 3 || states.back() != next.state_ ||
+        states[states.size() - 2] != previous.state_ || previous.state_ == state_->savedState ||
+        !previous.absorb(next))
+        return false;
+    states.pop_back();
+    return true;
+}
+
+// --- the history ------------------------------------------------------------------------------
+
+void EditHistory::push(EditPtr edit) {
+    if (!edit) return;
+    edits_.resize(done_);
+    edit->apply(document_);
+    if (!edits_.empty() && document_.merge(*edits_.back(), *edit)) return;
+    edits_.push_back(std::move(edit));
+    ++done_;
+}
+
+bool EditHistory::undo() {
+    if (!canUndo()) return false;
+    edits_[--done_]->revert(document_);
+    return true;
+}
+
+bool EditHistory::redo() {
+    if (!canRedo()) return false;
+    edits_[done_++]->apply(document_);
+    return true;
+}
+
+void EditHistory::clear() {
+    edits_.clear();
+    done_ = 0;
+}
+
+// --- problems ---------------------------------------------------------------------------------
+
+const std::vector<Problem>& Document::problems() const {
+    State& state = *state_;
+    if (!state.problemsStale) return state.problems;
+    state.problems.clear();
+    const fs::path folder = mediaFolder();
+    std::unordered_map<std::string, std::size_t> firstWithText;
+    firstWithText.reserve(state.rows.size());
+    for (std::size_t row = 0; row < state.rows.size(); ++row) {
+        const Entry& entry = state.rows[row];
+        auto checked = state.checked.find(entry.id);
+        if (checked == state.checked.end())
+            checked = state.checked.emplace(entry.id, checkQuestion(entry.question, folder)).first;
+        for (const QuestionProblem& found : checked->second)
+            state.problems.push_back(
+                {Problem::Kind::kQuestion, found.breaksGame, entry.id, row, found.message});
+        const std::string key = repeatKey(entry.question);
+        if (key.empty()) continue;  // an empty text is a problem of its own
+        auto [first, isFirst] = firstWithText.emplace(key, row);
+        if (!isFirst)
+            state.problems.push_back({Problem::Kind::kRepeated, false, entry.id, row,
+                                      "repeats question " + std::to_string(first->second + 1)});
+    }
+    std::vector<Properties> propertyRows = state.propertyRows;
+    if (propertyRows.empty())
+        propertyRows.push_back(state.properties);
+    else
+        propertyRows.front() = state.properties;
+    for (std::string& message : checkModuleWhole(propertyRows, state.rows.size()))
+        state.problems.push_back({Problem::Kind::kModule, true, 0, 0, std::move(message)});
+    state.problemsStale = false;
+    return state.problems;
+}
+
+std::vector<Problem> Document::problemsOf(std::size_t row) const {
+    std::vector<Problem> found;
+    const QuestionId wanted = id(row);
+    for (const Problem& problem : problems())
+        if (problem.question == wanted) found.push_back(problem);
+    return found;
+}
+
+void Document::recheckAll() {
+    state_->checked.clear();
+    state_->problemsStale = true;
+}
+
+// --- saving -----------------------------------------------------------------------------------
+
+namespace {
+
+// How the question rows of the file become the document's, in as few writes as can be told
+// cheaply. The game numbers questions by their place in row-id order, so
+//  - in place: when the questions kept are in their old order and new ones follow the last of
+//    them, deleted rows are deleted, edited ones rewritten and new ones added at the end;
+//  - by place: otherwise the row at each place takes the question now there, where it differs
+//    (a move rewrites two rows);
+//  - or every row is written anew, in large statements, when that costs less.
+struct Plan {
+    ModuleChanges changes;
+    std::size_t written = 0;
+    std::size_t removed = 0;
+};
+
+}  // namespace
+
+// The plan for the document's rows, over the file's saved rows.
+static Plan planSave(const Document::State& state) {
+    const auto& rows = state.rows;
+    const auto& saved = state.saved;
+    Plan plan;
+    auto& changes = plan.changes;
+    changes.expectedRowIds.reserve(saved.size());
+    for (const auto& row : saved) changes.expectedRowIds.push_back(row.rowId);
+    if (!(state.properties.title == state.savedProperties.title &&
+          state.properties.author == state.savedProperties.author &&
+          state.properties.company == state.savedProperties.company &&
+          state.properties.year == state.savedProperties.year))
+        changes.properties = state.properties;
+
+    auto sameContent = [](const Question& a, const Question& b) {
+        return a.text == b.text && a.answers == b.answers && a.points == b.points &&
+               a.media == b.media;
+    };
+    // The old place of each row's question, or none for a new one.
+    std::vector<std::optional<std::size_t>> from(rows.size());
+    std::vector<std::int64_t> renumbered(saved.size(), 0);
+    bool renumbers = false;
+    bool inOrder = true;  // the kept questions keep their order, and new ones come last
+    std::optional<std::size_t> lastKept;
+    bool newSeen = false;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        auto place = state.savedPlace.find(rows[i].id);
+        if (place == state.savedPlace.end()) {
+            newSeen = true;
+            continue;
+        }
+        from[i] = place->second;
+        renumbered[place->second] = static_cast<std::int64_t>(i + 1);
+        renumbers = renumbers || place->second != i;
+        if (newSeen || (lastKept && *lastKept > place->second)) inOrder = false;
+        lastKept = place->second;
+    }
+    renumbers = renumbers || rows.size() < saved.size();
+    if (renumbers) changes.renumbered = std::move(renumbered);
+
+    auto edited = [&](std::size_t i) {
+        return !sameContent(rows[i].question, saved[*from[i]].question);
+    };
+    // In place.
+    std::size_t inPlaceCost = SIZE_MAX;
+    if (inOrder) {
+        inPlaceCost = 0;
+        std::size_t deleted = saved.size();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (!from[i]) {
+                ++inPlaceCost;
+                continue;
+            }
+            --deleted;
+            if (edited(i)) ++inPlaceCost;
+        }
+        inPlaceCost += deleted / 16;  // many rows go in one statement
+    }
+    // By place.
+    std::size_t byPlaceCost = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (i >= saved.size() || !from[i] || *from[i] != i ||
+            !sameContent(rows[i].question, saved[i].question))
+            ++byPlaceCost;
+    // Anew: a statement writes many rows, at a fraction of a single write each.
+    const std::size_t anewCost = rows.size() / 4 + 1;
+
+    if (inPlaceCost <= byPlaceCost && inPlaceCost <= anewCost) {
+        std::vector<bool> kept(saved.size(), false);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (!from[i]) {
+                changes.appended.push_back(&rows[i].question);
+                continue;
+            }
+            kept[*from[i]] = true;
+            if (edited(i)) changes.updated.emplace_back(saved[*from[i]].rowId, &rows[i].question);
+        }
+        for (std::size_t j = 0; j < saved.size(); ++j)
+            if (!kept[j]) changes.deleted.push_back(saved[j].rowId);
+    } else if (byPlaceCost <= anewCost) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (i >= saved.size())
+                changes.appended.push_back(&rows[i].question);
+            else if (!from[i] || *from[i] != i || !sameContent(rows[i].question, saved[i].question))
+                changes.updated.emplace_back(saved[i].rowId, &rows[i].question);
+        }
+        for (std::size_t j = rows.size(); j < saved.size(); ++j)
+            changes.deleted.push_back(saved[j].rowId);
+    } else {
+        changes.rewriteAll = true;
+        for (const auto& row : rows) changes.appended.push_back(&row.question);
+    }
+    plan.written = changes.updated.size() + changes.appended.size();
+    plan.removed = saved.size() > rows.size() ? saved.size() - rows.size() : 0;
+    return plan;
+}
+
+namespace {
+
+Status refuseWithoutTitle(const Properties& properties, const fs::path& path) {
+    if (!properties.title.empty()) return Status::success();
+    return Error(ErrorKind::kFailed,
+                 "cannot save: the module has no title, and the game refuses a module without "
+                 "one; give it a title",
+                 path.string());
+}
+
+}  // namespace
+
+Result<SaveReport> Document::save() {
+    State& state = *state_;
+    if (Status titled = refuseWithoutTitle(state.properties, path()); !titled)
+        return titled.error();
+    if (readOnly())
+        return Error(ErrorKind::kNoAccess,
+                     "cannot save: the file cannot be written; use Save As to keep the changes "
+                     "in a new file",
+                     path().string());
+    Plan plan = planSave(state);
+    auto written = state.file.writeChanges(plan.changes);
+    if (!written) return written.error();
+    if (written->rowIds.size() != state.rows.size())
+        return Error("saved, but the module now holds " + std::to_string(written->rowIds.size()) +
+                     " questions where " + std::to_string(state.rows.size()) +
+                     " were written; revert to see them");
+    state.takeSaved(written->rowIds);
+    SaveReport report;
+    report.questionsWritten = plan.written;
+    report.questionsRemoved = plan.removed;
+    report.askedBefore = written->askedBefore;
+    report.askedAfter = written->askedAfter;
+    report.askedRenumbered = !plan.changes.renumbered.empty();
+    report.problems = problems().size();
+    return report;
+}
+
+Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
+    State& state = *state_;
+    if (Status titled = refuseWithoutTitle(state.properties, target); !titled)
+        return titled.error();
+    std::error_code error;
+    if (fs::equivalent(target, path(), error))
+        return Error(ErrorKind::kFailed, "is the module being edited: use Save", target.string());
+
+    // The asked list and the top ten as they are now, the asked list renumbered as a save
+    // would.
+    auto asked = state.file.asked();
+    if (!asked) return asked.error();
+    auto stored = state.file.storedScores();
+    if (!stored) return stored.error();
+    const Plan plan = planSave(state);
+    const std::vector<std::string> newAsked =
+        plan.changes.renumbered.empty() ? *asked : renumberAsked(*asked, plan.changes.renumbered);
+    std::vector<Question> questions;
+    questions.reserve(state.rows.size());
+    for (const auto& row : state.rows) questions.push_back(row.question);
+    std::vector<ScoreEntry> scores;
+    for (auto& score : *stored) scores.push_back(std::move(score.entry));
+    if (Status written =
+            writeModule(target, state.properties, questions, newAsked, scores, replace);
+        !written)
+        return written.error();
+
+    auto opened = ModuleFile::open(target, ModuleFile::Access::kReadWrite);
+    if (!opened) return opened.error();
+    auto rowIds = opened->questionRowIds();
+    if (!rowIds) return rowIds.error();
+    if (rowIds->size() != state.rows.size())
+        return Error(ErrorKind::kFailed, "was written with the wrong number of questions",
+                     target.string());
+    state.file = std::move(*opened);
+    state.propertyRows = {state.properties};
+    state.takeSaved(*rowIds);
+    state.checked.clear();  // media are looked up in the new folder
+    state.problemsStale = true;
+
+    SaveReport report;
+    report.questionsWritten = questions.size();
+    report.askedBefore = asked->size();
+    report.askedAfter = newAsked.size();
+    report.askedRenumbered = !plan.changes.renumbered.empty();
+    report.problems = problems().size();
+    return report;
+}
+
+Status Document::revert() {
+    auto reopened = open(path());
+    if (!reopened) return reopened.error();
+    *this = std::move(*reopened);
+    return Status::success();
+}
+
+// --- the game's records ---------------------------------------------------------------------
+
+Result<std::int64_t> Document::askedCount() {
+    return state_->file.rowCount(ModuleFile::Table::kAsked);
+}
+
+Result<std::int64_t> Document::forgetAsked() {
+    if (readOnly()) return Error(ErrorKind::kNoAccess, "cannot be written", path().string());
+    return state_->file.clearAsked();
+}
+
+Result<std::vector<ScoreRecord>> Document::topTen() {
+    auto best = state_->file.bestScores(10);
+    if (!best) return best.error();
+    std::vector<ScoreRecord> records;
+    for (auto& score : *best) records.push_back({std::move(score.entry), score.rowId});
+    return records;
+}
+
+Status Document::deleteScore(const ScoreRecord& score) {
+    if (readOnly()) return Error(ErrorKind::kNoAccess, "cannot be written", path().string());
+    return state_->file.deleteScore({score.entry, score.rowId});
+}
+
+Result<std::int64_t> Document::clearScores() {
+    if (readOnly()) return Error(ErrorKind::kNoAccess, "cannot be written", path().string());
+    return state_->file.clearScores();
+}
+
+}  // namespace vexlor::authoring
