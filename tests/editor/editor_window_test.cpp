@@ -1,0 +1,270 @@
+// The editor's window offscreen, as an author uses it: a sample module opened, a question typed
+// into the form, media attached, saved and read back by the game; and the files the game
+// refuses refused here with the game's words.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSet>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "app/master_form.h"
+#include "editor/editor_window.h"
+#include "editor/preview.h"
+#include "modules/data_source.h"
+#include "support/fakes.h"
+#include "support/hostile_modules.h"
+#include "support/module_files.h"
+#include "ui/main_window.h"
+#include "ui/qt_adapters.h"
+#include "ui/ui_application.h"
+
+namespace vexlor::editor {
+namespace {
+
+namespace fs = std::filesystem;
+using authoring::QuestionField;
+
+/// Answers every question at once and remembers the warnings.
+class FakePrompts final : public Prompts {
+  public:
+    void warn(QWidget*, const QString& title, const QString& text) override {
+        warnings.push_back(title + QStringLiteral(": ") + text);
+    }
+    bool confirm(QWidget*, const QString&, const QString&) override { return confirmAnswer; }
+    Unsaved askUnsaved(QWidget*, const QString&) override {
+        ++unsavedAsked;
+        return unsavedAnswer;
+    }
+    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFile(QWidget*, const QString&, const QString&, QString*) override { return {}; }
+    std::optional<QString> text(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> choose(QWidget*, const QString&, const QString&,
+                                  const QStringList&) override {
+        return std::nullopt;
+    }
+    bool reviewImport(QWidget*, const QString&, const QStringList& skipped) override {
+        reviewed = skipped;
+        return true;
+    }
+    QString lastWarning() const { return warnings.empty() ? QString() : warnings.back(); }
+
+    std::vector<QString> warnings;
+    bool confirmAnswer = true;
+    Unsaved unsavedAnswer = Unsaved::kDiscard;
+    int unsavedAsked = 0;
+    QStringList reviewed;
+};
+
+class EditorWindowTest : public ::testing::Test, private ui::WithApplication {
+  protected:
+    EditorWindowTest() { QCoreApplication::setOrganizationName(QStringLiteral("vexlor-tests")); }
+
+    std::string sampleCopy() {
+        const fs::path copy = folder.path() / "General Knowledge.vxm";
+        fs::copy_file(VEXLOR_SAMPLE_MODULE, copy, fs::copy_options::overwrite_existing);
+        return copy.string();
+    }
+    void type(QuestionField field, const QString& text) {
+        QWidget* widget = window.formField(field);
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(widget))
+            plain->setPlainText(text);
+        else
+            qobject_cast<QLineEdit*>(widget)->setText(text);
+    }
+    QString shown(QuestionField field) {
+        QWidget* widget = window.formField(field);
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) return plain->toPlainText();
+        return qobject_cast<QLineEdit*>(widget)->text();
+    }
+    std::string pngFile(const std::string& name, QSize size) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        image.save(QString::fromStdString(folder.file(name)), "PNG");
+        return folder.file(name);
+    }
+
+    testing::TempFolder folder;
+    testing::FakeSoundPlayer sound;
+    FakePrompts prompts;
+    EditorWindow window{prompts, sound};
+};
+
+// What the author types and attaches is what the game reads after a save: the texts through
+// the game's data source, the picture through the game's loader, the sound by the game's rule.
+TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
+    const std::string module = sampleCopy();
+    window.show();
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module))) << prompts.lastWarning().toStdString();
+    const std::size_t count = window.document()->size();
+    ASSERT_GE(count, 3u);
+
+    window.selectRow(1);
+    const QString typed[] = {"Which planet has the Great Red Spot?", "Jupiter", "Mars", "Venus",
+                             "Mercury \"the swift\"", "250"};
+    for (int i = 0; i < 6; ++i) type(static_cast<QuestionField>(i), typed[i]);
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("[*]")));
+    ASSERT_TRUE(window.attachMedia(QString::fromStdString(pngFile("spot.png", {640, 320}))))
+        << prompts.lastWarning().toStdString();
+    const QString picture = shown(QuestionField::kMedia);
+    EXPECT_TRUE(picture.startsWith(QStringLiteral("media/")) && picture.endsWith(".bmp"))
+        << picture.toStdString();
+
+    // The preview deals what was typed onto the game's four panels, beside the picture.
+    window.refreshPreview();
+    const ui::MainWindow* game = window.preview().gameWindow(false);
+    QSet<QString> panels;
+    for (const char* name : {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"})
+        panels.insert(game->findChild<QLabel*>(name)->text());
+    EXPECT_EQ(panels, (QSet<QString>{"Jupiter", "Mars", "Venus", "Mercury \"the swift\""}));
+    EXPECT_EQ(game->findChild<QLabel*>("PanelQuestion")->text(), typed[0]);
+    EXPECT_EQ(window.preview().gameForm(false)->PanelQuestion.Width,
+              app::MasterForm::kQuestionWidthBesidePicture);
+
+    window.selectRow(2);
+    const std::string wav = std::string(VEXLOR_SOURCE_DIR) + "/examples/general/gk-morse-sos.wav";
+    ASSERT_TRUE(window.attachMedia(QString::fromStdString(wav)));
+    const QString sound = shown(QuestionField::kMedia);
+    // Undo takes the sound off and redo puts it back, the form following.
+    window.undoStack().undo();
+    EXPECT_EQ(window.currentRow(), 2u);
+    EXPECT_NE(shown(QuestionField::kMedia), sound);
+    window.undoStack().redo();
+    EXPECT_EQ(shown(QuestionField::kMedia), sound);
+
+    ASSERT_TRUE(window.save()) << prompts.lastWarning().toStdString();
+    EXPECT_FALSE(window.isWindowModified());
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)));
+    window.selectRow(1);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(shown(static_cast<QuestionField>(i)), typed[i]);
+
+    // The game's own data source, on a connection of its own.
+    modules::DataSource source("Data1");
+    std::string fields[7];
+    const char* names[] = {"Question", "Reponce", "False1", "False2", "False3", "Points", "Audio"};
+    for (int i = 0; i < 7; ++i) source.bindElement(fields[i], names[i], false);
+    source.Connect = std::string(";pwd=") + modules::kModuleKey;
+    source.DatabaseName = module;
+    source.RecordSource = "MainData";
+    ASSERT_TRUE(source.Refresh());
+    EXPECT_EQ(source.RecordCount(), static_cast<long>(count));
+    ASSERT_TRUE(source.Move(1));
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(fields[i], typed[i].toStdString());
+    EXPECT_EQ(fields[6], picture.toStdString());
+    ui::QtPictureLoader loader;
+    const auto loaded = loader.load((folder.path() / fields[6]).string());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(QSize(loaded->width(), loaded->height()), QSize(105, 52));
+    ASSERT_TRUE(source.MoveNext());
+    EXPECT_EQ(fields[6], sound.toStdString());
+    EXPECT_EQ(testing::readBytes(folder.path() / fields[6]), testing::readBytes(wav));
+}
+
+// The crafted and damaged files the game refuses, the editor refuses with the game's message,
+// and opens nothing.
+TEST_F(EditorWindowTest, OpenRefusesWhatTheGameRefusesWithItsMessage) {
+    std::vector<std::string> refused;
+    for (const auto& hostile : testing::hostileModules()) {
+        if (hostile.mayBeAccepted) continue;
+        ASSERT_TRUE(testing::writeHostileModule(folder.file(hostile.name + ".vxm"), hostile));
+        refused.push_back(hostile.name + ".vxm");
+    }
+    const std::string module = sampleCopy();
+    const std::string bytes = testing::readBytes(module);
+    std::ofstream(folder.file("cut-short.vxm"), std::ios::binary) << bytes.substr(0, bytes.size() / 3);
+    std::string scrambled = bytes;
+    for (std::size_t at = 1024; at < scrambled.size(); at += 97) scrambled[at] ^= 0x5A;
+    std::ofstream(folder.file("scrambled.vxm"), std::ios::binary) << scrambled;
+    std::ofstream(folder.file("words.vxm")) << "not a module at all\n";
+    testing::ModuleContent plain;
+    plain.questions = testing::sampleQuestions(2);
+    ASSERT_TRUE(testing::writeModule(folder.file("plain-sqlite.vxm"), plain, ""));
+    fs::create_directory(folder.path() / "folder.vxm");
+    for (const char* name : {"cut-short.vxm", "scrambled.vxm", "words.vxm", "plain-sqlite.vxm",
+                             "folder.vxm", "missing.vxm"})
+        refused.push_back(name);
+
+    for (const std::string& name : refused) {
+        SCOPED_TRACE(name);
+        // The game's own opening, over the same file.
+        testing::FormFixture game;
+        game.open(folder.file(name));
+        if (game.messageBox.shown.empty()) game.form.openNamedModule(folder.file(name));
+        ASSERT_FALSE(game.messageBox.shown.empty());
+        const QString gameSays =
+            QString::fromStdString(game.lastMessage()).replace(QLatin1Char('\r'), '\n');
+
+        prompts.warnings.clear();
+        EXPECT_FALSE(window.openModule(QString::fromStdString(folder.file(name))));
+        EXPECT_EQ(window.document(), nullptr);
+        ASSERT_EQ(prompts.warnings.size(), 1u);
+        EXPECT_TRUE(prompts.lastWarning().startsWith(QString(app::MasterForm::kOpenTitle) +
+                                                     ": " + gameSays))
+            << prompts.lastWarning().toStdString() << "\nthe game says " << gameSays.toStdString();
+    }
+
+    // A module another program holds locked is busy, not invalid, in both.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(module.c_str(), &other), SQLITE_OK);
+    sqlite3_key(other, modules::kModuleKey, 8);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_FALSE(window.openModule(QString::fromStdString(module)));
+    EXPECT_TRUE(prompts.lastWarning().contains("in use by another program"))
+        << prompts.lastWarning().toStdString();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}
+
+// A picture the game cannot show is refused when attached: nothing is copied and the question
+// keeps its media.
+TEST_F(EditorWindowTest, AttachingAnOversizedOrTruncatedPictureIsRefused) {
+    ASSERT_TRUE(window.openModule(QString::fromStdString(sampleCopy())));
+    window.selectRow(0);
+    const QString before = shown(QuestionField::kMedia);
+    const std::string bmp = testing::readBytes(std::string(VEXLOR_SOURCE_DIR) +
+                                               "/examples/general/gk-shape-hexagon.bmp");
+    std::ofstream(folder.file("cut.bmp"), std::ios::binary) << bmp.substr(0, bmp.size() / 2);
+    QImage huge(6000, 3000, QImage::Format_Mono);
+    huge.fill(0);
+    huge.save(QString::fromStdString(folder.file("huge.png")), "PNG");
+    for (const char* name : {"cut.bmp", "huge.png"}) {
+        SCOPED_TRACE(name);
+        prompts.warnings.clear();
+        EXPECT_FALSE(window.attachMedia(QString::fromStdString(folder.file(name))));
+        EXPECT_TRUE(prompts.lastWarning().contains("cannot show")) << prompts.lastWarning().toStdString();
+        EXPECT_EQ(shown(QuestionField::kMedia), before);
+    }
+    EXPECT_FALSE(fs::exists(folder.path() / "media"));
+    EXPECT_FALSE(window.isWindowModified());
+}
+
+// Unsaved changes are asked about before they could be lost; cancelling keeps the window.
+TEST_F(EditorWindowTest, UnsavedChangesAreAskedAboutOnClose) {
+    const QString module = QString::fromStdString(sampleCopy());
+    ASSERT_TRUE(window.openModule(module));
+    window.show();
+    window.selectRow(0);
+    type(QuestionField::kPoints, "300");
+    prompts.unsavedAnswer = Prompts::Unsaved::kCancel;
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(prompts.unsavedAsked, 1);
+    EXPECT_FALSE(window.openModule(module));
+    EXPECT_EQ(shown(QuestionField::kPoints), "300");
+    window.undoStack().undo();
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(prompts.unsavedAsked, 2);
+}
+
+}  // namespace
+}  // namespace vexlor::editor
