@@ -126,14 +126,19 @@ const std::vector<Command>& commands() {
          {},
          runCheck},
         {"export",
-         "export MODULE.vxm [-o OUT.csv]",
-         "write a module's questions as CSV",
-         "Writes the questions as CSV, in the layout create reads, with CRLF line "
-         "ends.\n" READ_ONLY_NOTE "\n"
+         "export MODULE.vxm [--format F] [-o OUT]",
+         "write a module's questions as CSV, Aiken, GIFT or Open Trivia DB JSON",
+         "Writes the questions in a format the import commands read back to the same\n"
+         "questions: CSV (the default) in the layout create reads, with CRLF line ends;\n"
+         "Aiken and GIFT, which keep no points and no media (import gives each question\n"
+         "--points); Open Trivia DB JSON, whose difficulty stands for 100, 200 or 300 points\n"
+         "(other points get none, and no media are kept). Aiken has no escapes: a line break\n"
+         "inside an answer is written as a blank.\n" READ_ONLY_NOTE "\n"
          "Options:\n"
+         "  --format F           csv (the default), aiken, gift or opentdb\n"
          "  -o, --output FILE    write to FILE instead of the standard output (- for the\n"
          "                       standard output)\n",
-         {{"--output", "-o", true}},
+         {{"--format", "", true, Option::Kind::kFormat}, {"--output", "-o", true}},
          runExport},
         {"reset-asked",
          "reset-asked MODULE.vxm",

@@ -7,14 +7,14 @@
 #include <optional>
 #include <string_view>
 
-#include "text/text.h"
-#include "vexlor-module/command_line.h"
-#include "vexlor-module/commands.h"
 #include "authoring/csv.h"
 #include "authoring/import.h"
 #include "authoring/module_check.h"
 #include "authoring/module_file.h"
 #include "authoring/question_csv.h"
+#include "text/text.h"
+#include "vexlor-module/command_line.h"
+#include "vexlor-module/commands.h"
 
 namespace vexlor::authoring {
 

@@ -7,14 +7,15 @@
 #include <optional>
 #include <string_view>
 
-#include "text/text.h"
-#include "vexlor-module/command_line.h"
-#include "vexlor-module/commands.h"
 #include "authoring/csv.h"
+#include "authoring/export.h"
 #include "authoring/import.h"
 #include "authoring/module_check.h"
 #include "authoring/module_file.h"
 #include "authoring/question_csv.h"
+#include "text/text.h"
+#include "vexlor-module/command_line.h"
+#include "vexlor-module/commands.h"
 
 namespace vexlor::authoring {
 
@@ -75,10 +76,14 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     if (!module) return fail(err, module.error());
     auto questions = module->questions();
     if (!questions) return fail(err, questions.error());
-    const std::string csv = questionsCsv(*questions);
+    const ImportFormat format =
+        arguments.has("--format")
+            ? formatNamed(arguments.value("--format")).value_or(ImportFormat::kCsv)
+            : ImportFormat::kCsv;
+    const std::string text = exportQuestions(format, *questions);
 
     if (!arguments.has("--output") || arguments.value("--output") == "-") {
-        out << csv;
+        out << text;
         return kExitSuccess;
     }
     const fs::path target = arguments.value("--output");
@@ -87,7 +92,7 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
         return fail(err, target.string() + ": is the module itself");
     std::ofstream file(target, std::ios::binary | std::ios::trunc);
     if (!file) return fail(err, target.string() + ": cannot be written");
-    file << csv;
+    file << text;
     file.close();
     if (!file) return fail(err, target.string() + ": cannot be written completely");
     out << "exported "
