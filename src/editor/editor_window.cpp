@@ -251,6 +251,7 @@ void EditorWindow::buildWidgets() {
     recordsLayout->addWidget(new QLabel(tr("Top ten:")));
     scores_ = new QListWidget;
     scores_->setAccessibleName(tr("Top ten"));
+    connect(scores_, &QListWidget::currentRowChanged, this, [this] { updateActions(); });
     recordsLayout->addWidget(scores_);
     auto* scoreButtons = new QHBoxLayout;
     auto* deleteEntry = new QPushButton(tr("&Delete Entry..."));

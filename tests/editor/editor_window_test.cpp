@@ -104,13 +104,18 @@ class EditorWindowTest : public ::testing::Test, private ui::WithApplication {
 TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
     const std::string module = sampleCopy();
     window.show();
-    ASSERT_TRUE(window.openModule(QString::fromStdString(module))) << prompts.lastWarning().toStdString();
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)))
+        << prompts.lastWarning().toStdString();
     const std::size_t count = window.document()->size();
     ASSERT_GE(count, 3u);
 
     window.selectRow(1);
-    const QString typed[] = {"Which planet has the Great Red Spot?", "Jupiter", "Mars", "Venus",
-                             "Mercury \"the swift\"", "250"};
+    const QString typed[] = {"Which planet has the Great Red Spot?",
+                             "Jupiter",
+                             "Mars",
+                             "Venus",
+                             "Mercury \"the swift\"",
+                             "250"};
     for (int i = 0; i < 6; ++i) type(static_cast<QuestionField>(i), typed[i]);
     EXPECT_TRUE(window.isWindowModified());
     EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("[*]")));
@@ -134,13 +139,13 @@ TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
     window.selectRow(2);
     const std::string wav = std::string(VEXLOR_SOURCE_DIR) + "/examples/general/gk-morse-sos.wav";
     ASSERT_TRUE(window.attachMedia(QString::fromStdString(wav)));
-    const QString sound = shown(QuestionField::kMedia);
+    const QString attachedSound = shown(QuestionField::kMedia);
     // Undo takes the sound off and redo puts it back, the form following.
     window.undoStack().undo();
     EXPECT_EQ(window.currentRow(), 2u);
-    EXPECT_NE(shown(QuestionField::kMedia), sound);
+    EXPECT_NE(shown(QuestionField::kMedia), attachedSound);
     window.undoStack().redo();
-    EXPECT_EQ(shown(QuestionField::kMedia), sound);
+    EXPECT_EQ(shown(QuestionField::kMedia), attachedSound);
 
     ASSERT_TRUE(window.save()) << prompts.lastWarning().toStdString();
     EXPECT_FALSE(window.isWindowModified());
@@ -151,7 +156,9 @@ TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
     // The game's own data source, on a connection of its own.
     modules::DataSource source("Data1");
     std::string fields[7];
-    const char* names[] = {"Question", "Reponce", "False1", "False2", "False3", "Points", "Audio"};
+    // The source keeps the names it is bound to.
+    const std::string names[] = {"Question", "Reponce", "False1", "False2",
+                                 "False3",   "Points",  "Audio"};
     for (int i = 0; i < 7; ++i) source.bindElement(fields[i], names[i], false);
     source.Connect = std::string(";pwd=") + modules::kModuleKey;
     source.DatabaseName = module;
@@ -166,7 +173,7 @@ TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(QSize(loaded->width(), loaded->height()), QSize(105, 52));
     ASSERT_TRUE(source.MoveNext());
-    EXPECT_EQ(fields[6], sound.toStdString());
+    EXPECT_EQ(fields[6], attachedSound.toStdString());
     EXPECT_EQ(testing::readBytes(folder.path() / fields[6]), testing::readBytes(wav));
 }
 
@@ -181,7 +188,8 @@ TEST_F(EditorWindowTest, OpenRefusesWhatTheGameRefusesWithItsMessage) {
     }
     const std::string module = sampleCopy();
     const std::string bytes = testing::readBytes(module);
-    std::ofstream(folder.file("cut-short.vxm"), std::ios::binary) << bytes.substr(0, bytes.size() / 3);
+    std::ofstream(folder.file("cut-short.vxm"), std::ios::binary)
+        << bytes.substr(0, bytes.size() / 3);
     std::string scrambled = bytes;
     for (std::size_t at = 1024; at < scrambled.size(); at += 97) scrambled[at] ^= 0x5A;
     std::ofstream(folder.file("scrambled.vxm"), std::ios::binary) << scrambled;
@@ -196,10 +204,10 @@ TEST_F(EditorWindowTest, OpenRefusesWhatTheGameRefusesWithItsMessage) {
 
     for (const std::string& name : refused) {
         SCOPED_TRACE(name);
-        // The game's own opening, over the same file.
+        // The game's own opening of a module named to it, over the same file.
         testing::FormFixture game;
-        game.open(folder.file(name));
-        if (game.messageBox.shown.empty()) game.form.openNamedModule(folder.file(name));
+        game.fileDialog.answers.push_back(folder.file(name));
+        game.form.openNamedModule(folder.file(name));
         ASSERT_FALSE(game.messageBox.shown.empty());
         const QString gameSays =
             QString::fromStdString(game.lastMessage()).replace(QLatin1Char('\r'), '\n');
@@ -208,8 +216,8 @@ TEST_F(EditorWindowTest, OpenRefusesWhatTheGameRefusesWithItsMessage) {
         EXPECT_FALSE(window.openModule(QString::fromStdString(folder.file(name))));
         EXPECT_EQ(window.document(), nullptr);
         ASSERT_EQ(prompts.warnings.size(), 1u);
-        EXPECT_TRUE(prompts.lastWarning().startsWith(QString(app::MasterForm::kOpenTitle) +
-                                                     ": " + gameSays))
+        EXPECT_TRUE(prompts.lastWarning().startsWith(QString(app::MasterForm::kOpenTitle) + ": " +
+                                                     gameSays))
             << prompts.lastWarning().toStdString() << "\nthe game says " << gameSays.toStdString();
     }
 
@@ -241,7 +249,8 @@ TEST_F(EditorWindowTest, AttachingAnOversizedOrTruncatedPictureIsRefused) {
         SCOPED_TRACE(name);
         prompts.warnings.clear();
         EXPECT_FALSE(window.attachMedia(QString::fromStdString(folder.file(name))));
-        EXPECT_TRUE(prompts.lastWarning().contains("cannot show")) << prompts.lastWarning().toStdString();
+        EXPECT_TRUE(prompts.lastWarning().contains("cannot show"))
+            << prompts.lastWarning().toStdString();
         EXPECT_EQ(shown(QuestionField::kMedia), before);
     }
     EXPECT_FALSE(fs::exists(folder.path() / "media"));
