@@ -144,6 +144,7 @@ void EditorWindow::buildWidgets() {
     splitter->addWidget(sides_);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    splitter->setSizes({820, 580});
 
     // The selected question: its form, and the game's window showing it.
     auto* questionPage = new QWidget;
@@ -231,7 +232,7 @@ void EditorWindow::buildWidgets() {
         const auto which = static_cast<PropertyField>(i);
         connect(field, &QLineEdit::textChanged, this, [this, which](const QString& text) {
             if (updatingForm_ || !document_) return;
-            push(document_->setProperty(which, text.toStdString()));
+            push(document_->setProperty(which, text.toStdString()), /*ofQuestions=*/false);
         });
         propertiesLayout->addRow(tr(propertyLabels[i]), field);
     }
@@ -298,6 +299,7 @@ void EditorWindow::buildWidgets() {
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock->setWidget(problemList_);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
+    resizeDocks({dock}, {130}, Qt::Vertical);
     statusBar();
 }
 
@@ -566,21 +568,27 @@ bool EditorWindow::saveAs(const QString& path) {
     return true;
 }
 
-void EditorWindow::push(Result<authoring::EditPtr> edit) {
+void EditorWindow::push(Result<authoring::EditPtr> edit, bool ofQuestions) {
     if (!edit) {
         prompts_.warn(this, windowTitle(), qt(edit.error().what()));
         return;
     }
     if (!*edit) return;  // nothing would change
-    undo_.push(new EditCommand(*document_, std::move(*edit),
-                               [this](std::size_t row) { documentChanged(row); }));
+    undo_.push(new EditCommand(*document_, std::move(*edit), ofQuestions,
+                               [this](std::optional<std::size_t> row) { documentChanged(row); }));
 }
 
-void EditorWindow::documentChanged(std::size_t focusRow) {
+void EditorWindow::documentChanged(std::optional<std::size_t> focusRow) {
+    const auto before = currentRow();
     questions_->refresh();
     problems_->refresh();
-    if (document_ && focusRow < document_->size()) {
-        if (currentRow() != focusRow) selectRow(focusRow);
+    if (document_ && focusRow && *focusRow < document_->size()) {
+        if (currentRow() != focusRow) selectRow(*focusRow);
+    } else if (before && currentRow() != before) {
+        selectRow(*before);
+    } else if (!focusRow && document_) {
+        // A property undone: the page that shows it comes up.
+        sides_->setCurrentIndex(1);
     }
     showCurrentQuestion();
     updateTitle();

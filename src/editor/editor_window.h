@@ -84,9 +84,10 @@ class EditorWindow : public QMainWindow {
     /// Whether unsaved changes may go: saved or dropped as the author says.
     bool mayDiscardChanges();
     /// Applies an edit through the undo stack; tells the author when it is not allowed.
-    void push(Result<authoring::EditPtr> edit);
-    /// After an edit or its undo: every view reads the document again.
-    void documentChanged(std::size_t focusRow);
+    void push(Result<authoring::EditPtr> edit, bool ofQuestions = true);
+    /// After an edit or its undo: every view reads the document again, and the edited
+    /// question, if any, is selected.
+    void documentChanged(std::optional<std::size_t> focusRow);
     void showCurrentQuestion();
     void schedulePreview();
     void updatePreview();

@@ -133,6 +133,9 @@ void QuestionPreview::clear() {
         looks_[i] = std::make_unique<Look>(sound_, 0);
         looks_[i]->window = std::make_unique<ui::MainWindow>(looks_[i]->form);
         tabs_->widget(i)->layout()->addWidget(looks_[i]->window.get());
+        // The idle board, not to be played: its buttons would open and end games here.
+        looks_[i]->window->setEnabled(false);
+        looks_[i]->window->setFocusPolicy(Qt::NoFocus);
         looks_[i]->window->show();
         stale_[i] = true;
     }

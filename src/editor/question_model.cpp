@@ -114,21 +114,22 @@ QVariant ProblemListModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-EditCommand::EditCommand(authoring::Document& document, authoring::EditPtr edit,
-                         std::function<void(std::size_t row)> changed)
+EditCommand::EditCommand(authoring::Document& document, authoring::EditPtr edit, bool ofQuestions,
+                         std::function<void(std::optional<std::size_t> row)> changed)
     : QUndoCommand(qt(edit->describe())),
       document_(document),
       edit_(std::move(edit)),
+      ofQuestions_(ofQuestions),
       changed_(std::move(changed)) {}
 
 void EditCommand::redo() {
     edit_->apply(document_);
-    changed_(edit_->focusRow(false));
+    changed_(ofQuestions_ ? std::optional(edit_->focusRow(false)) : std::nullopt);
 }
 
 void EditCommand::undo() {
     edit_->revert(document_);
-    changed_(edit_->focusRow(true));
+    changed_(ofQuestions_ ? std::optional(edit_->focusRow(true)) : std::nullopt);
 }
 
 bool EditCommand::mergeWith(const QUndoCommand* other) {

@@ -5,6 +5,7 @@
 #include <QUndoCommand>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,9 +71,10 @@ class ProblemListModel : public QAbstractListModel {
 /// An edit of the document on the window's undo stack. Typing into one field undoes as one.
 class EditCommand : public QUndoCommand {
   public:
-    /// `changed` runs after the edit is applied or reverted, with the row to select.
-    EditCommand(authoring::Document& document, authoring::EditPtr edit,
-                std::function<void(std::size_t row)> changed);
+    /// `changed` runs after the edit is applied or reverted, with the row to select, or
+    /// nothing for an edit of no question (the properties).
+    EditCommand(authoring::Document& document, authoring::EditPtr edit, bool ofQuestions,
+                std::function<void(std::optional<std::size_t> row)> changed);
     void redo() override;
     void undo() override;
     int id() const override { return 1; }
@@ -81,7 +83,8 @@ class EditCommand : public QUndoCommand {
   private:
     authoring::Document& document_;
     authoring::EditPtr edit_;
-    std::function<void(std::size_t)> changed_;
+    bool ofQuestions_;
+    std::function<void(std::optional<std::size_t>)> changed_;
 };
 
 }  // namespace vexlor::editor
