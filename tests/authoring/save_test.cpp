@@ -1,0 +1,323 @@
+// Saving the editor's document: the asked list renumbered by the questions' identities, the
+// refusals that keep every edit, the write lock of another program, Save As, Revert, and the
+// game's records written at once.
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "authoring/document_fixture.h"
+#include "vexlor-module/commands.h"
+
+namespace vexlor::authoring::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The question text each asked entry names in the file, as the game looks entries up: an entry
+// that names no question is none of the game's concern.
+std::multiset<std::string> askedTexts(const std::string& path) {
+    const auto questions = column(path, "SELECT Question FROM MainData ORDER BY rowid");
+    std::multiset<std::string> named;
+    // The game looks a number up as the text Use = 'N'.
+    for (const std::string& entry : column(path, "SELECT Use FROM Use"))
+        for (std::size_t number = 1; number <= questions.size(); ++number)
+            if (entry == std::to_string(number)) named.insert(questions[number - 1]);
+    return named;
+}
+
+struct RenumberCase {
+    const char* name;
+    std::function<void(Document&, EditHistory&)> edit;
+    std::multiset<std::string> asked;  ///< the texts of the questions asked after the save
+};
+
+TEST(SaveTest, TheAskedListKeepsEveryAskedQuestionThatStillExists) {
+    // Whatever is deleted, inserted or moved, the asked list names the same questions after the
+    // save, less the deleted ones, with entries before and after the edited rows; entries the
+    // game writes while the editor has the module open are renumbered too, and entries naming
+    // no question go.
+    const std::multiset<std::string> all = {"Question 1", "Question 2", "Question 5",
+                                            "Question 8", "Question 8", "Question 9"};
+    auto without = [&](std::initializer_list<const char*> gone) {
+        auto kept = all;
+        for (const char* text : gone) kept.erase(text);
+        return kept;
+    };
+    const std::vector<RenumberCase> cases = {
+        {"delete the first and one asked in the middle",
+         [](Document& d, EditHistory& h) {
+             push(h, d.deleteQuestions({0, 4}));
+         },
+         without({"Question 1", "Question 5"})},
+        {"insert at the start", [](Document& d, EditHistory& h) { push(h, d.addQuestion(0)); },
+         all},
+        {"move the last to the top",
+         [](Document& d, EditHistory& h) {
+             for (int i = 0; i < 8; ++i)
+                 push(h, d.moveQuestions({8 - static_cast<std::size_t>(i)}, false));
+         },
+         all},
+        {"move a block down, delete, paste in between",
+         [](Document& d, EditHistory& h) {
+             push(h, d.moveQuestions({1, 2}, true));
+             push(h, d.deleteQuestions({7}));
+             push(h, d.pasteQuestions(3, readPastedRows("a\tb\tc\td\te\n")));
+         },
+         without({"Question 8", "Question 8"})},
+        {"edit only",
+         [](Document& d, EditHistory& h) {
+             push(h, d.setQuestionField(4, QuestionField::kText, "Five"));
+         },
+         [&] {
+             auto kept = without({"Question 5"});
+             kept.insert("Five");
+             return kept;
+         }()},
+    };
+    for (const RenumberCase& change : cases) {
+        SCOPED_TRACE(change.name);
+        TempFolder folder;
+        const std::string path = sampleModule(folder, 9, {"1", "2", "08", "x", "", "12", "8"}, {});
+        Document document = openDocument(path);
+        EditHistory history(document);
+        change.edit(document, history);
+        // The game asks two more questions meanwhile.
+        ASSERT_TRUE(vexlor::testing::alterModule(
+            path, {"INSERT INTO Use VALUES ('5')", "INSERT INTO Use VALUES ('9')",
+                   "INSERT INTO Use VALUES ('8')"}));
+        auto saved = document.save();
+        ASSERT_TRUE(saved.ok()) << saved.error();
+        EXPECT_FALSE(document.modified());
+        EXPECT_EQ(askedTexts(path), change.asked);
+        EXPECT_EQ(column(path, "SELECT Question FROM MainData ORDER BY rowid"), texts(document));
+        EXPECT_EQ(column(path, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+        // The document's numbers are the file's now: a second save renumbers nothing.
+        push(history, document.moveQuestions({0}, true));
+        history.undo();
+        auto again = document.save();
+        ASSERT_TRUE(again.ok());
+        EXPECT_FALSE(again->askedRenumbered);
+        EXPECT_EQ(askedTexts(path), change.asked);
+    }
+}
+
+TEST(SaveTest, ASaveOfEditedTextsRewritesOnlyTheirRows) {
+    // The other rows keep their row ids and the asked list stays untouched, entries the game
+    // could not read included.
+    TempFolder folder;
+    const std::string path = sampleModule(folder, 50, {"3", "03"});
+    const auto rowIds = column(path, "SELECT rowid FROM MainData");
+    Document document = openDocument(path);
+    EditHistory history(document);
+    push(history, document.setQuestionField(20, QuestionField::kRight, "New right"));
+    push(history, document.setProperty(PropertyField::kYear, "2031"));
+    push(history, document.addQuestion(50));
+    auto saved = document.save();
+    ASSERT_TRUE(saved.ok()) << saved.error();
+    EXPECT_EQ(saved->questionsWritten, 2u);
+    EXPECT_FALSE(saved->askedRenumbered);
+    auto after = column(path, "SELECT rowid FROM MainData");
+    after.pop_back();
+    EXPECT_EQ(after, rowIds);
+    EXPECT_EQ(column(path, "SELECT Use FROM Use"), (std::vector<std::string>{"3", "03"}));
+    EXPECT_EQ(column(path, "SELECT Reponce FROM MainData WHERE rowid = 21"),
+              std::vector<std::string>{"New right"});
+    EXPECT_EQ(column(path, "SELECT Year FROM Propriete"), std::vector<std::string>{"2031"});
+    EXPECT_EQ(column(path, "SELECT Points FROM MainData ORDER BY rowid DESC LIMIT 1"),
+              std::vector<std::string>{"100"});
+}
+
+TEST(SaveTest, ARefusedSaveWritesNothingAndKeepsEveryEdit) {
+    // No title, a file that cannot be written, and questions another program changed since the
+    // module was opened: each is refused with its reason, the file as it was.
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path, Document&, EditHistory&)> prepare;
+        const char* says;
+        ErrorKind kind;
+    };
+    const Case cases[] = {
+        {"no title",
+         [](const std::string&, Document& d, EditHistory& h) {
+             push(h, d.setProperty(PropertyField::kTitle, ""));
+         },
+         "has no title", ErrorKind::kFailed},
+        {"questions added by the tool",
+         [](const std::string& path, Document&, EditHistory&) {
+             ASSERT_TRUE(vexlor::testing::alterModule(
+                 path, {"INSERT INTO MainData VALUES ('Q', 'a', 'b', 'c', 'd', '1', '')"}));
+         },
+         "another program changed its questions", ErrorKind::kFailed},
+    };
+    for (const Case& refusal : cases) {
+        SCOPED_TRACE(refusal.name);
+        TempFolder folder;
+        const std::string path = sampleModule(folder, 3, {"2"});
+        Document document = openDocument(path);
+        EditHistory history(document);
+        push(history, document.deleteQuestions({0}));
+        refusal.prepare(path, document, history);
+        const std::string before = vexlor::testing::readBytes(path);
+        auto saved = document.save();
+        ASSERT_FALSE(saved.ok());
+        EXPECT_EQ(saved.error().kind(), refusal.kind);
+        EXPECT_NE(saved.error().message().find(refusal.says), std::string::npos) << saved.error();
+        EXPECT_EQ(vexlor::testing::readBytes(path), before);
+        EXPECT_TRUE(document.modified());
+        EXPECT_EQ(document.size(), 2u);
+    }
+}
+
+TEST(SaveTest, AModuleThatCannotBeWrittenOpensReadOnly) {
+    // Its Save is refused, its Save As works.
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes any file";
+    TempFolder folder;
+    const std::string path = sampleModule(folder, 2);
+    ::chmod(path.c_str(), 0444);
+    Document document = openDocument(path);
+    EXPECT_TRUE(document.readOnly());
+    EditHistory history(document);
+    push(history, document.addQuestion(0));
+    EXPECT_EQ(document.save().error().kind(), ErrorKind::kNoAccess);
+    EXPECT_TRUE(document.saveAs(folder.file("copy.vxm"), false).ok());
+}
+
+TEST(SaveTest, ASaveWaitsForAnotherProgramsWriteLockThenSaysTheModuleIsInUse) {
+    // While the game holds the write lock, Save waits a bounded time, then fails as "in use"
+    // with nothing written and the edits kept; the game's own write is kept, and once the lock
+    // is free the same save goes through. A lock released during the wait is simply waited for.
+    TempFolder folder;
+    const std::string path = sampleModule(folder, 4, {"4"});
+    Document document = openDocument(path);
+    EditHistory history(document);
+    push(history, document.deleteQuestions({0}));
+
+    sqlite3* game = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &game), SQLITE_OK);
+    sqlite3_key(game, "tov3ralu", 8);
+    ASSERT_EQ(sqlite3_exec(game, "BEGIN IMMEDIATE; INSERT INTO HScore VALUES ('Ann', 'x', '7');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const auto started = std::chrono::steady_clock::now();
+    auto refused = document.save();
+    const auto waited = std::chrono::steady_clock::now() - started;
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().kind(), ErrorKind::kInUse) << refused.error();
+    EXPECT_NE(refused.error().what().find("in use"), std::string::npos) << refused.error();
+    EXPECT_GE(waited, 1500ms);
+    EXPECT_LE(waited, 6s);
+    EXPECT_TRUE(document.modified());
+
+    std::thread release([&] {
+        std::this_thread::sleep_for(300ms);
+        sqlite3_exec(game, "COMMIT;", nullptr, nullptr, nullptr);
+    });
+    auto saved = document.save();
+    release.join();
+    sqlite3_close(game);
+    ASSERT_TRUE(saved.ok()) << saved.error();
+    EXPECT_EQ(column(path, "SELECT Use FROM Use"), std::vector<std::string>{"3"});
+    EXPECT_EQ(column(path, "SELECT Nom FROM HScore"), std::vector<std::string>{"Ann"});
+}
+
+TEST(SaveTest, SaveAsMakesACopyWithTheAskedListAndTheTopTen) {
+    // The copy holds the questions as edited, the asked list renumbered and every score in its
+    // order; the original stays as it was, and the document goes on with the copy.
+    TempFolder folder;
+    const std::vector<std::vector<std::string>> scores = {{"Ann", "Jan/01/2024", "00500"},
+                                                          {"Bob", "Jan/02/2024", "00900"},
+                                                          {"Cy", "Jan/03/2024", "00500"}};
+    const std::string path = sampleModule(folder, 5, {"2", "5"}, scores);
+    const std::string before = vexlor::testing::readBytes(path);
+    Document document = openDocument(path);
+    EditHistory history(document);
+    push(history, document.deleteQuestions({0}));
+    const std::string copy = folder.file("copy.vxm");
+    ASSERT_TRUE(vexlor::testing::writeModule(copy, {}));
+    EXPECT_FALSE(document.saveAs(copy, false).ok()) << "an existing file is not replaced";
+    EXPECT_FALSE(document.saveAs(path, true).ok()) << "the module itself is saved with Save";
+    auto saved = document.saveAs(copy, true);
+    ASSERT_TRUE(saved.ok()) << saved.error();
+    EXPECT_EQ(vexlor::testing::readBytes(path), before);
+    EXPECT_EQ(document.path(), copy);
+    EXPECT_FALSE(document.modified());
+    EXPECT_EQ(askedTexts(copy), (std::multiset<std::string>{"Question 2", "Question 5"}));
+    EXPECT_EQ(column(copy, "SELECT Nom FROM HScore ORDER BY rowid"),
+              (std::vector<std::string>{"Ann", "Bob", "Cy"}));
+    EXPECT_EQ(column(copy, "SELECT Title FROM Propriete"), std::vector<std::string>{"Test Module"});
+    EXPECT_EQ(column(copy, "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name"),
+              (std::vector<std::string>{"HScoreRank", "UseIndex"}));
+    // Saving again writes the copy.
+    push(history, document.setQuestionField(0, QuestionField::kText, "Two"));
+    ASSERT_TRUE(document.save().ok());
+    EXPECT_EQ(column(copy, "SELECT Question FROM MainData LIMIT 1"),
+              std::vector<std::string>{"Two"});
+}
+
+TEST(SaveTest, NewRevertAndDamagedFiles) {
+    // New makes a module as create does, indexes included; Revert drops the edits; a damaged
+    // module is refused and never written.
+    TempFolder folder;
+    auto made = Document::create(folder.file("new.vxm"), {"Fresh", "", "", ""}, false);
+    ASSERT_TRUE(made.ok()) << made.error();
+    EXPECT_EQ(made->size(), 0u);
+    EXPECT_EQ(column(folder.file("new.vxm"),
+                     "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name"),
+              (std::vector<std::string>{"HScoreRank", "UseIndex"}));
+    EXPECT_FALSE(Document::create(folder.file("new.vxm"), {"Fresh", "", "", ""}, false).ok());
+    EXPECT_FALSE(Document::create(folder.file("untitled.vxm"), {}, false).ok());
+
+    EditHistory history(*made);
+    push(history, made->addQuestion(0));
+    ASSERT_TRUE(made->revert().ok());
+    EXPECT_EQ(made->size(), 0u);
+    EXPECT_FALSE(made->modified());
+
+    const std::string path = sampleModule(folder, 400);
+    std::string bytes = vexlor::testing::readBytes(path);
+    for (std::size_t at = bytes.size() / 2; at < bytes.size() / 2 + 64; ++at) bytes[at] ^= 0x5A;
+    writeBytes(path, bytes);
+    auto damaged = Document::open(path);
+    ASSERT_FALSE(damaged.ok());
+    EXPECT_EQ(damaged.error().kind(), ErrorKind::kDamaged) << damaged.error();
+    EXPECT_EQ(vexlor::testing::readBytes(path), bytes);
+}
+
+TEST(SaveTest, TheGamesRecordsAreReadFreshAndWrittenAtOnce) {
+    // The asked count and the top ten are read as they are now; forgetting, deleting one score
+    // and clearing all are written at once; a score changed since it was read is not deleted.
+    TempFolder folder;
+    std::vector<std::vector<std::string>> scores;
+    for (int i = 1; i <= 12; ++i)
+        scores.push_back({"P" + std::to_string(i), "Jan/01/2024", std::to_string(i * 10)});
+    scores.push_back({"Tie", "Jan/02/2024", "120"});
+    const std::string path = sampleModule(folder, 3, {"1"}, scores);
+    Document document = openDocument(path);
+    ASSERT_TRUE(vexlor::testing::alterModule(path, {"INSERT INTO Use VALUES ('2')"}));
+    EXPECT_EQ(*document.askedCount(), 2);
+    EXPECT_EQ(*document.forgetAsked(), 2);
+    EXPECT_TRUE(column(path, "SELECT Use FROM Use").empty());
+
+    auto top = document.topTen();
+    ASSERT_TRUE(top.ok()) << top.error();
+    ASSERT_EQ(top->size(), 10u);
+    EXPECT_EQ((*top)[0].entry.name, "P12");
+    EXPECT_EQ((*top)[1].entry.name, "Tie");
+    EXPECT_EQ((*top)[9].entry.name, "P4");
+    ASSERT_TRUE(document.deleteScore((*top)[1]).ok());
+    EXPECT_EQ((*document.topTen())[1].entry.name, "P11");
+    ASSERT_TRUE(
+        vexlor::testing::alterModule(path, {"UPDATE HScore SET Score = '1' WHERE Nom = 'P11'"}));
+    EXPECT_FALSE(document.deleteScore((*top)[2]).ok());
+    EXPECT_EQ(column(path, "SELECT count(*) FROM HScore"), std::vector<std::string>{"12"});
+    EXPECT_EQ(*document.clearScores(), 12);
+    EXPECT_TRUE(document.topTen()->empty());
+}
+
+}  // namespace
+}  // namespace vexlor::authoring::testing
