@@ -11,7 +11,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 share="$prefix/share"
-for file in bin/vexlor bin/vexlor-module share/applications/vexlor.desktop \
+for file in bin/vexlor bin/vexlor-module bin/vexlor-editor share/applications/vexlor.desktop \
+    share/applications/org.vexlor.ModuleEditor.desktop \
     share/mime/packages/x-vxmfile.xml share/vexlor/modules/VXM.ico \
     share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/vexlor.png \
     share/icons/hicolor/{16x16,32x32,48x48}/mimetypes/application-x-vxmfile.png; do
@@ -29,6 +30,8 @@ desktop-file-validate "$entry" || fail "desktop-file-validate refuses the menu e
 grep -qx 'Exec=vexlor %f' "$entry" || fail "Exec line"
 grep -qx 'MimeType=application/x-vxmfile;' "$entry" || fail "MimeType line"
 grep -qx "Path=$share/vexlor/modules" "$entry" || fail "the entry does not start in the modules"
+desktop-file-validate "$share/applications/org.vexlor.ModuleEditor.desktop" ||
+    fail "desktop-file-validate refuses the editor's menu entry"
 
 # The type as the desktop's database, and a program asking it, see it.
 update-mime-database "$share/mime" >/dev/null 2>&1
@@ -36,17 +39,21 @@ grep -qx 'application/x-vxmfile:\*.vxm' "$share/mime/globs" || fail "no glob in 
 cp "${modules[0]}" "$prefix/any name.vxm"
 # Only the installed share folder is searched, as a desktop with this prefix would.
 asDesktop=(env -u XDG_CURRENT_DESKTOP HOME="$prefix/nowhere" XDG_DATA_HOME="$prefix/nowhere"
-    XDG_DATA_DIRS="$share")
+    XDG_DATA_DIRS="$share" PATH="$prefix/bin:$PATH")
 type=$("${asDesktop[@]}" xdg-mime query filetype "$prefix/any name.vxm")
 [ "$type" = application/x-vxmfile ] || fail "xdg-mime says $type"
 # ... and the game is the program a double click on such a file starts.
 "$source/scripts/refresh-desktop" "$prefix" >/dev/null 2>&1
 program=$("${asDesktop[@]}" xdg-mime query default application/x-vxmfile)
 [ "$program" = vexlor.desktop ] || fail "xdg-mime opens the type with '$program'"
+grep -q '^application/x-vxmfile=.*org.vexlor.ModuleEditor.desktop' \
+    "$share/applications/mimeinfo.cache" || fail "the editor is not offered for modules"
 
 # The installed game and tool run from where they were put; the game without a display.
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/vexlor" --version)" = \
     "Vexlor Player 0.1.0" ] || fail "vexlor --version"
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/vexlor-editor" --version)" = \
+    "Vexlor Module Editor 0.1.0" ] || fail "vexlor-editor --version"
 "$prefix/bin/vexlor-module" check "${modules[0]}" >/dev/null || fail "the tool refuses a sample"
 
 # scripts/uninstall removes every installed file by the list kept with the installation, the
