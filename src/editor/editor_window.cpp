@@ -77,6 +77,14 @@ constexpr FormatChoice kFormats[] = {
     {authoring::ImportFormat::kOpenTdb, "Open Trivia DB (*.json)", ".json"},
 };
 
+// The platform's keys for a standard action, or the usual ones where the platform names none
+// (a bare X server without a desktop names no key for Save As or Quit).
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, QKeySequence usual) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty()) keys << usual;
+    return keys;
+}
+
 }  // namespace
 
 EditorWindow::EditorWindow(Prompts& prompts, platform::SoundPlayer& sound, QWidget* parent)
@@ -103,6 +111,7 @@ void EditorWindow::buildWidgets() {
     leftLayout->setContentsMargins(0, 0, 0, 0);
     search_ = new QLineEdit;
     search_->setPlaceholderText(tr("Search every text of the questions"));
+    search_->setObjectName(QStringLiteral("search"));
     search_->setAccessibleName(tr("Search questions"));
     search_->setClearButtonEnabled(true);
     leftLayout->addWidget(search_);
@@ -277,6 +286,7 @@ void EditorWindow::buildWidgets() {
     problemList_ = new QListView;
     problemList_->setModel(problems_);
     problemList_->setUniformItemSizes(true);
+    problemList_->setObjectName(QStringLiteral("problems"));
     problemList_->setAccessibleName(tr("Problems"));
     problemList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     auto goToProblem = [this](const QModelIndex& index) {
@@ -316,15 +326,18 @@ QAction* EditorWindow::addAction(QMenu* menu, const QString& name, const QString
 void EditorWindow::buildActions() {
     using K = QKeySequence;
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    addAction(file, "new", tr("&New Module..."), K::keyBindings(K::New),
+    addAction(file, "new", tr("&New Module..."), standardKeys(K::New, K(Qt::CTRL | Qt::Key_N)),
               &EditorWindow::newTriggered);
-    addAction(file, "open", tr("&Open..."), K::keyBindings(K::Open), &EditorWindow::openTriggered);
+    addAction(file, "open", tr("&Open..."), standardKeys(K::Open, K(Qt::CTRL | Qt::Key_O)),
+              &EditorWindow::openTriggered);
     recentMenu_ = file->addMenu(tr("Open &Recent"));
     file->addSeparator();
-    addAction(file, "save", tr("&Save"), K::keyBindings(K::Save), &EditorWindow::saveTriggered);
-    addAction(file, "saveAs", tr("Save &As..."), K::keyBindings(K::SaveAs),
+    addAction(file, "save", tr("&Save"), standardKeys(K::Save, K(Qt::CTRL | Qt::Key_S)),
+              &EditorWindow::saveTriggered);
+    addAction(file, "saveAs", tr("Save &As..."),
+              standardKeys(K::SaveAs, K(Qt::CTRL | Qt::SHIFT | Qt::Key_S)),
               &EditorWindow::saveAsTriggered);
-    addAction(file, "revert", tr("Re&vert"), K::keyBindings(K::Refresh),
+    addAction(file, "revert", tr("Re&vert"), standardKeys(K::Refresh, K(Qt::Key_F5)),
               &EditorWindow::revertTriggered);
     file->addSeparator();
     addAction(file, "import", tr("&Import Questions..."), {K(Qt::CTRL | Qt::Key_I)},
@@ -332,16 +345,17 @@ void EditorWindow::buildActions() {
     addAction(file, "export", tr("&Export Questions..."), {K(Qt::CTRL | Qt::Key_E)},
               &EditorWindow::exportTriggered);
     file->addSeparator();
-    auto* quit = addAction(file, "quit", tr("&Quit"), K::keyBindings(K::Quit), nullptr);
+    auto* quit = addAction(file, "quit", tr("&Quit"),
+                           standardKeys(K::Quit, K(Qt::CTRL | Qt::Key_Q)), nullptr);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     QAction* undo = undo_.createUndoAction(this, tr("&Undo"));
     undo->setObjectName(QStringLiteral("undo"));
-    undo->setShortcuts(K::Undo);
+    undo->setShortcuts(standardKeys(K::Undo, K(Qt::CTRL | Qt::Key_Z)));
     QAction* redo = undo_.createRedoAction(this, tr("&Redo"));
     redo->setObjectName(QStringLiteral("redo"));
-    redo->setShortcuts(K::Redo);
+    redo->setShortcuts(standardKeys(K::Redo, K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
     edit->addAction(undo);
     edit->addAction(redo);
     edit->addSeparator();
@@ -350,14 +364,15 @@ void EditorWindow::buildActions() {
     addAction(edit, "pasteQuestions", tr("&Paste Questions"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
               &EditorWindow::pasteTriggered);
     edit->addSeparator();
-    addAction(edit, "find", tr("&Find..."), K::keyBindings(K::Find), &EditorWindow::findTriggered);
+    addAction(edit, "find", tr("&Find..."), standardKeys(K::Find, K(Qt::CTRL | Qt::Key_F)),
+              &EditorWindow::findTriggered);
 
     QMenu* question = menuBar()->addMenu(tr("&Question"));
     addAction(question, "addQuestion", tr("&Add Question"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
               &EditorWindow::addQuestion);
     addAction(question, "duplicate", tr("D&uplicate"), {K(Qt::CTRL | Qt::Key_D)},
               &EditorWindow::duplicateQuestions);
-    addAction(question, "delete", tr("&Delete"), K::keyBindings(K::Delete),
+    addAction(question, "delete", tr("&Delete"), standardKeys(K::Delete, K(Qt::Key_Delete)),
               &EditorWindow::deleteQuestions);
     addAction(question, "moveUp", tr("Move &Up"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Up)},
               &EditorWindow::moveUp);
@@ -383,7 +398,7 @@ void EditorWindow::buildActions() {
     addAction(module, "clearScores", tr("&Clear Top Ten..."), {}, &EditorWindow::clearScores);
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
-    addAction(help, "about", tr("&About"), K::keyBindings(K::HelpContents),
+    addAction(help, "about", tr("&About"), standardKeys(K::HelpContents, K(Qt::Key_F1)),
               &EditorWindow::aboutTriggered);
     rebuildRecentMenu();
 }
@@ -721,9 +736,6 @@ void EditorWindow::updateRecords() {
             QStringLiteral("%1. %2    %3    %4")
                 .arg(++rank)
                 .arg(qt(score.entry.name), qt(score.entry.date), qt(score.entry.score)));
-    connect(
-        scores_, &QListWidget::currentRowChanged, this, [this] { updateActions(); },
-        Qt::UniqueConnection);
 }
 
 void EditorWindow::rememberRecent(const QString& path) {

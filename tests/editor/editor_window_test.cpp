@@ -9,8 +9,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSet>
+#include <QTableView>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -273,6 +278,120 @@ TEST_F(EditorWindowTest, UnsavedChangesAreAskedAboutOnClose) {
     EXPECT_FALSE(window.isWindowModified());
     EXPECT_TRUE(window.close());
     EXPECT_EQ(prompts.unsavedAsked, 2);
+}
+
+// An import shows what it skips and why before it adds the rest, as one step to undo; a paste
+// from a spreadsheet goes in after the selected question.
+TEST_F(EditorWindowTest, ImportAndPasteShowWhatIsSkippedAndAddTheRest) {
+    testing::ModuleContent content;
+    content.questions = testing::sampleQuestions(3);
+    ASSERT_TRUE(testing::writeModule(folder.file("quiz.vxm"), content));
+    ASSERT_TRUE(window.openModule(QString::fromStdString(folder.file("quiz.vxm"))));
+    std::ofstream(folder.file("bank.gift"))
+        << "::A:: Red planet? {=Mars ~Venus ~Earth ~Jupiter}\n\n"
+           "::B:: Only one answer? {=Yes}\n\n"
+           "::C:: Ringed planet? {=Saturn ~Mars ~Venus ~Earth}\n";
+    ASSERT_TRUE(window.importFile(QString::fromStdString(folder.file("bank.gift"))));
+    ASSERT_EQ(prompts.reviewed.size(), 1);
+    EXPECT_TRUE(prompts.reviewed.front().startsWith("bank.gift:3: "))
+        << prompts.reviewed.front().toStdString();
+    ASSERT_EQ(window.document()->size(), 5u);
+    EXPECT_EQ(window.document()->question(4).text, "Ringed planet?");
+    window.undoStack().undo();
+    EXPECT_EQ(window.document()->size(), 3u);
+
+    window.selectRow(0);
+    prompts.reviewed.clear();
+    ASSERT_TRUE(window.pasteRows("Largest ocean?\tPacific\tAtlantic\tIndian\tArctic\t50\r\n"));
+    EXPECT_TRUE(prompts.reviewed.isEmpty());
+    EXPECT_EQ(window.document()->question(1).text, "Largest ocean?");
+    EXPECT_EQ(window.document()->question(1).points, "50");
+    EXPECT_EQ(window.currentRow(), 1u);
+}
+
+// The search narrows the table to the questions holding a text; a problem, clicked, selects its
+// question even when the search hides it.
+TEST_F(EditorWindowTest, SearchNarrowsTheTableAndAProblemSelectsItsQuestion) {
+    testing::ModuleContent content;
+    content.questions = testing::sampleQuestions(30);
+    content.questions[20].false2 = content.questions[20].right;  // two equal answers
+    ASSERT_TRUE(testing::writeModule(folder.file("quiz.vxm"), content));
+    ASSERT_TRUE(window.openModule(QString::fromStdString(folder.file("quiz.vxm"))));
+    auto* table = window.findChild<QTableView*>();
+    auto* search = window.findChild<QLineEdit*>("search");
+    search->setText("wrong 1B");  // any field, any letter case
+    ASSERT_EQ(table->model()->rowCount(), 1);
+    EXPECT_EQ(table->model()->index(0, 0).data().toInt(), 1);
+
+    auto* problems = window.findChild<QListView*>("problems");
+    ASSERT_GE(problems->model()->rowCount(), 1);
+    const QModelIndex first = problems->model()->index(0, 0);
+    EXPECT_TRUE(first.data().toString().startsWith("question 21:"))
+        << first.data().toString().toStdString();
+    emit problems->clicked(first);
+    EXPECT_EQ(window.currentRow(), 20u);
+    EXPECT_EQ(table->model()->rowCount(), 30);
+    EXPECT_EQ(shown(QuestionField::kRight), "Right 21");
+}
+
+// The records the game keeps are changed only once the author confirms, and then at once.
+TEST_F(EditorWindowTest, RecordsChangeOnlyWhenConfirmed) {
+    testing::ModuleContent content;
+    content.questions = testing::sampleQuestions(4);
+    content.used = {"1", "3"};
+    content.scores = {{"Ann", "Jan/07/2000", "00120"}, {"Bob", "Jan/08/2000", "00300"}};
+    const std::string module = folder.file("quiz.vxm");
+    ASSERT_TRUE(testing::writeModule(module, content));
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)));
+    auto* scores = window.findChild<QListWidget*>();
+    ASSERT_EQ(scores->count(), 2);
+    EXPECT_TRUE(scores->item(0)->text().contains("Bob"));  // the best first
+
+    prompts.confirmAnswer = false;
+    window.action("forgetAsked")->trigger();
+    window.action("clearScores")->trigger();
+    EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM Use"),
+              std::vector<std::string>{"2"});
+    EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM HScore"),
+              std::vector<std::string>{"2"});
+
+    prompts.confirmAnswer = true;
+    window.action("forgetAsked")->trigger();
+    EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM Use"),
+              std::vector<std::string>{"0"});
+    scores->setCurrentRow(0);
+    window.action("deleteScore")->trigger();
+    EXPECT_EQ(testing::readColumn(module, "SELECT Nom FROM HScore"),
+              std::vector<std::string>{"Ann"});
+    ASSERT_EQ(scores->count(), 1);
+    window.action("clearScores")->trigger();
+    EXPECT_EQ(scores->count(), 0);
+    EXPECT_FALSE(window.isWindowModified());  // records are no edits of the questions
+}
+
+// Every field and list has a name for screen readers, and every action a menu entry.
+TEST_F(EditorWindowTest, EveryFieldIsNamedAndEveryActionIsInAMenu) {
+    for (QWidget* field : window.findChildren<QWidget*>()) {
+        const bool named =
+            qobject_cast<QLineEdit*>(field) || qobject_cast<QPlainTextEdit*>(field) ||
+            qobject_cast<QAbstractItemView*>(field) || qobject_cast<QPushButton*>(field);
+        if (!named || qobject_cast<QAbstractItemView*>(field->parentWidget())) continue;
+        // The game's own window inside the preview speaks for itself.
+        if (window.preview().isAncestorOf(field)) continue;
+        EXPECT_FALSE(field->accessibleName().isEmpty() &&
+                     (!qobject_cast<QPushButton*>(field) ||
+                      static_cast<QPushButton*>(field)->text().isEmpty()))
+            << field->metaObject()->className() << " " << field->objectName().toStdString();
+    }
+    QSet<QAction*> inMenus;
+    for (QMenu* menu : window.findChildren<QMenu*>())
+        for (QAction* action : menu->actions()) inMenus.insert(action);
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (action->objectName().isEmpty() || action->objectName().startsWith("_q_")) continue;
+        EXPECT_TRUE(inMenus.contains(action)) << action->objectName().toStdString();
+    }
+    for (const char* standard : {"new", "open", "save", "saveAs", "undo", "redo", "find", "quit"})
+        EXPECT_FALSE(window.action(standard)->shortcut().isEmpty()) << standard;
 }
 
 }  // namespace
