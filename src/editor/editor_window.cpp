@@ -221,7 +221,7 @@ void EditorWindow::buildWidgets() {
     sides_->addTab(questionPage, tr("&Question"));
     previewTimer_ = new QTimer(this);
     previewTimer_->setSingleShot(true);
-    previewTimer_->setInterval(150);
+    previewTimer_->setInterval(150);  // a pause in typing
     connect(previewTimer_, &QTimer::timeout, this, &EditorWindow::updatePreview);
 
     // The module: its properties and the records the game keeps in it.
@@ -596,7 +596,8 @@ void EditorWindow::push(Result<authoring::EditPtr> edit, bool ofQuestions) {
 void EditorWindow::documentChanged(std::optional<std::size_t> focusRow) {
     const auto before = currentRow();
     questions_->refresh();
-    problems_->refresh();
+    // The problem list is gathered over every question: it follows once typing pauses.
+    problemsStale_ = true;
     if (document_ && focusRow && *focusRow < document_->size()) {
         if (currentRow() != focusRow) selectRow(*focusRow);
     } else if (before && currentRow() != before) {
@@ -677,6 +678,7 @@ void EditorWindow::schedulePreview() {
 
 void EditorWindow::updatePreview() {
     previewTimer_->stop();
+    if (std::exchange(problemsStale_, false)) problems_->refresh();
     const auto row = currentRow();
     if (!row) {
         preview_->clear();

@@ -67,7 +67,7 @@ class EditorWindow : public QMainWindow {
         return properties_[static_cast<std::size_t>(field)];
     }
     QAction* action(const QString& objectName) const;
-    /// Draws the preview now rather than once typing pauses.
+    /// Draws the preview and the problem list now rather than once typing pauses.
     void refreshPreview() { updatePreview(); }
 
   protected:
@@ -148,6 +148,7 @@ class EditorWindow : public QMainWindow {
     QMenu* recentMenu_ = nullptr;
     std::vector<authoring::ScoreRecord> shownScores_;
     bool updatingForm_ = false;
+    bool problemsStale_ = false;
 };
 
 }  // namespace vexlor::editor
