@@ -77,6 +77,14 @@ constexpr FormatChoice kFormats[] = {
     {authoring::ImportFormat::kOpenTdb, "Open Trivia DB (*.json)", ".json"},
 };
 
+// "1 question", "3 questions": the program ships no translations to pluralise with.
+QString counted(std::size_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+QString questions(std::size_t count) {
+    return counted(count, "question", "questions");
+}
+
 // The platform's keys for a standard action, or the usual ones where the platform names none
 // (a bare X server without a desktop names no key for Save As or Quit).
 QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, QKeySequence usual) {
@@ -192,7 +200,7 @@ void EditorWindow::buildWidgets() {
             formLayout->addRow(tr(labels[i]), field);
             continue;
         }
-        field->setPlaceholderText(tr("Choose a file, or drop one on this form"));
+        field->setPlaceholderText(tr("None: choose or drop a file"));
         auto* media = new QHBoxLayout;
         media->addWidget(field, 1);
         auto* choose = new QPushButton(tr("Choose..."));
@@ -493,9 +501,7 @@ bool EditorWindow::openModule(const QString& path) {
     setDocument(std::move(*opened));
     rememberRecent(path);
     statusBar()->showMessage(
-        tr("Opened %1: %n question(s)", nullptr, static_cast<int>(document_->size()))
-            .arg(QFileInfo(path).fileName()),
-        5000);
+        tr("Opened %1: %2").arg(QFileInfo(path).fileName(), questions(document_->size())), 5000);
     return true;
 }
 
@@ -544,12 +550,10 @@ bool EditorWindow::save() {
         return false;
     }
     undo_.setClean();
-    const auto problems = static_cast<int>(saved->problems);
-    statusBar()->showMessage(
-        problems == 0 ? tr("Saved %1.").arg(name)
-                      : tr("Saved %1, with %n problem(s) the game will have: see Problems.",
-                           nullptr, problems)
-                            .arg(name));
+    statusBar()->showMessage(saved->problems == 0
+                                 ? tr("Saved %1.").arg(name)
+                                 : tr("Saved %1, with %2 the game will have: see Problems.")
+                                       .arg(name, counted(saved->problems, "problem", "problems")));
     updateTitle();
     updateRecords();
     return true;
@@ -858,10 +862,8 @@ bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QStr
     QStringList skipped;
     for (const authoring::ImportProblem& problem : result.problems)
         skipped << qt(problem.describe(source.toStdString()));
-    if (result.problemsNotKept > 0)
-        skipped << tr("... and %n more", nullptr, static_cast<int>(result.problemsNotKept));
-    const auto usable = static_cast<int>(result.usable());
-    if (usable == 0) {
+    if (result.problemsNotKept > 0) skipped << tr("... and %1 more").arg(result.problemsNotKept);
+    if (result.usable() == 0) {
         prompts_.warn(this, paste ? tr("Paste Questions") : tr("Import Questions"),
                       tr("No question in %1 can be used.").arg(source) +
                           (skipped.isEmpty() ? QString()
@@ -870,14 +872,13 @@ bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QStr
         return false;
     }
     const QString summary =
-        (paste
-             ? tr("%n question(s) from %1 will be added after the selected question.", nullptr,
-                  usable)
-             : tr("%n question(s) from %1 will be added after the last question.", nullptr, usable))
-            .arg(source) +
+        (paste ? tr("%1 from %2 will be added after the selected question.")
+               : tr("%1 from %2 will be added after the last question."))
+            .arg(questions(result.usable()), source) +
         (skipped.isEmpty() ? QString()
-                           : QLatin1Char(' ') + tr("%n question(s) are skipped.", nullptr,
-                                                   static_cast<int>(result.skipped())));
+                           : QLatin1Char(' ') + tr("%1 skipped.")
+                                                    .arg(counted(result.skipped(), "question is",
+                                                                 "questions are")));
     // A clean paste needs no review: what was copied is what is added.
     if ((!paste || !skipped.isEmpty()) && !prompts_.reviewImport(this, summary, skipped))
         return false;
@@ -921,11 +922,11 @@ bool EditorWindow::pasteRows(const QString& text) {
 
 bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat format) {
     if (!document_) return false;
-    std::vector<authoring::Question> questions;
-    questions.reserve(document_->size());
+    std::vector<authoring::Question> exported;
+    exported.reserve(document_->size());
     for (std::size_t row = 0; row < document_->size(); ++row)
-        questions.push_back(document_->question(row));
-    const std::string text = authoring::exportQuestions(format, questions);
+        exported.push_back(document_->question(row));
+    const std::string text = authoring::exportQuestions(format, exported);
     // Written whole or not at all.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -937,9 +938,7 @@ bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat forma
         return false;
     }
     statusBar()->showMessage(
-        tr("Exported %n question(s) to %1", nullptr, static_cast<int>(questions.size()))
-            .arg(QFileInfo(path).fileName()),
-        5000);
+        tr("Exported %1 to %2").arg(questions(exported.size()), QFileInfo(path).fileName()), 5000);
     return true;
 }
 
@@ -1031,8 +1030,7 @@ void EditorWindow::copyTriggered() {
     for (std::size_t row : selectedRows()) copied.push_back(document_->question(row));
     if (copied.empty()) return;
     QApplication::clipboard()->setText(qt(authoring::pastedRows(copied)));
-    statusBar()->showMessage(tr("Copied %n question(s)", nullptr, static_cast<int>(copied.size())),
-                             3000);
+    statusBar()->showMessage(tr("Copied %1").arg(questions(copied.size())), 3000);
 }
 
 void EditorWindow::findTriggered() {

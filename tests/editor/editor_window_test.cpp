@@ -307,6 +307,28 @@ TEST_F(EditorWindowTest, ImportAndPasteShowWhatIsSkippedAndAddTheRest) {
     EXPECT_EQ(window.document()->question(1).text, "Largest ocean?");
     EXPECT_EQ(window.document()->question(1).points, "50");
     EXPECT_EQ(window.currentRow(), 1u);
+
+    // What Export writes in each format, Import reads back as the same questions.
+    const std::size_t count = window.document()->size();
+    const std::pair<authoring::ImportFormat, const char*> formats[] = {
+        {authoring::ImportFormat::kCsv, "out.csv"},
+        {authoring::ImportFormat::kAiken, "out.txt"},
+        {authoring::ImportFormat::kGift, "out.gift"},
+        {authoring::ImportFormat::kOpenTdb, "out.json"}};
+    for (const auto& [format, name] : formats) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(window.exportFile(QString::fromStdString(folder.file(name)), format));
+        ASSERT_TRUE(window.importFile(QString::fromStdString(folder.file(name))))
+            << prompts.lastWarning().toStdString();
+        ASSERT_EQ(window.document()->size(), 2 * count);
+        for (std::size_t row = 0; row < count; ++row) {
+            EXPECT_EQ(window.document()->question(count + row).text,
+                      window.document()->question(row).text);
+            EXPECT_EQ(window.document()->question(count + row).answers,
+                      window.document()->question(row).answers);
+        }
+        window.undoStack().undo();
+    }
 }
 
 // The search narrows the table to the questions holding a text; a problem, clicked, selects its
