@@ -145,12 +145,18 @@ struct Document::State {
         QuestionId id = 0;
         Question question;
         std::string search;  ///< searchText(question)
+        /// Which content the question has: every edit of a field gives a new one, its undo
+        /// the one before, so a save knows what to write without comparing texts.
+        std::uint64_t version = 0;
+        std::string repeatKey;               ///< repeatKey(question)
+        std::size_t savedPlace = kNotSaved;  ///< its index in `saved`
     };
+    static constexpr std::size_t kNotSaved = SIZE_MAX;
     /// A question as it is in the file, at its place there.
     struct Saved {
         QuestionId id = 0;
         std::int64_t rowId = 0;
-        Question question;
+        std::uint64_t version = 0;
     };
 
     ModuleFile file;
@@ -159,8 +165,8 @@ struct Document::State {
     std::vector<Properties> propertyRows;  ///< as read: the module's rule looks at all of them
     std::vector<Entry> rows;
     std::vector<Saved> saved;
-    std::unordered_map<QuestionId, std::size_t> savedPlace;  ///< index into saved
     QuestionId nextId = 1;
+    std::uint64_t nextVersion = 1;
 
     // Where each question is, rebuilt when asked for after rows moved.
     mutable std::unordered_map<QuestionId, std::size_t> rowIndex;
@@ -179,8 +185,11 @@ struct Document::State {
     explicit State(ModuleFile opened) : file(std::move(opened)) {}
 
     Entry entry(Question question) {
-        Entry made{nextId++, std::move(question), {}};
+        Entry made;
+        made.id = nextId++;
+        made.question = std::move(question);
         made.search = searchText(made.question);
+        made.repeatKey = repeatKey(made.question);
         return made;
     }
 
@@ -193,14 +202,13 @@ struct Document::State {
         problemsStale = true;
     }
 
-    // The file's content becomes the saved state, every question checked afresh.
+    // The document as it is becomes what the file holds, `rowIds` being its questions' rows.
     void takeSaved(const std::vector<std::int64_t>& rowIds) {
         saved.clear();
-        savedPlace.clear();
         saved.reserve(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            savedPlace.emplace(rows[i].id, i);
-            saved.push_back({rows[i].id, rowIds[i], rows[i].question});
+            rows[i].savedPlace = i;
+            saved.push_back({rows[i].id, rowIds[i], rows[i].version});
         }
         savedProperties = properties;
         if (propertyRows.empty())
@@ -277,6 +285,13 @@ const Question& Document::question(std::size_t row) const {
     return state_->rows.at(row).question;
 }
 
+std::vector<Question> Document::questions() const {
+    std::vector<Question> all;
+    all.reserve(size());
+    for (const auto& row : state_->rows) all.push_back(row.question);
+    return all;
+}
+
 QuestionId Document::id(std::size_t row) const {
     return state_->rows.at(row).id;
 }
@@ -296,9 +311,9 @@ std::optional<std::size_t> Document::rowOf(QuestionId id) const {
 }
 
 std::optional<std::size_t> Document::savedNumber(std::size_t row) const {
-    auto found = state_->savedPlace.find(id(row));
-    if (found == state_->savedPlace.end()) return std::nullopt;
-    return found->second + 1;
+    const std::size_t place = state_->rows.at(row).savedPlace;
+    if (place == State::kNotSaved) return std::nullopt;
+    return place + 1;
 }
 
 bool Document::modified() const {
@@ -376,8 +391,11 @@ class PropertyEdit final : public Edit {
 
 class FieldEdit final : public Edit {
   public:
-    FieldEdit(std::size_t row, QuestionId id, QuestionField field, std::string before,
-              std::string after)
+    struct Change {
+        std::string text;
+        std::uint64_t version;
+    };
+    FieldEdit(std::size_t row, QuestionId id, QuestionField field, Change before, Change after)
         : Edit(describeField(field)),
           id_(id),
           field_(field),
@@ -402,19 +420,21 @@ class FieldEdit final : public Edit {
             "the wrong answer 3", "the points",       "the media"};
         return std::string("Edit ") + names[static_cast<int>(field)];
     }
-    void set(Document& document, const std::string& value) {
+    void set(Document& document, const Change& change) {
         Document::State& state = DocumentAccess::of(document);
         const auto row = document.rowOf(id_);
         assert(row);
         Entry& entry = state.rows[*row];
-        fieldOf(entry.question, field_) = value;
+        fieldOf(entry.question, field_) = change.text;
+        entry.version = change.version;
         entry.search = searchText(entry.question);
+        if (field_ == QuestionField::kText) entry.repeatKey = repeatKey(entry.question);
         state.changed(id_);
     }
 
     QuestionId id_;
     QuestionField field_;
-    std::string before_, after_;
+    Change before_, after_;
 };
 
 // Inserts entries at a row; the entries live in the edit while it is not applied.
@@ -557,7 +577,10 @@ Result<EditPtr> Document::setQuestionField(std::size_t row, QuestionField field,
     const std::string& now = fieldOf(question(row), field);
     if (now == value) return EditPtr();
     return EditFactory::made(
-        std::make_unique<FieldEdit>(row, id(row), field, now, std::move(value)), *state_);
+        std::make_unique<FieldEdit>(row, id(row), field,
+                                    FieldEdit::Change{now, state_->rows[row].version},
+                                    FieldEdit::Change{std::move(value), state_->nextVersion++}),
+        *state_);
 }
 
 Result<EditPtr> Document::insertQuestions(std::size_t row, std::vector<Question> questions) const {
@@ -673,7 +696,7 @@ const std::vector<Problem>& Document::problems() const {
     if (!state.problemsStale) return state.problems;
     state.problems.clear();
     const fs::path folder = mediaFolder();
-    std::unordered_map<std::string, std::size_t> firstWithText;
+    std::unordered_map<std::string_view, std::size_t> firstWithText;
     firstWithText.reserve(state.rows.size());
     for (std::size_t row = 0; row < state.rows.size(); ++row) {
         const Entry& entry = state.rows[row];
@@ -683,9 +706,8 @@ const std::vector<Problem>& Document::problems() const {
         for (const QuestionProblem& found : checked->second)
             state.problems.push_back(
                 {Problem::Kind::kQuestion, found.breaksGame, entry.id, row, found.message});
-        const std::string key = repeatKey(entry.question);
-        if (key.empty()) continue;  // an empty text is a problem of its own
-        auto [first, isFirst] = firstWithText.emplace(key, row);
+        if (entry.repeatKey.empty()) continue;  // an empty text is a problem of its own
+        auto [first, isFirst] = firstWithText.emplace(entry.repeatKey, row);
         if (!isFirst)
             state.problems.push_back({Problem::Kind::kRepeated, false, entry.id, row,
                                       "repeats question " + std::to_string(first->second + 1)});
@@ -695,8 +717,9 @@ const std::vector<Problem>& Document::problems() const {
         propertyRows.push_back(state.properties);
     else
         propertyRows.front() = state.properties;
-    for (std::string& message : checkModuleWhole(propertyRows, state.rows.size()))
-        state.problems.push_back({Problem::Kind::kModule, true, 0, 0, std::move(message)});
+    for (QuestionProblem& found : checkModuleWhole(propertyRows, state.rows.size()))
+        state.problems.push_back(
+            {Problem::Kind::kModule, found.breaksGame, 0, 0, std::move(found.message)});
     state.problemsStale = false;
     return state.problems;
 }
@@ -747,10 +770,6 @@ static Plan planSave(const Document::State& state) {
           state.properties.year == state.savedProperties.year))
         changes.properties = state.properties;
 
-    auto sameContent = [](const Question& a, const Question& b) {
-        return a.text == b.text && a.answers == b.answers && a.points == b.points &&
-               a.media == b.media;
-    };
     // The old place of each row's question, or none for a new one.
     std::vector<std::optional<std::size_t>> from(rows.size());
     std::vector<std::int64_t> renumbered(saved.size(), 0);
@@ -759,23 +778,21 @@ static Plan planSave(const Document::State& state) {
     std::optional<std::size_t> lastKept;
     bool newSeen = false;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        auto place = state.savedPlace.find(rows[i].id);
-        if (place == state.savedPlace.end()) {
+        const std::size_t place = rows[i].savedPlace;
+        if (place == Document::State::kNotSaved) {
             newSeen = true;
             continue;
         }
-        from[i] = place->second;
-        renumbered[place->second] = static_cast<std::int64_t>(i + 1);
-        renumbers = renumbers || place->second != i;
-        if (newSeen || (lastKept && *lastKept > place->second)) inOrder = false;
-        lastKept = place->second;
+        from[i] = place;
+        renumbered[place] = static_cast<std::int64_t>(i + 1);
+        renumbers = renumbers || place != i;
+        if (newSeen || (lastKept && *lastKept > place)) inOrder = false;
+        lastKept = place;
     }
     renumbers = renumbers || rows.size() < saved.size();
     if (renumbers) changes.renumbered = std::move(renumbered);
 
-    auto edited = [&](std::size_t i) {
-        return !sameContent(rows[i].question, saved[*from[i]].question);
-    };
+    auto edited = [&](std::size_t i) { return rows[i].version != saved[*from[i]].version; };
     // In place.
     std::size_t inPlaceCost = SIZE_MAX;
     if (inOrder) {
@@ -794,9 +811,7 @@ static Plan planSave(const Document::State& state) {
     // By place.
     std::size_t byPlaceCost = 0;
     for (std::size_t i = 0; i < rows.size(); ++i)
-        if (i >= saved.size() || !from[i] || *from[i] != i ||
-            !sameContent(rows[i].question, saved[i].question))
-            ++byPlaceCost;
+        if (i >= saved.size() || !from[i] || *from[i] != i || edited(i)) ++byPlaceCost;
     // Anew: a statement writes many rows, at a fraction of a single write each.
     const std::size_t anewCost = rows.size() / 4 + 1;
 
@@ -816,7 +831,7 @@ static Plan planSave(const Document::State& state) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (i >= saved.size())
                 changes.appended.push_back(&rows[i].question);
-            else if (!from[i] || *from[i] != i || !sameContent(rows[i].question, saved[i].question))
+            else if (!from[i] || *from[i] != i || edited(i))
                 changes.updated.emplace_back(saved[i].rowId, &rows[i].question);
         }
         for (std::size_t j = rows.size(); j < saved.size(); ++j)
@@ -886,9 +901,7 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
     const Plan plan = planSave(state);
     const std::vector<std::string> newAsked =
         plan.changes.renumbered.empty() ? *asked : renumberAsked(*asked, plan.changes.renumbered);
-    std::vector<Question> questions;
-    questions.reserve(state.rows.size());
-    for (const auto& row : state.rows) questions.push_back(row.question);
+    const std::vector<Question> questions = this->questions();
     std::vector<ScoreEntry> scores;
     for (auto& score : *stored) scores.push_back(std::move(score.entry));
     if (Status written =

@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "authoring/import.h"
@@ -171,6 +170,8 @@ class Document {
     const Properties& properties() const;
     std::size_t size() const;
     const Question& question(std::size_t row) const;
+    /// Every question in row order (for export).
+    std::vector<Question> questions() const;
     QuestionId id(std::size_t row) const;
     /// The row of a question, or nothing when it is not in the document (deleted).
     std::optional<std::size_t> rowOf(QuestionId id) const;
@@ -183,7 +184,7 @@ class Document {
     bool modified() const;
 
     /// The rows, in order, where `text` occurs in any field, letters compared without regard to
-    /// case (ASCII and the Latin, Greek and Cyrillic letters of UTF-8). An empty text gives
+    /// case (ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters). An empty text gives
     /// every row.
     std::vector<std::size_t> filter(std::string_view text) const;
 
@@ -229,8 +230,9 @@ class Document {
     /// Writes every change in one transaction: the properties, the questions, and the asked
     /// list as it is in the file at this moment, renumbered so each asked question that still
     /// exists stays asked and deleted ones leave it. Refused without a title, when the file is
-    /// read-only, and when another program changed the module's questions since it was opened
-    /// (its asked list and high scores may change at any time). When another program holds the
+    /// read-only, when another program changed the module's questions since it was opened (its
+    /// asked list and high scores may change at any time), and when the path no longer names
+    /// the file opened (replaced or removed). When another program holds the
     /// module's write lock, waits up to kLockWaitMilliseconds, then fails with
     /// ErrorKind::kInUse, nothing written. On any failure the document keeps every edit.
     Result<SaveReport> save();

@@ -142,21 +142,23 @@ std::string CheckReport::summary() const {
            counted(pictures, "picture", "pictures") + ", " + counted(sounds, "sound", "sounds");
 }
 
-std::vector<std::string> checkModuleWhole(const std::vector<Properties>& propertyRows,
-                                          std::size_t questionCount) {
-    std::vector<std::string> problems;
+std::vector<QuestionProblem> checkModuleWhole(const std::vector<Properties>& propertyRows,
+                                              std::size_t questionCount) {
+    std::vector<QuestionProblem> problems;
     if (propertyRows.empty()) {
-        problems.push_back("the properties table has no row, so there is no title");
+        problems.push_back({true, "the properties table has no row, so there is no title"});
     } else {
         if (propertyRows.size() > 1)
-            problems.push_back("the properties table has " + std::to_string(propertyRows.size()) +
-                               " rows; the game reads only the first");
-        if (propertyRows.front().title.empty()) problems.push_back("the title is empty");
+            problems.push_back({false, "the properties table has " +
+                                           std::to_string(propertyRows.size()) +
+                                           " rows; the game reads only the first"});
+        if (propertyRows.front().title.empty()) problems.push_back({true, "the title is empty"});
     }
-    if (questionCount == 0) problems.push_back("there are no questions");
+    if (questionCount == 0) problems.push_back({true, "there are no questions"});
     if (static_cast<std::int64_t>(questionCount) > kMaxQuestions)
-        problems.push_back("there are " + std::to_string(questionCount) +
-                           " questions; the game counts at most " + std::to_string(kMaxQuestions));
+        problems.push_back({true, "there are " + std::to_string(questionCount) +
+                                      " questions; the game counts at most " +
+                                      std::to_string(kMaxQuestions)});
     return problems;
 }
 
@@ -165,8 +167,8 @@ CheckReport checkModule(const std::vector<Properties>& propertyRows,
                         const std::filesystem::path& mediaFolder) {
     CheckReport report;
     report.questions = questions.size();
-    for (const std::string& problem : checkModuleWhole(propertyRows, questions.size()))
-        report.problems.push_back("module: " + problem);
+    for (const QuestionProblem& problem : checkModuleWhole(propertyRows, questions.size()))
+        report.problems.push_back("module: " + problem.message);
 
     for (std::size_t i = 0; i < questions.size(); ++i) {
         const rules::MediaKind media = rules::mediaKind(questions[i].media);

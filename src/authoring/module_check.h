@@ -23,9 +23,9 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
                                            const std::filesystem::path& mediaFolder);
 
 /// The rules of check for the module as a whole: a title (the game refuses a module without
-/// one), one properties row, questions, and no more than the game counts. One sentence each.
-std::vector<std::string> checkModuleWhole(const std::vector<Properties>& propertyRows,
-                                          std::size_t questionCount);
+/// one), one properties row, questions, and no more than the game counts.
+std::vector<QuestionProblem> checkModuleWhole(const std::vector<Properties>& propertyRows,
+                                              std::size_t questionCount);
 
 struct CheckReport {
     std::vector<std::string> problems;  ///< one line each, "question N: ..." or "module: ..."

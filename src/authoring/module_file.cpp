@@ -410,6 +410,30 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     return ModuleFile(path, std::move(database));
 }
 
+ModuleFile::ModuleFile(fs::path path, std::shared_ptr<ModuleDatabase> database)
+    : path_(std::move(path)), database_(std::move(database)) {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) == 0) {
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+    }
+}
+
+Status ModuleFile::stillThere() const {
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0)
+        return Error(ErrorKind::kNoFile,
+                     "is no longer there: another program moved or removed it; nothing was "
+                     "written (Save As keeps the changes in a new file)",
+                     path_.string());
+    if (info.st_dev != device_ || info.st_ino != inode_)
+        return Error(ErrorKind::kFailed,
+                     "was replaced by another program since it was opened; nothing was written "
+                     "(Revert opens the new file, Save As keeps the changes in a new file)",
+                     path_.string());
+    return Status::success();
+}
+
 Error ModuleFile::failure(const std::string& what, const std::string& why) const {
     return Error{path_.string() + ": cannot " + what + ": " + why};
 }
@@ -478,7 +502,8 @@ Result<std::int64_t> ModuleFile::emptyTable(Table which, const std::string& what
     const std::string table = quoted(layoutOf(which).name);
     std::string error;
     modules::Transaction transaction(*database_, &error);
-    if (!transaction.active()) return failure(what, error);
+    if (!transaction.active()) return lastFailure(what, error);
+    if (Status same = stillThere(); !same) return same.error();
     auto count = database_->queryIntegers("SELECT count(*) FROM " + table + ";", {}, &error);
     if (count && !count->empty() && database_->query("DELETE FROM " + table + ";", {}, &error) &&
         transaction.commit(&error))
@@ -617,10 +642,12 @@ Status ModuleFile::deleteScore(const StoredScore& score) {
     std::string error;
     modules::Transaction transaction(*database_, &error);
     if (!transaction.active()) return lastFailure(what, error);
+    if (Status same = stillThere(); !same) return same.error();
     // Compared as stored: another program may have changed the table since it was read.
     auto found = database_->queryIntegers(
         "SELECT count(*) FROM \"HScore\" WHERE " + rowId +
-            " = ? AND \"Nom\" IS ? AND \"Date\" IS ? AND \"Score\" IS ?;",
+            " = ? AND coalesce(\"Nom\", '') = ? AND coalesce(\"Date\", '') = ? AND "
+            "coalesce(\"Score\", '') = ?;",
         {std::to_string(score.rowId), score.entry.name, score.entry.date, score.entry.score},
         &error);
     if (!found || found->empty()) return lastFailure(what, error);
@@ -684,6 +711,9 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
     Reservation reservation(path_);
     modules::Transaction transaction(*database_, &error);
     if (!transaction.active()) return failed();
+    // Checked with the write lock held: a file moved into place by another program's save
+    // must not be taken for this one.
+    if (Status same = stillThere(); !same) return same.error();
 
     auto rowIds = questionRowIds();
     if (!rowIds) return Error{rowIds.error()};
@@ -693,14 +723,24 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
             "another program changed its questions since it was opened; nothing was "
             "saved. Revert to see its questions, or Save As to keep yours in a new file");
 
-    std::vector<std::string> asked;
-    auto askedRows = this->asked();
-    if (!askedRows) return Error{askedRows.error()};
+    // The asked list is read only when it is to be renumbered: it may be as long as the
+    // questions.
+    std::optional<std::vector<std::string>> askedRows;
     ChangesWritten written;
-    written.askedBefore = written.askedAfter = askedRows->size();
+    if (!changes.renumbered.empty()) {
+        auto read = this->asked();
+        if (!read) return Error{read.error()};
+        askedRows = std::move(*read);
+        written.askedBefore = askedRows->size();
+    } else {
+        auto count = rowCount(Table::kAsked);
+        if (!count) return Error{count.error()};
+        written.askedBefore = static_cast<std::size_t>(*count);
+    }
+    written.askedAfter = written.askedBefore;
 
     // Room for the rows written, claimed before the first write (see Reservation).
-    off_t growth = static_cast<off_t>(askedRows->size()) * 16;
+    off_t growth = askedRows ? static_cast<off_t>(askedRows->size()) * 16 : 0;
     for (const auto& update : changes.updated) growth += questionBound(*update.second);
     for (const Question* question : changes.appended) growth += questionBound(*question);
     if (!reservation.claim(withSlack(growth))) return failure(what, "the disk is full");
@@ -756,18 +796,35 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
             [&](std::size_t i) -> const Question& { return *changes.appended[i]; }, &error))
         return failed();
 
-    if (!changes.renumbered.empty()) {
-        asked = renumberAsked(*askedRows, changes.renumbered);
+    if (askedRows) {
+        const std::vector<std::string> asked = renumberAsked(*askedRows, changes.renumbered);
         if (asked != *askedRows && (!database_->query("DELETE FROM \"Use\";", {}, &error) ||
                                     !insertTexts(*database_, Table::kAsked, asked, &error)))
             return failed();
         written.askedAfter = asked.size();
     }
 
-    auto after = questionRowIds();
-    if (!after) return Error{after.error()};
+    // The row ids now: those kept, and those the added rows got, read only when all rows
+    // were written anew.
+    if (changes.rewriteAll) {
+        auto after = questionRowIds();
+        if (!after) return Error{after.error()};
+        written.rowIds = std::move(*after);
+    } else {
+        std::vector<std::int64_t> gone = changes.deleted;
+        std::sort(gone.begin(), gone.end());
+        for (std::int64_t id : *rowIds)
+            if (!std::binary_search(gone.begin(), gone.end(), id)) written.rowIds.push_back(id);
+        if (!changes.appended.empty()) {
+            const std::int64_t last = written.rowIds.empty() ? 0 : written.rowIds.back();
+            auto added = database_->queryIntegers("SELECT " + rowId + " FROM " + table + " WHERE " +
+                                                      rowId + " > ? ORDER BY " + rowId + ";",
+                                                  {std::to_string(last)}, &error);
+            if (!added) return failed();
+            written.rowIds.insert(written.rowIds.end(), added->begin(), added->end());
+        }
+    }
     if (!transaction.commit(&error)) return failed();
-    written.rowIds = std::move(*after);
     return written;
 }
 

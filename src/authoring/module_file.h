@@ -137,8 +137,10 @@ class ModuleFile {
                                          std::size_t alsoRead = 0);
 
   private:
-    ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database)
-        : path_(std::move(path)), database_(std::move(database)) {}
+    ModuleFile(std::filesystem::path path, std::shared_ptr<modules::ModuleDatabase> database);
+    /// Fails when the path no longer names the file opened (another program replaced or
+    /// removed it): writing then would go into a file no one sees.
+    Status stillThere() const;
     Error failure(const std::string& what, const std::string& why) const;
     /// The failure of the last statement, its kind told by the store's last result.
     Error lastFailure(const std::string& what, const std::string& why) const;
@@ -151,6 +153,7 @@ class ModuleFile {
 
     std::filesystem::path path_;
     std::shared_ptr<modules::ModuleDatabase> database_;
+    std::uint64_t device_ = 0, inode_ = 0;  ///< of the file opened
 };
 
 /// Removes the hidden temporary files that interrupted runs of `create` left in `folder`: only a

@@ -153,6 +153,11 @@ TEST(SaveTest, ARefusedSaveWritesNothingAndKeepsEveryEdit) {
                  path, {"INSERT INTO MainData VALUES ('Q', 'a', 'b', 'c', 'd', '1', '')"}));
          },
          "another program changed its questions", ErrorKind::kFailed},
+        {"file replaced",
+         [](const std::string& path, Document&, EditHistory&) {
+             ASSERT_TRUE(writeModule(path, {"Other", "", "", ""}, {}, true).ok());
+         },
+         "was replaced by another program", ErrorKind::kFailed},
     };
     for (const Case& refusal : cases) {
         SCOPED_TRACE(refusal.name);

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <functional>
 
-#include "support/module_files.h"
-#include "tool_support.h"
 #include "authoring/csv.h"
 #include "authoring/import.h"
+#include "support/module_files.h"
+#include "tool_support.h"
 
 namespace vexlor::authoring {
 namespace {

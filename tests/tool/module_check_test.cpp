@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "authoring/module_check.h"
 #include "support/module_files.h"
 #include "tool_support.h"
-#include "authoring/module_check.h"
 
 namespace vexlor::authoring {
 namespace {

@@ -5,10 +5,10 @@
 
 #include <array>
 
+#include "authoring/module_file.h"
 #include "modules/data_source.h"
 #include "support/module_files.h"
 #include "tool_support.h"
-#include "authoring/module_file.h"
 
 namespace vexlor::authoring {
 namespace {

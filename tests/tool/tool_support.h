@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "support/fakes.h"
-#include "vexlor-module/commands.h"
 #include "authoring/module_file.h"
 #include "authoring/question_csv.h"
+#include "support/fakes.h"
+#include "vexlor-module/commands.h"
 
 namespace vexlor::authoring::testing {
 

@@ -58,7 +58,9 @@ struct Command {
 
 /// Writes the message to `err` and gives kExitFailure.
 int fail(std::ostream& err, const std::string& message);
-inline int fail(std::ostream& err, const Error& error) { return fail(err, error.what()); }
+inline int fail(std::ostream& err, const Error& error) {
+    return fail(err, error.what());
+}
 /// "1 question", "2 questions".
 std::string plural(std::int64_t count, const char* singular, const char* several);
 
