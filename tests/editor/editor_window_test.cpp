@@ -12,10 +12,12 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QTableView>
+#include <QUrl>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -143,7 +145,19 @@ TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
 
     window.selectRow(2);
     const std::string wav = std::string(VEXLOR_SOURCE_DIR) + "/examples/general/gk-morse-sos.wav";
-    ASSERT_TRUE(window.attachMedia(QString::fromStdString(wav)));
+    {
+        // Dropped on the form, as from a file manager.
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(wav))});
+        QWidget* form = window.formField(QuestionField::kText)->parentWidget();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(form, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form, &drop);
+        ASSERT_TRUE(drop.isAccepted());
+    }
     const QString attachedSound = shown(QuestionField::kMedia);
     // Undo takes the sound off and redo puts it back, the form following.
     window.undoStack().undo();
@@ -278,6 +292,39 @@ TEST_F(EditorWindowTest, UnsavedChangesAreAskedAboutOnClose) {
     EXPECT_FALSE(window.isWindowModified());
     EXPECT_TRUE(window.close());
     EXPECT_EQ(prompts.unsavedAsked, 2);
+}
+
+// A save while the game holds the module's write lock waits, says the module is in use, and
+// keeps every edit; once the lock goes, the save goes through. Revert drops the edits.
+TEST_F(EditorWindowTest, SaveWhileTheModuleIsInUseKeepsTheEdits) {
+    const std::string module = sampleCopy();
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)));
+    window.selectRow(0);
+    type(QuestionField::kRight, "Typed while the game played");
+    sqlite3* game = nullptr;
+    ASSERT_EQ(sqlite3_open(module.c_str(), &game), SQLITE_OK);
+    sqlite3_key(game, modules::kModuleKey, 8);
+    ASSERT_EQ(sqlite3_exec(game, "BEGIN IMMEDIATE; INSERT INTO Use VALUES ('2');", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    EXPECT_FALSE(window.save());
+    EXPECT_TRUE(prompts.lastWarning().contains("in use")) << prompts.lastWarning().toStdString();
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_EQ(shown(QuestionField::kRight), "Typed while the game played");
+    ASSERT_EQ(sqlite3_exec(game, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(game);
+
+    type(QuestionField::kWrong1, "Typed after");
+    window.action("revert")->trigger();
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_NE(shown(QuestionField::kRight), "Typed while the game played");
+    type(QuestionField::kRight, "Saved at last");
+    ASSERT_TRUE(window.save()) << prompts.lastWarning().toStdString();
+    EXPECT_EQ(testing::readColumn(module, "SELECT Reponce FROM MainData LIMIT 1"),
+              std::vector<std::string>{"Saved at last"});
+    // What the game wrote meanwhile is still there.
+    EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM Use WHERE Use = '2'"),
+              std::vector<std::string>{"1"});
 }
 
 // An import shows what it skips and why before it adds the rest, as one step to undo; a paste
