@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -461,6 +462,30 @@ TEST_F(EditorWindowTest, EveryFieldIsNamedAndEveryActionIsInAMenu) {
     }
     for (const char* standard : {"new", "open", "save", "saveAs", "undo", "redo", "find", "quit"})
         EXPECT_FALSE(window.action(standard)->shortcut().isEmpty()) << standard;
+}
+
+// In a field, undo and redo are the window's, which know the document; Delete and the other
+// editing keys stay the field's, so Delete removes a letter, not the question.
+TEST_F(EditorWindowTest, UndoKeysInAFieldReachTheWindowAndEditingKeysStayInIt) {
+    ASSERT_TRUE(window.openModule(QString::fromStdString(sampleCopy())));
+    window.selectRow(0);
+    struct Key {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool fieldKeepsIt;
+    };
+    const Key keys[] = {{Qt::Key_Z, Qt::ControlModifier, false},
+                        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, false},
+                        {Qt::Key_Delete, Qt::NoModifier, true},
+                        {Qt::Key_V, Qt::ControlModifier, true}};
+    for (QuestionField field : {QuestionField::kText, QuestionField::kRight}) {
+        for (const Key& key : keys) {
+            SCOPED_TRACE(QKeySequence(key.key | key.modifiers).toString().toStdString());
+            QKeyEvent override(QEvent::ShortcutOverride, key.key, key.modifiers);
+            QApplication::sendEvent(window.formField(field), &override);
+            EXPECT_EQ(override.isAccepted(), key.fieldKeepsIt);
+        }
+    }
 }
 
 }  // namespace
