@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QUrl>
 #include <deque>
@@ -75,7 +76,11 @@ class FakePrompts final : public Prompts {
 
 class EditorWindowTest : public ::testing::Test, private ui::WithApplication {
   protected:
-    EditorWindowTest() { QCoreApplication::setOrganizationName(QStringLiteral("vexlor-tests")); }
+    EditorWindowTest() {
+        // Recent files go to the test's own settings, not the user's.
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("vexlor-tests"));
+    }
 
     std::string sampleCopy() {
         const fs::path copy = folder.path() / "General Knowledge.vxm";

@@ -5,10 +5,10 @@
 #include <QLabel>
 #include <string>
 
+#include "authoring/text_fit.h"
 #include "rules/text_panels.h"
 #include "ui/widgets.h"
 #include "ui_application.h"
-#include "authoring/text_fit.h"
 
 namespace vexlor::ui {
 namespace {
