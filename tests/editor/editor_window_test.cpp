@@ -17,7 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
-#include <QStandardPaths>
+#include <QSettings>
 #include <QTableView>
 #include <QUrl>
 #include <deque>
@@ -78,7 +78,8 @@ class EditorWindowTest : public ::testing::Test, private ui::WithApplication {
   protected:
     EditorWindowTest() {
         // Recent files go to the test's own settings, not the user's.
-        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(folder.file("settings")));
         QCoreApplication::setOrganizationName(QStringLiteral("vexlor-tests"));
     }
 
@@ -121,6 +122,14 @@ TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
         << prompts.lastWarning().toStdString();
     const std::size_t count = window.document()->size();
     ASSERT_GE(count, 3u);
+    // It is the first of the recent files, offered in the File menu.
+    EXPECT_EQ(QSettings().value("recentFiles").toStringList().value(0),
+              QString::fromStdString(module));
+    const auto recent = window.findChildren<QMenu*>();
+    EXPECT_TRUE(std::any_of(recent.begin(), recent.end(), [](QMenu* menu) {
+        return menu->title() == "Open &Recent" && menu->actions().size() == 1 &&
+               menu->actions().front()->text().endsWith("General Knowledge.vxm");
+    }));
 
     window.selectRow(1);
     const QString typed[] = {"Which planet has the Great Red Spot?",
