@@ -743,10 +743,12 @@ namespace {
 
 // How the question rows of the file become the document's, in as few writes as can be told
 // cheaply. The game numbers questions by their place in row-id order, so
-//  - in place: when the questions kept are in their old order and new ones follow the last of
-//    them, deleted rows are deleted, edited ones rewritten and new ones added at the end;
-//  - by place: otherwise the row at each place takes the question now there, where it differs
-//    (a move rewrites two rows);
+//  - anchored: the longest run of questions still in their old order keeps its rows (edited
+//    ones rewritten); deleted and moved questions lose theirs, and new and moved ones get rows
+//    with ids between their neighbours', where there is room: before the first and after the
+//    last there always is;
+//  - by place: the row at each place takes the question now there, where it differs (a move
+//    by one place rewrites two rows);
 //  - or every row is written anew, in large statements, when that costs less.
 struct Plan {
     ModuleChanges changes;
@@ -755,6 +757,60 @@ struct Plan {
 };
 
 }  // namespace
+
+// For the anchored plan: the row id each question that needs a new row gets, none for the
+// questions that keep theirs (the longest run of kept questions still in their old order), or
+// nothing when the new rows do not fit between the kept ones. Row ids may go below 1: only their
+// order counts.
+static std::optional<std::vector<std::optional<std::int64_t>>> anchoredRowIds(
+    const Document::State& state, const std::vector<std::optional<std::size_t>>& from) {
+    const auto& saved = state.saved;
+    const std::size_t count = from.size();
+    // The longest increasing run of old places, by patience sorting.
+    std::vector<std::size_t> tails;  // row of the smallest last place of a run of each length
+    std::vector<std::size_t> before(count, SIZE_MAX);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!from[i]) continue;
+        auto at = std::lower_bound(
+            tails.begin(), tails.end(), *from[i],
+            [&](std::size_t row, std::size_t place) { return *from[row] < place; });
+        if (at != tails.begin()) before[i] = *std::prev(at);
+        if (at == tails.end())
+            tails.push_back(i);
+        else
+            *at = i;
+    }
+    std::vector<bool> anchored(count, false);
+    for (std::size_t i = tails.empty() ? SIZE_MAX : tails.back(); i != SIZE_MAX; i = before[i])
+        anchored[i] = true;
+
+    constexpr std::int64_t kLowest = -(std::int64_t{1} << 62), kHighest = std::int64_t{1} << 62;
+    std::vector<std::optional<std::int64_t>> ids(count);
+    std::optional<std::int64_t> low;  // the row id of the last anchored question
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i <= count; ++i) {
+        if (i < count && !anchored[i]) continue;
+        const auto run = static_cast<std::int64_t>(i - runStart);
+        const std::optional<std::int64_t> high =
+            i < count ? std::optional(saved[*from[i]].rowId) : std::nullopt;
+        std::int64_t first = 1;
+        if (low && high) {
+            if (*high - *low - 1 < run) return std::nullopt;
+            first = *low + 1;
+        } else if (low) {
+            if (*low > kHighest - run) return std::nullopt;
+            first = *low + 1;
+        } else if (high) {
+            if (*high < kLowest + run) return std::nullopt;
+            first = *high - run;
+        }
+        for (std::size_t j = runStart; j < i; ++j)
+            ids[j] = first + static_cast<std::int64_t>(j - runStart);
+        if (high) low = high;
+        runStart = i + 1;
+    }
+    return ids;
+}
 
 // The plan for the document's rows, over the file's saved rows.
 static Plan planSave(const Document::State& state) {
@@ -774,39 +830,32 @@ static Plan planSave(const Document::State& state) {
     std::vector<std::optional<std::size_t>> from(rows.size());
     std::vector<std::int64_t> renumbered(saved.size(), 0);
     bool renumbers = false;
-    bool inOrder = true;  // the kept questions keep their order, and new ones come last
-    std::optional<std::size_t> lastKept;
-    bool newSeen = false;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::size_t place = rows[i].savedPlace;
-        if (place == Document::State::kNotSaved) {
-            newSeen = true;
-            continue;
-        }
+        if (place == Document::State::kNotSaved) continue;
         from[i] = place;
         renumbered[place] = static_cast<std::int64_t>(i + 1);
         renumbers = renumbers || place != i;
-        if (newSeen || (lastKept && *lastKept > place)) inOrder = false;
-        lastKept = place;
     }
     renumbers = renumbers || rows.size() < saved.size();
     if (renumbers) changes.renumbered = std::move(renumbered);
 
     auto edited = [&](std::size_t i) { return rows[i].version != saved[*from[i]].version; };
-    // In place.
-    std::size_t inPlaceCost = SIZE_MAX;
-    if (inOrder) {
-        inPlaceCost = 0;
-        std::size_t deleted = saved.size();
+    // Anchored.
+    const auto placedIds = anchoredRowIds(state, from);
+    std::size_t anchoredCost = SIZE_MAX;
+    if (placedIds) {
+        anchoredCost = 0;
+        std::size_t unanchored = saved.size();
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (!from[i]) {
-                ++inPlaceCost;
-                continue;
+            if ((*placedIds)[i]) {
+                ++anchoredCost;
+            } else {
+                --unanchored;
+                if (edited(i)) ++anchoredCost;
             }
-            --deleted;
-            if (edited(i)) ++inPlaceCost;
         }
-        inPlaceCost += deleted / 16;  // many rows go in one statement
+        anchoredCost += unanchored / 16;  // many rows go in one statement
     }
     // By place.
     std::size_t byPlaceCost = 0;
@@ -815,18 +864,18 @@ static Plan planSave(const Document::State& state) {
     // Anew: a statement writes many rows, at a fraction of a single write each.
     const std::size_t anewCost = rows.size() / 4 + 1;
 
-    if (inPlaceCost <= byPlaceCost && inPlaceCost <= anewCost) {
-        std::vector<bool> kept(saved.size(), false);
+    if (anchoredCost <= byPlaceCost && anchoredCost <= anewCost) {
+        std::vector<bool> anchored(saved.size(), false);
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (!from[i]) {
-                changes.appended.push_back(&rows[i].question);
+            if (const auto id = (*placedIds)[i]) {
+                changes.placed.emplace_back(*id, &rows[i].question);
                 continue;
             }
-            kept[*from[i]] = true;
+            anchored[*from[i]] = true;
             if (edited(i)) changes.updated.emplace_back(saved[*from[i]].rowId, &rows[i].question);
         }
         for (std::size_t j = 0; j < saved.size(); ++j)
-            if (!kept[j]) changes.deleted.push_back(saved[j].rowId);
+            if (!anchored[j]) changes.deleted.push_back(saved[j].rowId);
     } else if (byPlaceCost <= anewCost) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (i >= saved.size())
@@ -840,7 +889,7 @@ static Plan planSave(const Document::State& state) {
         changes.rewriteAll = true;
         for (const auto& row : rows) changes.appended.push_back(&row.question);
     }
-    plan.written = changes.updated.size() + changes.appended.size();
+    plan.written = changes.updated.size() + changes.appended.size() + changes.placed.size();
     plan.removed = saved.size() > rows.size() ? saved.size() - rows.size() : 0;
     return plan;
 }
@@ -898,9 +947,14 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
     if (!asked) return asked.error();
     auto stored = state.file.storedScores();
     if (!stored) return stored.error();
+    auto rowIds = state.file.questionRowIds();
+    if (!rowIds) return rowIds.error();
     const Plan plan = planSave(state);
-    const std::vector<std::string> newAsked =
+    std::vector<std::string> newAsked =
         plan.changes.renumbered.empty() ? *asked : renumberAsked(*asked, plan.changes.renumbered);
+    // When another program changed the questions, the asked list's numbers name its questions,
+    // not these: the copy starts with none asked.
+    if (*rowIds != plan.changes.expectedRowIds) newAsked.clear();
     const std::vector<Question> questions = this->questions();
     std::vector<ScoreEntry> scores;
     for (auto& score : *stored) scores.push_back(std::move(score.entry));
@@ -911,14 +965,14 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
 
     auto opened = ModuleFile::open(target, ModuleFile::Access::kReadWrite);
     if (!opened) return opened.error();
-    auto rowIds = opened->questionRowIds();
-    if (!rowIds) return rowIds.error();
-    if (rowIds->size() != state.rows.size())
+    auto newRowIds = opened->questionRowIds();
+    if (!newRowIds) return newRowIds.error();
+    if (newRowIds->size() != state.rows.size())
         return Error(ErrorKind::kFailed, "was written with the wrong number of questions",
                      target.string());
     state.file = std::move(*opened);
     state.propertyRows = {state.properties};
-    state.takeSaved(*rowIds);
+    state.takeSaved(*newRowIds);
     state.checked.clear();  // media are looked up in the new folder
     state.problemsStale = true;
 

@@ -55,10 +55,11 @@ class Edit {
     void apply(Document& document);
     /// Takes the change back.
     void revert(Document& document);
-    /// For the undo menu: "Edit the question text", "Delete 3 questions", ...
+    /// For the undo menu: "Edit the right answer", "Delete 3 questions", ...
     const std::string& describe() const { return description_; }
     /// The row to select after applying the edit (or after reverting it, `afterRevert`):
-    /// the row edited, the first row inserted, the row where deleted rows were.
+    /// the row edited, the first row inserted or moved, the first row where deleted rows were
+    /// (past the last row when they were the last). A property edit names no row (0).
     std::size_t focusRow(bool afterRevert) const {
         return afterRevert ? focusAfterRevert_ : focusAfterApply_;
     }
@@ -147,8 +148,9 @@ inline constexpr int kLockWaitMilliseconds = 2000;
 class Document {
   public:
     /// Opens a module file for editing, refused as the game refuses it (with the error's kind
-    /// telling why). A module that cannot be written (a read-only file) opens read-only: Save
-    /// refuses, Save As works.
+    /// telling why), and also when any of its pages is damaged (ErrorKind::kDamaged): the
+    /// editor writes, and must not write into a damaged file. A module that cannot be written
+    /// (a read-only file) opens read-only: Save refuses, Save As works.
     static Result<Document> open(const std::filesystem::path& path);
     /// Makes a new module with the title and no questions, exactly as `vexlor-module create`
     /// makes one (indexes included), and opens it. An existing file is replaced only when
@@ -239,7 +241,9 @@ class Document {
     /// Writes a new module file at `path` with the properties, the questions, the asked list
     /// (renumbered as by save) and every high score, built beside it and moved into place
     /// when complete. The document then edits the new file. An existing file is replaced only
-    /// when `replace`; the module being edited itself cannot be the target (use save).
+    /// when `replace`; the module being edited itself cannot be the target (use save). When
+    /// another program changed the questions of the module since it was opened (so save is
+    /// refused), the copy keeps the author's questions with an empty asked list.
     Result<SaveReport> saveAs(const std::filesystem::path& path, bool replace);
     /// Reads the file again, dropping every edit (an undo history must be cleared).
     Status revert();

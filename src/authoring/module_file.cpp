@@ -562,6 +562,13 @@ Error ModuleFile::lastFailure(const std::string& what, const std::string& why) c
             // for a lock held elsewhere still tells it.
             if (why.rfind("the module is in use", 0) == 0) kind = ErrorKind::kInUse;
     }
+    if (kind == ErrorKind::kInUse)
+        return Error(kind,
+                     "cannot " + what +
+                         ": the module is in use, another program (the game saving a score, or "
+                         "another editor) is writing to it. Nothing was written; try again in a "
+                         "moment",
+                     path_.string());
     return Error(kind, "cannot " + what + ": " + why, path_.string());
 }
 
@@ -680,6 +687,35 @@ std::string placeholders(std::size_t count) {
     return marks;
 }
 
+// Questions into rows of the given ids, many to a statement.
+bool insertPlaced(ModuleDatabase& database, const std::string& rowId,
+                  const std::vector<std::pair<std::int64_t, const Question*>>& placed,
+                  std::string* error) {
+    const Layout& layout = layoutOf(ModuleFile::Table::kQuestions);
+    const std::size_t width = layout.columns.size() + 1;
+    const std::size_t perStatement = kMaxParameters / width;
+    const std::string row = "(" + placeholders(width) + ")";
+    const std::string head = "INSERT INTO " + quoted(layout.name) + " (" + rowId + ", " +
+                             columnList(layout) + ") VALUES ";
+    std::vector<std::string> parameters;
+    for (std::size_t first = 0; first < placed.size(); first += perStatement) {
+        const std::size_t rows = std::min(perStatement, placed.size() - first);
+        std::string sql = head;
+        parameters.clear();
+        for (std::size_t i = 0; i < rows; ++i) {
+            sql += i ? ", " + row : row;
+            const auto& [id, question] = placed[first + i];
+            parameters.push_back(std::to_string(id));
+            parameters.push_back(question->text);
+            parameters.insert(parameters.end(), question->answers.begin(), question->answers.end());
+            parameters.push_back(question->points);
+            parameters.push_back(question->media);
+        }
+        if (!database.query(sql + ";", parameters, error)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> renumberAsked(const std::vector<std::string>& asked,
@@ -723,6 +759,11 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
             "another program changed its questions since it was opened; nothing was "
             "saved. Revert to see its questions, or Save As to keep yours in a new file");
 
+    // Past the largest row id the database picks ids at random, which would reorder questions.
+    if (!changes.rewriteAll && !changes.appended.empty() && !rowIds->empty() &&
+        rowIds->back() > (std::int64_t{1} << 62))
+        return failure(what, "its question row ids are too large to add after");
+
     // The asked list is read only when it is to be renumbered: it may be as long as the
     // questions.
     std::optional<std::vector<std::string>> askedRows;
@@ -743,6 +784,7 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
     off_t growth = askedRows ? static_cast<off_t>(askedRows->size()) * 16 : 0;
     for (const auto& update : changes.updated) growth += questionBound(*update.second);
     for (const Question* question : changes.appended) growth += questionBound(*question);
+    for (const auto& placed : changes.placed) growth += questionBound(*placed.second);
     if (!reservation.claim(withSlack(growth))) return failure(what, "the disk is full");
 
     const std::string table = quoted(layoutOf(Table::kQuestions).name);
@@ -791,6 +833,7 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
             if (!database_->query(update, fields, &error)) return failed();
         }
     }
+    if (!insertPlaced(*database_, rowId, changes.placed, &error)) return failed();
     if (!insertQuestions(
             *database_, changes.appended.size(),
             [&](std::size_t i) -> const Question& { return *changes.appended[i]; }, &error))
@@ -815,6 +858,8 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
         std::sort(gone.begin(), gone.end());
         for (std::int64_t id : *rowIds)
             if (!std::binary_search(gone.begin(), gone.end(), id)) written.rowIds.push_back(id);
+        for (const auto& placed : changes.placed) written.rowIds.push_back(placed.first);
+        std::sort(written.rowIds.begin(), written.rowIds.end());
         if (!changes.appended.empty()) {
             const std::int64_t last = written.rowIds.empty() ? 0 : written.rowIds.back();
             auto added = database_->queryIntegers("SELECT " + rowId + " FROM " + table + " WHERE " +

@@ -69,6 +69,9 @@ struct ModuleChanges {
     std::vector<std::int64_t> deleted;                              ///< row ids
     std::vector<std::pair<std::int64_t, const Question*>> updated;  ///< row id, new content
     std::vector<const Question*> appended;                          ///< after the last row
+    /// New rows with the row ids given, which no row kept has: the order of row ids is the
+    /// order of the questions.
+    std::vector<std::pair<std::int64_t, const Question*>> placed;
     /// The new number of each question by its old number (index old - 1), 0 for a question
     /// that is gone. Empty when no number changes: the asked list is then left as it is.
     std::vector<std::int64_t> renumbered;

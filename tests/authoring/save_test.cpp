@@ -34,6 +34,7 @@ struct RenumberCase {
     const char* name;
     std::function<void(Document&, EditHistory&)> edit;
     std::multiset<std::string> asked;  ///< the texts of the questions asked after the save
+    std::size_t written = SIZE_MAX;    ///< question rows the save writes, when it matters
 };
 
 TEST(SaveTest, TheAskedListKeepsEveryAskedQuestionThatStillExists) {
@@ -53,15 +54,15 @@ TEST(SaveTest, TheAskedListKeepsEveryAskedQuestionThatStillExists) {
          [](Document& d, EditHistory& h) {
              push(h, d.deleteQuestions({0, 4}));
          },
-         without({"Question 1", "Question 5"})},
-        {"insert at the start", [](Document& d, EditHistory& h) { push(h, d.addQuestion(0)); },
-         all},
+         without({"Question 1", "Question 5"}), 0},
+        {"insert at the start", [](Document& d, EditHistory& h) { push(h, d.addQuestion(0)); }, all,
+         1},
         {"move the last to the top",
          [](Document& d, EditHistory& h) {
              for (int i = 0; i < 8; ++i)
                  push(h, d.moveQuestions({8 - static_cast<std::size_t>(i)}, false));
          },
-         all},
+         all, 1},
         {"move a block down, delete, paste in between",
          [](Document& d, EditHistory& h) {
              push(h, d.moveQuestions({1, 2}, true));
@@ -96,12 +97,24 @@ TEST(SaveTest, TheAskedListKeepsEveryAskedQuestionThatStillExists) {
         EXPECT_EQ(askedTexts(path), change.asked);
         EXPECT_EQ(column(path, "SELECT Question FROM MainData ORDER BY rowid"), texts(document));
         EXPECT_EQ(column(path, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
-        // The document's numbers are the file's now: a second save renumbers nothing.
-        push(history, document.moveQuestions({0}, true));
-        history.undo();
+        if (change.written != SIZE_MAX) {
+            EXPECT_EQ(saved->questionsWritten, change.written);
+        }
+        // The document's rows are the file's now: a second save finds the first and the last
+        // question by them, and renumbers nothing.
+        push(history, document.setQuestionField(0, QuestionField::kWrong3, "First"));
+        push(history,
+             document.setQuestionField(document.size() - 1, QuestionField::kWrong3, "Last"));
         auto again = document.save();
         ASSERT_TRUE(again.ok());
         EXPECT_FALSE(again->askedRenumbered);
+        EXPECT_EQ(again->questionsWritten, 2u);
+        EXPECT_EQ(column(path, "SELECT False3 FROM MainData ORDER BY rowid"), [&] {
+            std::vector<std::string> wrong;
+            for (std::size_t row = 0; row < document.size(); ++row)
+                wrong.push_back(document.question(row).answers[3]);
+            return wrong;
+        }());
         EXPECT_EQ(askedTexts(path), change.asked);
     }
 }
@@ -133,31 +146,33 @@ TEST(SaveTest, ASaveOfEditedTextsRewritesOnlyTheirRows) {
 }
 
 TEST(SaveTest, ARefusedSaveWritesNothingAndKeepsEveryEdit) {
-    // No title, a file that cannot be written, and questions another program changed since the
-    // module was opened: each is refused with its reason, the file as it was.
+    // No title, questions another program changed since the module was opened, and a file
+    // another program replaced: each save is refused with its reason, the file as it was, and
+    // the edits stay for a Save As.
     struct Case {
         const char* name;
         std::function<void(const std::string& path, Document&, EditHistory&)> prepare;
         const char* says;
         ErrorKind kind;
+        std::optional<std::vector<std::string>> askedInCopy;
     };
     const Case cases[] = {
         {"no title",
          [](const std::string&, Document& d, EditHistory& h) {
              push(h, d.setProperty(PropertyField::kTitle, ""));
          },
-         "has no title", ErrorKind::kFailed},
+         "has no title", ErrorKind::kFailed, std::nullopt},
         {"questions added by the tool",
          [](const std::string& path, Document&, EditHistory&) {
              ASSERT_TRUE(vexlor::testing::alterModule(
                  path, {"INSERT INTO MainData VALUES ('Q', 'a', 'b', 'c', 'd', '1', '')"}));
          },
-         "another program changed its questions", ErrorKind::kFailed},
+         "another program changed its questions", ErrorKind::kFailed, std::vector<std::string>{}},
         {"file replaced",
          [](const std::string& path, Document&, EditHistory&) {
              ASSERT_TRUE(writeModule(path, {"Other", "", "", ""}, {}, true).ok());
          },
-         "was replaced by another program", ErrorKind::kFailed},
+         "was replaced by another program", ErrorKind::kFailed, std::vector<std::string>{"1"}},
     };
     for (const Case& refusal : cases) {
         SCOPED_TRACE(refusal.name);
@@ -175,6 +190,14 @@ TEST(SaveTest, ARefusedSaveWritesNothingAndKeepsEveryEdit) {
         EXPECT_EQ(vexlor::testing::readBytes(path), before);
         EXPECT_TRUE(document.modified());
         EXPECT_EQ(document.size(), 2u);
+        // Save As keeps the edits in a new file (not without a title), with the asked
+        // questions only while their numbers name the questions the author edited.
+        auto copied = document.saveAs(folder.file("kept.vxm"), false);
+        ASSERT_EQ(copied.ok(), refusal.askedInCopy.has_value());
+        if (!copied.ok()) continue;
+        EXPECT_EQ(column(folder.file("kept.vxm"), "SELECT Question FROM MainData"),
+                  (std::vector<std::string>{"Question 2", "Question 3"}));
+        EXPECT_EQ(column(folder.file("kept.vxm"), "SELECT Use FROM Use"), *refusal.askedInCopy);
     }
 }
 
