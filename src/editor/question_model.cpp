@@ -94,20 +94,23 @@ void ProblemListModel::setDocument(const authoring::Document* document) {
 
 void ProblemListModel::refresh() {
     beginResetModel();
-    shown_ = document_ ? static_cast<int>(document_->problems().size()) : 0;
+    if (document_)
+        shown_ = document_->problems();
+    else
+        shown_.clear();
     endResetModel();
 }
 
 const authoring::Problem& ProblemListModel::problem(int line) const {
-    return document_->problems().at(static_cast<std::size_t>(line));
+    return shown_.at(static_cast<std::size_t>(line));
 }
 
 int ProblemListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : shown_;
+    return parent.isValid() ? 0 : static_cast<int>(shown_.size());
 }
 
 QVariant ProblemListModel::data(const QModelIndex& index, int role) const {
-    if (!document_ || !index.isValid() || index.row() >= shown_) return {};
+    if (!index.isValid() || index.row() >= rowCount()) return {};
     const authoring::Problem& shown = problem(index.row());
     if (role == Qt::DisplayRole) return qt(shown.describe());
     if (role == Qt::ForegroundRole && shown.breaksGame) return QBrush(QColor(0xB0, 0x00, 0x00));

@@ -51,6 +51,8 @@ class QuestionTableModel : public QAbstractTableModel {
 };
 
 /// The document's problems, one line each, in its order: questions by row, the module's last.
+/// The lines are those of the last refresh: gathering them costs a pass over every question, so
+/// they are read again when typing pauses, and may be drawn at any moment in between.
 class ProblemListModel : public QAbstractListModel {
     Q_OBJECT
   public:
@@ -65,7 +67,7 @@ class ProblemListModel : public QAbstractListModel {
 
   private:
     const authoring::Document* document_ = nullptr;
-    int shown_ = 0;
+    std::vector<authoring::Problem> shown_;
 };
 
 /// An edit of the document on the window's undo stack. Typing into one field undoes as one.

@@ -416,6 +416,13 @@ TEST_F(EditorWindowTest, SearchNarrowsTheTableAndAProblemSelectsItsQuestion) {
     EXPECT_EQ(window.currentRow(), 20u);
     EXPECT_EQ(table->model()->rowCount(), 30);
     EXPECT_EQ(shown(QuestionField::kRight), "Right 21");
+
+    // Mended, the problem leaves the list once typing pauses; the list is drawn in between.
+    type(QuestionField::kWrong2, "Wrong 21b");
+    problems->grab();
+    window.refreshPreview();
+    EXPECT_EQ(problems->model()->rowCount(), 0);
+    problems->grab();
 }
 
 // The records the game keeps are changed only once the author confirms, and then at once.
