@@ -397,6 +397,7 @@ void EditorWindow::buildActions() {
     auto* judged = addAction(question, "judged", tr("Show &Judged Preview"), {K(Qt::Key_F6)},
                              &EditorWindow::judgedTriggered);
     judged->setCheckable(true);
+    connect(preview_, &QuestionPreview::judgedChanged, judged, &QAction::setChecked);
 
     QMenu* module = menuBar()->addMenu(tr("&Module"));
     addAction(module, "forgetAsked", tr("&Forget Asked Questions..."), {},

@@ -115,6 +115,7 @@ QuestionPreview::QuestionPreview(platform::SoundPlayer& sound, QWidget* parent)
     tabs_->setAccessibleName(tr("Preview"));
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (shown_ && stale_[index]) rebuild(index == 1);
+        emit judgedChanged(index == 1);
     });
     clear();
 }

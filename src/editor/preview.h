@@ -49,6 +49,10 @@ class QuestionPreview : public QWidget {
     /// Why the last question could not be shown, or empty.
     const QString& problem() const { return problem_; }
 
+  signals:
+    /// The look shown changed, by setJudged or by the author's choice of tab.
+    void judgedChanged(bool judged);
+
   private:
     struct Stage;
     struct Look;
