@@ -340,6 +340,19 @@ TEST_F(EditorWindowTest, SaveWhileTheModuleIsInUseKeepsTheEdits) {
     // What the game wrote meanwhile is still there.
     EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM Use WHERE Use = '2'"),
               std::vector<std::string>{"1"});
+
+    // Save As writes a copy with the game's records, and the window edits the copy from then on.
+    const std::string copy = folder.file("copy.vxm");
+    ASSERT_TRUE(window.saveAs(QString::fromStdString(copy))) << prompts.lastWarning().toStdString();
+    EXPECT_TRUE(window.windowTitle().startsWith("copy.vxm"));
+    EXPECT_EQ(testing::readColumn(copy, "SELECT Use FROM Use"),
+              testing::readColumn(module, "SELECT Use FROM Use"));
+    type(QuestionField::kPoints, "999");
+    ASSERT_TRUE(window.save());
+    EXPECT_EQ(testing::readColumn(copy, "SELECT Points FROM MainData LIMIT 1"),
+              std::vector<std::string>{"999"});
+    EXPECT_NE(testing::readColumn(module, "SELECT Points FROM MainData LIMIT 1"),
+              std::vector<std::string>{"999"});
 }
 
 // An import shows what it skips and why before it adds the rest, as one step to undo; a paste
