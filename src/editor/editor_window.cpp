@@ -313,7 +313,11 @@ void EditorWindow::buildWidgets() {
     connect(problemList_, &QListView::clicked, this, goToProblem);
     connect(problemList_, &QListView::activated, this, goToProblem);
     auto* dock = new QDockWidget(tr("Problems"), this);
-    dock->setObjectName(QStringLiteral("problems"));
+    dock->setObjectName(QStringLiteral("problemsDock"));
+    connect(problems_, &QAbstractItemModel::modelReset, dock, [this, dock] {
+        const int count = problems_->rowCount();
+        dock->setWindowTitle(count == 0 ? tr("Problems: none") : tr("Problems: %1").arg(count));
+    });
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     dock->setWidget(problemList_);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
