@@ -95,7 +95,7 @@ MasterForm::MasterForm(Services services)
     TopTen.BackColor = kBlack;
     TopTen.ForeColor = kClicked;
     TopTen.font = {13.5, true, false};
-    place(Picture1, "Picture1", 4680, 120, 1575, 1575, false);
+    place(Picture1, "Picture1", 4680, 120, kPictureSide, kPictureSide, false);
     place(ImaScore, "ImaScore", 6780, 60, 960, 270, true);
     place(ImaHorloge, "ImaHorloge", 6840, 60, 840, 270, false);
     place(Shape1, "Shape1", 6360, 0, 1815, 5055, true);

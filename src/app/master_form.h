@@ -35,6 +35,7 @@ class MasterForm {
     static constexpr int kQuestionWidth =
         rules::panels::kQuestion.width;  ///< full width of PanelQuestion
     static constexpr int kQuestionWidthBesidePicture = rules::panels::kQuestionWidthBesidePicture;
+    static constexpr int kPictureSide = 1575;   ///< Picture1 is a square of this side
     static constexpr int kDrawAttempts = 1500;  ///< lookups of one question draw at most
 
     static constexpr const char* kTitle = "Vexlor Player - ";
@@ -59,6 +60,13 @@ class MasterForm {
     /// name that reaches no file (missing, a pipe, a folder, a path too long) says what is
     /// there, where the opening would call it no valid module.
     void openNamedModule(const std::string& path);
+    /// The message a refused Open shows: the file's name, then why (`opened` tells it). A module
+    /// another program holds locked is only busy; anything else that cannot be read is no valid
+    /// module.
+    static std::string openRefusal(const std::string& shortName, const Status& opened);
+    /// The message for a path that reaches no file (missing, a pipe, a folder, a path too long),
+    /// or nothing when it reaches one.
+    static std::optional<std::string> unreachableMessage(const std::string& path);
     /// Where a game stands, told from the window's timers and buttons.
     enum class Phase {
         kIdle,         ///< no game runs: Start is offered (once a module is open)

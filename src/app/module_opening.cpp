@@ -49,13 +49,10 @@ void MasterForm::Modu_Click() {
     Data3.CloseDatabase();
     Label2.Caption.clear();
     Caption = kTitle;
-    // The opening judges a module by the title it shows; the failure only tells a module another
-    // program holds locked, which is not called invalid: it is only busy.
+    // The opening judges a module by the title it shows; the failure only tells why.
     const Status opened = bindTo(Data3, New1.FileName, "Propriete");
     if (Label2.Caption.empty()) {
-        const bool inUse = !opened && opened.error().kind() == ErrorKind::kInUse;
-        services_.messageBox.show(shortName + (inUse ? "\rThe module is in use by another program"
-                                                     : "\rNot a Valid Module"),
+        services_.messageBox.show(openRefusal(shortName, opened),
                                   platform::message_style::kExclamation, kOpenTitle);
         return;
     }
@@ -70,16 +67,28 @@ void MasterForm::Modu_Click() {
     HighScore();
 }
 
-void MasterForm::openNamedModule(const std::string& path) {
+std::string MasterForm::openRefusal(const std::string& shortName, const Status& opened) {
+    // A module another program holds locked is not called invalid: it is only busy.
+    const bool inUse = !opened && opened.error().kind() == ErrorKind::kInUse;
+    return shortName +
+           (inUse ? "\rThe module is in use by another program" : "\rNot a Valid Module");
+}
+
+std::optional<std::string> MasterForm::unreachableMessage(const std::string& path) {
     const Status reachable = modules::checkReachable(path);
-    if (reachable) {
+    if (reachable) return std::nullopt;
+    std::string why = reachable.error().message();
+    why.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why.front())));
+    return std::filesystem::path(path).filename().string() + "\r" + why;
+}
+
+void MasterForm::openNamedModule(const std::string& path) {
+    const auto unreachable = unreachableMessage(path);
+    if (!unreachable) {
         Modu_Click();
         return;
     }
-    std::string why = reachable.error().message();
-    why.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why.front())));
-    services_.messageBox.show(std::filesystem::path(path).filename().string() + "\r" + why,
-                              platform::message_style::kExclamation, kOpenTitle);
+    services_.messageBox.show(*unreachable, platform::message_style::kExclamation, kOpenTitle);
 }
 
 }  // namespace vexlor::app

@@ -11,7 +11,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 share="$prefix/share"
-for file in bin/vexlor bin/vexlor-module share/applications/org.vexlor.Player.desktop \
+for file in bin/vexlor bin/vexlor-module bin/vexlor-editor \
+    share/applications/org.vexlor.Player.desktop share/applications/org.vexlor.ModuleEditor.desktop \
     share/metainfo/org.vexlor.Player.metainfo.xml share/man/man6/vexlor.6.gz \
     share/man/man1/vexlor-module.1.gz share/doc/vexlor/copyright \
     share/mime/packages/x-vxmfile.xml share/vexlor/modules/VXM.ico \
@@ -32,6 +33,8 @@ grep -qx "Exec=$prefix/bin/vexlor --from-menu %f" "$entry" || fail "Exec line"
 grep -qx 'MimeType=application/x-vxmfile;' "$entry" || fail "MimeType line"
 appstreamcli validate --no-net "$share/metainfo/org.vexlor.Player.metainfo.xml" >/dev/null ||
     fail "appstreamcli validate refuses the metainfo"
+desktop-file-validate "$share/applications/org.vexlor.ModuleEditor.desktop" ||
+    fail "desktop-file-validate refuses the editor's menu entry"
 
 # The type as the desktop's database, and a program asking it, see it.
 update-mime-database "$share/mime" >/dev/null 2>&1
@@ -39,17 +42,21 @@ grep -qx 'application/x-vxmfile:\*.vxm' "$share/mime/globs" || fail "no glob in 
 cp "${modules[0]}" "$prefix/any name.vxm"
 # Only the installed share folder is searched, as a desktop with this prefix would.
 asDesktop=(env -u XDG_CURRENT_DESKTOP HOME="$prefix/nowhere" XDG_DATA_HOME="$prefix/nowhere"
-    XDG_DATA_DIRS="$share")
+    XDG_DATA_DIRS="$share" PATH="$prefix/bin:$PATH")
 type=$("${asDesktop[@]}" xdg-mime query filetype "$prefix/any name.vxm")
 [ "$type" = application/x-vxmfile ] || fail "xdg-mime says $type"
 # ... and the game is the program a double click on such a file starts.
 "$source/scripts/refresh-desktop" "$prefix" >/dev/null 2>&1
 program=$("${asDesktop[@]}" xdg-mime query default application/x-vxmfile)
 [ "$program" = org.vexlor.Player.desktop ] || fail "xdg-mime opens the type with '$program'"
+grep -q '^application/x-vxmfile=.*org.vexlor.ModuleEditor.desktop' \
+    "$share/applications/mimeinfo.cache" || fail "the editor is not offered for modules"
 
 # The installed game and tool run from where they were put; the game without a display.
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/vexlor" --version)" = \
     "vexlor (Vexlor Player) $version" ] || fail "vexlor --version"
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/vexlor-editor" --version)" = \
+    "vexlor-editor (Vexlor Player) $version" ] || fail "vexlor-editor --version"
 "$prefix/bin/vexlor-module" check "${modules[0]}" >/dev/null || fail "the tool refuses a sample"
 
 # scripts/uninstall removes every installed file by the list kept with the installation, the

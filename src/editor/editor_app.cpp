@@ -1,0 +1,81 @@
+#include "editor/editor_app.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "editor/editor_window.h"
+#include "editor/prompts.h"
+#include "platform/sdl_sound_player.h"
+#include "ui/widgets.h"
+
+namespace vexlor::editor {
+
+namespace {
+
+std::string usage(const std::string& program) {
+    return "Usage: " + program +
+           " [MODULE.vxm]\n"
+           "Makes and mends Vexlor question modules, with MODULE.vxm open when it is named.\n"
+           "  -h, --help     show this help and end\n"
+           "      --version  show the version and end\n";
+}
+
+}  // namespace
+
+int runEditor(int argc, char** argv) {
+    // Read before the application exists: --help and --version need no display.
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "vexlor-editor";
+    std::string module;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!optionsEnd && argument == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
+            std::cout << usage(program);
+            return 0;
+        } else if (!optionsEnd && argument == "--version") {
+            std::cout << "vexlor-editor (Vexlor Player) " << VEXLOR_VERSION << '\n';
+            return 0;
+        } else if (!optionsEnd && argument.size() > 1 && argument.starts_with('-')) {
+            std::cerr << program << ": unknown option " << argument << '\n' << usage(program);
+            return 2;
+        } else if (!module.empty() || argument.empty()) {
+            std::cerr << program << ": one module at a time\n" << usage(program);
+            return 2;
+        } else {
+            module = argument;
+        }
+    }
+
+    // The window system is handed no arguments: they have all been read above.
+    static char fallbackName[] = "vexlor-editor";
+    int qtArgc = 1;
+    char* qtArgv[] = {argc > 0 ? argv[0] : fallbackName, nullptr};
+    QApplication application(qtArgc, qtArgv);
+    QApplication::setOrganizationName(QStringLiteral("Vexlor"));
+    QApplication::setApplicationName(QStringLiteral("Vexlor Module Editor"));
+    QApplication::setApplicationVersion(QStringLiteral(VEXLOR_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vexlor.ModuleEditor"));
+    QApplication::setWindowIcon(ui::applicationIcon());
+
+    platform::SdlSoundPlayer sound;
+    QtPrompts prompts;
+    EditorWindow window(prompts, sound);
+    window.show();
+    if (!module.empty()) {
+        // Opened once the event loop runs, so a refusal's message stands over the window.
+        const QString path = QFileInfo(QString::fromLocal8Bit(module.c_str())).absoluteFilePath();
+        QTimer::singleShot(0, &window, [&window, path] { window.openModule(path); });
+    }
+    return QApplication::exec();
+}
+
+}  // namespace vexlor::editor

@@ -1,0 +1,1092 @@
+#include "editor/editor_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/master_form.h"
+#include "authoring/export.h"
+#include "authoring/media_copy.h"
+#include "editor/media.h"
+#include "editor/preview.h"
+#include "editor/question_model.h"
+#include "platform/file_system.h"
+#include "rules/media.h"
+#include "ui/widgets.h"
+
+namespace vexlor::editor {
+
+namespace fs = std::filesystem;
+using authoring::PropertyField;
+using authoring::QuestionField;
+
+namespace {
+
+constexpr const char* kProgram = "Vexlor Module Editor";
+constexpr int kRecentFiles = 8;
+constexpr const char* kModuleFilter = "Vexlor Module (*.vxm)";
+
+QString qt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The game's messages join their parts with a carriage return, which a label does not break on.
+QString gameMessage(const std::string& text) {
+    return qt(text).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+fs::path pathOf(const QString& path) {
+    return fs::path(path.toStdString());
+}
+
+struct FormatChoice {
+    authoring::ImportFormat format;
+    const char* filter;
+    const char* ending;
+};
+constexpr FormatChoice kFormats[] = {
+    {authoring::ImportFormat::kCsv, "CSV (*.csv)", ".csv"},
+    {authoring::ImportFormat::kAiken, "Aiken (*.txt)", ".txt"},
+    {authoring::ImportFormat::kGift, "GIFT (*.gift)", ".gift"},
+    {authoring::ImportFormat::kOpenTdb, "Open Trivia DB (*.json)", ".json"},
+};
+
+// "1 question", "3 questions": the program ships no translations to pluralise with.
+QString counted(std::size_t count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+QString questions(std::size_t count) {
+    return counted(count, "question", "questions");
+}
+
+// The platform's keys for a standard action, or the usual ones where the platform names none
+// (a bare X server without a desktop names no key for Save As or Quit).
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, QKeySequence usual) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty()) keys << usual;
+    return keys;
+}
+
+}  // namespace
+
+EditorWindow::EditorWindow(Prompts& prompts, platform::SoundPlayer& sound, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), sound_(sound) {
+    setWindowIcon(ui::applicationIcon());
+    buildWidgets();
+    buildActions();
+    connect(&undo_, &QUndoStack::indexChanged, this, [this] { updateTitle(); });
+    setDocument(std::nullopt);
+    resize(1400, 900);
+}
+
+EditorWindow::~EditorWindow() {
+    sound_.Stop();
+}
+
+void EditorWindow::buildWidgets() {
+    auto* splitter = new QSplitter(Qt::Horizontal);
+    setCentralWidget(splitter);
+
+    // The questions: a search box over the table.
+    auto* left = new QWidget;
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    search_ = new QLineEdit;
+    search_->setPlaceholderText(tr("Search every text of the questions"));
+    search_->setObjectName(QStringLiteral("search"));
+    search_->setAccessibleName(tr("Search questions"));
+    search_->setClearButtonEnabled(true);
+    leftLayout->addWidget(search_);
+    questions_ = new QuestionTableModel(this);
+    table_ = new QTableView;
+    table_->setModel(questions_);
+    table_->setAccessibleName(tr("Questions"));
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setWordWrap(false);
+    table_->setAlternatingRowColors(true);
+    table_->verticalHeader()->hide();
+    // Rows of one height, never measured: 32767 of them scroll as fast as ten.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table_->setColumnWidth(QuestionTableModel::kNumber, 56);
+    table_->setColumnWidth(QuestionTableModel::kText, 260);
+    for (int column = QuestionTableModel::kRight; column <= QuestionTableModel::kWrong3; ++column)
+        table_->setColumnWidth(column, 110);
+    table_->setColumnWidth(QuestionTableModel::kPoints, 56);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    leftLayout->addWidget(table_);
+    splitter->addWidget(left);
+    connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const auto row = currentRow();
+        questions_->setSearch(text);
+        if (row && questions_->tableRow(*row) >= 0) selectRow(*row);
+        showCurrentQuestion();
+    });
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { showCurrentQuestion(); });
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { updateActions(); });
+
+    sides_ = new QTabWidget;
+    sides_->setAccessibleName(tr("Question and module"));
+    splitter->addWidget(sides_);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    splitter->setSizes({820, 580});
+
+    // The selected question: its form, and the game's window showing it.
+    auto* questionPage = new QWidget;
+    auto* questionLayout = new QVBoxLayout(questionPage);
+    form_ = new QWidget;
+    form_->setAcceptDrops(true);
+    form_->installEventFilter(this);
+    auto* formLayout = new QFormLayout(form_);
+    questionText_ = new QPlainTextEdit;
+    questionText_->setAccessibleName(tr("Question"));
+    questionText_->setTabChangesFocus(true);
+    questionText_->setUndoRedoEnabled(false);  // the window's undo covers every field
+    questionText_->setFixedHeight(fontMetrics().lineSpacing() * 3 + 12);
+    questionText_->setAcceptDrops(false);
+    questionText_->installEventFilter(this);
+    formLayout->addRow(tr("&Question:"), questionText_);
+    const char* labels[] = {QT_TR_NOOP("&Right answer:"),   QT_TR_NOOP("Wrong answer &1:"),
+                            QT_TR_NOOP("Wrong answer &2:"), QT_TR_NOOP("Wrong answer &3:"),
+                            QT_TR_NOOP("&Points:"),         QT_TR_NOOP("Picture or &sound:")};
+    const char* spoken[] = {QT_TR_NOOP("Right answer"),   QT_TR_NOOP("Wrong answer 1"),
+                            QT_TR_NOOP("Wrong answer 2"), QT_TR_NOOP("Wrong answer 3"),
+                            QT_TR_NOOP("Points"),         QT_TR_NOOP("Picture or sound")};
+    for (std::size_t i = 0; i < questionFields_.size(); ++i) {
+        auto* field = new QLineEdit;
+        field->setAccessibleName(tr(spoken[i]));
+        field->setAcceptDrops(false);
+        field->installEventFilter(this);
+        questionFields_[i] = field;
+        const auto which = static_cast<QuestionField>(i + 1);
+        connect(field, &QLineEdit::textChanged, this, [this, which](const QString& text) {
+            if (updatingForm_ || !document_) return;
+            if (const auto row = currentRow())
+                push(document_->setQuestionField(*row, which, text.toStdString()));
+        });
+        if (i + 1 < questionFields_.size()) {
+            formLayout->addRow(tr(labels[i]), field);
+            continue;
+        }
+        field->setPlaceholderText(tr("None: choose or drop a file"));
+        auto* media = new QHBoxLayout;
+        media->addWidget(field, 1);
+        auto* choose = new QPushButton(tr("Choose..."));
+        choose->setAccessibleName(tr("Choose a picture or sound"));
+        connect(choose, &QPushButton::clicked, this, &EditorWindow::chooseMedia);
+        auto* remove = new QPushButton(tr("Remove"));
+        remove->setAccessibleName(tr("Remove the picture or sound"));
+        connect(remove, &QPushButton::clicked, this, &EditorWindow::removeMedia);
+        playButton_ = new QPushButton(tr("Play"));
+        playButton_->setAccessibleName(tr("Play the sound"));
+        connect(playButton_, &QPushButton::clicked, this, &EditorWindow::playSound);
+        for (QPushButton* button : {choose, remove, playButton_}) media->addWidget(button);
+        formLayout->addRow(tr(labels[i]), media);
+        static_cast<QLabel*>(formLayout->labelForField(media))->setBuddy(field);
+    }
+    connect(questionText_, &QPlainTextEdit::textChanged, this, [this] {
+        if (updatingForm_ || !document_) return;
+        if (const auto row = currentRow())
+            push(document_->setQuestionField(*row, QuestionField::kText,
+                                             questionText_->toPlainText().toStdString()));
+    });
+    questionLayout->addWidget(form_);
+    preview_ = new QuestionPreview(sound_);
+    questionLayout->addWidget(preview_, 0, Qt::AlignHCenter);
+    questionLayout->addStretch(1);
+    sides_->addTab(questionPage, tr("&Question"));
+    previewTimer_ = new QTimer(this);
+    previewTimer_->setSingleShot(true);
+    previewTimer_->setInterval(150);  // a pause in typing
+    connect(previewTimer_, &QTimer::timeout, this, &EditorWindow::updatePreview);
+
+    // The module: its properties and the records the game keeps in it.
+    auto* modulePage = new QWidget;
+    auto* moduleLayout = new QVBoxLayout(modulePage);
+    auto* propertiesBox = new QGroupBox(tr("Properties"));
+    auto* propertiesLayout = new QFormLayout(propertiesBox);
+    const char* propertyLabels[] = {QT_TR_NOOP("&Title (required):"), QT_TR_NOOP("&Author:"),
+                                    QT_TR_NOOP("&Company:"), QT_TR_NOOP("&Year:")};
+    const char* propertyNames[] = {QT_TR_NOOP("Title"), QT_TR_NOOP("Author"), QT_TR_NOOP("Company"),
+                                   QT_TR_NOOP("Year")};
+    for (std::size_t i = 0; i < properties_.size(); ++i) {
+        auto* field = new QLineEdit;
+        field->setAccessibleName(tr(propertyNames[i]));
+        field->installEventFilter(this);
+        properties_[i] = field;
+        const auto which = static_cast<PropertyField>(i);
+        connect(field, &QLineEdit::textChanged, this, [this, which](const QString& text) {
+            if (updatingForm_ || !document_) return;
+            push(document_->setProperty(which, text.toStdString()), /*ofQuestions=*/false);
+        });
+        propertiesLayout->addRow(tr(propertyLabels[i]), field);
+    }
+    properties_[0]->setPlaceholderText(tr("The game shows it in its title bar"));
+    moduleLayout->addWidget(propertiesBox);
+
+    auto* recordsBox = new QGroupBox(tr("Records the game keeps"));
+    auto* recordsLayout = new QVBoxLayout(recordsBox);
+    auto* askedRow = new QHBoxLayout;
+    askedLabel_ = new QLabel;
+    askedRow->addWidget(askedLabel_, 1);
+    auto* forget = new QPushButton(tr("&Forget Asked Questions..."));
+    forget->setAccessibleName(tr("Forget asked questions"));
+    connect(forget, &QPushButton::clicked, this, &EditorWindow::forgetAsked);
+    askedRow->addWidget(forget);
+    recordsLayout->addLayout(askedRow);
+    recordsLayout->addWidget(new QLabel(tr("Top ten:")));
+    scores_ = new QListWidget;
+    scores_->setAccessibleName(tr("Top ten"));
+    connect(scores_, &QListWidget::currentRowChanged, this, [this] { updateActions(); });
+    recordsLayout->addWidget(scores_);
+    auto* scoreButtons = new QHBoxLayout;
+    auto* deleteEntry = new QPushButton(tr("&Delete Entry..."));
+    deleteEntry->setAccessibleName(tr("Delete the selected top-ten entry"));
+    connect(deleteEntry, &QPushButton::clicked, this, &EditorWindow::deleteScore);
+    auto* clearAll = new QPushButton(tr("C&lear Top Ten..."));
+    clearAll->setAccessibleName(tr("Clear the top ten"));
+    connect(clearAll, &QPushButton::clicked, this, &EditorWindow::clearScores);
+    scoreButtons->addStretch(1);
+    scoreButtons->addWidget(deleteEntry);
+    scoreButtons->addWidget(clearAll);
+    recordsLayout->addLayout(scoreButtons);
+    moduleLayout->addWidget(recordsBox, 1);
+    sides_->addTab(modulePage, tr("&Module"));
+    connect(sides_, &QTabWidget::currentChanged, this, [this](int page) {
+        // The game may have written since: its records are read as they are shown.
+        if (page == 1) updateRecords();
+    });
+
+    // What would go wrong in the game, kept current as the author types.
+    problems_ = new ProblemListModel(this);
+    problemList_ = new QListView;
+    problemList_->setModel(problems_);
+    problemList_->setUniformItemSizes(true);
+    problemList_->setObjectName(QStringLiteral("problems"));
+    problemList_->setAccessibleName(tr("Problems"));
+    problemList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto goToProblem = [this](const QModelIndex& index) {
+        if (!document_ || !index.isValid()) return;
+        const authoring::Problem& problem = problems_->problem(index.row());
+        if (problem.kind == authoring::Problem::Kind::kModule) {
+            sides_->setCurrentIndex(1);
+            properties_[0]->setFocus();
+            return;
+        }
+        if (const auto row = document_->rowOf(problem.question)) {
+            selectRow(*row);
+            sides_->setCurrentIndex(0);
+        }
+    };
+    connect(problemList_, &QListView::clicked, this, goToProblem);
+    connect(problemList_, &QListView::activated, this, goToProblem);
+    auto* dock = new QDockWidget(tr("Problems"), this);
+    dock->setObjectName(QStringLiteral("problemsDock"));
+    connect(problems_, &QAbstractItemModel::modelReset, dock, [this, dock] {
+        const int count = problems_->rowCount();
+        dock->setWindowTitle(count == 0 ? tr("Problems: none") : tr("Problems: %1").arg(count));
+    });
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    dock->setWidget(problemList_);
+    addDockWidget(Qt::BottomDockWidgetArea, dock);
+    resizeDocks({dock}, {130}, Qt::Vertical);
+    statusBar();
+}
+
+QAction* EditorWindow::addAction(QMenu* menu, const QString& name, const QString& text,
+                                 const QList<QKeySequence>& keys, void (EditorWindow::*slot)()) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setShortcuts(keys);
+    if (slot) connect(action, &QAction::triggered, this, slot);
+    menu->addAction(action);
+    return action;
+}
+
+void EditorWindow::buildActions() {
+    using K = QKeySequence;
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    addAction(file, "new", tr("&New Module..."), standardKeys(K::New, K(Qt::CTRL | Qt::Key_N)),
+              &EditorWindow::newTriggered);
+    addAction(file, "open", tr("&Open..."), standardKeys(K::Open, K(Qt::CTRL | Qt::Key_O)),
+              &EditorWindow::openTriggered);
+    recentMenu_ = file->addMenu(tr("Open &Recent"));
+    file->addSeparator();
+    addAction(file, "save", tr("&Save"), standardKeys(K::Save, K(Qt::CTRL | Qt::Key_S)),
+              &EditorWindow::saveTriggered);
+    addAction(file, "saveAs", tr("Save &As..."),
+              standardKeys(K::SaveAs, K(Qt::CTRL | Qt::SHIFT | Qt::Key_S)),
+              &EditorWindow::saveAsTriggered);
+    addAction(file, "revert", tr("Re&vert"), standardKeys(K::Refresh, K(Qt::Key_F5)),
+              &EditorWindow::revertTriggered);
+    file->addSeparator();
+    addAction(file, "import", tr("&Import Questions..."), {K(Qt::CTRL | Qt::Key_I)},
+              &EditorWindow::importTriggered);
+    addAction(file, "export", tr("&Export Questions..."), {K(Qt::CTRL | Qt::Key_E)},
+              &EditorWindow::exportTriggered);
+    file->addSeparator();
+    auto* quit = addAction(file, "quit", tr("&Quit"),
+                           standardKeys(K::Quit, K(Qt::CTRL | Qt::Key_Q)), nullptr);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    QAction* undo = undo_.createUndoAction(this, tr("&Undo"));
+    undo->setObjectName(QStringLiteral("undo"));
+    undo->setShortcuts(standardKeys(K::Undo, K(Qt::CTRL | Qt::Key_Z)));
+    QAction* redo = undo_.createRedoAction(this, tr("&Redo"));
+    redo->setObjectName(QStringLiteral("redo"));
+    redo->setShortcuts(standardKeys(K::Redo, K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+    edit->addAction(undo);
+    edit->addAction(redo);
+    edit->addSeparator();
+    addAction(edit, "copyQuestions", tr("&Copy Questions"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+              &EditorWindow::copyTriggered);
+    addAction(edit, "pasteQuestions", tr("&Paste Questions"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_V)},
+              &EditorWindow::pasteTriggered);
+    edit->addSeparator();
+    addAction(edit, "find", tr("&Find..."), standardKeys(K::Find, K(Qt::CTRL | Qt::Key_F)),
+              &EditorWindow::findTriggered);
+
+    QMenu* question = menuBar()->addMenu(tr("&Question"));
+    addAction(question, "addQuestion", tr("&Add Question"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
+              &EditorWindow::addQuestion);
+    addAction(question, "duplicate", tr("D&uplicate"), {K(Qt::CTRL | Qt::Key_D)},
+              &EditorWindow::duplicateQuestions);
+    addAction(question, "delete", tr("&Delete"), standardKeys(K::Delete, K(Qt::Key_Delete)),
+              &EditorWindow::deleteQuestions);
+    addAction(question, "moveUp", tr("Move &Up"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Up)},
+              &EditorWindow::moveUp);
+    addAction(question, "moveDown", tr("Move Do&wn"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Down)},
+              &EditorWindow::moveDown);
+    question->addSeparator();
+    addAction(question, "attachMedia", tr("Attach &Picture or Sound..."), {K(Qt::CTRL | Qt::Key_M)},
+              &EditorWindow::chooseMedia);
+    addAction(question, "removeMedia", tr("&Remove Picture or Sound"),
+              {K(Qt::CTRL | Qt::SHIFT | Qt::Key_M)}, &EditorWindow::removeMedia);
+    addAction(question, "playSound", tr("P&lay Sound"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+              &EditorWindow::playSound);
+    question->addSeparator();
+    auto* judged = addAction(question, "judged", tr("Show &Judged Preview"), {K(Qt::Key_F6)},
+                             &EditorWindow::judgedTriggered);
+    judged->setCheckable(true);
+    connect(preview_, &QuestionPreview::judgedChanged, judged, &QAction::setChecked);
+
+    QMenu* module = menuBar()->addMenu(tr("&Module"));
+    addAction(module, "forgetAsked", tr("&Forget Asked Questions..."), {},
+              &EditorWindow::forgetAsked);
+    addAction(module, "deleteScore", tr("&Delete Top-Ten Entry..."), {},
+              &EditorWindow::deleteScore);
+    addAction(module, "clearScores", tr("&Clear Top Ten..."), {}, &EditorWindow::clearScores);
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    addAction(help, "about", tr("&About"), standardKeys(K::HelpContents, K(Qt::Key_F1)),
+              &EditorWindow::aboutTriggered);
+    rebuildRecentMenu();
+}
+
+QAction* EditorWindow::action(const QString& objectName) const {
+    return findChild<QAction*>(objectName);
+}
+
+QWidget* EditorWindow::formField(QuestionField field) const {
+    if (field == QuestionField::kText) return questionText_;
+    return questionFields_[static_cast<std::size_t>(field) - 1];
+}
+
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Undo and redo in a field are the window's: a field's own history would not know the
+    // document's.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) return true;
+    }
+    if (watched == form_ && (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const auto urls = drop->mimeData()->urls();
+        const bool oneFile = urls.size() == 1 && urls.front().isLocalFile();
+        if (!oneFile || !currentRow()) return false;
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop) attachMedia(urls.front().toLocalFile());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- the document ---------------------------------------------------------------------------
+
+void EditorWindow::setDocument(std::optional<authoring::Document> opened) {
+    sound_.Stop();
+    undo_.clear();
+    questions_->setDocument(nullptr);
+    problems_->setDocument(nullptr);
+    document_ = std::move(opened);
+    questions_->setDocument(document());
+    problems_->setDocument(document());
+    {
+        const bool before = std::exchange(updatingForm_, true);
+        for (std::size_t i = 0; i < properties_.size(); ++i)
+            properties_[i]->setText(
+                document_
+                    ? qt(authoring::fieldOf(document_->properties(), static_cast<PropertyField>(i)))
+                    : QString());
+        updatingForm_ = before;
+    }
+    for (QLineEdit* field : properties_) field->setEnabled(document_.has_value());
+    if (document_ && document_->size() > 0) selectRow(0);
+    showCurrentQuestion();
+    updateRecords();
+    updateTitle();
+    updateActions();
+}
+
+bool EditorWindow::mayDiscardChanges() {
+    if (!document_ || !document_->modified()) return true;
+    switch (prompts_.askUnsaved(this, qt(document_->path().filename().string()))) {
+        case Prompts::Unsaved::kSave:
+            return save();
+        case Prompts::Unsaved::kDiscard:
+            return true;
+        case Prompts::Unsaved::kCancel:
+            return false;
+    }
+    return false;
+}
+
+bool EditorWindow::openModule(const QString& path) {
+    if (!mayDiscardChanges()) return false;
+    const std::string file = path.toStdString();
+    // Refused as the game refuses it, with the game's words.
+    if (const auto unreachable = app::MasterForm::unreachableMessage(file)) {
+        prompts_.warn(this, app::MasterForm::kOpenTitle, gameMessage(*unreachable));
+        return false;
+    }
+    auto opened = authoring::Document::open(pathOf(path));
+    if (!opened) {
+        const QString name = QFileInfo(path).fileName();
+        prompts_.warn(
+            this, app::MasterForm::kOpenTitle,
+            gameMessage(app::MasterForm::openRefusal(name.toStdString(), Status(opened))) +
+                QStringLiteral("\n\n") + qt(opened.error().message()));
+        return false;
+    }
+    setDocument(std::move(*opened));
+    rememberRecent(path);
+    statusBar()->showMessage(
+        tr("Opened %1: %2").arg(QFileInfo(path).fileName(), questions(document_->size())), 5000);
+    return true;
+}
+
+bool EditorWindow::newModule(const QString& path, const QString& title) {
+    if (document_ && fs::absolute(document_->path()) == fs::absolute(pathOf(path))) {
+        prompts_.warn(
+            this, tr("New Module"),
+            tr("%1 is the module open here: choose another name.").arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    authoring::Properties properties;
+    properties.title = title.trimmed().toStdString();
+    auto made = authoring::Document::create(pathOf(path), properties, /*replace=*/true);
+    if (!made) {
+        prompts_.warn(this, tr("New Module"), qt(made.error().what()));
+        return false;
+    }
+    setDocument(std::move(*made));
+    rememberRecent(path);
+    return true;
+}
+
+bool EditorWindow::save() {
+    if (!document_) return false;
+    if (QString::fromStdString(document_->properties().title).trimmed().isEmpty()) {
+        prompts_.warn(this, tr("Save"),
+                      tr("The module needs a title: the game refuses to open a module without "
+                         "one. Type it on the Module page."));
+        sides_->setCurrentIndex(1);
+        properties_[0]->setFocus();
+        return false;
+    }
+    const QString name = qt(document_->path().filename().string());
+    auto saved = document_->save();
+    if (!saved) {
+        if (saved.error().kind() == ErrorKind::kInUse) {
+            prompts_.warn(this, tr("Save"),
+                          tr("%1 is in use: another program (the game, perhaps, recording a "
+                             "question asked or a high score) is writing to it.\n\nNothing was "
+                             "saved and your changes are kept. Save again in a moment.")
+                              .arg(name));
+        } else {
+            prompts_.warn(this, tr("Save"),
+                          qt(saved.error().what()) + tr("\n\nYour changes are kept."));
+        }
+        return false;
+    }
+    undo_.setClean();
+    statusBar()->showMessage(saved->problems == 0
+                                 ? tr("Saved %1.").arg(name)
+                                 : tr("Saved %1, with %2 the game will have: see Problems.")
+                                       .arg(name, counted(saved->problems, "problem", "problems")));
+    updateTitle();
+    updateRecords();
+    return true;
+}
+
+bool EditorWindow::saveAs(const QString& path) {
+    if (!document_) return false;
+    if (fs::absolute(pathOf(path)) == fs::absolute(document_->path())) return save();
+    if (QString::fromStdString(document_->properties().title).trimmed().isEmpty()) {
+        prompts_.warn(this, tr("Save As"),
+                      tr("The module needs a title: the game refuses to open a module without "
+                         "one. Type it on the Module page."));
+        sides_->setCurrentIndex(1);
+        return false;
+    }
+    auto saved = document_->saveAs(pathOf(path), /*replace=*/true);
+    if (!saved) {
+        prompts_.warn(this, tr("Save As"),
+                      qt(saved.error().what()) + tr("\n\nYour changes are kept."));
+        return false;
+    }
+    undo_.setClean();
+    rememberRecent(path);
+    statusBar()->showMessage(tr("Saved as %1.").arg(QFileInfo(path).fileName()));
+    updateTitle();
+    updateRecords();
+    // Media names are looked up beside the new file now.
+    document_->recheckAll();
+    problems_->refresh();
+    schedulePreview();
+    return true;
+}
+
+void EditorWindow::push(Result<authoring::EditPtr> edit, bool ofQuestions) {
+    if (!edit) {
+        prompts_.warn(this, windowTitle(), qt(edit.error().what()));
+        return;
+    }
+    if (!*edit) return;  // nothing would change
+    undo_.push(new EditCommand(*document_, std::move(*edit), ofQuestions,
+                               [this](std::optional<std::size_t> row) { documentChanged(row); }));
+}
+
+void EditorWindow::documentChanged(std::optional<std::size_t> focusRow) {
+    const auto before = currentRow();
+    questions_->refresh();
+    // The problem list is gathered over every question: it follows once typing pauses.
+    problemsStale_ = true;
+    if (document_ && focusRow && *focusRow < document_->size()) {
+        if (currentRow() != focusRow) selectRow(*focusRow);
+    } else if (before && currentRow() != before) {
+        selectRow(*before);
+    } else if (!focusRow && document_) {
+        // A property undone: the page that shows it comes up.
+        sides_->setCurrentIndex(1);
+    }
+    showCurrentQuestion();
+    updateTitle();
+    updateActions();
+}
+
+std::optional<std::size_t> EditorWindow::currentRow() const {
+    if (!document_) return std::nullopt;
+    const QModelIndex current = table_->selectionModel()->currentIndex();
+    if (!current.isValid() || current.row() >= questions_->rowCount()) return std::nullopt;
+    const std::size_t row = questions_->documentRow(current.row());
+    if (row >= document_->size()) return std::nullopt;
+    return row;
+}
+
+void EditorWindow::selectRow(std::size_t row) {
+    int shown = questions_->tableRow(row);
+    if (shown < 0 && !search_->text().isEmpty()) {
+        search_->clear();  // the question asked for is one the search hides
+        shown = questions_->tableRow(row);
+    }
+    if (shown < 0) return;
+    const QModelIndex index = questions_->index(shown, QuestionTableModel::kText);
+    table_->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    table_->scrollTo(index);
+}
+
+std::vector<std::size_t> EditorWindow::selectedRows() const {
+    std::vector<std::size_t> rows;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows())
+        rows.push_back(questions_->documentRow(index.row()));
+    if (rows.empty())
+        if (const auto row = currentRow()) rows.push_back(*row);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void EditorWindow::showCurrentQuestion() {
+    const auto row = currentRow();
+    form_->setEnabled(row.has_value());
+    const bool before = std::exchange(updatingForm_, true);
+    // A field keeps its text, and its cursor, when it already shows the document's.
+    auto show = [](QLineEdit* field, const QString& text) {
+        if (field->text() != text) field->setText(text);
+    };
+    if (row) {
+        const authoring::Question& question = document_->question(*row);
+        const QString text = qt(question.text);
+        if (questionText_->toPlainText() != text) questionText_->setPlainText(text);
+        for (std::size_t i = 0; i < questionFields_.size(); ++i)
+            show(questionFields_[i],
+                 qt(authoring::fieldOf(question, static_cast<QuestionField>(i + 1))));
+        playButton_->setEnabled(rules::mediaKind(question.media) == rules::MediaKind::kSound);
+    } else {
+        questionText_->clear();
+        for (QLineEdit* field : questionFields_) field->clear();
+    }
+    if (document_) {
+        for (std::size_t i = 0; i < properties_.size(); ++i)
+            show(properties_[i],
+                 qt(authoring::fieldOf(document_->properties(), static_cast<PropertyField>(i))));
+    }
+    updatingForm_ = before;
+    schedulePreview();
+}
+
+void EditorWindow::schedulePreview() {
+    previewTimer_->start();
+}
+
+void EditorWindow::updatePreview() {
+    previewTimer_->stop();
+    if (std::exchange(problemsStale_, false)) problems_->refresh();
+    const auto row = currentRow();
+    if (!row) {
+        preview_->clear();
+        return;
+    }
+    preview_->showQuestion(document_->question(*row), document_->mediaFolder(),
+                           static_cast<int>(*row) + 1);
+    if (!preview_->problem().isEmpty())
+        statusBar()->showMessage(tr("Preview: %1").arg(preview_->problem()), 5000);
+}
+
+void EditorWindow::updateTitle() {
+    if (!document_) {
+        setWindowTitle(tr(kProgram));
+        setWindowModified(false);
+        return;
+    }
+    setWindowTitle(QStringLiteral("%1[*]%2 - %3")
+                       .arg(qt(document_->path().filename().string()),
+                            document_->readOnly() ? tr(" (read-only)") : QString(), tr(kProgram)));
+    setWindowModified(document_->modified());
+}
+
+void EditorWindow::updateActions() {
+    const bool open = document_.has_value();
+    const bool selected = open && currentRow().has_value();
+    for (const char* name : {"save", "saveAs", "revert", "import", "export", "pasteQuestions",
+                             "addQuestion", "forgetAsked", "clearScores", "find"})
+        action(QLatin1String(name))->setEnabled(open);
+    for (const char* name : {"copyQuestions", "duplicate", "delete", "moveUp", "moveDown",
+                             "attachMedia", "removeMedia", "playSound"})
+        action(QLatin1String(name))->setEnabled(selected);
+    action(QStringLiteral("deleteScore"))->setEnabled(open && scores_->currentRow() >= 0);
+}
+
+void EditorWindow::updateRecords() {
+    scores_->clear();
+    shownScores_.clear();
+    if (!document_) {
+        askedLabel_->setText(tr("No module is open."));
+        return;
+    }
+    const auto asked = document_->askedCount();
+    askedLabel_->setText(
+        asked ? tr("Questions asked so far: %1 of %2").arg(*asked).arg(document_->size())
+              : tr("The list of asked questions cannot be read: %1")
+                    .arg(qt(asked.error().message())));
+    auto scores = document_->topTen();
+    if (!scores) {
+        scores_->addItem(tr("The top ten cannot be read: %1").arg(qt(scores.error().message())));
+        return;
+    }
+    shownScores_ = std::move(*scores);
+    int rank = 0;
+    for (const authoring::ScoreRecord& score : shownScores_)
+        scores_->addItem(
+            QStringLiteral("%1. %2    %3    %4")
+                .arg(++rank)
+                .arg(qt(score.entry.name), qt(score.entry.date), qt(score.entry.score)));
+}
+
+void EditorWindow::rememberRecent(const QString& path) {
+    QSettings settings;
+    QStringList recent = settings.value(QStringLiteral("recentFiles")).toStringList();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    while (recent.size() > kRecentFiles) recent.removeLast();
+    settings.setValue(QStringLiteral("recentFiles"), recent);
+    rebuildRecentMenu();
+}
+
+void EditorWindow::rebuildRecentMenu() {
+    recentMenu_->clear();
+    const QStringList recent = QSettings().value(QStringLiteral("recentFiles")).toStringList();
+    int number = 0;
+    for (const QString& path : recent) {
+        // Numbered for the keyboard: Alt+F, R, then the number.
+        QAction* entry = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(++number).arg(QFileInfo(path).fileName()));
+        entry->setToolTip(path);
+        connect(entry, &QAction::triggered, this, [this, path] { openModule(path); });
+    }
+    recentMenu_->setEnabled(!recent.isEmpty());
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (!mayDiscardChanges()) {
+        event->ignore();
+        return;
+    }
+    sound_.Stop();
+    event->accept();
+}
+
+// --- media ----------------------------------------------------------------------------------
+
+bool EditorWindow::attachMedia(const QString& path) {
+    const auto row = currentRow();
+    if (!row) return false;
+    const QString title = tr("Attach a Picture or Sound");
+    const auto prepared = prepareMedia(pathOf(path), pathOf(work_.path()));
+    if (!prepared) {
+        prompts_.warn(this, title, qt(prepared.error().what()));
+        return false;
+    }
+    const auto copied =
+        authoring::copyMedia(prepared->file, document_->mediaFolder(), prepared->name);
+    if (!copied) {
+        prompts_.warn(this, title, qt(copied.error().what()));
+        return false;
+    }
+    push(document_->setQuestionField(*row, QuestionField::kMedia, *copied));
+    if (prepared->converted)
+        statusBar()->showMessage(
+            tr("%1 was converted to %2 for the game").arg(QFileInfo(path).fileName(), qt(*copied)),
+            5000);
+    return true;
+}
+
+void EditorWindow::chooseMedia() {
+    if (!currentRow()) return;
+    const QString path =
+        prompts_.openFile(this, tr("Attach a Picture or Sound"), mediaFileFilter());
+    if (!path.isEmpty()) attachMedia(path);
+}
+
+void EditorWindow::removeMedia() {
+    if (const auto row = currentRow())
+        push(document_->setQuestionField(*row, QuestionField::kMedia, {}));
+}
+
+void EditorWindow::playSound() {
+    const auto row = currentRow();
+    if (!row) return;
+    const std::string& media = document_->question(*row).media;
+    const platform::StdFileSystem files;
+    const auto path = rules::findMedia(files, document_->mediaFolder().string() + "/", media);
+    if (rules::mediaKind(media) != rules::MediaKind::kSound || !path) {
+        statusBar()->showMessage(tr("This question has no sound the game can find"), 5000);
+        return;
+    }
+    sound_.SoundFile(*path);
+    sound_.Play();
+}
+
+// --- questions ------------------------------------------------------------------------------
+
+void EditorWindow::addQuestion() {
+    if (!document_) return;
+    const auto row = currentRow();
+    push(document_->addQuestion(row ? *row + 1 : document_->size()));
+    questionText_->setFocus();
+}
+
+void EditorWindow::duplicateQuestions() {
+    if (document_) push(document_->duplicateQuestions(selectedRows()));
+}
+
+void EditorWindow::deleteQuestions() {
+    if (!document_) return;
+    const auto rows = selectedRows();
+    if (rows.empty()) return;
+    push(document_->deleteQuestions(rows));
+}
+
+void EditorWindow::moveUp() {
+    if (document_) push(document_->moveQuestions(selectedRows(), false));
+}
+
+void EditorWindow::moveDown() {
+    if (document_) push(document_->moveQuestions(selectedRows(), true));
+}
+
+bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QString& source,
+                               bool paste) {
+    QStringList skipped;
+    for (const authoring::ImportProblem& problem : result.problems)
+        skipped << qt(problem.describe(source.toStdString()));
+    if (result.problemsNotKept > 0) skipped << tr("... and %1 more").arg(result.problemsNotKept);
+    if (result.usable() == 0) {
+        prompts_.warn(this, paste ? tr("Paste Questions") : tr("Import Questions"),
+                      tr("No question in %1 can be used.").arg(source) +
+                          (skipped.isEmpty() ? QString()
+                                             : QStringLiteral("\n\n") +
+                                                   skipped.mid(0, 10).join(QLatin1Char('\n'))));
+        return false;
+    }
+    const QString summary =
+        (paste ? tr("%1 from %2 will be added after the selected question.")
+               : tr("%1 from %2 will be added after the last question."))
+            .arg(questions(result.usable()), source) +
+        (skipped.isEmpty() ? QString()
+                           : QLatin1Char(' ') + tr("%1 skipped.")
+                                                    .arg(counted(result.skipped(), "question is",
+                                                                 "questions are")));
+    // A clean paste needs no review: what was copied is what is added.
+    if ((!paste || !skipped.isEmpty()) && !prompts_.reviewImport(this, summary, skipped))
+        return false;
+    const auto row = currentRow();
+    const std::size_t before = document_->size();
+    push(paste ? document_->pasteQuestions(row ? *row + 1 : document_->size(), result)
+               : document_->importQuestions(result));
+    return document_->size() > before;
+}
+
+bool EditorWindow::importFile(const QString& path) {
+    if (!document_) return false;
+    const QString title = tr("Import Questions");
+    const auto text = authoring::readImportFile(pathOf(path));
+    if (!text) {
+        prompts_.warn(this, title, qt(text.error().what()));
+        return false;
+    }
+    auto format = authoring::guessFormat(pathOf(path), *text);
+    if (!format) {
+        const QStringList names = {QStringLiteral("CSV"), QStringLiteral("Aiken"),
+                                   QStringLiteral("GIFT"), QStringLiteral("Open Trivia DB")};
+        const auto chosen = prompts_.choose(
+            this, title, tr("Which format is %1 in?").arg(QFileInfo(path).fileName()), names);
+        if (!chosen) return false;
+        format = kFormats[names.indexOf(*chosen)].format;
+    }
+    const auto result = authoring::readQuestions(*format, *text, {});
+    const QString name = QFileInfo(path).fileName();
+    if (result.fatal) {
+        prompts_.warn(this, title, qt(result.fatal->describe(name.toStdString())));
+        return false;
+    }
+    return addReviewed(result, name, false);
+}
+
+bool EditorWindow::pasteRows(const QString& text) {
+    if (!document_) return false;
+    return addReviewed(authoring::readPastedRows(text.toStdString()), tr("the clipboard"), true);
+}
+
+bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat format) {
+    if (!document_) return false;
+    std::vector<authoring::Question> exported;
+    exported.reserve(document_->size());
+    for (std::size_t row = 0; row < document_->size(); ++row)
+        exported.push_back(document_->question(row));
+    const std::string text = authoring::exportQuestions(format, exported);
+    // Written whole or not at all.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        prompts_.warn(this, tr("Export Questions"),
+                      tr("%1 could not be written: %2").arg(path, file.errorString()));
+        return false;
+    }
+    statusBar()->showMessage(
+        tr("Exported %1 to %2").arg(questions(exported.size()), QFileInfo(path).fileName()), 5000);
+    return true;
+}
+
+// --- menu actions ---------------------------------------------------------------------------
+
+void EditorWindow::newTriggered() {
+    if (!mayDiscardChanges()) return;
+    QString path = prompts_.saveFile(this, tr("New Module"), tr(kModuleFilter));
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QStringLiteral(".vxm"), Qt::CaseInsensitive)) path += QStringLiteral(".vxm");
+    for (;;) {
+        const auto title = prompts_.text(this, tr("New Module"),
+                                         tr("Title of the module (the game shows it in its title "
+                                            "bar):"));
+        if (!title) return;
+        if (!title->trimmed().isEmpty()) {
+            newModule(path, *title);
+            return;
+        }
+        prompts_.warn(this, tr("New Module"), tr("A module needs a title."));
+    }
+}
+
+void EditorWindow::openTriggered() {
+    if (!mayDiscardChanges()) return;
+    const QString path = prompts_.openFile(this, app::MasterForm::kOpenTitle, tr(kModuleFilter));
+    if (!path.isEmpty()) openModule(path);
+}
+
+void EditorWindow::saveAsTriggered() {
+    if (!document_) return;
+    QString path = prompts_.saveFile(this, tr("Save Module As"), tr(kModuleFilter));
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QStringLiteral(".vxm"), Qt::CaseInsensitive)) path += QStringLiteral(".vxm");
+    saveAs(path);
+}
+
+void EditorWindow::revertTriggered() {
+    if (!document_) return;
+    if (document_->modified() &&
+        !prompts_.confirm(this, tr("Revert"),
+                          tr("Drop every change made since the module was last saved?")))
+        return;
+    const Status reverted = document_->revert();
+    if (!reverted) {
+        prompts_.warn(this, tr("Revert"), qt(reverted.error().what()));
+        return;
+    }
+    const auto row = currentRow();
+    undo_.clear();
+    questions_->setDocument(document());
+    problems_->refresh();
+    if (document_->size() > 0) selectRow(std::min(row.value_or(0), document_->size() - 1));
+    showCurrentQuestion();
+    updateRecords();
+    updateTitle();
+    updateActions();
+}
+
+void EditorWindow::importTriggered() {
+    if (!document_) return;
+    const QString path =
+        prompts_.openFile(this, tr("Import Questions"),
+                          tr("Question files (*.csv *.txt *.gift *.json);;All files (*)"));
+    if (!path.isEmpty()) importFile(path);
+}
+
+void EditorWindow::exportTriggered() {
+    if (!document_) return;
+    QStringList filters;
+    for (const FormatChoice& choice : kFormats) filters << tr(choice.filter);
+    QString chosenFilter;
+    QString path = prompts_.saveFile(this, tr("Export Questions"),
+                                     filters.join(QStringLiteral(";;")), &chosenFilter);
+    if (path.isEmpty()) return;
+    const int index = std::max(0, static_cast<int>(filters.indexOf(chosenFilter)));
+    const FormatChoice& choice = kFormats[index];
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1String(choice.ending);
+    exportFile(path, choice.format);
+}
+
+void EditorWindow::pasteTriggered() {
+    pasteRows(QApplication::clipboard()->text());
+}
+
+void EditorWindow::copyTriggered() {
+    if (!document_) return;
+    std::vector<authoring::Question> copied;
+    for (std::size_t row : selectedRows()) copied.push_back(document_->question(row));
+    if (copied.empty()) return;
+    QApplication::clipboard()->setText(qt(authoring::pastedRows(copied)));
+    statusBar()->showMessage(tr("Copied %1").arg(questions(copied.size())), 3000);
+}
+
+void EditorWindow::findTriggered() {
+    search_->setFocus();
+    search_->selectAll();
+}
+
+void EditorWindow::judgedTriggered() {
+    preview_->setJudged(action(QStringLiteral("judged"))->isChecked());
+}
+
+void EditorWindow::forgetAsked() {
+    if (!document_) return;
+    const auto asked = document_->askedCount();
+    if (!prompts_.confirm(this, tr("Forget Asked Questions"),
+                          tr("The game will draw from every question again, as if none had "
+                             "been asked (%1 are marked asked now). Forget them?")
+                              .arg(asked ? QString::number(*asked) : QStringLiteral("?"))))
+        return;
+    const auto forgotten = document_->forgetAsked();
+    if (!forgotten) prompts_.warn(this, tr("Forget Asked Questions"), qt(forgotten.error().what()));
+    updateRecords();
+}
+
+void EditorWindow::deleteScore() {
+    if (!document_) return;
+    const int line = scores_->currentRow();
+    if (line < 0 || line >= static_cast<int>(shownScores_.size())) return;
+    const authoring::ScoreRecord& score = shownScores_[static_cast<std::size_t>(line)];
+    if (!prompts_.confirm(this, tr("Delete Top-Ten Entry"),
+                          tr("Delete %1's score of %2 from the top ten?")
+                              .arg(qt(score.entry.name), qt(score.entry.score))))
+        return;
+    const Status deleted = document_->deleteScore(score);
+    if (!deleted) prompts_.warn(this, tr("Delete Top-Ten Entry"), qt(deleted.error().what()));
+    updateRecords();
+}
+
+void EditorWindow::clearScores() {
+    if (!document_) return;
+    if (!prompts_.confirm(this, tr("Clear Top Ten"),
+                          tr("Delete every score of the top ten? This cannot be undone.")))
+        return;
+    const auto cleared = document_->clearScores();
+    if (!cleared) prompts_.warn(this, tr("Clear Top Ten"), qt(cleared.error().what()));
+    updateRecords();
+}
+
+void EditorWindow::aboutTriggered() {
+    QMessageBox::about(this, tr("About %1").arg(tr(kProgram)),
+                       tr("%1 %2\n\nMakes and mends question modules for Vexlor Player. The "
+                          "preview is the game's own window.")
+                           .arg(tr(kProgram), QStringLiteral(VEXLOR_VERSION)));
+}
+
+}  // namespace vexlor::editor

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "authoring/document.h"
+#include "editor/prompts.h"
+#include "platform/sound_player.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QTabWidget;
+class QTimer;
+
+namespace vexlor::editor {
+
+class ProblemListModel;
+class QuestionPreview;
+class QuestionTableModel;
+
+/// The module editor's window: the questions of one module in a table, the selected one in a
+/// form and in the game's own window, the module's properties and records, and the problems the
+/// game would have with it. Every change goes through the document's edits on an undo stack.
+class EditorWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    EditorWindow(Prompts& prompts, platform::SoundPlayer& sound, QWidget* parent = nullptr);
+    ~EditorWindow() override;
+
+    // What the menu's actions do, callable without the dialogs that choose a file.
+    /// Opens a module, refused with the game's messages; asks first about unsaved changes.
+    bool openModule(const QString& path);
+    /// Makes a new module with a title and opens it.
+    bool newModule(const QString& path, const QString& title);
+    bool save();
+    bool saveAs(const QString& path);
+    /// Attaches a picture or sound to the selected question, converted or refused as the game
+    /// needs it.
+    bool attachMedia(const QString& path);
+    /// Reads a question file and adds its questions once the author has seen what is skipped.
+    bool importFile(const QString& path);
+    /// Adds questions copied from a spreadsheet after the selected one.
+    bool pasteRows(const QString& text);
+    bool exportFile(const QString& path, authoring::ImportFormat format);
+
+    authoring::Document* document() { return document_ ? &*document_ : nullptr; }
+    QUndoStack& undoStack() { return undo_; }
+    QuestionPreview& preview() { return *preview_; }
+    /// The document row of the selected question, if one is.
+    std::optional<std::size_t> currentRow() const;
+    void selectRow(std::size_t row);
+    /// The field of the form for a question field (the question's text is a QPlainTextEdit).
+    QWidget* formField(authoring::QuestionField field) const;
+    QLineEdit* propertyField(authoring::PropertyField field) const {
+        return properties_[static_cast<std::size_t>(field)];
+    }
+    QAction* action(const QString& objectName) const;
+    /// Draws the preview and the problem list now rather than once typing pauses.
+    void refreshPreview() { updatePreview(); }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildWidgets();
+    void buildActions();
+    QAction* addAction(QMenu* menu, const QString& name, const QString& text,
+                       const QList<QKeySequence>& keys, void (EditorWindow::*slot)());
+
+    void setDocument(std::optional<authoring::Document> opened);
+    /// Whether unsaved changes may go: saved or dropped as the author says.
+    bool mayDiscardChanges();
+    /// Applies an edit through the undo stack; tells the author when it is not allowed.
+    void push(Result<authoring::EditPtr> edit, bool ofQuestions = true);
+    /// After an edit or its undo: every view reads the document again, and the edited
+    /// question, if any, is selected.
+    void documentChanged(std::optional<std::size_t> focusRow);
+    void showCurrentQuestion();
+    void schedulePreview();
+    void updatePreview();
+    void updateTitle();
+    void updateRecords();
+    void updateActions();
+    void rememberRecent(const QString& path);
+    void rebuildRecentMenu();
+    std::vector<std::size_t> selectedRows() const;
+    bool addReviewed(const authoring::ImportResult& result, const QString& source, bool paste);
+
+    // Menu actions.
+    void newTriggered();
+    void openTriggered();
+    void saveTriggered() { save(); }
+    void saveAsTriggered();
+    void revertTriggered();
+    void importTriggered();
+    void exportTriggered();
+    void pasteTriggered();
+    void copyTriggered();
+    void addQuestion();
+    void duplicateQuestions();
+    void deleteQuestions();
+    void moveUp();
+    void moveDown();
+    void chooseMedia();
+    void removeMedia();
+    void playSound();
+    void forgetAsked();
+    void deleteScore();
+    void clearScores();
+    void findTriggered();
+    void judgedTriggered();
+    void aboutTriggered();
+
+    Prompts& prompts_;
+    platform::SoundPlayer& sound_;
+    std::optional<authoring::Document> document_;
+    QUndoStack undo_;
+    QTemporaryDir work_;  // converted pictures before they are copied beside the module
+
+    QuestionTableModel* questions_ = nullptr;
+    ProblemListModel* problems_ = nullptr;
+    QTableView* table_ = nullptr;
+    QLineEdit* search_ = nullptr;
+    QTabWidget* sides_ = nullptr;
+    QWidget* form_ = nullptr;
+    QPlainTextEdit* questionText_ = nullptr;
+    std::array<QLineEdit*, 6> questionFields_{};  // right, wrong 1-3, points, media
+    QPushButton* playButton_ = nullptr;
+    std::array<QLineEdit*, 4> properties_{};
+    QLabel* askedLabel_ = nullptr;
+    QListWidget* scores_ = nullptr;
+    QListView* problemList_ = nullptr;
+    QuestionPreview* preview_ = nullptr;
+    QTimer* previewTimer_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    std::vector<authoring::ScoreRecord> shownScores_;
+    bool updatingForm_ = false;
+    bool problemsStale_ = false;
+};
+
+}  // namespace vexlor::editor

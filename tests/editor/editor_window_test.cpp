@@ -1,0 +1,526 @@
+// The editor's window offscreen, as an author uses it: a sample module opened, a question typed
+// into the form, media attached, saved and read back by the game; and the files the game
+// refuses refused here with the game's words.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QAction>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QSettings>
+#include <QTableView>
+#include <QUrl>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "app/master_form.h"
+#include "editor/editor_window.h"
+#include "editor/preview.h"
+#include "modules/data_source.h"
+#include "support/fakes.h"
+#include "support/hostile_modules.h"
+#include "support/module_files.h"
+#include "ui/main_window.h"
+#include "ui/qt_adapters.h"
+#include "ui/ui_application.h"
+
+namespace vexlor::editor {
+namespace {
+
+namespace fs = std::filesystem;
+using authoring::QuestionField;
+
+/// Answers every question at once and remembers the warnings.
+class FakePrompts final : public Prompts {
+  public:
+    void warn(QWidget*, const QString& title, const QString& text) override {
+        warnings.push_back(title + QStringLiteral(": ") + text);
+    }
+    bool confirm(QWidget*, const QString&, const QString&) override { return confirmAnswer; }
+    Unsaved askUnsaved(QWidget*, const QString&) override {
+        ++unsavedAsked;
+        return unsavedAnswer;
+    }
+    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFile(QWidget*, const QString&, const QString&, QString*) override { return {}; }
+    std::optional<QString> text(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> choose(QWidget*, const QString&, const QString&,
+                                  const QStringList&) override {
+        return std::nullopt;
+    }
+    bool reviewImport(QWidget*, const QString&, const QStringList& skipped) override {
+        reviewed = skipped;
+        return true;
+    }
+    QString lastWarning() const { return warnings.empty() ? QString() : warnings.back(); }
+
+    std::vector<QString> warnings;
+    bool confirmAnswer = true;
+    Unsaved unsavedAnswer = Unsaved::kDiscard;
+    int unsavedAsked = 0;
+    QStringList reviewed;
+};
+
+class EditorWindowTest : public ::testing::Test, private ui::WithApplication {
+  protected:
+    EditorWindowTest() {
+        // Recent files go to the test's own settings, not the user's.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(folder.file("settings")));
+        QCoreApplication::setOrganizationName(QStringLiteral("vexlor-tests"));
+    }
+
+    std::string sampleCopy() {
+        const fs::path copy = folder.path() / "General Knowledge.vxm";
+        fs::copy_file(VEXLOR_SAMPLE_MODULE, copy, fs::copy_options::overwrite_existing);
+        return copy.string();
+    }
+    void type(QuestionField field, const QString& text) {
+        QWidget* widget = window.formField(field);
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(widget))
+            plain->setPlainText(text);
+        else
+            qobject_cast<QLineEdit*>(widget)->setText(text);
+    }
+    QString shown(QuestionField field) {
+        QWidget* widget = window.formField(field);
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) return plain->toPlainText();
+        return qobject_cast<QLineEdit*>(widget)->text();
+    }
+    std::string pngFile(const std::string& name, QSize size) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        image.save(QString::fromStdString(folder.file(name)), "PNG");
+        return folder.file(name);
+    }
+
+    testing::TempFolder folder;
+    testing::FakeSoundPlayer sound;
+    FakePrompts prompts;
+    EditorWindow window{prompts, sound};
+};
+
+// What the author types and attaches is what the game reads after a save: the texts through
+// the game's data source, the picture through the game's loader, the sound by the game's rule.
+TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
+    const std::string module = sampleCopy();
+    window.show();
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)))
+        << prompts.lastWarning().toStdString();
+    const std::size_t count = window.document()->size();
+    ASSERT_GE(count, 3u);
+    // It is the first of the recent files, offered in the File menu.
+    EXPECT_EQ(QSettings().value("recentFiles").toStringList().value(0),
+              QString::fromStdString(module));
+    const auto recent = window.findChildren<QMenu*>();
+    EXPECT_TRUE(std::any_of(recent.begin(), recent.end(), [](QMenu* menu) {
+        return menu->title() == "Open &Recent" && menu->actions().size() == 1 &&
+               menu->actions().front()->text().endsWith("General Knowledge.vxm");
+    }));
+
+    window.selectRow(1);
+    const QString typed[] = {"Which planet has the Great Red Spot?",
+                             "Jupiter",
+                             "Mars",
+                             "Venus",
+                             "Mercury \"the swift\"",
+                             "250"};
+    for (int i = 0; i < 6; ++i) type(static_cast<QuestionField>(i), typed[i]);
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("[*]")));
+    ASSERT_TRUE(window.attachMedia(QString::fromStdString(pngFile("spot.png", {640, 320}))))
+        << prompts.lastWarning().toStdString();
+    const QString picture = shown(QuestionField::kMedia);
+    EXPECT_TRUE(picture.startsWith(QStringLiteral("media/")) && picture.endsWith(".bmp"))
+        << picture.toStdString();
+
+    // The preview deals what was typed onto the game's four panels, beside the picture.
+    window.refreshPreview();
+    const ui::MainWindow* game = window.preview().gameWindow(false);
+    QSet<QString> panels;
+    for (const char* name : {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"})
+        panels.insert(game->findChild<QLabel*>(name)->text());
+    EXPECT_EQ(panels, (QSet<QString>{"Jupiter", "Mars", "Venus", "Mercury \"the swift\""}));
+    EXPECT_EQ(game->findChild<QLabel*>("PanelQuestion")->text(), typed[0]);
+    EXPECT_EQ(window.preview().gameForm(false)->PanelQuestion.Width,
+              app::MasterForm::kQuestionWidthBesidePicture);
+
+    window.selectRow(2);
+    const std::string wav = std::string(VEXLOR_SOURCE_DIR) + "/examples/general/gk-morse-sos.wav";
+    {
+        // Dropped on the form, as from a file manager.
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(wav))});
+        QWidget* form = window.formField(QuestionField::kText)->parentWidget();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(form, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form, &drop);
+        ASSERT_TRUE(drop.isAccepted());
+    }
+    const QString attachedSound = shown(QuestionField::kMedia);
+    // Undo takes the sound off and redo puts it back, the form following.
+    window.undoStack().undo();
+    EXPECT_EQ(window.currentRow(), 2u);
+    EXPECT_NE(shown(QuestionField::kMedia), attachedSound);
+    window.undoStack().redo();
+    EXPECT_EQ(shown(QuestionField::kMedia), attachedSound);
+
+    ASSERT_TRUE(window.save()) << prompts.lastWarning().toStdString();
+    EXPECT_FALSE(window.isWindowModified());
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)));
+    window.selectRow(1);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(shown(static_cast<QuestionField>(i)), typed[i]);
+
+    // The game's own data source, on a connection of its own.
+    modules::DataSource source("Data1");
+    std::string fields[7];
+    // The source keeps the names it is bound to.
+    const std::string names[] = {"Question", "Reponce", "False1", "False2",
+                                 "False3",   "Points",  "Audio"};
+    for (int i = 0; i < 7; ++i) source.bindElement(fields[i], names[i], false);
+    source.Connect = std::string(";pwd=") + modules::kModuleKey;
+    source.DatabaseName = module;
+    source.RecordSource = "MainData";
+    ASSERT_TRUE(source.Refresh());
+    EXPECT_EQ(source.RecordCount(), static_cast<long>(count));
+    ASSERT_TRUE(source.Move(1));
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(fields[i], typed[i].toStdString());
+    EXPECT_EQ(fields[6], picture.toStdString());
+    ui::QtPictureLoader loader;
+    const auto loaded = loader.load((folder.path() / fields[6]).string());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(QSize(loaded->width(), loaded->height()), QSize(105, 52));
+    ASSERT_TRUE(source.MoveNext());
+    EXPECT_EQ(fields[6], attachedSound.toStdString());
+    EXPECT_EQ(testing::readBytes(folder.path() / fields[6]), testing::readBytes(wav));
+}
+
+// The crafted and damaged files the game refuses, the editor refuses with the game's message,
+// and opens nothing.
+TEST_F(EditorWindowTest, OpenRefusesWhatTheGameRefusesWithItsMessage) {
+    std::vector<std::string> refused;
+    for (const auto& hostile : testing::hostileModules()) {
+        if (hostile.mayBeAccepted) continue;
+        ASSERT_TRUE(testing::writeHostileModule(folder.file(hostile.name + ".vxm"), hostile));
+        refused.push_back(hostile.name + ".vxm");
+    }
+    const std::string module = sampleCopy();
+    const std::string bytes = testing::readBytes(module);
+    std::ofstream(folder.file("cut-short.vxm"), std::ios::binary)
+        << bytes.substr(0, bytes.size() / 3);
+    std::string scrambled = bytes;
+    for (std::size_t at = 1024; at < scrambled.size(); at += 97) scrambled[at] ^= 0x5A;
+    std::ofstream(folder.file("scrambled.vxm"), std::ios::binary) << scrambled;
+    std::ofstream(folder.file("words.vxm")) << "not a module at all\n";
+    testing::ModuleContent plain;
+    plain.questions = testing::sampleQuestions(2);
+    ASSERT_TRUE(testing::writeModule(folder.file("plain-sqlite.vxm"), plain, ""));
+    fs::create_directory(folder.path() / "folder.vxm");
+    for (const char* name : {"cut-short.vxm", "scrambled.vxm", "words.vxm", "plain-sqlite.vxm",
+                             "folder.vxm", "missing.vxm"})
+        refused.push_back(name);
+
+    for (const std::string& name : refused) {
+        SCOPED_TRACE(name);
+        // The game's own opening of a module named to it, over the same file.
+        testing::FormFixture game;
+        game.fileDialog.answers.push_back(folder.file(name));
+        game.form.openNamedModule(folder.file(name));
+        ASSERT_FALSE(game.messageBox.shown.empty());
+        const QString gameSays =
+            QString::fromStdString(game.lastMessage()).replace(QLatin1Char('\r'), '\n');
+
+        prompts.warnings.clear();
+        EXPECT_FALSE(window.openModule(QString::fromStdString(folder.file(name))));
+        EXPECT_EQ(window.document(), nullptr);
+        ASSERT_EQ(prompts.warnings.size(), 1u);
+        EXPECT_TRUE(prompts.lastWarning().startsWith(QString(app::MasterForm::kOpenTitle) + ": " +
+                                                     gameSays))
+            << prompts.lastWarning().toStdString() << "\nthe game says " << gameSays.toStdString();
+    }
+
+    // A module another program holds locked is busy, not invalid, in both.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(module.c_str(), &other), SQLITE_OK);
+    sqlite3_key(other, modules::kModuleKey, 8);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_FALSE(window.openModule(QString::fromStdString(module)));
+    EXPECT_TRUE(prompts.lastWarning().contains("in use by another program"))
+        << prompts.lastWarning().toStdString();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}
+
+// A picture the game cannot show is refused when attached: nothing is copied and the question
+// keeps its media.
+TEST_F(EditorWindowTest, AttachingAnOversizedOrTruncatedPictureIsRefused) {
+    ASSERT_TRUE(window.openModule(QString::fromStdString(sampleCopy())));
+    window.selectRow(0);
+    const QString before = shown(QuestionField::kMedia);
+    const std::string bmp = testing::readBytes(std::string(VEXLOR_SOURCE_DIR) +
+                                               "/examples/general/gk-shape-hexagon.bmp");
+    std::ofstream(folder.file("cut.bmp"), std::ios::binary) << bmp.substr(0, bmp.size() / 2);
+    QImage huge(6000, 3000, QImage::Format_Mono);
+    huge.fill(0);
+    huge.save(QString::fromStdString(folder.file("huge.png")), "PNG");
+    for (const char* name : {"cut.bmp", "huge.png"}) {
+        SCOPED_TRACE(name);
+        prompts.warnings.clear();
+        EXPECT_FALSE(window.attachMedia(QString::fromStdString(folder.file(name))));
+        EXPECT_TRUE(prompts.lastWarning().contains("cannot show"))
+            << prompts.lastWarning().toStdString();
+        EXPECT_EQ(shown(QuestionField::kMedia), before);
+    }
+    EXPECT_FALSE(fs::exists(folder.path() / "media"));
+    EXPECT_FALSE(window.isWindowModified());
+}
+
+// Unsaved changes are asked about before they could be lost; cancelling keeps the window.
+TEST_F(EditorWindowTest, UnsavedChangesAreAskedAboutOnClose) {
+    const QString module = QString::fromStdString(sampleCopy());
+    ASSERT_TRUE(window.openModule(module));
+    window.show();
+    window.selectRow(0);
+    type(QuestionField::kPoints, "300");
+    prompts.unsavedAnswer = Prompts::Unsaved::kCancel;
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(prompts.unsavedAsked, 1);
+    EXPECT_FALSE(window.openModule(module));
+    EXPECT_EQ(shown(QuestionField::kPoints), "300");
+    window.undoStack().undo();
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(prompts.unsavedAsked, 2);
+}
+
+// A save while the game holds the module's write lock waits, says the module is in use, and
+// keeps every edit; once the lock goes, the save goes through. Revert drops the edits.
+TEST_F(EditorWindowTest, SaveWhileTheModuleIsInUseKeepsTheEdits) {
+    const std::string module = sampleCopy();
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)));
+    window.selectRow(0);
+    type(QuestionField::kRight, "Typed while the game played");
+    sqlite3* game = nullptr;
+    ASSERT_EQ(sqlite3_open(module.c_str(), &game), SQLITE_OK);
+    sqlite3_key(game, modules::kModuleKey, 8);
+    ASSERT_EQ(sqlite3_exec(game, "BEGIN IMMEDIATE; INSERT INTO Use VALUES ('2');", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    EXPECT_FALSE(window.save());
+    EXPECT_TRUE(prompts.lastWarning().contains("in use")) << prompts.lastWarning().toStdString();
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_EQ(shown(QuestionField::kRight), "Typed while the game played");
+    ASSERT_EQ(sqlite3_exec(game, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(game);
+
+    type(QuestionField::kWrong1, "Typed after");
+    window.action("revert")->trigger();
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_NE(shown(QuestionField::kRight), "Typed while the game played");
+    type(QuestionField::kRight, "Saved at last");
+    ASSERT_TRUE(window.save()) << prompts.lastWarning().toStdString();
+    EXPECT_EQ(testing::readColumn(module, "SELECT Reponce FROM MainData LIMIT 1"),
+              std::vector<std::string>{"Saved at last"});
+    // What the game wrote meanwhile is still there.
+    EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM Use WHERE Use = '2'"),
+              std::vector<std::string>{"1"});
+
+    // Save As writes a copy with the game's records, and the window edits the copy from then on.
+    const std::string copy = folder.file("copy.vxm");
+    ASSERT_TRUE(window.saveAs(QString::fromStdString(copy))) << prompts.lastWarning().toStdString();
+    EXPECT_TRUE(window.windowTitle().startsWith("copy.vxm"));
+    EXPECT_EQ(testing::readColumn(copy, "SELECT Use FROM Use"),
+              testing::readColumn(module, "SELECT Use FROM Use"));
+    type(QuestionField::kPoints, "999");
+    ASSERT_TRUE(window.save());
+    EXPECT_EQ(testing::readColumn(copy, "SELECT Points FROM MainData LIMIT 1"),
+              std::vector<std::string>{"999"});
+    EXPECT_NE(testing::readColumn(module, "SELECT Points FROM MainData LIMIT 1"),
+              std::vector<std::string>{"999"});
+}
+
+// An import shows what it skips and why before it adds the rest, as one step to undo; a paste
+// from a spreadsheet goes in after the selected question.
+TEST_F(EditorWindowTest, ImportAndPasteShowWhatIsSkippedAndAddTheRest) {
+    testing::ModuleContent content;
+    content.questions = testing::sampleQuestions(3);
+    ASSERT_TRUE(testing::writeModule(folder.file("quiz.vxm"), content));
+    ASSERT_TRUE(window.openModule(QString::fromStdString(folder.file("quiz.vxm"))));
+    std::ofstream(folder.file("bank.gift"))
+        << "::A:: Red planet? {=Mars ~Venus ~Earth ~Jupiter}\n\n"
+           "::B:: Only one answer? {=Yes}\n\n"
+           "::C:: Ringed planet? {=Saturn ~Mars ~Venus ~Earth}\n";
+    ASSERT_TRUE(window.importFile(QString::fromStdString(folder.file("bank.gift"))));
+    ASSERT_EQ(prompts.reviewed.size(), 1);
+    EXPECT_TRUE(prompts.reviewed.front().startsWith("bank.gift:3: "))
+        << prompts.reviewed.front().toStdString();
+    ASSERT_EQ(window.document()->size(), 5u);
+    EXPECT_EQ(window.document()->question(4).text, "Ringed planet?");
+    window.undoStack().undo();
+    EXPECT_EQ(window.document()->size(), 3u);
+
+    window.selectRow(0);
+    prompts.reviewed.clear();
+    ASSERT_TRUE(window.pasteRows("Largest ocean?\tPacific\tAtlantic\tIndian\tArctic\t50\r\n"));
+    EXPECT_TRUE(prompts.reviewed.isEmpty());
+    EXPECT_EQ(window.document()->question(1).text, "Largest ocean?");
+    EXPECT_EQ(window.document()->question(1).points, "50");
+    EXPECT_EQ(window.currentRow(), 1u);
+
+    // What Export writes in each format, Import reads back as the same questions.
+    const std::size_t count = window.document()->size();
+    const std::pair<authoring::ImportFormat, const char*> formats[] = {
+        {authoring::ImportFormat::kCsv, "out.csv"},
+        {authoring::ImportFormat::kAiken, "out.txt"},
+        {authoring::ImportFormat::kGift, "out.gift"},
+        {authoring::ImportFormat::kOpenTdb, "out.json"}};
+    for (const auto& [format, name] : formats) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(window.exportFile(QString::fromStdString(folder.file(name)), format));
+        ASSERT_TRUE(window.importFile(QString::fromStdString(folder.file(name))))
+            << prompts.lastWarning().toStdString();
+        ASSERT_EQ(window.document()->size(), 2 * count);
+        for (std::size_t row = 0; row < count; ++row) {
+            EXPECT_EQ(window.document()->question(count + row).text,
+                      window.document()->question(row).text);
+            EXPECT_EQ(window.document()->question(count + row).answers,
+                      window.document()->question(row).answers);
+        }
+        window.undoStack().undo();
+    }
+}
+
+// The search narrows the table to the questions holding a text; a problem, clicked, selects its
+// question even when the search hides it.
+TEST_F(EditorWindowTest, SearchNarrowsTheTableAndAProblemSelectsItsQuestion) {
+    testing::ModuleContent content;
+    content.questions = testing::sampleQuestions(30);
+    content.questions[20].false2 = content.questions[20].right;  // two equal answers
+    ASSERT_TRUE(testing::writeModule(folder.file("quiz.vxm"), content));
+    ASSERT_TRUE(window.openModule(QString::fromStdString(folder.file("quiz.vxm"))));
+    auto* table = window.findChild<QTableView*>();
+    auto* search = window.findChild<QLineEdit*>("search");
+    search->setText("wrong 1B");  // any field, any letter case
+    ASSERT_EQ(table->model()->rowCount(), 1);
+    EXPECT_EQ(table->model()->index(0, 0).data().toInt(), 1);
+
+    auto* problems = window.findChild<QListView*>("problems");
+    ASSERT_GE(problems->model()->rowCount(), 1);
+    const QModelIndex first = problems->model()->index(0, 0);
+    EXPECT_TRUE(first.data().toString().startsWith("question 21:"))
+        << first.data().toString().toStdString();
+    emit problems->clicked(first);
+    EXPECT_EQ(window.currentRow(), 20u);
+    EXPECT_EQ(table->model()->rowCount(), 30);
+    EXPECT_EQ(shown(QuestionField::kRight), "Right 21");
+
+    // Mended, the problem leaves the list once typing pauses; the list is drawn in between.
+    type(QuestionField::kWrong2, "Wrong 21b");
+    problems->grab();
+    window.refreshPreview();
+    EXPECT_EQ(problems->model()->rowCount(), 0);
+    problems->grab();
+}
+
+// The records the game keeps are changed only once the author confirms, and then at once.
+TEST_F(EditorWindowTest, RecordsChangeOnlyWhenConfirmed) {
+    testing::ModuleContent content;
+    content.questions = testing::sampleQuestions(4);
+    content.used = {"1", "3"};
+    content.scores = {{"Ann", "Jan/07/2000", "00120"}, {"Bob", "Jan/08/2000", "00300"}};
+    const std::string module = folder.file("quiz.vxm");
+    ASSERT_TRUE(testing::writeModule(module, content));
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)));
+    auto* scores = window.findChild<QListWidget*>();
+    ASSERT_EQ(scores->count(), 2);
+    EXPECT_TRUE(scores->item(0)->text().contains("Bob"));  // the best first
+
+    prompts.confirmAnswer = false;
+    window.action("forgetAsked")->trigger();
+    window.action("clearScores")->trigger();
+    EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM Use"),
+              std::vector<std::string>{"2"});
+    EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM HScore"),
+              std::vector<std::string>{"2"});
+
+    prompts.confirmAnswer = true;
+    window.action("forgetAsked")->trigger();
+    EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM Use"),
+              std::vector<std::string>{"0"});
+    scores->setCurrentRow(0);
+    window.action("deleteScore")->trigger();
+    EXPECT_EQ(testing::readColumn(module, "SELECT Nom FROM HScore"),
+              std::vector<std::string>{"Ann"});
+    ASSERT_EQ(scores->count(), 1);
+    window.action("clearScores")->trigger();
+    EXPECT_EQ(scores->count(), 0);
+    EXPECT_FALSE(window.isWindowModified());  // records are no edits of the questions
+}
+
+// Every field and list has a name for screen readers, and every action a menu entry.
+TEST_F(EditorWindowTest, EveryFieldIsNamedAndEveryActionIsInAMenu) {
+    for (QWidget* field : window.findChildren<QWidget*>()) {
+        const bool named =
+            qobject_cast<QLineEdit*>(field) || qobject_cast<QPlainTextEdit*>(field) ||
+            qobject_cast<QAbstractItemView*>(field) || qobject_cast<QPushButton*>(field);
+        if (!named || qobject_cast<QAbstractItemView*>(field->parentWidget())) continue;
+        // The game's own window inside the preview speaks for itself.
+        if (window.preview().isAncestorOf(field)) continue;
+        EXPECT_FALSE(field->accessibleName().isEmpty() &&
+                     (!qobject_cast<QPushButton*>(field) ||
+                      static_cast<QPushButton*>(field)->text().isEmpty()))
+            << field->metaObject()->className() << " " << field->objectName().toStdString();
+    }
+    QSet<QAction*> inMenus;
+    for (QMenu* menu : window.findChildren<QMenu*>())
+        for (QAction* action : menu->actions()) inMenus.insert(action);
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (action->objectName().isEmpty() || action->objectName().startsWith("_q_")) continue;
+        EXPECT_TRUE(inMenus.contains(action)) << action->objectName().toStdString();
+    }
+    for (const char* standard : {"new", "open", "save", "saveAs", "undo", "redo", "find", "quit"})
+        EXPECT_FALSE(window.action(standard)->shortcut().isEmpty()) << standard;
+}
+
+// In a field, undo and redo are the window's, which know the document; Delete and the other
+// editing keys stay the field's, so Delete removes a letter, not the question.
+TEST_F(EditorWindowTest, UndoKeysInAFieldReachTheWindowAndEditingKeysStayInIt) {
+    ASSERT_TRUE(window.openModule(QString::fromStdString(sampleCopy())));
+    window.selectRow(0);
+    struct Key {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool fieldKeepsIt;
+    };
+    const Key keys[] = {{Qt::Key_Z, Qt::ControlModifier, false},
+                        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, false},
+                        {Qt::Key_Delete, Qt::NoModifier, true},
+                        {Qt::Key_V, Qt::ControlModifier, true}};
+    for (QuestionField field : {QuestionField::kText, QuestionField::kRight}) {
+        for (const Key& key : keys) {
+            SCOPED_TRACE(QKeySequence(key.key | key.modifiers).toString().toStdString());
+            QKeyEvent override(QEvent::ShortcutOverride, key.key, key.modifiers);
+            QApplication::sendEvent(window.formField(field), &override);
+            EXPECT_EQ(override.isAccepted(), key.fieldKeepsIt);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vexlor::editor
