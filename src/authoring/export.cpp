@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "authoring/question_csv.h"
+#include "text/text.h"
 
 namespace vexlor::authoring {
 
@@ -78,34 +79,6 @@ std::string giftAnswer(std::string_view text, bool right) {
 
 // --- Open Trivia DB -------------------------------------------------------------------------
 
-// The site's own encoding: HTML character references for the characters HTML reserves.
-std::string htmlEscaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#039;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string aikenQuestions(const std::vector<Question>& questions) {
@@ -153,11 +126,11 @@ std::string openTdbQuestions(const std::vector<Question>& questions,
             }
         }
         item["category"] = "";
-        item["question"] = htmlEscaped(question.text);
-        item["correct_answer"] = htmlEscaped(question.answers[0]);
-        item["incorrect_answers"] = {htmlEscaped(question.answers[1]),
-                                     htmlEscaped(question.answers[2]),
-                                     htmlEscaped(question.answers[3])};
+        item["question"] = text::markupEscaped(question.text, true);
+        item["correct_answer"] = text::markupEscaped(question.answers[0], true);
+        item["incorrect_answers"] = {text::markupEscaped(question.answers[1], true),
+                                     text::markupEscaped(question.answers[2], true),
+                                     text::markupEscaped(question.answers[3], true)};
         results.push_back(std::move(item));
     }
     json response = json::object();

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/descriptor.h"
 #include "rules/media.h"
 #include "text/text.h"
 
@@ -18,19 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Descriptor {
-  public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
+using platform::Descriptor;
 
 // A file made here and removed on leaving, unless kept.
 class TemporaryFile {

@@ -20,6 +20,7 @@
 
 #include "modules/module_format.h"
 #include "modules/module_sql.h"
+#include "platform/descriptor.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -28,6 +29,8 @@ namespace fs = std::filesystem;
 using modules::ModuleDatabase;
 
 namespace {
+
+using platform::Descriptor;
 
 using Layout = modules::TableFormat;
 
@@ -152,25 +155,6 @@ Status removeSideFiles(const fs::path& out) {
     }
     return Status::success();
 }
-
-// An open file, closed on leaving. Closing any descriptor of a file drops every lock the
-// database library holds on it in this process, so one is closed only when the library holds none.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // Disk space claimed for a module past its end, its size unchanged. A commit that runs out of
 // room after it began rewriting the file rolls back from the journal, and the library encrypts

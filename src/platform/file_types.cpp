@@ -40,29 +40,6 @@ bool isPlainName(std::string_view name) {
     });
 }
 
-std::string escapeXml(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string unescapeXml(std::string_view text) {
     static constexpr std::pair<std::string_view, char> kEntities[] = {
         {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}};
@@ -186,15 +163,15 @@ std::string serialize(const std::string& type, const TypeEntry& entry) {
     std::ostringstream xml;
     xml << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        << "  <mime-type type=\"application/x-" << escapeXml(type) << "\">\n";
+        << "  <mime-type type=\"application/x-" << text::markupEscaped(type) << "\">\n";
     if (!entry.comment.empty())
-        xml << "    <comment>" << escapeXml(entry.comment) << "</comment>\n";
+        xml << "    <comment>" << text::markupEscaped(entry.comment) << "</comment>\n";
     if (!entry.iconName.empty()) {
-        xml << "    <icon name=\"" << escapeXml(entry.iconName) << "\"/>\n";
+        xml << "    <icon name=\"" << text::markupEscaped(entry.iconName) << "\"/>\n";
         xml << "    <!-- icon source: " << escapeComment(entry.iconSource) << " -->\n";
     }
     for (const auto& glob : entry.globs)
-        xml << "    <glob pattern=\"" << escapeXml(glob) << "\"/>\n";
+        xml << "    <glob pattern=\"" << text::markupEscaped(glob) << "\"/>\n";
     xml << "  </mime-type>\n</mime-info>\n";
     return xml.str();
 }

@@ -1,4 +1,5 @@
 #include "platform/sample_modules.h"
+#include "platform/descriptor.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -16,22 +17,6 @@ namespace vexlor::platform {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-  private:
-    int fd_;
-};
 
 ErrorKind kindOf(int code) {
     switch (code) {

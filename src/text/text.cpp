@@ -103,4 +103,31 @@ std::string percentDecoded(std::string_view text) {
     return out;
 }
 
+std::string markupEscaped(std::string_view text, bool apostrophe) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += apostrophe ? "&#039;" : "'";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace vexlor::text

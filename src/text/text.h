@@ -33,4 +33,8 @@ std::size_t utf8Offset(std::string_view text, std::size_t count);
 /// not followed by two such digits stays as it is.
 std::string percentDecoded(std::string_view text);
 
+/// The text with the characters markup reserves written as references: & < > " always, and the
+/// apostrophe as &#039; when `apostrophe`.
+std::string markupEscaped(std::string_view text, bool apostrophe = false);
+
 }  // namespace vexlor::text
