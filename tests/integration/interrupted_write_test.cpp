@@ -87,24 +87,21 @@ std::string rowOf(char kind, long number) {
 /// leftover journal and rolls it back first.
 class ModuleReader {
   public:
-    explicit ModuleReader(const std::string& path) {
-        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
-        sqlite3_key(db_, "tov3ralu", 8);
-    }
-    ~ModuleReader() { sqlite3_close(db_); }
+    explicit ModuleReader(const std::string& path)
+        : db_(testing::connect(path, SQLITE_OPEN_READWRITE)) {}
     std::multiset<std::string> rows(const char* sql) {
         std::multiset<std::string> found;
         auto take = [](void* into, int, char** values, char**) {
             static_cast<std::multiset<std::string>*>(into)->insert(values[0] ? values[0] : "");
             return 0;
         };
-        if (sqlite3_exec(db_, sql, take, &found, nullptr) != SQLITE_OK)
-            found.insert(std::string("cannot read: ") + sqlite3_errmsg(db_));
+        if (sqlite3_exec(db_.get(), sql, take, &found, nullptr) != SQLITE_OK)
+            found.insert(std::string("cannot read: ") + sqlite3_errmsg(db_.get()));
         return found;
     }
 
   private:
-    sqlite3* db_ = nullptr;
+    testing::Connection db_;
 };
 
 // Every kill leaves a module that passes the integrity check and holds every acknowledged row

@@ -68,10 +68,16 @@ TEST_F(OpeningTest, AGoodModuleIsBoundAndOffersStart) {
 }
 
 // Files that are no module (empty, noise, text, unencrypted, another key, no or empty or
-// untitled properties) and "Dummy.mdb" by name are refused with one message, byte for byte
-// untouched; the module open before keeps its questions bound and Start offered, the title
-// loses its name; another letter case of Dummy.mdb is judged by its content.
+// untitled properties, a folder, a pipe, a dangling link) and "Dummy.mdb" by name are refused
+// with one message, byte for byte untouched; with no module open the window stays idle, and a
+// module open before keeps its questions bound and Start offered, the title loses its name.
+// Another letter case of Dummy.mdb is judged by its content; a module another program holds
+// is in use, and opens once released.
 TEST_F(OpeningTest, EveryRefusedFileIsLeftAsItWasAndTheOldModuleStaysBound) {
+    f.open(module("bad.vxm", {"", "", "", ""}));
+    EXPECT_EQ(f.form.Caption, "Vexlor Player - ");
+    EXPECT_FALSE(f.form.Start.Visible);
+    EXPECT_EQ(f.form.Panel.Caption, "Press Open to select a Module");
     const std::string before = good();
     f.open(before);
     std::filesystem::create_directory(folder.path() / "sub");
@@ -89,20 +95,26 @@ TEST_F(OpeningTest, EveryRefusedFileIsLeftAsItWasAndTheOldModuleStaysBound) {
           module("otherkey.vxm", {"T", "A", "C", "Y"}, "another1"),
           module("emptyproperties.vxm", {}), module("notitle.vxm", {"", "A", "C", "Y"})})
         refused.push_back({path, "Not a Valid Module"});
+    std::filesystem::create_directory(folder.file("folder.vxm"));
+    ASSERT_EQ(::mkfifo(folder.file("pipe.vxm").c_str(), 0600), 0);
+    std::filesystem::create_symlink(folder.file("gone.vxm"), folder.file("link.vxm"));
+    for (const char* name : {"folder.vxm", "pipe.vxm", "link.vxm"})
+        refused.push_back({folder.file(name), "Not a Valid Module"});
     const std::string noProperties = folder.file("noproperties.vxm");
     ASSERT_TRUE(testing::writeModule(noProperties, {.properties = std::nullopt}));
     refused.push_back({noProperties, "Not a Valid Module"});
 
     for (const auto& [path, why] : refused) {
         SCOPED_TRACE(path);
-        const std::string bytes = testing::readBytes(path);
+        const bool file = std::filesystem::is_regular_file(path);  // a pipe is never read
+        const std::string bytes = file ? testing::readBytes(path) : "";
         f.messageBox.shown.clear();
         f.open(path);
         ASSERT_EQ(f.messageBox.shown.size(), 1u);
         EXPECT_EQ(f.lastMessage(), std::filesystem::path(path).filename().string() + "\r" + why);
         EXPECT_EQ(f.messageBox.shown[0].style, 48);
         EXPECT_EQ(f.messageBox.shown[0].title, "Open Vexlor Module");
-        EXPECT_EQ(testing::readBytes(path), bytes);
+        EXPECT_EQ(file ? testing::readBytes(path) : "", bytes);
         EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
         expectBoundTo(before, why == "Not a Valid Module" ? "" : "Capitals");
     }
@@ -116,14 +128,14 @@ TEST_F(OpeningTest, EveryRefusedFileIsLeftAsItWasAndTheOldModuleStaysBound) {
     for (const modules::DataSource* source :
          {&f.form.Data1, &f.form.Data2, &f.form.Data3, &f.form.Data4})
         EXPECT_EQ(source->DatabaseName, folder.file("dummy.mdb")) << source->name();
-}
-
-// A refusal with no module open before leaves the window idle.
-TEST_F(OpeningTest, ARefusalWithNoModuleOpenLeavesTheWindowIdle) {
-    f.open(module("bad.vxm", {"", "", "", ""}));
-    EXPECT_EQ(f.form.Caption, "Vexlor Player - ");
-    EXPECT_FALSE(f.form.Start.Visible);
-    EXPECT_EQ(f.form.Panel.Caption, "Press Open to select a Module");
+    {
+        const testing::Connection other = testing::connect(before);
+        ASSERT_TRUE(testing::run(other.get(), "BEGIN EXCLUSIVE"));
+        f.open(before);
+        EXPECT_EQ(f.lastMessage(), "quiz.vxm\rThe module is in use by another program");
+    }
+    f.open(before);
+    expectBoundTo(before, "Capitals");
 }
 
 // Damaged copies of a good module (cut short, bytes flipped) never crash and are never
@@ -150,16 +162,6 @@ TEST_F(OpeningTest, DamagedModulesNeverCrashAndAreNeverWritten) {
         EXPECT_EQ(testing::readBytes(path), damaged[i]) << i;
     }
     EXPECT_GE(refused, 5);
-}
-
-// A module without a question table opens: the questions are checked at Start, not here.
-TEST_F(OpeningTest, MissingQuestionTablesAreNotCheckedWhenOpening) {
-    const std::string path = folder.file("props-only.vxm");
-    ASSERT_TRUE(testing::writeModule(path, {.withMainData = false}));
-    f.open(path);
-    EXPECT_TRUE(f.messageBox.shown.empty());
-    EXPECT_EQ(f.form.Caption, "Vexlor Player - Test Module");
-    EXPECT_FALSE(f.form.Data1.isOpen());
 }
 
 }  // namespace

@@ -178,6 +178,21 @@ class FakePictureLoader : public platform::PictureLoader {
     std::vector<std::string> asked;
 };
 
+/// A data source on one table of a module with one box bound to `name`, as the window binds
+/// them; not yet read.
+struct BoundSource {
+    BoundSource(const std::string& path, const std::string& table, std::string name,
+                bool editable = true)
+        : field(std::move(name)) {
+        data.bindElement(text, field, editable);
+        data.Connect = ";pwd=tov3ralu";
+        data.DatabaseName = path;
+        data.RecordSource = table;
+    }
+    std::string text, field;
+    modules::DataSource data{"Data"};
+};
+
 /// A main window wired to fakes, with its timers on virtual time.
 struct FormFixture {
     FakeClock clock;

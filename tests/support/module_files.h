@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,33 +47,37 @@ inline bool run(sqlite3* db, const std::string& sql, const std::vector<std::stri
     return step == SQLITE_DONE || step == SQLITE_ROW;
 }
 
+/// Another program's connection to a module file, with the module key.
+using Connection = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
+inline Connection connect(const std::string& path,
+                          int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    sqlite3_key(db, "tov3ralu", 8);
+    return Connection(db, sqlite3_close);
+}
+
 /// The first column of every row a query gives on a module file, read with a read-only
 /// connection of its own.
 inline std::vector<std::string> readColumn(const std::string& path, const std::string& sql) {
     std::vector<std::string> values;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_key(db, "tov3ralu", 8);
+    const Connection db = connect(path, SQLITE_OPEN_READONLY);
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
         while (sqlite3_step(statement) == SQLITE_ROW) {
             const auto* text = sqlite3_column_text(statement, 0);
             values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
         }
     }
     sqlite3_finalize(statement);
-    sqlite3_close(db);
     return values;
 }
 
 /// Runs statements on a module file as another program would; false at the first that fails.
 inline bool alterModule(const std::string& path, const std::vector<std::string>& statements) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_key(db, "tov3ralu", 8);
+    const Connection db = connect(path);
     bool ok = true;
-    for (const auto& sql : statements) ok = ok && run(db, sql);
-    sqlite3_close(db);
+    for (const auto& sql : statements) ok = ok && run(db.get(), sql);
     return ok;
 }
 

@@ -34,13 +34,8 @@ using vexlor::testing::TempFolder;
 using namespace std::chrono_literals;
 
 // A connection as the game makes one: read-write, with the module key.
-using Connection = std::unique_ptr<sqlite3, int (*)(sqlite3*)>;
-Connection keyed(const std::string& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    sqlite3_key(db, modules::kModuleKey, 8);
-    return Connection(db, sqlite3_close);
-}
+using vexlor::testing::Connection;
+constexpr auto keyed = [](const std::string& path) { return vexlor::testing::connect(path); };
 bool run(const Connection& db, const std::string& sql) {
     return sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }

@@ -6,7 +6,6 @@
 #include <array>
 
 #include "authoring/module_file.h"
-#include "modules/data_source.h"
 #include "support/module_files.h"
 #include "tool_support.h"
 
@@ -77,16 +76,12 @@ TEST(ToolModuleCommands, TheToolRanksScoresExactlyAsTheGameDelivers) {
     std::vector<std::string> tool;
     for (const auto& entry : *ranked) tool.push_back(entry.name);
 
-    modules::DataSource data("Data4");
-    std::string name, field = "Nom";
-    data.bindElement(name, field, false);
-    data.Connect = ";pwd=tov3ralu";
-    data.DatabaseName = path;
-    data.RecordSource = "HScore";
-    ASSERT_TRUE(data.Refresh());
+    vexlor::testing::BoundSource data(path, "HScore", "Nom", false);
+    ASSERT_TRUE(data.data.Refresh());
     std::vector<std::string> game;
-    for (bool more = data.MoveLast().ok(); more && !data.atBOF(); more = data.MovePrevious().ok())
-        game.push_back(name);
+    for (bool more = data.data.MoveLast().ok(); more && !data.data.atBOF();
+         more = data.data.MovePrevious().ok())
+        game.push_back(data.text);
     EXPECT_EQ(tool, game);
     EXPECT_EQ(tool.front(), "P11");  // 99999
     EXPECT_EQ(tool[1], "P0");        // 1e3 counts a thousand

@@ -30,49 +30,52 @@ bool timedOut(const testing::FormFixture& f) {
     return f.form.Panel.Caption == "Time Elapsed   Game Over!";
 }
 
-// The clock runs "0.30" to "0.00" in thirty ticks; the 31st ends the game with the board
-// hidden, the score shown and the sound stopped.
-TEST(Clock, AnUnansweredQuestionTimesOutOnTheThirtyFirstTick) {
-    testing::FormFixture f;
-    reveal(f);
-    EXPECT_EQ(f.form.Horloge.Caption, "0.30");
-    f.form.Replay.Visible = true;  // as for a sound question
-    const auto shown = clockTicks(f, 30);
-    EXPECT_EQ((std::vector{shown[0], shown[19], shown[20], shown[29]}),
-              (std::vector<std::string>{"0.29", "0.10", "0.09", "0.00"}));
-    EXPECT_FALSE(timedOut(f));
-    f.timers.advance(1000);
-    EXPECT_TRUE(timedOut(f));
-    EXPECT_TRUE(f.form.TimerGOver.Enabled());
-    EXPECT_FALSE(f.form.TimerTrente.Enabled());
-    for (const Element* e : std::initializer_list<const Element*>{
-             &f.form.PanelQuestion, &f.form.PanelRepC, &f.form.Replay, &f.form.Horloge})
-        EXPECT_FALSE(e->Visible) << e->name;
-    EXPECT_TRUE(f.form.Score.Visible);
-    EXPECT_EQ(f.soundPlayer.calls, std::vector<std::string>{"stop"});
+// The clock runs "0.30" to "0.00" in thirty ticks; a pause (here with twelve seconds left)
+// shows "2.00", then 1.59 .. "1.00", straight on to 0.59 and "0.00" on the 120th tick, never a
+// negative text. The tick after "0.00" ends the game with the board hidden, the score shown and
+// the sound stopped.
+TEST(Clock, AQuestionTimesOutOnTheTickAfterZeroPausedOrNot) {
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused ? "paused" : "not paused");
+        testing::FormFixture f;
+        reveal(f);
+        EXPECT_EQ(f.form.Horloge.Caption, "0.30");
+        f.form.Replay.Visible = true;  // as for a sound question
+        std::vector<std::string> shown, expected = {"0.29", "0.10", "0.09", "0.00"};
+        std::vector<int> at = {0, 19, 20, 29};
+        if (paused) {
+            clockTicks(f, 18);
+            f.form.Pause_Click();
+            EXPECT_EQ(f.form.Horloge.Caption + f.form.PausePanel.Caption, "2.002");
+            expected = {"1.59", "1.09", "1.00", "0.59", "0.00"}, at = {0, 50, 59, 60, 119};
+        }
+        const auto ticks = clockTicks(f, paused ? 120 : 30);
+        for (int i : at) shown.push_back(ticks[i]);
+        EXPECT_EQ(shown, expected);
+        for (const auto& text : ticks) EXPECT_EQ(text.find('-'), std::string::npos) << text;
+        EXPECT_FALSE(timedOut(f));
+        f.timers.advance(1000);
+        EXPECT_TRUE(timedOut(f));
+        EXPECT_TRUE(f.form.TimerGOver.Enabled());
+        EXPECT_FALSE(f.form.TimerTrente.Enabled());
+        for (const Element* e : std::initializer_list<const Element*>{
+                 &f.form.PanelQuestion, &f.form.PanelRepC, &f.form.Replay, &f.form.Horloge})
+            EXPECT_FALSE(e->Visible) << e->name;
+        EXPECT_TRUE(f.form.Score.Visible);
+        EXPECT_EQ(f.soundPlayer.calls, std::vector<std::string>{"stop"});
+    }
 }
 
-// A pause with twelve seconds left shows "2.00", then 1.59 .. "1.00", straight on to 0.59 and
-// "0.00" on the 120th tick, never a negative text; the 121st is the time-out.
-TEST(Clock, APauseRunsTwoMinutesAndOneTick) {
-    testing::FormFixture f;
-    reveal(f);
-    clockTicks(f, 18);
-    f.form.Pause_Click();
-    EXPECT_EQ(f.form.Horloge.Caption, "2.00");
-    EXPECT_EQ(f.form.PausePanel.Caption, "2");
-    const auto shown = clockTicks(f, 120);
-    EXPECT_EQ((std::vector{shown[0], shown[50], shown[59], shown[60], shown[119]}),
-              (std::vector<std::string>{"1.59", "1.09", "1.00", "0.59", "0.00"}));
-    for (const auto& text : shown) EXPECT_EQ(text.find('-'), std::string::npos) << text;
-    EXPECT_FALSE(timedOut(f));
-    f.timers.advance(1000);
-    EXPECT_TRUE(timedOut(f));
-}
-
+// The wait bar puts " Wait! " between one more "l" on each side every 250 ms, eleven times.
 // The first tick writes the question's value: singular below 2, plural above 1, the points
 // text as it stands; a pause taken before that tick delays it until the clock passes 0.30.
-TEST(Clock, TheFirstTickShowsTheQuestionValue) {
+TEST(Clock, TheWaitBarGrowsAndTheFirstTickShowsTheQuestionValue) {
+    testing::FormFixture bar;
+    bar.form.TempBar.setEnabled(true);
+    bar.timers.advance(500);
+    EXPECT_EQ(bar.form.Panel.Caption, "ll Wait! ll");
+    bar.timers.advance(10000);
+    EXPECT_EQ(bar.form.Panel.Caption, std::string(11, 'l') + " Wait! " + std::string(11, 'l'));
     for (const auto& [points, text] : std::vector<std::pair<std::string, std::string>>{
              {"1", "1 Point Question"},
              {"2", "2 Points Question"},
@@ -94,16 +97,6 @@ TEST(Clock, TheFirstTickShowsTheQuestionValue) {
     EXPECT_EQ(f.form.Panel.Caption, "bar");
     clockTicks(f, 1);
     EXPECT_EQ(f.form.Panel.Caption, "5 Points Question");
-}
-
-// The wait bar puts " Wait! " between one more "l" on each side every 250 ms, eleven times.
-TEST(Clock, TheWaitBarGrowsElevenTimes) {
-    testing::FormFixture f;
-    f.form.TempBar.setEnabled(true);
-    f.timers.advance(500);
-    EXPECT_EQ(f.form.Panel.Caption, "ll Wait! ll");
-    f.timers.advance(10000);
-    EXPECT_EQ(f.form.Panel.Caption, std::string(11, 'l') + " Wait! " + std::string(11, 'l'));
 }
 
 // Each right-answer place and draw hides the two panels the table names; the count goes down,

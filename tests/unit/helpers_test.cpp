@@ -60,58 +60,38 @@ TEST(Random, WholeNumbersStayInRangeAndReseedingDoesNotRepeat) {
     }
 }
 
-struct TickLog {
-    std::vector<std::pair<std::int64_t, std::string>> ticks;
+// Ticks come in time order, ties in the order the timers were switched on; a timer switched off
+// inside its own tick does not tick again; switching on a timer that is off starts its interval
+// afresh, and switching it on again while on changes nothing.
+TEST(VirtualTime, TicksRepeatInTimeOrderUntilSwitchedOff) {
+    using Ticks = std::vector<std::pair<std::int64_t, std::string>>;
+    Ticks ticks;
     platform::VirtualTimerDriver driver;
-    void watch(platform::Timer& timer, std::function<void()> also = {}) {
-        timer.attach(&driver);
-        timer.setHandler([this, &timer, also] {
-            ticks.emplace_back(driver.now(), timer.name());
-            if (also) also();
+    platform::Timer slow("slow", 1000), fast("fast", 250), other("other", 500), once("once", 600);
+    for (platform::Timer* timer : {&slow, &fast, &other, &once}) {
+        timer->attach(&driver);
+        timer->setHandler([&, timer] {
+            ticks.emplace_back(driver.now(), timer->name());
+            if (timer == &once) once.setEnabled(false), fast.setEnabled(false);
         });
     }
-};
-using Ticks = std::vector<std::pair<std::int64_t, std::string>>;
-
-// Ticks come in time order, ties in the order the timers were switched on; a timer switched off
-// inside its own tick does not tick again.
-TEST(VirtualTime, TicksRepeatInTimeOrderUntilSwitchedOff) {
-    TickLog log;
-    platform::Timer slow("slow", 1000), fast("fast", 250), other("other", 500), once("once", 600);
-    for (platform::Timer* timer : {&slow, &fast, &other}) log.watch(*timer);
-    log.watch(once, [&] { once.setEnabled(false); });
     for (platform::Timer* timer : {&slow, &other, &fast, &once}) timer->setEnabled(true);
-    log.driver.advance(1000);
-    EXPECT_EQ(log.ticks, (Ticks{{250, "fast"},
-                                {500, "other"},
-                                {500, "fast"},
-                                {600, "once"},
-                                {750, "fast"},
-                                {1000, "slow"},
-                                {1000, "other"},
-                                {1000, "fast"}}));
-}
-
-// Switching on a timer that is off starts its interval afresh; switching it on again while on
-// changes nothing.
-TEST(VirtualTime, SwitchingOnStartsTheIntervalAfreshAndOnTwiceChangesNothing) {
-    TickLog log;
-    platform::Timer clock("clock", 1000), starter("starter", 300);
-    log.watch(clock);
-    log.watch(starter, [&] {
-        starter.setEnabled(false);
-        clock.setEnabled(true);
-    });
-    starter.setEnabled(true);
-    log.driver.advance(1500);
-    clock.setEnabled(true);  // already on: the interval runs on
-    log.driver.advance(900);
-    clock.setEnabled(false);
-    log.driver.advance(100);
-    clock.setEnabled(true);
-    log.driver.advance(1000);
-    EXPECT_EQ(log.ticks,
-              (Ticks{{300, "starter"}, {1300, "clock"}, {2300, "clock"}, {3500, "clock"}}));
+    driver.advance(1000);
+    other.setEnabled(false);
+    slow.setEnabled(true);  // already on: the interval runs on
+    driver.advance(1100);
+    slow.setEnabled(false);
+    driver.advance(100);
+    slow.setEnabled(true);
+    driver.advance(1000);
+    EXPECT_EQ(ticks, (Ticks{{250, "fast"},
+                            {500, "other"},
+                            {500, "fast"},
+                            {600, "once"},
+                            {1000, "slow"},
+                            {1000, "other"},
+                            {2000, "slow"},
+                            {3200, "slow"}}));
 }
 
 }  // namespace

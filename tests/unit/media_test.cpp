@@ -123,15 +123,5 @@ TEST_F(MediaTest, MissingFilesAndTheFolderTheMediaComeFrom) {
     EXPECT_TRUE(reveal("shown.gif").pictureLoader.asked.empty());
 }
 
-// Replay plays the named sound again while the question runs; an answer click stops it.
-TEST_F(MediaTest, ReplayPlaysAgainAndAnAnswerStopsTheSound) {
-    const std::string path = touch("tune.mid");
-    auto& g = reveal("tune.mid");
-    g.form.Replay_Click();
-    g.form.PanelRepB_Click();
-    g.form.Replay_Click();  // no longer offered
-    EXPECT_EQ(g.soundPlayer.calls, (Calls{"file:", "file:" + path, "play", "play", "stop"}));
-}
-
 }  // namespace
 }  // namespace vexlor::app

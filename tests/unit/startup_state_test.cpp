@@ -13,7 +13,7 @@ bool overlap(const Element& a, const Element& b) {
 }
 
 // Only Open, About and Exit are offered; no timer runs, no source is bound, no game variable
-// holds a value.
+// holds a value; the board's elements do not cover each other.
 TEST(StartupState, OnlyOpenAboutAndExitAreOfferedAndNothingRuns) {
     testing::FormFixture f;
     MasterForm& w = f.form;
@@ -26,14 +26,10 @@ TEST(StartupState, OnlyOpenAboutAndExitAreOfferedAndNothingRuns) {
         EXPECT_FALSE(source->isOpen()) << source->name();
     for (auto value : {w.QuestionCount, w.QuestionNumber, w.TimeLeft, w.Choice, w.FiftyPick})
         EXPECT_EQ(value, 0);
-}
 
-// The answers stack A to D in one column under the question, and the ten top-ten lines one
-// under the other inside their frame, none covering another; every button lies on the grey
-// strip, right of the board.
-TEST(StartupState, TheBoardsElementsStackWithoutCoveringEachOther) {
-    testing::FormFixture f;
-    MasterForm& w = f.form;
+    // The answers stack A to D in one column under the question, and the ten top-ten lines one
+    // under the other inside their frame, none covering another; every button lies on the grey
+    // strip, right of the board.
     const Label* answers[] = {&w.PanelQuestion, &w.PanelRepA, &w.PanelRepB,
                               &w.PanelRepC,     &w.PanelRepD, &w.Panel};
     for (std::size_t i = 1; i < std::size(answers); ++i) {

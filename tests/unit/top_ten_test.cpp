@@ -25,11 +25,9 @@ TEST(TopTenLine, PadsOrCutsTheNameToTwentyCharacters) {
     };
     for (const auto& [line, expected] : cases) EXPECT_EQ(line, expected);
     EXPECT_EQ(cases[0].first.size(), 41u);
-}
 
-// Names are UTF-8: padding, cutting and the name box's limit count characters and never split
-// one; an invalid byte counts as the one mark a window shows for it.
-TEST(TopTenLine, CountsUtf8CharactersNotBytes) {
+    // Names are UTF-8: padding, cutting and the name box's limit count characters and never
+    // split one; an invalid byte counts as the one mark a window shows for it.
     const std::string zoe = "Zo\xC3\xAB", cjk = "\xE6\x9D\xB1", emoji = "\xF0\x9F\x98\x80";
     EXPECT_EQ(topTenLine(1, zoe, "D", "S"), " 1." + zoe + std::string(17, ' ') + " D S");
     std::string long21;
