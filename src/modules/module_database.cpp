@@ -102,7 +102,10 @@ Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::open(const std::string& 
         return layout.error().about(path);
     }
     sqlite3_set_authorizer(db, schema::authorize, nullptr);
-    std::shared_ptr<ModuleDatabase> opened(new ModuleDatabase(db, path, readOnly));
+    // A file this process may not write is opened for reading only, and is told so: the game
+    // plays it all the same, and writers know before they try.
+    const bool writable = !readOnly && sqlite3_db_readonly(db, "main") == 0;
+    std::shared_ptr<ModuleDatabase> opened(new ModuleDatabase(db, path, !writable));
     files[fileKey] = opened;
     std::erase_if(files, [](const auto& entry) { return entry.second.expired(); });
     return opened;

@@ -79,6 +79,7 @@ class ModuleDatabase {
     std::vector<std::string> columns(const std::string& table);
 
     const std::string& path() const { return path_; }
+    /// Whether writes are refused: opened for reading, or a file this process may not write.
     bool readOnly() const { return readOnly_; }
     sqlite3* handle() const { return db_; }
 
