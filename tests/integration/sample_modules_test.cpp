@@ -78,19 +78,6 @@ class SampleModules : public ::testing::Test {
     vexlor::testing::TempFolder root;
 };
 
-// Runs `check` in a child process as a user that may not write the folders the test made (as
-// root, whom permissions do not stop, the child becomes "nobody"); its exit code.
-int runWithoutPrivileges(const std::function<int()>& check) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(90);
-        ::_exit(check());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
-
 // Every regular sample is copied, byte for byte and writable; nothing else of the samples'
 // folder is (a subfolder, a pipe, a link out of it, a hidden file). Whatever already has a
 // sample's name in the player's folder is left exactly as it is: a module holding the player's
@@ -220,7 +207,7 @@ TEST_F(SampleModules, TheMenuPlaysFromThePlayersFolderOrSaysWhyNot) {
                 has.push_back(entry->path().filename().string());
             return sorted(has) == c.has ? 0 : 4;
         };
-        EXPECT_EQ(c.unprivileged ? runWithoutPrivileges(check) : check(), 0);
+        EXPECT_EQ(c.unprivileged ? testing::runWithoutPrivileges(check) : check(), 0);
     }
 }
 

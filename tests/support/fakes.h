@@ -3,6 +3,8 @@
 // Stand-ins for the platform services that answer at once and remember what they were asked.
 
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -295,6 +297,20 @@ inline TempFolder::~TempFolder() {
         std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, error);
     std::filesystem::remove_all(path_, error);
+}
+
+/// Runs `check` in a child process as a user that may not write the folders a test made (as
+/// root, whom permissions do not stop, the child becomes "nobody"); the child's exit code, or
+/// 100 plus the signal that ended it.
+inline int runWithoutPrivileges(const std::function<int()>& check) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(90);
+        ::_exit(check());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
 }  // namespace vexlor::testing
