@@ -148,23 +148,25 @@ struct Document::State {
         /// Which content the question has: every edit of a field gives a new one, its undo
         /// the one before, so a save knows what to write without comparing texts.
         std::uint64_t version = 0;
-        std::string repeatKey;               ///< repeatKey(question)
-        std::size_t savedPlace = kNotSaved;  ///< its index in `saved`
+        std::string repeatKey;  ///< repeatKey(question)
     };
-    static constexpr std::size_t kNotSaved = SIZE_MAX;
-    /// A question as it is in the file, at its place there.
+    /// A question of the file as last read or written, at its place there: its identity and
+    /// content version in the document (its row and content are in `base` at the same place).
     struct Saved {
         QuestionId id = 0;
-        std::int64_t rowId = 0;
         std::uint64_t version = 0;
     };
 
     ModuleFile file;
     Properties properties;
-    Properties savedProperties;
-    std::vector<Properties> propertyRows;  ///< as read: the module's rule looks at all of them
     std::vector<Entry> rows;
+    /// The file as last read or written: a save writes over nothing else.
+    ModuleSnapshot base;
     std::vector<Saved> saved;
+    /// The place in `saved` of each question the file holds, by identity: questions that an
+    /// undo history holds outside the document are found here too, so one that was deleted and
+    /// saved, then brought back, is a new question and not the one at its old place.
+    std::unordered_map<QuestionId, std::size_t> savedPlaces;
     QuestionId nextId = 1;
     std::uint64_t nextVersion = 1;
 
@@ -202,20 +204,52 @@ struct Document::State {
         problemsStale = true;
     }
 
-    // The document as it is becomes what the file holds, `rowIds` being its questions' rows.
-    void takeSaved(const std::vector<std::int64_t>& rowIds) {
+    /// The properties as the file holds them (none when it has no properties row).
+    const Properties& savedProperties() const {
+        static const Properties none;
+        return base.properties.empty() ? none : base.properties.front();
+    }
+    std::optional<std::size_t> savedPlace(QuestionId id) const {
+        const auto found = savedPlaces.find(id);
+        if (found == savedPlaces.end()) return std::nullopt;
+        return found->second;
+    }
+
+    // The document as it is becomes what the file holds, read back as `stored`.
+    void adopt(ModuleSnapshot stored) {
+        base = std::move(stored);
         saved.clear();
         saved.reserve(rows.size());
+        savedPlaces.clear();
+        savedPlaces.reserve(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            rows[i].savedPlace = i;
-            saved.push_back({rows[i].id, rowIds[i], rows[i].version});
+            saved.push_back({rows[i].id, rows[i].version});
+            savedPlaces.emplace(rows[i].id, i);
         }
-        savedProperties = properties;
-        if (propertyRows.empty())
-            propertyRows.push_back(properties);
-        else
-            propertyRows.front() = properties;
         savedState = states.back();
+    }
+
+    // The document as it is becomes what the file holds after a save, its questions now in
+    // the rows `rowIds`: the stored content is the saved one for questions the save did not
+    // write, and the document's for the rest.
+    void adoptWritten(const std::vector<std::int64_t>& rowIds, const ChangeStamp& stamp) {
+        ModuleSnapshot written;
+        written.stamp = stamp;
+        written.properties = std::move(base.properties);
+        if (written.properties.empty())
+            written.properties.push_back(properties);
+        else
+            written.properties.front() = properties;
+        written.questions.reserve(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const auto place = savedPlace(rows[i].id);
+            if (place && saved[*place].version == rows[i].version)
+                written.questions.push_back(
+                    {rowIds[i], std::move(base.questions[*place].question)});
+            else
+                written.questions.push_back({rowIds[i], rows[i].question});
+        }
+        adopt(std::move(written));
     }
 };
 
@@ -232,22 +266,15 @@ Result<Document> Document::open(const fs::path& path) {
     if (!file) return file.error();
     // Writing into a damaged file could spread the damage: it is refused here, before any save.
     if (Status sound = file->checkPages(); !sound) return sound.error();
-    auto propertyRows = file->properties();
-    if (!propertyRows) return propertyRows.error();
-    auto questions = file->questions();
-    if (!questions) return questions.error();
-    auto rowIds = file->questionRowIds();
-    if (!rowIds) return rowIds.error();
-    if (rowIds->size() != questions->size())
-        return Error(ErrorKind::kInUse, "another program changed it while it was being read",
-                     path.string());
+    auto snapshot = file->snapshot();
+    if (!snapshot) return snapshot.error();
 
     auto state = std::make_unique<State>(std::move(*file));
-    state->propertyRows = std::move(*propertyRows);
-    if (!state->propertyRows.empty()) state->properties = state->propertyRows.front();
-    state->rows.reserve(questions->size());
-    for (Question& question : *questions) state->rows.push_back(state->entry(std::move(question)));
-    state->takeSaved(*rowIds);
+    if (!snapshot->properties.empty()) state->properties = snapshot->properties.front();
+    state->rows.reserve(snapshot->questions.size());
+    for (const StoredQuestion& stored : snapshot->questions)
+        state->rows.push_back(state->entry(stored.question));
+    state->adopt(std::move(*snapshot));
     return Document(std::move(state));
 }
 
@@ -311,9 +338,9 @@ std::optional<std::size_t> Document::rowOf(QuestionId id) const {
 }
 
 std::optional<std::size_t> Document::savedNumber(std::size_t row) const {
-    const std::size_t place = state_->rows.at(row).savedPlace;
-    if (place == State::kNotSaved) return std::nullopt;
-    return place + 1;
+    const auto place = state_->savedPlace(state_->rows.at(row).id);
+    if (!place) return std::nullopt;
+    return *place + 1;
 }
 
 bool Document::modified() const {
@@ -555,6 +582,31 @@ class MoveEdit final : public Edit {
     bool down_;
 };
 
+// Puts other rows and properties in place of the document's, and back: the changes of a
+// document re-applied to the module as reloaded.
+class ReplaceEdit final : public Edit {
+  public:
+    ReplaceEdit(std::vector<Entry> rows, Properties properties)
+        : Edit("Apply the changes made here again"),
+          rows_(std::move(rows)),
+          properties_(std::move(properties)) {}
+
+    void redo(Document& document) override { swap(document); }
+    void undo(Document& document) override { swap(document); }
+
+  private:
+    void swap(Document& document) {
+        Document::State& state = DocumentAccess::of(document);
+        std::swap(state.rows, rows_);
+        std::swap(state.properties, properties_);
+        state.checked.clear();
+        state.rowsMoved();
+    }
+
+    std::vector<Entry> rows_;
+    Properties properties_;
+};
+
 }  // namespace
 
 class EditFactory {
@@ -712,7 +764,7 @@ const std::vector<Problem>& Document::problems() const {
             state.problems.push_back({Problem::Kind::kRepeated, false, entry.id, row,
                                       "repeats question " + std::to_string(first->second + 1)});
     }
-    std::vector<Properties> propertyRows = state.propertyRows;
+    std::vector<Properties> propertyRows = state.base.properties;
     if (propertyRows.empty())
         propertyRows.push_back(state.properties);
     else
@@ -764,7 +816,7 @@ struct Plan {
 // order counts.
 static std::optional<std::vector<std::optional<std::int64_t>>> anchoredRowIds(
     const Document::State& state, const std::vector<std::optional<std::size_t>>& from) {
-    const auto& saved = state.saved;
+    const auto& stored = state.base.questions;
     const std::size_t count = from.size();
     // The longest increasing run of old places, by patience sorting.
     std::vector<std::size_t> tails;  // row of the smallest last place of a run of each length
@@ -792,7 +844,7 @@ static std::optional<std::vector<std::optional<std::int64_t>>> anchoredRowIds(
         if (i < count && !anchored[i]) continue;
         const auto run = static_cast<std::int64_t>(i - runStart);
         const std::optional<std::int64_t> high =
-            i < count ? std::optional(saved[*from[i]].rowId) : std::nullopt;
+            i < count ? std::optional(stored[*from[i]].rowId) : std::nullopt;
         std::int64_t first = 1;
         if (low && high) {
             if (*high - *low - 1 < run) return std::nullopt;
@@ -816,29 +868,27 @@ static std::optional<std::vector<std::optional<std::int64_t>>> anchoredRowIds(
 static Plan planSave(const Document::State& state) {
     const auto& rows = state.rows;
     const auto& saved = state.saved;
+    const auto& stored = state.base.questions;
     Plan plan;
     auto& changes = plan.changes;
-    changes.expectedRowIds.reserve(saved.size());
-    for (const auto& row : saved) changes.expectedRowIds.push_back(row.rowId);
-    if (!(state.properties.title == state.savedProperties.title &&
-          state.properties.author == state.savedProperties.author &&
-          state.properties.company == state.savedProperties.company &&
-          state.properties.year == state.savedProperties.year))
-        changes.properties = state.properties;
+    changes.base = &state.base;
+    if (state.properties != state.savedProperties()) changes.properties = state.properties;
 
-    // The old place of each row's question, or none for a new one.
+    // The old place of each row's question, or none for a new one; and the new number of each
+    // old question, 0 for one that is gone.
     std::vector<std::optional<std::size_t>> from(rows.size());
     std::vector<std::int64_t> renumbered(saved.size(), 0);
-    bool renumbers = false;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::size_t place = rows[i].savedPlace;
-        if (place == Document::State::kNotSaved) continue;
-        from[i] = place;
-        renumbered[place] = static_cast<std::int64_t>(i + 1);
-        renumbers = renumbers || place != i;
+        from[i] = state.savedPlace(rows[i].id);
+        if (from[i]) renumbered[*from[i]] = static_cast<std::int64_t>(i + 1);
     }
-    renumbers = renumbers || rows.size() < saved.size();
-    if (renumbers) changes.renumbered = std::move(renumbered);
+    // Any question whose number changes or that is gone, the last ones included: an asked
+    // entry naming its old number would name another question, or a new one.
+    for (std::size_t place = 0; place < renumbered.size(); ++place)
+        if (renumbered[place] != static_cast<std::int64_t>(place + 1)) {
+            changes.renumbered = std::move(renumbered);
+            break;
+        }
 
     auto edited = [&](std::size_t i) { return rows[i].version != saved[*from[i]].version; };
     // Anchored.
@@ -872,19 +922,19 @@ static Plan planSave(const Document::State& state) {
                 continue;
             }
             anchored[*from[i]] = true;
-            if (edited(i)) changes.updated.emplace_back(saved[*from[i]].rowId, &rows[i].question);
+            if (edited(i)) changes.updated.emplace_back(stored[*from[i]].rowId, &rows[i].question);
         }
         for (std::size_t j = 0; j < saved.size(); ++j)
-            if (!anchored[j]) changes.deleted.push_back(saved[j].rowId);
+            if (!anchored[j]) changes.deleted.push_back(stored[j].rowId);
     } else if (byPlaceCost <= anewCost) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (i >= saved.size())
                 changes.appended.push_back(&rows[i].question);
             else if (!from[i] || *from[i] != i || edited(i))
-                changes.updated.emplace_back(saved[i].rowId, &rows[i].question);
+                changes.updated.emplace_back(stored[i].rowId, &rows[i].question);
         }
         for (std::size_t j = rows.size(); j < saved.size(); ++j)
-            changes.deleted.push_back(saved[j].rowId);
+            changes.deleted.push_back(stored[j].rowId);
     } else {
         changes.rewriteAll = true;
         for (const auto& row : rows) changes.appended.push_back(&row.question);
@@ -922,7 +972,7 @@ Result<SaveReport> Document::save() {
         return Error("saved, but the module now holds " + std::to_string(written->rowIds.size()) +
                      " questions where " + std::to_string(state.rows.size()) +
                      " were written; revert to see them");
-    state.takeSaved(written->rowIds);
+    state.adoptWritten(written->rowIds, written->stamp);
     SaveReport report;
     report.questionsWritten = plan.written;
     report.questionsRemoved = plan.removed;
@@ -954,7 +1004,10 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
         plan.changes.renumbered.empty() ? *asked : renumberAsked(*asked, plan.changes.renumbered);
     // When another program changed the questions, the asked list's numbers name its questions,
     // not these: the copy starts with none asked.
-    if (*rowIds != plan.changes.expectedRowIds) newAsked.clear();
+    const bool sameRows = std::equal(
+        rowIds->begin(), rowIds->end(), state.base.questions.begin(), state.base.questions.end(),
+        [](std::int64_t id, const StoredQuestion& kept) { return id == kept.rowId; });
+    if (!sameRows) newAsked.clear();
     const std::vector<Question> questions = this->questions();
     std::vector<ScoreEntry> scores;
     for (auto& score : *stored) scores.push_back(std::move(score.entry));
@@ -965,14 +1018,13 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
 
     auto opened = ModuleFile::open(target, ModuleFile::Access::kReadWrite);
     if (!opened) return opened.error();
-    auto newRowIds = opened->questionRowIds();
-    if (!newRowIds) return newRowIds.error();
-    if (newRowIds->size() != state.rows.size())
+    auto copy = opened->snapshot();
+    if (!copy) return copy.error();
+    if (copy->questions.size() != state.rows.size())
         return Error(ErrorKind::kFailed, "was written with the wrong number of questions",
                      target.string());
     state.file = std::move(*opened);
-    state.propertyRows = {state.properties};
-    state.takeSaved(*newRowIds);
+    state.adopt(std::move(*copy));
     state.checked.clear();  // media are looked up in the new folder
     state.problemsStale = true;
 
@@ -990,6 +1042,127 @@ Status Document::revert() {
     if (!reopened) return reopened.error();
     *this = std::move(*reopened);
     return Status::success();
+}
+
+namespace {
+
+constexpr QuestionField kEveryField[] = {
+    QuestionField::kText,   QuestionField::kRight,  QuestionField::kWrong1, QuestionField::kWrong2,
+    QuestionField::kWrong3, QuestionField::kPoints, QuestionField::kMedia};
+constexpr PropertyField kEveryProperty[] = {PropertyField::kTitle, PropertyField::kAuthor,
+                                            PropertyField::kCompany, PropertyField::kYear};
+
+// `now` with each field that `mine` changed from `was` taken from `mine`, counting the fields
+// both changed to different values.
+template <typename Record, typename Fields>
+Record merged(const Record& was, const Record& mine, Record now, const Fields& fields,
+              std::size_t& conflicts) {
+    for (const auto field : fields) {
+        const std::string& changed = fieldOf(mine, field);
+        if (changed == fieldOf(was, field)) continue;
+        std::string& theirs = fieldOf(now, field);
+        if (theirs != fieldOf(was, field) && theirs != changed) ++conflicts;
+        theirs = changed;
+    }
+    return now;
+}
+
+}  // namespace
+
+Result<Document::Reloaded> Document::reload() {
+    auto reopened = open(path());
+    if (!reopened) return reopened.error();
+    const State& mine = *state_;
+    State& fresh = *reopened->state_;
+    Reloaded reloaded;
+    if (!modified()) {
+        *this = std::move(*reopened);
+        return reloaded;
+    }
+
+    std::unordered_map<std::int64_t, std::size_t> freshPlaces;  // by row id
+    freshPlaces.reserve(fresh.base.questions.size());
+    for (std::size_t i = 0; i < fresh.base.questions.size(); ++i)
+        freshPlaces.emplace(fresh.base.questions[i].rowId, i);
+    auto freshPlace = [&](std::size_t savedPlace) -> std::optional<std::size_t> {
+        auto found = freshPlaces.find(mine.base.questions[savedPlace].rowId);
+        if (found == freshPlaces.end()) return std::nullopt;
+        return found->second;
+    };
+
+    // The document's questions in its order, each stored one as the file holds it now with
+    // the fields changed here; where each fresh row went.
+    std::vector<Entry> rows;
+    rows.reserve(mine.rows.size() + fresh.rows.size());
+    std::vector<std::optional<std::size_t>> placedAt(fresh.rows.size());
+    std::vector<bool> dropped(fresh.rows.size(), false);
+    std::vector<bool> stillHere(mine.saved.size(), false);
+    for (const Entry& entry : mine.rows) {
+        const auto place = mine.savedPlace(entry.id);
+        if (place) stillHere[*place] = true;
+        const auto at = place ? freshPlace(*place) : std::nullopt;
+        if (!at) {
+            // Added here, or changed here and deleted by the other program: kept as new.
+            if (place && entry.question != mine.base.questions[*place].question)
+                ++reloaded.conflicts;
+            if (!place || entry.question != mine.base.questions[*place].question)
+                rows.push_back(fresh.entry(entry.question));
+            continue;
+        }
+        Entry kept = fresh.rows[*at];
+        const Question question = merged(mine.base.questions[*place].question, entry.question,
+                                         kept.question, kEveryField, reloaded.conflicts);
+        if (question != kept.question) {
+            kept.question = question;
+            kept.version = fresh.nextVersion++;
+            kept.search = searchText(kept.question);
+            kept.repeatKey = repeatKey(kept.question);
+        }
+        placedAt[*at] = rows.size();
+        rows.push_back(std::move(kept));
+    }
+    // Deleted here: deleted again, unless the other program changed them since.
+    for (std::size_t place = 0; place < mine.saved.size(); ++place) {
+        if (stillHere[place]) continue;
+        if (const auto at = freshPlace(place)) {
+            if (fresh.base.questions[*at].question == mine.base.questions[place].question)
+                dropped[*at] = true;
+            else
+                ++reloaded.conflicts;
+        }
+    }
+    // The other program's own questions go before the question they precede in the file, and
+    // last when they were last (as added questions are).
+    std::vector<std::vector<std::size_t>> before(rows.size() + 1);  // [rows.size()]: at the end
+    std::size_t anchor = rows.size();
+    for (std::size_t i = fresh.rows.size(); i-- > 0;) {
+        if (placedAt[i])
+            anchor = *placedAt[i];
+        else if (!dropped[i])
+            before[anchor].push_back(i);
+    }
+    std::vector<Entry> ordered;
+    ordered.reserve(rows.size() + fresh.rows.size());
+    for (std::size_t k = 0; k <= rows.size(); ++k) {
+        for (auto i = before[k].rbegin(); i != before[k].rend(); ++i)
+            ordered.push_back(fresh.rows[*i]);
+        if (k < rows.size()) ordered.push_back(std::move(rows[k]));
+    }
+    const Properties properties = merged(mine.savedProperties(), mine.properties, fresh.properties,
+                                         kEveryProperty, reloaded.conflicts);
+
+    *this = std::move(*reopened);
+    State& state = *state_;
+    if (properties == state.properties && ordered.size() == state.rows.size() &&
+        std::equal(
+            ordered.begin(), ordered.end(), state.rows.begin(),
+            [](const Entry& a, const Entry& b) { return a.id == b.id && a.version == b.version; }))
+        return reloaded;  // the other program made the same changes
+    auto edit =
+        EditFactory::made(std::make_unique<ReplaceEdit>(std::move(ordered), properties), state);
+    if (!edit) return edit.error();
+    reloaded.reapply = std::move(*edit);
+    return reloaded;
 }
 
 // --- the game's records ---------------------------------------------------------------------

@@ -248,6 +248,26 @@ class Document {
     /// Reads the file again, dropping every edit (an undo history must be cleared).
     Status revert();
 
+    /// What reload did with the changes made in the document.
+    struct Reloaded {
+        /// Makes the document's changes since it was last opened or saved again, on the module
+        /// as the file holds it now; null when there were none. The caller applies it (pushes it
+        /// on its undo history, cleared as after revert), and can so undo it to see the file as
+        /// the other program left it.
+        EditPtr reapply;
+        /// Where the document and the other program changed the same thing: a field both
+        /// changed (the document's value is kept), a question one deleted and the other
+        /// changed (the changed question is kept).
+        std::size_t conflicts = 0;
+    };
+    /// Reads the file again as another program left it, for a save refused because that
+    /// program changed the questions or properties (ErrorKind::kChanged). Questions are matched
+    /// by the rows they are stored in. The edit it gives sets each property and question field
+    /// the document changed to the document's value, adds the questions added here, deletes
+    /// the ones deleted here and puts the questions in the document's order; questions only
+    /// the other program added stay after the question they follow in the file.
+    Result<Reloaded> reload();
+
     // --- the records the game keeps: read fresh, written at once, not undoable -----------
 
     /// The number of entries in the asked list now.

@@ -536,6 +536,40 @@ Result<std::vector<std::int64_t>> ModuleFile::questionRowIds() {
     return std::move(*ids);
 }
 
+ChangeStamp ModuleFile::stamp() {
+    return {database_->dataVersion(), database_->ownChanges()};
+}
+
+Status ModuleFile::readContent(ModuleSnapshot& into) {
+    auto properties = this->properties();
+    if (!properties) return properties.error();
+    const std::string what = "read the questions";
+    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
+    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    auto rows =
+        database_->query(modules::sql::withRowId(modules::sql::kQuestionsWithRowIds, rowId));
+    if (!rows) return failure(what, rows.error());
+    into.properties = std::move(*properties);
+    into.questions.clear();
+    into.questions.reserve(rows->size());
+    for (auto& row : *rows) {
+        const std::int64_t id = std::strtoll(row.back().c_str(), nullptr, 10);
+        row.pop_back();
+        into.questions.push_back({id, Question::fromFields(row)});
+    }
+    return Status::success();
+}
+
+Result<ModuleSnapshot> ModuleFile::snapshot() {
+    modules::ReadTransaction reading(*database_);
+    ModuleSnapshot taken;
+    if (Status read = readContent(taken); !read) return read.error();
+    // Read outside one state of the file, the content may be older than any stamp: it is
+    // then compared row by row when saved.
+    if (reading.active()) taken.stamp = stamp();
+    return taken;
+}
+
 Status ModuleFile::checkPages() {
     auto verdict = database_->query("PRAGMA quick_check;");
     if (!verdict) return failure("check the module", verdict.error());
@@ -651,17 +685,27 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
     // must not be taken for this one.
     if (Status same = stillThere(); !same) return same.error();
 
-    auto rowIds = questionRowIds();
-    if (!rowIds) return Error{rowIds.error()};
-    if (*rowIds != changes.expectedRowIds)
-        return failure(
-            what,
-            "another program changed its questions since it was opened; nothing was "
-            "saved. Revert to see its questions, or Save As to keep yours in a new file");
+    // Nothing another program wrote into the rows may be written over: what it changed since
+    // the base was read would be put back silently.
+    const ModuleSnapshot& base = *changes.base;
+    if (!stamp().same(base.stamp)) {
+        ModuleSnapshot now;
+        if (Status read = readContent(now); !read) return read.error();
+        if (now.properties != base.properties || now.questions != base.questions)
+            return Error(ErrorKind::kChanged,
+                         "cannot save the module: another program changed its questions or "
+                         "properties since they were read here. Nothing was saved and the changes "
+                         "made here are kept: reload the module to see the other program's "
+                         "changes and apply these again, or use Save As to keep them in a new file",
+                         path_.string());
+    }
+    std::vector<std::int64_t> rowIds;
+    rowIds.reserve(base.questions.size());
+    for (const StoredQuestion& stored : base.questions) rowIds.push_back(stored.rowId);
 
     // Past the largest row id the database picks ids at random, which would reorder questions.
-    if (!changes.rewriteAll && !changes.appended.empty() && !rowIds->empty() &&
-        rowIds->back() > (std::int64_t{1} << 62))
+    if (!changes.rewriteAll && !changes.appended.empty() && !rowIds.empty() &&
+        rowIds.back() > (std::int64_t{1} << 62))
         return failure(what, "its question row ids are too large to add after");
 
     // The asked list is read only when it is to be renumbered: it may be as long as the
@@ -765,7 +809,7 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
     } else {
         std::vector<std::int64_t> gone = changes.deleted;
         std::sort(gone.begin(), gone.end());
-        for (std::int64_t id : *rowIds)
+        for (std::int64_t id : rowIds)
             if (!std::binary_search(gone.begin(), gone.end(), id)) written.rowIds.push_back(id);
         for (const auto& placed : changes.placed) written.rowIds.push_back(placed.first);
         std::sort(written.rowIds.begin(), written.rowIds.end());
@@ -778,7 +822,11 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
             written.rowIds.insert(written.rowIds.end(), added->begin(), added->end());
         }
     }
+    // Read in the transaction, before the commit: the data version stays as it is after this
+    // connection's own commit.
+    written.stamp = stamp();
     if (Status committed = transaction.commit(); !committed) return failed(committed);
+    written.stamp.ownChanges = database_->ownChanges();
     return written;
 }
 

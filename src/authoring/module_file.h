@@ -26,6 +26,8 @@ struct Properties {
     std::string author;
     std::string company;
     std::string year;
+
+    bool operator==(const Properties&) const = default;
 };
 
 struct Question {
@@ -38,6 +40,8 @@ struct Question {
     std::vector<std::string> fields() const;
     /// From fields in kQuestionColumns order; the media field may be left out.
     static Question fromFields(const std::vector<std::string>& fields);
+
+    bool operator==(const Question&) const = default;
 };
 
 struct ScoreEntry {
@@ -54,13 +58,42 @@ struct StoredScore {
     std::int64_t rowId = 0;
 };
 
+/// A question with the row it is stored in.
+struct StoredQuestion {
+    std::int64_t rowId = 0;
+    Question question;
+
+    bool operator==(const StoredQuestion&) const = default;
+};
+
+/// Tells cheaply that nobody wrote a module since: the engine's data version (changes other
+/// connections committed) and the changes made through this process's own connection, which
+/// everything in the process that opens the file shares. A stamp never equals one read while the
+/// engine could not tell its data version.
+struct ChangeStamp {
+    std::int64_t dataVersion = -1;
+    std::int64_t ownChanges = -1;
+
+    bool same(const ChangeStamp& other) const {
+        return dataVersion != -1 && dataVersion == other.dataVersion &&
+               ownChanges == other.ownChanges;
+    }
+};
+
+/// A module's questions and properties as read at one moment, and the stamp of that moment.
+struct ModuleSnapshot {
+    std::vector<Properties> properties;  ///< every row (a good module has exactly one)
+    std::vector<StoredQuestion> questions;
+    ChangeStamp stamp;
+};
+
 /// Changes to a module's questions, properties and asked list, written by
 /// ModuleFile::writeChanges in one transaction. Questions are pointed to, not copied: they must
 /// outlive the call.
 struct ModuleChanges {
-    /// The question row ids the file must hold, in order, for the changes to fit it: a module
-    /// whose questions another program changed is refused.
-    std::vector<std::int64_t> expectedRowIds;
+    /// The module as the changes were made for: when any question or property row differs from
+    /// it (another program wrote them since), nothing is written. Must be given.
+    const ModuleSnapshot* base = nullptr;
     /// The new properties, when they changed; written into the first properties row, or a new
     /// row when there is none.
     std::optional<Properties> properties;
@@ -86,6 +119,7 @@ std::vector<std::string> renumberAsked(const std::vector<std::string>& asked,
 /// What ModuleFile::writeChanges did.
 struct ChangesWritten {
     std::vector<std::int64_t> rowIds;  ///< the question row ids after the change, in order
+    ChangeStamp stamp;                 ///< of the module as written
     std::size_t askedBefore = 0;
     std::size_t askedAfter = 0;
 };
@@ -119,6 +153,9 @@ class ModuleFile {
     Result<std::vector<std::string>> asked();
     /// The row ids of the questions, in order.
     Result<std::vector<std::int64_t>> questionRowIds();
+    /// The properties and the questions with their rows, read as one state of the file, and
+    /// the stamp of that state.
+    Result<ModuleSnapshot> snapshot();
     /// The pages check out (the database's quick check); a damaged file is not written to.
     Status checkPages();
     Result<std::int64_t> rowCount(Table table);
@@ -129,7 +166,9 @@ class ModuleFile {
     /// Deletes one high score, only if its row still holds `score.entry`.
     Status deleteScore(const StoredScore& score);
     /// Writes the changes in one transaction: all or nothing. Another program's write lock is
-    /// waited for a bounded time (the store's), then refused with ErrorKind::kInUse.
+    /// waited for a bounded time (the store's), then refused with ErrorKind::kInUse. Refused
+    /// with ErrorKind::kChanged when the questions or properties are no longer those of
+    /// `changes.base` (the asked list and the high scores may change at any time).
     Result<ChangesWritten> writeChanges(const ModuleChanges& changes);
     /// Adds questions after the last one in one transaction, so the numbers of the questions
     /// there (which the asked list holds) stay; all are added or none, and a refused or failed
@@ -153,6 +192,10 @@ class ModuleFile {
                                                     const std::vector<std::string>& values);
     /// Every row of a table, in row order (high scores in their ranking, the best first).
     Result<std::vector<modules::Row>> readTable(Table table, const std::string& what);
+    /// The stamp of the module as this connection sees it now.
+    ChangeStamp stamp();
+    /// The properties and questions with their rows, as stored now.
+    Status readContent(ModuleSnapshot& into);
 
     std::filesystem::path path_;
     std::shared_ptr<modules::ModuleDatabase> database_;

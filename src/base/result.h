@@ -20,6 +20,7 @@ enum class ErrorKind {
     kNeedsRecovery,   ///< a journal of an interrupted write lies beside it (read-only opens)
     kForeignJournal,  ///< a journal or log beside it that does not belong to it
     kUnsafeLayout,    ///< views, triggers or virtual tables where the module's tables belong
+    kChanged,         ///< another program changed what was read since, so it is not written over
 };
 
 /// Why something failed: its kind, a sentence for the user, and the file it concerns (empty

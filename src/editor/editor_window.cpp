@@ -546,6 +546,16 @@ bool EditorWindow::save() {
                              "question asked or a high score) is writing to it.\n\nNothing was "
                              "saved and your changes are kept. Save again in a moment.")
                               .arg(name));
+        } else if (saved.error().kind() == ErrorKind::kChanged) {
+            if (prompts_.confirm(
+                    this, tr("Save"),
+                    tr("Another program changed the questions or properties of %1 since it was "
+                       "opened here: saving now would put back what it wrote.\n\nNothing was "
+                       "saved and your changes are kept. Reload the module as the other program "
+                       "left it and apply your changes to it again? You can then check them and "
+                       "save.")
+                        .arg(name)))
+                reloadKeepingChanges();
         } else {
             prompts_.warn(this, tr("Save"),
                           qt(saved.error().what()) + tr("\n\nYour changes are kept."));
@@ -990,6 +1000,27 @@ void EditorWindow::revertTriggered() {
         prompts_.warn(this, tr("Revert"), qt(reverted.error().what()));
         return;
     }
+    documentReplaced();
+}
+
+void EditorWindow::reloadKeepingChanges() {
+    auto reloaded = document_->reload();
+    if (!reloaded) {
+        prompts_.warn(this, tr("Reload"), qt(reloaded.error().what()));
+        return;
+    }
+    documentReplaced();
+    if (reloaded->reapply) push(std::move(reloaded->reapply), true);
+    statusBar()->showMessage(
+        reloaded->conflicts == 0
+            ? tr("Reloaded, with your changes applied again: save to keep them.")
+            : tr("Reloaded, with your changes applied again; in %1 the other program changed the "
+                 "same thing, and yours was kept. Undo shows the module as it left it.")
+                  .arg(counted(reloaded->conflicts, "place", "places")));
+}
+
+// The document was read again: the edits before no longer apply to it.
+void EditorWindow::documentReplaced() {
     const auto row = currentRow();
     undo_.clear();
     questions_->setDocument(document());

@@ -88,6 +88,11 @@ class EditorWindow : public QMainWindow {
     /// After an edit or its undo: every view reads the document again, and the edited
     /// question, if any, is selected.
     void documentChanged(std::optional<std::size_t> focusRow);
+    /// After a save refused because another program changed the module: reads it again and
+    /// applies the edits made here to it.
+    void reloadKeepingChanges();
+    /// Shows the document after it was read again (revert, reload), with no undo history.
+    void documentReplaced();
     void showCurrentQuestion();
     void schedulePreview();
     void updatePreview();

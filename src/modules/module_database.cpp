@@ -182,6 +182,10 @@ Result<std::int64_t> ModuleDatabase::write(const std::string& sql,
     return inserted;
 }
 
+std::int64_t ModuleDatabase::ownChanges() const {
+    return sqlite3_total_changes(db_);
+}
+
 std::int64_t ModuleDatabase::dataVersion() {
     if (inTransaction_ && versionInTransaction_ != -1) return versionInTransaction_;
     // Asked before every read a data source answers from memory: prepared once.

@@ -66,6 +66,9 @@ class ModuleDatabase {
     /// what a connection read and kept is stale when it differs from the number then. -1 when
     /// it cannot be read, which no kept copy may trust.
     std::int64_t dataVersion();
+    /// The rows this connection inserted, changed or deleted since it was opened: with the data
+    /// version, it tells that nobody wrote the file, as the connection is shared in a process.
+    std::int64_t ownChanges() const;
     /// Told by the outermost Transaction when it begins and ends: while it holds the write
     /// lock, no other connection can commit, so the data version is read once.
     void transactionBegan() { versionInTransaction_ = -1, inTransaction_ = true; }

@@ -61,6 +61,11 @@ inline constexpr std::string_view kBestScores =
     R"(SELECT "Nom", "Date", "Score", {rowid} FROM "HScore" )"
     R"(ORDER BY CAST("Score" AS REAL) DESC, {rowid} ASC LIMIT ?;)";
 
+/// The questions with their row ids, in row order.
+inline constexpr std::string_view kQuestionsWithRowIds =
+    R"(SELECT "Question", "Reponce", "False1", "False2", "False3", "Points", "Audio", {rowid} )"
+    R"(FROM "MainData" ORDER BY {rowid};)";
+
 /// The number of questions and the largest question row id (0 without questions).
 inline constexpr std::string_view kQuestionCountAndLastRow =
     R"(SELECT count(*) FROM "MainData" UNION ALL SELECT coalesce(max({rowid}), 0) FROM "MainData";)";

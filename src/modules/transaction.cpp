@@ -42,4 +42,15 @@ void Transaction::rollback() {
     }
 }
 
+ReadTransaction::ReadTransaction(ModuleDatabase& database) : database_(database) {
+    const bool outermost = sqlite3_get_autocommit(database_.handle()) != 0;
+    began_ = outermost && database_.execute("BEGIN;").ok();
+    active_ = began_ || !outermost;
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (began_)
+        ignoreFailure(database_.execute("COMMIT;"), "a read transaction has nothing to keep");
+}
+
 }  // namespace vexlor::modules

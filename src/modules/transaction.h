@@ -32,4 +32,21 @@ class Transaction {
     Status begun_ = Status::success();
 };
 
+/// A read transaction: what is read inside it is one state of the file, whatever other programs
+/// commit meanwhile. Inside another transaction it adds nothing.
+class ReadTransaction {
+  public:
+    explicit ReadTransaction(ModuleDatabase& database);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+    /// Whether the reads are one state: false when the transaction could not begin.
+    bool active() const { return active_; }
+
+  private:
+    ModuleDatabase& database_;
+    bool began_ = false;
+    bool active_ = false;
+};
+
 }  // namespace vexlor::modules

@@ -167,7 +167,7 @@ TEST(SaveTest, ARefusedSaveWritesNothingAndKeepsEveryEdit) {
              ASSERT_TRUE(vexlor::testing::alterModule(
                  path, {"INSERT INTO MainData VALUES ('Q', 'a', 'b', 'c', 'd', '1', '')"}));
          },
-         "another program changed its questions", ErrorKind::kFailed, std::vector<std::string>{}},
+         "another program changed its questions", ErrorKind::kChanged, std::vector<std::string>{}},
         {"file replaced",
          [](const std::string& path, Document&, EditHistory&) {
              ASSERT_TRUE(writeModule(path, {"Other", "", "", ""}, {}, true).ok());
@@ -198,6 +198,134 @@ TEST(SaveTest, ARefusedSaveWritesNothingAndKeepsEveryEdit) {
         EXPECT_EQ(column(folder.file("kept.vxm"), "SELECT Question FROM MainData"),
                   (std::vector<std::string>{"Question 2", "Question 3"}));
         EXPECT_EQ(column(folder.file("kept.vxm"), "SELECT Use FROM Use"), *refusal.askedInCopy);
+    }
+}
+
+TEST(SaveTest, ASaveNeverPutsBackWhatAnotherProgramChangedAndAReloadKeepsBoth) {
+    // Whatever another editor here or another program wrote into the questions or properties
+    // since the document read them (texts, a row id reused, one question deleted and one added,
+    // the title) makes Save refuse with the file as it was and the edits kept; a reload then
+    // applies the edits made here to the module as the other left it, and the next save keeps
+    // both. Where both changed the same field, this document's value wins and is counted.
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> other;
+        std::function<void(Document&, EditHistory&)> mine;
+        std::vector<std::string> texts, rights;
+        Properties properties;
+        std::size_t conflicts = 0;
+    };
+    auto editor = [](std::function<void(Document&, EditHistory&)> edits) {
+        return [edits](const std::string& path) {
+            Document other = openDocument(path);
+            EditHistory history(other);
+            edits(other, history);
+            ASSERT_TRUE(other.save().ok());
+        };
+    };
+    const Properties unchanged = {"Test Module", "Ann Author", "Quiz Co", "2024"};
+    const std::vector<std::string> rights = {"Right 1", "Right 2", "Right 3", "Right 4", "Right 5"};
+    const Case cases[] = {
+        {"the same question, other fields",
+         editor([](Document& d, EditHistory& h) {
+             push(h, d.setQuestionField(0, QuestionField::kText, "Theirs"));
+         }),
+         [](Document& d, EditHistory& h) {
+             push(h, d.setQuestionField(0, QuestionField::kRight, "Mine"));
+             push(h, d.setProperty(PropertyField::kAuthor, "Me"));
+         },
+         {"Theirs", "Question 2", "Question 3", "Question 4", "Question 5"},
+         {"Mine", "Right 2", "Right 3", "Right 4", "Right 5"},
+         {"Test Module", "Me", "Quiz Co", "2024"}},
+        {"the same field",
+         editor([](Document& d, EditHistory& h) {
+             push(h, d.setQuestionField(0, QuestionField::kText, "Theirs"));
+         }),
+         [](Document& d, EditHistory& h) {
+             push(h, d.setQuestionField(0, QuestionField::kText, "Mine"));
+         },
+         {"Mine", "Question 2", "Question 3", "Question 4", "Question 5"},
+         rights,
+         unchanged,
+         1},
+        {"the last question deleted and its row id given to a new one",
+         editor([](Document& d, EditHistory& h) {
+             push(h, d.deleteQuestions({4}));
+             push(h, d.insertQuestions(4, {Question{"Theirs", {"a", "b", "c", "d"}, "5", ""}}));
+         }),
+         [](Document& d, EditHistory& h) { push(h, d.deleteQuestions({4})); },
+         {"Question 1", "Question 2", "Question 3", "Question 4", "Theirs"},
+         {"Right 1", "Right 2", "Right 3", "Right 4", "a"},
+         unchanged,
+         1},
+        {"the title saved, then only the author here",
+         editor([](Document& d, EditHistory& h) {
+             push(h, d.setProperty(PropertyField::kTitle, "Their title"));
+         }),
+         [](Document& d, EditHistory& h) { push(h, d.setProperty(PropertyField::kAuthor, "Me")); },
+         {"Question 1", "Question 2", "Question 3", "Question 4", "Question 5"},
+         rights,
+         {"Their title", "Me", "Quiz Co", "2024"}},
+        {"another program deletes one and adds one, the count unchanged",
+         [](const std::string& path) {
+             ASSERT_TRUE(vexlor::testing::alterModule(
+                 path, {"DELETE FROM MainData WHERE rowid = 2",
+                        "INSERT INTO MainData VALUES ('Added', 'x', 'b', 'c', 'd', '1', '')"}));
+         },
+         [](Document& d, EditHistory& h) {
+             push(h, d.setQuestionField(2, QuestionField::kText, "Mine"));
+             push(h, d.moveQuestions({4}, false));
+         },
+         {"Question 1", "Mine", "Question 5", "Question 4", "Added"},
+         {"Right 1", "Right 3", "Right 5", "Right 4", "x"},
+         unchanged},
+        {"another program changes a text in place",
+         [](const std::string& path) {
+             ASSERT_TRUE(vexlor::testing::alterModule(
+                 path, {"UPDATE MainData SET Question = 'Theirs' WHERE rowid = 2"}));
+         },
+         [](Document& d, EditHistory& h) { push(h, d.addQuestion(1)); },
+         {"Question 1", "", "Theirs", "Question 3", "Question 4", "Question 5"},
+         {"Right 1", "", "Right 2", "Right 3", "Right 4", "Right 5"},
+         unchanged},
+    };
+    for (const Case& change : cases) {
+        SCOPED_TRACE(change.name);
+        TempFolder folder;
+        const std::string path = sampleModule(folder, 5, {"1", "5"});
+        Document document = openDocument(path);
+        EditHistory history(document);
+        change.mine(document, history);
+        change.other(path);
+        const std::string before = vexlor::testing::readBytes(path);
+        auto refused = document.save();
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().kind(), ErrorKind::kChanged) << refused.error();
+        EXPECT_EQ(vexlor::testing::readBytes(path), before);
+        EXPECT_TRUE(document.modified());
+
+        auto reloaded = document.reload();
+        ASSERT_TRUE(reloaded.ok()) << reloaded.error();
+        EXPECT_EQ(reloaded->conflicts, change.conflicts);
+        history.clear();
+        // Undone, the document is the file as the other left it (as it is at once when the
+        // other's changes win everywhere).
+        if (reloaded->reapply) {
+            history.push(std::move(reloaded->reapply));
+            history.undo();
+            EXPECT_FALSE(document.modified());
+            history.redo();
+        }
+        auto saved = document.save();
+        ASSERT_TRUE(saved.ok()) << saved.error();
+        EXPECT_EQ(column(path, "SELECT Question FROM MainData ORDER BY rowid"), change.texts);
+        EXPECT_EQ(column(path, "SELECT Reponce FROM MainData ORDER BY rowid"), change.rights);
+        const auto properties = column(path,
+                                       "SELECT Title || '|' || Author || '|' || Company || "
+                                       "'|' || Year FROM Propriete");
+        const Properties& p = change.properties;
+        EXPECT_EQ(properties, std::vector<std::string>{p.title + "|" + p.author + "|" + p.company +
+                                                       "|" + p.year});
     }
 }
 

@@ -355,6 +355,49 @@ TEST_F(EditorWindowTest, SaveWhileTheModuleIsInUseKeepsTheEdits) {
               std::vector<std::string>{"999"});
 }
 
+// A save refused because another program changed the module since it was opened offers to
+// reload it and apply the typed edits again, and the next save keeps both; a close or an open
+// whose save fails keeps the window and the edits.
+TEST_F(EditorWindowTest, ASaveRefusedForAnotherProgramsChangeOffersAReloadThatKeepsBoth) {
+    const std::string module = sampleCopy();
+    const auto texts = [&] {
+        return testing::readColumn(module, "SELECT Question FROM MainData ORDER BY rowid");
+    };
+    const std::vector<std::string> before = texts();
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)));
+    window.show();
+    window.selectRow(0);
+    type(QuestionField::kText, "Typed here");
+    ASSERT_TRUE(testing::alterModule(
+        module, {"UPDATE MainData SET Question = 'Changed elsewhere' WHERE rowid = 2"}));
+
+    // Declined, nothing changes; the same on a close and an open that ask to save first.
+    prompts.confirmAnswer = false;
+    EXPECT_FALSE(window.save());
+    prompts.unsavedAnswer = Prompts::Unsaved::kSave;
+    EXPECT_FALSE(window.close());
+    EXPECT_FALSE(window.openModule(QString::fromStdString(folder.file("other.vxm"))));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_EQ(shown(QuestionField::kText), "Typed here");
+    EXPECT_EQ(texts()[0], before[0]);
+
+    prompts.confirmAnswer = true;
+    EXPECT_FALSE(window.save());
+    EXPECT_TRUE(window.isWindowModified());
+    ASSERT_EQ(window.document()->question(1).text, "Changed elsewhere");
+    window.selectRow(0);
+    EXPECT_EQ(shown(QuestionField::kText), "Typed here");
+    window.undoStack().undo();
+    EXPECT_EQ(shown(QuestionField::kText), QString::fromStdString(before[0]));
+    window.undoStack().redo();
+    ASSERT_TRUE(window.save()) << prompts.lastWarning().toStdString();
+    std::vector<std::string> expected = before;
+    expected[0] = "Typed here";
+    expected[1] = "Changed elsewhere";
+    EXPECT_EQ(texts(), expected);
+}
+
 // An import shows what it skips and why before it adds the rest, as one step to undo; a paste
 // from a spreadsheet goes in after the selected question.
 TEST_F(EditorWindowTest, ImportAndPasteShowWhatIsSkippedAndAddTheRest) {

@@ -1,0 +1,247 @@
+// Random sequences of edits, undos, redos and saves on real module files: after every save the
+// file, read by a connection of its own, holds exactly the document, and its asked list names
+// exactly the asked questions the document still has; a reopened module is the last one saved.
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+#include "authoring/document_fixture.h"
+
+namespace vexlor::authoring::testing {
+namespace {
+
+using vexlor::testing::Connection;
+
+// Every question row of the file, in the order the game numbers them.
+std::vector<Question> storedQuestions(sqlite3* reader) {
+    std::vector<Question> found;
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(reader,
+                                 "SELECT Question, Reponce, False1, False2, False3, Points, Audio "
+                                 "FROM MainData ORDER BY rowid",
+                                 -1, &statement, nullptr),
+              SQLITE_OK);
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        std::vector<std::string> fields;
+        for (int c = 0; c < 7; ++c) {
+            const auto* text = sqlite3_column_text(statement, c);
+            fields.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+        }
+        found.push_back(Question::fromFields(fields));
+    }
+    sqlite3_finalize(statement);
+    return found;
+}
+
+std::vector<std::string> firstColumn(sqlite3* reader, const char* sql) {
+    std::vector<std::string> values;
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(reader, sql, -1, &statement, nullptr), SQLITE_OK);
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        const auto* text = sqlite3_column_text(statement, 0);
+        values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+    }
+    sqlite3_finalize(statement);
+    return values;
+}
+
+// Questions as their fields, to compare and print.
+std::vector<std::vector<std::string>> fieldsOf(const std::vector<Question>& questions) {
+    std::vector<std::vector<std::string>> all;
+    for (const Question& question : questions) all.push_back(question.fields());
+    return all;
+}
+
+// One module's life: sequences of random edits, each in a document opened afresh, saved at
+// random points. The game marks questions asked between sequences.
+class SaveSequences {
+  public:
+    SaveSequences(std::uint32_t seed, const TempFolder& folder)
+        : random_(seed), path_(folder.file("quiz.vxm")) {
+        const int count = pick(0, 7);
+        std::vector<std::string> asked;
+        for (int number = 1; number <= count; ++number)
+            if (pick(0, 2) == 0) asked.push_back(std::to_string(number));
+        EXPECT_TRUE(vexlor::testing::writeModule(
+            path_, {.questions = vexlor::testing::sampleQuestions(count), .used = asked}));
+        // Connections of their own, so what they read is the file and not the document's cache;
+        // held open so the key is derived once.
+        reader_ =
+            std::make_unique<Connection>(vexlor::testing::connect(path_, SQLITE_OPEN_READONLY));
+        game_ = std::make_unique<Connection>(vexlor::testing::connect(path_));
+        lastSaved_ = storedQuestions(reader_->get());
+        // Keeps the store's connection open between sequences, for the same reason.
+        keeper_ =
+            std::make_unique<ModuleFile>(*ModuleFile::open(path_, ModuleFile::Access::kReadWrite));
+    }
+
+    void runSequence() {
+        Document document = openDocument(path_);
+        trace_.clear();
+        ASSERT_EQ(fieldsOf(document.questions()), fieldsOf(lastSaved_))
+            << "a reopened module is the last one saved";
+        EditHistory history(document);
+        // The asked questions by identity, as the file names them now.
+        std::set<QuestionId> asked;
+        for (const std::string& entry : firstColumn(reader_->get(), "SELECT Use FROM Use")) {
+            const auto number = std::stoul(entry);
+            ASSERT_GE(number, 1u);
+            ASSERT_LE(number, document.size()) << "an asked entry names no question";
+            asked.insert(document.id(number - 1));
+        }
+        const int steps = pick(1, 24);
+        for (int step = 0; step < steps; ++step) {
+            const int choice = pick(0, 99);
+            if (choice < 12) {
+                history.undo();
+            } else if (choice < 18) {
+                history.redo();
+            } else if (choice < 32) {
+                save(document, asked);
+                if (::testing::Test::HasFatalFailure()) return;
+            } else {
+                edit(document, history);
+            }
+            trace_ += ' ';
+        }
+        if (pick(0, 1)) save(document, asked);
+        // The game asks a question now and then, one it has not asked yet.
+        const auto number = std::to_string(pick(1, static_cast<int>(lastSaved_.size()) + 1));
+        const auto stored = firstColumn(reader_->get(), "SELECT Use FROM Use");
+        if (number != std::to_string(lastSaved_.size() + 1) &&
+            std::find(stored.begin(), stored.end(), number) == stored.end())
+            vexlor::testing::run(game_->get(), "INSERT INTO Use VALUES (?)", {number});
+    }
+
+    void checkIntegrity() {
+        EXPECT_EQ(firstColumn(reader_->get(), "PRAGMA integrity_check"),
+                  std::vector<std::string>{"ok"});
+    }
+    const std::string& trace() const { return trace_; }
+
+  private:
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+
+    // Some rows of the document: one, or a few apart or side by side.
+    std::vector<std::size_t> someRows(const Document& document) {
+        std::vector<std::size_t> rows;
+        const int size = static_cast<int>(document.size());
+        const int first = pick(0, size - 1);
+        const int count = pick(1, 3);
+        const bool together = pick(0, 1);
+        for (int i = 0; i < count; ++i)
+            rows.push_back(static_cast<std::size_t>(together ? std::min(first + i, size - 1)
+                                                             : pick(0, size - 1)));
+        return rows;
+    }
+
+    Question newQuestion() {
+        Question question;
+        question.text = "New " + std::to_string(++made_);
+        question.answers = {"r", "w1", "w2", "w3"};
+        question.points = std::to_string(pick(1, 9) * 10);
+        return question;
+    }
+
+    void edit(Document& document, EditHistory& history) {
+        const std::size_t size = document.size();
+        const int kind = size == 0 ? pick(0, 2) : pick(0, 8);
+        Result<EditPtr> made = EditPtr();
+        switch (kind) {
+            case 0:
+                trace_ += "add";
+                made =
+                    document.addQuestion(static_cast<std::size_t>(pick(0, static_cast<int>(size))));
+                break;
+            case 1: {
+                trace_ += "insert";
+                std::vector<Question> inserted(static_cast<std::size_t>(pick(1, 3)));
+                for (Question& question : inserted) question = newQuestion();
+                made = document.insertQuestions(
+                    static_cast<std::size_t>(pick(0, static_cast<int>(size))), inserted);
+                break;
+            }
+            case 2: {
+                trace_ += "property";
+                const auto field = static_cast<PropertyField>(pick(1, 3));
+                made = document.setProperty(field, "p" + std::to_string(pick(0, 3)));
+                break;
+            }
+            case 3:
+            case 4: {
+                trace_ += "field";
+                const auto row = static_cast<std::size_t>(pick(0, static_cast<int>(size) - 1));
+                const auto field = static_cast<QuestionField>(pick(0, 6));
+                // Few values, so an edit often puts back a text the file holds.
+                made = document.setQuestionField(row, field, "t" + std::to_string(pick(0, 4)));
+                break;
+            }
+            case 5:
+                trace_ += "delete";
+                made = document.deleteQuestions(someRows(document));
+                break;
+            case 6:
+                trace_ += "duplicate";
+                made = document.duplicateQuestions(someRows(document));
+                break;
+            default: {
+                const bool down = pick(0, 1);
+                trace_ += down ? "down" : "up";
+                made = document.moveQuestions(someRows(document), down);
+                break;
+            }
+        }
+        ASSERT_TRUE(made.ok()) << made.error();
+        if (*made) history.push(std::move(*made));
+    }
+
+    void save(Document& document, std::set<QuestionId>& asked) {
+        trace_ += "save";
+        auto saved = document.save();
+        ASSERT_TRUE(saved.ok()) << saved.error() << "\nafter:" << trace_;
+        ASSERT_FALSE(document.modified());
+        lastSaved_ = document.questions();
+        ASSERT_EQ(fieldsOf(storedQuestions(reader_->get())), fieldsOf(lastSaved_))
+            << "after:" << trace_;
+        // Deleted questions leave the asked list, and the rest are named by their new rows.
+        std::set<QuestionId> still;
+        std::multiset<std::string> expected;
+        for (std::size_t row = 0; row < document.size(); ++row)
+            if (asked.count(document.id(row))) {
+                still.insert(document.id(row));
+                expected.insert(std::to_string(row + 1));
+            }
+        asked = std::move(still);
+        const auto stored = firstColumn(reader_->get(), "SELECT Use FROM Use");
+        ASSERT_EQ(std::multiset<std::string>(stored.begin(), stored.end()), expected)
+            << "after:" << trace_;
+    }
+
+    std::mt19937 random_;
+    std::string path_;
+    std::unique_ptr<Connection> reader_, game_;
+    std::unique_ptr<ModuleFile> keeper_;
+    std::vector<Question> lastSaved_;
+    int made_ = 0;
+    std::string trace_;
+};
+
+TEST(SaveSequenceTest, EverySaveWritesTheDocumentAsItIsAndTheAskedListFollowsIt) {
+    // 2,000 sequences: 40 modules of up to 7 questions, 50 sequences each.
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        TempFolder folder(std::filesystem::is_directory("/dev/shm")
+                              ? "/dev/shm"
+                              : std::filesystem::temp_directory_path());
+        SaveSequences sequences(seed, folder);
+        for (int sequence = 0; sequence < 50; ++sequence) {
+            sequences.runSequence();
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+        sequences.checkIntegrity();
+    }
+}
+
+}  // namespace
+}  // namespace vexlor::authoring::testing
