@@ -297,7 +297,21 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
 }
 
 // Moves the finished module into place; without `replace`, never over an existing file.
+// The game playing the module at `out`, or an editor, would go on writing into the file
+// replaced, and what it writes would be lost with it.
+Status refuseIfOpenElsewhere(const fs::path& out) {
+    if (!modules::openElsewhere(out.string())) return Status::success();
+    return Error(ErrorKind::kInUse,
+                 "is open in another program (the game playing it, or an editor): replacing it "
+                 "now would lose what that program writes to it next. Close it there first, or "
+                 "choose another name",
+                 out.string());
+}
+
 Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replace) {
+    if (replace) {
+        if (Status free = refuseIfOpenElsewhere(out); !free) return free;
+    }
     if (Status cleared = removeSideFiles(out); !cleared) return cleared;
     std::error_code error;
     if (!replace) {
@@ -875,6 +889,7 @@ Status buildModule(const fs::path& out, const Properties& properties,
     if (fs::is_directory(out, error)) return Error{name + ": is a folder"};
     if (!replace && fs::exists(out, error))
         return Error{name + ": exists already (use --force to replace it)"};
+    if (Status free = refuseIfOpenElsewhere(out); !free) return free;
     const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, error))
         return Error{name + ": the folder " + folder.string() + " does not exist"};

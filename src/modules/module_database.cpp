@@ -1,7 +1,9 @@
 #include "modules/module_database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -51,7 +53,46 @@ std::map<FileKey, std::weak_ptr<ModuleDatabase>>& openFiles() {
     return files;
 }
 
+// The byte an open module is marked on: a lock of the open file description, which other
+// descriptors' closing never drops, far past anything the database library locks or any module
+// reaches, so it meets no lock of the library's, also where locks are ranges of bytes on a
+// server.
+constexpr off_t kOpenMarkByte = off_t{1} << 62;
+
+struct flock openMark(short type) {
+    struct flock mark {};
+    mark.l_type = type;
+    mark.l_whence = SEEK_SET;
+    mark.l_start = kOpenMarkByte;
+    mark.l_len = 1;
+    return mark;
+}
+
+// A descriptor of the file opened, marked, or -1 when it cannot be (the mark is a courtesy to
+// writers, not a condition of playing).
+int markOpen(const std::string& path, const struct stat& opened) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat info {};
+    struct flock mark = openMark(F_RDLCK);
+    if (::fstat(fd, &info) != 0 || info.st_dev != opened.st_dev || info.st_ino != opened.st_ino ||
+        ::fcntl(fd, F_OFD_SETLK, &mark) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
+
+bool openElsewhere(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct flock mark = openMark(F_WRLCK);
+    const bool marked = ::fcntl(fd, F_OFD_GETLK, &mark) == 0 && mark.l_type != F_UNLCK;
+    ::close(fd);
+    return marked;
+}
 
 Status checkReachable(const std::string& path) {
     struct stat info {};
@@ -61,6 +102,7 @@ Status checkReachable(const std::string& path) {
 ModuleDatabase::~ModuleDatabase() {
     sqlite3_finalize(versionStatement_);
     sqlite3_close_v2(db_);
+    if (openMark_ >= 0) ::close(openMark_);
 }
 
 Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::open(const std::string& path,
@@ -106,6 +148,7 @@ Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::open(const std::string& 
     // plays it all the same, and writers know before they try.
     const bool writable = !readOnly && sqlite3_db_readonly(db, "main") == 0;
     std::shared_ptr<ModuleDatabase> opened(new ModuleDatabase(db, path, !writable));
+    opened->openMark_ = markOpen(path, info);
     files[fileKey] = opened;
     std::erase_if(files, [](const auto& entry) { return entry.second.expired(); });
     return opened;

@@ -27,6 +27,11 @@ using Row = std::vector<std::string>;
 /// module file", ...).
 Status checkReachable(const std::string& path);
 
+/// Whether a connection of any program has the module file at `path` open (every connection
+/// opened here marks its file until it closes). A file put in the place of one that is open
+/// would take with it what that program writes next, unseen by anyone.
+bool openElsewhere(const std::string& path);
+
 /// One open module file: an SQLCipher connection with the module cipher settings. Files are
 /// shared: opening a file that is already open hands out the same connection, so the key is
 /// derived once per file.
@@ -93,6 +98,9 @@ class ModuleDatabase {
     ModuleDatabase(sqlite3* db, std::string path, bool readOnly)
         : db_(db), path_(std::move(path)), readOnly_(readOnly) {}
     sqlite3* db_;
+    /// Holds the mark openElsewhere looks for; closed after the connection, as closing a
+    /// descriptor of the file drops the locks the library holds on it.
+    int openMark_ = -1;
     sqlite3_stmt* versionStatement_ = nullptr;
     bool inTransaction_ = false;
     std::int64_t versionInTransaction_ = -1;

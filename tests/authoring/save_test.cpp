@@ -57,6 +57,17 @@ TEST(SaveTest, TheAskedListKeepsEveryAskedQuestionThatStillExists) {
          without({"Question 1", "Question 5"}), 0},
         {"insert at the start", [](Document& d, EditHistory& h) { push(h, d.addQuestion(0)); }, all,
          1},
+        {"delete the last and add one in its place",
+         [](Document& d, EditHistory& h) {
+             push(h, d.deleteQuestions({8}));
+             push(h, d.addQuestion(8));
+         },
+         without({"Question 9"})},
+        {"delete the last two",
+         [](Document& d, EditHistory& h) {
+             push(h, d.deleteQuestions({7, 8}));
+         },
+         without({"Question 8", "Question 8", "Question 9"})},
         {"move the last to the top",
          [](Document& d, EditHistory& h) {
              for (int i = 0; i < 8; ++i)
@@ -402,6 +413,17 @@ TEST(SaveTest, SaveAsMakesACopyWithTheAskedListAndTheTopTen) {
     ASSERT_TRUE(vexlor::testing::writeModule(copy, {}));
     EXPECT_FALSE(document.saveAs(copy, false).ok()) << "an existing file is not replaced";
     EXPECT_FALSE(document.saveAs(path, true).ok()) << "the module itself is saved with Save";
+    // A module another program has open (the game playing it) is not replaced: that program
+    // would go on writing into the file replaced.
+    {
+        auto played = ModuleFile::open(copy, ModuleFile::Access::kReadWrite);
+        ASSERT_TRUE(played.ok());
+        const std::string copyBefore = vexlor::testing::readBytes(copy);
+        auto refused = document.saveAs(copy, true);
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().kind(), ErrorKind::kInUse) << refused.error();
+        EXPECT_EQ(vexlor::testing::readBytes(copy), copyBefore);
+    }
     auto saved = document.saveAs(copy, true);
     ASSERT_TRUE(saved.ok()) << saved.error();
     EXPECT_EQ(vexlor::testing::readBytes(path), before);
