@@ -505,6 +505,17 @@ Error ModuleFile::failure(const std::string& what, const Error& why) const {
                          "another editor) is writing to it. Nothing was written; try again in a "
                          "moment",
                      path_.string());
+    // A write keeps a journal beside the module, so that an interrupted one can be undone: the
+    // engine says only that it cannot open a file.
+    const fs::path folder = path_.parent_path().empty() ? fs::path(".") : path_.parent_path();
+    if (why.kind() == ErrorKind::kNoAccess && !readOnly() &&
+        ::access(folder.c_str(), W_OK | X_OK) != 0)
+        return Error(ErrorKind::kNoAccess,
+                     "cannot " + what + ": its folder " + folder.string() +
+                         " cannot be written, and every change to a module writes a journal file "
+                         "there first, so that an interrupted change can be undone. Nothing was "
+                         "written; Save As can keep the changes in a folder you may write",
+                     path_.string());
     return Error(why.kind(), "cannot " + what + ": " + why.message(), path_.string());
 }
 
@@ -868,10 +879,8 @@ std::size_t removeStaleTemporaries(const fs::path& folder) {
         if (file.get() < 0 || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0 ||
             ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
-        // Only a module, or the empty file a create begins with, is the tool's own.
-        if (info.st_size != 0 &&
-            !ModuleDatabase::open(path.string(), modules::kModuleKey, modules::Access::kReadOnly))
-            continue;
+        // Whatever it holds: a run killed while it wrote the module leaves half a file that
+        // opens as nothing, and the name with its dead run's pid and start is the tool's alone.
         removeQuietly(path);
         ++removed;
     }

@@ -202,9 +202,10 @@ class ModuleFile {
     std::uint64_t device_ = 0, inode_ = 0;  ///< of the file opened
 };
 
-/// Removes the hidden temporary files that interrupted runs of `create` left in `folder`: only a
-/// file named as the tool names its temporaries, whose creating process (its pid and start time)
-/// is gone and holds no lock on it, and that is empty or opens as a module. Anything else stays.
+/// Removes the hidden temporary files that interrupted writes of new modules (create, Save As)
+/// left in `folder`, whole or half written: only a plain file named as the tool names its
+/// temporaries, whose creating process (its pid and start time) is gone and holds no lock on
+/// it. Anything else stays.
 /// Gives the number of files removed.
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
 

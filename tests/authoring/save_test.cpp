@@ -17,6 +17,7 @@ namespace vexlor::authoring::testing {
 namespace {
 
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 // The question text each asked entry names in the file, as the game looks entries up: an entry
 // that names no question is none of the game's concern.
@@ -340,23 +341,41 @@ TEST(SaveTest, ASaveNeverPutsBackWhatAnotherProgramChangedAndAReloadKeepsBoth) {
     }
 }
 
-TEST(SaveTest, AModuleThatCannotBeWrittenOpensReadOnly) {
-    // Its Save is refused, its Save As works. The child's exit code tells the step that failed.
+TEST(SaveTest, AModuleThatCannotBeWrittenOpensReadOnlyAndAFolderThatCannotSaysSo) {
+    // A read-only module: its Save is refused, its Save As works. A writable module in a folder
+    // that is not: its Save says the folder is why (a save writes its journal there). The
+    // child's exit code tells the step that failed.
     TempFolder folder;
     const std::string path = sampleModule(folder, 2);
+    const std::string shut = folder.file("shut");
+    fs::create_directory(shut);
+    const std::string inShut = sampleModule(folder, 2, {}, {}, "shut/quiz.vxm");
     ::chmod(folder.path().c_str(), 0777);
     ::chmod(path.c_str(), 0444);
-    EXPECT_EQ(vexlor::testing::runWithoutPrivileges([&] {
-                  auto opened = Document::open(path);
-                  if (!opened || !opened->readOnly()) return 1;
-                  auto added = opened->addQuestion(0);
-                  if (!added || !*added) return 2;
-                  EditHistory(*opened).push(std::move(*added));
-                  auto saved = opened->save();
-                  if (saved || saved.error().kind() != ErrorKind::kNoAccess) return 3;
-                  return opened->saveAs(folder.file("copy.vxm"), false).ok() ? 0 : 4;
-              }),
-              0);
+    ::chmod(inShut.c_str(), 0666);
+    ::chmod(shut.c_str(), 0555);
+    EXPECT_EQ(
+        vexlor::testing::runWithoutPrivileges([&] {
+            auto opened = Document::open(path);
+            if (!opened || !opened->readOnly()) return 1;
+            auto added = opened->addQuestion(0);
+            if (!added || !*added) return 2;
+            EditHistory(*opened).push(std::move(*added));
+            auto saved = opened->save();
+            if (saved || saved.error().kind() != ErrorKind::kNoAccess) return 3;
+            if (!opened->saveAs(folder.file("copy.vxm"), false).ok()) return 4;
+
+            auto unsaved = Document::open(inShut);
+            if (!unsaved || unsaved->readOnly()) return 5;
+            auto edit = unsaved->setQuestionField(0, QuestionField::kText, "x");
+            if (!edit || !*edit) return 6;
+            EditHistory(*unsaved).push(std::move(*edit));
+            auto refused = unsaved->save();
+            if (refused) return 7;
+            const std::string says = refused.error().message();
+            return says.find("folder " + shut + " cannot be written") != std::string::npos ? 0 : 8;
+        }),
+        0);
 }
 
 TEST(SaveTest, ASaveWaitsForAnotherProgramsWriteLockThenSaysTheModuleIsInUse) {

@@ -296,9 +296,9 @@ TEST(ToolHostileFiles, AKilledCreateLeavesNoHalfModuleAndTheNextCreateSweepsItsL
     EXPECT_FALSE(temporaries(folder).empty());
 
     // Only the tool's own temporaries of a gone run go: named as it names them, by a process
-    // not running (a reused pid began later), not locked, and empty or a module. Whatever else
+    // not running (a reused pid began later), not locked, whole or half written. Whatever else
     // lies there stays, of any age: names like the tool's, a live run's module, a locked one,
-    // a file that is no module, and side files without their temporary.
+    // and side files without their temporary.
     const std::string self = readBytes("/proc/self/stat");
     std::istringstream stat(self.substr(self.rfind(')') + 1));
     std::string start;
@@ -312,7 +312,7 @@ TEST(ToolHostileFiles, AKilledCreateLeavesNoHalfModuleAndTheNextCreateSweepsItsL
                  {ours + start + "0-1.vxm.tmp", tiny, false},
                  {ours + start + "0-2.vxm.tmp", "", false},
                  {ours + start + "0-3.vxm.tmp", tiny, true},  // locked below
-                 {ours + start + "0-4.vxm.tmp", "not a module", true},
+                 {ours + start + "0-4.vxm.tmp", "half a module", false},
                  {ours + start + "0-5.vxm.tmp-journal", "", true},
                  {".thesis.odt.4000000-1-1.tmp", "", true},
                  {".notes.2-0-0.tmp", tiny, true},
