@@ -90,6 +90,9 @@ class SaveSequences {
             ASSERT_LE(number, document.size()) << "an asked entry names no question";
             asked.insert(document.id(number - 1));
         }
+        savedIds_.clear();
+        for (std::size_t row = 0; row < document.size(); ++row)
+            savedIds_.push_back(document.id(row));
         const int steps = pick(1, 24);
         for (int step = 0; step < steps; ++step) {
             const int choice = pick(0, 99);
@@ -100,18 +103,29 @@ class SaveSequences {
             } else if (choice < 32) {
                 save(document, asked);
                 if (::testing::Test::HasFatalFailure()) return;
+            } else if (choice < 36) {
+                gameAsks(&document, asked);
             } else {
                 edit(document, history);
             }
             trace_ += ' ';
         }
         if (pick(0, 1)) save(document, asked);
-        // The game asks a question now and then, one it has not asked yet.
-        const auto number = std::to_string(pick(1, static_cast<int>(lastSaved_.size()) + 1));
+        gameAsks(nullptr, asked);
+    }
+
+    // The game asks a question of the module now and then, one it has not asked yet, as it
+    // plays the file: the document's next save must keep it asked.
+    void gameAsks(const Document* document, std::set<QuestionId>& asked) {
+        trace_ += "game";
+        const int number = pick(1, static_cast<int>(lastSaved_.size()) + 1);
         const auto stored = firstColumn(reader_->get(), "SELECT Use FROM Use");
-        if (number != std::to_string(lastSaved_.size() + 1) &&
-            std::find(stored.begin(), stored.end(), number) == stored.end())
-            vexlor::testing::run(game_->get(), "INSERT INTO Use VALUES (?)", {number});
+        if (number > static_cast<int>(lastSaved_.size()) ||
+            std::find(stored.begin(), stored.end(), std::to_string(number)) != stored.end())
+            return;
+        vexlor::testing::run(game_->get(), "INSERT INTO Use VALUES (?)", {std::to_string(number)});
+        // The question the file holds at that number, as the document last saved it.
+        if (document) asked.insert(savedIds_[static_cast<std::size_t>(number - 1)]);
     }
 
     void checkIntegrity() {
@@ -146,7 +160,8 @@ class SaveSequences {
 
     void edit(Document& document, EditHistory& history) {
         const std::size_t size = document.size();
-        const int kind = size == 0 ? pick(0, 2) : pick(0, 8);
+        // Deletes as often as rows are added, so a module stays small over many sequences.
+        const int kind = size == 0 ? pick(0, 2) : size > 24 ? 5 : pick(0, 9);
         Result<EditPtr> made = EditPtr();
         switch (kind) {
             case 0:
@@ -178,10 +193,11 @@ class SaveSequences {
                 break;
             }
             case 5:
+            case 6:
                 trace_ += "delete";
                 made = document.deleteQuestions(someRows(document));
                 break;
-            case 6:
+            case 7:
                 trace_ += "duplicate";
                 made = document.duplicateQuestions(someRows(document));
                 break;
@@ -202,6 +218,9 @@ class SaveSequences {
         ASSERT_TRUE(saved.ok()) << saved.error() << "\nafter:" << trace_;
         ASSERT_FALSE(document.modified());
         lastSaved_ = document.questions();
+        savedIds_.clear();
+        for (std::size_t row = 0; row < document.size(); ++row)
+            savedIds_.push_back(document.id(row));
         ASSERT_EQ(fieldsOf(storedQuestions(reader_->get())), fieldsOf(lastSaved_))
             << "after:" << trace_;
         // Deleted questions leave the asked list, and the rest are named by their new rows.
@@ -223,19 +242,20 @@ class SaveSequences {
     std::unique_ptr<Connection> reader_, game_;
     std::unique_ptr<ModuleFile> keeper_;
     std::vector<Question> lastSaved_;
+    std::vector<QuestionId> savedIds_;  ///< the document's questions at the file's places
     int made_ = 0;
     std::string trace_;
 };
 
 TEST(SaveSequenceTest, EverySaveWritesTheDocumentAsItIsAndTheAskedListFollowsIt) {
-    // 2,000 sequences: 40 modules of up to 7 questions, 50 sequences each.
-    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+    // 2,000 sequences: 10 modules of up to 7 questions at first, 200 sequences each.
+    for (std::uint32_t seed = 1; seed <= 10; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         TempFolder folder(std::filesystem::is_directory("/dev/shm")
                               ? "/dev/shm"
                               : std::filesystem::temp_directory_path());
         SaveSequences sequences(seed, folder);
-        for (int sequence = 0; sequence < 50; ++sequence) {
+        for (int sequence = 0; sequence < 200; ++sequence) {
             sequences.runSequence();
             if (::testing::Test::HasFatalFailure()) return;
         }
