@@ -294,12 +294,18 @@ class Document {
 
 /// Rows copied from a spreadsheet: one question per line, cells separated by tabs, in the
 /// order question, right answer, three wrong answers, points, media (the last two may be
-/// left out: points then are `settings.points`). A cell in double quotes may hold tabs, line
-/// breaks and doubled quotes, as spreadsheets copy them. A first row naming the columns
-/// (Question, Reponce, ...) is skipped. Rows that cannot be played are listed as problems.
+/// left out, and points left blank are `settings.points`). A cell wholly in double quotes may
+/// hold tabs, line breaks and doubled quotes, as spreadsheets copy them; quotes elsewhere are
+/// text. Empty rows are skipped, and so is the first other row when it names the columns
+/// (Question, Reponce, ...; a quoted "Question" is a question's text). Rows that cannot be
+/// played are listed as problems. Usable questions past kMaxQuestions are only counted
+/// (`questionsNotKept`). A text larger than kMaxImportBytes, or not UTF-8 (a NUL byte
+/// included), is refused whole (`fatal`, with the line and column). Time is linear in the
+/// text's size, and memory a small multiple of it.
 ImportResult readPastedRows(std::string_view text, const ImportSettings& settings = {});
 
-/// Questions as tab-separated rows in the order readPastedRows reads, for the clipboard.
+/// Questions as tab-separated rows that readPastedRows reads back to the same questions (any
+/// question it reads, whatever its texts hold), for the clipboard.
 std::string pastedRows(const std::vector<Question>& questions);
 
 }  // namespace vexlor::authoring

@@ -2,6 +2,9 @@
 // copied for a spreadsheet.
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "authoring/document.h"
 #include "text/text.h"
@@ -10,23 +13,61 @@ namespace vexlor::authoring {
 
 namespace {
 
-// The cells of a pasted text, one row at a time. A cell that begins with a double quote runs
-// to the next quote not doubled, and may hold tabs and line breaks.
-class Cells {
-  public:
-    explicit Cells(std::string_view text) : text_(text) {}
+constexpr std::size_t kCells = kQuestionFieldCount;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-    /// The next row and the line it starts on; false at the end of the text.
-    bool next(std::vector<std::string>& cells, int& line) {
+// One row of a pasted text. Only a question's worth of cells is kept: a row of millions of
+// tabs costs no more memory than a short one.
+struct Row {
+    std::vector<std::string> cells;  // the first kCells cells
+    std::size_t width = 0;  // cells up to the last one not empty, and the first kCells always
+    bool empty = true;      // every cell is empty
+    bool firstQuoted = false;
+    int line = 0;
+};
+
+bool endsCell(std::string_view text, std::size_t at) {
+    return at == text.size() || text[at] == '\t' || text[at] == '\n' || text[at] == '\r';
+}
+
+// Line breaks as rows end: LF, CRLF, or CR alone.
+int lineBreaks(std::string_view text) {
+    int count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        count +=
+            text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
+    return count;
+}
+
+// The rows of a pasted text, one at a time. A cell that begins with a double quote runs to the
+// next quote not doubled, and may hold tabs and line breaks, when that quote ends the cell;
+// otherwise its quotes are text, as spreadsheets read them. Each byte is looked at a bounded
+// number of times: a failed quoted cell is scanned once, and the cells inside the stretch it
+// scanned begin with a run of quotes it paired, which ends their own scan.
+class Rows {
+  public:
+    explicit Rows(std::string_view text) : text_(text) {}
+
+    // The next row; false at the end of the text.
+    bool next(Row& row) {
         if (pos_ >= text_.size()) return false;
-        cells.clear();
-        line = line_;
+        row.cells.clear();
+        row.width = 0;
+        row.empty = true;
+        row.firstQuoted = false;
+        row.line = line_;
+        std::size_t count = 0;
         while (true) {
-            cells.push_back(cell());
+            std::string* into = count < kCells ? &row.cells.emplace_back() : nullptr;
+            bool quoted = false;
+            const bool filled = cell(into, quoted);
+            if (count == 0) row.firstQuoted = quoted;
+            ++count;
+            if (filled || count <= kCells) row.width = count;
+            row.empty = row.empty && !filled;
             if (pos_ >= text_.size()) return true;
             const char separator = text_[pos_++];
             if (separator == '\t') continue;
-            // A line ends the row: LF, CRLF, or CR alone.
             if (separator == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
             ++line_;
             return true;
@@ -34,39 +75,39 @@ class Cells {
     }
 
   private:
-    // One cell, up to (not past) the tab or line break after it.
-    std::string cell() {
-        std::string value;
+    // Reads one cell up to (not past) the tab or line break after it, into `into` when given.
+    // True when the cell is not empty.
+    bool cell(std::string* into, bool& quoted) {
         if (pos_ < text_.size() && text_[pos_] == '"') {
-            // Quoted only when the closing quote ends the cell; else the quote is text.
-            std::size_t at = pos_ + 1;
-            std::string quoted;
-            int lines = 0;
-            while (at < text_.size()) {
-                if (text_[at] == '"') {
-                    if (at + 1 < text_.size() && text_[at + 1] == '"') {
-                        quoted += '"';
-                        at += 2;
-                        continue;
-                    }
-                    break;
-                }
-                lines += text_[at] == '\n';
-                quoted += text_[at++];
-            }
-            const std::size_t after = at + 1;
-            if (at < text_.size() && (after == text_.size() || text_[after] == '\t' ||
-                                      text_[after] == '\n' || text_[after] == '\r')) {
-                pos_ = after;
-                line_ += lines;
-                return quoted;
+            std::size_t close = pos_ + 1;
+            while ((close = text_.find('"', close)) != std::string_view::npos &&
+                   close + 1 < text_.size() && text_[close + 1] == '"')
+                close += 2;
+            if (close != std::string_view::npos && endsCell(text_, close + 1)) {
+                const std::string_view inside = text_.substr(pos_ + 1, close - pos_ - 1);
+                line_ += lineBreaks(inside);
+                pos_ = close + 1;
+                quoted = true;
+                if (into != nullptr) unquote(inside, *into);
+                return !inside.empty();
             }
         }
-        const std::size_t end = text_.find_first_of("\t\r\n", pos_);
-        const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
-        value.assign(text_.substr(pos_, stop - pos_));
-        pos_ = stop;
-        return value;
+        const std::size_t end = std::min(text_.find_first_of("\t\r\n", pos_), text_.size());
+        const std::string_view plain = text_.substr(pos_, end - pos_);
+        pos_ = end;
+        if (into != nullptr) into->assign(plain);
+        return !plain.empty();
+    }
+
+    static void unquote(std::string_view inside, std::string& out) {
+        out.reserve(inside.size());
+        for (std::size_t at = 0; at < inside.size();) {
+            const std::size_t quote = std::min(inside.find('"', at), inside.size());
+            out.append(inside.substr(at, quote - at));
+            if (quote == inside.size()) break;
+            out += '"';
+            at = quote + 2;  // doubled
+        }
     }
 
     std::string_view text_;
@@ -74,17 +115,19 @@ class Cells {
     int line_ = 1;
 };
 
-constexpr std::size_t kCells = 7;
-
-bool isHeader(const std::vector<std::string>& cells) {
-    return cells.size() >= 2 && text::equalsIgnoringCase(importing::trim(cells[0]), "Question") &&
-           text::equalsIgnoringCase(importing::trim(cells[1]), "Reponce");
+bool isHeader(const Row& row) {
+    return !row.firstQuoted && row.cells.size() >= 2 &&
+           text::equalsIgnoringCase(importing::trim(row.cells[0]), "Question") &&
+           text::equalsIgnoringCase(importing::trim(row.cells[1]), "Reponce");
 }
 
-// A cell holding a tab, a line break or a quote at its start is quoted, as spreadsheets do.
-void appendCell(std::string& out, const std::string& cell) {
+// A cell is quoted, as spreadsheets do, when it holds a tab or a line break, or when its start
+// would be read otherwise: a quote, a byte-order mark, a question text that names the column.
+void appendCell(std::string& out, const std::string& cell, bool questionText) {
     const bool quote =
-        cell.find_first_of("\t\r\n") != std::string::npos || (!cell.empty() && cell.front() == '"');
+        cell.find_first_of("\t\r\n") != std::string::npos || cell.starts_with('"') ||
+        cell.starts_with(kByteOrderMark) ||
+        (questionText && text::equalsIgnoringCase(importing::trim(cell), "Question"));
     if (!quote) {
         out += cell;
         return;
@@ -102,35 +145,37 @@ void appendCell(std::string& out, const std::string& cell) {
 ImportResult readPastedRows(std::string_view text, const ImportSettings& settings) {
     ImportResult result;
     if (text.size() > kMaxImportBytes) {
-        result.fatal = ImportProblem{0, "", "the pasted text is larger than 64 MiB"};
+        result.fatal =
+            ImportProblem{0, "",
+                          "the text is " + std::to_string((text.size() + (1u << 20) - 1) >> 20) +
+                              " MiB, more than the " + std::to_string(kMaxImportBytes >> 20) +
+                              " MiB that can be pasted at once"};
         return result;
     }
     if (auto fault = importing::encodingFault(text)) {
         result.fatal = std::move(fault);
         return result;
     }
-    Cells rows(importing::withoutByteOrderMark(text));
-    std::vector<std::string> cells;
-    int line = 0;
-    bool first = true;
-    while (rows.next(cells, line)) {
-        const bool wasFirst = std::exchange(first, false);
+    Rows rows(importing::withoutByteOrderMark(text));
+    Row row;
+    bool headerPossible = true;
+    while (rows.next(row)) {
+        if (row.empty) continue;
+        if (std::exchange(headerPossible, false) && isHeader(row)) continue;
+        ImportProblem where{row.line, "", ""};
         // Cells past the media are taken only when empty: a spreadsheet copies the empty ones
         // of a selection wider than the questions.
-        while (cells.size() > kCells && cells.back().empty()) cells.pop_back();
-        if (std::all_of(cells.begin(), cells.end(), [](const auto& c) { return c.empty(); }))
-            continue;
-        if (wasFirst && isHeader(cells)) continue;
-        ImportProblem where{line, "", ""};
-        if (cells.size() < 5 || cells.size() > kCells) {
-            where.message = "has " + std::to_string(cells.size()) +
+        if (row.width < 5 || row.width > kCells) {
+            where.message = "has " + std::to_string(row.width) +
                             " cells where 5 to 7 are read: question, right answer, three wrong "
                             "answers, points, media";
             result.skip(std::move(where));
             continue;
         }
-        Question question = Question::fromFields(cells);
-        if (cells.size() < 6 || importing::trim(question.points).empty())
+        Question question;
+        for (std::size_t i = 0; i < row.cells.size(); ++i)
+            fieldOf(question, static_cast<QuestionField>(i)) = std::move(row.cells[i]);
+        if (importing::trim(question.points).empty())
             question.points = std::to_string(settings.points);
         importing::keep(result, std::move(question), std::move(where));
     }
@@ -140,10 +185,9 @@ ImportResult readPastedRows(std::string_view text, const ImportSettings& setting
 std::string pastedRows(const std::vector<Question>& questions) {
     std::string out;
     for (const Question& question : questions) {
-        const std::vector<std::string> fields = question.fields();
-        for (std::size_t i = 0; i < fields.size(); ++i) {
+        for (std::size_t i = 0; i < kCells; ++i) {
             if (i) out += '\t';
-            appendCell(out, fields[i]);
+            appendCell(out, fieldOf(question, static_cast<QuestionField>(i)), i == 0);
         }
         out += '\n';
     }

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -29,6 +30,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "app/master_form.h"
 #include "authoring/export.h"
@@ -92,6 +94,26 @@ QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, QKeySequence usu
     if (keys.isEmpty()) keys << usual;
     return keys;
 }
+
+// The wait cursor, and what is being done in the status bar, while a long step keeps the event
+// loop waiting (a paste of tens of megabytes takes seconds).
+class Busy {
+  public:
+    Busy(QStatusBar* bar, const QString& doing) : bar_(bar) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        bar_->showMessage(doing);
+        bar_->repaint();
+    }
+    ~Busy() {
+        bar_->clearMessage();
+        QGuiApplication::restoreOverrideCursor();
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+  private:
+    QStatusBar* bar_;
+};
 
 }  // namespace
 
@@ -876,12 +898,22 @@ bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QStr
     for (const authoring::ImportProblem& problem : result.problems)
         skipped << qt(problem.describe(source.toStdString()));
     if (result.problemsNotKept > 0) skipped << tr("... and %1 more").arg(result.problemsNotKept);
+    const QString title = paste ? tr("Paste Questions") : tr("Import Questions");
     if (result.usable() == 0) {
-        prompts_.warn(this, paste ? tr("Paste Questions") : tr("Import Questions"),
+        prompts_.warn(this, title,
                       tr("No question in %1 can be used.").arg(source) +
                           (skipped.isEmpty() ? QString()
                                              : QStringLiteral("\n\n") +
                                                    skipped.mid(0, 10).join(QLatin1Char('\n'))));
+        return false;
+    }
+    // Refused whole, as a module cannot take them all: the author splits the rows, not us.
+    if (result.questionsNotKept > 0) {
+        prompts_.warn(this, title,
+                      tr("%1 holds %2 usable questions; the game counts at most %3.")
+                          .arg(source)
+                          .arg(result.usable())
+                          .arg(authoring::kMaxQuestions));
         return false;
     }
     const QString summary =
@@ -897,8 +929,11 @@ bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QStr
         return false;
     const auto row = currentRow();
     const std::size_t before = document_->size();
-    push(paste ? document_->pasteQuestions(row ? *row + 1 : document_->size(), result)
-               : document_->importQuestions(result));
+    {
+        const Busy busy(statusBar(), tr("Adding %1...").arg(questions(result.usable())));
+        push(paste ? document_->pasteQuestions(row ? *row + 1 : document_->size(), result)
+                   : document_->importQuestions(result));
+    }
     return document_->size() > before;
 }
 
@@ -928,9 +963,35 @@ bool EditorWindow::importFile(const QString& path) {
     return addReviewed(result, name, false);
 }
 
-bool EditorWindow::pasteRows(const QString& text) {
+bool EditorWindow::pasteRows(QString text) {
     if (!document_) return false;
-    return addReviewed(authoring::readPastedRows(text.toStdString()), tr("the clipboard"), true);
+    const QString title = tr("Paste Questions");
+    const QString source = tr("the clipboard");
+    // Counted before it is converted, so a huge clipboard costs no copy.
+    std::uintmax_t bytes = 0;
+    for (const QChar c : std::as_const(text))
+        bytes += c.unicode() < 0x80 ? 1 : (c.unicode() < 0x800 || c.isSurrogate()) ? 2 : 3;
+    if (bytes > authoring::kMaxImportBytes) {
+        prompts_.warn(this, title,
+                      tr("%1: the text is %2 MiB, more than the %3 MiB that can be pasted at once")
+                          .arg(source)
+                          .arg((bytes + (1u << 20) - 1) >> 20)
+                          .arg(authoring::kMaxImportBytes >> 20));
+        return false;
+    }
+    authoring::ImportResult result;
+    {
+        const Busy busy(statusBar(), tr("Reading %1 MiB from %2...")
+                                         .arg(QString::number(bytes / 1048576.0, 'f', 1), source));
+        QByteArray utf8 = text.toUtf8();
+        text = QString();  // the UTF-16 copy goes before the rows are read
+        result = authoring::readPastedRows(std::string_view(utf8.constData(), utf8.size()));
+    }
+    if (result.fatal) {
+        prompts_.warn(this, title, qt(result.fatal->describe(source.toStdString())));
+        return false;
+    }
+    return addReviewed(result, source, true);
 }
 
 bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat format) {

@@ -52,7 +52,7 @@ class EditorWindow : public QMainWindow {
     /// Reads a question file and adds its questions once the author has seen what is skipped.
     bool importFile(const QString& path);
     /// Adds questions copied from a spreadsheet after the selected one.
-    bool pasteRows(const QString& text);
+    bool pasteRows(QString text);
     bool exportFile(const QString& path, authoring::ImportFormat format);
 
     authoring::Document* document() { return document_ ? &*document_ : nullptr; }

@@ -23,6 +23,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/master_form.h"
 #include "editor/editor_window.h"
@@ -447,6 +448,81 @@ TEST_F(EditorWindowTest, ImportAndPasteShowWhatIsSkippedAndAddTheRest) {
         }
         window.undoStack().undo();
     }
+}
+
+// The growth of this process's peak resident memory while `run` runs, in bytes.
+std::size_t peakMemoryGrowth(const std::function<void()>& run) {
+    auto kib = [](const char* field) {
+        std::ifstream status("/proc/self/status");
+        std::string word;
+        while (status >> word && word != field) {
+        }
+        std::size_t value = 0;
+        status >> value;
+        return value * 1024;
+    };
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    const std::size_t before = kib("VmRSS:");
+    run();
+    return kib("VmHWM:") - before;
+}
+
+// A clipboard that cannot be pasted whole is refused, saying where and why, and nothing is
+// added; reading one costs memory of the order of its size, and one too large is refused before
+// it is copied.
+TEST_F(EditorWindowTest, AHostileClipboardIsRefusedWholeInBoundedMemory) {
+    ASSERT_TRUE(window.newModule(QString::fromStdString(folder.file("new.vxm")), "New"));
+    std::string rows;
+    for (int i = 0; i < 40000; ++i) rows += "Q" + std::to_string(i) + "\tR\tW1\tW2\tW3\n";
+    const char nul[] = "Q\tR\tW1\tW2\tW3\nQ2\tR\t\0W1\tW2\tW3\n";
+    constexpr std::size_t kMiB = 1 << 20;
+    struct Case {
+        const char* name;
+        QString clipboard;
+        const char* says;
+        std::size_t memory;
+    };
+    const Case cases[] = {
+        {"more rows than a module holds", QString::fromStdString(rows),
+         "the clipboard holds 40000 usable questions; the game counts at most 32767.", 32 * kMiB},
+        {"a NUL byte", QString::fromUtf8(nul, sizeof nul - 1),
+         "the clipboard:2: a NUL byte at column 6; this is not a text file", 8 * kMiB},
+        {"a row of tabs", QString(4 * kMiB, QLatin1Char('\t')) + QLatin1Char('z'),
+         "No question in the clipboard can be used.\n\nthe clipboard:1: has 4194305 cells",
+         16 * kMiB},
+        {"more than can be pasted", QString(64 * kMiB + 1, QLatin1Char('x')),
+         "the clipboard: the text is 65 MiB, more than the 64 MiB that can be pasted at once",
+         32 * kMiB},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t growth =
+            peakMemoryGrowth([&] { EXPECT_FALSE(window.pasteRows(c.clipboard)); });
+        EXPECT_TRUE(prompts.lastWarning().startsWith(QStringLiteral("Paste Questions: ") + c.says))
+            << prompts.lastWarning().toStdString();
+        EXPECT_EQ(window.document()->size(), 0u);
+        EXPECT_LT(growth, c.memory);
+    }
+}
+
+// Questions copied and pasted back through the clipboard are the questions copied, whatever
+// their texts hold.
+TEST_F(EditorWindowTest, CopiedQuestionsPasteBackAsTheyWere) {
+    testing::ModuleContent content;
+    content.questions = {
+        {"Question", "Reponce", "False1", "False2", "False3", "Points", "Audio"},
+        {"\"Hamlet\"", "\"", "tab\there", "two\nlines", "cr\rlf\r\n", " 5 ", "\"\t\""},
+        {"\xC3\xA9t\xC3\xA9 \xE2\x9C\x93", "\"a\"b", " blank ", "\"\"", "x\"", "100", ""}};
+    ASSERT_TRUE(testing::writeModule(folder.file("quiz.vxm"), content));
+    ASSERT_TRUE(window.openModule(QString::fromStdString(folder.file("quiz.vxm"))));
+    window.findChild<QTableView*>()->selectAll();
+    window.action("copyQuestions")->trigger();
+    window.selectRow(2);
+    window.action("pasteQuestions")->trigger();
+    ASSERT_EQ(window.document()->size(), 6u) << prompts.lastWarning().toStdString();
+    for (std::size_t row = 0; row < 3; ++row)
+        EXPECT_EQ(window.document()->question(row + 3).fields(),
+                  window.document()->question(row).fields());
 }
 
 // The search narrows the table to the questions holding a text; a problem, clicked, selects its
