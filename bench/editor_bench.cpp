@@ -3,6 +3,7 @@
 // Run: build/.../bench/editor_bench
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -143,6 +144,32 @@ void BM_SaveOneEditedQuestion(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SaveOneEditedQuestion)->Unit(benchmark::kMillisecond);
+
+// The same after the game wrote to the module (it asked a question): the save reads every
+// question and property back, under the write lock, to be sure no one changed them.
+void BM_SaveAfterTheGameWrote(benchmark::State& state) {
+    static Document document = open(freshModule("save-after-game.vxm"));
+    static sqlite3* game = [] {
+        sqlite3* db = nullptr;
+        if (sqlite3_open(document.path().c_str(), &db) != SQLITE_OK) std::abort();
+        sqlite3_key(db, modules::kModuleKey, 8);
+        return db;
+    }();
+    static int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto edit = document.setQuestionField(16000, QuestionField::kText,
+                                              "Edited question " + std::to_string(round++));
+        (*edit)->apply(document);
+        if (sqlite3_exec(game, "INSERT INTO Use VALUES ('32767');", nullptr, nullptr, nullptr) !=
+            SQLITE_OK)
+            state.SkipWithError("the game could not write");
+        state.ResumeTiming();
+        auto saved = document.save();
+        if (!saved || saved->questionsWritten != 1) state.SkipWithError("not saved as one row");
+    }
+}
+BENCHMARK(BM_SaveAfterTheGameWrote)->Unit(benchmark::kMillisecond);
 
 // A save whose edits renumber every asked question: the first question deleted (every other
 // one moves up a place), or the last moved to the top (every row changes its place).
