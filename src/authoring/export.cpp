@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "authoring/csv.h"
 #include "authoring/question_csv.h"
 #include "text/text.h"
 
@@ -28,15 +29,22 @@ bool looksLikeAnswer(std::string_view line) {
 }
 
 // The question's lines as Aiken keeps them: trimmed, no blank ones, and a line that would read
-// as an option or the answer joined to the one before.
+// as an option or the answer joined to the one before. A first line that would read as the
+// answer has nothing to join: it gets a blank before its colon.
 std::string aikenText(std::string_view text) {
     std::string out;
     importing::Lines lines(text);
     for (std::string_view raw; lines.next(raw);) {
         const std::string_view line = importing::trim(raw);
         if (line.empty()) continue;
-        if (!out.empty()) out += looksLikeOption(line) || looksLikeAnswer(line) ? ' ' : '\n';
-        out += line;
+        if (!out.empty()) {
+            out += looksLikeOption(line) || looksLikeAnswer(line) ? ' ' : '\n';
+            out += line;
+        } else if (looksLikeAnswer(line)) {
+            out += std::string(line.substr(0, 6)) + " " + std::string(line.substr(6));
+        } else {
+            out += line;
+        }
     }
     return out;
 }
@@ -47,6 +55,14 @@ std::string aikenOption(std::string_view text) {
     for (char& c : out)
         if (c == '\n' || c == '\r') c = ' ';
     return out;
+}
+
+std::string aikenQuestion(const Question& question) {
+    std::string out = aikenText(question.text) + "\n";
+    for (std::size_t i = 0; i < question.answers.size(); ++i)
+        out += std::string(1, static_cast<char>('A' + i)) + ". " +
+               aikenOption(question.answers[i]) + "\n";
+    return out + "ANSWER: A\n\n";
 }
 
 // --- GIFT -----------------------------------------------------------------------------------
@@ -77,82 +93,167 @@ std::string giftAnswer(std::string_view text, bool right) {
     return std::string(right ? "~%100%" : "~%0%") + escaped;
 }
 
+std::string giftQuestion(const Question& question, std::size_t number) {
+    std::string text = giftEscaped(importing::trim(question.text));
+    // A text starting with "[" could read as a format marker: it gets the plain one.
+    if (!text.empty() && text.front() == '[') text = "[plain]" + text;
+    std::string out = "::Q" + std::to_string(number) + ":: " + text + " {\n";
+    for (std::size_t i = 0; i < question.answers.size(); ++i)
+        out += "\t" + giftAnswer(question.answers[i], i == 0) + "\n";
+    return out + "}\n\n";
+}
+
 // --- Open Trivia DB -------------------------------------------------------------------------
+
+// HTML's reserved characters as references, as the site sends them. "%" is one too: a question
+// whose every text looked percent-encoded ("20%OFF") would be read as the site's url3986 form.
+std::string openTdbText(std::string_view text) {
+    std::string out;
+    for (char c : text::markupEscaped(text, true)) {
+        if (c == '%')
+            out += "&#037;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string openTdbQuestion(const Question& question, const ImportSettings& settings) {
+    using json = nlohmann::ordered_json;
+    json item = json::object();
+    item["type"] = "multiple";
+    // Points the settings do not name get no difficulty: a reader gives them its default.
+    const std::pair<int, const char*> levels[] = {{settings.easyPoints, "easy"},
+                                                  {settings.mediumPoints, "medium"},
+                                                  {settings.hardPoints, "hard"}};
+    for (const auto& [points, name] : levels) {
+        if (question.points == std::to_string(points)) {
+            item["difficulty"] = name;
+            break;
+        }
+    }
+    item["category"] = "";
+    item["question"] = openTdbText(question.text);
+    item["correct_answer"] = openTdbText(question.answers[0]);
+    item["incorrect_answers"] = {openTdbText(question.answers[1]), openTdbText(question.answers[2]),
+                                 openTdbText(question.answers[3])};
+    return item.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+// --- what reads back ------------------------------------------------------------------------
+
+// A file is its head, the questions (separated for JSON) and its tail; one question between the
+// same head and tail reads as it does in the whole file.
+struct Layout {
+    std::string head, between, tail;
+};
+
+Layout layoutOf(ImportFormat format) {
+    switch (format) {
+        case ImportFormat::kCsv:
+            return {questionCsvHeader(), "", ""};
+        case ImportFormat::kOpenTdb:
+            return {"{\"response_code\":0,\"results\":[\n", ",\n", "\n]}\n"};
+        default:
+            return {};
+    }
+}
+
+std::string written(ImportFormat format, const Question& question, std::size_t number,
+                    const ImportSettings& settings) {
+    switch (format) {
+        case ImportFormat::kAiken:
+            return aikenQuestion(question);
+        case ImportFormat::kGift:
+            return giftQuestion(question, number);
+        case ImportFormat::kOpenTdb:
+            return openTdbQuestion(question, settings);
+        case ImportFormat::kCsv:
+            break;
+    }
+    return questionCsvRecord(question);
+}
+
+// A text on one line, cut after 60 characters, in quotes.
+std::string shown(std::string_view text) {
+    const std::string valid = repairedUtf8(text);
+    std::string line;
+    std::size_t characters = 0;
+    for (char c : valid) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 60) {
+            line += "...";
+            break;
+        }
+        line += c == '\n' || c == '\r' ? ' ' : c;
+    }
+    return "\"" + line + "\"";
+}
+
+// What of `original` does not come back in `back`, or nothing.
+std::string lossesBetween(const Question& original, const Question& back) {
+    static constexpr const char* kNames[] = {"the question", "the right answer", "wrong answer 1",
+                                             "wrong answer 2", "wrong answer 3"};
+    const std::vector<std::string> was = original.fields(), is = back.fields();
+    std::string said;
+    auto say = [&](const std::string& what) { said += (said.empty() ? "" : "; ") + what; };
+    for (std::size_t i = 0; i < std::size(kNames); ++i) {
+        if (was[i] == is[i]) continue;
+        if (findInvalidUtf8(was[i]))
+            say(std::string(kNames[i]) + " is not UTF-8: written as " + shown(is[i]));
+        else if (importing::trim(was[i]) == importing::trim(is[i]))
+            say("the blanks around " + std::string(kNames[i]) + " are not kept");
+        else
+            say(std::string(kNames[i]) + " reads back as " + shown(is[i]));
+    }
+    if (original.points != back.points)
+        say("its points " + shown(original.points) + " are not kept: it reads back with " +
+            shown(back.points));
+    if (original.media != back.media)
+        say("its media file " + shown(original.media) +
+            (back.media.empty() ? " is not kept" : " reads back as " + shown(back.media)));
+    return said;
+}
+
+Question withValidUtf8(Question question) {
+    question.text = repairedUtf8(question.text);
+    for (std::string& answer : question.answers) answer = repairedUtf8(answer);
+    question.points = repairedUtf8(question.points);
+    question.media = repairedUtf8(question.media);
+    return question;
+}
 
 }  // namespace
 
-std::string aikenQuestions(const std::vector<Question>& questions) {
-    std::string out;
-    for (const Question& question : questions) {
-        out += aikenText(question.text) + "\n";
-        for (std::size_t i = 0; i < question.answers.size(); ++i)
-            out += std::string(1, static_cast<char>('A' + i)) + ". " +
-                   aikenOption(question.answers[i]) + "\n";
-        out += "ANSWER: A\n\n";
-    }
-    return out;
-}
-
-std::string giftQuestions(const std::vector<Question>& questions) {
-    std::string out;
-    for (std::size_t n = 0; n < questions.size(); ++n) {
-        const Question& question = questions[n];
-        std::string text = giftEscaped(importing::trim(question.text));
-        // A text starting with "[" could read as a format marker: it gets the plain one.
-        if (!text.empty() && text.front() == '[') text = "[plain]" + text;
-        out += "::Q" + std::to_string(n + 1) + ":: " + text + " {\n";
-        for (std::size_t i = 0; i < question.answers.size(); ++i)
-            out += "\t" + giftAnswer(question.answers[i], i == 0) + "\n";
-        out += "}\n\n";
-    }
-    return out;
-}
-
-std::string openTdbQuestions(const std::vector<Question>& questions,
+ExportResult exportQuestions(ImportFormat format, const std::vector<Question>& questions,
                              const ImportSettings& settings) {
-    using json = nlohmann::ordered_json;
-    json results = json::array();
-    for (const Question& question : questions) {
-        json item = json::object();
-        item["type"] = "multiple";
-        // Points the settings do not name get no difficulty: a reader gives them its default.
-        const std::pair<int, const char*> levels[] = {{settings.easyPoints, "easy"},
-                                                      {settings.mediumPoints, "medium"},
-                                                      {settings.hardPoints, "hard"}};
-        for (const auto& [points, name] : levels) {
-            if (question.points == std::to_string(points)) {
-                item["difficulty"] = name;
-                break;
+    const Layout layout = layoutOf(format);
+    ExportResult result;
+    result.text = layout.head;
+    for (std::size_t n = 0; n < questions.size(); ++n) {
+        const Question question = withValidUtf8(questions[n]);
+        // The readers of these formats skip what cannot be played; CSV keeps drafts too.
+        if (format != ImportFormat::kCsv) {
+            if (auto why = importing::unplayable(question)) {
+                result.losses.push_back({n, "left out: " + *why, true});
+                continue;
             }
         }
-        item["category"] = "";
-        item["question"] = text::markupEscaped(question.text, true);
-        item["correct_answer"] = text::markupEscaped(question.answers[0], true);
-        item["incorrect_answers"] = {text::markupEscaped(question.answers[1], true),
-                                     text::markupEscaped(question.answers[2], true),
-                                     text::markupEscaped(question.answers[3], true)};
-        results.push_back(std::move(item));
+        const std::string text = written(format, question, n + 1, settings);
+        const ImportResult back = readQuestions(format, layout.head + text + layout.tail, settings);
+        if (back.questions.size() != 1) {
+            const std::string why = back.fatal               ? back.fatal->message
+                                    : !back.problems.empty() ? back.problems.front().message
+                                                             : "it cannot be read back";
+            result.losses.push_back({n, "left out: " + why, true});
+            continue;
+        }
+        if (std::string lost = lossesBetween(questions[n], back.questions.front()); !lost.empty())
+            result.losses.push_back({n, std::move(lost), false});
+        if (result.written++ > 0) result.text += layout.between;
+        result.text += text;
     }
-    json response = json::object();
-    response["response_code"] = 0;
-    response["results"] = std::move(results);
-    // Invalid UTF-8 cannot be in a module's texts read back by the readers; it is replaced
-    // rather than thrown about.
-    return response.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
-}
-
-std::string exportQuestions(ImportFormat format, const std::vector<Question>& questions,
-                            const ImportSettings& settings) {
-    switch (format) {
-        case ImportFormat::kAiken:
-            return aikenQuestions(questions);
-        case ImportFormat::kGift:
-            return giftQuestions(questions);
-        case ImportFormat::kOpenTdb:
-            return openTdbQuestions(questions, settings);
-        default:
-            return questionsCsv(questions);
-    }
+    result.text += layout.tail;
+    return result;
 }
 
 }  // namespace vexlor::authoring

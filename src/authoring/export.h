@@ -1,8 +1,9 @@
 #pragma once
 
-// Questions written in the formats the import readers read, so exporting and importing again
-// gives back the same questions.
+// Questions written in the formats the import readers read. Each question written is read
+// back at once, so an export says exactly what of each question it could not keep.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -11,25 +12,32 @@
 
 namespace vexlor::authoring {
 
-/// Aiken: the question, "A. " to "D. " with the right answer first, "ANSWER: A", a blank line.
-/// Aiken has no points and no media: a reader gives each question the points it is told.
-/// Aiken has no escapes: a line break inside an answer is written as a blank (options are one
-/// line each), blank lines of a question are dropped, and a line of a question that would read
-/// as an option or the answer is joined to the line before.
-std::string aikenQuestions(const std::vector<Question>& questions);
-/// GIFT: "::Qn:: question {=right ~wrong ~wrong ~wrong}" with GIFT's special characters and
-/// line breaks escaped; an answer that would read as a weight or a matching pair is written
-/// with an explicit weight. GIFT has no points and no media.
-std::string giftQuestions(const std::vector<Question>& questions);
-/// An Open Trivia DB response ({"response_code":0,"results":[...]}) of "multiple" questions,
-/// texts with HTML's reserved characters as character references, as the site sends them. The
-/// difficulty is the one whose points `settings` gives for the question's points, and left
-/// out when none does (a reader then gives its default points). No media.
-std::string openTdbQuestions(const std::vector<Question>& questions,
-                             const ImportSettings& settings = {});
+/// What an export could not keep of one question.
+struct ExportLoss {
+    std::size_t question = 0;  ///< its place among the questions given, counted from 0
+    std::string message;       ///< what reads back otherwise, or why it is left out
+    bool leftOut = false;      ///< the format cannot hold it: the question is not written at all
+};
 
-/// The questions in `format`: CSV as questionsCsv writes it, or one of the above.
-std::string exportQuestions(ImportFormat format, const std::vector<Question>& questions,
-                            const ImportSettings& settings = {});
+struct ExportResult {
+    std::string text;
+    std::vector<ExportLoss> losses;  ///< at most one per question, in question order
+    std::size_t written = 0;         ///< questions in the text
+};
+
+/// The questions in `format`, which its reader reads back, with `settings`, to the same
+/// questions but for the losses listed: every question is either kept, kept with the losses
+/// said, or left out with the reason said.
+///
+/// CSV: questionsCsv's layout; it keeps everything. Aiken: the question, "A. " to "D. " with
+/// the right answer first, "ANSWER: A"; it has no escapes, no points and no media (a reader
+/// gives each question the points it is told). GIFT: "::Qn:: question {=right ~wrong ~wrong
+/// ~wrong}" with its special characters escaped; no points and no media. Open Trivia DB: a
+/// response of "multiple" questions, texts with HTML's reserved characters as references; the
+/// difficulty is the one whose points `settings` gives, none otherwise; no media.
+///
+/// A text that is not UTF-8 is written with its other bytes read as Windows-1252.
+ExportResult exportQuestions(ImportFormat format, const std::vector<Question>& questions,
+                             const ImportSettings& settings = {});
 
 }  // namespace vexlor::authoring

@@ -89,7 +89,10 @@ std::optional<ImportFormat> formatOfContent(std::string_view text) {
     const std::string_view start = importing::trim(text.substr(0, 64));
     if (!start.empty() && (start.front() == '{' || start.front() == '['))
         return ImportFormat::kOpenTdb;
-    if (start.rfind("Question,Reponce,", 0) == 0) return ImportFormat::kCsv;
+    // The header of the question columns, as spreadsheets save it: any case, ',' or ';'.
+    for (std::string_view header : {"question,reponce,", "question;reponce;"})
+        if (text::equalsIgnoringCase(start.substr(0, header.size()), header))
+            return ImportFormat::kCsv;
     importing::Lines lines(text);
     for (std::string_view line; lines.next(line);) {
         line = importing::trim(line);
@@ -158,6 +161,47 @@ Result<std::string> readImportFile(const fs::path& path) {
     if (text.size() > kMaxImportBytes)
         return Error{name + ": grew past the " + limit + " a question file may have"};
     return text;
+}
+
+std::optional<TextEncoding> encodingNamed(std::string_view name) {
+    std::string plain;
+    for (char c : name)
+        if (c != '-' && c != '_')
+            plain += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (plain == "utf8") return TextEncoding::kUtf8;
+    for (std::string_view single : {"windows1252", "cp1252", "latin1", "iso88591"})
+        if (plain == single) return TextEncoding::kWindows1252;
+    return std::nullopt;
+}
+
+std::string utf8FromWindows1252(std::string_view text) {
+    // 0x80 to 0x9F; the five bytes Windows leaves undefined keep their Latin-1 meaning.
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte);
+    }
+    return out;
+}
+
+std::string repairedUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = text::utf8CharacterLength(text, at);
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (length > 1 || (byte > 0 && byte < 0x80))
+            out.append(text.substr(at, length));
+        else if (byte != 0)
+            out += utf8FromWindows1252(text.substr(at, 1));
+        at += length;
+    }
+    return out;
 }
 
 ImportResult readCsvQuestions(std::string_view text) {

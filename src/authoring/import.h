@@ -83,6 +83,18 @@ ImportResult readQuestions(ImportFormat format, std::string_view text,
 /// A whole text file, refused when it is not a regular file or larger than kMaxImportBytes.
 Result<std::string> readImportFile(const std::filesystem::path& path);
 
+/// The encodings a question file may be read in.
+enum class TextEncoding { kUtf8, kWindows1252 };
+/// "utf-8" or "utf8"; "windows-1252", "cp1252", "latin-1", "latin1" or "iso-8859-1" (what is
+/// saved as Latin-1 is nearly always Windows-1252, whose printable characters it shares); in
+/// any letter case.
+std::optional<TextEncoding> encodingNamed(std::string_view name);
+/// Text in Windows-1252 as UTF-8: what a spreadsheet saves as plain "CSV" on Windows.
+std::string utf8FromWindows1252(std::string_view text);
+/// The text with its valid UTF-8 kept, each other byte read as Windows-1252, and NUL bytes
+/// dropped: what a text written by another program most likely meant.
+std::string repairedUtf8(std::string_view text);
+
 // Shared by the readers.
 namespace importing {
 

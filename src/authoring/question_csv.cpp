@@ -38,14 +38,6 @@ std::size_t headerWidth(const CsvRecord& header) {
     return width;
 }
 
-// A header line with more semicolons than commas is of a spreadsheet that writes ';'.
-char separatorOf(std::string_view text) {
-    const std::string_view first = text.substr(0, text.find('\n'));
-    return std::count(first.begin(), first.end(), ';') > std::count(first.begin(), first.end(), ',')
-               ? ';'
-               : ',';
-}
-
 std::optional<std::string> headerProblem(const CsvRecord& header) {
     const std::size_t full = kQuestionColumns.size();
     const std::size_t width = headerWidth(header);
@@ -60,6 +52,55 @@ std::optional<std::string> headerProblem(const CsvRecord& header) {
     if (width < full - 1)
         return "the header lacks the column " + std::string(kQuestionColumns[width]);
     return std::nullopt;
+}
+
+// Spreadsheets set to a language that writes decimal commas separate fields with ';'. The
+// header tells which: it is read with each separator, and the one that gives the question
+// columns wins; when neither does, the one that gives more columns is blamed.
+char separatorOf(std::string_view text) {
+    std::size_t widest = 0;
+    char widestSeparator = ',';
+    for (char separator : {',', ';'}) {
+        CsvReader reader(text, kMaxCsvFields, separator);
+        CsvRecord header;
+        if (!reader.next(header)) continue;
+        if (!headerProblem(header)) return separator;
+        if (header.width() > widest) {
+            widest = header.width();
+            widestSeparator = separator;
+        }
+    }
+    return widestSeparator;
+}
+
+// What a spreadsheet would run as a formula, and so is written after an apostrophe.
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+
+// "-5", "+3", "2.5": a spreadsheet reads these as numbers, never as formulas.
+bool isNumber(std::string_view text) {
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+    const std::size_t point = text.find_first_of(".,");
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view("0") : text.substr(point + 1);
+    auto digits = [](std::string_view part) {
+        return !part.empty() && part.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return digits(whole) && digits(fraction);
+}
+
+std::string forSpreadsheets(const std::string& field) {
+    if (field.empty()) return field;
+    const bool formula = kFormulaStarts.find(field.front()) != std::string_view::npos;
+    if (field.front() == '\'' || (formula && !isNumber(field))) return "'" + field;
+    return field;
+}
+
+// Undoes forSpreadsheets: an apostrophe is dropped only before what it could have guarded.
+void fromSpreadsheets(std::string& field) {
+    if (field.size() >= 2 && field.front() == '\'' &&
+        (field[1] == '\'' || kFormulaStarts.find(field[1]) != std::string_view::npos))
+        field.erase(0, 1);
 }
 
 }  // namespace
@@ -93,6 +134,7 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
                 (blank ? std::string("empty line") : std::to_string(record.width()) + " fields") +
                     ", expected " + std::to_string(width) + " as in the header");
         }
+        for (std::string& field : record.fields) fromSpreadsheets(field);
         Question question = Question::fromFields(record.fields);
         // Anything else is left to check, but a module would store this one as nothing.
         if (auto why = importing::tooLarge(question)) return at(name, record.line, *why);
@@ -107,10 +149,23 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
     return questions;
 }
 
-std::string questionsCsv(const std::vector<Question>& questions) {
+std::string questionCsvHeader() {
     std::string out;
     appendCsvRecord(out, {kQuestionColumns.begin(), kQuestionColumns.end()});
-    for (const Question& question : questions) appendCsvRecord(out, question.fields());
+    return out;
+}
+
+std::string questionCsvRecord(const Question& question) {
+    std::vector<std::string> fields = question.fields();
+    for (std::string& field : fields) field = forSpreadsheets(field);
+    std::string out;
+    appendCsvRecord(out, fields);
+    return out;
+}
+
+std::string questionsCsv(const std::vector<Question>& questions) {
+    std::string out = questionCsvHeader();
+    for (const Question& question : questions) out += questionCsvRecord(question);
     return out;
 }
 

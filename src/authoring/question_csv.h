@@ -10,7 +10,9 @@
 
 namespace vexlor::authoring {
 
-/// Questions from CSV text whose header is the question columns, with or without Audio. Errors
+/// Questions from CSV text whose header is the question columns, with or without Audio, fields
+/// separated by ',' or ';' as the header line shows. A field starting with an apostrophe
+/// followed by one of "=+-@'", a tab or a carriage return loses the apostrophe. Errors
 /// read "NAME:LINE: why", LINE being where the faulty record starts. `lines`, when given, gets
 /// the line each kept question starts on. With `notKept`, questions past kMaxQuestions are read
 /// and checked but only counted there, so memory stays bounded.
@@ -19,7 +21,14 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
                                                 std::size_t* notKept = nullptr);
 
 /// Questions as CSV with the full header and CRLF line ends, which parseQuestionsCsv reads back
-/// to the same questions.
+/// to the same questions. A spreadsheet opening it runs no formula: a text starting with "=",
+/// "+", "-", "@", a tab or a carriage return gets a leading apostrophe, which spreadsheets do
+/// not show and parseQuestionsCsv removes; so does a text starting with an apostrophe, so that
+/// it keeps its own. A number such as -5 is written as it is, and stays a number.
 std::string questionsCsv(const std::vector<Question>& questions);
+/// The header line of questionsCsv, with its line end.
+std::string questionCsvHeader();
+/// One question's line (or lines) of questionsCsv.
+std::string questionCsvRecord(const Question& question);
 
 }  // namespace vexlor::authoring

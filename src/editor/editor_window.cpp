@@ -21,7 +21,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -34,6 +33,7 @@
 
 #include "app/master_form.h"
 #include "authoring/export.h"
+#include "authoring/file_write.h"
 #include "authoring/media_copy.h"
 #include "editor/media.h"
 #include "editor/preview.h"
@@ -996,23 +996,35 @@ bool EditorWindow::pasteRows(QString text) {
 
 bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat format) {
     if (!document_) return false;
+    const QString title = tr("Export Questions");
     std::vector<authoring::Question> exported;
     exported.reserve(document_->size());
     for (std::size_t row = 0; row < document_->size(); ++row)
         exported.push_back(document_->question(row));
-    const std::string text = authoring::exportQuestions(format, exported);
-    // Written whole or not at all.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        prompts_.warn(this, tr("Export Questions"),
-                      tr("%1 could not be written: %2").arg(path, file.errorString()));
+    const authoring::ExportResult result = authoring::exportQuestions(format, exported);
+    // Never over the module, by whatever name; written whole or not at all.
+    const Status written =
+        authoring::writeWholeFile(pathOf(path), result.text, document_->path(), "the module");
+    if (!written) {
+        prompts_.warn(this, title, qt(written.error().what()));
         return false;
     }
-    statusBar()->showMessage(
-        tr("Exported %1 to %2").arg(questions(exported.size()), QFileInfo(path).fileName()), 5000);
+    const QString name = QFileInfo(path).fileName();
+    statusBar()->showMessage(tr("Exported %1 to %2").arg(questions(result.written), name), 5000);
+    if (!result.losses.empty()) {
+        // A list of thousands would not fit the window: the first ones show what to mend.
+        constexpr std::size_t kShown = 15;
+        QStringList lines;
+        for (std::size_t i = 0; i < result.losses.size() && i < kShown; ++i) {
+            const authoring::ExportLoss& loss = result.losses[i];
+            lines << tr("Question %1: %2").arg(loss.question + 1).arg(qt(loss.message));
+        }
+        if (result.losses.size() > kShown)
+            lines << tr("... and %1 more.").arg(result.losses.size() - kShown);
+        prompts_.warn(this, title,
+                      tr("Exported %1 to %2. Not everything is kept:\n\n%3")
+                          .arg(questions(result.written), name, lines.join(QLatin1Char('\n'))));
+    }
     return true;
 }
 

@@ -66,12 +66,19 @@ TEST(CsvQuestions, HeaderMustBeTheQuestionColumnsWithOrWithoutAudio) {
     ASSERT_TRUE(six) << six.error();
     ASSERT_EQ(six->size(), 1u);
     EXPECT_EQ((*six)[0].fields(), (Fields{"Q", "A", "B", "C", "D", "5", ""}));
-    // As spreadsheets save it: a BOM, ';' between fields, a header in any case, empty columns.
+    // As spreadsheets save it: a BOM, ';' between fields (told by the header, however many
+    // commas the texts hold), a header in any case, empty columns.
     auto sheet = parseQuestionsCsv(
-        "\xEF\xBB\xBFQUESTION;reponce;False1;False2;False3;Points;;\r\n\"Q; R\";A;B;C;D;5;;\r\n",
+        "\xEF\xBB\xBFQUESTION;reponce;False1;False2;False3;Points;;\r\n\"Q; R\";A;B;C;D;5;;\r\n"
+        "A, b, c, d, e, f, g, h, i, j, k, l, m, n, o, p, q, r, s, t, u, v, w, x, y, z?;"
+        "A, a;B, b;C, c;D, d;5;;\r\n",
         "s.csv");
     ASSERT_TRUE(sheet) << sheet.error();
     EXPECT_EQ((*sheet)[0].fields(), (Fields{"Q; R", "A", "B", "C", "D", "5", ""}));
+    EXPECT_EQ(
+        (*sheet)[1].fields(),
+        (Fields{"A, b, c, d, e, f, g, h, i, j, k, l, m, n, o, p, q, r, s, t, u, v, w, x, y, z?",
+                "A, a", "B, b", "C, c", "D, d", "5", ""}));
 
     for (const char* header : {"Question,Response,False1,False2,False3,Points,Audio",
                                "Question,Reponce,False1,False2,False3", "question,Reponce",

@@ -272,7 +272,12 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         // are no number, a picture not (yet) beside the module.
         {"sheet.csv", testing::kHeader +
                           ",,,,,,\r\nQ1,A,B,C,D,ten,\r\nQ3,A,B,C,D,1,dog.gif\r\nQ4,A,B,C,D,5,\r\n"},
-        {"latin.csv", testing::kHeader + "Caf\xE9 ou th\xE9?,Caf\xE9,Th\xE9,Eau,Lait,5,\r\n"}};
+        {"latin.csv", testing::kHeader + "Caf\xE9 ou th\xE9?,Caf\xE9,Th\xE9,Eau,Lait,5,\r\n"},
+        {"utf8.csv", testing::kHeader + "Café ou thé?,Café,Thé,Eau,Lait,5,\r\n"},
+        // A spreadsheet's ';' between fields, commas in the texts, and no telling extension.
+        {"semi.txt",
+         "Question;Reponce;False1;False2;False3;Points\r\n"
+         "One, two, three, four, five?;A, a;B, b;C, c;D, d;5\r\n"}};
     for (const auto& [name, text] : files) testing::writeBytes(folder.file(name), text);
     testing::writeBytes(folder.file("huge.gift"), "");
     std::filesystem::resize_file(folder.file("huge.gift"), 100u << 20);  // sparse
@@ -312,6 +317,18 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
          "--encoding windows-1252\n"},
         {"latin.csv", "--encoding=windows-1252", 0,
          "@: CSV, 1 question to import\n" + kFirst + "  @:2: \"Café ou thé?\" -> \"Café\"\n"},
+        // The default named, in any of its spellings, reads UTF-8 as it is.
+        {"utf8.csv", "--encoding=utf-8", 0,
+         "@: CSV, 1 question to import\n" + kFirst + "  @:2: \"Café ou thé?\" -> \"Café\"\n"},
+        {"utf8.csv", "--encoding=UTF-8", 0,
+         "@: CSV, 1 question to import\n" + kFirst + "  @:2: \"Café ou thé?\" -> \"Café\"\n"},
+        {"utf8.csv", "--encoding=utf8", 0,
+         "@: CSV, 1 question to import\n" + kFirst + "  @:2: \"Café ou thé?\" -> \"Café\"\n"},
+        {"latin.csv", "--encoding=Latin1", 0,
+         "@: CSV, 1 question to import\n" + kFirst + "  @:2: \"Café ou thé?\" -> \"Café\"\n"},
+        {"semi.txt", "", 0,
+         "@: CSV, 1 question to import\n" + kFirst +
+             "  @:2: \"One, two, three, four, five?\" -> \"A, a\"\n"},
     };
     for (const auto& run : runs) {
         std::vector<std::string> arguments = {"import-check", folder.file(run.file)};

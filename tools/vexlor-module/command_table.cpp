@@ -24,7 +24,8 @@ namespace {
     "  --format F           csv, aiken, gift or opentdb; without it the format is told by\n"   \
     "                       the extension (.csv, .json, .gift, .aiken), else by the content\n" \
     "  --encoding E         utf-8 (the default), or windows-1252 or latin-1 for a file\n"      \
-    "                       saved as plain \"CSV\" by a spreadsheet on Windows\n"              \
+    "                       saved as plain \"CSV\" by a spreadsheet on Windows; in any\n"      \
+    "                       letter case, and utf8, cp1252, latin1 or iso-8859-1 too\n"         \
     "  --strict             refuse the whole file at its first problem; without it, each\n"    \
     "                       question that cannot be used is reported and skipped\n"            \
     "  --points N           points of each question of a file that gives none (default 100)\n" \
@@ -61,6 +62,8 @@ const std::vector<Command>& commands() {
          "(the Audio column may be left out). Reponce is the right answer, False1-3 the wrong\n"
          "ones, Audio the name of a picture or sound file in the module's folder. Fields holding\n"
          "commas, quotes or line breaks are written in double quotes, a quote inside doubled.\n"
+         "An apostrophe starting a field before =, +, -, @, another apostrophe, a tab or a\n"
+         "carriage return is dropped: export writes it so that spreadsheets run no formula.\n"
          "The module is written completely or not at all; it may hold at most 32767 questions.\n"
          "A name without .vxm gets it, as the game's Open dialog lists only .vxm files.\n"
          "\n" QUESTION_CHECKS "\n"
@@ -128,12 +131,26 @@ const std::vector<Command>& commands() {
         {"export",
          "export MODULE.vxm [--format F] [-o OUT]",
          "write a module's questions as CSV, Aiken, GIFT or Open Trivia DB JSON",
-         "Writes the questions in a format the import commands read back to the same\n"
-         "questions: CSV (the default) in the layout create reads, with CRLF line ends;\n"
-         "Aiken and GIFT, which keep no points and no media (import gives each question\n"
-         "--points); Open Trivia DB JSON, whose difficulty stands for 100, 200 or 300 points\n"
-         "(other points get none, and no media are kept). Aiken has no escapes: a line break\n"
-         "inside an answer is written as a blank.\n" READ_ONLY_NOTE "\n"
+         "Writes the questions in a format the import commands read back: CSV (the default)\n"
+         "in the layout create reads, with CRLF line ends; Aiken and GIFT, which keep no\n"
+         "points and no media (import gives each question --points); Open Trivia DB JSON,\n"
+         "whose difficulty stands for 100, 200 or 300 points (other points get none, and no\n"
+         "media are kept). Each question is read back as it is written, and what a format\n"
+         "cannot keep of it is told on the standard error, question by question: points,\n"
+         "media, blanks around a text, Aiken's lines that would read as an option or the\n"
+         "answer (Aiken has no escapes), bytes that are not UTF-8 (written as Windows-1252\n"
+         "characters), or the whole question when the format cannot hold it. The rest is\n"
+         "exported all the same.\n"
+         "\n"
+         "CSV is safe to open in a spreadsheet: a text starting with =, +, -, @, a tab or a\n"
+         "carriage return, which a spreadsheet would run as a formula, is written after an\n"
+         "apostrophe ('), and so is a text starting with an apostrophe of its own; import\n"
+         "removes that one apostrophe again. A number such as -5 is written as it is and\n"
+         "stays a number. A spreadsheet may show the apostrophe.\n"
+         "\n"
+         "With -o the file is written under a hidden temporary name beside OUT and renamed\n"
+         "over it once complete, so OUT is replaced whole or left as it was. OUT may not be\n"
+         "the module by any name, nor a folder, a pipe or a device.\n" READ_ONLY_NOTE "\n"
          "Options:\n"
          "  --format F           csv (the default), aiken, gift or opentdb\n"
          "  -o, --output FILE    write to FILE instead of the standard output (- for the\n"

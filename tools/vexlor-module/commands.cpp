@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "authoring/import.h"
 #include "vexlor-module/command_line.h"
 
 namespace vexlor::authoring {
@@ -17,6 +18,19 @@ int fail(std::ostream& err, const std::string& message) {
 
 std::filesystem::path folderOf(const std::filesystem::path& file) {
     return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+}
+
+std::string shortened(const std::string& text) {
+    std::string line;
+    std::size_t characters = 0;
+    for (char c : repairedUtf8(text)) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 60) {
+            line += "...";
+            break;
+        }
+        line += c == '\n' || c == '\r' ? ' ' : c;
+    }
+    return "\"" + line + "\"";
 }
 
 std::string plural(std::int64_t count, const char* singular, const char* several) {
@@ -89,7 +103,14 @@ std::optional<UsageError> parseArguments(const Command& command,
         if (option.kind == Option::Kind::kFormat)
             added->check(CLI::IsMember({"csv", "aiken", "gift", "opentdb"}));
         if (option.kind == Option::Kind::kEncoding)
-            added->check(CLI::IsMember({"utf-8", "windows-1252", "latin-1"}));
+            added->check(CLI::Validator(
+                [](std::string& encoding) {
+                    return encodingNamed(encoding)
+                               ? std::string()
+                               : "the encoding must be utf-8, windows-1252 or latin-1, not " +
+                                     encoding;
+                },
+                "E"));
     }
     app.add_option("file", arguments.positionals);
     try {

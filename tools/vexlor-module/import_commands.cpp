@@ -43,33 +43,6 @@ struct Imported {
     ImportResult result;
 };
 
-// Text in Windows-1252 (or Latin-1, whose printable characters it shares) as UTF-8: what a
-// spreadsheet saves as plain "CSV" on Windows.
-std::string fromWindows1252(std::string_view text) {
-    // 0x80 to 0x9F; the five bytes Windows leaves undefined keep their Latin-1 meaning.
-    static constexpr char16_t kHigh[32] = {
-        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        const char16_t code = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
-}
-
 bool isEmptyRow(const Question& question) {
     for (const std::string& field : question.fields())
         if (!importing::trim(field).empty()) return false;
@@ -138,8 +111,9 @@ std::optional<Imported> importQuestions(const Arguments& arguments, const std::s
         report << text.error() << '\n';
         return std::nullopt;
     }
-    if (arguments.has("--encoding") && arguments.value("--encoding") != "utf-8")
-        *text = fromWindows1252(*text);
+    if (arguments.has("--encoding") &&
+        encodingNamed(arguments.value("--encoding")) == TextEncoding::kWindows1252)
+        *text = utf8FromWindows1252(*text);
     const auto format = arguments.has("--format") ? formatNamed(arguments.value("--format"))
                                                   : guessFormat(file, *text);
     if (!format) {
@@ -233,25 +207,7 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     return kExitSuccess;
 }
 
-namespace {
-
 // --- import-check ---------------------------------------------------------------------------
-
-// A text on one line, cut after 60 characters, in quotes.
-std::string shortened(const std::string& text) {
-    std::string line;
-    std::size_t characters = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 60) {
-            line += "...";
-            break;
-        }
-        line += c == '\n' || c == '\r' ? ' ' : c;
-    }
-    return "\"" + line + "\"";
-}
-
-}  // namespace
 
 int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&) {
     const std::string file = arguments.positionals[0];

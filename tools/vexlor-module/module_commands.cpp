@@ -9,6 +9,7 @@
 
 #include "authoring/csv.h"
 #include "authoring/export.h"
+#include "authoring/file_write.h"
 #include "authoring/import.h"
 #include "authoring/module_check.h"
 #include "authoring/module_file.h"
@@ -80,24 +81,30 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
         arguments.has("--format")
             ? formatNamed(arguments.value("--format")).value_or(ImportFormat::kCsv)
             : ImportFormat::kCsv;
-    const std::string text = exportQuestions(format, *questions);
+    const ExportResult exported = exportQuestions(format, *questions);
 
-    if (!arguments.has("--output") || arguments.value("--output") == "-") {
-        out << text;
+    const bool toFile = arguments.has("--output") && arguments.value("--output") != "-";
+    if (toFile) {
+        const fs::path target = arguments.value("--output");
+        if (Status written = writeWholeFile(target, exported.text, path, "the module"); !written)
+            return fail(err, written.error());
+    }
+    // Said once the file is written, as nothing is said of a file that could not be.
+    for (const ExportLoss& loss : exported.losses)
+        err << path.string() << ": question " << loss.question + 1 << " "
+            << shortened((*questions)[loss.question].text) << ": " << loss.message << '\n';
+    if (!toFile) {
+        out << exported.text;
         return kExitSuccess;
     }
-    const fs::path target = arguments.value("--output");
-    std::error_code error;
-    if (fs::equivalent(target, path, error))
-        return fail(err, target.string() + ": is the module itself");
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (!file) return fail(err, target.string() + ": cannot be written");
-    file << text;
-    file.close();
-    if (!file) return fail(err, target.string() + ": cannot be written completely");
+    const std::size_t leftOut =
+        static_cast<std::size_t>(std::count_if(exported.losses.begin(), exported.losses.end(),
+                                               [](const auto& loss) { return loss.leftOut; }));
     out << "exported "
-        << plural(static_cast<std::int64_t>(questions->size()), "question", "questions") << " to "
-        << target.string() << '\n';
+        << plural(static_cast<std::int64_t>(exported.written), "question", "questions") << " to "
+        << arguments.value("--output");
+    if (leftOut > 0) out << " (" << leftOut << " left out)";
+    out << '\n';
     return kExitSuccess;
 }
 
