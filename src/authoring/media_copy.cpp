@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "platform/descriptor.h"
@@ -34,6 +35,9 @@ class TemporaryFile {
     fs::path path_;
 };
 
+// Names of copies in the making; what a copy that was stopped leaves behind starts with it.
+constexpr std::string_view kTemporaryPrefix = ".vexlor-media-";
+
 constexpr std::string_view kEndings =
     "the game shows only gif, bmp and ico pictures and plays only mp3, mid and wav sounds";
 
@@ -57,6 +61,16 @@ Result<std::string> mediaName(std::string_view chosen) {
                      "uses: " +
                      std::string(kEndings));
     return name;
+}
+
+// The longest start of `text` of at most `bytes` bytes that cuts no UTF-8 character in two.
+std::string leadingCharacters(std::string_view text, std::size_t bytes) {
+    std::size_t end = 0;
+    for (std::size_t next = 0; next < text.size(); end = next) {
+        next += text::utf8CharacterLength(text, next);
+        if (next > bytes) break;
+    }
+    return std::string(text.substr(0, end));
 }
 
 // Whether the file at `path` is a plain file with the same bytes as the open file `copy`.
@@ -114,15 +128,24 @@ Result<std::string> copyMedia(const fs::path& source, const fs::path& moduleFold
                      "is not a folder (a link or a file), so no media can be put into it",
                      folder.string());
 
-    // The copy is made under a hidden name and given its own only when complete.
+    // The copy is made under a hidden name and given its own only when complete. The name is
+    // short whatever the media's, so that any name the folder takes can be copied.
     static unsigned counter = 0;
-    TemporaryFile temporary(folder / ("." + *named + ".part-" + std::to_string(::getpid()) + "-" +
-                                      std::to_string(counter++)));
-    Descriptor out(
-        ::open(temporary.path().c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-    if (out.get() < 0)
-        return Error(ErrorKind::kNoAccess,
-                     std::string("cannot be written: ") + std::strerror(errno), folder.string());
+    std::optional<TemporaryFile> temporary;
+    Descriptor out;
+    for (int attempt = 0; out.get() < 0; ++attempt) {
+        const fs::path path = folder / (std::string(kTemporaryPrefix) + std::to_string(::getpid()) +
+                                        "-" + std::to_string(counter++) + ".part");
+        out = Descriptor(
+            ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+        if (out.get() >= 0) {
+            temporary.emplace(path);
+        } else if (errno != EEXIST || attempt == 100) {
+            return Error(ErrorKind::kNoAccess,
+                         std::string("cannot be written: ") + std::strerror(errno),
+                         folder.string());
+        }
+    }
     std::array<char, 65536> buffer{};
     std::uintmax_t copied = 0;
     while (true) {
@@ -152,19 +175,24 @@ Result<std::string> copyMedia(const fs::path& source, const fs::path& moduleFold
 
     const std::size_t dot = named->rfind('.');
     const std::string stem = named->substr(0, dot), ending = named->substr(dot);
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     for (int number = 1; number <= 1000; ++number) {
-        const std::string candidate =
-            number == 1 ? *named : stem + "-" + std::to_string(number) + ending;
+        // A numbered name gives up the end of its stem rather than grow past the longest name.
+        const std::string suffix = "-" + std::to_string(number) + ending;
+        const std::size_t room = longest > 0 && static_cast<std::size_t>(longest) > suffix.size()
+                                     ? static_cast<std::size_t>(longest) - suffix.size()
+                                     : stem.size();
+        const std::string candidate = number == 1 ? *named : leadingCharacters(stem, room) + suffix;
         const fs::path target = folder / candidate;
         // A hard link fails when the name is taken, so no file is ever replaced.
-        if (::link(temporary.path().c_str(), target.c_str()) == 0)
+        if (::link(temporary->path().c_str(), target.c_str()) == 0)
             return std::string(kMediaFolder) + "/" + candidate;
         if (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK) {
             // A file system without hard links (a memory stick's): the name is claimed with an
             // empty file, which the copy then replaces.
             const Descriptor claimed(
                 ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-            if (claimed.get() >= 0 && ::rename(temporary.path().c_str(), target.c_str()) == 0)
+            if (claimed.get() >= 0 && ::rename(temporary->path().c_str(), target.c_str()) == 0)
                 return std::string(kMediaFolder) + "/" + candidate;
             if (claimed.get() >= 0) ::unlink(target.c_str());
         }

@@ -27,8 +27,9 @@ class TextMeasure {
     TextMeasure(const TextMeasure&) = delete;
     TextMeasure& operator=(const TextMeasure&) = delete;
 
-    /// `text` (UTF-8) in `font`, wrapped at blanks into `width` pixels, in a panel `height`
-    /// pixels tall. A line break in the text starts a new line.
+    /// `text` (UTF-8) in `font`, wrapped into `width` pixels as the game's word-wrapped labels
+    /// wrap it (at blanks, and where the line-break rules allow, as after a hyphen), in a panel
+    /// `height` pixels tall. A line break in the text starts a new line.
     TextLayout layout(std::string_view text, const rules::Font& font, int width, int height);
 
   private:

@@ -25,7 +25,9 @@ namespace vexlor::modules {
 ///
 /// A pending edit whose store fails (a locked or read-only module, a full disk) is dropped: the
 /// table stays as it was, the bound elements show the current record again, and the operation
-/// that stored it fails. A failed store never changes another record.
+/// that stored it fails. A failed store never changes another record. A store undone with the
+/// transaction it was made in (a refused commit) is forgotten at the next read, as another
+/// program's change is seen.
 class DataSource {
   public:
     explicit DataSource(std::string name) : name_(std::move(name)) {}

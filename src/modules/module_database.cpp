@@ -230,17 +230,20 @@ std::int64_t ModuleDatabase::ownChanges() const {
 }
 
 std::int64_t ModuleDatabase::dataVersion() {
-    if (inTransaction_ && versionInTransaction_ != -1) return versionInTransaction_;
-    // Asked before every read a data source answers from memory: prepared once.
-    if (!versionStatement_ && sqlite3_prepare_v2(db_, sql::kDataVersion.data(), -1,
-                                                 &versionStatement_, nullptr) != SQLITE_OK)
-        return -1;
-    std::int64_t version = -1;
-    if (sqlite3_step(versionStatement_) == SQLITE_ROW)
-        version = sqlite3_column_int64(versionStatement_, 0);
-    sqlite3_reset(versionStatement_);
-    if (inTransaction_) versionInTransaction_ = version;
-    return version;
+    std::int64_t version = inTransaction_ ? versionInTransaction_ : -1;
+    if (version == -1) {
+        // Asked before every read a data source answers from memory: prepared once.
+        if (!versionStatement_ && sqlite3_prepare_v2(db_, sql::kDataVersion.data(), -1,
+                                                     &versionStatement_, nullptr) != SQLITE_OK)
+            return -1;
+        if (sqlite3_step(versionStatement_) == SQLITE_ROW)
+            version = sqlite3_column_int64(versionStatement_, 0);
+        sqlite3_reset(versionStatement_);
+        if (inTransaction_) versionInTransaction_ = version;
+    }
+    if (version < 0) return -1;
+    // The engine's number counts other connections' commits, far below 2^32 in any session.
+    return version + (rollbacks_ << 32);
 }
 
 bool ModuleDatabase::hasTable(const std::string& table) {

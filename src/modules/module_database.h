@@ -67,9 +67,10 @@ class ModuleDatabase {
     /// Runs one write with text parameters in a transaction of its own; gives the row id of the
     /// row it inserted, if any.
     Result<std::int64_t> write(const std::string& sql, const std::vector<std::string>& parameters);
-    /// A number the engine changes whenever another connection commits a change to the file:
-    /// what a connection read and kept is stale when it differs from the number then. -1 when
-    /// it cannot be read, which no kept copy may trust.
+    /// A number that changes whenever another connection commits a change to the file, or a
+    /// transaction of this one is rolled back (its writes, which readers here may have kept, are
+    /// undone): what a connection read and kept is stale when it differs from the number then.
+    /// -1 when it cannot be read, which no kept copy may trust.
     std::int64_t dataVersion();
     /// The rows this connection inserted, changed or deleted since it was opened: with the data
     /// version, it tells that nobody wrote the file, as the connection is shared in a process.
@@ -78,6 +79,8 @@ class ModuleDatabase {
     /// lock, no other connection can commit, so the data version is read once.
     void transactionBegan() { versionInTransaction_ = -1, inTransaction_ = true; }
     void transactionEnded() { inTransaction_ = false; }
+    /// Told by every Transaction, a savepoint's too, that is rolled back.
+    void transactionRolledBack() { ++rollbacks_; }
 
     bool hasTable(const std::string& table);
     /// The name that addresses the real row id of a table: "rowid", "_rowid_" or "oid",
@@ -104,6 +107,7 @@ class ModuleDatabase {
     sqlite3_stmt* versionStatement_ = nullptr;
     bool inTransaction_ = false;
     std::int64_t versionInTransaction_ = -1;
+    std::int64_t rollbacks_ = 0;
     std::string path_;
     bool readOnly_;
 };

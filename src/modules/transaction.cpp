@@ -32,6 +32,7 @@ Status Transaction::commit() {
 
 void Transaction::rollback() {
     active_ = false;
+    database_.transactionRolledBack();
     if (!nested_) database_.transactionEnded();
     if (nested_) {
         ignoreFailure(database_.execute("ROLLBACK TO vexlor_write; RELEASE vexlor_write;"),

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -229,13 +228,8 @@ void refreshMimeCache(const fs::path& mimeFolder) {
 
 }  // namespace
 
-FreedesktopFileTypes::FreedesktopFileTypes(fs::path dataHome) : dataHome_(std::move(dataHome)) {}
-
-fs::path FreedesktopFileTypes::dataHomeFromEnvironment() {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return fs::path(home != nullptr ? home : "") / ".local" / "share";
-}
+FreedesktopFileTypes::FreedesktopFileTypes(std::optional<fs::path> dataHome)
+    : dataHome_(dataHome && dataHome->is_absolute() ? std::move(*dataHome) : fs::path{}) {}
 
 fs::path FreedesktopFileTypes::packagePath(const std::string& type) const {
     return dataHome_ / "mime" / "packages" / ("x-" + type + ".xml");
@@ -248,6 +242,7 @@ fs::path FreedesktopFileTypes::iconPath(const std::string& type, int size) const
 }
 
 std::optional<std::string> FreedesktopFileTypes::defaultValue(const std::string& key) const {
+    if (dataHome_.empty()) return std::nullopt;
     if (key.starts_with('.')) {
         const std::string glob = "*" + key;
         std::error_code error;
@@ -275,6 +270,7 @@ std::optional<std::string> FreedesktopFileTypes::defaultValue(const std::string&
 }
 
 bool FreedesktopFileTypes::setDefaultValue(const std::string& key, const std::string& value) {
+    if (dataHome_.empty()) return false;
     std::string type;
     TypeEntry entry;
     if (key.starts_with('.')) {

@@ -21,11 +21,10 @@ class FileTypes {
 /// File types in the freedesktop shared MIME database of one user: the type "name" becomes
 /// "application/x-name", described in <data home>/mime/packages/x-name.xml; its icon is the
 /// chosen image of an .ico file, copied as PNG into the hicolor icon theme.
+/// Without a data home (nothing, or a folder that is not absolute) nothing is read or written.
 class FreedesktopFileTypes final : public FileTypes {
   public:
-    explicit FreedesktopFileTypes(std::filesystem::path dataHome);
-    /// $XDG_DATA_HOME, or ~/.local/share when it is not set.
-    static std::filesystem::path dataHomeFromEnvironment();
+    explicit FreedesktopFileTypes(std::optional<std::filesystem::path> dataHome);
 
     std::optional<std::string> defaultValue(const std::string& key) const override;
     bool setDefaultValue(const std::string& key, const std::string& value) override;
@@ -35,7 +34,7 @@ class FreedesktopFileTypes final : public FileTypes {
     std::filesystem::path packagePath(const std::string& type) const;
 
   private:
-    std::filesystem::path dataHome_;
+    std::filesystem::path dataHome_;  // empty: none
 };
 
 }  // namespace vexlor::platform

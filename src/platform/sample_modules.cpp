@@ -180,10 +180,19 @@ Result<SampleCopy> copySampleModules(const fs::path& samples, const fs::path& fo
     return report;
 }
 
-ModulesHome preparePlayerModules(const fs::path& executableFolder, const fs::path& dataHome) {
-    const fs::path player = playerModulesFolder(dataHome);
-    std::error_code error;
+ModulesHome preparePlayerModules(const fs::path& executableFolder,
+                                 const std::optional<fs::path>& dataHome) {
     const std::optional<fs::path> data = installedDataFolder(executableFolder);
+    // Never a folder relative to wherever the game was started.
+    if (!dataHome || !dataHome->is_absolute()) {
+        std::string problem = "There is no home folder to keep your modules in.";
+        if (!data) return {{}, problem};
+        const fs::path samples = *data / "modules";
+        return {samples, problem + "\nThe sample modules open from " + samples.string() +
+                             ", read-only: their top ten cannot be stored."};
+    }
+    const fs::path player = playerModulesFolder(*dataHome);
+    std::error_code error;
     if (!data) return {fs::is_directory(player, error) ? player : fs::path{}, {}};
     const fs::path samples = *data / "modules";
 

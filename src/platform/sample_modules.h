@@ -47,9 +47,9 @@ struct ModulesHome {
 };
 
 /// Brings the installed sample modules (beside `executableFolder`) into the player's modules
-/// folder under `dataHome` and chooses that folder. When it cannot be written, the installed
-/// samples are chosen instead, read-only, and `problem` says why.
+/// folder under `dataHome` and chooses that folder. When it cannot be written, or there is no
+/// data home at all, the installed samples are chosen instead, read-only, and `problem` says why.
 ModulesHome preparePlayerModules(const std::filesystem::path& executableFolder,
-                                 const std::filesystem::path& dataHome);
+                                 const std::optional<std::filesystem::path>& dataHome);
 
 }  // namespace vexlor::platform

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <string>
 #include <system_error>
@@ -12,6 +13,7 @@
 
 #include "app/master_form.h"
 #include "platform/clock.h"
+#include "platform/data_home.h"
 #include "platform/file_system.h"
 #include "platform/file_types.h"
 #include "platform/random.h"
@@ -54,11 +56,11 @@ int runGame(int argc, char** argv) {
     }
     // From the menu the game plays in the player's own modules folder, where the installed
     // samples are copied; the folder the game is in is its modules' home.
+    const std::optional<std::filesystem::path> dataHome = platform::dataHome();
     std::string modulesProblem;
     if (line.fromMenu) {
-        const platform::ModulesHome home = platform::preparePlayerModules(
-            platform::executableFolder(),
-            platform::FreedesktopFileTypes::dataHomeFromEnvironment());
+        const platform::ModulesHome home =
+            platform::preparePlayerModules(platform::executableFolder(), dataHome);
         modulesProblem = home.problem;
         if (!modulesProblem.empty()) std::cerr << program << ": " << modulesProblem << '\n';
         std::error_code error;
@@ -78,8 +80,7 @@ int runGame(int argc, char** argv) {
     platform::MixingRandom random((std::uint64_t{std::random_device{}()} << 32) |
                                   std::random_device{}());
     platform::StdFileSystem fileSystem;
-    platform::FreedesktopFileTypes fileTypes(
-        platform::FreedesktopFileTypes::dataHomeFromEnvironment());
+    platform::FreedesktopFileTypes fileTypes(dataHome);
     QtFileDialog fileDialog;
     QtMessageBox messageBox;
     QtWindows windows;

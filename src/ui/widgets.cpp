@@ -56,6 +56,9 @@ QFont fontOf(const app::Font& font, double scale) {
     }
     qfont.setPixelSize(rules::panels::pixelSize(font, scale));
     qfont.setBold(font.bold);
+    // Glyphs keep their design widths whatever the desktop's hinting, so a text wraps as the
+    // authoring check measures it.
+    qfont.setHintingPreference(QFont::PreferVerticalHinting);
     return qfont;
 }
 

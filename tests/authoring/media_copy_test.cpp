@@ -17,12 +17,18 @@ namespace fs = std::filesystem;
 
 TEST(MediaCopyTest, CopiesGetNamesThatDoNotCollide) {
     // The first copy keeps its name (its ending in lower case), a different file of the same
-    // name gets a number, the same bytes again reuse the copy, and the game finds each.
+    // name gets a number, the same bytes again reuse the copy, and the game finds each. A name
+    // as long as a folder takes is copied as it is; numbered, it gives up the end of its stem,
+    // whole characters only, to stay as long.
     TempFolder folder;
     const fs::path module = folder.path() / "module";
     fs::create_directory(module);
     writeBytes(folder.file("Bell.WAV"), "RIFF one");
     writeBytes(folder.file("other.wav"), "RIFF two");
+    std::string longest, cut;  // 255 bytes (the usual longest name); its stem cut to fit "-2.wav"
+    for (int i = 0; i < 125; ++i) longest += "\u00e9";
+    cut = longest.substr(0, 248);
+    longest += "x.wav";
     struct Case {
         std::string source, name, expected, bytes;
     };
@@ -32,6 +38,9 @@ TEST(MediaCopyTest, CopiesGetNamesThatDoNotCollide) {
         {"Bell.WAV", "", "media/Bell.wav", "RIFF one"},
         {"other.wav", "Bell.wav", "media/Bell-2.wav", "RIFF two"},
         {"other.wav", "back\\slash.wav", "media/back_slash.wav", "RIFF two"},
+        {"other.wav", longest, "media/" + longest, "RIFF two"},
+        {"Bell.WAV", longest, "media/" + cut + "-2.wav", "RIFF one"},
+        {"other.wav", longest, "media/" + longest, "RIFF two"},
     };
     for (const Case& copy : cases) {
         auto copied = copyMedia(folder.file(copy.source), module, copy.name);
@@ -44,7 +53,7 @@ TEST(MediaCopyTest, CopiesGetNamesThatDoNotCollide) {
     std::size_t files = 0;
     for (const auto& entry : fs::directory_iterator(module / "media"))
         files += !entry.is_directory();
-    EXPECT_EQ(files, 3u) << "no temporary file stays";
+    EXPECT_EQ(files, 5u) << "no temporary file stays";
 }
 
 TEST(MediaCopyTest, AnythingButAPlainFileOfBoundedSizeIsRefused) {

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 #include "modules/data_source.h"
+#include "modules/transaction.h"
 #include "support/fakes.h"
 #include "support/module_files.h"
 
@@ -146,6 +150,62 @@ TEST_F(DataSourceTest, FailuresLeaveTheBoundElementsAlone) {
     ASSERT_TRUE(data.Refresh());
     EXPECT_FALSE(data.MoveLast());
     EXPECT_EQ(title, "before");
+}
+
+// A store refused while another program holds the module's write lock (a new record or an edit
+// of the current one, tried by a move, a search, a refresh or the next AddNew) is dropped by the
+// operation that tried it: the box shows the current record again and nothing stays pending. A
+// store made in a batch whose commit is refused (another program is reading) is forgotten with
+// the batch. Either way no later move, search or refresh writes it anywhere, and the next record
+// is stored as usual.
+TEST_F(DataSourceTest, ARefusedStoreLeavesNothingPending) {
+    using Operation = std::function<Status(DataSource&)>;
+    const Operation move = [](DataSource&d) { return d.MovePrevious(); },
+                    search = [](DataSource&d) { return d.FindFirst("Use = '2'"); };
+    const struct {
+        const char* name;
+        bool adding, inBatch;
+        Operation store;
+    } cases[] = {
+        {"new record, move", true, false, move},
+        {"new record, search", true, false, [](DataSource& d) { return d.findAsked(1); }},
+        {"new record, AddNew", true, false, [](DataSource& d) { return d.AddNew(); }},
+        {"edit, move", false, false, move},
+        {"new record in a batch", true, true, move},
+        {"edit in a batch", false, true, search},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bound use(write({.used = {"1", "2", "3"}}), "Use", "Use");
+        sqlite3_busy_timeout(use.data.database()->handle(), 20);  // refusals come at once
+        ASSERT_TRUE(use.data.MoveLast() && use.data.findAsked(3));
+        {
+            const testing::Connection other = testing::connect(path);
+            std::optional<Transaction> batch;
+            if (c.inBatch) {
+                batch.emplace(*use.data.database());
+                ASSERT_TRUE(testing::run(other.get(), "BEGIN") &&
+                            testing::run(other.get(), "SELECT count(*) FROM Use"));
+            } else {
+                ASSERT_TRUE(testing::run(other.get(), "BEGIN IMMEDIATE"));
+            }
+            ASSERT_TRUE(!c.adding || use.data.AddNew());
+            use.text = "4";
+            EXPECT_EQ(c.store(use.data).ok(), c.inBatch);
+            EXPECT_TRUE(!batch || !batch->commit());
+            ASSERT_TRUE(testing::run(other.get(), "COMMIT"));
+        }
+        ASSERT_TRUE(use.data.MoveLast() && use.data.findAsked(3));
+        EXPECT_EQ(use.text, "3");
+        EXPECT_EQ(use.data.RecordCount(), 3);
+        ASSERT_TRUE(use.data.findAsked(4));
+        EXPECT_TRUE(use.data.NoMatch());
+        ASSERT_TRUE(use.data.AddNew());
+        use.text = "5";
+        ASSERT_TRUE(use.data.MoveFirst() && use.data.Refresh() && use.data.MoveLast());
+        EXPECT_EQ(use.text, "5");
+        EXPECT_EQ(asked(), (std::vector<std::string>{"1", "2", "3", "5"}));
+    }
 }
 
 // Sources on one file share one connection, so their writes never lock each other out.

@@ -3,6 +3,7 @@
 // cannot be written.
 
 #include "platform/sample_modules.h"
+#include "platform/data_home.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -139,8 +141,9 @@ TEST_F(SampleModules, ACopyKilledHalfWayLeavesNoModuleUnderItsName) {
 
 // Where the game started from the menu plays: the player's folder with the samples copied; the
 // installed samples, read-only, with a message naming the player's folder when it cannot be
-// written or made; the samples' own folder when the installation is the player's (a user
-// prefix of ~/.local); the folder it started in when nothing is installed beside it.
+// written or made, or saying there is no home; the samples' own folder when the installation is
+// the player's (a user prefix of ~/.local); the folder it started in when nothing is installed
+// beside it.
 TEST_F(SampleModules, TheMenuPlaysFromThePlayersFolderOrSaysWhyNot) {
     const fs::path readOnly = root.path() / "read-only";
     fs::create_directories(readOnly / "vexlor" / "modules");
@@ -154,7 +157,8 @@ TEST_F(SampleModules, TheMenuPlaysFromThePlayersFolderOrSaysWhyNot) {
 
     const struct {
         const char* name;
-        fs::path executableFolder, dataHome;
+        fs::path executableFolder;
+        std::optional<fs::path> dataHome;
         fs::path folder;               // chosen
         std::vector<std::string> has;  // in the player's folder afterwards
         const char* problem;           // in the message, or nothing
@@ -187,6 +191,9 @@ TEST_F(SampleModules, TheMenuPlaysFromThePlayersFolderOrSaysWhyNot) {
          player(),
          {"Big.vxm", "Small.vxm", "VXM.ico", "picture.gif"},
          ""},
+        {"no home", bin(), std::nullopt, samples(), {}, "no home folder"},
+        {"no home, not installed", nowhere, std::nullopt, fs::path{}, {}, "no home folder"},
+        {"relative data home", bin(), fs::path("relative"), samples(), {}, "no home folder"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,13 +201,19 @@ TEST_F(SampleModules, TheMenuPlaysFromThePlayersFolderOrSaysWhyNot) {
             const ModulesHome home = preparePlayerModules(c.executableFolder, c.dataHome);
             if (home.folder != c.folder) return 1;
             if (std::string(c.problem).empty() != home.problem.empty()) return 2;
-            if (!home.problem.empty() &&
-                (home.problem.find(c.problem) == std::string::npos ||
-                 home.problem.find(playerModulesFolder(c.dataHome).string()) == std::string::npos ||
+            const bool absolute = c.dataHome && c.dataHome->is_absolute();
+            if (home.problem.find(c.problem) == std::string::npos ||
+                (absolute && !home.problem.empty() &&
+                 home.problem.find(playerModulesFolder(*c.dataHome).string()) ==
+                     std::string::npos) ||
+                (!home.problem.empty() &&
+                 home.folder == c.executableFolder.parent_path() / "share" / "vexlor" / "modules" &&
                  home.problem.find("read-only") == std::string::npos))
                 return 3;
+            // Nothing is made relative to the folder the game started in.
+            if (fs::exists("relative")) return 5;
             std::error_code error;
-            const fs::path player = playerModulesFolder(c.dataHome);
+            const fs::path player = absolute ? playerModulesFolder(*c.dataHome) : fs::path{};
             std::vector<std::string> has;
             for (fs::directory_iterator entry(player, error), end; !error && entry != end;
                  entry.increment(error))
@@ -208,6 +221,34 @@ TEST_F(SampleModules, TheMenuPlaysFromThePlayersFolderOrSaysWhyNot) {
             return sorted(has) == c.has ? 0 : 4;
         };
         EXPECT_EQ(c.unprivileged ? testing::runWithoutPrivileges(check) : check(), 0);
+    }
+}
+
+// The data home follows the XDG base-directory rules and never lies relative to the current
+// folder: an absolute XDG_DATA_HOME, else <home>/.local/share with HOME when it is absolute,
+// else the password database's home (asked only then), else none.
+TEST(DataHome, ComesFromAbsoluteFoldersOnly) {
+    const struct {
+        const char *xdg, *home;
+        std::optional<std::string> account;
+        std::optional<fs::path> expected;
+        bool asksAccount;
+    } cases[] = {
+        {"/x/data", "/home/ann", "/home/acct", "/x/data", false},
+        {"/x/data", nullptr, std::nullopt, "/x/data", false},
+        {"relative", "/home/ann", "/home/acct", "/home/ann/.local/share", false},
+        {"", "/home/ann", "/home/acct", "/home/ann/.local/share", false},
+        {nullptr, nullptr, "/home/acct", "/home/acct/.local/share", true},
+        {nullptr, "", "/home/acct", "/home/acct/.local/share", true},
+        {"rel", "home", "/home/acct", "/home/acct/.local/share", true},
+        {nullptr, nullptr, "acct", std::nullopt, true},
+        {nullptr, "", std::nullopt, std::nullopt, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(unset)") + " " + (c.home ? c.home : "(unset)"));
+        bool asked = false;
+        EXPECT_EQ(dataHome(c.xdg, c.home, [&] { return asked = true, c.account; }), c.expected);
+        EXPECT_EQ(asked, c.asksAccount);
     }
 }
 

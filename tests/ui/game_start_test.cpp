@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "support/fakes.h"
 #include "support/module_files.h"
@@ -54,6 +58,60 @@ int runIn(const fs::path& folder, std::vector<std::string> arguments) {
     const int code = runGame(static_cast<int>(argv.size()), argv.data());
     fs::current_path(before);
     return code;
+}
+
+// Started from the menu with an empty environment (a service, "env -i", a kiosk launcher) by a
+// user the password database gives no home, or a home that cannot be made, in a folder that
+// user could write: nothing appears in that folder, and with no home at all the player is told
+// so. First in this file, so that the game is forked before any other test started Qt.
+TEST(GameStartWithoutHome, WritesNothingWhereItStarted) {
+    // Other users are needed: the game must not write into a real home.
+    if (::geteuid() != 0) GTEST_SKIP() << "runs as users of its choosing, so only as root";
+    const struct {
+        const char* name;
+        uid_t user;
+        const char* told;  // in the message shown, when one must be
+    } cases[] = {
+        {"no entry in the password database", 4242424, "There is no home folder"},
+        {"a home that cannot be made (nobody's)", 65534, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vexlor::testing::TempFolder start;
+        fs::permissions(start.path(), fs::perms::all);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::clearenv();
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);  // the launcher's display
+            if (::setgid(c.user) != 0 || ::setuid(c.user) != 0 ||
+                ::chdir(start.path().c_str()) != 0)
+                ::_exit(90);
+            std::string told;
+            drive = [&told](MainWindow& window) {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    told = box->text().toStdString();
+                    box->accept();
+                    return false;
+                }
+                QTimer::singleShot(0, &window,
+                                   [&window] { clickWidget(window.widgetFor("Sortie")); });
+                return true;
+            };
+            std::string name = "vexlor", fromMenu = "--from-menu";
+            char* argv[] = {name.data(), fromMenu.data(), nullptr};
+            const int code = runGame(2, argv);
+            ::_exit(code != 0 || forcedToQuit                                     ? 1
+                    : c.told != nullptr && told.find(c.told) == std::string::npos ? 2
+                                                                                  : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        std::vector<std::string> made;
+        for (const auto& entry : fs::recursive_directory_iterator(start.path()))
+            made.push_back(entry.path().string());
+        EXPECT_TRUE(made.empty()) << made.front();
+    }
 }
 
 class GameStart : public ::testing::Test {
