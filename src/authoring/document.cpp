@@ -150,20 +150,16 @@ struct Document::State {
         std::uint64_t version = 0;
         std::string repeatKey;  ///< repeatKey(question)
     };
-    /// A question of the file as last read or written, at its place there: its identity and
-    /// content version in the document (its row and content are in `base` at the same place).
-    struct Saved {
-        QuestionId id = 0;
-        std::uint64_t version = 0;
-    };
 
     ModuleFile file;
     Properties properties;
     std::vector<Entry> rows;
     /// The file as last read or written: a save writes over nothing else.
     ModuleSnapshot base;
-    std::vector<Saved> saved;
-    /// The place in `saved` of each question the file holds, by identity: questions that an
+    /// The content version in the document of each question of `base`, place by place: a
+    /// question whose version differs was edited since.
+    std::vector<std::uint64_t> savedVersions;
+    /// The place in `base` of each question the file holds, by identity: questions that an
     /// undo history holds outside the document are found here too, so one that was deleted and
     /// saved, then brought back, is a new question and not the one at its old place.
     std::unordered_map<QuestionId, std::size_t> savedPlaces;
@@ -218,12 +214,12 @@ struct Document::State {
     // The document as it is becomes what the file holds, read back as `stored`.
     void adopt(ModuleSnapshot stored) {
         base = std::move(stored);
-        saved.clear();
-        saved.reserve(rows.size());
+        savedVersions.clear();
+        savedVersions.reserve(rows.size());
         savedPlaces.clear();
         savedPlaces.reserve(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            saved.push_back({rows[i].id, rows[i].version});
+            savedVersions.push_back(rows[i].version);
             savedPlaces.emplace(rows[i].id, i);
         }
         savedState = states.back();
@@ -243,7 +239,7 @@ struct Document::State {
         written.questions.reserve(rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const auto place = savedPlace(rows[i].id);
-            if (place && saved[*place].version == rows[i].version)
+            if (place && savedVersions[*place] == rows[i].version)
                 written.questions.push_back(
                     {rowIds[i], std::move(base.questions[*place].question)});
             else
@@ -867,7 +863,6 @@ static std::optional<std::vector<std::optional<std::int64_t>>> anchoredRowIds(
 // The plan for the document's rows, over the file's saved rows.
 static Plan planSave(const Document::State& state) {
     const auto& rows = state.rows;
-    const auto& saved = state.saved;
     const auto& stored = state.base.questions;
     Plan plan;
     auto& changes = plan.changes;
@@ -877,7 +872,7 @@ static Plan planSave(const Document::State& state) {
     // The old place of each row's question, or none for a new one; and the new number of each
     // old question, 0 for one that is gone.
     std::vector<std::optional<std::size_t>> from(rows.size());
-    std::vector<std::int64_t> renumbered(saved.size(), 0);
+    std::vector<std::int64_t> renumbered(stored.size(), 0);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         from[i] = state.savedPlace(rows[i].id);
         if (from[i]) renumbered[*from[i]] = static_cast<std::int64_t>(i + 1);
@@ -890,13 +885,13 @@ static Plan planSave(const Document::State& state) {
             break;
         }
 
-    auto edited = [&](std::size_t i) { return rows[i].version != saved[*from[i]].version; };
+    auto edited = [&](std::size_t i) { return rows[i].version != state.savedVersions[*from[i]]; };
     // Anchored.
     const auto placedIds = anchoredRowIds(state, from);
     std::size_t anchoredCost = SIZE_MAX;
     if (placedIds) {
         anchoredCost = 0;
-        std::size_t unanchored = saved.size();
+        std::size_t unanchored = stored.size();
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if ((*placedIds)[i]) {
                 ++anchoredCost;
@@ -910,12 +905,12 @@ static Plan planSave(const Document::State& state) {
     // By place.
     std::size_t byPlaceCost = 0;
     for (std::size_t i = 0; i < rows.size(); ++i)
-        if (i >= saved.size() || !from[i] || *from[i] != i || edited(i)) ++byPlaceCost;
+        if (i >= stored.size() || !from[i] || *from[i] != i || edited(i)) ++byPlaceCost;
     // Anew: a statement writes many rows, at a fraction of a single write each.
     const std::size_t anewCost = rows.size() / 4 + 1;
 
     if (anchoredCost <= byPlaceCost && anchoredCost <= anewCost) {
-        std::vector<bool> anchored(saved.size(), false);
+        std::vector<bool> anchored(stored.size(), false);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (const auto id = (*placedIds)[i]) {
                 changes.placed.emplace_back(*id, &rows[i].question);
@@ -924,23 +919,23 @@ static Plan planSave(const Document::State& state) {
             anchored[*from[i]] = true;
             if (edited(i)) changes.updated.emplace_back(stored[*from[i]].rowId, &rows[i].question);
         }
-        for (std::size_t j = 0; j < saved.size(); ++j)
+        for (std::size_t j = 0; j < stored.size(); ++j)
             if (!anchored[j]) changes.deleted.push_back(stored[j].rowId);
     } else if (byPlaceCost <= anewCost) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (i >= saved.size())
+            if (i >= stored.size())
                 changes.appended.push_back(&rows[i].question);
             else if (!from[i] || *from[i] != i || edited(i))
                 changes.updated.emplace_back(stored[i].rowId, &rows[i].question);
         }
-        for (std::size_t j = rows.size(); j < saved.size(); ++j)
+        for (std::size_t j = rows.size(); j < stored.size(); ++j)
             changes.deleted.push_back(stored[j].rowId);
     } else {
         changes.rewriteAll = true;
         for (const auto& row : rows) changes.appended.push_back(&row.question);
     }
     plan.written = changes.updated.size() + changes.appended.size() + changes.placed.size();
-    plan.removed = saved.size() > rows.size() ? saved.size() - rows.size() : 0;
+    plan.removed = stored.size() > rows.size() ? stored.size() - rows.size() : 0;
     return plan;
 }
 
@@ -1096,7 +1091,7 @@ Result<Document::Reloaded> Document::reload() {
     rows.reserve(mine.rows.size() + fresh.rows.size());
     std::vector<std::optional<std::size_t>> placedAt(fresh.rows.size());
     std::vector<bool> dropped(fresh.rows.size(), false);
-    std::vector<bool> stillHere(mine.saved.size(), false);
+    std::vector<bool> stillHere(mine.base.questions.size(), false);
     for (const Entry& entry : mine.rows) {
         const auto place = mine.savedPlace(entry.id);
         if (place) stillHere[*place] = true;
@@ -1122,7 +1117,7 @@ Result<Document::Reloaded> Document::reload() {
         rows.push_back(std::move(kept));
     }
     // Deleted here: deleted again, unless the other program changed them since.
-    for (std::size_t place = 0; place < mine.saved.size(); ++place) {
+    for (std::size_t place = 0; place < mine.base.questions.size(); ++place) {
         if (stillHere[place]) continue;
         if (const auto at = freshPlace(place)) {
             if (fresh.base.questions[*at].question == mine.base.questions[place].question)
