@@ -13,36 +13,16 @@ namespace {
 
 using vexlor::testing::Connection;
 
-// Every question row of the file, in the order the game numbers them.
-std::vector<Question> storedQuestions(sqlite3* reader) {
-    std::vector<Question> found;
-    sqlite3_stmt* statement = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(reader,
-                                 "SELECT Question, Reponce, False1, False2, False3, Points, Audio "
-                                 "FROM MainData ORDER BY rowid",
-                                 -1, &statement, nullptr),
-              SQLITE_OK);
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        std::vector<std::string> fields;
-        for (int c = 0; c < 7; ++c) {
-            const auto* text = sqlite3_column_text(statement, c);
-            fields.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
-        }
-        found.push_back(Question::fromFields(fields));
-    }
-    sqlite3_finalize(statement);
-    return found;
+// Every question row of the file, in the order the game numbers them, as their fields.
+std::vector<std::vector<std::string>> storedQuestions(sqlite3* reader) {
+    return vexlor::testing::readRows(reader,
+                                     "SELECT Question, Reponce, False1, False2, False3, Points, "
+                                     "Audio FROM MainData ORDER BY rowid");
 }
 
 std::vector<std::string> firstColumn(sqlite3* reader, const char* sql) {
     std::vector<std::string> values;
-    sqlite3_stmt* statement = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(reader, sql, -1, &statement, nullptr), SQLITE_OK);
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        const auto* text = sqlite3_column_text(statement, 0);
-        values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
-    }
-    sqlite3_finalize(statement);
+    for (auto& row : vexlor::testing::readRows(reader, sql)) values.push_back(std::move(row.at(0)));
     return values;
 }
 
@@ -70,7 +50,8 @@ class SaveSequences {
         reader_ =
             std::make_unique<Connection>(vexlor::testing::connect(path_, SQLITE_OPEN_READONLY));
         game_ = std::make_unique<Connection>(vexlor::testing::connect(path_));
-        lastSaved_ = storedQuestions(reader_->get());
+        for (const auto& fields : storedQuestions(reader_->get()))
+            lastSaved_.push_back(Question::fromFields(fields));
         // Keeps the store's connection open between sequences, for the same reason.
         keeper_ =
             std::make_unique<ModuleFile>(*ModuleFile::open(path_, ModuleFile::Access::kReadWrite));
@@ -221,8 +202,7 @@ class SaveSequences {
         savedIds_.clear();
         for (std::size_t row = 0; row < document.size(); ++row)
             savedIds_.push_back(document.id(row));
-        ASSERT_EQ(fieldsOf(storedQuestions(reader_->get())), fieldsOf(lastSaved_))
-            << "after:" << trace_;
+        ASSERT_EQ(storedQuestions(reader_->get()), fieldsOf(lastSaved_)) << "after:" << trace_;
         // Deleted questions leave the asked list, and the rest are named by their new rows.
         std::set<QuestionId> still;
         std::multiset<std::string> expected;

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
 #include <deque>
@@ -26,6 +27,7 @@
 #include <functional>
 
 #include "app/master_form.h"
+#include "authoring/import.h"
 #include "editor/editor_window.h"
 #include "editor/preview.h"
 #include "modules/data_source.h"
@@ -54,7 +56,10 @@ class FakePrompts final : public Prompts {
         return unsavedAnswer;
     }
     QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&, QString*) override { return {}; }
+    QString saveFile(QWidget*, const QString&, const QString&, QString* chosen) override {
+        if (chosen) *chosen = filter;
+        return savePath;
+    }
     std::optional<QString> text(QWidget*, const QString&, const QString&) override {
         return std::nullopt;
     }
@@ -72,6 +77,8 @@ class FakePrompts final : public Prompts {
     bool confirmAnswer = true;
     Unsaved unsavedAnswer = Unsaved::kDiscard;
     int unsavedAsked = 0;
+    QString savePath;  ///< what the save dialog chooses, with `filter`
+    QString filter = QStringLiteral("CSV (*.csv)");
     QStringList reviewed;
 };
 
@@ -397,6 +404,54 @@ TEST_F(EditorWindowTest, ASaveRefusedForAnotherProgramsChangeOffersAReloadThatKe
     expected[0] = "Typed here";
     expected[1] = "Changed elsewhere";
     EXPECT_EQ(texts(), expected);
+}
+
+// The open module named by its path, a hard link, a symbolic link, "./" or "sub/.." is refused
+// even with "replace it?" answered yes, and stays byte for byte; another file gets the export,
+// and the losses of its format are shown.
+TEST_F(EditorWindowTest, ExportNeverWritesOverTheOpenModuleAndShowsWhatIsLost) {
+    testing::ModuleContent content;
+    content.questions = testing::sampleQuestions(4);
+    content.questions[1].question = "Answer: the first line reads as Aiken's answer";
+    content.used = {"1", "3"};
+    content.scores = {{"Ann", "Jan/07/2000", "00420"}};
+    const std::string module = folder.file("quiz.vxm");
+    ASSERT_TRUE(testing::writeModule(module, content));
+    ASSERT_TRUE(window.openModule(QString::fromStdString(module)));
+    const std::string bytes = testing::readBytes(module);
+
+    fs::create_directory(folder.path() / "sub");
+    fs::create_hard_link(module, folder.path() / "hard.csv");
+    fs::create_symlink("quiz.vxm", folder.path() / "link.csv");
+    const fs::path names[] = {module, folder.path() / "hard.csv", folder.path() / "link.csv",
+                              folder.path() / "." / "quiz.vxm",
+                              folder.path() / "sub" / ".." / "quiz.vxm"};
+    for (const fs::path& name : names) {
+        SCOPED_TRACE(name.string());
+        prompts.warnings.clear();
+        prompts.savePath = QString::fromStdString(name.string());
+        window.action(QStringLiteral("export"))->trigger();
+        ASSERT_EQ(prompts.warnings.size(), 1u);
+        EXPECT_TRUE(prompts.lastWarning().contains(QStringLiteral("is the module itself")))
+            << prompts.lastWarning().toStdString();
+        EXPECT_FALSE(window.statusBar()->currentMessage().startsWith(QStringLiteral("Exported")));
+        EXPECT_EQ(testing::readBytes(module), bytes);
+    }
+    EXPECT_TRUE(window.openModule(QString::fromStdString(module)));
+
+    prompts.warnings.clear();
+    prompts.savePath = QString::fromStdString(folder.file("bank"));
+    prompts.filter = QStringLiteral("Aiken (*.txt)");
+    window.action(QStringLiteral("export"))->trigger();
+    EXPECT_EQ(window.statusBar()->currentMessage(),
+              QStringLiteral("Exported 4 questions to bank.txt"));
+    ASSERT_EQ(prompts.warnings.size(), 1u);
+    EXPECT_TRUE(prompts.lastWarning().contains(QStringLiteral(
+        "Question 2: the question reads back as \"Answer : the first line reads as")))
+        << prompts.lastWarning().toStdString();
+    const auto back = authoring::readAiken(testing::readBytes(folder.file("bank.txt")), {});
+    EXPECT_EQ(back.questions.size(), 4u);
+    EXPECT_TRUE(back.problems.empty());
 }
 
 // An import shows what it skips and why before it adds the rest, as one step to undo; a paste

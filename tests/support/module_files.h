@@ -57,19 +57,29 @@ inline Connection connect(const std::string& path,
     return Connection(db, sqlite3_close);
 }
 
+/// Every row a query gives on a connection, each column as text (NULL as empty).
+inline std::vector<std::vector<std::string>> readRows(sqlite3* db, const std::string& sql) {
+    std::vector<std::vector<std::string>> rows;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            std::vector<std::string>& row = rows.emplace_back();
+            for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+                const auto* text = sqlite3_column_text(statement, c);
+                row.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+            }
+        }
+    }
+    sqlite3_finalize(statement);
+    return rows;
+}
+
 /// The first column of every row a query gives on a module file, read with a read-only
 /// connection of its own.
 inline std::vector<std::string> readColumn(const std::string& path, const std::string& sql) {
     std::vector<std::string> values;
     const Connection db = connect(path, SQLITE_OPEN_READONLY);
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            const auto* text = sqlite3_column_text(statement, 0);
-            values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
-        }
-    }
-    sqlite3_finalize(statement);
+    for (auto& row : readRows(db.get(), sql)) values.push_back(std::move(row.at(0)));
     return values;
 }
 
