@@ -174,21 +174,6 @@ std::string written(ImportFormat format, const Question& question, std::size_t n
     return questionCsvRecord(question);
 }
 
-// A text on one line, cut after 60 characters, in quotes.
-std::string shown(std::string_view text) {
-    const std::string valid = repairedUtf8(text);
-    std::string line;
-    std::size_t characters = 0;
-    for (char c : valid) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 60) {
-            line += "...";
-            break;
-        }
-        line += c == '\n' || c == '\r' ? ' ' : c;
-    }
-    return "\"" + line + "\"";
-}
-
 // What of `original` does not come back in `back`, or nothing.
 std::string lossesBetween(const Question& original, const Question& back) {
     static constexpr const char* kNames[] = {"the question", "the right answer", "wrong answer 1",
@@ -199,18 +184,18 @@ std::string lossesBetween(const Question& original, const Question& back) {
     for (std::size_t i = 0; i < std::size(kNames); ++i) {
         if (was[i] == is[i]) continue;
         if (findInvalidUtf8(was[i]))
-            say(std::string(kNames[i]) + " is not UTF-8: written as " + shown(is[i]));
+            say(std::string(kNames[i]) + " is not UTF-8: written as " + quotedShort(is[i]));
         else if (importing::trim(was[i]) == importing::trim(is[i]))
             say("the blanks around " + std::string(kNames[i]) + " are not kept");
         else
-            say(std::string(kNames[i]) + " reads back as " + shown(is[i]));
+            say(std::string(kNames[i]) + " reads back as " + quotedShort(is[i]));
     }
     if (original.points != back.points)
-        say("its points " + shown(original.points) + " are not kept: it reads back with " +
-            shown(back.points));
+        say("its points " + quotedShort(original.points) + " are not kept: it reads back with " +
+            quotedShort(back.points));
     if (original.media != back.media)
-        say("its media file " + shown(original.media) +
-            (back.media.empty() ? " is not kept" : " reads back as " + shown(back.media)));
+        say("its media file " + quotedShort(original.media) +
+            (back.media.empty() ? " is not kept" : " reads back as " + quotedShort(back.media)));
     return said;
 }
 

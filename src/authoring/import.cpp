@@ -204,6 +204,19 @@ std::string repairedUtf8(std::string_view text) {
     return out;
 }
 
+std::string quotedShort(std::string_view text) {
+    std::string line;
+    std::size_t characters = 0;
+    for (char c : repairedUtf8(text)) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 60) {
+            line += "...";
+            break;
+        }
+        line += c == '\n' || c == '\r' ? ' ' : c;
+    }
+    return "\"" + line + "\"";
+}
+
 ImportResult readCsvQuestions(std::string_view text) {
     ImportResult result;
     // The CSV reader names the file itself; the name is put back on by describe().

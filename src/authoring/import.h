@@ -94,6 +94,9 @@ std::string utf8FromWindows1252(std::string_view text);
 /// The text with its valid UTF-8 kept, each other byte read as Windows-1252, and NUL bytes
 /// dropped: what a text written by another program most likely meant.
 std::string repairedUtf8(std::string_view text);
+/// A text as messages quote it: repaired as above, on one line, cut after 60 characters, in
+/// double quotes.
+std::string quotedShort(std::string_view text);
 
 // Shared by the readers.
 namespace importing {

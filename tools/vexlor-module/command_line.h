@@ -61,8 +61,6 @@ int fail(std::ostream& err, const std::string& message);
 inline int fail(std::ostream& err, const Error& error) {
     return fail(err, error.what());
 }
-/// A text on one line, cut after 60 characters, in quotes: a question as a message names it.
-std::string shortened(const std::string& text);
 /// "1 question", "2 questions".
 std::string plural(std::int64_t count, const char* singular, const char* several);
 

@@ -20,19 +20,6 @@ std::filesystem::path folderOf(const std::filesystem::path& file) {
     return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
 }
 
-std::string shortened(const std::string& text) {
-    std::string line;
-    std::size_t characters = 0;
-    for (char c : repairedUtf8(text)) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > 60) {
-            line += "...";
-            break;
-        }
-        line += c == '\n' || c == '\r' ? ' ' : c;
-    }
-    return "\"" + line + "\"";
-}
-
 std::string plural(std::int64_t count, const char* singular, const char* several) {
     return std::to_string(count) + " " + (count == 1 ? singular : several);
 }

@@ -231,7 +231,7 @@ int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&)
     for (std::size_t i = 0; i < shown; ++i) {
         const Question& question = result.questions[i];
         ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
-        where.message = shortened(question.text) + " -> " + shortened(question.answers[0]);
+        where.message = quotedShort(question.text) + " -> " + quotedShort(question.answers[0]);
         out << "  " << where.describe(file) << '\n';
     }
     return result.skipped() == 0 && result.questionsNotKept == 0 ? kExitSuccess : kExitFailure;

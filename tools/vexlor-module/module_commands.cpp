@@ -92,7 +92,7 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     // Said once the file is written, as nothing is said of a file that could not be.
     for (const ExportLoss& loss : exported.losses)
         err << path.string() << ": question " << loss.question + 1 << " "
-            << shortened((*questions)[loss.question].text) << ": " << loss.message << '\n';
+            << quotedShort((*questions)[loss.question].text) << ": " << loss.message << '\n';
     if (!toFile) {
         out << exported.text;
         return kExitSuccess;
