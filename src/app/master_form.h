@@ -67,6 +67,10 @@ class MasterForm {
     /// The message for a path that reaches no file (missing, a pipe, a folder, a path too long),
     /// or nothing when it reaches one.
     static std::optional<std::string> unreachableMessage(const std::string& path);
+    /// A module in the earlier stored format at New1.FileName: converted in its place, the
+    /// original kept, when the player agrees. False when the opening stops here (the player
+    /// said No, or the conversion failed and said why): nothing has changed.
+    bool convertEarlierModule(const std::string& shortName);
     /// Where a game stands, told from the window's timers and buttons.
     enum class Phase {
         kIdle,         ///< no game runs: Start is offered (once a module is open)

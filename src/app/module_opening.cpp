@@ -46,6 +46,10 @@ void MasterForm::Modu_Click() {
     // messages still name what was chosen.
     if (shortName.empty()) shortName = std::filesystem::path(New1.FileName).filename().string();
 
+    if (services_.moduleConverter.isEarlierModule(New1.FileName) &&
+        !convertEarlierModule(shortName))
+        return;
+
     Data3.CloseDatabase();
     Label2.Caption.clear();
     Caption = kTitle;
@@ -65,6 +69,34 @@ void MasterForm::Modu_Click() {
     Start.Visible = true;
     TopTen.Visible = true;
     HighScore();
+}
+
+bool MasterForm::convertEarlierModule(const std::string& shortName) {
+    platform::ModuleConverter& converter = services_.moduleConverter;
+    const auto prepared = converter.prepare(New1.FileName);
+    // One the game would not take as a module (no title, no properties) goes on to be refused
+    // as any other file is.
+    if (!prepared && prepared.error().kind() == ErrorKind::kNotAModule) return true;
+    auto cannot = [&](const Error& why) {
+        services_.messageBox.show(
+            shortName + "\rThis module could not be converted: " + why.message(),
+            platform::message_style::kExclamation, kOpenTitle);
+        return false;
+    };
+    if (!prepared) return cannot(prepared.error());
+    const std::string keptAs = std::filesystem::path(prepared->backup).filename().string();
+    if (!services_.messageBox.ask(
+            shortName +
+                "\rThis module is in the earlier module format. It will be converted so "
+                "it can be played; the original file is kept as " +
+                keptAs + ".\rConvert it now?",
+            kOpenTitle)) {
+        converter.discard(*prepared);
+        return false;
+    }
+    const auto placed = converter.place(New1.FileName, *prepared);
+    if (!placed) return cannot(placed.error());
+    return true;
 }
 
 std::string MasterForm::openRefusal(const std::string& shortName, const Status& opened) {

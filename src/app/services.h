@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/file_types.h"
+#include "platform/module_converter.h"
 #include "platform/picture_loader.h"
 #include "platform/random.h"
 #include "platform/sound_player.h"
@@ -21,6 +22,7 @@ struct Services {
     platform::FileSystem& fileSystem;
     platform::SoundPlayer& soundPlayer;
     platform::PictureLoader& pictureLoader;
+    platform::ModuleConverter& moduleConverter;
 };
 
 }  // namespace vexlor::app

@@ -20,6 +20,7 @@
 
 #include "modules/module_format.h"
 #include "modules/module_sql.h"
+#include "modules/temporary_names.h"
 #include "platform/descriptor.h"
 #include "text/text.h"
 
@@ -103,33 +104,6 @@ std::string refusal(const Error& error, const fs::path& path) {
         default:
             return why;
     }
-}
-
-// When a process began, in clock ticks after boot (field 22 of /proc/PID/stat): with the pid it
-// names one process, even after the pid is reused. Empty when the process is gone.
-std::string processStart(long pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(file, line)) return "";
-    const auto afterName = line.rfind(')');  // the command name may hold blanks and brackets
-    if (afterName == std::string::npos) return "";
-    std::istringstream fields(line.substr(afterName + 1));
-    std::string field;
-    int number = 3;  // the first field after the name
-    while (number <= 22 && fields >> field) ++number;
-    return number == 23 ? field : "";
-}
-
-// A name for the module under construction: hidden, beside the target, unique to this run, and
-// naming the tool, this process and its start, so the sweep of leftovers can tell it apart from
-// anything a user or another program keeps there.
-fs::path temporaryPath(const fs::path& out) {
-    static std::atomic<unsigned> counter{0};
-    static const std::string start = processStart(::getpid());
-    const std::string name = "." + out.filename().string() + ".vexlor-module-" +
-                             std::to_string(::getpid()) + "-" + start + "-" +
-                             std::to_string(counter++) + ".vxm.tmp";
-    return out.parent_path() / name;
 }
 
 // The files the database library keeps beside a database while writing it.
@@ -856,11 +830,11 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
 }
 
 std::size_t removeStaleTemporaries(const fs::path& folder) {
-    // The names temporaryPath gives: ".NAME.vexlor-module-PID-START-N.vxm.tmp".
+    // The names temporaryModulePath gives: ".NAME.vexlor-module-PID-START-N.vxm.tmp".
     static const std::regex temporaryName(
         R"(^\..+\.vexlor-module-([0-9]{1,10})-([0-9]{1,20})-[0-9]{1,10}\.vxm\.tmp$)");
     // Without the process table no creator can be told gone: nothing is removed.
-    if (processStart(::getpid()).empty()) return 0;
+    if (modules::processStart(::getpid()).empty()) return 0;
     std::size_t removed = 0;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
@@ -872,7 +846,7 @@ std::size_t removeStaleTemporaries(const fs::path& folder) {
         std::error_code ignored;
         if (!entry->is_regular_file(ignored) || entry->is_symlink(ignored)) continue;
         // The process that made it still runs (a reused pid began later).
-        if (processStart(std::stol(match[1].str())) == match[2].str()) continue;
+        if (modules::processStart(std::stol(match[1].str())) == match[2].str()) continue;
         // Its maker locks it while it lives, also from a process this one cannot see.
         const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
         struct stat info {};
@@ -892,6 +866,17 @@ namespace {
 Status buildModule(const fs::path& out, const Properties& properties,
                    const std::vector<Question>& questions, const std::vector<std::string>& asked,
                    const std::vector<ScoreEntry>& scores, bool replace, std::size_t alsoRead) {
+    if (auto tooMany = tooManyQuestions(static_cast<std::int64_t>(questions.size() + alsoRead)))
+        return Error{out.string() + ": cannot write the module: " + *tooMany};
+    return buildNewModule(out, replace, [&](ModuleDatabase& database) {
+        return fillModule(database, properties, questions, asked, scores);
+    });
+}
+
+}  // namespace
+
+Status buildNewModule(const fs::path& out, bool replace,
+                      const std::function<Status(modules::ModuleDatabase&)>& fill) {
     const std::string name = out.string();
     std::error_code error;
     if (out.filename().empty()) return Error{name + ": not a file name"};
@@ -902,16 +887,13 @@ Status buildModule(const fs::path& out, const Properties& properties,
     const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, error))
         return Error{name + ": the folder " + folder.string() + " does not exist"};
-    if (auto tooMany = tooManyQuestions(static_cast<std::int64_t>(questions.size() + alsoRead)))
-        return Error{name + ": cannot write the module: " + *tooMany};
-
     removeStaleTemporaries(folder);
 
     fs::path temporary;
     Descriptor lock;  // closed after the database, so it holds no lock of the library's
     std::shared_ptr<ModuleDatabase> database;
     for (int attempt = 0; attempt < 20 && !database; ++attempt) {
-        temporary = temporaryPath(out);
+        temporary = modules::temporaryModulePath(out);
         if (fs::exists(temporary, error)) continue;
         auto created = ModuleDatabase::create(temporary.string(), modules::kModuleKey);
         if (created) {
@@ -938,18 +920,17 @@ Status buildModule(const fs::path& out, const Properties& properties,
         return Error{name + ": cannot write the module: " + set.error().message()};
     }
 
-    Status filled = fillModule(*database, properties, questions, asked, scores);
+    Status filled = fill(*database);
     database.reset();  // closes the file before it moves
     if (!filled) {
         removeQuietly(temporary);
-        return Error{name + ": cannot write the module: " + filled.error().what()};
+        return Error(filled.error().kind(),
+                     name + ": cannot write the module: " + filled.error().what());
     }
     Status moved = moveIntoPlace(temporary, out, replace);
     if (!moved) removeQuietly(temporary);
     return moved;
 }
-
-}  // namespace
 
 Status writeModule(const fs::path& out, const Properties& properties,
                    const std::vector<Question>& questions, bool replace, std::size_t alsoRead) {

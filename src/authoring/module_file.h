@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -208,6 +209,13 @@ class ModuleFile {
 /// it. Anything else stays.
 /// Gives the number of files removed.
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder);
+
+/// Builds a new module at `out`: `fill` gets the connection of an empty, encrypted file made
+/// under a temporary name beside `out` and makes the tables and rows; the file is moved into
+/// place only when `fill` succeeded, never over an existing `out` unless `replace`. A failure
+/// leaves no trace and keeps the kind of `fill`'s error.
+Status buildNewModule(const std::filesystem::path& out, bool replace,
+                      const std::function<Status(modules::ModuleDatabase&)>& fill);
 
 /// Writes a new module with the given properties and questions and no asked questions or high
 /// scores; more questions than the game counts are refused before anything is written. The module

@@ -38,7 +38,22 @@ class ChosenFile final : public platform::FileDialog {
 class SilentMessages final : public platform::MessageBox {
   public:
     void show(const std::string& text, int, const std::string&) override { last = text; }
+    bool ask(const std::string& text, const std::string&) override {
+        last = text;
+        return false;
+    }
     std::string last;
+};
+
+// The preview opens modules of the current format only.
+class NoConversion final : public platform::ModuleConverter {
+  public:
+    bool isEarlierModule(const std::string&) override { return false; }
+    Result<Prepared> prepare(const std::string&) override { return Error("not converted here"); }
+    Result<std::string> place(const std::string&, const Prepared&) override {
+        return Error("not converted here");
+    }
+    void discard(const Prepared&) override {}
 };
 
 class NoWindows final : public platform::Windows {
@@ -94,9 +109,10 @@ struct QuestionPreview::Look {
     platform::StdFileSystem fileSystem;
     ReplayOnly sound;
     ui::QtPictureLoader pictures;
+    NoConversion conversion;
     platform::VirtualTimerDriver timers;
-    app::MasterForm form{
-        {clock, random, fileDialog, messages, windows, fileTypes, fileSystem, sound, pictures}};
+    app::MasterForm form{{clock, random, fileDialog, messages, windows, fileTypes, fileSystem,
+                          sound, pictures, conversion}};
     std::unique_ptr<ui::MainWindow> window;
 };
 

@@ -32,6 +32,7 @@ class FileDialog {
 /// Message box styles the program uses.
 namespace message_style {
 constexpr int kExclamation = 48;
+constexpr int kQuestionYesNo = 36;  ///< a question mark, Yes and No
 }
 
 /// A modal message box.
@@ -40,6 +41,8 @@ class MessageBox {
     virtual ~MessageBox() = default;
     /// Shows `text` (parts joined by '\r') and returns when it is closed.
     virtual void show(const std::string& text, int style, const std::string& title) = 0;
+    /// Shows `text` with the buttons Yes and No; true when Yes was chosen.
+    virtual bool ask(const std::string& text, const std::string& title) = 0;
 };
 
 /// How the high-score entry window was closed.

@@ -1,5 +1,7 @@
 #include "ui/game.h"
 
+#include "modules/module_converter.h"
+
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
@@ -86,9 +88,11 @@ int runGame(int argc, char** argv) {
     QtWindows windows;
     platform::SdlSoundPlayer soundPlayer;
     QtPictureLoader pictureLoader;
+    modules::ChildModuleConverter moduleConverter(
+        modules::moduleToolFor(platform::executableFolder()));
 
     app::MasterForm form({clock, random, fileDialog, messageBox, windows, fileTypes, fileSystem,
-                          soundPlayer, pictureLoader});
+                          soundPlayer, pictureLoader, moduleConverter});
     MainWindow window(form);
     fileDialog.setParent(&window);
     messageBox.setParent(&window);

@@ -103,6 +103,19 @@ void QtMessageBox::show(const std::string& text, int style, const std::string& t
     runModal(box, parent_);
 }
 
+bool QtMessageBox::ask(const std::string& text, const std::string& title) {
+    drawWindowBehind(parent_);
+    QMessageBox box(parent_);
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(QString::fromStdString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    box.setIcon(QMessageBox::Question);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    runModal(box, parent_);
+    return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
 void QtWindows::showAbout() {
     drawWindowBehind(window_);
     AboutDialog dialog(*form_, window_);

@@ -32,6 +32,7 @@ class QtFileDialog final : public platform::FileDialog {
 class QtMessageBox final : public platform::MessageBox {
   public:
     void show(const std::string& text, int style, const std::string& title) override;
+    bool ask(const std::string& text, const std::string& title) override;
     void setParent(QWidget* parent) { parent_ = parent; }
 
   private:

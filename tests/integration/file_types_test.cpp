@@ -20,7 +20,7 @@ void start(FileTypes& types, const fs::path& folder, bool icon = true) {
     testing::FormFixture f;
     f.fileSystem.current = folder.string();
     app::MasterForm form({f.clock, f.random, f.fileDialog, f.messageBox, f.windows, types,
-                          f.fileSystem, f.soundPlayer, f.pictureLoader});
+                          f.fileSystem, f.soundPlayer, f.pictureLoader, f.moduleConverter});
     form.Form_Load();
 }
 

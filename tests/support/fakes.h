@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/master_form.h"
+#include "modules/module_converter.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
@@ -66,7 +67,16 @@ class FakeMessageBox : public platform::MessageBox {
         shown.push_back({text, style, title});
         if (whileOpen) whileOpen();
     }
+    /// Recorded with the style of a question; answered with `answers` in turn, then Yes.
+    bool ask(const std::string& text, const std::string& title) override {
+        shown.push_back({text, platform::message_style::kQuestionYesNo, title});
+        if (answers.empty()) return true;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
     std::vector<Shown> shown;
+    std::deque<bool> answers;
     /// Runs while the box is open, before it closes: lets virtual time pass behind it.
     std::function<void()> whileOpen;
 };
@@ -206,9 +216,11 @@ struct FormFixture {
     FakeFileSystem fileSystem;
     FakeSoundPlayer soundPlayer;
     FakePictureLoader pictureLoader;
+    // The real conversion, by the module tool of this build.
+    modules::ChildModuleConverter moduleConverter{VEXLOR_MODULE_TOOL};
     platform::VirtualTimerDriver timers;
     app::MasterForm form{{clock, random, fileDialog, messageBox, windows, fileTypes, fileSystem,
-                          soundPlayer, pictureLoader}};
+                          soundPlayer, pictureLoader, moduleConverter}};
 
     FormFixture() {
         windows.form = &form;

@@ -8,12 +8,15 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "authoring/conversion.h"
 #include "base/result.h"
+#include "modules/earlier_format.h"
 
 namespace vexlor::authoring {
 
@@ -54,7 +57,20 @@ struct Command {
     std::vector<Option> options;
     int (*run)(const Arguments&, std::ostream& out, std::ostream& err);
     std::string_view operand = "the module file";  ///< what the one positional argument is
+    bool manyOperands = false;                     ///< it takes one or more
 };
+
+/// A module in the earlier format, read as it stands.
+struct EarlierContent {
+    modules::JetHeader header;
+    SourceContent content;
+    std::string formatLine;  ///< "in the earlier module format (Jet 4)"
+};
+
+/// Reads the module at `path` when it is in the earlier format: nothing when it is not, else the
+/// exit status (kExitSuccess with `content` filled, or a failure told on `err`).
+std::optional<int> readEarlierModule(const std::filesystem::path& path, std::ostream& err,
+                                     EarlierContent& content);
 
 /// Writes the message to `err` and gives kExitFailure.
 int fail(std::ostream& err, const std::string& message);
@@ -80,5 +96,6 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runConvert(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace vexlor::authoring

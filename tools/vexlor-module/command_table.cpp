@@ -108,11 +108,42 @@ const std::vector<Command>& commands() {
          "\n" QUESTION_CHECKS "\n"
          "Options:\n" IMPORT_OPTIONS,
          withImportOptions({}), runImportCheck, "the question file"},
+        {"convert",
+         "convert MODULE.vxm... | convert OLD -o NEW [--force]",
+         "convert modules in the earlier Jet format",
+         "Modules made for the earlier version of the game are Jet database files (Jet 3 or\n"
+         "Jet 4) with the module password. convert turns each MODULE into a module of the\n"
+         "current format under its own name, so the media beside it and links to it keep\n"
+         "working, and keeps the original byte for byte beside it as MODULE.jet (or\n"
+         "MODULE.2.jet, ... when that name is taken; an existing file is never replaced).\n"
+         "Every row of the four tables is kept in its order: the questions (whose order is\n"
+         "their number), the properties, the asked list and the high scores; texts become\n"
+         "UTF-8 and an empty field stays apart from a field with no value.\n"
+         "\n"
+         "The new module is written under a hidden temporary name and put in place only when\n"
+         "complete: an interrupted run leaves the original where it was. A module with more\n"
+         "than 32767 questions, or a text longer than 16 MiB, is not converted (nothing is\n"
+         "cut). A folder or file that cannot be written is told and left as it is; a file\n"
+         "that is already a module of the current format is reported and left alone.\n"
+         "info, check and export read a module in the earlier format as it stands.\n"
+         "\n"
+         "Exit status: 0 every module converted (or already current), 1 a failure, 3 a file\n"
+         "that is not a module (another database password, no title, no properties).\n"
+         "\n"
+         "Options:\n"
+         "  -o, --output NEW     write the converted module to NEW and leave OLD untouched\n"
+         "  --force              with -o: replace NEW if it exists\n",
+         {{"--output", "-o", true, Option::Kind::kText, false, true}, {"--force", "", false}},
+         runConvert,
+         "the module file",
+         true},
         {"info",
          "info MODULE.vxm",
          "show a module's properties and counts",
          "Prints the title, author, company and year of the module, then how many questions,\n"
-         "asked questions and high scores it holds. The module is not changed.\n" READ_ONLY_NOTE,
+         "asked questions and high scores it holds. The module is not changed. A module in\n"
+         "the earlier Jet format is read as it stands, and its format and Jet version "
+         "told.\n" READ_ONLY_NOTE,
          {},
          runInfo},
         {"check",

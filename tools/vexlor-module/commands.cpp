@@ -112,7 +112,7 @@ std::optional<UsageError> parseArguments(const Command& command,
     }
     if (arguments.positionals.empty())
         return UsageError{std::string(command.operand) + " is missing"};
-    if (arguments.positionals.size() > 1)
+    if (arguments.positionals.size() > 1 && !command.manyOperands)
         return UsageError{"unexpected argument '" + arguments.positionals[1] + "'"};
     for (const Option& option : command.options) {
         const std::string name(option.name);

@@ -24,12 +24,40 @@ namespace fs = std::filesystem;
 
 // --- info -----------------------------------------------------------------------------------
 
+namespace {
+
+void printInfo(std::ostream& out, const Properties& shown, const std::int64_t (&counts)[3]) {
+    out << "Title: " << shown.title << '\n'
+        << "Author: " << shown.author << '\n'
+        << "Company: " << shown.company << '\n'
+        << "Year: " << shown.year << '\n'
+        << "Questions: " << counts[0] << '\n'
+        << "Asked: " << counts[1] << '\n'
+        << "High scores: " << counts[2] << '\n';
+}
+
+Properties firstOf(const std::vector<Properties>& properties) {
+    return properties.empty() ? Properties{} : properties.front();
+}
+
+}  // namespace
+
 int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    EarlierContent earlier;
+    if (auto read = readEarlierModule(arguments.positionals[0], err, earlier)) {
+        if (*read != kExitSuccess) return *read;
+        const SourceContent& content = earlier.content;
+        out << "Format: " << earlier.formatLine << ", read as it stands; " << kProgram
+            << " convert converts it\n";
+        printInfo(
+            out, firstOf(content.properties),
+            {static_cast<std::int64_t>(content.questions.size()), content.asked, content.scores});
+        return kExitSuccess;
+    }
     auto module = ModuleFile::open(arguments.positionals[0]);
     if (!module) return fail(err, module.error());
     auto properties = module->properties();
     if (!properties) return fail(err, properties.error());
-    const Properties shown = properties->empty() ? Properties{} : properties->front();
 
     std::int64_t counts[3];
     const ModuleFile::Table tables[3] = {ModuleFile::Table::kQuestions, ModuleFile::Table::kAsked,
@@ -39,13 +67,7 @@ int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         if (!count) return fail(err, count.error());
         counts[i] = *count;
     }
-    out << "Title: " << shown.title << '\n'
-        << "Author: " << shown.author << '\n'
-        << "Company: " << shown.company << '\n'
-        << "Year: " << shown.year << '\n'
-        << "Questions: " << counts[0] << '\n'
-        << "Asked: " << counts[1] << '\n'
-        << "High scores: " << counts[2] << '\n';
+    printInfo(out, firstOf(*properties), counts);
     return kExitSuccess;
 }
 
@@ -53,14 +75,26 @@ int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const fs::path path = arguments.positionals[0];
-    auto module = ModuleFile::open(path);
-    if (!module) return fail(err, module.error());
-    auto properties = module->properties();
-    if (!properties) return fail(err, properties.error());
-    auto questions = module->questions();
-    if (!questions) return fail(err, questions.error());
+    EarlierContent earlier;
+    std::vector<Properties> properties;
+    std::vector<Question> questions;
+    if (auto read = readEarlierModule(path, err, earlier)) {
+        if (*read != kExitSuccess) return *read;
+        out << path.string() << ": " << earlier.formatLine << ", checked as it stands\n";
+        properties = std::move(earlier.content.properties);
+        questions = std::move(earlier.content.questions);
+    } else {
+        auto module = ModuleFile::open(path);
+        if (!module) return fail(err, module.error());
+        auto readProperties = module->properties();
+        if (!readProperties) return fail(err, readProperties.error());
+        auto readQuestions = module->questions();
+        if (!readQuestions) return fail(err, readQuestions.error());
+        properties = std::move(*readProperties);
+        questions = std::move(*readQuestions);
+    }
 
-    const CheckReport report = checkModule(*properties, *questions, folderOf(path));
+    const CheckReport report = checkModule(properties, questions, folderOf(path));
     if (report.ok()) {
         out << report.summary() << '\n';
         return kExitSuccess;
@@ -73,10 +107,17 @@ int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const fs::path path = arguments.positionals[0];
-    auto module = ModuleFile::open(path);
-    if (!module) return fail(err, module.error());
-    auto questions = module->questions();
-    if (!questions) return fail(err, questions.error());
+    EarlierContent earlier;
+    Result<std::vector<Question>> questions = std::vector<Question>{};
+    if (auto read = readEarlierModule(path, err, earlier)) {
+        if (*read != kExitSuccess) return *read;
+        questions = std::move(earlier.content.questions);
+    } else {
+        auto module = ModuleFile::open(path);
+        if (!module) return fail(err, module.error());
+        questions = module->questions();
+        if (!questions) return fail(err, questions.error());
+    }
     const ImportFormat format =
         arguments.has("--format")
             ? formatNamed(arguments.value("--format")).value_or(ImportFormat::kCsv)

@@ -1,0 +1,191 @@
+#include "legacy/jet_module.h"
+
+#include <mdbtools.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "modules/engine.h"
+#include "modules/module_database.h"
+#include "text/text.h"
+
+namespace vexlor::legacy {
+
+namespace {
+
+constexpr std::size_t kMaxText = modules::engine::kMaxTextBytes;
+// A converted text is cut at the library's buffer size: the buffer is larger than any text a
+// module may hold, so a text that fills it is known to be too long, never taken cut.
+constexpr std::size_t kBufferBytes = kMaxText + 8;
+constexpr unsigned kMaxColumns = 256;
+constexpr int kDeletedRow = 0x8000;
+
+// Jet names tables and columns without regard to letter case.
+bool sameName(std::string_view a, std::string_view b) {
+    return text::equalsIgnoringCase(a, b);
+}
+
+Error notAModule(const std::string& why, const std::string& path) {
+    return Error(ErrorKind::kNotAModule, why, path);
+}
+
+// libmdb gives texts in the character set named by its environment; modules' texts become UTF-8.
+// A Jet 3 file's texts are in the code page of its header.
+void chooseCharacterSets(const modules::JetHeader& header) {
+    ::setenv("MDBICONV", "UTF-8", 1);
+    const bool windows = header.codePage >= 1250 && header.codePage <= 1258;
+    ::setenv("MDB_JET3_CHARSET",
+             windows ? ("CP" + std::to_string(header.codePage)).c_str() : "CP1252", 1);
+}
+
+struct TableCloser {
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+
+struct TextFree {
+    void operator()(char* text) const { g_free(text); }
+};
+
+}  // namespace
+
+struct JetModule::Handle {
+    MdbHandle* mdb = nullptr;
+    ~Handle() {
+        if (mdb) mdb_close(mdb);
+    }
+};
+
+JetModule::JetModule(std::string path, modules::JetHeader header, std::unique_ptr<Handle> handle)
+    : path_(std::move(path)), header_(header), handle_(std::move(handle)) {}
+
+JetModule::~JetModule() = default;
+
+Result<std::unique_ptr<JetModule>> JetModule::open(const std::string& path) {
+    if (Status reachable = modules::checkReachable(path); !reachable)
+        return reachable.error().about(path);
+    const auto header = modules::readJetHeader(path);
+    if (!header) return notAModule("is not a module in the earlier format (no Jet database)", path);
+    if (header->version == 0)
+        return notAModule("is in " + modules::jetVersionName(*header) + ", not a module", path);
+    if (!header->modulePassword)
+        return notAModule("is a Jet database without the module password, so not a module", path);
+
+    chooseCharacterSets(*header);
+    auto handle = std::make_unique<Handle>();
+    handle->mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+    if (!handle->mdb) return notAModule("cannot be read as a Jet database", path);
+    mdb_set_bind_size(handle->mdb, kBufferBytes);
+    mdb_set_date_fmt(handle->mdb, "%b/%d/%Y");
+
+    std::unique_ptr<JetModule> module(new JetModule(path, *header, std::move(handle)));
+    MdbHandle* mdb = module->handle_->mdb;
+    if (!mdb_read_catalog(mdb, MDB_TABLE))
+        return Error(ErrorKind::kDamaged, "its list of tables cannot be read", path);
+    // Reading a table reads the catalog again and frees the entries: their names are copied
+    // first.
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry))
+            module->tables_.emplace_back(entry->object_name);
+    }
+    return module;
+}
+
+std::string JetModule::storedName(std::string_view table) const {
+    for (const std::string& name : tables_)
+        if (sameName(name, table)) return name;
+    return {};
+}
+
+Status JetModule::readRows(const modules::TableFormat& format,
+                           const std::function<Status(std::span<const authoring::Cell>)>& row) {
+    const std::string tableName(format.name);
+    std::string stored = storedName(tableName);
+    if (stored.empty())
+        return Error(format.name == modules::kPropertiesTable.name ? ErrorKind::kNotAModule
+                                                                   : ErrorKind::kFailed,
+                     "has no table " + tableName, path_);
+    MdbHandle* mdb = handle_->mdb;
+    std::unique_ptr<MdbTableDef, TableCloser> table(
+        mdb_read_table_by_name(mdb, stored.data(), MDB_TABLE));
+    if (!table || !mdb_read_columns(table.get()))
+        return Error(ErrorKind::kDamaged, "the table " + tableName + " cannot be read", path_);
+    if (table->num_cols > kMaxColumns)
+        return Error(ErrorKind::kDamaged, "the table " + tableName + " has too many columns",
+                     path_);
+
+    // Where each of the module's columns is among the table's.
+    std::vector<int> columnOf;
+    for (std::string_view wanted : format.columns) {
+        int found = -1;
+        for (unsigned i = 0; i < table->num_cols; ++i) {
+            auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+            if (sameName(column->name, wanted)) found = static_cast<int>(i);
+        }
+        if (found < 0)
+            return Error(format.name == modules::kPropertiesTable.name ? ErrorKind::kNotAModule
+                                                                       : ErrorKind::kFailed,
+                         "the table " + tableName + " has no column " + std::string(wanted), path_);
+        columnOf.push_back(found);
+    }
+
+    mdb_rewind_table(table.get());
+    std::vector<MdbField> fields(kMaxColumns);
+    std::vector<authoring::Cell> cells(format.columns.size());
+    std::int64_t number = 0;
+    while (mdb_fetch_row(table.get())) {
+        ++number;
+        // The row just read lies on the page in the handle's buffer; cracking it again tells a
+        // NULL (no value) from an empty text, which the converted texts cannot.
+        const int onPage = static_cast<int>(table->cur_row) - 1;
+        int start = 0;
+        size_t size = 0;
+        if (onPage < 0 || mdb_find_row(mdb, onPage, &start, &size) != 0)
+            return Error(ErrorKind::kDamaged,
+                         "row " + std::to_string(number) + " of " + tableName + " cannot be read",
+                         path_);
+        // A deleted row is marked in its entry of the page's row table; the library skips only
+        // rows that also carry the mark of a moved row.
+        if (mdb_get_int16(mdb->pg_buf, mdb->fmt->row_count_offset + 2 + 2 * onPage) & kDeletedRow) {
+            --number;
+            continue;
+        }
+        const int count = mdb_crack_row(table.get(), start, size, fields.data());
+        if (count < static_cast<int>(table->num_cols))
+            return Error(ErrorKind::kDamaged,
+                         "row " + std::to_string(number) + " of " + tableName + " is damaged",
+                         path_);
+        for (std::size_t i = 0; i < columnOf.size(); ++i) {
+            const MdbField& field = fields[static_cast<std::size_t>(columnOf[i])];
+            auto* column = static_cast<MdbColumn*>(
+                g_ptr_array_index(table->columns, static_cast<unsigned>(columnOf[i])));
+            if (field.is_null) {
+                cells[i].reset();
+                continue;
+            }
+            std::unique_ptr<char, TextFree> value(
+                field.siz == 0 && column->col_type != MDB_MEMO
+                    ? g_strdup("")
+                    : mdb_col_to_string(mdb, mdb->pg_buf, field.start, column->col_type,
+                                        field.siz));
+            if (!value) {
+                cells[i] = std::string();
+                continue;
+            }
+            const std::size_t length = std::strlen(value.get());
+            if (length > kMaxText)
+                return Error(ErrorKind::kFailed,
+                             "the " + std::string(format.columns[i]) + " of row " +
+                                 std::to_string(number) + " of " + tableName +
+                                 " is longer than the " + std::to_string(kMaxText / (1024 * 1024)) +
+                                 " MiB a module's field holds; nothing is cut, so it is not "
+                                 "converted",
+                             path_);
+            cells[i] = std::string(value.get(), length);
+        }
+        if (Status taken = row(cells); !taken) return taken;
+    }
+    return Status::success();
+}
+
+}  // namespace vexlor::legacy

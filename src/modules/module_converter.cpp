@@ -1,0 +1,106 @@
+#include "modules/module_converter.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "modules/earlier_format.h"
+#include "modules/temporary_names.h"
+
+namespace vexlor::modules {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The tool's status for a file that is no module the game would take.
+constexpr int kNotAModuleStatus = 3;
+
+// The reason the tool gave: its last line, without the file it names (the player's message
+// names it already).
+std::string reasonIn(const std::string& output, const std::string& path) {
+    std::string text = output;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    const auto lineStart = text.rfind('\n');
+    std::string line = lineStart == std::string::npos ? text : text.substr(lineStart + 1);
+    const std::string prefix = path + ": ";
+    if (line.rfind(prefix, 0) == 0) line.erase(0, prefix.size());
+    if (line.empty()) return "the converter gave no reason";
+    return line;
+}
+
+void removeQuietly(const std::string& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+}
+
+}  // namespace
+
+bool ChildModuleConverter::isEarlierModule(const std::string& path) {
+    return modules::isEarlierModule(path);
+}
+
+Result<platform::ModuleConverter::Prepared> ChildModuleConverter::prepare(const std::string& path) {
+    if (auto blocked = conversionBlocked(path)) return *blocked;
+    const std::string converted = temporaryModulePath(path).string();
+    if (Status done = convertTo(path, converted); !done) return done.error();
+    return Prepared{converted, backupPathFor(path).string()};
+}
+
+Status ChildModuleConverter::convertTo(const std::string& path, const std::string& converted) {
+    if (tool_.empty())
+        return Error(ErrorKind::kFailed,
+                     "the program that converts it (vexlor-module) is not installed with this "
+                     "one");
+    const platform::ChildOutcome outcome =
+        platform::runChild(tool_, {"convert", path, "-o", converted}, limits_);
+    using End = platform::ChildOutcome::End;
+    std::string why;
+    switch (outcome.end) {
+        case End::kExited:
+            if (outcome.code == 0 && ::access(converted.c_str(), R_OK) == 0)
+                return Status::success();
+            why = reasonIn(outcome.output, path);
+            removeQuietly(converted);
+            if (outcome.code == kNotAModuleStatus) return Error(ErrorKind::kNotAModule, why);
+            return Error(ErrorKind::kFailed, why);
+        case End::kSignalled:
+            why = "reading it stopped the converter (signal " + std::to_string(outcome.code) +
+                  "): the file is damaged";
+            break;
+        case End::kTimedOut:
+            why = "reading it took the converter longer than " +
+                  std::to_string(limits_.time.count() / 1000) + " seconds: the file is damaged";
+            break;
+        case End::kNotStarted:
+            why = "the converter " + tool_ + " could not be started";
+            break;
+    }
+    removeQuietly(converted);
+    return Error(ErrorKind::kFailed, why);
+}
+
+Result<std::string> ChildModuleConverter::place(const std::string& path, const Prepared& prepared) {
+    auto backup = placeConverted(prepared.converted, path);
+    if (!backup) {
+        removeQuietly(prepared.converted);
+        return Error(backup.error().kind(), backup.error().message());
+    }
+    return backup->filename().string();
+}
+
+void ChildModuleConverter::discard(const Prepared& prepared) {
+    removeQuietly(prepared.converted);
+}
+
+std::string moduleToolFor(const std::string& folder) {
+    const fs::path here(folder);
+    for (const fs::path& candidate :
+         {here / "vexlor-module", here / ".." / "bin" / "vexlor-module",
+          here / ".." / ".." / "tools" / "vexlor-module" / "vexlor-module"}) {
+        if (::access(candidate.c_str(), X_OK) == 0) return fs::weakly_canonical(candidate).string();
+    }
+    return {};
+}
+
+}  // namespace vexlor::modules
