@@ -112,6 +112,10 @@ Status JetModule::readRows(const modules::TableFormat& format,
         mdb_read_table_by_name(mdb, name.data(), MDB_TABLE));
     if (!table || !mdb_read_columns(table.get()))
         return Error(ErrorKind::kDamaged, "the table " + tableName + " cannot be read", path_);
+    // The library walks the table's pages by its page map without looking whether it read one.
+    if (!table->usage_map || table->map_sz == 0)
+        return Error(ErrorKind::kDamaged, "the page map of the table " + tableName + " is damaged",
+                     path_);
     if (table->num_cols > kMaxColumns)
         return Error(ErrorKind::kDamaged, "the table " + tableName + " has too many columns",
                      path_);

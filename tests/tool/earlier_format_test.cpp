@@ -140,6 +140,11 @@ TEST(EarlierFormat, RefusalsLeaveNoTrace) {
     later.replace(4, 15, "Standard ACE DB");
     auto tooMany = jet::sampleModuleTables();
     tooMany[0].rows.resize(32768, tooMany[0].rows.front());
+    jet::Options jet3;
+    jet3.version = jet::Version::kJet3;
+    auto tooLong = jet::sampleModuleTables();
+    tooLong[0].columns[0].type = jet::ColumnType::kMemo;
+    tooLong[0].rows[1].cells[0] = std::string(16 * 1024 * 1024 + 1, 'x');
 
     struct Case {
         const char* name;
@@ -157,6 +162,7 @@ TEST(EarlierFormat, RefusalsLeaveNoTrace) {
         {"no questions table", withoutTable("MainData"), 1, "has no table MainData"},
         {"a later format", later, 3, "later database format"},
         {"more questions than the game counts", jet::writeJet(tooMany), 1, "32767"},
+        {"a text longer than a module holds", jet::writeJet(tooLong, jet3), 1, "16 MiB"},
         {"a truncated file", good.substr(0, good.size() / 2), -1, ""},
         {"random bytes after a valid header", randomAfterHeader, -1, ""},
     };
