@@ -261,20 +261,23 @@ TEST_F(EarlierModuleTest, SaveAsAndRevertLeaveTheOriginalAsItWas) {
     ASSERT_TRUE(open(module));
     window.selectRow(0);
     type(QuestionField::kText, "Reverted");
-    prompts.confirmAnswer = true;
-    window.action("revert")->trigger();
-    EXPECT_EQ(shown(QuestionField::kText), QStringLiteral("Qu'est-ce qu'un élève ?"));
-    EXPECT_FALSE(window.isWindowModified());
-    EXPECT_TRUE(window.windowTitle().contains("(earlier format)"));
-
     // Records cleared in the converted copy are a change to save like any other.
+    prompts.confirmAnswer = true;
     window.action("clearScores")->trigger();
-    EXPECT_TRUE(window.isWindowModified());
+    auto* scores = window.findChild<QListWidget*>();
+    EXPECT_EQ(scores->count(), 0);
     window.show();
     prompts.unsavedAnswer = Prompts::Unsaved::kCancel;
     EXPECT_FALSE(window.close());
     EXPECT_EQ(prompts.unsavedAsked, 1);
 
+    window.action("revert")->trigger();
+    EXPECT_EQ(shown(QuestionField::kText), QStringLiteral("Qu'est-ce qu'un élève ?"));
+    EXPECT_EQ(scores->count(), 10);
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_TRUE(window.windowTitle().contains("(earlier format)"));
+
+    window.action("clearScores")->trigger();
     type(QuestionField::kText, "Kept in a new module");
     const std::string copy = folder.file("New.vxm");
     auto names = namesIn(folder.path());
