@@ -88,7 +88,7 @@ bool MasterForm::convertEarlierModule(const std::string& shortName) {
     if (!services_.messageBox.ask(
             shortName +
                 "\rThis module is in the earlier module format. It will be converted so "
-                "it can be played; the original file is kept as " +
+                "it can be played.\rThe original file is kept as " +
                 keptAs + ".\rConvert it now?",
             kOpenTitle)) {
         converter.discard(*prepared);

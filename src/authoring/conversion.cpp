@@ -1,7 +1,5 @@
 #include "authoring/conversion.h"
 
-#include <array>
-
 #include "modules/module_database.h"
 #include "modules/transaction.h"
 
@@ -102,11 +100,12 @@ Result<SourceContent> readSource(ModuleSource& source) {
         return Status::success();
     });
     if (!read) return read.error();
-    for (auto [table, count] : std::array<std::pair<const TableFormat*, std::int64_t*>, 2>{
-             {{&modules::kAskedTable, &content.asked},
-              {&modules::kScoresTable, &content.scores}}}) {
-        read = source.readRows(*table, [count](std::span<const Cell>) {
-            ++*count;
+    const std::pair<const TableFormat*, std::int64_t*> counted[] = {
+        {&modules::kAskedTable, &content.asked}, {&modules::kScoresTable, &content.scores}};
+    for (const auto& [table, count] : counted) {
+        std::int64_t* into = count;
+        read = source.readRows(*table, [into](std::span<const Cell>) {
+            ++*into;
             return Status::success();
         });
         if (!read) return read.error();

@@ -18,6 +18,7 @@
 #include <system_error>
 #include <utility>
 
+#include "modules/earlier_format.h"
 #include "modules/module_format.h"
 #include "modules/module_sql.h"
 #include "modules/temporary_names.h"
@@ -91,6 +92,10 @@ std::string refusal(const Error& error, const fs::path& path) {
     const std::string notAModule = "not a module: ";
     switch (error.kind()) {
         case ErrorKind::kNotAModule:
+            if (modules::isEarlierModule(path.string()))
+                return "is a module in the earlier format (a Jet database): convert it first "
+                       "with: vexlor-module convert " +
+                       path.string();
             return "not a Vexlor module (it cannot be read with the module key: it is another kind "
                    "of file, a database with another key, or its first page is damaged)";
         case ErrorKind::kUnsafeLayout:

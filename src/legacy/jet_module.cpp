@@ -2,6 +2,7 @@
 
 #include <mdbtools.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,11 +15,13 @@ namespace vexlor::legacy {
 namespace {
 
 constexpr std::size_t kMaxText = modules::engine::kMaxTextBytes;
-// A converted text is cut at the library's buffer size: the buffer is larger than any text a
-// module may hold, so a text that fills it is known to be too long, never taken cut.
+// A converted text is cut at the library's buffer size: the largest buffer is larger than any
+// text a module may hold, so a text that fills it is known to be too long, never taken cut.
 constexpr std::size_t kBufferBytes = kMaxText + 8;
 constexpr unsigned kMaxColumns = 256;
 constexpr int kDeletedRow = 0x8000;
+// A memo's length; the bits above it tell where its text is kept.
+constexpr std::size_t kMemoLength = 0x3fffffff;
 
 // Jet names tables and columns without regard to letter case.
 bool sameName(std::string_view a, std::string_view b) {
@@ -74,7 +77,6 @@ Result<std::unique_ptr<JetModule>> JetModule::open(const std::string& path) {
     auto handle = std::make_unique<Handle>();
     handle->mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
     if (!handle->mdb) return notAModule("cannot be read as a Jet database", path);
-    mdb_set_bind_size(handle->mdb, kBufferBytes);
     mdb_set_date_fmt(handle->mdb, "%b/%d/%Y");
 
     std::unique_ptr<JetModule> module(new JetModule(path, *header, std::move(handle)));
@@ -100,14 +102,14 @@ std::string JetModule::storedName(std::string_view table) const {
 Status JetModule::readRows(const modules::TableFormat& format,
                            const std::function<Status(std::span<const authoring::Cell>)>& row) {
     const std::string tableName(format.name);
-    std::string stored = storedName(tableName);
-    if (stored.empty())
+    std::string name = storedName(tableName);
+    if (name.empty())
         return Error(format.name == modules::kPropertiesTable.name ? ErrorKind::kNotAModule
                                                                    : ErrorKind::kFailed,
                      "has no table " + tableName, path_);
     MdbHandle* mdb = handle_->mdb;
     std::unique_ptr<MdbTableDef, TableCloser> table(
-        mdb_read_table_by_name(mdb, stored.data(), MDB_TABLE));
+        mdb_read_table_by_name(mdb, name.data(), MDB_TABLE));
     if (!table || !mdb_read_columns(table.get()))
         return Error(ErrorKind::kDamaged, "the table " + tableName + " cannot be read", path_);
     if (table->num_cols > kMaxColumns)
@@ -163,6 +165,14 @@ Status JetModule::readRows(const modules::TableFormat& format,
                 cells[i].reset();
                 continue;
             }
+            // The library converts into a buffer of its bind size, made for every value: sized to
+            // what this value can give in UTF-8 (three bytes for each stored one), not to the
+            // largest text a module may hold.
+            std::size_t bytes = static_cast<std::size_t>(std::max(field.siz, 0));
+            if (column->col_type == MDB_MEMO && field.siz >= 4)
+                bytes =
+                    static_cast<std::size_t>(mdb_get_int32(mdb->pg_buf, field.start)) & kMemoLength;
+            mdb_set_bind_size(mdb, std::min(3 * bytes + 16, kBufferBytes));
             std::unique_ptr<char, TextFree> value(
                 field.siz == 0 && column->col_type != MDB_MEMO
                     ? g_strdup("")

@@ -32,13 +32,26 @@ extern "C" void readingTookTooLong(int) {
     ::_exit(kExitFailure);
 }
 
-// Stops the tool when libmdb spends longer than a whole module can take.
-void limitReadingTime() {
-    struct sigaction action {};
-    action.sa_handler = readingTookTooLong;
-    ::sigaction(SIGALRM, &action, nullptr);
-    ::alarm(kReadingSeconds);
-}
+// Stops the tool when libmdb spends longer than a whole module can take; lifted once the
+// reading is done (the tool's commands also run inside other programs, such as its tests).
+class ReadingTimeLimit {
+  public:
+    ReadingTimeLimit() {
+        struct sigaction action {};
+        action.sa_handler = readingTookTooLong;
+        ::sigaction(SIGALRM, &action, &before_);
+        ::alarm(kReadingSeconds);
+    }
+    ~ReadingTimeLimit() {
+        ::alarm(0);
+        ::sigaction(SIGALRM, &before_, nullptr);
+    }
+    ReadingTimeLimit(const ReadingTimeLimit&) = delete;
+    ReadingTimeLimit& operator=(const ReadingTimeLimit&) = delete;
+
+  private:
+    struct sigaction before_ {};
+};
 
 std::string formatLine(const modules::JetHeader& header) {
     return "in the earlier module format (" + modules::jetVersionName(header) + ")";
@@ -117,11 +130,11 @@ std::optional<int> readEarlierModule(const fs::path& path, std::ostream& err,
                                      EarlierContent& content) {
     const auto header = modules::readJetHeader(path);
     if (!header) return std::nullopt;
-    limitReadingTime();
+    const ReadingTimeLimit limit;
     auto module = legacy::JetModule::open(path);
-    if (!module) return failed(err, module.error());
+    if (!module) return fail(err, module.error());
     auto read = readSource(**module);
-    if (!read) return failed(err, read.error());
+    if (!read) return fail(err, read.error());
     content.header = *header;
     content.content = std::move(*read);
     content.formatLine = formatLine(*header);
@@ -129,7 +142,7 @@ std::optional<int> readEarlierModule(const fs::path& path, std::ostream& err,
 }
 
 int runConvert(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    limitReadingTime();
+    const ReadingTimeLimit limit;
     if (arguments.has("--output")) {
         if (arguments.positionals.size() > 1)
             return fail(err, std::string(kProgram) +
