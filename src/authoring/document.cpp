@@ -152,6 +152,8 @@ struct Document::State {
     };
 
     ModuleFile file;
+    /// Where media names are looked up when not beside `file` (see setMediaFolder).
+    std::optional<fs::path> mediaFolder;
     Properties properties;
     std::vector<Entry> rows;
     /// The file as last read or written: a save writes over nothing else.
@@ -288,8 +290,14 @@ const fs::path& Document::path() const {
 }
 
 fs::path Document::mediaFolder() const {
+    if (state_->mediaFolder) return *state_->mediaFolder;
     const fs::path folder = path().parent_path();
     return folder.empty() ? fs::path(".") : folder;
+}
+
+void Document::setMediaFolder(fs::path folder) {
+    state_->mediaFolder = std::move(folder);
+    recheckAll();
 }
 
 bool Document::readOnly() const {
@@ -1019,6 +1027,7 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
         return Error(ErrorKind::kFailed, "was written with the wrong number of questions",
                      target.string());
     state.file = std::move(*opened);
+    state.mediaFolder.reset();
     state.adopt(std::move(*copy));
     state.checked.clear();  // media are looked up in the new folder
     state.problemsStale = true;
@@ -1035,6 +1044,7 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
 Status Document::revert() {
     auto reopened = open(path());
     if (!reopened) return reopened.error();
+    reopened->state_->mediaFolder = state_->mediaFolder;
     *this = std::move(*reopened);
     return Status::success();
 }
@@ -1067,6 +1077,7 @@ Record merged(const Record& was, const Record& mine, Record now, const Fields& f
 Result<Document::Reloaded> Document::reload() {
     auto reopened = open(path());
     if (!reopened) return reopened.error();
+    reopened->state_->mediaFolder = state_->mediaFolder;
     const State& mine = *state_;
     State& fresh = *reopened->state_;
     Reloaded reloaded;

@@ -163,8 +163,12 @@ class Document {
     ~Document();
 
     const std::filesystem::path& path() const;
-    /// The folder media names are looked up in: the module's own.
+    /// The folder media names are looked up in: the module's own, unless one was set.
     std::filesystem::path mediaFolder() const;
+    /// Looks media names up in `folder` instead: a module converted from the earlier format is
+    /// edited in a temporary copy while its pictures lie beside the original. Rechecks every
+    /// question. Revert and reload keep the folder; saveAs drops it for the new file's own.
+    void setMediaFolder(std::filesystem::path folder);
     bool readOnly() const;
 
     // --- reading -------------------------------------------------------------------------

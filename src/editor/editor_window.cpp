@@ -38,7 +38,10 @@
 #include "editor/media.h"
 #include "editor/preview.h"
 #include "editor/question_model.h"
+#include "modules/earlier_format.h"
+#include "modules/module_converter.h"
 #include "platform/file_system.h"
+#include "platform/sample_modules.h"
 #include "rules/media.h"
 #include "ui/widgets.h"
 
@@ -118,7 +121,10 @@ class Busy {
 }  // namespace
 
 EditorWindow::EditorWindow(Prompts& prompts, platform::SoundPlayer& sound, QWidget* parent)
-    : QMainWindow(parent), prompts_(prompts), sound_(sound) {
+    : QMainWindow(parent),
+      prompts_(prompts),
+      sound_(sound),
+      moduleTool_(modules::moduleToolFor(platform::executableFolder().string())) {
     setWindowIcon(ui::applicationIcon());
     buildWidgets();
     buildActions();
@@ -468,12 +474,16 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // --- the document ---------------------------------------------------------------------------
 
-void EditorWindow::setDocument(std::optional<authoring::Document> opened) {
+void EditorWindow::setDocument(std::optional<authoring::Document> opened,
+                               std::unique_ptr<QTemporaryDir> converted, fs::path earlier) {
     sound_.Stop();
     undo_.clear();
     questions_->setDocument(nullptr);
     problems_->setDocument(nullptr);
     document_ = std::move(opened);
+    converted_ = std::move(converted);  // the previous copy goes once its file is closed
+    earlier_ = std::move(earlier);
+    recordsUnsaved_ = false;
     questions_->setDocument(document());
     problems_->setDocument(document());
     {
@@ -493,9 +503,18 @@ void EditorWindow::setDocument(std::optional<authoring::Document> opened) {
     updateActions();
 }
 
+fs::path EditorWindow::modulePath() const {
+    if (!earlier_.empty()) return earlier_;
+    return document_ ? document_->path() : fs::path();
+}
+
+bool EditorWindow::unsaved() const {
+    return document_ && (document_->modified() || recordsUnsaved_);
+}
+
 bool EditorWindow::mayDiscardChanges() {
-    if (!document_ || !document_->modified()) return true;
-    switch (prompts_.askUnsaved(this, qt(document_->path().filename().string()))) {
+    if (!unsaved()) return true;
+    switch (prompts_.askUnsaved(this, qt(modulePath().filename().string()))) {
         case Prompts::Unsaved::kSave:
             return save();
         case Prompts::Unsaved::kDiscard:
@@ -514,6 +533,7 @@ bool EditorWindow::openModule(const QString& path) {
         prompts_.warn(this, app::MasterForm::kOpenTitle, gameMessage(*unreachable));
         return false;
     }
+    if (modules::isEarlierModule(file)) return openEarlier(path);
     auto opened = authoring::Document::open(pathOf(path));
     if (!opened) {
         const QString name = QFileInfo(path).fileName();
@@ -530,8 +550,49 @@ bool EditorWindow::openModule(const QString& path) {
     return true;
 }
 
+bool EditorWindow::openEarlier(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    auto cannot = [&](const QString& why) {
+        prompts_.warn(
+            this, app::MasterForm::kOpenTitle,
+            name + QLatin1Char('\n') + tr("This module could not be converted: %1").arg(why));
+        return false;
+    };
+    // Converted into a folder of the window's own: the module's folder may be read-only, and
+    // opening writes nothing there.
+    auto folder = std::make_unique<QTemporaryDir>();
+    if (!folder->isValid()) return cannot(folder->errorString());
+    const fs::path converted = pathOf(folder->path()) / pathOf(path).filename();
+    Status done = Status::success();
+    {
+        const Busy busy(statusBar(),
+                        tr("Converting %1 from the earlier module format...").arg(name));
+        done = modules::ChildModuleConverter(moduleTool_)
+                   .convertTo(path.toStdString(), converted.string());
+    }
+    if (!done) {
+        if (done.error().kind() != ErrorKind::kNotAModule)
+            return cannot(qt(done.error().message()));
+        // One the game would not take as a module is refused with the game's words.
+        prompts_.warn(this, app::MasterForm::kOpenTitle,
+                      gameMessage(app::MasterForm::openRefusal(name.toStdString(), done)) +
+                          QStringLiteral("\n\n") + qt(done.error().message()));
+        return false;
+    }
+    auto opened = authoring::Document::open(converted);
+    if (!opened) return cannot(qt(opened.error().message()));
+    const fs::path original = fs::absolute(pathOf(path));
+    // Its pictures and sounds lie beside the original, not beside the copy.
+    opened->setMediaFolder(original.parent_path());
+    setDocument(std::move(*opened), std::move(folder), original);
+    rememberRecent(path);
+    statusBar()->showMessage(
+        tr("Opened %1 (earlier format): %2").arg(name, questions(document_->size())), 5000);
+    return true;
+}
+
 bool EditorWindow::newModule(const QString& path, const QString& title) {
-    if (document_ && fs::absolute(document_->path()) == fs::absolute(pathOf(path))) {
+    if (document_ && fs::absolute(modulePath()) == fs::absolute(pathOf(path))) {
         prompts_.warn(
             this, tr("New Module"),
             tr("%1 is the module open here: choose another name.").arg(QFileInfo(path).fileName()));
@@ -549,16 +610,20 @@ bool EditorWindow::newModule(const QString& path, const QString& title) {
     return true;
 }
 
+bool EditorWindow::titleMissing(const QString& title) {
+    if (!QString::fromStdString(document_->properties().title).trimmed().isEmpty()) return false;
+    prompts_.warn(this, title,
+                  tr("The module needs a title: the game refuses to open a module without "
+                     "one. Type it on the Module page."));
+    sides_->setCurrentIndex(1);
+    properties_[0]->setFocus();
+    return true;
+}
+
 bool EditorWindow::save() {
     if (!document_) return false;
-    if (QString::fromStdString(document_->properties().title).trimmed().isEmpty()) {
-        prompts_.warn(this, tr("Save"),
-                      tr("The module needs a title: the game refuses to open a module without "
-                         "one. Type it on the Module page."));
-        sides_->setCurrentIndex(1);
-        properties_[0]->setFocus();
-        return false;
-    }
+    if (titleMissing(tr("Save"))) return false;
+    if (!earlier_.empty()) return saveEarlier();
     const QString name = qt(document_->path().filename().string());
     auto saved = document_->save();
     if (!saved) {
@@ -594,22 +659,66 @@ bool EditorWindow::save() {
     return true;
 }
 
+bool EditorWindow::saveEarlier() {
+    const QString name = qt(earlier_.filename().string());
+    const QString keptAs = qt(modules::backupPathFor(earlier_).filename().string());
+    if (!prompts_.confirm(this, tr("Save"),
+                          tr("%1 is in the earlier module format. Saving converts it to the "
+                             "current format under its own name; the original file is kept "
+                             "beside it as %2.\n\nConvert and save it now?")
+                              .arg(name, keptAs)))
+        return false;
+    auto cannot = [&](const Error& why, const QString& after) {
+        prompts_.warn(this, tr("Save"),
+                      name + QLatin1Char('\n') +
+                          tr("This module could not be converted: %1").arg(qt(why.message())) +
+                          after + tr("\n\nYour changes are kept."));
+        return false;
+    };
+    // Refused as the game refuses to convert it there.
+    if (const auto blocked = modules::conversionBlocked(earlier_)) return cannot(*blocked, {});
+    const auto kept = modules::keepOriginal(earlier_);
+    if (!kept) return cannot(kept.error(), {});
+    auto saved = document_->saveAs(earlier_, /*replace=*/true);
+    if (!saved) {
+        // The backup goes only while the original still stands in its place.
+        if (modules::isEarlierModule(earlier_.string())) {
+            std::error_code ignored;
+            fs::remove(*kept, ignored);
+            return cannot(saved.error(), {});
+        }
+        return cannot(saved.error(),
+                      tr("\nThe original is kept as %1.").arg(qt(kept->filename().string())));
+    }
+    // The document is now the module at the original's path: the copy is no longer needed.
+    earlier_.clear();
+    converted_.reset();
+    recordsUnsaved_ = false;
+    undo_.setClean();
+    rememberRecent(qt(document_->path().string()));
+    statusBar()->showMessage(tr("Saved %1 in the current format; the original is kept as %2.")
+                                 .arg(name, qt(kept->filename().string())));
+    updateTitle();
+    updateRecords();
+    problems_->refresh();
+    schedulePreview();
+    return true;
+}
+
 bool EditorWindow::saveAs(const QString& path) {
     if (!document_) return false;
-    if (fs::absolute(pathOf(path)) == fs::absolute(document_->path())) return save();
-    if (QString::fromStdString(document_->properties().title).trimmed().isEmpty()) {
-        prompts_.warn(this, tr("Save As"),
-                      tr("The module needs a title: the game refuses to open a module without "
-                         "one. Type it on the Module page."));
-        sides_->setCurrentIndex(1);
-        return false;
-    }
+    if (fs::absolute(pathOf(path)) == fs::absolute(modulePath())) return save();
+    if (titleMissing(tr("Save As"))) return false;
     auto saved = document_->saveAs(pathOf(path), /*replace=*/true);
     if (!saved) {
         prompts_.warn(this, tr("Save As"),
                       qt(saved.error().what()) + tr("\n\nYour changes are kept."));
         return false;
     }
+    // A converted module is now that new file; the original stays as it was.
+    earlier_.clear();
+    converted_.reset();
+    recordsUnsaved_ = false;
     undo_.setClean();
     rememberRecent(path);
     statusBar()->showMessage(tr("Saved as %1.").arg(QFileInfo(path).fileName()));
@@ -735,10 +844,12 @@ void EditorWindow::updateTitle() {
         setWindowModified(false);
         return;
     }
+    const QString state = !earlier_.empty()       ? tr(" (earlier format)")
+                          : document_->readOnly() ? tr(" (read-only)")
+                                                  : QString();
     setWindowTitle(QStringLiteral("%1[*]%2 - %3")
-                       .arg(qt(document_->path().filename().string()),
-                            document_->readOnly() ? tr(" (read-only)") : QString(), tr(kProgram)));
-    setWindowModified(document_->modified());
+                       .arg(qt(modulePath().filename().string()), state, tr(kProgram)));
+    setWindowModified(unsaved());
 }
 
 void EditorWindow::updateActions() {
@@ -1004,7 +1115,7 @@ bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat forma
     const authoring::ExportResult result = authoring::exportQuestions(format, exported);
     // Never over the module, by whatever name; written whole or not at all.
     const Status written =
-        authoring::writeWholeFile(pathOf(path), result.text, document_->path(), "the module");
+        authoring::writeWholeFile(pathOf(path), result.text, modulePath(), "the module");
     if (!written) {
         prompts_.warn(this, title, qt(written.error().what()));
         return false;
@@ -1064,10 +1175,15 @@ void EditorWindow::saveAsTriggered() {
 
 void EditorWindow::revertTriggered() {
     if (!document_) return;
-    if (document_->modified() &&
-        !prompts_.confirm(this, tr("Revert"),
-                          tr("Drop every change made since the module was last saved?")))
+    if (unsaved() && !prompts_.confirm(this, tr("Revert"),
+                                       tr("Drop every change made since the module was last "
+                                          "saved?")))
         return;
+    // A converted module is read again from its original, records included.
+    if (!earlier_.empty()) {
+        openEarlier(qt(earlier_.string()));
+        return;
+    }
     const Status reverted = document_->revert();
     if (!reverted) {
         prompts_.warn(this, tr("Revert"), qt(reverted.error().what()));
@@ -1159,7 +1275,7 @@ void EditorWindow::forgetAsked() {
         return;
     const auto forgotten = document_->forgetAsked();
     if (!forgotten) prompts_.warn(this, tr("Forget Asked Questions"), qt(forgotten.error().what()));
-    updateRecords();
+    recordsWritten();
 }
 
 void EditorWindow::deleteScore() {
@@ -1173,7 +1289,7 @@ void EditorWindow::deleteScore() {
         return;
     const Status deleted = document_->deleteScore(score);
     if (!deleted) prompts_.warn(this, tr("Delete Top-Ten Entry"), qt(deleted.error().what()));
-    updateRecords();
+    recordsWritten();
 }
 
 void EditorWindow::clearScores() {
@@ -1183,7 +1299,13 @@ void EditorWindow::clearScores() {
         return;
     const auto cleared = document_->clearScores();
     if (!cleared) prompts_.warn(this, tr("Clear Top Ten"), qt(cleared.error().what()));
+    recordsWritten();
+}
+
+void EditorWindow::recordsWritten() {
+    recordsUnsaved_ = recordsUnsaved_ || !earlier_.empty();
     updateRecords();
+    updateTitle();
 }
 
 void EditorWindow::aboutTriggered() {

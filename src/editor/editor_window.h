@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "authoring/document.h"
 #include "editor/prompts.h"
@@ -39,8 +40,14 @@ class EditorWindow : public QMainWindow {
     EditorWindow(Prompts& prompts, platform::SoundPlayer& sound, QWidget* parent = nullptr);
     ~EditorWindow() override;
 
+    /// The module tool that converts modules in the earlier format; by default the one
+    /// installed with the editor.
+    void setModuleTool(std::string tool) { moduleTool_ = std::move(tool); }
+
     // What the menu's actions do, callable without the dialogs that choose a file.
-    /// Opens a module, refused with the game's messages; asks first about unsaved changes.
+    /// Opens a module, refused with the game's messages; asks first about unsaved changes. A
+    /// module in the earlier format is converted into a private temporary folder and edited
+    /// there; its own file and folder stay untouched until Save.
     bool openModule(const QString& path);
     /// Makes a new module with a title and opens it.
     bool newModule(const QString& path, const QString& title);
@@ -80,7 +87,24 @@ class EditorWindow : public QMainWindow {
     QAction* addAction(QMenu* menu, const QString& name, const QString& text,
                        const QList<QKeySequence>& keys, void (EditorWindow::*slot)());
 
-    void setDocument(std::optional<authoring::Document> opened);
+    /// Shows `opened`; `converted` is the temporary folder it lies in when it was converted from
+    /// the module `earlier` in the earlier format.
+    void setDocument(std::optional<authoring::Document> opened,
+                     std::unique_ptr<QTemporaryDir> converted = {},
+                     std::filesystem::path earlier = {});
+    /// Converts a module in the earlier format and shows it; the editor stays as it was when
+    /// that fails.
+    bool openEarlier(const QString& path);
+    /// Save for a module in the earlier format: once the author agrees, the module is written
+    /// in the current format under its own name and the original is kept beside it.
+    bool saveEarlier();
+    /// The file the author opened: the original of a converted module, else the document's.
+    std::filesystem::path modulePath() const;
+    bool unsaved() const;
+    /// Refuses a save without a title, showing where to type it.
+    bool titleMissing(const QString& title);
+    /// After an immediate write to the records: a converted module keeps them only once saved.
+    void recordsWritten();
     /// Whether unsaved changes may go: saved or dropped as the author says.
     bool mayDiscardChanges();
     /// Applies an edit through the undo stack; tells the author when it is not allowed.
@@ -131,6 +155,11 @@ class EditorWindow : public QMainWindow {
 
     Prompts& prompts_;
     platform::SoundPlayer& sound_;
+    std::string moduleTool_;
+    // Declared before the document so the folder goes after the file in it is closed.
+    std::unique_ptr<QTemporaryDir> converted_;
+    std::filesystem::path earlier_;  // the original, while the document is a converted copy
+    bool recordsUnsaved_ = false;    // asked list or top ten changed in the converted copy
     std::optional<authoring::Document> document_;
     QUndoStack undo_;
     QTemporaryDir work_;  // converted pictures before they are copied beside the module

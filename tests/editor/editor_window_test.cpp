@@ -25,14 +25,17 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 
 #include "app/master_form.h"
 #include "authoring/import.h"
 #include "editor/editor_window.h"
 #include "editor/preview.h"
 #include "modules/data_source.h"
+#include "modules/earlier_format.h"
 #include "support/fakes.h"
 #include "support/hostile_modules.h"
+#include "support/jet_writer.h"
 #include "support/module_files.h"
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
@@ -50,7 +53,10 @@ class FakePrompts final : public Prompts {
     void warn(QWidget*, const QString& title, const QString& text) override {
         warnings.push_back(title + QStringLiteral(": ") + text);
     }
-    bool confirm(QWidget*, const QString&, const QString&) override { return confirmAnswer; }
+    bool confirm(QWidget*, const QString&, const QString& text) override {
+        confirmations.push_back(text);
+        return confirmAnswer;
+    }
     Unsaved askUnsaved(QWidget*, const QString&) override {
         ++unsavedAsked;
         return unsavedAnswer;
@@ -74,6 +80,7 @@ class FakePrompts final : public Prompts {
     QString lastWarning() const { return warnings.empty() ? QString() : warnings.back(); }
 
     std::vector<QString> warnings;
+    std::vector<QString> confirmations;
     bool confirmAnswer = true;
     Unsaved unsavedAnswer = Unsaved::kDiscard;
     int unsavedAsked = 0;
@@ -120,6 +127,230 @@ class EditorWindowTest : public ::testing::Test, private ui::WithApplication {
     FakePrompts prompts;
     EditorWindow window{prompts, sound};
 };
+
+// Modules in the earlier format, written by the fixture writer.
+class EarlierModuleTest : public EditorWindowTest {
+  protected:
+    static std::set<std::string> namesIn(const fs::path& where) {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(where))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+    std::string jetModule(const fs::path& path, std::vector<testing::jet::Table> tables,
+                          const testing::jet::Options& options = {}) {
+        testing::jet::writeJetFile(path.string(), tables, options);
+        return path.string();
+    }
+    std::string jetModule(const std::string& name) {
+        return jetModule(folder.path() / name, testing::jet::sampleModuleTables(3));
+    }
+    bool open(const std::string& path) {
+        const bool opened = window.openModule(QString::fromStdString(path));
+        if (!opened) ADD_FAILURE() << prompts.lastWarning().toStdString();
+        return opened;
+    }
+};
+
+// A module in the earlier format opens with its content, named as the original and said to be
+// in that format, converted elsewhere: its folder gets nothing, and its media are looked up
+// there. Another module opened after it takes the converted copy away.
+TEST_F(EarlierModuleTest, OpensConvertedElsewhereWithItsMediaJudgedBesideTheOriginal) {
+    auto tables = testing::jet::sampleModuleTables(3);
+    tables[0].rows[0].cells[6] = "here.bmp";
+    tables[0].rows[1].cells[6] = "gone.bmp";
+    // A folder of its own: the recent files are kept in the test's folder.
+    const fs::path where = folder.path() / "old";
+    fs::create_directory(where);
+    const std::string module = jetModule(where / "Quiz.vxm", tables);
+    fs::copy_file(std::string(VEXLOR_SOURCE_DIR) + "/examples/general/gk-shape-hexagon.bmp",
+                  where / "here.bmp");
+    const auto before = namesIn(where);
+    ASSERT_TRUE(open(module));
+
+    EXPECT_EQ(namesIn(where), before);
+    const fs::path copy = window.document()->path();
+    EXPECT_NE(copy.parent_path(), where);
+    ASSERT_EQ(window.document()->size(), 3u);
+    window.selectRow(1);
+    EXPECT_EQ(shown(QuestionField::kText), QStringLiteral("Où se trouve la tour Eiffel ?"));
+    EXPECT_EQ(window.propertyField(authoring::PropertyField::kTitle)->text(), "Jet Sample");
+    EXPECT_TRUE(window.windowTitle().startsWith("Quiz.vxm[*] (earlier format)"))
+        << window.windowTitle().toStdString();
+    EXPECT_EQ(window.statusBar()->currentMessage(),
+              "Opened Quiz.vxm (earlier format): 3 questions");
+    EXPECT_EQ(QSettings().value("recentFiles").toStringList().value(0),
+              QString::fromStdString(module));
+
+    std::vector<std::string> mediaProblems;
+    for (const authoring::Problem& problem : window.document()->problems())
+        if (problem.message.find(".bmp") != std::string::npos)
+            mediaProblems.push_back(problem.describe());
+    ASSERT_EQ(mediaProblems.size(), 1u);
+    EXPECT_NE(mediaProblems[0].find("\"gone.bmp\" is not in \"" + where.string()),
+              std::string::npos)
+        << mediaProblems[0];
+    window.selectRow(0);
+    window.refreshPreview();
+    EXPECT_EQ(window.preview().problem(), QString());
+
+    ASSERT_TRUE(open(sampleCopy()));
+    EXPECT_FALSE(fs::exists(copy.parent_path()));
+}
+
+// Save asks first; agreed, the module is in the current format under its own name with the
+// edit, its asked list and top ten, and the original's bytes are kept beside it, never over an
+// earlier backup. Declined, nothing is written.
+TEST_F(EarlierModuleTest, SaveConvertsInPlaceOnlyOnceAgreedAndKeepsTheOriginal) {
+    struct Case {
+        const char* name;
+        bool backupExists;
+        const char* keptAs;
+    };
+    for (const Case& c :
+         {Case{"Quiz.vxm", false, "Quiz.vxm.jet"}, Case{"Again.vxm", true, "Again.vxm.2.jet"}}) {
+        SCOPED_TRACE(c.name);
+        const std::string module = jetModule(c.name);
+        const std::string original = testing::readBytes(module);
+        const fs::path firstBackup = module + ".jet";
+        if (c.backupExists) std::ofstream(firstBackup) << "an older backup";
+        ASSERT_TRUE(open(module));
+        const fs::path copy = window.document()->path();
+        window.selectRow(0);
+        type(QuestionField::kText, "Edited in the editor");
+
+        prompts.confirmAnswer = false;
+        prompts.confirmations.clear();
+        EXPECT_FALSE(window.save());
+        ASSERT_EQ(prompts.confirmations.size(), 1u);
+        EXPECT_TRUE(prompts.confirmations[0].contains(c.keptAs))
+            << prompts.confirmations[0].toStdString();
+        EXPECT_EQ(testing::readBytes(module), original);
+        EXPECT_EQ(fs::exists(firstBackup), c.backupExists);
+        EXPECT_TRUE(window.isWindowModified());
+
+        prompts.confirmAnswer = true;
+        ASSERT_TRUE(window.save()) << prompts.lastWarning().toStdString();
+        EXPECT_FALSE(modules::isEarlierModule(module));
+        EXPECT_EQ(testing::readColumn(module, "SELECT Question FROM MainData LIMIT 1"),
+                  std::vector<std::string>{"Edited in the editor"});
+        EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM Use"),
+                  std::vector<std::string>{"1"});
+        EXPECT_EQ(testing::readColumn(module, "SELECT count(*) FROM HScore"),
+                  std::vector<std::string>{"10"});
+        EXPECT_EQ(testing::readBytes(folder.path() / c.keptAs), original);
+        if (c.backupExists) {
+            EXPECT_EQ(testing::readBytes(firstBackup), "an older backup");
+        }
+        EXPECT_EQ(window.document()->path(), fs::path(module));
+        EXPECT_FALSE(fs::exists(copy.parent_path()));
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("%1[*] - Vexlor Module Editor").arg(c.name));
+        EXPECT_FALSE(window.isWindowModified());
+        // From now on an ordinary module: saved without a question.
+        type(QuestionField::kRight, "Saved plainly");
+        ASSERT_TRUE(window.save());
+        EXPECT_EQ(prompts.confirmations.size(), 2u);
+    }
+}
+
+// Save As writes a new module and leaves the original as it was; revert reads the original
+// again; unsaved changes are asked about as for any module.
+TEST_F(EarlierModuleTest, SaveAsAndRevertLeaveTheOriginalAsItWas) {
+    const std::string module = jetModule("Quiz.vxm");
+    const std::string original = testing::readBytes(module);
+    ASSERT_TRUE(open(module));
+    window.selectRow(0);
+    type(QuestionField::kText, "Reverted");
+    // Records cleared in the converted copy are a change to save like any other.
+    prompts.confirmAnswer = true;
+    window.action("clearScores")->trigger();
+    auto* scores = window.findChild<QListWidget*>();
+    EXPECT_EQ(scores->count(), 0);
+    window.show();
+    prompts.unsavedAnswer = Prompts::Unsaved::kCancel;
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(prompts.unsavedAsked, 1);
+
+    window.action("revert")->trigger();
+    EXPECT_EQ(shown(QuestionField::kText), QStringLiteral("Qu'est-ce qu'un élève ?"));
+    EXPECT_EQ(scores->count(), 10);
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_TRUE(window.windowTitle().contains("(earlier format)"));
+
+    window.action("clearScores")->trigger();
+    type(QuestionField::kText, "Kept in a new module");
+    const std::string copy = folder.file("New.vxm");
+    auto names = namesIn(folder.path());
+    ASSERT_TRUE(window.saveAs(QString::fromStdString(copy)));
+    EXPECT_EQ(testing::readBytes(module), original);
+    names.insert("New.vxm");
+    EXPECT_EQ(namesIn(folder.path()), names);
+    EXPECT_EQ(testing::readColumn(copy, "SELECT Question FROM MainData LIMIT 1"),
+              std::vector<std::string>{"Kept in a new module"});
+    EXPECT_EQ(testing::readColumn(copy, "SELECT count(*) FROM HScore"),
+              std::vector<std::string>{"0"});
+    EXPECT_EQ(window.windowTitle(), "New.vxm[*] - Vexlor Module Editor");
+}
+
+// What cannot be opened or converted leaves the editor as it was, with a message: another
+// password and a module without a title are refused with the game's words, a converter that
+// cannot run says so; a folder the author may not write refuses the save and writes nothing.
+TEST_F(EarlierModuleTest, ARefusalOrAFolderThatCannotBeWrittenChangesNothing) {
+    const std::string sample = sampleCopy();
+    ASSERT_TRUE(open(sample));
+    testing::jet::Options otherPassword;
+    otherPassword.password = "another";
+    jetModule(folder.path() / "Locked.vxm", testing::jet::sampleModuleTables(2), otherPassword);
+    auto untitled = testing::jet::sampleModuleTables(2);
+    untitled[1].rows[0].cells[0] = "";
+    jetModule(folder.path() / "Untitled.vxm", untitled);
+    struct Case {
+        const char* name;
+        const char* tool;  // null: the one built with the tests
+        const char* says;
+    };
+    for (const Case& c : {Case{"Locked.vxm", nullptr, "Not a Valid Module"},
+                          Case{"Untitled.vxm", nullptr, "Not a Valid Module"},
+                          Case{"Untitled.vxm", "/nonexistent/vexlor-module",
+                               "This module could not be converted: "}}) {
+        SCOPED_TRACE(c.name);
+        window.setModuleTool(c.tool ? c.tool : VEXLOR_MODULE_TOOL);
+        const auto before = namesIn(folder.path());
+        prompts.warnings.clear();
+        EXPECT_FALSE(window.openModule(QString::fromStdString(folder.file(c.name))));
+        ASSERT_EQ(prompts.warnings.size(), 1u);
+        EXPECT_TRUE(prompts.lastWarning().startsWith(QString(app::MasterForm::kOpenTitle) + ": " +
+                                                     c.name + "\n" + c.says))
+            << prompts.lastWarning().toStdString();
+        EXPECT_EQ(window.document()->path(), fs::path(sample));
+        EXPECT_EQ(namesIn(folder.path()), before);
+    }
+
+    // Run as a user who may not write the folder (root may write anywhere).
+    window.setModuleTool(VEXLOR_MODULE_TOOL);
+    const fs::path shut = folder.path() / "shut";
+    fs::create_directory(shut);
+    const std::string module = jetModule(shut / "Quiz.vxm", testing::jet::sampleModuleTables(2));
+    const std::string original = testing::readBytes(module);
+    ASSERT_TRUE(open(module));
+    window.selectRow(0);
+    type(QuestionField::kText, "Not to be written");
+    fs::permissions(folder.path(), fs::perms::all);
+    fs::permissions(shut, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                              fs::perms::group_exec | fs::perms::others_read |
+                              fs::perms::others_exec);
+    fs::permissions(module, fs::perms::all);
+    EXPECT_EQ(testing::runWithoutPrivileges([&] {
+                  prompts.confirmAnswer = true;
+                  if (window.save()) return 1;
+                  return prompts.lastWarning().contains("could not be converted: the folder") ? 0
+                                                                                              : 2;
+              }),
+              0);
+    EXPECT_EQ(namesIn(shut), std::set<std::string>{"Quiz.vxm"});
+    EXPECT_EQ(testing::readBytes(module), original);
+    EXPECT_TRUE(window.isWindowModified());
+}
 
 // What the author types and attaches is what the game reads after a save: the texts through
 // the game's data source, the picture through the game's loader, the sound by the game's rule.
