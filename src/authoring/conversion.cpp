@@ -49,9 +49,16 @@ Status copyTable(ModuleSource& source, ModuleDatabase& database, const TableForm
 Result<Converted> writeConverted(const fs::path& out, ModuleSource& source, bool replace) {
     Converted converted;
     Status built = buildNewModule(out, replace, [&](ModuleDatabase& database) -> Status {
+        // The index of a million scores is sorted in memory, not in temporary files.
+        if (Status set =
+                database.execute("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -65536;");
+            !set)
+            return set;
         modules::Transaction transaction(database);
         if (!transaction.active()) return transaction.begun();
-        if (Status made = database.execute(modules::createStatements()); !made) return made;
+        // The indexes are made after the rows: sorting once costs far less than keeping them
+        // in order row by row.
+        if (Status made = database.execute(modules::createStatements(false)); !made) return made;
         // The properties first: a module without a title is not converted at all.
         if (Status copied =
                 copyTable(source, database, modules::kPropertiesTable, converted.properties,
@@ -78,6 +85,8 @@ Result<Converted> writeConverted(const fs::path& out, ModuleSource& source, bool
         if (Status copied = copyTable(source, database, modules::kScoresTable, converted.scores);
             !copied)
             return copied;
+        if (Status indexed = database.execute(std::string(modules::kIndexStatements)); !indexed)
+            return indexed;
         return transaction.commit();
     });
     if (!built) return built.error();

@@ -45,9 +45,53 @@ struct TableCloser {
     void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
 };
 
+// Whether the catalog's own table (always on page 2) has the page map the library walks it by:
+// the library reads it without looking.
+bool catalogReadable(MdbHandle* mdb) {
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = 2;
+    std::strncpy(entry.object_name, "MSysObjects", sizeof entry.object_name - 1);
+    std::unique_ptr<MdbTableDef, TableCloser> catalog(mdb_read_table(&entry));
+    return catalog && catalog->usage_map && catalog->map_sz > 0;
+}
+
 struct TextFree {
     void operator()(char* text) const { g_free(text); }
 };
+
+// The value of a field that is not NULL, as UTF-8 text. The library converts into a buffer of
+// its bind size, made for every value: it is sized to what this value can give (three bytes for
+// each stored one), not to the largest text a module may hold. A text the library gives shorter
+// than its stored bytes allow (it gives what it could read of a damaged long text, and nothing
+// of one over 16 MiB) is refused, as is one longer than a module holds: nothing is cut.
+Result<std::string> textOf(MdbHandle* mdb, MdbColumn& column, const MdbField& field, int version) {
+    const bool memo = column.col_type == MDB_MEMO;
+    const bool text = memo || column.col_type == MDB_TEXT;
+    std::size_t stored = static_cast<std::size_t>(std::max(field.siz, 0));
+    if (memo) {
+        if (field.siz < static_cast<int>(MDB_MEMO_OVERHEAD))
+            return Error(ErrorKind::kDamaged, "is damaged");
+        stored = static_cast<std::size_t>(mdb_get_int32(mdb->pg_buf, field.start)) & kMemoLength;
+    }
+    const std::string limit = "the " + std::to_string(kMaxText / (1024 * 1024)) +
+                              " MiB a module's field holds; nothing is cut, so it is not converted";
+    if (text && stored > kMaxText * (version == 3 ? 1 : 2)) return Error("is longer than " + limit);
+    if (stored == 0 && !memo) return std::string();
+    mdb_set_bind_size(mdb, std::min(3 * stored + 16, kBufferBytes));
+    const std::unique_ptr<char, TextFree> value(
+        mdb_col_to_string(mdb, mdb->pg_buf, field.start, column.col_type, field.siz));
+    if (!value) return std::string();
+    const std::size_t length = std::strlen(value.get());
+    // Jet 3 keeps a byte for each character; Jet 4 two, or one in its compressed form, which
+    // also spends a byte on each switch between the forms.
+    const std::size_t least = version == 3 ? stored : (stored >= 2 ? (stored - 2) / 3 : 0);
+    if (text && length < least)
+        return Error(ErrorKind::kDamaged, "could not be read whole: the file is damaged");
+    if (length > kMaxText) return Error("is longer than " + limit);
+    return std::string(value.get(), length);
+}
 
 }  // namespace
 
@@ -81,6 +125,8 @@ Result<std::unique_ptr<JetModule>> JetModule::open(const std::string& path) {
 
     std::unique_ptr<JetModule> module(new JetModule(path, *header, std::move(handle)));
     MdbHandle* mdb = module->handle_->mdb;
+    if (!catalogReadable(mdb))
+        return Error(ErrorKind::kDamaged, "the page map of its list of tables is damaged", path);
     if (!mdb_read_catalog(mdb, MDB_TABLE))
         return Error(ErrorKind::kDamaged, "its list of tables cannot be read", path);
     // Reading a table reads the catalog again and frees the entries: their names are copied
@@ -169,33 +215,14 @@ Status JetModule::readRows(const modules::TableFormat& format,
                 cells[i].reset();
                 continue;
             }
-            // The library converts into a buffer of its bind size, made for every value: sized to
-            // what this value can give in UTF-8 (three bytes for each stored one), not to the
-            // largest text a module may hold.
-            std::size_t bytes = static_cast<std::size_t>(std::max(field.siz, 0));
-            if (column->col_type == MDB_MEMO && field.siz >= 4)
-                bytes =
-                    static_cast<std::size_t>(mdb_get_int32(mdb->pg_buf, field.start)) & kMemoLength;
-            mdb_set_bind_size(mdb, std::min(3 * bytes + 16, kBufferBytes));
-            std::unique_ptr<char, TextFree> value(
-                field.siz == 0 && column->col_type != MDB_MEMO
-                    ? g_strdup("")
-                    : mdb_col_to_string(mdb, mdb->pg_buf, field.start, column->col_type,
-                                        field.siz));
-            if (!value) {
-                cells[i] = std::string();
-                continue;
-            }
-            const std::size_t length = std::strlen(value.get());
-            if (length > kMaxText)
-                return Error(ErrorKind::kFailed,
+            auto text = textOf(mdb, *column, field, header_.version);
+            if (!text)
+                return Error(text.error().kind(),
                              "the " + std::string(format.columns[i]) + " of row " +
-                                 std::to_string(number) + " of " + tableName +
-                                 " is longer than the " + std::to_string(kMaxText / (1024 * 1024)) +
-                                 " MiB a module's field holds; nothing is cut, so it is not "
-                                 "converted",
+                                 std::to_string(number) + " of " + tableName + " " +
+                                 text.error().message(),
                              path_);
-            cells[i] = std::string(value.get(), length);
+            cells[i] = std::move(*text);
         }
         if (Status taken = row(cells); !taken) return taken;
     }

@@ -38,7 +38,7 @@ std::vector<jet::Table> quizTables(const std::string& title = "Jet Quiz") {
              {{{"José", "Mar/01/1999", "00300"}}, {{"Zoë", "Mar/02/1999", "00900"}}}}};
 }
 
-class EarlierModuleTest : public ::testing::Test {
+class GameOpensEarlierModule : public ::testing::Test {
   protected:
     // Opens a module of the current format first, as the player had one open.
     void openCurrent(testing::FormFixture& g, app::MasterForm& form) {
@@ -65,7 +65,7 @@ class EarlierModuleTest : public ::testing::Test {
 // No keeps the module open before and the file as it was; Yes converts it in place, keeps the
 // original beside it, and the game plays it: the asked questions stay asked, the top ten ranks
 // as before, and a new asked entry goes into the converted module.
-TEST_F(EarlierModuleTest, ConvertedWhenThePlayerAgreesThenPlayed) {
+TEST_F(GameOpensEarlierModule, ConvertedWhenThePlayerAgreesThenPlayed) {
     openCurrent(f, f.form);
     jet::writeJetFile(old, quizTables());
     const std::string original = testing::readBytes(old);
@@ -99,7 +99,7 @@ TEST_F(EarlierModuleTest, ConvertedWhenThePlayerAgreesThenPlayed) {
 
 // A file the game would not take is refused as "Not a Valid Module", as always; a converter that
 // crashes, hangs or is missing is told, and the module open before stays open and usable.
-TEST_F(EarlierModuleTest, RefusalsAndFailuresChangeNothing) {
+TEST_F(GameOpensEarlierModule, RefusalsAndFailuresChangeNothing) {
     testing::TempFolder tools;
     const std::string crashing = tools.file("crashing"), hanging = tools.file("hanging");
     std::ofstream(crashing) << "#!/bin/sh\nkill -SEGV $$\n";

@@ -140,12 +140,13 @@ TEST(EarlierFormat, RefusalsLeaveNoTrace) {
     later.replace(4, 15, "Standard ACE DB");
     auto tooMany = jet::sampleModuleTables();
     tooMany[0].rows.resize(32768, tooMany[0].rows.front());
-    jet::Options jet3;
-    jet3.version = jet::Version::kJet3;
+    // 8,000,000 euro signs: 16,000,000 bytes as Jet 4 keeps them, 24,000,000 in UTF-8.
+    jet::Options wide;
+    wide.compressText = false;
     auto tooLong = jet::sampleModuleTables();
-    tooLong[0].columns[0].type = jet::ColumnType::kMemo;
-    tooLong[0].rows[1].cells[0] = std::string(16 * 1024 * 1024 + 1, 'x');
-
+    std::string euros;
+    for (int i = 0; i < 8'000'000; ++i) euros += "€";
+    tooLong[0].rows[1].cells[0] = euros;
     struct Case {
         const char* name;
         std::string bytes;
@@ -162,7 +163,7 @@ TEST(EarlierFormat, RefusalsLeaveNoTrace) {
         {"no questions table", withoutTable("MainData"), 1, "has no table MainData"},
         {"a later format", later, 3, "later database format"},
         {"more questions than the game counts", jet::writeJet(tooMany), 1, "32767"},
-        {"a text longer than a module holds", jet::writeJet(tooLong, jet3), 1, "16 MiB"},
+        {"a text longer than a module holds", jet::writeJet(tooLong, wide), 1, "16 MiB"},
         {"a truncated file", good.substr(0, good.size() / 2), -1, ""},
         {"random bytes after a valid header", randomAfterHeader, -1, ""},
     };
@@ -183,6 +184,21 @@ TEST(EarlierFormat, RefusalsLeaveNoTrace) {
             EXPECT_EQ(readBytes(module), c.bytes);
             EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"quiz.vxm"});
         }
+    }
+}
+
+// Files on which libmdb once stopped the fuzzer are refused before it reads them, in this
+// process: a regression stops the test program.
+TEST(EarlierFormat, DamagedFilesTheFuzzerFoundAreRefused) {
+    for (const auto& entry : fs::directory_iterator(VEXLOR_SOURCE_DIR "/tests/tool/damaged-jet")) {
+        SCOPED_TRACE(entry.path().filename().string());
+        TempFolder folder;
+        const std::string module = folder.file("quiz.vxm");
+        fs::copy_file(entry.path(), module);
+        const auto run = runInProcess({"convert", module});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("page map"), std::string::npos) << run.err;
+        EXPECT_EQ(readBytes(module), readBytes(entry.path()));
     }
 }
 
