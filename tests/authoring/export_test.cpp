@@ -21,6 +21,7 @@ namespace vexlor::authoring::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using vexlor::testing::entries;
 
 // gtest's own check, so that a failure shows both texts.
 ::testing::AssertionResult contains(const std::string& text, const std::string& part) {
@@ -140,14 +141,6 @@ TEST(ExportTest, CsvCellsNeverStartAFormulaInASpreadsheet) {
     for (int c; (c = std::fgetc(pipe)) != EOF;) printed += static_cast<char>(c);
     ASSERT_EQ(::pclose(pipe), 0) << printed;
     EXPECT_EQ(printed, "'+1'\n'-5'\n'-5'\n");
-}
-
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST(ExportTest, AnExportReplacesItsTargetWholeAndNeverTheModule) {

@@ -49,13 +49,7 @@ class GameOpensEarlierModule : public ::testing::Test {
         form.Modu_Click();
         ASSERT_EQ(form.Caption, "Vexlor Player - Test Module");
     }
-    std::vector<std::string> entries() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder.path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> entries() { return testing::entries(folder.path()); }
 
     testing::TempFolder folder;
     std::string current = folder.file("current.vxm"), old = folder.file("old.vxm");

@@ -25,13 +25,7 @@ using testing::runInProcess;
 using vexlor::testing::readBytes;
 using vexlor::testing::TempFolder;
 
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using vexlor::testing::entries;
 
 struct Kind {
     const char* name;
