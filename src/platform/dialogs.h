@@ -33,7 +33,7 @@ class FileDialog {
 namespace message_style {
 constexpr int kExclamation = 48;
 constexpr int kQuestionYesNo = 36;  ///< a question mark, Yes and No
-}
+}  // namespace message_style
 
 /// A modal message box.
 class MessageBox {
