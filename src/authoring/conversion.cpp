@@ -50,10 +50,7 @@ Result<Converted> writeConverted(const fs::path& out, ModuleSource& source, bool
     Converted converted;
     Status built = buildNewModule(out, replace, [&](ModuleDatabase& database) -> Status {
         // The index of a million scores is sorted in memory, not in temporary files.
-        if (Status set =
-                database.execute("PRAGMA temp_store = MEMORY; PRAGMA cache_size = -65536;");
-            !set)
-            return set;
+        if (Status set = database.execute("PRAGMA temp_store = MEMORY;"); !set) return set;
         modules::Transaction transaction(database);
         if (!transaction.active()) return transaction.begun();
         // The indexes are made after the rows: sorting once costs far less than keeping them
