@@ -155,5 +155,23 @@ TEST_F(GameOpensEarlierModule, RefusalsAndFailuresChangeNothing) {
     }
 }
 
+// The converter is found beside the program (a prefix install), in ../bin of it (the game among
+// the games of a Debian system) or in the build tree; nothing is found where there is none.
+TEST(ModuleTool, IsFoundWhereEachLayoutPutsIt) {
+    testing::TempFolder root;
+    const fs::path prefix = root.path() / "usr", games = prefix / "games", bin = prefix / "bin";
+    const fs::path build = root.path() / "build", game = build / "src" / "ui",
+                   tool = build / "tools" / "vexlor-module";
+    for (const fs::path& folder : {games, bin, game, tool}) fs::create_directories(folder);
+    EXPECT_EQ(modules::moduleToolFor(games.string()), "");
+    for (const fs::path& folder : {bin, tool}) {
+        std::ofstream(folder / "vexlor-module") << "#!/bin/sh\n";
+        fs::permissions(folder / "vexlor-module", fs::perms::owner_all);
+    }
+    EXPECT_EQ(modules::moduleToolFor(games.string()), (bin / "vexlor-module").string());
+    EXPECT_EQ(modules::moduleToolFor(bin.string()), (bin / "vexlor-module").string());
+    EXPECT_EQ(modules::moduleToolFor(game.string()), (tool / "vexlor-module").string());
+}
+
 }  // namespace
 }  // namespace vexlor::app
