@@ -224,6 +224,9 @@ void EditorWindow::buildWidgets() {
             if (const auto row = currentRow())
                 push(document_->setQuestionField(*row, which, text.toStdString()));
         });
+        // Enter in Points, the last field typed, goes on to the next question.
+        if (which == QuestionField::kPoints)
+            connect(field, &QLineEdit::returnPressed, this, &EditorWindow::addQuestion);
         if (i + 1 < questionFields_.size()) {
             formLayout->addRow(tr(labels[i]), field);
             continue;
@@ -408,8 +411,13 @@ void EditorWindow::buildActions() {
               &EditorWindow::findTriggered);
 
     QMenu* question = menuBar()->addMenu(tr("&Question"));
-    addAction(question, "addQuestion", tr("&Add Question"), {K(Qt::CTRL | Qt::SHIFT | Qt::Key_N)},
+    // Questions are typed one after the other: Ctrl+Enter in the form adds the next one.
+    addAction(question, "addQuestion", tr("&Add Question"),
+              {K(Qt::CTRL | Qt::SHIFT | Qt::Key_N), K(Qt::CTRL | Qt::Key_Return),
+               K(Qt::CTRL | Qt::Key_Enter)},
               &EditorWindow::addQuestion);
+    addAction(question, "insertQuestion", tr("&Insert Question"),
+              {K(Qt::CTRL | Qt::SHIFT | Qt::Key_I)}, &EditorWindow::insertQuestion);
     addAction(question, "duplicate", tr("D&uplicate"), {K(Qt::CTRL | Qt::Key_D)},
               &EditorWindow::duplicateQuestions);
     addAction(question, "delete", tr("&Delete"), standardKeys(K::Delete, K(Qt::Key_Delete)),
@@ -856,7 +864,7 @@ void EditorWindow::updateActions() {
     const bool open = document_.has_value();
     const bool selected = open && currentRow().has_value();
     for (const char* name : {"save", "saveAs", "revert", "import", "export", "pasteQuestions",
-                             "addQuestion", "forgetAsked", "clearScores", "find"})
+                             "addQuestion", "insertQuestion", "forgetAsked", "clearScores", "find"})
         action(QLatin1String(name))->setEnabled(open);
     for (const char* name : {"copyQuestions", "duplicate", "delete", "moveUp", "moveDown",
                              "attachMedia", "removeMedia", "playSound"})
@@ -978,6 +986,12 @@ void EditorWindow::playSound() {
 // --- questions ------------------------------------------------------------------------------
 
 void EditorWindow::addQuestion() {
+    if (!document_) return;
+    push(document_->addQuestion(document_->size()));
+    questionText_->setFocus();
+}
+
+void EditorWindow::insertQuestion() {
     if (!document_) return;
     const auto row = currentRow();
     push(document_->addQuestion(row ? *row + 1 : document_->size()));

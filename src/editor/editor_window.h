@@ -138,7 +138,10 @@ class EditorWindow : public QMainWindow {
     void exportTriggered();
     void pasteTriggered();
     void copyTriggered();
+    /// Adds an empty question at the end, where questions are typed one after the other.
     void addQuestion();
+    /// Adds an empty question after the selected one.
+    void insertQuestion();
     void duplicateQuestions();
     void deleteQuestions();
     void moveUp();

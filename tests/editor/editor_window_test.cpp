@@ -927,5 +927,39 @@ TEST_F(EditorWindowTest, UndoKeysInAFieldReachTheWindowAndEditingKeysStayInIt) {
     }
 }
 
+// Questions are typed one after the other: Add Question and Ctrl+Enter in the form add one at
+// the end, as does Enter in Points; Insert Question puts one after the selection.
+TEST_F(EditorWindowTest, AddAppendsAndInsertFollowsTheSelection) {
+    ASSERT_TRUE(window.openModule(QString::fromStdString(sampleCopy())));
+    authoring::Document& document = *window.document();
+    const std::size_t count = document.size();
+    const authoring::Question second = document.question(1);
+    window.selectRow(0);
+    window.action("insertQuestion")->trigger();
+    ASSERT_EQ(document.size(), count + 1);
+    EXPECT_EQ(document.question(1).text, "");
+    EXPECT_EQ(document.question(2), second);
+
+    window.selectRow(0);
+    window.action("addQuestion")->trigger();
+    EXPECT_EQ(window.currentRow(), count + 1);
+    type(QuestionField::kText, "Typed last");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window.formField(QuestionField::kPoints), &enter);
+    ASSERT_EQ(document.size(), count + 3);
+    EXPECT_EQ(document.question(count + 1).text, "Typed last");
+    EXPECT_EQ(window.currentRow(), count + 2);
+
+    // Ctrl+Enter reaches the window from the fields where text is typed.
+    EXPECT_TRUE(window.action("addQuestion")
+                    ->shortcuts()
+                    .contains(QKeySequence(Qt::CTRL | Qt::Key_Return)));
+    for (QuestionField field : {QuestionField::kText, QuestionField::kRight}) {
+        QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Return, Qt::ControlModifier);
+        QApplication::sendEvent(window.formField(field), &override);
+        EXPECT_FALSE(override.isAccepted());
+    }
+}
+
 }  // namespace
 }  // namespace vexlor::editor
