@@ -70,21 +70,14 @@ int failed(std::ostream& err, const Error& error) {
     return error.kind() == ErrorKind::kNotAModule ? kExitNotAModule : kExitFailure;
 }
 
-// A file that is already a module of ours.
-bool isCurrentModule(const fs::path& path) {
-    return ModuleFile::open(path).ok();
-}
-
 int convertInPlace(const fs::path& path, std::ostream& out, std::ostream& err) {
     const auto header = modules::readJetHeader(path);
     if (!header) {
-        if (isCurrentModule(path)) {
-            out << path.string() << ": already a module in the current format; left as it is\n";
-            return kExitSuccess;
-        }
-        auto refused = ModuleFile::open(path);
-        return failed(err, refused ? Error(ErrorKind::kNotAModule, "is not a module", path)
-                                   : refused.error());
+        // Not a Jet database: a module of ours is left alone, anything else is told why.
+        auto current = ModuleFile::open(path);
+        if (!current) return failed(err, current.error());
+        out << path.string() << ": already a module in the current format; left as it is\n";
+        return kExitSuccess;
     }
     auto module = legacy::JetModule::open(path);
     if (!module) return failed(err, module.error());
@@ -111,7 +104,7 @@ int convertTo(const fs::path& from, const fs::path& to, bool replace, std::ostre
         return fail(err, to.string() +
                              ": is the module being converted; to convert it in its place, leave "
                              "out -o");
-    if (!modules::readJetHeader(from) && isCurrentModule(from)) {
+    if (!modules::readJetHeader(from) && ModuleFile::open(from)) {
         out << from.string() << ": already a module in the current format; nothing written\n";
         return kExitSuccess;
     }
