@@ -75,15 +75,8 @@ std::vector<std::string> texts(Version version) {
 std::vector<Table> moduleTables(const Case& c) {
     const auto words = texts(c.version);
     auto word = [&](std::size_t i) { return words[i % words.size()]; };
-    Table main{"MainData",
-               {{"Question", ColumnType::kMemo},
-                {"Reponce"},
-                {"False1"},
-                {"False2"},
-                {"False3"},
-                {"Points", c.numbers ? ColumnType::kLong : ColumnType::kText},
-                {"Audio"}},
-               {}};
+    Table main{"MainData", moduleColumns("MainData"), {}};
+    if (c.numbers) main.columns[5].type = ColumnType::kLong;  // Points
     std::string longMemo;
     while (longMemo.size() < 10000) longMemo += word(longMemo.size()) + "\n";
     for (std::size_t i = 0; i < 600; ++i) {

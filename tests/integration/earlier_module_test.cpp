@@ -19,22 +19,17 @@ namespace jet = testing::jet;
 
 // Three questions, two of them asked already, and a top ten of accented names.
 std::vector<jet::Table> quizTables(const std::string& title = "Jet Quiz") {
-    jet::Table main{
-        "MainData",
-        {{"Question"}, {"Reponce"}, {"False1"}, {"False2"}, {"False3"}, {"Points"}, {"Audio"}},
-        {}};
+    jet::Table main{"MainData", jet::moduleColumns("MainData"), {}};
     for (int i = 1; i <= 3; ++i) {
         const std::string n = std::to_string(i);
         main.rows.push_back({{"Où est " + n + " ?", "Ici " + n, "Là " + n + "a", "Là " + n + "b",
                               "Là " + n + "c", "100", std::nullopt}});
     }
     return {main,
-            {"Propriete",
-             {{"Title"}, {"Author"}, {"Company"}, {"Year"}},
-             {{{title, "Ann", "", "1998"}}}},
-            {"Use", {{"Use"}}, {{{"1"}}, {{"3"}}}},
+            {"Propriete", jet::moduleColumns("Propriete"), {{{title, "Ann", "", "1998"}}}},
+            {"Use", jet::moduleColumns("Use"), {{{"1"}}, {{"3"}}}},
             {"HScore",
-             {{"Nom"}, {"Date"}, {"Score"}},
+             jet::moduleColumns("HScore"),
              {{{"José", "Mar/01/1999", "00300"}}, {{"Zoë", "Mar/02/1999", "00900"}}}}};
 }
 

@@ -78,18 +78,8 @@ inline StoredRows liveRows(const jet::Table& table) {
 /// (beyond Latin letters when `unicode`), NULLs beside empty texts, a memo of 10,000 characters
 /// spanning pages, `questions` questions over many pages, and deleted rows among them.
 inline std::vector<jet::Table> richModuleTables(int questions, bool unicode) {
-    using jet::Column;
-    using jet::ColumnType;
     const std::string accented = unicode ? "Ελληνικά — ☃ été" : "Qu'est-ce qu'un élève — ½ œ €";
-    jet::Table main{"MainData",
-                    {{"Question", ColumnType::kMemo},
-                     {"Reponce"},
-                     {"False1"},
-                     {"False2"},
-                     {"False3"},
-                     {"Points"},
-                     {"Audio"}},
-                    {}};
+    jet::Table main{"MainData", jet::moduleColumns("MainData"), {}};
     for (int i = 1; i <= questions; ++i) {
         const std::string n = std::to_string(i);
         jet::Row row{{"Question " + n + " " + accented, "Right " + n, "Wrong " + n + "a",
@@ -103,10 +93,10 @@ inline std::vector<jet::Table> richModuleTables(int questions, bool unicode) {
         main.rows.push_back(row);
     }
     jet::Table properties{"Propriete",
-                          {{"Title"}, {"Author"}, {"Company"}, {"Year"}},
+                          jet::moduleColumns("Propriete"),
                           {{{"Quiz d'été " + accented, std::nullopt, "", "1999"}}}};
-    jet::Table asked{"Use", {{"Use"}}, {{{"2"}}, {{"5"}, true}, {{"4"}}}};
-    jet::Table scores{"HScore", {{"Nom"}, {"Date"}, {"Score"}}, {}};
+    jet::Table asked{"Use", jet::moduleColumns("Use"), {{{"2"}}, {{"5"}, true}, {{"4"}}}};
+    jet::Table scores{"HScore", jet::moduleColumns("HScore"), {}};
     const char* names[] = {"Zoë", "José", "Anaïs", "Björn", "Łukasz"};
     for (int i = 0; i < 12; ++i)
         scores.rows.push_back(

@@ -793,6 +793,21 @@ void writeJetFile(const std::string& path, const std::vector<Table>& tables,
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::vector<Column> moduleColumns(const std::string& table) {
+    if (table == "MainData")
+        return {{"Question", ColumnType::kMemo},
+                {"Reponce"},
+                {"False1"},
+                {"False2"},
+                {"False3"},
+                {"Points"},
+                {"Audio"}};
+    if (table == "Propriete") return {{"Title"}, {"Author"}, {"Company"}, {"Year"}};
+    if (table == "Use") return {{"Use"}};
+    if (table == "HScore") return {{"Nom"}, {"Date"}, {"Score"}};
+    return {};
+}
+
 std::vector<Table> sampleModuleTables(int questions) {
     static const std::array<std::array<const char*, 5>, 5> kQuestions = {{
         {"Qu'est-ce qu'un élève ?", "Une personne qui apprend", "Un arbre", "Une île", "Un métier"},
@@ -802,15 +817,7 @@ std::vector<Table> sampleModuleTables(int questions) {
         {"Qui a écrit « Les Misérables » ?", "Victor Hugo", "Émile Zola", "Molière",
          "Honoré de Balzac"},
     }};
-    Table main{"MainData",
-               {{"Question", ColumnType::kMemo},
-                {"Reponce"},
-                {"False1"},
-                {"False2"},
-                {"False3"},
-                {"Points"},
-                {"Audio"}},
-               {}};
+    Table main{"MainData", moduleColumns("MainData"), {}};
     for (int q = 0; q < questions; ++q) {
         const auto& texts = kQuestions[static_cast<std::size_t>(q) % kQuestions.size()];
         std::string question = texts[0];
@@ -820,12 +827,12 @@ std::vector<Table> sampleModuleTables(int questions) {
                               std::to_string(100 * (q % 3 + 1)), ""}});
     }
     Table properties{"Propriete",
-                     {{"Title"}, {"Author"}, {"Company"}, {"Year"}},
+                     moduleColumns("Propriete"),
                      {{{"Jet Sample", "Zoë Lefèvre", "Vexlor Éditions", "1999"}}}};
-    Table use{"Use", {{"Use"}}, {{{"2"}}}};
+    Table use{"Use", moduleColumns("Use"), {{{"2"}}}};
     static const std::array<const char*, 10> kNames = {"Zoë",   "José",   "Anaïs", "Loïc", "Søren",
                                                        "Chloé", "Jürgen", "Inès",  "Noël", "Björn"};
-    Table scores{"HScore", {{"Nom"}, {"Date"}, {"Score"}}, {}};
+    Table scores{"HScore", moduleColumns("HScore"), {}};
     for (std::size_t i = 0; i < kNames.size(); ++i) {
         char score[16];
         std::snprintf(score, sizeof score, "%05zu", 100 * (i + 1));

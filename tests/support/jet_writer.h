@@ -66,6 +66,10 @@ std::string writeJet(const std::vector<Table>& tables, const Options& options = 
 void writeJetFile(const std::string& path, const std::vector<Table>& tables,
                   const Options& options = {});
 
+/// The columns of one of a module's four tables ("MainData", "Propriete", "Use", "HScore"), every
+/// one a text and the question a memo, as modules keep them; no columns for any other name.
+std::vector<Column> moduleColumns(const std::string& table);
+
 /// The four tables of a small playable module: title "Jet Sample", `questions` questions with
 /// accented texts, the asked list "2" and a top ten.
 std::vector<Table> sampleModuleTables(int questions = 5);
