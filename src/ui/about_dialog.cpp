@@ -6,21 +6,32 @@
 
 namespace vexlor::ui {
 
-AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), main_(main) {
+namespace {
+
+// The window's client area at its own size.
+QSize ownSize() {
+    return {pixels(app::AboutWindow::kWidth), pixels(app::AboutWindow::kHeight)};
+}
+
+}  // namespace
+
+AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent, double scale)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      main_(main),
+      scale_(fittingScale(ownSize(), scale, parent)) {
     // The window has no title. Qt fills an empty title with the application's name, which a
     // lone blank is not.
     setWindowTitle(QStringLiteral(" "));
     setModal(true);
     setWindowIcon(applicationIcon());
-    setFixedSize(pixels(app::AboutWindow::kWidth), pixels(app::AboutWindow::kHeight));
+    setFixedSize(scaled(QRect(QPoint(), ownSize()), scale_).size());
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
 
     auto* logo = new SvgPicture(QStringLiteral(":/logo.svg"), this);
-    logo->setGeometry(placeOf(window_.Image1));
+    logo->setGeometry(scaled(placeOf(window_.Image1), scale_));
     const app::Label* elements[] = {&window_.Label2, &window_.Label1, &window_.Label6};
     for (int i = 0; i < 3; ++i) {
         lines_[i] = new QLabel(this);
@@ -30,7 +41,7 @@ AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
     }
     auto* ok = new PictureButton(QStringLiteral(":/buttons/ok.svg"), this);
     ok->setObjectName(QString::fromStdString(window_.cmdOk.name));
-    ok->setGeometry(placeOf(window_.cmdOk));
+    ok->setGeometry(scaled(placeOf(window_.cmdOk), scale_));
     connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
     ok->setAccessibleName(QStringLiteral("OK"));
     render();
@@ -39,7 +50,7 @@ AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent)
 void AboutDialog::render() {
     window_.Form_Paint(main_);
     const app::Label* elements[] = {&window_.Label2, &window_.Label1, &window_.Label6};
-    for (int i = 0; i < 3; ++i) renderLabel(*elements[i], *lines_[i]);
+    for (int i = 0; i < 3; ++i) renderLabel(*elements[i], *lines_[i], scale_);
 }
 
 void AboutDialog::keyPressEvent(QKeyEvent* event) {

@@ -12,7 +12,8 @@ namespace vexlor::ui {
 class AboutDialog : public QDialog {
     Q_OBJECT
   public:
-    AboutDialog(const app::MasterForm& main, QWidget* parent);
+    /// `scale` enlarges the whole window, as the main window is enlarged when it fills the screen.
+    AboutDialog(const app::MasterForm& main, QWidget* parent, double scale = 1.0);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -23,6 +24,7 @@ class AboutDialog : public QDialog {
     void render();
 
     const app::MasterForm& main_;
+    const double scale_;
     app::AboutWindow window_;
     QLabel* lines_[3];
 };

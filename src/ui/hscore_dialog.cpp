@@ -9,6 +9,11 @@ namespace vexlor::ui {
 
 namespace {
 
+// The window's client area at its own size.
+QSize ownSize() {
+    return {pixels(scores::HScoreForm::kWidth), pixels(scores::HScoreForm::kHeight)};
+}
+
 // The name box counts characters as the top ten pads them, not UTF-16 units: a name of twenty
 // characters outside the basic plane still fits. What would make it longer is refused whole.
 class NameValidator final : public QValidator {
@@ -31,54 +36,59 @@ Qt::Alignment alignmentOf(app::Alignment alignment) {
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-QLabel* addLabel(const app::Label& element, QWidget* parent) {
+QLabel* addLabel(const app::Label& element, QWidget* parent, double scale) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromStdString(element.name));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignmentOf(element.alignment));
     label->setAutoFillBackground(true);
-    label->setFont(fontOf(element.font));
-    renderLabel(element, *label);
+    label->setFont(fontOf(element.font, scale));
+    renderLabel(element, *label, scale);
     return label;
 }
 
 }  // namespace
 
-HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), main_(main) {
+HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent, double scale)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      main_(main),
+      scale_(fittingScale(ownSize(), scale, parent)) {
     setWindowTitle(QString::fromUtf8(scores::HScoreForm::kCaption));
     setModal(true);
     setWindowIcon(applicationIcon());
-    setFixedSize(pixels(scores::HScoreForm::kWidth), pixels(scores::HScoreForm::kHeight));
+    setFixedSize(scaled(QRect(QPoint(), ownSize()), scale_).size());
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
 
-    addLabel(window_.Label2, this);
-    addLabel(window_.Label1, this);
-    addLabel(window_.Label6, this);
-    addLabel(window_.Label5, this);
-    date_ = addLabel(window_.DateH, this);
-    score_ = addLabel(window_.ScoreH, this);
+    addLabel(window_.Label2, this, scale_);
+    addLabel(window_.Label1, this, scale_);
+    addLabel(window_.Label6, this, scale_);
+    addLabel(window_.Label5, this, scale_);
+    date_ = addLabel(window_.DateH, this, scale_);
+    score_ = addLabel(window_.ScoreH, this, scale_);
 
     name_ = new QLineEdit(this);
     name_->setObjectName(QString::fromStdString(window_.NameH.name));
-    name_->setGeometry(placeOf(window_.NameH));
+    name_->setGeometry(scaled(placeOf(window_.NameH), scale_));
     // Twenty characters take at most forty UTF-16 units; the validator counts characters.
     name_->setMaxLength(2 * static_cast<int>(scores::HScoreForm::kNameLimit));
     name_->setValidator(new NameValidator(name_));
     app::Font bold = window_.DateH.font;
-    name_->setFont(fontOf(bold));
-    name_->setStyleSheet(
-        QStringLiteral("QLineEdit { color: white; background: black; border: 1px solid #FF8000; "
-                       "padding: 0 3px; }"));
+    name_->setFont(fontOf(bold, scale_));
+    const auto px = [this](int pixels) {
+        return QString::number(std::max(1, qRound(pixels * scale_)));
+    };
+    name_->setStyleSheet(QStringLiteral("QLineEdit { color: white; background: black; "
+                                        "border: %1px solid #FF8000; padding: 0 %2px; }")
+                             .arg(px(1), px(3)));
     connect(name_, &QLineEdit::textChanged, this,
             [this](const QString& text) { window_.NameH.Text = text.toStdString(); });
 
     auto* ok = new PictureButton(QStringLiteral(":/buttons/ok.svg"), this);
     ok->setObjectName(QString::fromStdString(window_.cmdOk.name));
-    ok->setGeometry(placeOf(window_.cmdOk));
+    ok->setGeometry(scaled(placeOf(window_.cmdOk), scale_));
     connect(ok, &QAbstractButton::clicked, this, &HScoreDialog::cmdOkClicked);
     // Reached with Tab and pressed with Space, so a player without a mouse can store the name;
     // Enter still does nothing here.
@@ -93,8 +103,8 @@ HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent)
 
 void HScoreDialog::render() {
     window_.Form_Paint(main_);
-    renderLabel(window_.DateH, *date_);
-    renderLabel(window_.ScoreH, *score_);
+    renderLabel(window_.DateH, *date_, scale_);
+    renderLabel(window_.ScoreH, *score_, scale_);
 }
 
 void HScoreDialog::keyPressEvent(QKeyEvent* event) {

@@ -15,7 +15,8 @@ namespace vexlor::ui {
 class HScoreDialog : public QDialog {
     Q_OBJECT
   public:
-    HScoreDialog(app::MasterForm& main, QWidget* parent);
+    /// `scale` enlarges the whole window, as the main window is enlarged when it fills the screen.
+    HScoreDialog(app::MasterForm& main, QWidget* parent, double scale = 1.0);
 
     /// How the window was closed; `Closed` until OK has been pressed.
     platform::HighScoreEntry entry() const { return entry_; }
@@ -29,6 +30,7 @@ class HScoreDialog : public QDialog {
     void cmdOkClicked();
 
     app::MasterForm& main_;
+    const double scale_;
     scores::HScoreForm window_;
     platform::HighScoreEntry entry_ = platform::HighScoreEntry::Closed;
     QLineEdit* name_;

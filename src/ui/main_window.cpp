@@ -218,8 +218,28 @@ void MainWindow::setFullScreen(bool on) {
     } else {
         showNormal();
         setFixedSize(kWindowSize);
-        if (normalPlace_.isValid()) setGeometry(normalPlace_);
+        placeOnScreen();
     }
+}
+
+void MainWindow::placeOnScreen() {
+    // Started filling the screen, the window has no place of its own to go back to, and the
+    // screen's corner would put its title bar above the edge, out of reach of the mouse: it
+    // goes to the middle, frame and all. So does a place that is no longer on any screen.
+    const QRect available = screen()->availableGeometry();
+    const QMargins frame(geometry().left() - frameGeometry().left(),
+                         geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    if (normalPlace_.isValid() && available.contains(normalPlace_ + frame)) {
+        setGeometry(normalPlace_);
+        return;
+    }
+    QRect place(QPoint(), kWindowSize.grownBy(frame));
+    place.moveCenter(available.center());
+    place.moveTopLeft(
+        QPoint(std::max(place.left(), available.left()), std::max(place.top(), available.top())));
+    setGeometry(place - frame);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

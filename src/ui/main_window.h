@@ -25,6 +25,8 @@ class MainWindow : public QWidget {
     /// Fills the screen with the window, scaled alike in both directions and centred on black,
     /// or goes back to the window's own size.
     void setFullScreen(bool on);
+    /// How much larger than its own size the window is drawn: 1 unless it fills the screen.
+    double scale() const { return scale_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,6 +43,8 @@ class MainWindow : public QWidget {
                    void (app::MasterForm::*handler)());
     /// Has assistive technology read `spoken` followed by the element's current text.
     void speakWithText(QLabel& label, const QString& spoken);
+    /// Back from full screen: the place the window had, or the middle of the screen.
+    void placeOnScreen();
     /// Runs a routine of the window for a click, then draws the outcome.
     void handle(void (app::MasterForm::*handler)());
 

@@ -116,15 +116,19 @@ bool QtMessageBox::ask(const std::string& text, const std::string& title) {
     return box.clickedButton() == box.button(QMessageBox::Yes);
 }
 
+double QtWindows::scale() const {
+    return window_ != nullptr ? window_->scale() : 1.0;
+}
+
 void QtWindows::showAbout() {
     drawWindowBehind(window_);
-    AboutDialog dialog(*form_, window_);
+    AboutDialog dialog(*form_, window_, scale());
     runModal(dialog, window_);
 }
 
 platform::HighScoreEntry QtWindows::showHighScoreEntry() {
     drawWindowBehind(window_);
-    HScoreDialog dialog(*form_, window_);
+    HScoreDialog dialog(*form_, window_, scale());
     runModal(dialog, window_);
     return dialog.entry();
 }

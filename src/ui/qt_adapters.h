@@ -51,6 +51,9 @@ class QtWindows final : public platform::Windows {
     }
 
   private:
+    /// The windows opened over the main window are enlarged with it.
+    double scale() const;
+
     app::MasterForm* form_ = nullptr;
     MainWindow* window_ = nullptr;
 };

@@ -1,9 +1,11 @@
 #include "ui/widgets.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <algorithm>
 
 #include "ui/qt_adapters.h"
@@ -60,6 +62,16 @@ QFont fontOf(const app::Font& font, double scale) {
     // authoring check measures it.
     qfont.setHintingPreference(QFont::PreferVerticalHinting);
     return qfont;
+}
+
+double fittingScale(QSize size, double scale, const QWidget* over) {
+    const QScreen* screen = over != nullptr ? over->screen() : QGuiApplication::primaryScreen();
+    if (scale <= 1.0 || screen == nullptr || size.isEmpty()) return scale;
+    // A little room is left for the window's frame.
+    const QSize room = screen->availableGeometry().size() * 0.95;
+    const double fits =
+        std::min(double(room.width()) / size.width(), double(room.height()) / size.height());
+    return std::max(1.0, std::min(scale, fits));
 }
 
 QIcon applicationIcon() {

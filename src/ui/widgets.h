@@ -33,6 +33,9 @@ inline QColor colourOf(app::Rgb rgb) {
 }
 /// The font of an element at `scale` times its size: point sizes are those of a 96-dpi screen.
 QFont fontOf(const app::Font& font, double scale = 1.0);
+/// `scale`, or less when a window of `size` so enlarged would not fit the screen `over` is on;
+/// never less than the window's own size.
+double fittingScale(QSize size, double scale, const QWidget* over);
 /// The program's icon: the logo's disc, at the sizes window systems ask for.
 QIcon applicationIcon();
 

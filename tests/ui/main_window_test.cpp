@@ -14,9 +14,12 @@
 #include <QLabel>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "support/fakes.h"
 #include "support/module_files.h"
@@ -339,10 +342,50 @@ TEST(FullScreen, TheWindowIsScaledAndWorksAsBefore) {
     ASSERT_NE(target, nullptr);
     clickWidget(target, target->mapFrom(&game.window, at));
     EXPECT_EQ(game.seen().at("chosen"), "PanelRepD");
+
+    // The windows opened over it are enlarged with it, as far as the screen allows, and stand
+    // in its middle, text and all.
+    QtWindows windows;
+    windows.setMainWindow(&form, &game.window);
+    for (const auto& [name, base, open] :
+         std::vector<std::tuple<QString, QSize, std::function<void()>>>{
+             {"Label6", QSize(300, 394), [&] { windows.showAbout(); }},
+             {"ScoreH", QSize(345, 186), [&] { windows.showHighScoreEntry(); }}}) {
+        SCOPED_TRACE(name.toStdString());
+        whenShown<QDialog>([&, name = name, base = base](QDialog* dialog) {
+            const double enlarged = std::min(scale, 1080 * 0.95 / base.height());
+            EXPECT_NEAR(dialog->width(), base.width() * enlarged, 2);
+            EXPECT_NEAR(dialog->height(), base.height() * enlarged, 2);
+            EXPECT_LE((dialog->geometry().center() - QPoint(960, 540)).manhattanLength(), 4);
+            const auto* label = dialog->findChild<QLabel*>(name);
+            ASSERT_NE(label, nullptr);
+            EXPECT_GT(label->font().pixelSize(), 2 * 12);
+            dialog->reject();
+        });
+        open();
+    }
+
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&game.window, &escape);
     EXPECT_FALSE(game.window.isFullScreen());
     EXPECT_EQ(settle(game.window, QSize(541, 334)), QSize(541, 334));
+}
+
+// Started filling the screen, the window has no place of its own: leaving full screen puts it
+// in the middle of the screen, where its title bar can be reached, not in the screen's corner.
+TEST(FullScreen, LeftAfterStartingInItTheWindowStandsInTheMiddle) {
+    WithApplication application;
+    vexlor::testing::FormFixture f;
+    MainWindow window(f.form);
+    f.form.Form_Load();
+    window.setFullScreen(true);
+    for (int i = 0; i < 200 && window.size() != QSize(1920, 1080); ++i)
+        QApplication::processEvents();
+    window.setFullScreen(false);
+    for (int i = 0; i < 200 && window.size() != QSize(541, 334); ++i) QApplication::processEvents();
+    const QRect screen = window.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.frameGeometry()));
+    EXPECT_LE((window.frameGeometry().center() - screen.center()).manhattanLength(), 2);
 }
 
 // Assistive technology reads every element with what it shows, kept current as it changes.
