@@ -389,7 +389,7 @@ void EditorWindow::buildActions() {
     addAction(file, "export", tr("&Export Questions..."), {K(Qt::CTRL | Qt::Key_E)},
               &EditorWindow::exportTriggered);
     file->addSeparator();
-    addAction(file, "printPreview", tr("Print Pre&view..."), {},
+    addAction(file, "printPreview", tr("Print Previe&w..."), {},
               &EditorWindow::printPreviewTriggered);
     addAction(file, "print", tr("&Print..."), standardKeys(K::Print, K(Qt::CTRL | Qt::Key_P)),
               &EditorWindow::printTriggered);
