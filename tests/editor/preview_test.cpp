@@ -139,12 +139,6 @@ TEST_F(PreviewTest, TheJudgedLookShowsTheRightAndWrongColours) {
     EXPECT_EQ(answersShown(true).size(), 4);
 }
 
-}  // namespace
-}  // namespace vexlor::editor
-
-namespace vexlor::editor {
-namespace {
-
 // A click on an answer is judged by the game's own routine after its two seconds: the right
 // answer green with "Correct Answer", or the clicked one red beside the right one green. The
 // verdict stays a moment, or until the next click on the board, and the question is asked again.
@@ -158,22 +152,18 @@ TEST_F(PreviewTest, AClickedAnswerIsJudgedAsTheGameJudgesItThenAskedAgain) {
             QWidget* chosen = answerPanel(right);
             ASSERT_NE(chosen, nullptr);
             click(chosen);
-            const app::MasterForm& form = *preview.gameForm(false);
-            const app::Label& clicked = *(chosen->objectName() == "PanelRepA"   ? &form.PanelRepA
-                                          : chosen->objectName() == "PanelRepB" ? &form.PanelRepB
-                                          : chosen->objectName() == "PanelRepC" ? &form.PanelRepC
-                                                                                : &form.PanelRepD);
-            EXPECT_EQ(clicked.BackColor, app::colours::kClicked);
+            const auto colour = [&](QWidget* panel) {
+                return panel->palette().color(QPalette::Window);
+            };
+            EXPECT_EQ(colour(chosen), ui::colourOf(app::colours::kClicked));
             preview.advance(1999);
             EXPECT_FALSE(preview.showsVerdict());
             preview.advance(1);
             ASSERT_TRUE(preview.showsVerdict());
             EXPECT_EQ(shown("Panel"), right ? "Correct Answer" : "Wrong Answer   Game Over!");
-            EXPECT_EQ(clicked.BackColor, right ? app::colours::kRight : app::colours::kWrong);
-            // Drawn as judged.
-            EXPECT_EQ(chosen->palette().color(QPalette::Window), ui::colourOf(clicked.BackColor));
-            EXPECT_EQ(answerPanel(true)->palette().color(QPalette::Window),
-                      ui::colourOf(app::colours::kRight));
+            EXPECT_EQ(colour(chosen),
+                      ui::colourOf(right ? app::colours::kRight : app::colours::kWrong));
+            EXPECT_EQ(colour(answerPanel(true)), ui::colourOf(app::colours::kRight));
             // Next, About and Exit would lead out of a game that is not there.
             for (auto* button : preview.gameWindow(false)->findChildren<QAbstractButton*>())
                 EXPECT_FALSE(button->isVisibleTo(preview.gameWindow(false)))
