@@ -185,16 +185,21 @@ class Layout {
             ui::QtPictureLoader loader;
             const auto picture = found ? loader.load(*found) : nullptr;
             if (picture) {
-                const QImage image = static_cast<const ui::QtPicture&>(*picture).image();
+                const QSize image(picture->width(), picture->height());
                 // Half as large again as on screen at most, and a fifth of the page.
                 const double screen = device_.logicalDpiX() / 96.0 * 1.5;
                 const double scale = std::min(
                     {screen, width * 0.5 / image.width(), bodyHeight_ * 0.2 / image.height()});
                 const QSizeF size(image.width() * scale, image.height() * scale);
                 const double at = top + 1.5 * mm_;
-                parts.push_back([image, left, at, size](QPainter& painter, double y) {
+                // Decoded again when drawn: a module of many pictures is never held whole.
+                parts.push_back([file = *found, left, at, size](QPainter& painter, double y) {
+                    ui::QtPictureLoader reader;
+                    const auto again = reader.load(file);
+                    if (!again) return;
                     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-                    painter.drawImage(QRectF(QPointF(left, y + at), size), image);
+                    painter.drawImage(QRectF(QPointF(left, y + at), size),
+                                      static_cast<const ui::QtPicture&>(*again).image());
                 });
                 return size.height() + 1.5 * mm_;
             }

@@ -84,6 +84,10 @@ TEST_F(PrintTest, TheSheetAndTheKeyAgreeAndNoQuestionIsSplit) {
         EXPECT_TRUE(QString::fromStdString(run("pdfinfo '" + pdf + "'"))
                         .contains(QRegularExpression(QStringLiteral("\\bPages: +7\\n"))));
 
+        // The five pictures are drawn, each once.
+        EXPECT_EQ(QString::fromStdString(run("pdfimages -list '" + pdf + "'"))
+                      .count(QStringLiteral(" image ")),
+                  5);
         const QStringList text = pagesOf(pdf);
         ASSERT_EQ(text.size(), 7);
         const QString& key = text[6];
