@@ -124,7 +124,8 @@ EditorWindow::EditorWindow(Prompts& prompts, platform::SoundPlayer& sound, QWidg
     : QMainWindow(parent),
       prompts_(prompts),
       sound_(sound),
-      moduleTool_(modules::moduleToolFor(platform::executableFolder().string())) {
+      moduleTool_(modules::moduleToolFor(platform::executableFolder().string())),
+      gameProgram_(gameProgramFor(platform::executableFolder().string())) {
     setWindowIcon(ui::applicationIcon());
     buildWidgets();
     buildActions();
@@ -388,6 +389,12 @@ void EditorWindow::buildActions() {
     addAction(file, "export", tr("&Export Questions..."), {K(Qt::CTRL | Qt::Key_E)},
               &EditorWindow::exportTriggered);
     file->addSeparator();
+    addAction(file, "printPreview", tr("Print Previe&w..."), {},
+              &EditorWindow::printPreviewTriggered);
+    addAction(file, "print", tr("&Print..."), standardKeys(K::Print, K(Qt::CTRL | Qt::Key_P)),
+              &EditorWindow::printTriggered);
+    addAction(file, "exportPdf", tr("Export as P&DF..."), {}, &EditorWindow::exportPdfTriggered);
+    file->addSeparator();
     auto* quit = addAction(file, "quit", tr("&Quit"),
                            standardKeys(K::Quit, K(Qt::CTRL | Qt::Key_Q)), nullptr);
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -440,6 +447,9 @@ void EditorWindow::buildActions() {
     connect(preview_, &QuestionPreview::judgedChanged, judged, &QAction::setChecked);
 
     QMenu* module = menuBar()->addMenu(tr("&Module"));
+    addAction(module, "playInGame", tr("&Play in the Game"), {K(Qt::Key_F9)},
+              &EditorWindow::playTriggered);
+    module->addSeparator();
     addAction(module, "forgetAsked", tr("&Forget Asked Questions..."), {},
               &EditorWindow::forgetAsked);
     addAction(module, "deleteScore", tr("&Delete Top-Ten Entry..."), {},
@@ -864,7 +874,8 @@ void EditorWindow::updateActions() {
     const bool open = document_.has_value();
     const bool selected = open && currentRow().has_value();
     for (const char* name : {"save", "saveAs", "revert", "import", "export", "pasteQuestions",
-                             "addQuestion", "insertQuestion", "forgetAsked", "clearScores", "find"})
+                             "addQuestion", "insertQuestion", "forgetAsked", "clearScores", "find",
+                             "printPreview", "print", "exportPdf", "playInGame"})
         action(QLatin1String(name))->setEnabled(open);
     for (const char* name : {"copyQuestions", "duplicate", "delete", "moveUp", "moveDown",
                              "attachMedia", "removeMedia", "playSound"})

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "authoring/document.h"
+#include "editor/game_launch.h"
+#include "editor/print.h"
 #include "editor/prompts.h"
 #include "platform/sound_player.h"
 
@@ -43,6 +45,12 @@ class EditorWindow : public QMainWindow {
     /// The module tool that converts modules in the earlier format; by default the one
     /// installed with the editor.
     void setModuleTool(std::string tool) { moduleTool_ = std::move(tool); }
+    /// The game Play in the Game starts, and how; by default the game installed with the
+    /// editor, started detached.
+    void setGame(std::string program, ProgramLauncher launcher) {
+        gameProgram_ = std::move(program);
+        gameLauncher_ = std::move(launcher);
+    }
 
     // What the menu's actions do, callable without the dialogs that choose a file.
     /// Opens a module, refused with the game's messages; asks first about unsaved changes. A
@@ -61,6 +69,10 @@ class EditorWindow : public QMainWindow {
     /// Adds questions copied from a spreadsheet after the selected one.
     bool pasteRows(QString text);
     bool exportFile(const QString& path, authoring::ImportFormat format);
+    /// Starts the game with this module, once unsaved changes are saved (the author is asked).
+    bool playInGame();
+    /// Writes the question sheet and answer key as a PDF file.
+    bool exportPdf(const QString& path, const PrintOptions& options);
 
     authoring::Document* document() { return document_ ? &*document_ : nullptr; }
     QUndoStack& undoStack() { return undo_; }
@@ -155,10 +167,19 @@ class EditorWindow : public QMainWindow {
     void findTriggered();
     void judgedTriggered();
     void aboutTriggered();
+    void printTriggered();
+    void printPreviewTriggered();
+    void exportPdfTriggered();
+    void playTriggered() { playInGame(); }
+    /// What is printed: the module as edited, not as last saved.
+    PrintSource printSource() const;
 
     Prompts& prompts_;
     platform::SoundPlayer& sound_;
     std::string moduleTool_;
+    std::string gameProgram_;
+    ProgramLauncher gameLauncher_ = startDetached;
+    PrintOptions printOptions_;  // as last chosen, offered again
     // Declared before the document so the folder goes after the file in it is closed.
     std::unique_ptr<QTemporaryDir> converted_;
     std::filesystem::path earlier_;  // the original, while the document is a converted copy

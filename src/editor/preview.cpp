@@ -1,8 +1,10 @@
 #include "editor/preview.h"
 
+#include <QEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 #include <system_error>
 
 #include "app/master_form.h"
@@ -94,6 +96,22 @@ class ReplayOnly final : public platform::SoundPlayer {
     std::string file_;
 };
 
+// Virtual time that tells when a timer is switched on, so real time runs only while one is due.
+class PreviewTimers final : public platform::TimerDriver {
+  public:
+    void armed(platform::Timer& timer) override {
+        time.armed(timer);
+        if (onArmed) onArmed();
+    }
+    void disarmed(platform::Timer& timer) override { time.disarmed(timer); }
+    platform::VirtualTimerDriver time;
+    std::function<void()> onArmed;
+};
+
+constexpr int kTickMs = 50;
+// Long enough to read the verdict, short enough not to wait for the next try.
+constexpr int kVerdictMs = 3000;
+
 }  // namespace
 
 // One look: a game window of its own, over a form of its own, on virtual time.
@@ -110,7 +128,7 @@ struct QuestionPreview::Look {
     ReplayOnly sound;
     ui::QtPictureLoader pictures;
     NoConversion conversion;
-    platform::VirtualTimerDriver timers;
+    PreviewTimers timers;
     app::MasterForm form{{clock, random, fileDialog, messages, windows, fileTypes, fileSystem,
                           sound, pictures, conversion}};
     std::unique_ptr<ui::MainWindow> window;
@@ -129,7 +147,11 @@ QuestionPreview::QuestionPreview(platform::SoundPlayer& sound, QWidget* parent)
     }
     tabs_->setTabToolTip(1, tr("The same deal after a wrong answer: the right answer in green, "
                                "the wrong one in red"));
+    tabs_->setTabToolTip(0, tr("Click an answer to have the game judge it; the clock stands "
+                               "still here"));
     tabs_->setAccessibleName(tr("Preview"));
+    ticker_.setInterval(kTickMs);
+    connect(&ticker_, &QTimer::timeout, this, [this] { advance(kTickMs); });
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (shown_ && stale_[index]) rebuild(index == 1);
         emit judgedChanged(index == 1);
@@ -146,17 +168,28 @@ QuestionPreview::~QuestionPreview() {
 void QuestionPreview::clear() {
     shown_ = false;
     problem_.clear();
+    ticker_.stop();
+    resetIn_.reset();
     for (int i = 0; i < 2; ++i) {
         looks_[i].reset();
         looks_[i] = std::make_unique<Look>(sound_, 0);
-        looks_[i]->window = std::make_unique<ui::MainWindow>(looks_[i]->form);
+        // The idle board without its buttons, which would open and end games here.
+        app::MasterForm& form = looks_[i]->form;
+        for (app::PictureButton* button : {&form.Start, &form.Modu, &form.About, &form.Sortie})
+            button->Visible = false;
+        form.Panel.Caption = tr("Select a question to see it here").toStdString();
+        looks_[i]->window = std::make_unique<ui::MainWindow>(form);
         tabs_->widget(i)->layout()->addWidget(looks_[i]->window.get());
-        // The idle board, not to be played: its buttons would open and end games here.
-        looks_[i]->window->setEnabled(false);
-        looks_[i]->window->setFocusPolicy(Qt::NoFocus);
+        makePicture(*looks_[i]->window);
         looks_[i]->window->show();
         stale_[i] = true;
     }
+}
+
+void QuestionPreview::makePicture(QWidget& window) {
+    // Transparent to the mouse, the window and its children take no click and show no hand.
+    window.setAttribute(Qt::WA_TransparentForMouseEvents);
+    window.setFocusPolicy(Qt::NoFocus);
 }
 
 void QuestionPreview::showQuestion(const authoring::Question& question,
@@ -256,6 +289,10 @@ void QuestionPreview::rebuild(bool judgedLook) {
 
     auto& slot = looks_[index];
     if (slot) slot->window.reset();
+    if (index == 0) {
+        resetIn_.reset();
+        ticker_.stop();
+    }
     slot = std::make_unique<Look>(sound_, number_);
     Look& look = *slot;
     for (platform::Timer* timer : look.form.timers()) timer->attach(&look.timers);
@@ -264,7 +301,7 @@ void QuestionPreview::rebuild(bool judgedLook) {
     // tick of its clock, which tells the question's points.
     look.form.Modu_Click();
     look.form.Start_Click();
-    look.timers.advance(4000);
+    look.timers.time.advance(4000);
     if (judgedLook) {
         // A wrong answer pressed: the game marks it and the right one.
         app::Label* panels[] = {&look.form.PanelRepA, &look.form.PanelRepB, &look.form.PanelRepC,
@@ -278,16 +315,77 @@ void QuestionPreview::rebuild(bool judgedLook) {
                 break;
             }
         }
-        look.timers.advance(2000);
+        look.timers.time.advance(2000);
     }
     if (!look.messages.last.empty()) problem_ = QString::fromStdString(look.messages.last);
+    if (!judgedLook) {
+        // Played here: the judgement and the fifty-fifty run on the preview's time; the clock,
+        // the end of a game and the next question have no place in a one-question board.
+        for (platform::Timer* timer : {&look.form.TimerStart, &look.form.TimerGOver,
+                                       &look.form.TimerTrente, &look.form.TempBar})
+            timer->attach(nullptr);
+        look.timers.onArmed = [this] { ticker_.start(); };
+        // A pause of a clock that stands still would do nothing.
+        look.form.Pause.Visible = false;
+        look.form.PausePanel.Visible = false;
+    }
     look.sound.live = true;
     look.window = std::make_unique<ui::MainWindow>(look.form);
     look.window->setFocusPolicy(Qt::NoFocus);  // the game's keys belong to the editor here
     tabs_->widget(index)->layout()->addWidget(look.window.get());
+    if (judgedLook) {
+        makePicture(*look.window);
+    } else {
+        for (QWidget* widget : look.window->findChildren<QWidget*>())
+            widget->installEventFilter(this);
+    }
     look.window->render();
     look.window->show();
     stale_[index] = false;
+}
+
+void QuestionPreview::advance(int ms) {
+    Look* look = looks_[0].get();
+    if (!shown_ || stale_[0] || !look || !look->window) {
+        ticker_.stop();
+        return;
+    }
+    if (resetIn_) {
+        *resetIn_ -= ms;
+        if (*resetIn_ <= 0) askAgain();
+        return;
+    }
+    look->timers.time.advance(ms);
+    app::MasterForm& form = look->form;
+    const auto phase = form.phase();
+    if (phase == app::MasterForm::Phase::kNextOffered ||
+        phase == app::MasterForm::Phase::kGameOver) {
+        // The verdict stays up for a moment; Next, About and Exit lead nowhere from here.
+        for (app::PictureButton* button : {&form.NextQ, &form.About, &form.Sortie})
+            button->Visible = false;
+        resetIn_ = kVerdictMs;
+    } else if (!look->timers.time.isArmed(form.TimerReponce) &&
+               !look->timers.time.isArmed(form.TimerFifty)) {
+        ticker_.stop();
+    }
+    look->window->render();
+}
+
+void QuestionPreview::askAgain() {
+    if (!resetIn_) return;
+    resetIn_.reset();
+    ticker_.stop();
+    rebuild(false);
+}
+
+bool QuestionPreview::eventFilter(QObject* watched, QEvent* event) {
+    // Once a verdict is seen, a click anywhere on the board asks the question again; later,
+    // as the click's widget goes with the board.
+    if (resetIn_ && event->type() == QEvent::MouseButtonPress) {
+        QMetaObject::invokeMethod(this, &QuestionPreview::askAgain, Qt::QueuedConnection);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace vexlor::editor

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "authoring/module_file.h"
 #include "platform/sound_player.h"
@@ -24,8 +26,9 @@ namespace vexlor::editor {
 
 /// The selected question as the game shows it: the game's own window over the game's own state,
 /// holding a one-question module, started and dealt by the game's routines. One look shows the
-/// question as it is asked, a second the same deal judged after a wrong answer, with the right
-/// and wrong answers' colours.
+/// question as it is asked and plays it: a click on an answer is judged by the game, the verdict
+/// shown for a moment, then the question is asked again. A second look is a picture of the same
+/// deal judged after a wrong answer. With no question selected the board is a picture too.
 class QuestionPreview : public QWidget {
     Q_OBJECT
   public:
@@ -49,6 +52,16 @@ class QuestionPreview : public QWidget {
     /// Why the last question could not be shown, or empty.
     const QString& problem() const { return problem_; }
 
+    /// Moves the preview's own time on by `ms`: the judgement of a clicked answer, the
+    /// fifty-fifty, and the verdict's time on the board. The game's clock stands still here.
+    /// A real timer calls it while something is due.
+    void advance(int ms);
+    /// Whether the asked look shows a verdict, until it is asked again.
+    bool showsVerdict() const { return resetIn_.has_value(); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   signals:
     /// The look shown changed, by setJudged or by the author's choice of tab.
     void judgedChanged(bool judged);
@@ -58,6 +71,10 @@ class QuestionPreview : public QWidget {
     struct Look;
     void rebuild(bool judged);
     bool stageQuestion();
+    /// Makes a look a picture: nothing on it answers the mouse.
+    static void makePicture(QWidget& window);
+    /// Asks the question again once a verdict was seen.
+    void askAgain();
 
     platform::SoundPlayer& sound_;
     QTabWidget* tabs_;
@@ -71,6 +88,8 @@ class QuestionPreview : public QWidget {
     bool stale_[2] = {true, true};
     std::string copiedMedia_;  // what the module's folder holds, as "source|size|time"
     QString problem_;
+    QTimer ticker_;               // real time for advance(), running only while something is due
+    std::optional<int> resetIn_;  // milliseconds until a verdict leaves the board
 };
 
 }  // namespace vexlor::editor

@@ -42,6 +42,14 @@ Prompts::Unsaved QtPrompts::askUnsaved(QWidget* parent, const QString& name) {
     }
 }
 
+bool QtPrompts::askSave(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Save | QMessageBox::Cancel,
+                    parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Save);
+    return box.exec() == QMessageBox::Save;
+}
+
 QString QtPrompts::openFile(QWidget* parent, const QString& title, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }

@@ -19,6 +19,10 @@ class Prompts {
     virtual bool confirm(QWidget* parent, const QString& title, const QString& text) = 0;
     /// Whether to save the changes to `name` before they would be lost.
     virtual Unsaved askUnsaved(QWidget* parent, const QString& name) = 0;
+    /// Save or cancel, before something that needs the module saved; `text` says why.
+    virtual bool askSave(QWidget* parent, const QString& title, const QString& text) {
+        return confirm(parent, title, text);
+    }
     /// A file to read; empty when cancelled.
     virtual QString openFile(QWidget* parent, const QString& title, const QString& filter) = 0;
     /// A file to write (replacing it was agreed to); empty when cancelled. `chosenFilter`
@@ -42,6 +46,7 @@ class QtPrompts final : public Prompts {
     void warn(QWidget* parent, const QString& title, const QString& text) override;
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
     Unsaved askUnsaved(QWidget* parent, const QString& name) override;
+    bool askSave(QWidget* parent, const QString& title, const QString& text) override;
     QString openFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& filter,
                      QString* chosenFilter) override;

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <QAction>
+#include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -546,6 +547,69 @@ TEST_F(EditorWindowTest, UnsavedChangesAreAskedAboutOnClose) {
     EXPECT_FALSE(window.isWindowModified());
     EXPECT_TRUE(window.close());
     EXPECT_EQ(prompts.unsavedAsked, 2);
+}
+
+// Play in the Game starts the game with the module's full path, saving unsaved changes first
+// once the author agrees; cancelled, nothing is saved or started. A game that cannot be found or
+// started is said so.
+TEST_F(EditorWindowTest, PlayInTheGameSavesFirstWhenAskedAndPassesTheModule) {
+    std::vector<QStringList> started;
+    bool starts = true;
+    const auto launcher = [&](const QString& program, const QStringList& arguments) {
+        started.push_back(QStringList{program} + arguments);
+        return starts;
+    };
+    window.setGame("/opt/games/vexlor", launcher);
+    const QString module = QString::fromStdString(sampleCopy());
+    ASSERT_TRUE(window.openModule(module));
+    const QStringList expected{"/opt/games/vexlor", QFileInfo(module).absoluteFilePath()};
+    EXPECT_TRUE(window.playInGame());
+    EXPECT_TRUE(prompts.confirmations.empty());
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started.back(), expected);
+
+    window.selectRow(0);
+    type(QuestionField::kPoints, "345");
+    prompts.confirmAnswer = false;
+    EXPECT_FALSE(window.playInGame());
+    EXPECT_EQ(prompts.confirmations.size(), 1u);
+    EXPECT_EQ(started.size(), 1u);
+    EXPECT_TRUE(window.document()->modified());
+
+    prompts.confirmAnswer = true;
+    EXPECT_TRUE(window.playInGame());
+    EXPECT_FALSE(window.document()->modified());
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started.back(), expected);
+    EXPECT_EQ(authoring::Document::open(module.toStdString())->question(0).points, "345");
+
+    starts = false;
+    EXPECT_FALSE(window.playInGame());
+    EXPECT_TRUE(prompts.lastWarning().contains("could not be started"));
+    window.setGame("", launcher);
+    EXPECT_FALSE(window.playInGame());
+    EXPECT_TRUE(prompts.lastWarning().contains("was not found"));
+    EXPECT_EQ(started.size(), 3u);
+}
+
+// The game is found beside the editor, in ../games as a package installs it, or in the build
+// tree; a folder of its name is no game.
+TEST(GameProgram, IsFoundWhereTheEditorIsInstalledOrBuilt) {
+    testing::TempFolder root;
+    const fs::path bin = root.path() / "usr" / "bin";
+    const fs::path games = root.path() / "usr" / "games";
+    const fs::path editor = root.path() / "build" / "src" / "editor";
+    const fs::path ui = root.path() / "build" / "src" / "ui";
+    for (const fs::path& folder : {bin, games, editor, ui}) fs::create_directories(folder);
+    fs::create_directory(bin / "vexlor");
+    EXPECT_EQ(gameProgramFor(bin.string()), "");
+    for (const fs::path& game : {games / "vexlor", ui / "vexlor"}) {
+        std::ofstream(game) << "#!/bin/sh\n";
+        fs::permissions(game, fs::perms::owner_all);
+    }
+    EXPECT_EQ(gameProgramFor(bin.string()), (games / "vexlor").string());
+    EXPECT_EQ(gameProgramFor(editor.string()), (ui / "vexlor").string());
+    EXPECT_EQ(gameProgramFor(ui.string()), (ui / "vexlor").string());
 }
 
 // A save while the game holds the module's write lock waits, says the module is in use, and

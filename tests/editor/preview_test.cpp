@@ -3,15 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSet>
 #include <filesystem>
+
+#include <QApplication>
 
 #include "app/master_form.h"
 #include "editor/preview.h"
 #include "support/fakes.h"
 #include "ui/main_window.h"
 #include "ui/ui_application.h"
+#include "ui/widgets.h"
 
 namespace vexlor::editor {
 namespace {
@@ -37,6 +42,26 @@ class PreviewTest : public ::testing::Test, private ui::WithApplication {
             texts.insert(shown(panel, judged));
         }
         return texts;
+    }
+
+    // A press and release in the middle of `widget`, as a mouse click delivers them.
+    static void click(QWidget* widget) {
+        const QPointF at = QRectF(widget->rect()).center();
+        for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(widget, &event);
+        }
+    }
+    // The answer panel of the asked look holding the right answer, or a wrong one.
+    QWidget* answerPanel(bool right) {
+        const app::MasterForm& form = *preview.gameForm(false);
+        for (const app::Label* panel :
+             {&form.PanelRepA, &form.PanelRepB, &form.PanelRepC, &form.PanelRepD})
+            if ((panel->DataField == "Reponce") == right)
+                return preview.gameWindow(false)->widgetFor(QString::fromStdString(panel->name));
+        return nullptr;
     }
 
     testing::TempFolder folder;
@@ -112,6 +137,87 @@ TEST_F(PreviewTest, TheJudgedLookShowsTheRightAndWrongColours) {
     EXPECT_EQ(right, 1);
     EXPECT_EQ(wrong, 1);
     EXPECT_EQ(answersShown(true).size(), 4);
+}
+
+// A click on an answer is judged by the game's own routine after its two seconds: the right
+// answer green with "Correct Answer", or the clicked one red beside the right one green. The
+// verdict stays a moment, or until the next click on the board, and the question is asked again.
+TEST_F(PreviewTest, AClickedAnswerIsJudgedAsTheGameJudgesItThenAskedAgain) {
+    preview.show();
+    preview.showQuestion(question, folder.path(), 2);
+    for (const bool right : {true, false}) {
+        for (const bool againByClick : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << (right ? "right" : "wrong")
+                                              << (againByClick ? ", asked again by a click" : ""));
+            QWidget* chosen = answerPanel(right);
+            ASSERT_NE(chosen, nullptr);
+            click(chosen);
+            const auto colour = [&](QWidget* panel) {
+                return panel->palette().color(QPalette::Window);
+            };
+            EXPECT_EQ(colour(chosen), ui::colourOf(app::colours::kClicked));
+            preview.advance(1999);
+            EXPECT_FALSE(preview.showsVerdict());
+            preview.advance(1);
+            ASSERT_TRUE(preview.showsVerdict());
+            EXPECT_EQ(shown("Panel"), right ? "Correct Answer" : "Wrong Answer   Game Over!");
+            EXPECT_EQ(colour(chosen),
+                      ui::colourOf(right ? app::colours::kRight : app::colours::kWrong));
+            EXPECT_EQ(colour(answerPanel(true)), ui::colourOf(app::colours::kRight));
+            // Next, About and Exit would lead out of a game that is not there.
+            for (auto* button : preview.gameWindow(false)->findChildren<QAbstractButton*>())
+                EXPECT_FALSE(button->isVisibleTo(preview.gameWindow(false)))
+                    << button->objectName().toStdString();
+
+            if (againByClick) {
+                click(chosen);
+                QCoreApplication::processEvents();
+            } else {
+                preview.advance(2900);
+                EXPECT_TRUE(preview.showsVerdict());
+                preview.advance(100);
+            }
+            EXPECT_FALSE(preview.showsVerdict());
+            EXPECT_EQ(shown("Panel"), "150 Points Question");
+            EXPECT_EQ(answersShown().size(), 4);
+        }
+    }
+}
+
+// Nothing on the preview looks clickable and does nothing: with no question the board shows no
+// button and takes no click; the judged look is a picture; the asked look offers the
+// fifty-fifty, which works, and not the pause, which would stop a clock that stands still.
+TEST_F(PreviewTest, EveryButtonShownWorksAndPicturesTakeNoClick) {
+    preview.show();
+    for (const bool judged : {false, true}) {
+        ui::MainWindow* board = preview.gameWindow(judged);
+        EXPECT_TRUE(board->testAttribute(Qt::WA_TransparentForMouseEvents));
+        for (auto* button : board->findChildren<QAbstractButton*>())
+            EXPECT_FALSE(button->isVisibleTo(board)) << button->objectName().toStdString();
+        EXPECT_EQ(shown("Panel", judged), "Select a question to see it here");
+    }
+
+    preview.showQuestion(question, folder.path(), 2);
+    preview.setJudged(true);
+    EXPECT_TRUE(preview.gameWindow(true)->testAttribute(Qt::WA_TransparentForMouseEvents));
+    preview.setJudged(false);
+    ui::MainWindow* asked = preview.gameWindow(false);
+    EXPECT_FALSE(asked->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_FALSE(asked->widgetFor("Pause")->isVisibleTo(asked));
+    auto* fifty = qobject_cast<QAbstractButton*>(asked->widgetFor("Fifty"));
+    ASSERT_TRUE(fifty && fifty->isVisibleTo(asked));
+    fifty->click();
+    preview.advance(2000);
+    EXPECT_TRUE(answerPanel(true)->isVisibleTo(asked));
+    int left = 0;
+    for (const char* panel : {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"})
+        left += asked->widgetFor(panel)->isVisibleTo(asked) ? 1 : 0;
+    EXPECT_EQ(left, 2);
+    // The clock stands still: no time runs out while the author looks.
+    const QString clock = shown("Horloge");
+    preview.advance(60000);
+    EXPECT_EQ(shown("Horloge"), clock);
+    EXPECT_FALSE(preview.showsVerdict());
 }
 
 }  // namespace
