@@ -60,7 +60,8 @@ class EditorWindow : public QMainWindow {
     bool importFile(const QString& path);
     /// Adds questions copied from a spreadsheet after the selected one.
     bool pasteRows(QString text);
-    bool exportFile(const QString& path, authoring::ImportFormat format);
+    /// With `spreadsheet`, CSV for spreadsheets, its separator the one the user's locale expects.
+    bool exportFile(const QString& path, authoring::ImportFormat format, bool spreadsheet = false);
 
     authoring::Document* document() { return document_ ? &*document_ : nullptr; }
     QUndoStack& undoStack() { return undo_; }
