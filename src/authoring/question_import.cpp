@@ -392,6 +392,13 @@ QuestionImport importQuestions(std::string_view bytes, const fs::path& name,
         text = converted;
     }
     out.format = options.format ? options.format : guessFormat(name, text);
+    // A spreadsheet's header of names it knows tells CSV whatever the file's name.
+    if (!out.format && options.columnsChoice != ColumnsChoice::kModuleHeader) {
+        const std::string_view plain = importing::withoutByteOrderMark(text);
+        const auto first = firstRecords(plain, separatorOf(plain), 1);
+        if (!first.empty() && looksLikeHeader(first.front().fields))
+            out.format = ImportFormat::kCsv;
+    }
     if (!out.format) return out;
     if (*out.format == ImportFormat::kCsv && options.columnsChoice != ColumnsChoice::kModuleHeader)
         readMappedCsv(text, options, out);

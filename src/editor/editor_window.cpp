@@ -73,6 +73,9 @@ fs::path pathOf(const QString& path) {
     return fs::path(path.toStdString());
 }
 
+// Marks rows copied from the table, so that pasting them back keeps drafts as they were.
+constexpr char kOwnRows[] = "application/x-vexlor-questions";
+
 struct FormatChoice {
     authoring::ImportFormat format;
     const char* filter;
@@ -1113,7 +1116,7 @@ bool EditorWindow::importFile(const QString& path) {
     return document_->size() > before;
 }
 
-bool EditorWindow::pasteRows(QString text) {
+bool EditorWindow::pasteRows(QString text, bool ownCopy) {
     if (!document_) return false;
     const QString title = tr("Paste Questions");
     const QString source = tr("the clipboard");
@@ -1141,9 +1144,10 @@ bool EditorWindow::pasteRows(QString text) {
         prompts_.warn(this, title, qt(result.fatal->describe(source.toStdString())));
         return false;
     }
-    // Held to the rules an import is held to.
+    // A clipboard of more than a module holds is refused as it is, without being checked.
     std::optional<authoring::ImportProblem> refused;
-    authoring::screenQuestions(result, document_->mediaFolder(), false, refused);
+    if (!ownCopy && result.questionsNotKept == 0)
+        authoring::screenQuestions(result, document_->mediaFolder(), false, refused);
     if (!addReviewed(result, source, true)) return false;
     QStringList said = {tr("Pasted %1").arg(questions(result.usable()))};
     if (result.headerLine > 0) said << tr("the first row names the columns and was not pasted");
@@ -1296,7 +1300,10 @@ void EditorWindow::exportTriggered() {
 }
 
 void EditorWindow::pasteTriggered() {
-    pasteRows(QApplication::clipboard()->text());
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    const QString text = QApplication::clipboard()->text();
+    pasteRows(text, copied != nullptr && copied->hasFormat(QLatin1String(kOwnRows)) &&
+                        copied->data(QLatin1String(kOwnRows)) == text.toUtf8());
 }
 
 void EditorWindow::copyTriggered() {
@@ -1304,7 +1311,11 @@ void EditorWindow::copyTriggered() {
     std::vector<authoring::Question> copied;
     for (std::size_t row : selectedRows()) copied.push_back(document_->question(row));
     if (copied.empty()) return;
-    QApplication::clipboard()->setText(qt(authoring::pastedRows(copied)));
+    const std::string rows = authoring::pastedRows(copied);
+    auto* rowsData = new QMimeData;
+    rowsData->setText(qt(rows));
+    rowsData->setData(QLatin1String(kOwnRows), QByteArray::fromStdString(rows));
+    QApplication::clipboard()->setMimeData(rowsData);
     statusBar()->showMessage(tr("Copied %1").arg(questions(copied.size())), 3000);
 }
 
