@@ -172,7 +172,9 @@ ImportResult readPastedRows(std::string_view text, const ImportSettings& setting
             looksLikeHeader(row.cells)) {
             result.headerLine = row.line;
             columns = guessColumns(row.cells);
-            if (missingColumn(columns)) columns.clear();
+            // Columns in the module's own order are read as rows without a header are.
+            if (missingColumn(columns) || columns == columnsByPosition(columns.size()))
+                columns.clear();
             continue;
         }
         ImportProblem where{row.line, "", ""};

@@ -257,8 +257,13 @@ void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
     };
     for (CsvRecord& record : pending) take(record);
     for (CsvRecord record; reader.next(record);) take(record);
-    if (reader.error())
-        out.result.fatal = ImportProblem{reader.error()->line, "", reader.error()->message};
+    // A record that cannot be read leaves the rows after it unknown: nothing is used.
+    if (reader.error()) {
+        const ImportProblem fault{reader.error()->line, "", reader.error()->message};
+        out.result = ImportResult{};
+        out.result.fatal = fault;
+        out.notes.clear();
+    }
 }
 
 }  // namespace

@@ -142,7 +142,14 @@ void ImportReview::reread(bool guessColumns) {
 QString ImportReview::summary() const {
     const authoring::ImportResult& result = read_.result;
     if (!read_.format) return tr("The format of %1 cannot be told.").arg(fileName_);
-    if (result.fatal) return qt(result.fatal->describe(fileName_.toStdString()));
+    if (result.fatal) {
+        // The reader names the tool's option; here the encoding is picked above.
+        std::string message = result.fatal->describe(fileName_.toStdString());
+        const std::size_t option = message.find(", or give --encoding");
+        if (option != std::string::npos)
+            message.replace(option, std::string::npos, ", or pick Windows-1252 above");
+        return qt(message);
+    }
     if (read_.columnsProblem)
         return tr("%1: %2. Say below which column holds it.")
             .arg(fileName_, qt(*read_.columnsProblem));

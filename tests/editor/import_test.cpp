@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLocale>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <sstream>
@@ -122,6 +123,18 @@ TEST_F(ImportTest, TheEditorAndTheToolImportTheSameQuestionsFromTheSameFile) {
         const std::string skippedNote = "(" + std::to_string(file.skipped) + " skipped)";
         EXPECT_EQ(out.str().find(skippedNote) != std::string::npos, file.skipped > 0) << out.str();
     }
+
+    // CSV for spreadsheets where numbers have a decimal comma, read back the same.
+    ASSERT_TRUE(window.importFile(QString::fromStdString(folder.file("utf8.csv"))));
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    const QString sheet = QString::fromStdString(folder.file("sheet.csv"));
+    ASSERT_TRUE(window.exportFile(sheet, authoring::ImportFormat::kCsv, true));
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(testing::readBytes(sheet.toStdString()).substr(0, 20),
+              "\xEF\xBB\xBFQuestion;Reponce;");
+    ASSERT_TRUE(window.importFile(sheet));
+    ASSERT_EQ(window.document()->size(), 4u);
+    EXPECT_EQ(window.document()->question(2), window.document()->question(0));
 }
 
 TEST_F(ImportTest, PasteSkipsAHeaderEmptyRowsAndWhatAnImportSkips) {
