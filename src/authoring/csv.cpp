@@ -151,11 +151,12 @@ std::optional<std::size_t> findInvalidUtf8(std::string_view text) {
     return invalid;
 }
 
-void appendCsvRecord(std::string& out, const std::vector<std::string>& fields) {
+void appendCsvRecord(std::string& out, const std::vector<std::string>& fields, char separator) {
+    const char special[] = {separator, '"', '\r', '\n', '\0'};
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) out += ',';
+        if (i > 0) out += separator;
         const std::string& field = fields[i];
-        if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        if (field.find_first_of(special) == std::string::npos) {
             out += field;
             continue;
         }

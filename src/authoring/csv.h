@@ -71,7 +71,8 @@ CsvParse parseCsv(std::string_view text);
 std::optional<std::size_t> findInvalidUtf8(std::string_view text);
 
 /// Appends one record in the form parseCsv reads back to the same fields: a field is quoted
-/// only when it holds a comma, a quote or a line break, and the record ends with CRLF.
-void appendCsvRecord(std::string& out, const std::vector<std::string>& fields);
+/// only when it holds the separator, a quote or a line break, and the record ends with CRLF.
+void appendCsvRecord(std::string& out, const std::vector<std::string>& fields,
+                     char separator = ',');
 
 }  // namespace vexlor::authoring

@@ -148,10 +148,10 @@ struct Layout {
     std::string head, between, tail;
 };
 
-Layout layoutOf(ImportFormat format) {
+Layout layoutOf(ImportFormat format, char separator, bool byteOrderMark) {
     switch (format) {
         case ImportFormat::kCsv:
-            return {questionCsvHeader(), "", ""};
+            return {(byteOrderMark ? "\xEF\xBB\xBF" : "") + questionCsvHeader(separator), "", ""};
         case ImportFormat::kOpenTdb:
             return {"{\"response_code\":0,\"results\":[\n", ",\n", "\n]}\n"};
         default:
@@ -160,7 +160,7 @@ Layout layoutOf(ImportFormat format) {
 }
 
 std::string written(ImportFormat format, const Question& question, std::size_t number,
-                    const ImportSettings& settings) {
+                    const ImportSettings& settings, char separator) {
     switch (format) {
         case ImportFormat::kAiken:
             return aikenQuestion(question);
@@ -171,7 +171,7 @@ std::string written(ImportFormat format, const Question& question, std::size_t n
         case ImportFormat::kCsv:
             break;
     }
-    return questionCsvRecord(question);
+    return questionCsvRecord(question, separator);
 }
 
 // What of `original` does not come back in `back`, or nothing.
@@ -207,11 +207,9 @@ Question withValidUtf8(Question question) {
     return question;
 }
 
-}  // namespace
-
-ExportResult exportQuestions(ImportFormat format, const std::vector<Question>& questions,
-                             const ImportSettings& settings) {
-    const Layout layout = layoutOf(format);
+ExportResult exportWritten(ImportFormat format, const std::vector<Question>& questions,
+                           const ImportSettings& settings, char separator, bool byteOrderMark) {
+    const Layout layout = layoutOf(format, separator, byteOrderMark);
     ExportResult result;
     result.text = layout.head;
     for (std::size_t n = 0; n < questions.size(); ++n) {
@@ -223,7 +221,7 @@ ExportResult exportQuestions(ImportFormat format, const std::vector<Question>& q
                 continue;
             }
         }
-        const std::string text = written(format, question, n + 1, settings);
+        const std::string text = written(format, question, n + 1, settings, separator);
         const ImportResult back = readQuestions(format, layout.head + text + layout.tail, settings);
         if (back.questions.size() != 1) {
             const std::string why = back.fatal               ? back.fatal->message
@@ -239,6 +237,17 @@ ExportResult exportQuestions(ImportFormat format, const std::vector<Question>& q
     }
     result.text += layout.tail;
     return result;
+}
+
+}  // namespace
+
+ExportResult exportQuestions(ImportFormat format, const std::vector<Question>& questions,
+                             const ImportSettings& settings) {
+    return exportWritten(format, questions, settings, ',', false);
+}
+
+ExportResult exportSpreadsheetCsv(const std::vector<Question>& questions, char separator) {
+    return exportWritten(ImportFormat::kCsv, questions, {}, separator, true);
 }
 
 }  // namespace vexlor::authoring

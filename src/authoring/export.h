@@ -40,4 +40,9 @@ struct ExportResult {
 ExportResult exportQuestions(ImportFormat format, const std::vector<Question>& questions,
                              const ImportSettings& settings = {});
 
+/// CSV as a spreadsheet opens it without asking: UTF-8 after a byte-order mark (without one, a
+/// common spreadsheet reads the file in a single-byte code page), fields separated by
+/// `separator`, ';' where the user's numbers have a decimal comma (see spreadsheetSeparator).
+ExportResult exportSpreadsheetCsv(const std::vector<Question>& questions, char separator);
+
 }  // namespace vexlor::authoring

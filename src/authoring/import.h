@@ -55,6 +55,9 @@ struct ImportResult {
     /// Usable questions past the kMaxQuestions kept: no module can take them all, and a file of
     /// millions of tiny questions must not fill the memory.
     std::size_t questionsNotKept = 0;
+    /// The line of a first row that names the columns and so was not read as a question; 0 when
+    /// there is none.
+    int headerLine = 0;
 
     std::size_t usable() const { return questions.size() + questionsNotKept; }
     std::size_t skipped() const { return problems.size() + problemsNotKept; }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "authoring/document.h"
+#include "authoring/question_import.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -14,12 +15,14 @@ namespace vexlor::authoring {
 namespace {
 
 constexpr std::size_t kCells = kQuestionFieldCount;
+// Cells kept of a row: a header may name columns that are not imported between the others.
+constexpr std::size_t kKept = 24;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // One row of a pasted text. Only a question's worth of cells is kept: a row of millions of
 // tabs costs no more memory than a short one.
 struct Row {
-    std::vector<std::string> cells;  // the first kCells cells
+    std::vector<std::string> cells;  // the first kKept cells
     std::size_t width = 0;  // cells up to the last one not empty, and the first kCells always
     bool empty = true;      // every cell is empty
     bool firstQuoted = false;
@@ -58,13 +61,13 @@ class Rows {
         row.line = line_;
         std::size_t count = 0;
         while (true) {
-            std::string* into = count < kCells ? &row.cells.emplace_back() : nullptr;
+            std::string* into = count < kKept ? &row.cells.emplace_back() : nullptr;
             bool quoted = false;
             const bool filled = cell(into, quoted);
             if (count == 0) row.firstQuoted = quoted;
             ++count;
             if (filled || count <= kCells) row.width = count;
-            row.empty = row.empty && !filled;
+            row.empty = row.empty && (!filled || (into && importing::trim(*into).empty()));
             if (pos_ >= text_.size()) return true;
             const char separator = text_[pos_++];
             if (separator == '\t') continue;
@@ -115,19 +118,22 @@ class Rows {
     int line_ = 1;
 };
 
-bool isHeader(const Row& row) {
-    return !row.firstQuoted && row.cells.size() >= 2 &&
-           text::equalsIgnoringCase(importing::trim(row.cells[0]), "Question") &&
-           text::equalsIgnoringCase(importing::trim(row.cells[1]), "Reponce");
+// The question a row holds, its cells taken as `columns` say.
+Question mapped(std::vector<std::string>& cells, const std::vector<ColumnField>& columns) {
+    Question question;
+    for (std::size_t i = 0; i < cells.size() && i < columns.size(); ++i) {
+        if (columns[i] == ColumnField::kSkip) continue;
+        fieldOf(question, static_cast<QuestionField>(columns[i])) = std::move(cells[i]);
+    }
+    return question;
 }
 
 // A cell is quoted, as spreadsheets do, when it holds a tab or a line break, or when its start
 // would be read otherwise: a quote, a byte-order mark, a question text that names the column.
 void appendCell(std::string& out, const std::string& cell, bool questionText) {
-    const bool quote =
-        cell.find_first_of("\t\r\n") != std::string::npos || cell.starts_with('"') ||
-        cell.starts_with(kByteOrderMark) ||
-        (questionText && text::equalsIgnoringCase(importing::trim(cell), "Question"));
+    const bool quote = cell.find_first_of("\t\r\n") != std::string::npos || cell.starts_with('"') ||
+                       cell.starts_with(kByteOrderMark) ||
+                       (questionText && guessColumnField(cell).has_value());
     if (!quote) {
         out += cell;
         return;
@@ -159,10 +165,26 @@ ImportResult readPastedRows(std::string_view text, const ImportSettings& setting
     Rows rows(importing::withoutByteOrderMark(text));
     Row row;
     bool headerPossible = true;
+    std::vector<ColumnField> columns;  // told by a header; by position without one
     while (rows.next(row)) {
         if (row.empty) continue;
-        if (std::exchange(headerPossible, false) && isHeader(row)) continue;
+        if (std::exchange(headerPossible, false) && !row.firstQuoted &&
+            looksLikeHeader(row.cells)) {
+            result.headerLine = row.line;
+            columns = guessColumns(row.cells);
+            // Columns in the module's own order are read as rows without a header are.
+            if (missingColumn(columns) || columns == columnsByPosition(columns.size()))
+                columns.clear();
+            continue;
+        }
         ImportProblem where{row.line, "", ""};
+        if (!columns.empty()) {
+            Question question = mapped(row.cells, columns);
+            if (importing::trim(question.points).empty())
+                question.points = std::to_string(settings.points);
+            importing::keep(result, std::move(question), std::move(where));
+            continue;
+        }
         // Cells past the media are taken only when empty: a spreadsheet copies the empty ones
         // of a selection wider than the questions.
         if (row.width < 5 || row.width > kCells) {
@@ -172,9 +194,8 @@ ImportResult readPastedRows(std::string_view text, const ImportSettings& setting
             result.skip(std::move(where));
             continue;
         }
-        Question question;
-        for (std::size_t i = 0; i < row.cells.size(); ++i)
-            fieldOf(question, static_cast<QuestionField>(i)) = std::move(row.cells[i]);
+        row.cells.resize(std::min(row.cells.size(), kCells));
+        Question question = mapped(row.cells, columnsByPosition(kCells));
         if (importing::trim(question.points).empty())
             question.points = std::to_string(settings.points);
         importing::keep(result, std::move(question), std::move(where));

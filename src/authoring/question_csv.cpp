@@ -96,14 +96,14 @@ std::string forSpreadsheets(const std::string& field) {
     return field;
 }
 
+}  // namespace
+
 // Undoes forSpreadsheets: an apostrophe is dropped only before what it could have guarded.
-void fromSpreadsheets(std::string& field) {
+void fromSpreadsheetCell(std::string& field) {
     if (field.size() >= 2 && field.front() == '\'' &&
         (field[1] == '\'' || kFormulaStarts.find(field[1]) != std::string_view::npos))
         field.erase(0, 1);
 }
-
-}  // namespace
 
 Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name,
                                                 std::vector<int>* lines, std::size_t* notKept) {
@@ -134,7 +134,7 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
                 (blank ? std::string("empty line") : std::to_string(record.width()) + " fields") +
                     ", expected " + std::to_string(width) + " as in the header");
         }
-        for (std::string& field : record.fields) fromSpreadsheets(field);
+        for (std::string& field : record.fields) fromSpreadsheetCell(field);
         Question question = Question::fromFields(record.fields);
         // Anything else is left to check, but a module would store this one as nothing.
         if (auto why = importing::tooLarge(question)) return at(name, record.line, *why);
@@ -149,17 +149,17 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
     return questions;
 }
 
-std::string questionCsvHeader() {
+std::string questionCsvHeader(char separator) {
     std::string out;
-    appendCsvRecord(out, {kQuestionColumns.begin(), kQuestionColumns.end()});
+    appendCsvRecord(out, {kQuestionColumns.begin(), kQuestionColumns.end()}, separator);
     return out;
 }
 
-std::string questionCsvRecord(const Question& question) {
+std::string questionCsvRecord(const Question& question, char separator) {
     std::vector<std::string> fields = question.fields();
     for (std::string& field : fields) field = forSpreadsheets(field);
     std::string out;
-    appendCsvRecord(out, fields);
+    appendCsvRecord(out, fields, separator);
     return out;
 }
 

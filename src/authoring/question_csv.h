@@ -26,9 +26,12 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
 /// not show and parseQuestionsCsv removes; so does a text starting with an apostrophe, so that
 /// it keeps its own. A number such as -5 is written as it is, and stays a number.
 std::string questionsCsv(const std::vector<Question>& questions);
+/// A cell as questionsCsv wrote it, without the apostrophe that kept a spreadsheet from reading
+/// it as a formula.
+void fromSpreadsheetCell(std::string& field);
 /// The header line of questionsCsv, with its line end.
-std::string questionCsvHeader();
+std::string questionCsvHeader(char separator = ',');
 /// One question's line (or lines) of questionsCsv.
-std::string questionCsvRecord(const Question& question);
+std::string questionCsvRecord(const Question& question, char separator = ',');
 
 }  // namespace vexlor::authoring

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -35,6 +36,8 @@
 #include "authoring/export.h"
 #include "authoring/file_write.h"
 #include "authoring/media_copy.h"
+#include "authoring/question_import.h"
+#include "editor/import_review.h"
 #include "editor/media.h"
 #include "editor/preview.h"
 #include "editor/question_model.h"
@@ -70,13 +73,18 @@ fs::path pathOf(const QString& path) {
     return fs::path(path.toStdString());
 }
 
+// Marks rows copied from the table, so that pasting them back keeps drafts as they were.
+constexpr char kOwnRows[] = "application/x-vexlor-questions";
+
 struct FormatChoice {
     authoring::ImportFormat format;
     const char* filter;
     const char* ending;
+    bool spreadsheet = false;
 };
 constexpr FormatChoice kFormats[] = {
     {authoring::ImportFormat::kCsv, "CSV (*.csv)", ".csv"},
+    {authoring::ImportFormat::kCsv, "CSV for spreadsheets (*.csv)", ".csv", true},
     {authoring::ImportFormat::kAiken, "Aiken (*.txt)", ".txt"},
     {authoring::ImportFormat::kGift, "GIFT (*.gift)", ".gift"},
     {authoring::ImportFormat::kOpenTdb, "Open Trivia DB (*.json)", ".json"},
@@ -1076,30 +1084,50 @@ bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QStr
 bool EditorWindow::importFile(const QString& path) {
     if (!document_) return false;
     const QString title = tr("Import Questions");
-    const auto text = authoring::readImportFile(pathOf(path));
+    auto text = authoring::readImportFile(pathOf(path));
     if (!text) {
         prompts_.warn(this, title, qt(text.error().what()));
         return false;
     }
-    auto format = authoring::guessFormat(pathOf(path), *text);
-    if (!format) {
+    std::optional<authoring::ImportFormat> format;
+    if (!authoring::guessFormat(pathOf(path), *text)) {
         const QStringList names = {QStringLiteral("CSV"), QStringLiteral("Aiken"),
                                    QStringLiteral("GIFT"), QStringLiteral("Open Trivia DB")};
         const auto chosen = prompts_.choose(
             this, title, tr("Which format is %1 in?").arg(QFileInfo(path).fileName()), names);
         if (!chosen) return false;
-        format = kFormats[names.indexOf(*chosen)].format;
+        format = static_cast<authoring::ImportFormat>(names.indexOf(*chosen));
     }
-    const auto result = authoring::readQuestions(*format, *text, {});
-    const QString name = QFileInfo(path).fileName();
-    if (result.fatal) {
-        prompts_.warn(this, title, qt(result.fatal->describe(name.toStdString())));
+    ImportReview review(std::move(*text), pathOf(path), format, document_->mediaFolder(), this);
+    // A file no encoding or column choice makes readable is told, not reviewed.
+    if (review.current().result.fatal) {
+        prompts_.warn(this, title, review.summary());
         return false;
     }
-    return addReviewed(result, name, false);
+    if (!prompts_.reviewQuestions(review)) return false;
+    if (!review.importable()) {
+        const QStringList notes = review.notes();
+        prompts_.warn(
+            this, title,
+            review.summary() + (notes.isEmpty() ? QString()
+                                                : QStringLiteral("\n\n") +
+                                                      notes.mid(0, 10).join(QLatin1Char('\n'))));
+        return false;
+    }
+    const authoring::ImportResult& result = review.current().result;
+    const std::size_t before = document_->size();
+    {
+        const Busy busy(statusBar(), tr("Adding %1...").arg(questions(result.usable())));
+        push(document_->importQuestions(result));
+    }
+    statusBar()->showMessage(
+        tr("Imported %1 from %2").arg(questions(result.usable()), QFileInfo(path).fileName()) +
+            (result.skipped() > 0 ? tr("; %1 skipped").arg(result.skipped()) : QString()),
+        5000);
+    return document_->size() > before;
 }
 
-bool EditorWindow::pasteRows(QString text) {
+bool EditorWindow::pasteRows(QString text, bool ownCopy) {
     if (!document_) return false;
     const QString title = tr("Paste Questions");
     const QString source = tr("the clipboard");
@@ -1127,17 +1155,31 @@ bool EditorWindow::pasteRows(QString text) {
         prompts_.warn(this, title, qt(result.fatal->describe(source.toStdString())));
         return false;
     }
-    return addReviewed(result, source, true);
+    // A clipboard of more than a module holds is refused as it is, without being checked.
+    std::optional<authoring::ImportProblem> refused;
+    if (!ownCopy && result.questionsNotKept == 0)
+        authoring::screenQuestions(result, document_->mediaFolder(), false, refused);
+    if (!addReviewed(result, source, true)) return false;
+    QStringList said = {tr("Pasted %1").arg(questions(result.usable()))};
+    if (result.headerLine > 0) said << tr("the first row names the columns and was not pasted");
+    if (result.skipped() > 0) said << tr("%1 skipped").arg(questions(result.skipped()));
+    statusBar()->showMessage(said.join(QStringLiteral("; ")), 8000);
+    return true;
 }
 
-bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat format) {
+bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat format,
+                              bool spreadsheet) {
     if (!document_) return false;
     const QString title = tr("Export Questions");
     std::vector<authoring::Question> exported;
     exported.reserve(document_->size());
     for (std::size_t row = 0; row < document_->size(); ++row)
         exported.push_back(document_->question(row));
-    const authoring::ExportResult result = authoring::exportQuestions(format, exported);
+    const authoring::ExportResult result =
+        spreadsheet
+            ? authoring::exportSpreadsheetCsv(
+                  exported, authoring::spreadsheetSeparator(QLocale().decimalPoint().toStdString()))
+            : authoring::exportQuestions(format, exported);
     // Never over the module, by whatever name; written whole or not at all.
     const Status written =
         authoring::writeWholeFile(pathOf(path), result.text, modulePath(), "the module");
@@ -1265,11 +1307,14 @@ void EditorWindow::exportTriggered() {
     const int index = std::max(0, static_cast<int>(filters.indexOf(chosenFilter)));
     const FormatChoice& choice = kFormats[index];
     if (QFileInfo(path).suffix().isEmpty()) path += QLatin1String(choice.ending);
-    exportFile(path, choice.format);
+    exportFile(path, choice.format, choice.spreadsheet);
 }
 
 void EditorWindow::pasteTriggered() {
-    pasteRows(QApplication::clipboard()->text());
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    const QString text = QApplication::clipboard()->text();
+    pasteRows(text, copied != nullptr && copied->hasFormat(QLatin1String(kOwnRows)) &&
+                        copied->data(QLatin1String(kOwnRows)) == text.toUtf8());
 }
 
 void EditorWindow::copyTriggered() {
@@ -1277,7 +1322,11 @@ void EditorWindow::copyTriggered() {
     std::vector<authoring::Question> copied;
     for (std::size_t row : selectedRows()) copied.push_back(document_->question(row));
     if (copied.empty()) return;
-    QApplication::clipboard()->setText(qt(authoring::pastedRows(copied)));
+    const std::string rows = authoring::pastedRows(copied);
+    auto* rowsData = new QMimeData;
+    rowsData->setText(qt(rows));
+    rowsData->setData(QLatin1String(kOwnRows), QByteArray::fromStdString(rows));
+    QApplication::clipboard()->setMimeData(rowsData);
     statusBar()->showMessage(tr("Copied %1").arg(questions(copied.size())), 3000);
 }
 

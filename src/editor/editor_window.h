@@ -67,8 +67,11 @@ class EditorWindow : public QMainWindow {
     /// Reads a question file and adds its questions once the author has seen what is skipped.
     bool importFile(const QString& path);
     /// Adds questions copied from a spreadsheet after the selected one.
-    bool pasteRows(QString text);
-    bool exportFile(const QString& path, authoring::ImportFormat format);
+    /// Rows copied from this editor's own table (`ownCopy`) are pasted as they were, drafts
+    /// included; rows from elsewhere are held to the rules an import is held to.
+    bool pasteRows(QString text, bool ownCopy = false);
+    /// With `spreadsheet`, CSV for spreadsheets, its separator the one the user's locale expects.
+    bool exportFile(const QString& path, authoring::ImportFormat format, bool spreadsheet = false);
     /// Starts the game with this module, once unsaved changes are saved (the author is asked).
     bool playInGame();
     /// Writes the question sheet and answer key as a PDF file.

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editor/import_review.h"
+
 namespace vexlor::editor {
 
 void QtPrompts::warn(QWidget* parent, const QString& title, const QString& text) {
@@ -97,6 +99,14 @@ bool QtPrompts::reviewImport(QWidget* parent, const QString& summary, const QStr
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool Prompts::reviewQuestions(ImportReview& review) {
+    return reviewImport(review.parentWidget(), review.summary(), review.notes());
+}
+
+bool QtPrompts::reviewQuestions(ImportReview& review) {
+    return review.exec() == QDialog::Accepted;
 }
 
 }  // namespace vexlor::editor

@@ -8,6 +8,8 @@ class QWidget;
 
 namespace vexlor::editor {
 
+class ImportReview;
+
 /// The questions the editor asks the author in modal windows. The tests answer them at once.
 class Prompts {
   public:
@@ -38,6 +40,9 @@ class Prompts {
     /// Shows what an import or a paste would add and what it skips; true to add.
     virtual bool reviewImport(QWidget* parent, const QString& summary,
                               const QStringList& skipped) = 0;
+    /// Shows the review of a file's import, where the author may change how it is read; true
+    /// to import. Without a window of its own, the review's summary and notes as reviewImport.
+    virtual bool reviewQuestions(ImportReview& review);
 };
 
 /// The prompts as Qt's standard dialogs.
@@ -55,6 +60,7 @@ class QtPrompts final : public Prompts {
     std::optional<QString> choose(QWidget* parent, const QString& title, const QString& label,
                                   const QStringList& items) override;
     bool reviewImport(QWidget* parent, const QString& summary, const QStringList& skipped) override;
+    bool reviewQuestions(ImportReview& review) override;
 };
 
 }  // namespace vexlor::editor

@@ -43,6 +43,11 @@ TEST(PasteTest, CellsAreReadAsSpreadsheetsCopyThem) {
          "\r\n\t\t\t\t\t\t\t\t\nquestion\tREPONCE\tFalse1\nA\tr\tw\tx\ty\rB\tr\tw\tx\ty\r\n",
          {{"A", "r", "w", "x", "y", "100", ""}, {"B", "r", "w", "x", "y", "100", ""}},
          {}},
+        {"a header of the spreadsheet's own names, in its own order, and blank rows",
+         "Points\tQuestion\tNotes\tBonne r\xC3\xA9ponse\tMauvaise r\xC3\xA9ponse\tMAUVAISE "
+         "R\xC3\xA9PONSE\tMauvaise r\xC3\xA9ponse \n \t \n5\tA\tnote\tr\tw\tx\ty\n",
+         {{"A", "r", "w", "x", "y", "5", ""}},
+         {}},
         {"a quoted header is a question",
          "\"Question\"\tReponce\tFalse1\tFalse2\tFalse3\tPoints\tAudio\n",
          {{"Question", "Reponce", "False1", "False2", "False3", "Points", "Audio"}},

@@ -48,6 +48,22 @@ TEST(ToolRoundTrip, ExportGivesBackTheCreatedCsvByteForByte) {
         folder, "\xEF\xBB\xBFQuestion,Reponce,False1,False2,False3,Points\n\"Q\",A,B,C,D,5\n",
         "lf.vxm");
     EXPECT_EQ(runInProcess({"export", lf}).out, kHeader + "Q,A,B,C,D,5,\r\n");
+
+    // CSV for spreadsheets, with either separator, makes the same module again.
+    for (const std::string separator : {";", ","}) {
+        const std::string sheet = folder.file("sheet" + separator + ".csv");
+        ASSERT_EQ(
+            runInProcess({"export", module, "--spreadsheet", "--separator", separator, "-o", sheet})
+                .status,
+            0);
+        EXPECT_EQ(readBytes(sheet).substr(0, 20),
+                  "\xEF\xBB\xBFQuestion" + separator + "Reponce" + separator);
+        const std::string again = folder.file("again.vxm");
+        const auto created =
+            runInProcess({"create", again, "--title", "T", "--questions", sheet, "--force"});
+        ASSERT_EQ(created.status, 0) << created.err;
+        EXPECT_EQ(runInProcess({"export", again}).out, kTrickyCsv) << separator;
+    }
 }
 
 TEST(ToolCreate, ACreateWritesAWholeModuleOnlyWhereAllowedOrLeavesTheFolderAsItWas) {

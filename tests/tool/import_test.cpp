@@ -8,6 +8,7 @@
 
 #include "authoring/csv.h"
 #include "authoring/import.h"
+#include "authoring/question_import.h"
 #include "support/module_files.h"
 #include "tool_support.h"
 
@@ -349,6 +350,58 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         EXPECT_EQ(runInProcess(arguments).status, usable ? 0 : 1);
         EXPECT_EQ(std::filesystem::exists(folder.file("m.vxm")), usable);
         std::filesystem::remove(folder.file("m.vxm"));
+    }
+}
+
+TEST(ImportCommands, ColumnsAreToldByTheirNamesInEnglishOrFrenchOrByAList) {
+    // Any case, accents, blanks and numbering; a name known twice or not at all is not imported;
+    // unnumbered wrong answers fill the numbers left.
+    using enum ColumnField;
+    const struct {
+        std::vector<std::string> header;
+        std::vector<ColumnField> columns;
+    } guesses[] = {
+        {{"Question", "Reponce", "False1", "False2", "False3", "Points", "Audio"},
+         {kQuestion, kRight, kWrong1, kWrong2, kWrong3, kPoints, kMedia}},
+        {{" QUESTION ", "Bonne r\xC3\xA9ponse", "Mauvaise r\xC3\xA9ponse 3", "Mauvaise", "mauvaise",
+          "Score", "Son"},
+         {kQuestion, kRight, kWrong3, kWrong1, kWrong2, kPoints, kMedia}},
+        {{"Answer", "Wrong 2", "wrong_1", "Notes", "Wrong answer", "Question", "Picture", "Image"},
+         {kRight, kWrong2, kWrong1, kSkip, kWrong3, kQuestion, kMedia, kSkip}},
+        {{"Correct", "Incorrect", "Incorrect", "Incorrect", "Incorrect", "\xC3\x89nonc\xC3\xA9"},
+         {kRight, kWrong1, kWrong2, kWrong3, kSkip, kQuestion}},
+    };
+    for (const auto& guess : guesses) EXPECT_EQ(guessColumns(guess.header), guess.columns);
+
+    TempFolder folder;
+    const std::string french = folder.file("french.csv"), bare = folder.file("bare.csv");
+    testing::writeBytes(french,
+                        "Question;Bonne r\xC3\xA9ponse;Mauvaise 1;Mauvaise 2;Mauvaise 3;Points\r\n"
+                        "Capitale ?;Paris;Lyon;Nice;Lille;10\r\n");
+    testing::writeBytes(bare, "10,Capital?,Paris,Lyon,Nice,Lille\r\n20,Big?,Whale,Ant,Bee,Fly\r\n");
+    const struct {
+        std::string file, columns;
+        int status;
+        std::string says;
+    } runs[] = {
+        {french, "", 1,
+         ":1: header column 2 is \"Bonne r\xC3\xA9ponse\" instead of \"Reponce\"; the header "
+         "must be Question,Reponce,False1,False2,False3,Points,Audio (Audio may be left out); or "
+         "give --columns auto to take the columns by their names, or --columns LIST naming them "
+         "in order\n"},
+        {french, "auto", 0, ":2: \"Capitale ?\" -> \"Paris\"\n"},
+        {bare, "points,question,right,wrong,wrong,wrong", 0, "CSV, 2 questions to import\n"},
+        // By position the points are in the last column, and hold no number.
+        {bare, "auto", 1, ": no question in it can be used\n"},
+        {bare, "question,right,skip", 2, "--columns: no column holds the wrong answer 1"},
+    };
+    for (const auto& run : runs) {
+        std::vector<std::string> arguments = {"import-check", run.file};
+        if (!run.columns.empty()) arguments.push_back("--columns=" + run.columns);
+        const auto result = runInProcess(arguments);
+        EXPECT_EQ(result.status, run.status) << run.columns;
+        EXPECT_NE((result.out + result.err).find(run.says), std::string::npos)
+            << result.out << result.err;
     }
 }
 

@@ -27,7 +27,7 @@ struct Option {
     std::string_view name;   ///< "--title"
     std::string_view alias;  ///< a short form such as "-o", or empty
     bool takesValue;
-    enum class Kind { kText, kPoints, kFormat, kEncoding } kind = Kind::kText;
+    enum class Kind { kText, kPoints, kFormat, kEncoding, kColumns, kSeparator } kind = Kind::kText;
     bool required = false;  ///< the command cannot run without it
     bool nonEmpty = false;  ///< its value must not be empty
 };

@@ -26,6 +26,13 @@ namespace {
     "  --encoding E         utf-8 (the default), or windows-1252 or latin-1 for a file\n"      \
     "                       saved as plain \"CSV\" by a spreadsheet on Windows; in any\n"      \
     "                       letter case, and utf8, cp1252, latin1 or iso-8859-1 too\n"         \
+    "  --columns C          CSV without the header above: auto takes the columns by\n"         \
+    "                       their names (English or French: Question, Answer, Bonne\n"         \
+    "                       reponse, Wrong 2, Mauvaise reponse, Points, Score, Image,\n"       \
+    "                       Son...) or, without a header, by position; or a list naming\n"     \
+    "                       the file's columns in order from question, right, wrong1,\n"       \
+    "                       wrong2, wrong3, points, media and skip (a column left out),\n"     \
+    "                       such as question,right,wrong1,wrong2,wrong3,skip,points\n"         \
     "  --strict             refuse the whole file at its first problem; without it, each\n"    \
     "                       question that cannot be used is reported and skipped\n"            \
     "  --points N           points of each question of a file that gives none (default 100)\n" \
@@ -37,6 +44,7 @@ std::vector<Option> withImportOptions(std::vector<Option> options) {
     using Kind = Option::Kind;
     options.insert(options.end(), {{"--format", "", true, Kind::kFormat},
                                    {"--encoding", "", true, Kind::kEncoding},
+                                   {"--columns", "", true, Kind::kColumns},
                                    {"--strict", "", false},
                                    {"--points", "", true, Kind::kPoints},
                                    {"--easy-points", "", true, Kind::kPoints},
@@ -160,7 +168,7 @@ const std::vector<Command>& commands() {
          {},
          runCheck},
         {"export",
-         "export MODULE.vxm [--format F] [-o OUT]",
+         "export MODULE.vxm [--format F] [--spreadsheet [--separator S]] [-o OUT]",
          "write a module's questions as CSV, Aiken, GIFT or Open Trivia DB JSON",
          "Writes the questions in a format the import commands read back: CSV (the default)\n"
          "in the layout create reads, with CRLF line ends; Aiken and GIFT, which keep no\n"
@@ -184,9 +192,17 @@ const std::vector<Command>& commands() {
          "the module by any name, nor a folder, a pipe or a device.\n" READ_ONLY_NOTE "\n"
          "Options:\n"
          "  --format F           csv (the default), aiken, gift or opentdb\n"
+         "  --spreadsheet        CSV for spreadsheets: UTF-8 after a byte-order mark, which\n"
+         "                       spreadsheets need to show accents right, and fields\n"
+         "                       separated by ';' where the locale writes a decimal comma\n"
+         "                       (LC_NUMERIC), by ',' elsewhere; import reads it back\n"
+         "  --separator S        with --spreadsheet: ';' or ',' whatever the locale\n"
          "  -o, --output FILE    write to FILE instead of the standard output (- for the\n"
          "                       standard output)\n",
-         {{"--format", "", true, Option::Kind::kFormat}, {"--output", "-o", true}},
+         {{"--format", "", true, Option::Kind::kFormat},
+          {"--spreadsheet", "", false},
+          {"--separator", "", true, Option::Kind::kSeparator},
+          {"--output", "-o", true}},
          runExport},
         {"reset-asked",
          "reset-asked MODULE.vxm",

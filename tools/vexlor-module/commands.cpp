@@ -7,6 +7,8 @@
 #include <CLI/CLI.hpp>
 
 #include "authoring/import.h"
+#include "authoring/question_import.h"
+#include "text/text.h"
 #include "vexlor-module/command_line.h"
 
 namespace vexlor::authoring {
@@ -98,6 +100,15 @@ std::optional<UsageError> parseArguments(const Command& command,
                                      encoding;
                 },
                 "E"));
+        if (option.kind == Option::Kind::kSeparator) added->check(CLI::IsMember({";", ","}));
+        if (option.kind == Option::Kind::kColumns)
+            added->check(CLI::Validator(
+                [](std::string& columns) {
+                    if (text::equalsIgnoringCase(columns, "auto")) return std::string();
+                    auto list = parseColumnList(columns);
+                    return list ? std::string() : std::string(list.error().what());
+                },
+                "C"));
     }
     app.add_option("file", arguments.positionals);
     try {

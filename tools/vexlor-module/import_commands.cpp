@@ -12,6 +12,7 @@
 #include "authoring/module_check.h"
 #include "authoring/module_file.h"
 #include "authoring/question_csv.h"
+#include "authoring/question_import.h"
 #include "text/text.h"
 #include "vexlor-module/command_line.h"
 #include "vexlor-module/commands.h"
@@ -43,111 +44,85 @@ struct Imported {
     ImportResult result;
 };
 
-bool isEmptyRow(const Question& question) {
-    for (const std::string& field : question.fields())
-        if (!importing::trim(field).empty()) return false;
-    return true;
-}
-
-// Holds the questions read to the rules of check, media looked up in `mediaFolder`: an empty
-// row is dropped, a question the game cannot ask as meant is skipped (or, when `strict`,
-// refuses the file), anything else is a warning. Tells `report` all this and what the reader
-// skipped, in file order; gives false when the file is refused.
-bool screen(ImportResult& result, const std::string& file, const fs::path& mediaFolder, bool strict,
-            std::ostream& report) {
-    std::vector<ImportProblem> said;
-    for (ImportProblem problem : result.problems) {
-        problem.message += " (skipped)";
-        said.push_back(std::move(problem));
-    }
-    std::vector<Question> kept;
-    std::vector<ImportProblem> keptPlaces;
-    for (std::size_t i = 0; i < result.questions.size(); ++i) {
-        Question& question = result.questions[i];
-        ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
-        if (isEmptyRow(question)) {
-            where.message = "an empty row, skipped";
-            said.push_back(std::move(where));
-            continue;
-        }
-        std::string broken;
-        std::vector<ImportProblem> warnings;
-        for (const QuestionProblem& problem : checkQuestion(question, mediaFolder)) {
-            if (problem.breaksGame)
-                broken += (broken.empty() ? "" : "; ") + problem.message;
-            else
-                warnings.push_back({where.line, where.place, "warning: " + problem.message});
-        }
-        if (!broken.empty()) {
-            where.message = broken;
-            if (strict) {
-                report << where.describe(file) << '\n'
-                       << file << ": refused as a whole (--strict)\n";
-                return false;
-            }
-            said.push_back({where.line, where.place, broken + " (skipped)"});
-            result.skip(std::move(where));
-            continue;
-        }
-        said.insert(said.end(), warnings.begin(), warnings.end());
-        kept.push_back(std::move(question));
-        keptPlaces.push_back(std::move(where));
-    }
-    result.questions = std::move(kept);
-    result.places = std::move(keptPlaces);
-    std::stable_sort(said.begin(), said.end(),
-                     [](const auto& a, const auto& b) { return a.line < b.line; });
-    for (const ImportProblem& problem : said) report << problem.describe(file) << '\n';
-    return true;
+// The tool's default asks for the module's own header; a header it cannot read names the way
+// to give another.
+bool namesHeader(const ImportProblem& fault) {
+    return fault.line == 1 && fault.message.find("header") != std::string::npos;
 }
 
 // Reads a question file as the options ask and screens its questions, media looked up in
 // `mediaFolder`, telling `report` about every question skipped or doubtful. Gives nothing, and
 // says why, when the file cannot be used at all.
-std::optional<Imported> importQuestions(const Arguments& arguments, const std::string& file,
-                                        const fs::path& mediaFolder, std::ostream& report) {
+std::optional<Imported> readQuestionFile(const Arguments& arguments, const std::string& file,
+                                         const fs::path& mediaFolder, std::ostream& report) {
     auto text = readImportFile(file);
     if (!text) {
         report << text.error() << '\n';
         return std::nullopt;
     }
-    if (arguments.has("--encoding") &&
-        encodingNamed(arguments.value("--encoding")) == TextEncoding::kWindows1252)
-        *text = utf8FromWindows1252(*text);
-    const auto format = arguments.has("--format") ? formatNamed(arguments.value("--format"))
-                                                  : guessFormat(file, *text);
-    if (!format) {
+    QuestionImportOptions options;
+    if (arguments.has("--format")) options.format = formatNamed(arguments.value("--format"));
+    options.encoding =
+        arguments.has("--encoding") &&
+                encodingNamed(arguments.value("--encoding")) == TextEncoding::kWindows1252
+            ? EncodingChoice::kWindows1252
+            : EncodingChoice::kUtf8;
+    options.columnsChoice = ColumnsChoice::kModuleHeader;
+    if (arguments.has("--columns")) {
+        const std::string columns = arguments.value("--columns");
+        if (text::equalsIgnoringCase(columns, "auto")) {
+            options.columnsChoice = ColumnsChoice::kGuess;
+        } else {
+            options.columnsChoice = ColumnsChoice::kGiven;
+            options.columns = parseColumnList(columns).value();  // checked with the options
+        }
+    }
+    const std::pair<const char*, int*> points[] = {
+        {"--points", &options.settings.points},
+        {"--easy-points", &options.settings.easyPoints},
+        {"--medium-points", &options.settings.mediumPoints},
+        {"--hard-points", &options.settings.hardPoints}};
+    for (const auto& [option, value] : points)
+        if (arguments.has(option)) *value = std::stoi(arguments.value(option));
+    options.strict = arguments.has("--strict");
+    options.mediaFolder = mediaFolder;
+
+    QuestionImport read = importQuestions(*text, file, options);
+    if (!read.format) {
         report << file << ": cannot tell its format; give --format csv, aiken, gift or opentdb\n";
         return std::nullopt;
     }
-    ImportSettings settings;
-    const std::pair<const char*, int*> points[] = {{"--points", &settings.points},
-                                                   {"--easy-points", &settings.easyPoints},
-                                                   {"--medium-points", &settings.mediumPoints},
-                                                   {"--hard-points", &settings.hardPoints}};
-    for (const auto& [option, value] : points)
-        if (arguments.has(option)) *value = std::stoi(arguments.value(option));
-
-    Imported imported{*format, readQuestions(*format, *text, settings)};
-    ImportResult& result = imported.result;
-    if (result.fatal) {
-        report << result.fatal->describe(file) << '\n';
+    if (read.result.fatal) {
+        report << read.result.fatal->describe(file);
+        if (options.columnsChoice == ColumnsChoice::kModuleHeader &&
+            namesHeader(*read.result.fatal))
+            report << "; or give --columns auto to take the columns by their names, or "
+                      "--columns LIST naming them in order";
+        report << '\n';
         return std::nullopt;
     }
-    const bool strict = arguments.has("--strict");
-    if (strict && !result.problems.empty()) {
-        report << result.problems.front().describe(file) << '\n'
+    if (read.columnsProblem) {
+        report << file << ": " << *read.columnsProblem
+               << "; give --columns LIST naming the file's columns in order, such as "
+                  "question,right,wrong1,wrong2,wrong3,points\n";
+        return std::nullopt;
+    }
+    if (read.refusal) {
+        report << read.refusal->describe(file) << '\n'
                << file << ": refused as a whole (--strict)\n";
         return std::nullopt;
     }
-    if (!screen(result, file, mediaFolder, strict, report)) return std::nullopt;
+    for (const ImportProblem& note : read.notes) report << note.describe(file) << '\n';
+    const ImportResult& result = read.result;
+    if (read.emptyRows > kMaxKeptProblems)
+        report << file << ": " << read.emptyRows - kMaxKeptProblems << " more empty rows skipped\n";
     if (result.problemsNotKept > 0)
         report << file << ": " << result.problemsNotKept << " more questions skipped\n";
     if (result.questions.empty()) {
         report << file << ": no question in it can be used\n";
         return std::nullopt;
     }
-    return imported;
+    return Imported{*read.format, std::move(read.result)};
 }
 
 std::string skippedNote(const ImportResult& result) {
@@ -175,7 +150,7 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
             << ", as the game's Open dialog lists only .vxm files\n";
     }
     auto imported =
-        importQuestions(arguments, arguments.value("--questions"), folderOf(target), err);
+        readQuestionFile(arguments, arguments.value("--questions"), folderOf(target), err);
     if (!imported) return kExitFailure;
     const auto& questions = imported->result.questions;
     const Properties properties{arguments.value("--title"), arguments.value("--author"),
@@ -193,8 +168,8 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 
 int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     // The file is read first, so a module is not even opened for a file that gives nothing.
-    auto imported = importQuestions(arguments, arguments.value("--questions"),
-                                    folderOf(arguments.positionals[0]), err);
+    auto imported = readQuestionFile(arguments, arguments.value("--questions"),
+                                     folderOf(arguments.positionals[0]), err);
     if (!imported) return kExitFailure;
     auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
     if (!module) return fail(err, module.error());
@@ -211,7 +186,7 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&) {
     const std::string file = arguments.positionals[0];
-    auto imported = importQuestions(arguments, file, folderOf(file), out);
+    auto imported = readQuestionFile(arguments, file, folderOf(file), out);
     if (!imported) return kExitFailure;
     const ImportResult& result = imported->result;
     out << file << ": " << formatTitle(imported->format) << ", "

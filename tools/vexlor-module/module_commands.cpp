@@ -1,6 +1,9 @@
 // The commands on a module: info, check, export, reset-asked, clear-scores and scores.
 
+#include <langinfo.h>
+
 #include <algorithm>
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -14,6 +17,7 @@
 #include "authoring/module_check.h"
 #include "authoring/module_file.h"
 #include "authoring/question_csv.h"
+#include "authoring/question_import.h"
 #include "text/text.h"
 #include "vexlor-module/command_line.h"
 #include "vexlor-module/commands.h"
@@ -105,6 +109,20 @@ int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 // --- export ---------------------------------------------------------------------------------
 
+namespace {
+
+// The separator a spreadsheet expects where the user's locale writes numbers: ';' with a
+// decimal comma. Asked without changing the program's own locale.
+char localeSeparator() {
+    const locale_t user = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (user == static_cast<locale_t>(0)) return ',';
+    const char separator = spreadsheetSeparator(nl_langinfo_l(RADIXCHAR, user));
+    freelocale(user);
+    return separator;
+}
+
+}  // namespace
+
 int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const fs::path path = arguments.positionals[0];
     EarlierContent earlier;
@@ -122,7 +140,16 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
         arguments.has("--format")
             ? formatNamed(arguments.value("--format")).value_or(ImportFormat::kCsv)
             : ImportFormat::kCsv;
-    const ExportResult exported = exportQuestions(format, *questions);
+    const bool spreadsheet = arguments.has("--spreadsheet");
+    if ((spreadsheet || arguments.has("--separator")) && format != ImportFormat::kCsv)
+        return fail(err, std::string("--spreadsheet and --separator are for CSV only"));
+    if (arguments.has("--separator") && !spreadsheet)
+        return fail(err, std::string("--separator is given with --spreadsheet"));
+    const ExportResult exported =
+        spreadsheet ? exportSpreadsheetCsv(*questions, arguments.has("--separator")
+                                                           ? arguments.value("--separator")[0]
+                                                           : localeSeparator())
+                    : exportQuestions(format, *questions);
 
     const bool toFile = arguments.has("--output") && arguments.value("--output") != "-";
     if (toFile) {
