@@ -73,7 +73,7 @@ bool screen(ImportResult& result, const std::string& file, const fs::path& media
         std::string broken;
         std::vector<ImportProblem> warnings;
         for (const QuestionProblem& problem : checkQuestion(question, mediaFolder)) {
-            if (problem.breaksGame)
+            if (problem.breaksGame && !problem.mediaMissing)
                 broken += (broken.empty() ? "" : "; ") + problem.message;
             else
                 warnings.push_back({where.line, where.place, "warning: " + problem.message});
