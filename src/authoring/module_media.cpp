@@ -80,6 +80,8 @@ Status copyBounded(int in, int out, std::uintmax_t limit, const fs::path& source
     return Status::success();
 }
 
+}  // namespace
+
 // Makes the folders of `relative` under `root` that are missing, noting each one made; a link
 // or a file where a folder should be is refused, so nothing is written outside `root`.
 Status makeFolders(const fs::path& root, const fs::path& relative, std::vector<fs::path>& made) {
@@ -118,8 +120,6 @@ Result<bool> placeWithoutReplacing(const fs::path& temporary, const fs::path& ta
     return Error(ErrorKind::kNoAccess, std::string("cannot be written: ") + std::strerror(errno),
                  target.string());
 }
-
-}  // namespace
 
 MediaSurvey surveyMedia(const std::vector<Question>& questions, const fs::path& folder) {
     MediaSurvey survey;

@@ -46,6 +46,16 @@ MediaSurvey surveyMedia(const std::vector<Question>& questions,
 Result<platform::Descriptor> openPlainFile(const std::filesystem::path& path, std::uintmax_t limit,
                                            std::uintmax_t* size = nullptr);
 
+/// Makes the folders of `relative` under `root` that are missing, adding each one made to
+/// `made`; a link or a file where a folder should be is refused, so nothing goes outside `root`.
+Status makeFolders(const std::filesystem::path& root, const std::filesystem::path& relative,
+                   std::vector<std::filesystem::path>& made);
+
+/// Puts the complete file `temporary` at `target` without ever replacing a file there, also on
+/// a file system without hard links: false when the name is taken.
+Result<bool> placeWithoutReplacing(const std::filesystem::path& temporary,
+                                   const std::filesystem::path& target);
+
 /// Media files placed into a folder, taken away again unless kept.
 class PlacedMedia {
   public:
