@@ -61,6 +61,10 @@ class EditorWindow : public QMainWindow {
     /// Adds questions copied from a spreadsheet after the selected one.
     bool pasteRows(QString text);
     bool exportFile(const QString& path, authoring::ImportFormat format);
+    /// Writes the module as saved and the media it uses into the zip `path`.
+    bool exportPackage(const QString& path);
+    /// Unpacks the package into a new folder (named after it) in `into`, and opens its module.
+    bool openPackage(const QString& path, const QString& into);
 
     authoring::Document* document() { return document_ ? &*document_ : nullptr; }
     QUndoStack& undoStack() { return undo_; }
@@ -126,6 +130,8 @@ class EditorWindow : public QMainWindow {
     void rememberRecent(const QString& path);
     void rebuildRecentMenu();
     std::vector<std::size_t> selectedRows() const;
+    /// What Save As did with the media, for the status bar: "." when there were none.
+    static QString mediaCopiedNote(const authoring::SaveReport& saved);
     bool addReviewed(const authoring::ImportResult& result, const QString& source, bool paste);
 
     // Menu actions.
@@ -136,6 +142,7 @@ class EditorWindow : public QMainWindow {
     void revertTriggered();
     void importTriggered();
     void exportTriggered();
+    void exportPackageTriggered();
     void pasteTriggered();
     void copyTriggered();
     /// Adds an empty question at the end, where questions are typed one after the other.

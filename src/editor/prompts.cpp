@@ -42,6 +42,10 @@ Prompts::Unsaved QtPrompts::askUnsaved(QWidget* parent, const QString& name) {
     }
 }
 
+QString QtPrompts::folder(QWidget* parent, const QString& title) {
+    return QFileDialog::getExistingDirectory(parent, title);
+}
+
 QString QtPrompts::openFile(QWidget* parent, const QString& title, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }

@@ -34,6 +34,8 @@ class Prompts {
     /// Shows what an import or a paste would add and what it skips; true to add.
     virtual bool reviewImport(QWidget* parent, const QString& summary,
                               const QStringList& skipped) = 0;
+    /// A folder to write into; empty when cancelled.
+    virtual QString folder(QWidget* /*parent*/, const QString& /*title*/) { return {}; }
 };
 
 /// The prompts as Qt's standard dialogs.
@@ -50,6 +52,7 @@ class QtPrompts final : public Prompts {
     std::optional<QString> choose(QWidget* parent, const QString& title, const QString& label,
                                   const QStringList& items) override;
     bool reviewImport(QWidget* parent, const QString& summary, const QStringList& skipped) override;
+    QString folder(QWidget* parent, const QString& title) override;
 };
 
 }  // namespace vexlor::editor
