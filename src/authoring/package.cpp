@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -77,6 +78,38 @@ std::optional<std::string> badName(std::string_view name) {
         rest.remove_prefix(slash + 1);
     }
     return std::nullopt;
+}
+
+std::uint64_t little(const unsigned char* bytes, int size) {
+    std::uint64_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[i];
+    return value;
+}
+
+// The most entries any end-of-directory record in the file's tail claims. libzip makes room for
+// as many entries as the record it takes says, before they are counted: a crafted count is
+// refused here first, whichever record libzip would take.
+std::uint64_t claimedEntries(int file, std::uintmax_t size) {
+    constexpr std::size_t kRecord = 22, kTail = kRecord + 65535;
+    const std::size_t length = static_cast<std::size_t>(std::min<std::uintmax_t>(size, kTail));
+    std::vector<unsigned char> tail(length);
+    const off_t start = static_cast<off_t>(size - length);
+    if (::pread(file, tail.data(), length, start) != static_cast<ssize_t>(length)) return 0;
+    std::uint64_t most = 0;
+    for (std::size_t at = 0; at + kRecord <= length; ++at) {
+        if (little(&tail[at], 4) != 0x06054b50) continue;
+        most = std::max(most, little(&tail[at + 10], 2));
+        // Zip64: the locator just before the record points to a record with the true count.
+        if (at < 20 || little(&tail[at - 20], 4) != 0x07064b50) continue;
+        unsigned char record[40];
+        const std::uint64_t offset = little(&tail[at - 20 + 8], 8);
+        if (offset > size - sizeof record ||
+            ::pread(file, record, sizeof record, static_cast<off_t>(offset)) != sizeof record ||
+            little(record, 4) != 0x06064b50)
+            continue;
+        most = std::max({most, little(&record[24], 8), little(&record[32], 8)});
+    }
+    return most;
 }
 
 // Files and folders put in place, taken away again unless kept.
@@ -289,8 +322,14 @@ Result<Packed> packModule(const fs::path& module, const fs::path& out, bool repl
 
 Result<Unpacked> unpackPackage(const fs::path& zip, const fs::path& folder,
                                const PackageLimits& limits) {
-    auto opened = openPlainFile(zip, limits.totalBytes);
+    std::uintmax_t size = 0;
+    auto opened = openPlainFile(zip, limits.totalBytes, &size);
     if (!opened) return opened.error();
+    if (claimedEntries(opened->get(), size) > limits.entries)
+        return Error(ErrorKind::kFailed,
+                     "claims more than " + std::to_string(limits.entries) +
+                         " files: a package holds one module and its media",
+                     zip.string());
     const int descriptor = ::dup(opened->get());
     int code = 0;
     Archive archive(descriptor < 0 ? nullptr : zip_fdopen(descriptor, ZIP_CHECKCONS, &code));

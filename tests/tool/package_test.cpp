@@ -106,7 +106,16 @@ central = data.find(b'liar.wav', central) - 46
 struct.pack_into('<I', data, local + 22, 10)
 struct.pack_into('<I', data, central + 24, 10)
 open('liar.zip', 'wb').write(data)
-open('garbage.zip', 'wb').write(b'PK\x05\x06 this is no zip' * 10)
+open('garbage.zip', 'wb').write(b'PK this is no zip' * 10)
+# An end record claiming 65535 entries, and a zip64 one claiming 2**40.
+data = bytearray(open('skipped.zip', 'rb').read())
+end = data.rfind(b'PK\x05\x06')
+struct.pack_into('<HH', data, end + 8, 0xFFFF, 0xFFFF)
+open('claims.zip', 'wb').write(data)
+head = bytes(data[:end])
+record = b'PK\x06\x06' + struct.pack('<QHHIIQQQQ', 44, 45, 45, 0, 0, 2**40, 2**40, 0, 0)
+locator = b'PK\x06\x07' + struct.pack('<IQI', 0, len(head), 1)
+open('claims64.zip', 'wb').write(head + record + locator + bytes(data[end:]))
 )";
     writeBytes(folder.path() / "craft.py", script);
     const auto crafted =
@@ -143,7 +152,9 @@ TEST(PackageTest, AHostilePackageIsRefusedWithNothingWritten) {
         {"none.zip", "holds 0 modules"},
         {"twice.zip", "holds two entries of one name"},
         {"bomb.zip", "would unpack to more than the 2 MiB"},
-        {"many.zip", "holds more than 30 files"},
+        {"many.zip", "claims more than 30 files"},
+        {"claims.zip", "claims more than 30 files"},
+        {"claims64.zip", "claims more than 30 files"},
         {"liar.zip", "\"liar.wav\" holds more than its header says"},
         {"encrypted.zip", "\"quiz.vxm\" is encrypted"},
         {"garbage.zip", "is not a package (a zip file)"},
