@@ -71,6 +71,10 @@ class MasterForm {
     /// original kept, when the player agrees. False when the opening stops here (the player
     /// said No, or the conversion failed and said why): nothing has changed.
     bool convertEarlierModule(const std::string& shortName);
+    /// A package (a module and its media in one zip) at New1.FileName: unpacked into a new
+    /// folder in the one the player chooses, and New1.FileName set to its module. False when
+    /// the opening stops here (cancelled, or refused and said why).
+    bool openPackage(const std::string& shortName);
     /// Where a game stands, told from the window's timers and buttons.
     enum class Phase {
         kIdle,         ///< no game runs: Start is offered (once a module is open)

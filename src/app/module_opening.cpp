@@ -9,7 +9,7 @@ namespace vexlor::app {
 
 namespace {
 
-constexpr const char* kFilter = "Vexlor Module (*.vxm)|*.vxm";
+constexpr const char* kFilter = "Vexlor Module or Package (*.vxm *.zip)|*.vxm;*.zip";
 constexpr int kDialogFlags =
     platform::open_flags::kFileMustExist | platform::open_flags::kExtensionDifferent |
     platform::open_flags::kNoChangeDir | platform::open_flags::kHideReadOnly;
@@ -45,6 +45,12 @@ void MasterForm::Modu_Click() {
     // A folder, a pipe or a dangling link has no file name in the file system's sense; the
     // messages still name what was chosen.
     if (shortName.empty()) shortName = std::filesystem::path(New1.FileName).filename().string();
+
+    const std::string ending = std::filesystem::path(New1.FileName).extension().string();
+    if (ending == ".zip" || ending == ".ZIP") {
+        if (!openPackage(shortName)) return;
+        shortName = std::filesystem::path(New1.FileName).filename().string();
+    }
 
     if (services_.moduleConverter.isEarlierModule(New1.FileName) &&
         !convertEarlierModule(shortName))
@@ -96,6 +102,34 @@ bool MasterForm::convertEarlierModule(const std::string& shortName) {
     }
     const auto placed = converter.place(New1.FileName, *prepared);
     if (!placed) return cannot(placed.error());
+    return true;
+}
+
+bool MasterForm::openPackage(const std::string& shortName) {
+    namespace fs = std::filesystem;
+    const auto chosen = services_.fileDialog.showOpen(
+        {"Unpack " + shortName + " Into", "", platform::open_flags::kChooseFolder, New1.InitDir});
+    if (!chosen || chosen->empty()) return false;
+    // A new folder named after the package, so that nothing of the player's is mixed in.
+    const std::string stem = fs::path(New1.FileName).stem().string();
+    fs::path folder;
+    std::error_code error;
+    for (int number = 1; number <= 100 && folder.empty(); ++number) {
+        const fs::path candidate =
+            fs::path(*chosen) / (stem + (number == 1 ? "" : " " + std::to_string(number)));
+        if (!fs::exists(fs::symlink_status(candidate, error))) folder = candidate;
+    }
+    const auto module =
+        folder.empty() ? Result<std::string>(
+                             Error("the chosen folder holds 100 folders named like it already"))
+                       : services_.moduleConverter.unpackPackage(New1.FileName, folder.string());
+    if (!module) {
+        services_.messageBox.show(
+            shortName + "\rThis package could not be opened: " + module.error().message(),
+            platform::message_style::kExclamation, kOpenTitle);
+        return false;
+    }
+    New1.FileName = *module;
     return true;
 }
 

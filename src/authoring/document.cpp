@@ -1,4 +1,5 @@
 #include "authoring/document.h"
+#include "authoring/module_media.h"
 
 #include <algorithm>
 #include <cassert>
@@ -1011,13 +1012,24 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
         rowIds->begin(), rowIds->end(), state.base.questions.begin(), state.base.questions.end(),
         [](std::int64_t id, const StoredQuestion& kept) { return id == kept.rowId; });
     if (!sameRows) newAsked.clear();
-    const std::vector<Question> questions = this->questions();
+    // The media travel with the module: copied first, and taken away again when the module
+    // cannot be written, so a failed Save As leaves the folder as it was.
+    const MediaSurvey survey = surveyMedia(this->questions(), mediaFolder());
+    const fs::path targetFolder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    auto media = copyUsedMedia(survey, targetFolder);
+    if (!media)
+        return Error(
+            media.error().kind(),
+            "cannot save: the media file " + media.error().what() + "; nothing was written",
+            target.string());
+    const std::vector<Question> questions = media->follow(this->questions());
     std::vector<ScoreEntry> scores;
     for (auto& score : *stored) scores.push_back(std::move(score.entry));
     if (Status written =
             writeModule(target, state.properties, questions, newAsked, scores, replace);
         !written)
         return written.error();
+    media->keep();
 
     auto opened = ModuleFile::open(target, ModuleFile::Access::kReadWrite);
     if (!opened) return opened.error();
@@ -1027,6 +1039,8 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
         return Error(ErrorKind::kFailed, "was written with the wrong number of questions",
                      target.string());
     state.file = std::move(*opened);
+    // The questions whose media were copied under a new name name that one now, as the file.
+    for (const auto& [row, name] : media->renamedRows()) state.rows[row].question.media = name;
     state.mediaFolder.reset();
     state.adopt(std::move(*copy));
     state.checked.clear();  // media are looked up in the new folder
@@ -1038,6 +1052,10 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
     report.askedAfter = newAsked.size();
     report.askedRenumbered = !plan.changes.renumbered.empty();
     report.problems = problems().size();
+    report.mediaCopied = media->copied();
+    report.mediaReused = media->reused();
+    report.mediaRenamed = media->renamed();
+    report.mediaLeft = survey.left;
     return report;
 }
 

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -137,6 +138,12 @@ struct SaveReport {
     std::size_t askedAfter = 0;
     bool askedRenumbered = false;
     std::size_t problems = 0;  ///< problems the saved module has (a save is allowed with them)
+    // Save As only: the media files copied beside the new module, those already there, those
+    // copied under a new name (old name, new name), and the media names no file was found for.
+    std::size_t mediaCopied = 0;
+    std::size_t mediaReused = 0;
+    std::map<std::string, std::string> mediaRenamed;
+    std::vector<std::string> mediaLeft;
 };
 
 /// How long Save and the immediate writes wait for another program's write lock before they

@@ -130,8 +130,12 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
                    "follow: copy the file into the folder");
             break;
         case rules::MediaFile::kMissing:
-            warn("media file " + quotedText(question.media) + " is not in " +
-                 quotedText(mediaFolder.string()) + ": put it there, beside the module");
+            // The game asks the question without its picture or sound, and says nothing.
+            problems.push_back({true,
+                                "media file " + quotedText(question.media) + " is not in " +
+                                    quotedText(mediaFolder.string()) +
+                                    ": put it there, beside the module",
+                                true});
             break;
     }
     return problems;

@@ -14,6 +14,9 @@ namespace vexlor::authoring {
 struct QuestionProblem {
     bool breaksGame;  ///< the game cannot ask the question as meant; else it only shows badly
     std::string message;
+    /// The media file is not in the folder (yet): an import keeps the question, as the file
+    /// may be put there after it.
+    bool mediaMissing = false;
 };
 
 /// Every rule of check for one question: missing texts, equal answers, points that are not a

@@ -445,7 +445,7 @@ std::vector<ImportProblem> screenQuestions(ImportResult& result, const fs::path&
         std::string broken;
         std::vector<ImportProblem> warnings;
         for (const QuestionProblem& problem : checkQuestion(question, mediaFolder)) {
-            if (problem.breaksGame)
+            if (problem.breaksGame && !problem.mediaMissing)
                 broken += (broken.empty() ? "" : "; ") + problem.message;
             else
                 warnings.push_back({where.line, where.place, "warning: " + problem.message});

@@ -59,6 +59,8 @@ namespace {
 constexpr const char* kProgram = "Vexlor Module Editor";
 constexpr int kRecentFiles = 8;
 constexpr const char* kModuleFilter = "Vexlor Module (*.vxm)";
+// Open takes a package as well: it is unpacked, then its module opened.
+constexpr const char* kOpenFilter = "Vexlor Module or Package (*.vxm *.zip)";
 
 QString qt(const std::string& text) {
     return QString::fromStdString(text);
@@ -396,6 +398,8 @@ void EditorWindow::buildActions() {
               &EditorWindow::importTriggered);
     addAction(file, "export", tr("&Export Questions..."), {K(Qt::CTRL | Qt::Key_E)},
               &EditorWindow::exportTriggered);
+    addAction(file, "exportPackage", tr("Export as a &Package..."), {},
+              &EditorWindow::exportPackageTriggered);
     file->addSeparator();
     addAction(file, "printPreview", tr("Print Previe&w..."), {},
               &EditorWindow::printPreviewTriggered);
@@ -747,7 +751,8 @@ bool EditorWindow::saveAs(const QString& path) {
     recordsUnsaved_ = false;
     undo_.setClean();
     rememberRecent(path);
-    statusBar()->showMessage(tr("Saved as %1.").arg(QFileInfo(path).fileName()));
+    statusBar()->showMessage(tr("Saved as %1").arg(QFileInfo(path).fileName()) +
+                             mediaCopiedNote(*saved));
     updateTitle();
     updateRecords();
     // Media names are looked up beside the new file now.
@@ -881,9 +886,10 @@ void EditorWindow::updateTitle() {
 void EditorWindow::updateActions() {
     const bool open = document_.has_value();
     const bool selected = open && currentRow().has_value();
-    for (const char* name : {"save", "saveAs", "revert", "import", "export", "pasteQuestions",
-                             "addQuestion", "insertQuestion", "forgetAsked", "clearScores", "find",
-                             "printPreview", "print", "exportPdf", "playInGame"})
+    for (const char* name :
+         {"save", "saveAs", "revert", "import", "export", "exportPackage", "pasteQuestions",
+          "addQuestion", "insertQuestion", "forgetAsked", "clearScores", "find", "printPreview",
+          "print", "exportPdf", "playInGame"})
         action(QLatin1String(name))->setEnabled(open);
     for (const char* name : {"copyQuestions", "duplicate", "delete", "moveUp", "moveDown",
                              "attachMedia", "removeMedia", "playSound"})
@@ -1228,7 +1234,13 @@ void EditorWindow::newTriggered() {
 
 void EditorWindow::openTriggered() {
     if (!mayDiscardChanges()) return;
-    const QString path = prompts_.openFile(this, app::MasterForm::kOpenTitle, tr(kModuleFilter));
+    const QString path = prompts_.openFile(this, app::MasterForm::kOpenTitle, tr(kOpenFilter));
+    if (path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive)) {
+        const QString into =
+            prompts_.folder(this, tr("Unpack %1 Into").arg(QFileInfo(path).fileName()));
+        if (!into.isEmpty()) openPackage(path, into);
+        return;
+    }
     if (!path.isEmpty()) openModule(path);
 }
 

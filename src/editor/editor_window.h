@@ -76,6 +76,10 @@ class EditorWindow : public QMainWindow {
     bool playInGame();
     /// Writes the question sheet and answer key as a PDF file.
     bool exportPdf(const QString& path, const PrintOptions& options);
+    /// Writes the module as saved and the media it uses into the zip `path`.
+    bool exportPackage(const QString& path);
+    /// Unpacks the package into a new folder (named after it) in `into`, and opens its module.
+    bool openPackage(const QString& path, const QString& into);
 
     authoring::Document* document() { return document_ ? &*document_ : nullptr; }
     QUndoStack& undoStack() { return undo_; }
@@ -141,6 +145,8 @@ class EditorWindow : public QMainWindow {
     void rememberRecent(const QString& path);
     void rebuildRecentMenu();
     std::vector<std::size_t> selectedRows() const;
+    /// What Save As did with the media, for the status bar: "." when there were none.
+    static QString mediaCopiedNote(const authoring::SaveReport& saved);
     bool addReviewed(const authoring::ImportResult& result, const QString& source, bool paste);
 
     // Menu actions.
@@ -151,6 +157,7 @@ class EditorWindow : public QMainWindow {
     void revertTriggered();
     void importTriggered();
     void exportTriggered();
+    void exportPackageTriggered();
     void pasteTriggered();
     void copyTriggered();
     /// Adds an empty question at the end, where questions are typed one after the other.

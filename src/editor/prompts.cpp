@@ -52,6 +52,10 @@ bool QtPrompts::askSave(QWidget* parent, const QString& title, const QString& te
     return box.exec() == QMessageBox::Save;
 }
 
+QString QtPrompts::folder(QWidget* parent, const QString& title) {
+    return QFileDialog::getExistingDirectory(parent, title);
+}
+
 QString QtPrompts::openFile(QWidget* parent, const QString& title, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, QString(), filter);
 }

@@ -43,6 +43,8 @@ class Prompts {
     /// Shows the review of a file's import, where the author may change how it is read; true
     /// to import. Without a window of its own, the review's summary and notes as reviewImport.
     virtual bool reviewQuestions(ImportReview& review);
+    /// A folder to write into; empty when cancelled.
+    virtual QString folder(QWidget* /*parent*/, const QString& /*title*/) { return {}; }
 };
 
 /// The prompts as Qt's standard dialogs.
@@ -61,6 +63,7 @@ class QtPrompts final : public Prompts {
                                   const QStringList& items) override;
     bool reviewImport(QWidget* parent, const QString& summary, const QStringList& skipped) override;
     bool reviewQuestions(ImportReview& review) override;
+    QString folder(QWidget* parent, const QString& title) override;
 };
 
 }  // namespace vexlor::editor

@@ -89,6 +89,32 @@ Result<std::string> ChildModuleConverter::place(const std::string& path, const P
     return backup->filename().string();
 }
 
+Result<std::string> ChildModuleConverter::unpackPackage(const std::string& zip,
+                                                        const std::string& folder) {
+    if (tool_.empty())
+        return Error(ErrorKind::kFailed,
+                     "the program that unpacks it (vexlor-module) is not installed with this one");
+    const platform::ChildOutcome outcome =
+        platform::runChild(tool_, {"unpack", zip, "-o", folder}, limits_);
+    using End = platform::ChildOutcome::End;
+    switch (outcome.end) {
+        case End::kExited: {
+            if (outcome.code != 0) return Error(ErrorKind::kFailed, reasonIn(outcome.output, zip));
+            constexpr std::string_view kModuleLine = "Module: ";
+            const std::size_t start = outcome.output.find(kModuleLine);
+            if (start == std::string::npos) break;
+            const std::size_t from = start + kModuleLine.size();
+            return outcome.output.substr(from, outcome.output.find('\n', from) - from);
+        }
+        case End::kSignalled:
+        case End::kTimedOut:
+            return Error(ErrorKind::kFailed, "unpacking it stopped half way: the file is damaged");
+        case End::kNotStarted:
+            return Error(ErrorKind::kFailed, "the program " + tool_ + " could not be started");
+    }
+    return Error(ErrorKind::kFailed, "the program " + tool_ + " did not say what it unpacked");
+}
+
 void ChildModuleConverter::discard(const Prepared& prepared) {
     removeQuietly(prepared.converted);
 }

@@ -19,6 +19,9 @@ class ChildModuleConverter final : public platform::ModuleConverter {
     Result<Prepared> prepare(const std::string& path) override;
     Result<std::string> place(const std::string& path, const Prepared& prepared) override;
     void discard(const Prepared& prepared) override;
+    /// With the tool's "unpack ZIP -o FOLDER": a package is hostile input, read in another
+    /// process as the earlier format is.
+    Result<std::string> unpackPackage(const std::string& zip, const std::string& folder) override;
     /// Converts the module at `path` into a new file `out` (which must not exist), wherever it
     /// lies; the original is not touched. Failures as for prepare.
     Status convertTo(const std::string& path, const std::string& out);

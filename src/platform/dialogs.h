@@ -19,6 +19,8 @@ constexpr int kHideReadOnly = 0x4;
 constexpr int kNoChangeDir = 0x8;
 constexpr int kExtensionDifferent = 0x400;
 constexpr int kFileMustExist = 0x1000;
+/// Not a file but a folder is chosen (to unpack a package into).
+constexpr int kChooseFolder = 0x40000000;
 }  // namespace open_flags
 
 /// A modal file-open dialog.

@@ -27,6 +27,12 @@ class ModuleConverter {
     virtual Result<std::string> place(const std::string& path, const Prepared& prepared) = 0;
     /// Removes a converted module that is not used.
     virtual void discard(const Prepared& prepared) = 0;
+    /// Unpacks a package (a module and its media in one zip file) into the folder `folder`,
+    /// made for it; gives the module's path, or why the package was refused.
+    virtual Result<std::string> unpackPackage(const std::string& /*zip*/,
+                                              const std::string& /*folder*/) {
+        return Error(ErrorKind::kFailed, "packages cannot be opened here");
+    }
 };
 
 }  // namespace vexlor::platform

@@ -85,6 +85,10 @@ std::optional<std::string> QtFileDialog::showOpen(const platform::OpenFileReques
     // This dialog never changes the current folder and has no read-only check box to hide.
     if (request.flags & platform::open_flags::kFileMustExist)
         dialog.setFileMode(QFileDialog::ExistingFile);
+    if (request.flags & platform::open_flags::kChooseFolder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    }
     if (runModal(dialog, parent_) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst().toStdString();

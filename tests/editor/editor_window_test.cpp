@@ -185,8 +185,10 @@ TEST_F(EarlierModuleTest, OpensConvertedElsewhereWithItsMediaJudgedBesideTheOrig
 
     std::vector<std::string> mediaProblems;
     for (const authoring::Problem& problem : window.document()->problems())
-        if (problem.message.find(".bmp") != std::string::npos)
+        if (problem.message.find(".bmp") != std::string::npos) {
             mediaProblems.push_back(problem.describe());
+            EXPECT_TRUE(problem.breaksGame) << "a missing picture is shown red, as an error";
+        }
     ASSERT_EQ(mediaProblems.size(), 1u);
     EXPECT_NE(mediaProblems[0].find("\"gone.bmp\" is not in \"" + where.string()),
               std::string::npos)

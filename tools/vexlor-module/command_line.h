@@ -97,5 +97,7 @@ int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& e
 int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int runConvert(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runPack(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int runUnpack(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace vexlor::authoring

@@ -222,6 +222,40 @@ const std::vector<Command>& commands() {
          "  --yes                really delete them\n",
          {{"--yes", "", false}},
          runClearScores},
+        {"pack",
+         "pack MODULE.vxm -o QUIZ.zip [--force]",
+         "put a module and its media into one zip file",
+         "Writes a package: a zip file holding the module and every picture and sound its\n"
+         "questions use, each under its name relative to the module's folder, to send by mail\n"
+         "or carry on a stick. A media name that gives no file (missing, outside the folder, a\n"
+         "link leading out of it) is told and left out. A media file past 64 MiB, or media\n"
+         "past 1 GiB together, refuse the package. The zip is written under a hidden name and\n"
+         "put in place only when complete. A name without .zip gets it.\n"
+         "\n"
+         "Options:\n"
+         "  -o, --output ZIP     the package to write (required)\n"
+         "  --force              replace ZIP if it exists\n",
+         {{"--output", "-o", true, Option::Kind::kText, true, true}, {"--force", "", false}},
+         runPack},
+        {"unpack",
+         "unpack QUIZ.zip -o FOLDER",
+         "unpack a package into a folder",
+         "Unpacks a package made by pack (or any zip holding exactly one module and its\n"
+         "media) into FOLDER, made when missing, and prints the module's path on a line\n"
+         "\"Module: PATH\". A package is read as hostile: it is refused, with nothing written,\n"
+         "when an entry's name is absolute or holds \"..\", a backslash or a control\n"
+         "character, when an entry is a link or anything but a file or a folder, encrypted,\n"
+         "or damaged, when it holds no module or more than one, more than 40000 entries, a\n"
+         "module past 512 MiB, a media file past 64 MiB or more than 1.5 GiB in all (counted\n"
+         "as unpacked, not as its headers claim), or when any of its names is in FOLDER\n"
+         "already: nothing is ever replaced. Files that are neither the module nor a picture\n"
+         "or sound are skipped and told.\n"
+         "\n"
+         "Options:\n"
+         "  -o, --output FOLDER  the folder to unpack into (required)\n",
+         {{"--output", "-o", true, Option::Kind::kText, true, true}},
+         runUnpack,
+         "the package"},
         {"scores",
          "scores MODULE.vxm",
          "list the high scores, best first",
