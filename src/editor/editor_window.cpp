@@ -38,6 +38,7 @@
 #include "editor/media.h"
 #include "editor/preview.h"
 #include "editor/question_model.h"
+#include "editor/recovery.h"
 #include "modules/earlier_format.h"
 #include "modules/module_converter.h"
 #include "platform/file_system.h"
@@ -847,6 +848,7 @@ void EditorWindow::updatePreview() {
 }
 
 void EditorWindow::updateTitle() {
+    if (recovery_) recovery_->update();
     if (!document_) {
         setWindowTitle(tr(kProgram));
         setWindowModified(false);
@@ -929,6 +931,7 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     sound_.Stop();
+    if (recovery_) recovery_->closed();
     event->accept();
 }
 

@@ -34,6 +34,13 @@ class Prompts {
     /// Shows what an import or a paste would add and what it skips; true to add.
     virtual bool reviewImport(QWidget* parent, const QString& summary,
                               const QStringList& skipped) = 0;
+    enum class Recover { kRecover, kDiscard, kKeep };
+    /// Whether to recover the unsaved changes to the module `name` an editor left; a box just
+    /// closed keeps them for later.
+    virtual Recover askRecover(QWidget* /*parent*/, const QString& /*name*/,
+                               const QString& /*details*/) {
+        return Recover::kKeep;
+    }
 };
 
 /// The prompts as Qt's standard dialogs.
@@ -50,6 +57,7 @@ class QtPrompts final : public Prompts {
     std::optional<QString> choose(QWidget* parent, const QString& title, const QString& label,
                                   const QStringList& items) override;
     bool reviewImport(QWidget* parent, const QString& summary, const QStringList& skipped) override;
+    Recover askRecover(QWidget* parent, const QString& name, const QString& details) override;
 };
 
 }  // namespace vexlor::editor
