@@ -984,6 +984,8 @@ void EditorWindow::playSound() {
     }
     sound_.SoundFile(*path);
     sound_.Play();
+    if (const std::string problem = sound_.problem(); !problem.empty())
+        statusBar()->showMessage(qt(problem), 8000);
 }
 
 // --- questions ------------------------------------------------------------------------------
