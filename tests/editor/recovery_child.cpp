@@ -6,36 +6,16 @@
 #include <QPlainTextEdit>
 #include <iostream>
 
+#include "editor/answering_prompts.h"
 #include "editor/editor_window.h"
 #include "editor/recovery.h"
 #include "support/fakes.h"
-
-namespace {
-
-class NoPrompts final : public vexlor::editor::Prompts {
-  public:
-    void warn(QWidget*, const QString&, const QString& text) override {
-        std::cerr << text.toStdString() << '\n';
-    }
-    bool confirm(QWidget*, const QString&, const QString&) override { return false; }
-    Unsaved askUnsaved(QWidget*, const QString&) override { return Unsaved::kCancel; }
-    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&, QString*) override { return {}; }
-    std::optional<QString> text(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> choose(QWidget*, const QString&, const QString&,
-                                  const QStringList&) override {
-        return {};
-    }
-    bool reviewImport(QWidget*, const QString&, const QStringList&) override { return false; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
     using vexlor::authoring::QuestionField;
     QApplication application(argc, argv);
-    NoPrompts prompts;
+    vexlor::editor::AnsweringPrompts prompts;
     vexlor::testing::FakeSoundPlayer sound;
     vexlor::editor::EditorWindow window(prompts, sound);
     window.keepRecovery(argv[1]);

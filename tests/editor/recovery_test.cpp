@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "authoring/document.h"
+#include "editor/answering_prompts.h"
 #include "editor/editor_window.h"
 #include "editor/recovery.h"
 #include "support/fakes.h"
@@ -21,29 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using authoring::QuestionField;
-
-class AnsweringPrompts final : public Prompts {
-  public:
-    void warn(QWidget*, const QString&, const QString& text) override { warnings << text; }
-    bool confirm(QWidget*, const QString&, const QString&) override { return true; }
-    Unsaved askUnsaved(QWidget*, const QString&) override { return Unsaved::kDiscard; }
-    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&, QString*) override { return {}; }
-    std::optional<QString> text(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> choose(QWidget*, const QString&, const QString&,
-                                  const QStringList&) override {
-        return {};
-    }
-    bool reviewImport(QWidget*, const QString&, const QStringList&) override { return true; }
-    Recover askRecover(QWidget*, const QString& name, const QString&) override {
-        asked << name;
-        return answer;
-    }
-
-    QStringList warnings;
-    QStringList asked;
-    Recover answer = Recover::kRecover;
-};
 
 class RecoveryTest : public ::testing::Test, private ui::WithApplication {
   protected:

@@ -5,7 +5,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <fstream>
 
@@ -19,36 +18,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A mono 16-bit WAV of `seconds` of a 440 Hz tone (silence when `quiet`).
-std::string toneWav(const testing::TempFolder& folder, double seconds, int rate, bool quiet) {
-    const auto frames = static_cast<std::uint32_t>(seconds * rate);
-    std::string data;
-    data.reserve(frames * 2);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const auto sample = quiet ? 0 : static_cast<std::int16_t>(8000 * std::sin(i * 0.0627));
-        data.push_back(static_cast<char>(sample & 0xFF));
-        data.push_back(static_cast<char>((sample >> 8) & 0xFF));
-    }
-    auto le = [](std::uint32_t v, int n) {
-        std::string out;
-        for (int i = 0; i < n; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-        return out;
-    };
-    const std::string wav = "RIFF" + le(36 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) +
-                            le(1, 2) + le(rate, 4) + le(rate * 2, 4) + le(2, 2) + le(16, 2) +
-                            "data" + le(data.size(), 4) + data;
-    const std::string path = folder.file(quiet ? "quiet.wav" : "tone.wav");
-    std::ofstream(path, std::ios::binary) << wav;
-    return path;
+const std::string kTone = std::string(VEXLOR_SOURCE_DIR) + "/examples/general/gk-morse-sos.wav";
+
+// The length of a WAV file in seconds, and its sample format, as SDL reads it.
+std::pair<double, SDL_AudioFormat> wavLength(const std::string& path) {
+    SDL_AudioSpec spec{};
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(path.c_str(), &spec, &buffer, &length) == nullptr) return {-1, 0};
+    SDL_FreeWAV(buffer);
+    return {double(length) / (spec.freq * spec.channels * SDL_AUDIO_BITSIZE(spec.format) / 8),
+            spec.format};
 }
 
 // Encodes with the encoder a format is made with; the encoded file's path.
 std::string encoded(const testing::TempFolder& folder, const std::string& wav,
                     const std::string& ending) {
     const std::string out = folder.file(fs::path(wav).stem().string() + "." + ending);
+    // A file ending in .raw is 1 kHz mono 16-bit samples.
+    std::vector<std::string> flac = {"-s", "-f", "-o", out, wav};
+    if (wav.ends_with(".raw"))
+        flac.insert(flac.begin(), {"--force-raw-format", "--endian=little", "--sign=signed",
+                                   "--channels=1", "--bps=16", "--sample-rate=1000"});
     const ChildOutcome ran = ending == "ogg" ? runChild("/usr/bin/oggenc", {"-Q", "-o", out, wav})
                              : ending == "flac"
-                                 ? runChild("/usr/bin/flac", {"-s", "-f", "-o", out, wav})
+                                 ? runChild("/usr/bin/flac", flac)
                                  : runChild("/usr/bin/opusenc", {"--quiet", wav, out});
     EXPECT_TRUE(ran.end == ChildOutcome::End::kExited && ran.code == 0) << ending << ran.output;
     return out;
@@ -56,29 +50,23 @@ std::string encoded(const testing::TempFolder& folder, const std::string& wav,
 
 TEST(SoundConversion, EachFormatBecomesAWavOfTheSameLength) {
     testing::TempFolder folder;
-    const std::string tone = toneWav(folder, 0.5, 22050, false);
+    const double seconds = wavLength(kTone).first;
+    ASSERT_GT(seconds, 0.5);
     for (const std::string ending : {"ogg", "flac", "opus"}) {
         ASSERT_TRUE(isConvertedSound(ending));
         const fs::path wav = folder.file(ending + ".wav");
-        const auto converted = convertSoundToWav(encoded(folder, tone, ending), wav);
+        const auto converted = convertSoundToWav(encoded(folder, kTone, ending), wav);
         ASSERT_TRUE(converted.ok()) << ending << ": " << converted.error();
-        EXPECT_NEAR(converted->length.count(), 500, 30) << ending;
-
-        SDL_AudioSpec spec{};
-        Uint8* buffer = nullptr;
-        Uint32 length = 0;
-        ASSERT_NE(SDL_LoadWAV(wav.c_str(), &spec, &buffer, &length), nullptr) << SDL_GetError();
-        SDL_FreeWAV(buffer);
-        EXPECT_EQ(spec.format, AUDIO_S16LSB) << ending;
-        const double seconds = double(length) / (spec.freq * spec.channels * 2);
-        EXPECT_NEAR(seconds, 0.5, 0.03) << ending;
+        EXPECT_NEAR(converted->length.count(), seconds * 1000, 30) << ending;
+        const auto [length, format] = wavLength(wav);
+        EXPECT_NEAR(length, seconds, 0.03) << ending;
+        EXPECT_EQ(format, AUDIO_S16LSB) << ending;
     }
 }
 
 TEST(SoundConversion, DamagedEmptyAndOverlongSoundsAreRefused) {
     testing::TempFolder folder;
-    const std::string ogg =
-        testing::readBytes(encoded(folder, toneWav(folder, 0.5, 22050, false), "ogg"));
+    const std::string ogg = testing::readBytes(encoded(folder, kTone, "ogg"));
     std::string flipped = ogg;
     for (std::size_t i = 30; i < 120 && i < flipped.size(); ++i) flipped[i] ^= 0x5A;
     const std::vector<std::pair<std::string, std::string>> damaged = {
@@ -97,7 +85,8 @@ TEST(SoundConversion, DamagedEmptyAndOverlongSoundsAreRefused) {
             << name << ": " << converted.error();
     }
     // Silence compresses to almost nothing: the length limit, not the file's size, stops it.
-    const std::string quiet = encoded(folder, toneWav(folder, 700, 8000, true), "flac");
+    std::ofstream(folder.file("quiet.raw"), std::ios::binary) << std::string(700 * 1000 * 2, '\0');
+    const std::string quiet = encoded(folder, folder.file("quiet.raw"), "flac");
     const auto tooLong = convertSoundToWav(quiet, folder.file("quiet-out.wav"));
     ASSERT_FALSE(tooLong.ok());
     EXPECT_NE(tooLong.error().message().find("longer than 10 minutes"), std::string::npos)
