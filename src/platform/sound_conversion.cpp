@@ -35,7 +35,7 @@ struct Mixer {
     decltype(&SDL_WasInit) wasInit = nullptr;
     decltype(&SDL_GetError) getError = nullptr;
     decltype(&SDL_SetHintWithPriority) setHint = nullptr;
-    decltype(&SDL_GetHint) getHint = nullptr;
+    decltype(&SDL_ResetHint) resetHint = nullptr;
     decltype(&SDL_GetMemoryFunctions) getMemory = nullptr;
     decltype(&SDL_SetMemoryFunctions) setMemory = nullptr;
     decltype(&SDL_RWFromConstMem) fromMemory = nullptr;
@@ -82,7 +82,7 @@ const Mixer* mixer() {
             resolve(sdl, "SDL_QuitSubSystem", m.quitSubSystem) &&
             resolve(sdl, "SDL_WasInit", m.wasInit) && resolve(sdl, "SDL_GetError", m.getError) &&
             resolve(sdl, "SDL_SetHintWithPriority", m.setHint) &&
-            resolve(sdl, "SDL_GetHint", m.getHint) &&
+            resolve(sdl, "SDL_ResetHint", m.resetHint) &&
             resolve(sdl, "SDL_GetMemoryFunctions", m.getMemory) &&
             resolve(sdl, "SDL_SetMemoryFunctions", m.setMemory) &&
             resolve(sdl, "SDL_RWFromConstMem", m.fromMemory) && resolve(mix, "Mix_Init", m.init) &&
@@ -114,12 +114,10 @@ class OpenMixer {
   public:
     explicit OpenMixer(const Mixer& mix) : mix_(mix) {
         if (mix_.wasInit(SDL_INIT_AUDIO) == 0) {
-            const char* before = mix_.getHint(SDL_HINT_AUDIODRIVER);
-            const std::string was = before != nullptr ? before : "";
             mix_.setHint(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
             initialised_ = mix_.initSubSystem(SDL_INIT_AUDIO) == 0;
-            mix_.setHint(SDL_HINT_AUDIODRIVER, before != nullptr ? was.c_str() : nullptr,
-                         SDL_HINT_OVERRIDE);
+            // The player's device is chosen as before: by SDL_AUDIODRIVER, or SDL's own order.
+            mix_.resetHint(SDL_HINT_AUDIODRIVER);
             if (!initialised_) return;
         }
         open_ = mix_.openAudio(kRate, AUDIO_S16SYS, kChannels, 4096) == 0;
