@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "authoring/document.h"
 #include "editor/answering_prompts.h"
@@ -110,12 +111,19 @@ TEST_F(RecoveryTest, TheCopyGoesOnceTheChangesAreUndoneDroppedOrDiscarded) {
         EXPECT_EQ(authoring::recoveryCopies(copies).size(), 1u);
     };
 
-    typed(QStringLiteral("One"));
-    window.undoStack().undo();
-    EXPECT_TRUE(authoring::recoveryCopies(copies).empty()) << "undone to the saved state";
-    typed(QStringLiteral("Two"));
-    EXPECT_TRUE(window.close());  // the changes discarded
-    EXPECT_TRUE(authoring::recoveryCopies(copies).empty());
+    // Undone to the saved state, reverted, dropped for the module opened again, and closed with
+    // the changes discarded.
+    const std::vector<std::function<void()>> drops = {
+        [&] { window.undoStack().undo(); },
+        [&] { window.action(QStringLiteral("revert"))->trigger(); },
+        [&] { window.openModule(module); },
+        [&] { EXPECT_TRUE(window.close()); },
+    };
+    for (const auto& drop : drops) {
+        typed(QStringLiteral("Typed"));
+        drop();
+        EXPECT_TRUE(authoring::recoveryCopies(copies).empty());
+    }
 
     // A copy left behind: Decide Later keeps it, Discard deletes it.
     auto left = authoring::RecoverySlot::claim(copies, module.toStdString());
