@@ -1189,6 +1189,61 @@ Result<Document::Reloaded> Document::reload() {
     return reloaded;
 }
 
+// --- recovery -------------------------------------------------------------------------------
+
+Document::Edited Document::edited() const {
+    Edited edited;
+    edited.properties = state_->properties;
+    edited.rows.reserve(state_->rows.size());
+    for (const Entry& entry : state_->rows) {
+        const auto place = state_->savedPlace(entry.id);
+        edited.rows.push_back(
+            {place ? std::optional(state_->base.questions[*place].rowId) : std::nullopt,
+             entry.question});
+    }
+    return edited;
+}
+
+Result<EditPtr> Document::restore(const Edited& edited) const {
+    if (static_cast<std::int64_t>(edited.rows.size()) > kMaxQuestions)
+        return Error("the copy holds " + std::to_string(edited.rows.size()) +
+                     " questions; the game counts at most " + std::to_string(kMaxQuestions));
+    State& state = *state_;
+    std::unordered_map<std::int64_t, std::size_t> rowOfStored;  // this document's row
+    for (std::size_t row = 0; row < state.rows.size(); ++row)
+        if (const auto place = state.savedPlace(state.rows[row].id))
+            rowOfStored.emplace(state.base.questions[*place].rowId, row);
+    std::vector<Entry> rows;
+    rows.reserve(edited.rows.size());
+    for (const Edited::Row& wanted : edited.rows) {
+        const auto found =
+            wanted.storedRow ? rowOfStored.find(*wanted.storedRow) : rowOfStored.end();
+        if (found == rowOfStored.end()) {
+            rows.push_back(state.entry(wanted.question));
+            continue;
+        }
+        Entry kept = state.rows[found->second];
+        rowOfStored.erase(found);  // a row named twice is one question, then a new one
+        if (kept.question != wanted.question) {
+            kept.question = wanted.question;
+            kept.version = state.nextVersion++;
+            kept.search = searchText(kept.question);
+            kept.repeatKey = repeatKey(kept.question);
+        }
+        rows.push_back(std::move(kept));
+    }
+    if (edited.properties == state.properties && rows.size() == state.rows.size() &&
+        std::equal(rows.begin(), rows.end(), state.rows.begin(),
+                   [](const Entry& a, const Entry& b) {
+                       return a.id == b.id && a.question == b.question;
+                   }))
+        return EditPtr();
+    auto edit =
+        EditFactory::made(std::make_unique<ReplaceEdit>(std::move(rows), edited.properties), state);
+    if (edit && *edit) (*edit)->description_ = "Recover unsaved changes";
+    return edit;
+}
+
 // --- the game's records ---------------------------------------------------------------------
 
 Result<std::int64_t> Document::askedCount() {

@@ -279,6 +279,22 @@ class Document {
     /// the other program added stay after the question they follow in the file.
     Result<Reloaded> reload();
 
+    /// The document as edited, for a recovery copy: the properties, and each question with
+    /// the row the file stores it in (none for a question added since).
+    struct Edited {
+        struct Row {
+            std::optional<std::int64_t> storedRow;
+            Question question;
+        };
+        Properties properties;
+        std::vector<Row> rows;
+    };
+    Edited edited() const;
+    /// The edit that makes this document, as opened, the one `edited` keeps: questions whose
+    /// stored row the file still holds stay the same questions (so the asked list follows them
+    /// on save), the others are new. Null when it would change nothing.
+    Result<EditPtr> restore(const Edited& edited) const;
+
     // --- the records the game keeps: read fresh, written at once, not undoable -----------
 
     /// The number of entries in the asked list now.

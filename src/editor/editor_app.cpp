@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "editor/editor_window.h"
 #include "editor/prompts.h"
+#include "editor/recovery.h"
 #include "platform/sdl_sound_player.h"
 #include "ui/widgets.h"
 
@@ -69,12 +71,28 @@ int runEditor(int argc, char** argv) {
     platform::SdlSoundPlayer sound;
     QtPrompts prompts;
     EditorWindow window(prompts, sound);
+    const std::filesystem::path recoveryFolder = authoring::recoveryFolder();
+    if (!recoveryFolder.empty()) window.keepRecovery(recoveryFolder);
     window.show();
-    if (!module.empty()) {
-        // Opened once the event loop runs, so a refusal's message stands over the window.
-        const QString path = QFileInfo(QString::fromLocal8Bit(module.c_str())).absoluteFilePath();
-        QTimer::singleShot(0, &window, [&window, path] { window.openModule(path); });
-    }
+    // Once the event loop runs, so the boxes stand over the window: unsaved changes an editor
+    // left come first, then the module named, else the last one opened.
+    const QString path = module.empty()
+                             ? QString()
+                             : QFileInfo(QString::fromLocal8Bit(module.c_str())).absoluteFilePath();
+    QTimer::singleShot(0, &window, [&window, &prompts, path, recoveryFolder] {
+        const bool recovered =
+            !recoveryFolder.empty() && offerRecovery(window, prompts, recoveryFolder);
+        const bool shown = recovered && window.document() &&
+                           QFileInfo(QString::fromStdString(window.document()->path().string())) ==
+                               QFileInfo(path);
+        if (!path.isEmpty()) {
+            if (!shown) window.openModule(path);
+        } else if (!recovered) {
+            const QString last =
+                QSettings().value(QStringLiteral("recentFiles")).toStringList().value(0);
+            if (!last.isEmpty() && QFileInfo(last).isFile()) window.openModule(last);
+        }
+    });
     return QApplication::exec();
 }
 

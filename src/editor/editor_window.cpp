@@ -41,6 +41,7 @@
 #include "editor/media.h"
 #include "editor/preview.h"
 #include "editor/question_model.h"
+#include "editor/recovery.h"
 #include "modules/earlier_format.h"
 #include "modules/module_converter.h"
 #include "platform/file_system.h"
@@ -870,6 +871,7 @@ void EditorWindow::updatePreview() {
 }
 
 void EditorWindow::updateTitle() {
+    if (recovery_) recovery_->update();
     if (!document_) {
         setWindowTitle(tr(kProgram));
         setWindowModified(false);
@@ -954,6 +956,7 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     sound_.Stop();
+    if (recovery_) recovery_->closed();
     event->accept();
 }
 
@@ -1006,6 +1009,8 @@ void EditorWindow::playSound() {
     }
     sound_.SoundFile(*path);
     sound_.Play();
+    if (const std::string problem = sound_.problem(); !problem.empty())
+        statusBar()->showMessage(qt(problem), 8000);
 }
 
 // --- questions ------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "authoring/document.h"
+#include "authoring/recovery.h"
 #include "editor/game_launch.h"
 #include "editor/print.h"
 #include "editor/prompts.h"
@@ -32,6 +33,7 @@ namespace vexlor::editor {
 class ProblemListModel;
 class QuestionPreview;
 class QuestionTableModel;
+class Recovery;
 
 /// The module editor's window: the questions of one module in a table, the selected one in a
 /// form and in the game's own window, the module's properties and records, and the problems the
@@ -93,6 +95,12 @@ class EditorWindow : public QMainWindow {
         return properties_[static_cast<std::size_t>(field)];
     }
     QAction* action(const QString& objectName) const;
+    /// Keeps recovery copies of unsaved edits in `folder` from now on.
+    void keepRecovery(const std::filesystem::path& folder);
+    Recovery* recovery() { return recovery_; }
+    /// Opens the module a recovery copy is of, with the copy's edits as unsaved changes that
+    /// the copy in `slot` keeps from then on. False, the copy left in place, when it cannot.
+    bool recover(const authoring::RecoveryCopy& copy, authoring::RecoverySlot slot);
     /// Draws the preview and the problem list now rather than once typing pauses.
     void refreshPreview() { updatePreview(); }
 
@@ -214,6 +222,7 @@ class EditorWindow : public QMainWindow {
     QuestionPreview* preview_ = nullptr;
     QTimer* previewTimer_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    Recovery* recovery_ = nullptr;
     std::vector<authoring::ScoreRecord> shownScores_;
     bool updatingForm_ = false;
     bool problemsStale_ = false;

@@ -11,6 +11,7 @@
 
 #include "app/master_form.h"
 #include "platform/sdl_sound_player.h"
+#include "platform/sound_conversion.h"
 #include "ui/qt_adapters.h"
 #include "ui/widgets.h"
 
@@ -119,6 +120,16 @@ Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workF
         media.type = PreparedMedia::Type::kSound;
         return media;
     }
+    if (platform::isConvertedSound(ending)) {
+        // Converted for the game's player, which plays only mp3, mid and wav.
+        media.file = workFolder / (chosen.stem().string() + ".wav");
+        const auto converted = platform::convertSoundToWav(chosen, media.file);
+        if (!converted) return converted.error();
+        media.name = chosen.stem().string() + ".wav";
+        media.type = PreparedMedia::Type::kSound;
+        media.converted = true;
+        return media;
+    }
     if (among(ending, kShown)) {
         if (!loader.load(chosen.string())) return refused(chosen, kCannotShow);
         return media;
@@ -134,7 +145,8 @@ Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workF
     }
     return refused(chosen,
                    "the game shows gif, bmp and ico pictures (png, jpg, webp and svg pictures are "
-                   "converted) and plays mp3, mid and wav sounds; this file is none of them");
+                   "converted) and plays mp3, mid and wav sounds (ogg, opus and flac sounds are "
+                   "converted); this file is none of them");
 }
 
 QString mediaFileFilter() {
@@ -144,7 +156,7 @@ QString mediaFileFilter() {
     const auto readable = QImageReader::supportedImageFormats();
     if (readable.contains("webp")) pictures << QStringLiteral("*.webp");
     if (readable.contains("svg")) pictures << QStringLiteral("*.svg");
-    const QString sounds = QStringLiteral("*.mp3 *.mid *.wav");
+    const QString sounds = QStringLiteral("*.mp3 *.mid *.wav *.ogg *.oga *.opus *.flac");
     return QObject::tr("Pictures and sounds (%1 %2)").arg(pictures.join(QLatin1Char(' ')), sounds) +
            QStringLiteral(";;") +
            QObject::tr("Pictures (%1)").arg(pictures.join(QLatin1Char(' '))) +

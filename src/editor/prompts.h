@@ -45,6 +45,13 @@ class Prompts {
     virtual bool reviewQuestions(ImportReview& review);
     /// A folder to write into; empty when cancelled.
     virtual QString folder(QWidget* /*parent*/, const QString& /*title*/) { return {}; }
+    enum class Recover { kRecover, kDiscard, kKeep };
+    /// Whether to recover the unsaved changes to the module `name` an editor left; a box just
+    /// closed keeps them for later.
+    virtual Recover askRecover(QWidget* /*parent*/, const QString& /*name*/,
+                               const QString& /*details*/) {
+        return Recover::kKeep;
+    }
 };
 
 /// The prompts as Qt's standard dialogs.
@@ -64,6 +71,7 @@ class QtPrompts final : public Prompts {
     bool reviewImport(QWidget* parent, const QString& summary, const QStringList& skipped) override;
     bool reviewQuestions(ImportReview& review) override;
     QString folder(QWidget* parent, const QString& title) override;
+    Recover askRecover(QWidget* parent, const QString& name, const QString& details) override;
 };
 
 }  // namespace vexlor::editor

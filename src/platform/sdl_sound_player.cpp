@@ -29,6 +29,7 @@ constexpr const char* kSoundFonts[] = {
 struct Mixer {
     decltype(&SDL_InitSubSystem) initSubSystem = nullptr;
     decltype(&SDL_QuitSubSystem) quitSubSystem = nullptr;
+    decltype(&SDL_GetError) getError = nullptr;
     decltype(&Mix_Init) init = nullptr;
     decltype(&Mix_Quit) quit = nullptr;
     decltype(&Mix_OpenAudio) openAudio = nullptr;
@@ -53,17 +54,17 @@ const Mixer* mixer() {
         void* mix = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
         if (sdl == nullptr || mix == nullptr) return nullptr;
         static Mixer m;
-        const bool complete = resolve(sdl, "SDL_InitSubSystem", m.initSubSystem) &&
-                              resolve(sdl, "SDL_QuitSubSystem", m.quitSubSystem) &&
-                              resolve(mix, "Mix_Init", m.init) &&
-                              resolve(mix, "Mix_Quit", m.quit) &&
-                              resolve(mix, "Mix_OpenAudio", m.openAudio) &&
-                              resolve(mix, "Mix_CloseAudio", m.closeAudio) &&
-                              resolve(mix, "Mix_SetSoundFonts", m.setSoundFonts) &&
-                              resolve(mix, "Mix_LoadMUSType_RW", m.loadMusic) &&
-                              resolve(mix, "Mix_FreeMusic", m.freeMusic) &&
-                              resolve(mix, "Mix_PlayMusic", m.playMusic) &&
-                              resolve(mix, "Mix_HaltMusic", m.haltMusic);
+        const bool complete =
+            resolve(sdl, "SDL_InitSubSystem", m.initSubSystem) &&
+            resolve(sdl, "SDL_QuitSubSystem", m.quitSubSystem) &&
+            resolve(sdl, "SDL_GetError", m.getError) && resolve(mix, "Mix_Init", m.init) &&
+            resolve(mix, "Mix_Quit", m.quit) && resolve(mix, "Mix_OpenAudio", m.openAudio) &&
+            resolve(mix, "Mix_CloseAudio", m.closeAudio) &&
+            resolve(mix, "Mix_SetSoundFonts", m.setSoundFonts) &&
+            resolve(mix, "Mix_LoadMUSType_RW", m.loadMusic) &&
+            resolve(mix, "Mix_FreeMusic", m.freeMusic) &&
+            resolve(mix, "Mix_PlayMusic", m.playMusic) &&
+            resolve(mix, "Mix_HaltMusic", m.haltMusic);
         return complete ? &m : nullptr;
     }();
     return loaded;
@@ -176,8 +177,16 @@ bool SdlSoundPlayer::openDevice() {
     if (device_ == Device::Failed) return false;
     device_ = Device::Failed;
     const Mixer* mix = mixer();
-    if (mix == nullptr || mix->initSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (mix == nullptr) {
+        deviceProblem_ = "No sound device: SDL2_mixer is not installed";
+        return false;
+    }
+    if (mix->initSubSystem(SDL_INIT_AUDIO) != 0) {
+        deviceProblem_ = std::string("No sound device: ") + mix->getError();
+        return false;
+    }
     if (mix->openAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+        deviceProblem_ = std::string("No sound device: ") + mix->getError();
         mix->quitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
@@ -202,16 +211,28 @@ void SdlSoundPlayer::SoundFile(const std::string& path) {
 }
 
 void SdlSoundPlayer::Play() {
-    if (file_.empty() || !openDevice()) return;
+    problem_.clear();
+    if (file_.empty()) return;
+    if (!openDevice()) {
+        problem_ = deviceProblem_;
+        return;
+    }
     const Mixer& mix = *mixer();
     if (music_ == nullptr || loadedFile_ != file_) {
         mix.haltMusic();
         releaseMusic();
         SDL_RWops* stream = openSound(file_);
-        if (stream == nullptr) return;
+        if (stream == nullptr) {
+            problem_ = "This sound cannot be played: it is missing, not a file or too large";
+            return;
+        }
         // The type is told from the content, as for any file; the mixer closes the stream.
         music_ = mix.loadMusic(stream, MUS_NONE, 1);
-        if (music_ == nullptr) return;  // missing or unplayable: nothing plays, nothing is said
+        if (music_ == nullptr) {
+            // The game says nothing; a window may.
+            problem_ = std::string("This sound cannot be played: ") + mix.getError();
+            return;
+        }
         loadedFile_ = file_;
     }
     // Playing again starts the sound from its beginning.

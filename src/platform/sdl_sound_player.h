@@ -21,6 +21,7 @@ class SdlSoundPlayer final : public SoundPlayer {
     void SoundFile(const std::string& path) override;
     void Play() override;
     void Stop() override;
+    std::string problem() const override { return problem_; }
 
     /// Larger sound files play nothing, told from their size before anything is read: wav and
     /// mp3 are read as they play, but a MIDI file is read whole and turned into events first.
@@ -38,6 +39,8 @@ class SdlSoundPlayer final : public SoundPlayer {
     Device device_ = Device::Closed;
     std::string file_;
     std::string loadedFile_;
+    std::string problem_;
+    std::string deviceProblem_;
     _Mix_Music* music_ = nullptr;
 };
 

@@ -15,6 +15,9 @@ class SoundPlayer {
     virtual void Play() = 0;
     /// Silences what plays; does nothing when nothing plays.
     virtual void Stop() = 0;
+    /// Why the last `Play` played nothing ("No sound device: ..."), for a window that can say
+    /// so; empty when it played.
+    virtual std::string problem() const { return {}; }
 };
 
 }  // namespace vexlor::platform

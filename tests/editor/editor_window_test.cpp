@@ -34,6 +34,7 @@
 #include "editor/preview.h"
 #include "modules/data_source.h"
 #include "modules/earlier_format.h"
+#include "platform/child_process.h"
 #include "support/fakes.h"
 #include "support/hostile_modules.h"
 #include "support/jet_writer.h"
@@ -1025,6 +1026,26 @@ TEST_F(EditorWindowTest, AddAppendsAndInsertFollowsTheSelection) {
         QApplication::sendEvent(window.formField(field), &override);
         EXPECT_FALSE(override.isAccepted());
     }
+}
+
+TEST_F(EditorWindowTest, AnOggSoundIsAttachedAsWavAndPlayWithoutADeviceSaysSo) {
+    ASSERT_TRUE(window.openModule(QString::fromStdString(sampleCopy())));
+    window.selectRow(0);
+    const std::string ogg = folder.file("Bell.OGG");
+    const auto encoded = platform::runChild(
+        "/usr/bin/oggenc",
+        {"-Q", "-o", ogg, std::string(VEXLOR_SOURCE_DIR) + "/examples/general/gk-morse-sos.wav"});
+    ASSERT_EQ(encoded.code, 0) << encoded.output;
+    ASSERT_TRUE(window.attachMedia(QString::fromStdString(ogg)))
+        << prompts.lastWarning().toStdString();
+    EXPECT_EQ(window.document()->question(0).media, "media/Bell.wav");
+    EXPECT_TRUE(fs::is_regular_file(folder.path() / "media" / "Bell.wav"));
+
+    sound.problemText = "No sound device: no audio driver";
+    window.action(QStringLiteral("playSound"))->trigger();
+    EXPECT_EQ(sound.calls.back(), "play");
+    EXPECT_EQ(window.statusBar()->currentMessage(),
+              QStringLiteral("No sound device: no audio driver"));
 }
 
 }  // namespace

@@ -112,8 +112,8 @@ TEST(PrepareMedia, RefusesWhatTheGameCannotUseWithAReason) {
     std::ofstream(folder.file("notes.txt")) << "hello";
     ::mkfifo(folder.file("pipe.wav").c_str(), 0600);
     const std::pair<std::string, std::string> cases[] = {
-        {"cut.bmp", "cannot show"},       {"cut.png", "cannot show"}, {"huge.png", "4096"},
-        {"song.ogg", "mp3, mid and wav"}, {"notes.txt", "gif, bmp"},  {"pipe.wav", "not a file"},
+        {"cut.bmp", "cannot show"}, {"cut.png", "cannot show"}, {"huge.png", "4096"},
+        {"song.ogg", "damaged"},    {"notes.txt", "gif, bmp"},  {"pipe.wav", "not a file"},
         {"missing.gif", "no such"},
     };
     for (const auto& [name, reason] : cases) {

@@ -166,7 +166,9 @@ class FakeSoundPlayer : public platform::SoundPlayer {
     void SoundFile(const std::string& path) override { calls.push_back("file:" + path); }
     void Play() override { calls.push_back("play"); }
     void Stop() override { calls.push_back("stop"); }
+    std::string problem() const override { return problemText; }
     std::vector<std::string> calls;
+    std::string problemText;
 };
 
 class FakePicture : public platform::Picture {
