@@ -81,10 +81,12 @@ class EditorViewsTest : public ::testing::Test, private ui::WithApplication {
     std::unique_ptr<EditorWindow> window;
 };
 
-// Within the screen: every part a teacher needs is on it, and tall enough to use.
+// Within the screen: every part a teacher needs is on it whole, not scrolled or cut off, and
+// tall enough to use.
 bool usable(const QWidget* part, const QWidget* window, int minHeight) {
     const QRect where(part->mapTo(window, QPoint(0, 0)), part->size());
-    return part->isVisible() && window->rect().contains(where) && where.height() >= minHeight;
+    return part->isVisible() && window->rect().contains(where) && where.height() >= minHeight &&
+           part->visibleRegion().boundingRect() == part->rect();
 }
 
 TEST_F(EditorViewsTest, FitsASchoolLaptopScreenAndComesBackAsLeft) {
@@ -108,8 +110,11 @@ TEST_F(EditorViewsTest, FitsASchoolLaptopScreenAndComesBackAsLeft) {
                 << field;
         // The game's window, scaled down but legible.
         const auto* preview = window->findChild<FitView*>("previewView");
-        EXPECT_TRUE(usable(preview, window.get(), 150));
+        EXPECT_TRUE(usable(preview->viewport(), window.get(), 150));
         EXPECT_GE(preview->scale(), 0.6);
+        const QSizeF drawn = preview->sceneRect().size() * preview->scale();
+        EXPECT_LE(drawn.height(), preview->viewport()->height() + 1) << "the game's window whole";
+        EXPECT_LE(drawn.width(), preview->viewport()->width() + 1);
     }
 
     // Closed and opened again: the size and the splitters as the author left them.
