@@ -200,7 +200,11 @@ void EditorWindow::buildWidgets() {
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
         const auto row = currentRow();
         questions_->setSearch(text);
-        if (row && sorted_->viewRow(*row) >= 0) selectRow(*row);
+        // The question shown stays so while it matches; else the first that does is shown.
+        if (row && sorted_->viewRow(*row) >= 0)
+            selectRow(*row);
+        else if (sorted_->rowCount() > 0)
+            selectRow(sorted_->documentRow(0));
         showCurrentQuestion();
         const bool none = questions_->rowCount() == 0 && document_ && document_->size() > 0;
         searchNote_->setText(none ? tr("No question matches \u201C%1\u201D.").arg(text)
