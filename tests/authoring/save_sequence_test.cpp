@@ -155,7 +155,7 @@ class SaveSequences {
     void edit(Document& document, EditHistory& history) {
         const std::size_t size = document.size();
         // Deletes as often as rows are added, so a module stays small over many sequences.
-        const int kind = size == 0 ? pick(0, 2) : size > 24 ? 5 : pick(0, 11);
+        const int kind = size == 0 ? pick(0, 2) : size > 24 ? 5 : pick(0, 9);
         Result<EditPtr> made = EditPtr();
         switch (kind) {
             case 0:
@@ -177,8 +177,7 @@ class SaveSequences {
                 made = document.setProperty(field, "p" + std::to_string(pick(0, 3)));
                 break;
             }
-            case 3:
-            case 4: {
+            case 3: {
                 trace_ += "field";
                 const auto row = static_cast<std::size_t>(pick(0, static_cast<int>(size) - 1));
                 const auto field = static_cast<QuestionField>(pick(0, 6));
@@ -191,8 +190,7 @@ class SaveSequences {
                 trace_ += "delete";
                 made = document.deleteQuestions(someRows(document));
                 break;
-            case 10:
-            case 11: {
+            case 4: {
                 // Points typed, or media removed, with several rows selected.
                 trace_ += "bulk";
                 const bool points = pick(0, 1);
