@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cassert>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace vexlor::authoring {
@@ -68,6 +69,63 @@ std::string folded(std::string_view text) {
     return out;
 }
 
+// The letters a Latin letter with accents is written with, for a search that ignores accents
+// ("ecole" finds "école", "oeuvre" finds "œuvre"); null for any other character.
+const char* baseLetters(char32_t c) {
+    struct Range {
+        char32_t first, last;
+        const char* base;
+    };
+    static constexpr Range kRanges[] = {
+        {0xC0, 0xC5, "a"},   {0xC6, 0xC6, "ae"},   {0xC7, 0xC7, "c"},   {0xC8, 0xCB, "e"},
+        {0xCC, 0xCF, "i"},   {0xD0, 0xD0, "d"},    {0xD1, 0xD1, "n"},   {0xD2, 0xD6, "o"},
+        {0xD8, 0xD8, "o"},   {0xD9, 0xDC, "u"},    {0xDD, 0xDD, "y"},   {0xDF, 0xDF, "ss"},
+        {0xE0, 0xE5, "a"},   {0xE6, 0xE6, "ae"},   {0xE7, 0xE7, "c"},   {0xE8, 0xEB, "e"},
+        {0xEC, 0xEF, "i"},   {0xF0, 0xF0, "d"},    {0xF1, 0xF1, "n"},   {0xF2, 0xF6, "o"},
+        {0xF8, 0xF8, "o"},   {0xF9, 0xFC, "u"},    {0xFD, 0xFD, "y"},   {0xFF, 0xFF, "y"},
+        {0x100, 0x105, "a"}, {0x106, 0x10D, "c"},  {0x10E, 0x111, "d"}, {0x112, 0x11B, "e"},
+        {0x11C, 0x123, "g"}, {0x124, 0x127, "h"},  {0x128, 0x131, "i"}, {0x132, 0x133, "ij"},
+        {0x134, 0x135, "j"}, {0x136, 0x138, "k"},  {0x139, 0x142, "l"}, {0x143, 0x14B, "n"},
+        {0x14C, 0x151, "o"}, {0x152, 0x153, "oe"}, {0x154, 0x159, "r"}, {0x15A, 0x161, "s"},
+        {0x162, 0x167, "t"}, {0x168, 0x173, "u"},  {0x174, 0x175, "w"}, {0x176, 0x178, "y"},
+        {0x179, 0x17E, "z"}, {0x17F, 0x17F, "s"},
+    };
+    for (const Range& range : kRanges)
+        if (c >= range.first && c <= range.last) return range.base;
+    return nullptr;
+}
+
+// `text` as the search compares it: folded, without accents, and without the combining accents
+// (U+0300 to U+036F) a decomposed "e" + "\u0301" carries.
+void appendSearchFolded(std::string& out, std::string_view text) {
+    std::string small;
+    appendFolded(small, text);
+    for (std::size_t i = 0; i < small.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(small[i]);
+        const auto next = i + 1 < small.size() ? static_cast<unsigned char>(small[i + 1]) : 0;
+        if ((byte & 0xE0) == 0xC0 && (next & 0xC0) == 0x80) {
+            const auto c = static_cast<char32_t>((byte & 0x1F) << 6 | (next & 0x3F));
+            if (c >= 0x300 && c <= 0x36F) {
+                ++i;
+                continue;
+            }
+            if (const char* base = baseLetters(c)) {
+                out += base;
+                ++i;
+                continue;
+            }
+        }
+        out += static_cast<char>(byte);
+    }
+}
+
+std::string searchFolded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    appendSearchFolded(out, text);
+    return out;
+}
+
 // Fields are joined by a byte no search text of the editor holds, so no match spans two.
 constexpr char kFieldSeparator = '\x1F';
 
@@ -75,7 +133,7 @@ std::string searchText(const Question& question) {
     std::string out;
     for (std::size_t i = 0; i < kQuestionFieldCount; ++i) {
         if (i) out += kFieldSeparator;
-        appendFolded(out, fieldOf(question, static_cast<QuestionField>(i)));
+        appendSearchFolded(out, fieldOf(question, static_cast<QuestionField>(i)));
     }
     return out;
 }
@@ -353,7 +411,7 @@ bool Document::modified() const {
 }
 
 std::vector<std::size_t> Document::filter(std::string_view text) const {
-    const std::string wanted = folded(text);
+    const std::string wanted = searchFolded(text);
     std::vector<std::size_t> found;
     const auto& rows = state_->rows;
     for (std::size_t i = 0; i < rows.size(); ++i)
@@ -421,52 +479,61 @@ class PropertyEdit final : public Edit {
     std::string before_, after_;
 };
 
+// One field set in one question, or in several at once (points typed with rows selected):
+// each question keeps its own old value for the undo.
 class FieldEdit final : public Edit {
   public:
     struct Change {
         std::string text;
         std::uint64_t version;
     };
-    FieldEdit(std::size_t row, QuestionId id, QuestionField field, Change before, Change after)
-        : Edit(describeField(field)),
-          id_(id),
-          field_(field),
-          before_(std::move(before)),
-          after_(std::move(after)) {
-        focusAfterApply_ = focusAfterRevert_ = row;
+    struct Row {
+        QuestionId id;
+        Change before, after;
+    };
+    FieldEdit(std::size_t focusRow, QuestionField field, std::vector<Row> rows)
+        : Edit(describeField(field, rows.size())), field_(field), rows_(std::move(rows)) {
+        focusAfterApply_ = focusAfterRevert_ = focusRow;
     }
 
-    void redo(Document& document) override { set(document, after_); }
-    void undo(Document& document) override { set(document, before_); }
+    void redo(Document& document) override {
+        for (const Row& row : rows_) set(document, row.id, row.after);
+    }
+    void undo(Document& document) override {
+        for (const Row& row : rows_) set(document, row.id, row.before);
+    }
     bool absorb(const Edit& next) override {
         const auto* same = dynamic_cast<const FieldEdit*>(&next);
-        if (!same || same->id_ != id_ || same->field_ != field_) return false;
-        after_ = same->after_;
+        if (!same || same->field_ != field_ || same->rows_.size() != rows_.size()) return false;
+        for (std::size_t i = 0; i < rows_.size(); ++i)
+            if (same->rows_[i].id != rows_[i].id) return false;
+        for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i].after = same->rows_[i].after;
         return true;
     }
 
   private:
-    static std::string describeField(QuestionField field) {
+    static std::string describeField(QuestionField field, std::size_t questions) {
         static const char* const names[] = {
             "the question",       "the right answer", "the wrong answer 1", "the wrong answer 2",
             "the wrong answer 3", "the points",       "the media"};
-        return std::string("Edit ") + names[static_cast<int>(field)];
+        std::string description = std::string("Edit ") + names[static_cast<int>(field)];
+        if (questions > 1) description += " of " + counted(questions, "question", "questions");
+        return description;
     }
-    void set(Document& document, const Change& change) {
+    void set(Document& document, QuestionId id, const Change& change) {
         Document::State& state = DocumentAccess::of(document);
-        const auto row = document.rowOf(id_);
+        const auto row = document.rowOf(id);
         assert(row);
         Entry& entry = state.rows[*row];
         fieldOf(entry.question, field_) = change.text;
         entry.version = change.version;
         entry.search = searchText(entry.question);
         if (field_ == QuestionField::kText) entry.repeatKey = repeatKey(entry.question);
-        state.changed(id_);
+        state.changed(id);
     }
 
-    QuestionId id_;
     QuestionField field_;
-    Change before_, after_;
+    std::vector<Row> rows_;
 };
 
 // Inserts entries at a row; the entries live in the edit while it is not applied.
@@ -630,14 +697,23 @@ Result<EditPtr> Document::setProperty(PropertyField field, std::string value) co
 
 Result<EditPtr> Document::setQuestionField(std::size_t row, QuestionField field,
                                            std::string value) const {
-    if (row >= size()) return Error("there is no question " + std::to_string(row + 1));
-    const std::string& now = fieldOf(question(row), field);
-    if (now == value) return EditPtr();
-    return EditFactory::made(
-        std::make_unique<FieldEdit>(row, id(row), field,
-                                    FieldEdit::Change{now, state_->rows[row].version},
-                                    FieldEdit::Change{std::move(value), state_->nextVersion++}),
-        *state_);
+    return setQuestionFields({row}, field, std::move(value));
+}
+
+Result<EditPtr> Document::setQuestionFields(std::vector<std::size_t> rows, QuestionField field,
+                                            std::string value) const {
+    std::vector<FieldEdit::Row> changes;
+    std::unordered_set<QuestionId> seen;
+    for (std::size_t row : rows) {
+        if (row >= size()) return Error("there is no question " + std::to_string(row + 1));
+        const Entry& entry = state_->rows[row];
+        const std::string& now = fieldOf(entry.question, field);
+        if (now == value || !seen.insert(entry.id).second) continue;
+        changes.push_back({entry.id, {now, entry.version}, {value, state_->nextVersion++}});
+    }
+    if (changes.empty()) return EditPtr();
+    return EditFactory::made(std::make_unique<FieldEdit>(rows.front(), field, std::move(changes)),
+                             *state_);
 }
 
 Result<EditPtr> Document::insertQuestions(std::size_t row, std::vector<Question> questions) const {
@@ -761,13 +837,14 @@ const std::vector<Problem>& Document::problems() const {
         if (checked == state.checked.end())
             checked = state.checked.emplace(entry.id, checkQuestion(entry.question, folder)).first;
         for (const QuestionProblem& found : checked->second)
-            state.problems.push_back(
-                {Problem::Kind::kQuestion, found.breaksGame, entry.id, row, found.message});
+            state.problems.push_back({Problem::Kind::kQuestion, found.breaksGame, entry.id, row,
+                                      found.message, found.field});
         if (entry.repeatKey.empty()) continue;  // an empty text is a problem of its own
         auto [first, isFirst] = firstWithText.emplace(entry.repeatKey, row);
         if (!isFirst)
             state.problems.push_back({Problem::Kind::kRepeated, false, entry.id, row,
-                                      "repeats question " + std::to_string(first->second + 1)});
+                                      "repeats question " + std::to_string(first->second + 1),
+                                      QuestionField::kText});
     }
     std::vector<Properties> propertyRows = state.base.properties;
     if (propertyRows.empty())
@@ -776,7 +853,7 @@ const std::vector<Problem>& Document::problems() const {
         propertyRows.front() = state.properties;
     for (QuestionProblem& found : checkModuleWhole(propertyRows, state.rows.size()))
         state.problems.push_back(
-            {Problem::Kind::kModule, found.breaksGame, 0, 0, std::move(found.message)});
+            {Problem::Kind::kModule, found.breaksGame, 0, 0, std::move(found.message), {}});
     state.problemsStale = false;
     return state.problems;
 }

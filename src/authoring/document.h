@@ -30,10 +30,6 @@ class Document;
 /// saves, and is never given to another question of the same document. 0 is no question.
 using QuestionId = std::uint64_t;
 
-/// The fields of a question, in kQuestionColumns order.
-enum class QuestionField { kText, kRight, kWrong1, kWrong2, kWrong3, kPoints, kMedia };
-inline constexpr std::size_t kQuestionFieldCount = 7;
-
 /// The properties, in kPropertyColumns order.
 enum class PropertyField { kTitle, kAuthor, kCompany, kYear };
 
@@ -119,8 +115,9 @@ struct Problem {
     QuestionId question = 0;  ///< 0 for a problem of the module
     std::size_t row = 0;      ///< the question's row when listed; meaningless for the module
     std::string message;      ///< without the question's number
+    std::optional<QuestionField> field;  ///< the field at fault, if one is
 
-    /// "question 12: the right answer (Reponce) is empty", or "module: the title is empty".
+    /// "question 12: Right answer is empty", or "module: the title is empty".
     std::string describe() const;
 };
 
@@ -197,8 +194,8 @@ class Document {
     bool modified() const;
 
     /// The rows, in order, where `text` occurs in any field, letters compared without regard to
-    /// case (ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters). An empty text gives
-    /// every row.
+    /// case (ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic letters) or to the accents of
+    /// Latin letters. An empty text gives every row.
     std::vector<std::size_t> filter(std::string_view text) const;
 
     // --- edits: made here, applied by Edit::apply or EditHistory::push --------------------
@@ -207,6 +204,11 @@ class Document {
 
     Result<EditPtr> setProperty(PropertyField field, std::string value) const;
     Result<EditPtr> setQuestionField(std::size_t row, QuestionField field, std::string value) const;
+    /// The field set to `value` in every given question (rows selected together), undone as one,
+    /// each question getting back its own value. The first row given is the one selected after
+    /// it (or its undo).
+    Result<EditPtr> setQuestionFields(std::vector<std::size_t> rows, QuestionField field,
+                                      std::string value) const;
     /// The questions inserted before `row` (size() adds them at the end), in their order.
     Result<EditPtr> insertQuestions(std::size_t row, std::vector<Question> questions) const;
     /// One new question at `row`, with empty texts and the default points ("100").

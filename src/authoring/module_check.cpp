@@ -59,33 +59,48 @@ std::optional<std::string> overflow(const PanelText& shown) {
 
 }  // namespace
 
+std::string_view fieldLabel(QuestionField field) {
+    static constexpr std::string_view kLabels[] = {
+        "Question",       "Right answer", "Wrong answer 1",  "Wrong answer 2",
+        "Wrong answer 3", "Points",       "Picture or sound"};
+    return kLabels[static_cast<std::size_t>(field)];
+}
+
 std::vector<QuestionProblem> checkQuestion(const Question& question,
                                            const std::filesystem::path& mediaFolder) {
     std::vector<QuestionProblem> problems;
-    auto breaks = [&](const std::string& text) { problems.push_back({true, text}); };
-    auto warn = [&](const std::string& text) { problems.push_back({false, text}); };
+    auto breaks = [&](QuestionField field, const std::string& text) {
+        problems.push_back({true, text, field});
+    };
+    auto warn = [&](QuestionField field, const std::string& text) {
+        problems.push_back({false, text, field});
+    };
+    auto answerField = [](std::size_t answer) { return static_cast<QuestionField>(answer + 1); };
+    auto label = [](QuestionField field) { return std::string(fieldLabel(field)); };
 
-    if (isBlank(question.text)) breaks("the question text is empty");
+    if (isBlank(question.text)) breaks(QuestionField::kText, "Question is empty");
     for (std::size_t i = 0; i < question.answers.size(); ++i) {
-        const std::string column(kQuestionColumns[i + 1]);
+        const QuestionField field = answerField(i);
         if (isBlank(question.answers[i])) {
-            breaks(i == 0 ? std::string("the right answer (Reponce) is empty")
-                          : "the wrong answer " + column + " is empty");
+            breaks(field, label(field) + " is empty");
             continue;
         }
         for (std::size_t earlier = 0; earlier < i; ++earlier) {
             if (trimmed(question.answers[earlier]) != trimmed(question.answers[i])) continue;
-            breaks(std::string(kQuestionColumns[earlier + 1]) + " and " + column +
-                   " are the same answer " + quotedText(trimmed(question.answers[i])));
+            // The later field is the one at fault: it is the one usually typed last.
+            breaks(field, label(answerField(earlier)) + " and " + label(field) +
+                              " are the same answer " + quotedText(trimmed(question.answers[i])));
             break;
         }
     }
     if (!rules::startsWithNumber(question.points))
-        breaks("Points " + quotedText(question.points) +
-               " is not a number, so the question is worth 0: write digits, such as 100");
+        breaks(QuestionField::kPoints,
+               "Points " + quotedText(question.points) +
+                   " is not a number, so the question is worth 0: write digits, such as 100");
     else if (!rules::isNumber(question.points))
-        warn("Points " + quotedText(question.points) + " shows as \"" + question.points +
-             " Point Question\": write only the number");
+        warn(QuestionField::kPoints, "Points " + quotedText(question.points) + " shows as \"" +
+                                         question.points +
+                                         " Point Question\": write only the number");
 
     const rules::MediaKind media = rules::mediaKind(question.media);
     {
@@ -94,23 +109,23 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
                                       ? rules::panels::kQuestionWidthBesidePicture
                                       : kQuestion.width;
         const std::string where = media == rules::MediaKind::kPicture
-                                      ? "the question (beside its picture)"
-                                      : std::string("the question");
-        if (auto why = overflow({question.text, kQuestion, questionWidth, where})) warn(*why);
+                                      ? "Question (beside its picture)"
+                                      : std::string("Question");
+        if (auto why = overflow({question.text, kQuestion, questionWidth, where}))
+            warn(QuestionField::kText, *why);
         for (std::size_t i = 0; i < question.answers.size(); ++i) {
-            const std::string what =
-                i == 0 ? std::string("the right answer (Reponce)")
-                       : "the wrong answer " + std::string(kQuestionColumns[i + 1]);
-            if (auto why = overflow({question.answers[i], kAnswer, kAnswer.width, what}))
-                warn(*why);
+            const QuestionField field = answerField(i);
+            if (auto why = overflow({question.answers[i], kAnswer, kAnswer.width, label(field)}))
+                warn(field, *why);
         }
     }
 
     if (media == rules::MediaKind::kNone || media == rules::MediaKind::kNotPlayed) {
         if (media == rules::MediaKind::kNotPlayed)
-            breaks("media " + quotedText(question.media) +
-                   " is neither shown nor played: pictures must be gif, bmp or ico and sounds "
-                   "mp3, mid or wav, the ending all lower or all upper case");
+            breaks(QuestionField::kMedia,
+                   "Picture or sound " + quotedText(question.media) +
+                       " is neither shown nor played: pictures must be gif, bmp or ico and sounds "
+                       "mp3, mid or wav, the ending all lower or all upper case");
         return problems;
     }
     // The file is looked for exactly as the game looks for it.
@@ -120,22 +135,24 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
         case rules::MediaFile::kFound:
             break;
         case rules::MediaFile::kNotRelative:
-            breaks("media " + quotedText(question.media) +
-                   " lies outside the module's folder: give a name relative to the folder, "
-                   "which travels with the module");
+            breaks(QuestionField::kMedia,
+                   "Picture or sound " + quotedText(question.media) +
+                       " lies outside the module's folder: give a name relative to the folder, "
+                       "which travels with the module");
             break;
         case rules::MediaFile::kOutside:
-            breaks("media " + quotedText(question.media) +
-                   " is a link leading outside the module's folder, which the game does not "
-                   "follow: copy the file into the folder");
+            breaks(QuestionField::kMedia,
+                   "Picture or sound " + quotedText(question.media) +
+                       " is a link leading outside the module's folder, which the game does not "
+                       "follow: copy the file into the folder");
             break;
         case rules::MediaFile::kMissing:
             // The game asks the question without its picture or sound, and says nothing.
             problems.push_back({true,
-                                "media file " + quotedText(question.media) + " is not in " +
+                                "Picture or sound " + quotedText(question.media) + " is not in " +
                                     quotedText(mediaFolder.string()) +
                                     ": put it there, beside the module",
-                                true});
+                                QuestionField::kMedia, true});
             break;
     }
     return problems;
@@ -178,8 +195,16 @@ CheckReport checkModule(const std::vector<Properties>& propertyRows,
         const rules::MediaKind media = rules::mediaKind(questions[i].media);
         report.pictures += media == rules::MediaKind::kPicture;
         report.sounds += media == rules::MediaKind::kSound;
+        // The tool's reader edits the file, where a field goes by its column's name.
         for (const QuestionProblem& found : checkQuestion(questions[i], mediaFolder))
-            report.problems.push_back("question " + std::to_string(i + 1) + ": " + found.message);
+            report.problems.push_back(
+                "question " + std::to_string(i + 1) +
+                (found.field
+                     ? " (" +
+                           std::string(kQuestionColumns[static_cast<std::size_t>(*found.field)]) +
+                           ")"
+                     : std::string()) +
+                ": " + found.message);
     }
     return report;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,10 +11,20 @@
 
 namespace vexlor::authoring {
 
+/// The fields of a question, in kQuestionColumns order.
+enum class QuestionField { kText, kRight, kWrong1, kWrong2, kWrong3, kPoints, kMedia };
+inline constexpr std::size_t kQuestionFieldCount = 7;
+
+/// The label of a field in the editor's form ("Right answer", "Wrong answer 2"): problems name
+/// fields so, as the author knows them.
+std::string_view fieldLabel(QuestionField field);
+
 /// One thing wrong with a question.
 struct QuestionProblem {
     bool breaksGame;  ///< the game cannot ask the question as meant; else it only shows badly
     std::string message;
+    /// The field at fault, where the editor puts the cursor; none for the whole question.
+    std::optional<QuestionField> field = std::nullopt;
     /// The media file is not in the folder (yet): an import keeps the question, as the file
     /// may be put there after it.
     bool mediaMissing = false;
@@ -31,7 +42,9 @@ std::vector<QuestionProblem> checkModuleWhole(const std::vector<Properties>& pro
                                               std::size_t questionCount);
 
 struct CheckReport {
-    std::vector<std::string> problems;  ///< one line each, "question N: ..." or "module: ..."
+    /// One line each, "question N (Column): ..." (the column at fault, as the file names it) or
+    /// "module: ...".
+    std::vector<std::string> problems;
     std::size_t questions = 0;
     std::size_t pictures = 0;
     std::size_t sounds = 0;

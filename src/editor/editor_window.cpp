@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDockWidget>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -22,6 +21,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -37,11 +38,13 @@
 #include "authoring/file_write.h"
 #include "authoring/media_copy.h"
 #include "authoring/question_import.h"
+#include "editor/fit_view.h"
 #include "editor/import_review.h"
 #include "editor/media.h"
 #include "editor/preview.h"
 #include "editor/question_model.h"
 #include "editor/recovery.h"
+#include "editor/sorted_questions.h"
 #include "modules/earlier_format.h"
 #include "modules/module_converter.h"
 #include "platform/file_system.h"
@@ -142,7 +145,7 @@ EditorWindow::EditorWindow(Prompts& prompts, platform::SoundPlayer& sound, QWidg
     buildActions();
     connect(&undo_, &QUndoStack::indexChanged, this, [this] { updateTitle(); });
     setDocument(std::nullopt);
-    resize(1400, 900);
+    restoreLayout();
 }
 
 EditorWindow::~EditorWindow() {
@@ -150,8 +153,15 @@ EditorWindow::~EditorWindow() {
 }
 
 void EditorWindow::buildWidgets() {
+    // Splitters everywhere, so the author shares out a small screen as the work needs.
     auto* splitter = new QSplitter(Qt::Horizontal);
+    splitter->setObjectName(QStringLiteral("columns"));
+    splitter->setChildrenCollapsible(false);
     setCentralWidget(splitter);
+    auto* leftSplit = new QSplitter(Qt::Vertical);
+    leftSplit->setObjectName(QStringLiteral("questionsAndProblems"));
+    leftSplit->setChildrenCollapsible(false);
+    splitter->addWidget(leftSplit);
 
     // The questions: a search box over the table.
     auto* left = new QWidget;
@@ -162,10 +172,12 @@ void EditorWindow::buildWidgets() {
     search_->setObjectName(QStringLiteral("search"));
     search_->setAccessibleName(tr("Search questions"));
     search_->setClearButtonEnabled(true);
+    search_->installEventFilter(this);
     leftLayout->addWidget(search_);
     questions_ = new QuestionTableModel(this);
     table_ = new QTableView;
-    table_->setModel(questions_);
+    sorted_ = new SortedQuestions(questions_, this);
+    table_->setModel(sorted_);
     table_->setAccessibleName(tr("Questions"));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -183,13 +195,32 @@ void EditorWindow::buildWidgets() {
         table_->setColumnWidth(column, 110);
     table_->setColumnWidth(QuestionTableModel::kPoints, 56);
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setSectionsClickable(true);
+    table_->horizontalHeader()->setToolTip(
+        tr("Click a column to sort the list by it. Sorting changes only this list: the module "
+           "keeps its order."));
+    connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, sorted_,
+            &SortedQuestions::headerClicked);
+    connect(sorted_, &SortedQuestions::orderChanged, this, &EditorWindow::orderChanged);
+    searchNote_ = new QLabel;
+    searchNote_->setObjectName(QStringLiteral("searchNote"));
+    searchNote_->hide();
+    leftLayout->addWidget(searchNote_);
     leftLayout->addWidget(table_);
-    splitter->addWidget(left);
+    leftSplit->addWidget(left);
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
         const auto row = currentRow();
         questions_->setSearch(text);
-        if (row && questions_->tableRow(*row) >= 0) selectRow(*row);
+        // The question shown stays so while it matches; else the first that does is shown.
+        if (row && sorted_->viewRow(*row) >= 0)
+            selectRow(*row);
+        else if (sorted_->rowCount() > 0)
+            selectRow(sorted_->documentRow(0));
         showCurrentQuestion();
+        const bool none = questions_->rowCount() == 0 && document_ && document_->size() > 0;
+        searchNote_->setText(none ? tr("No question matches \u201C%1\u201D.").arg(text)
+                                  : QString());
+        searchNote_->setVisible(none);
     });
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { showCurrentQuestion(); });
@@ -203,9 +234,11 @@ void EditorWindow::buildWidgets() {
     splitter->setStretchFactor(1, 2);
     splitter->setSizes({820, 580});
 
-    // The selected question: its form, and the game's window showing it.
-    auto* questionPage = new QWidget;
-    auto* questionLayout = new QVBoxLayout(questionPage);
+    // The selected question: its form, scrolling when short of room, over the game's window
+    // showing it, scaled down when short of room.
+    auto* questionPage = new QSplitter(Qt::Vertical);
+    questionPage->setObjectName(QStringLiteral("formAndPreview"));
+    questionPage->setChildrenCollapsible(false);
     form_ = new QWidget;
     form_->setAcceptDrops(true);
     form_->installEventFilter(this);
@@ -232,13 +265,25 @@ void EditorWindow::buildWidgets() {
         questionFields_[i] = field;
         const auto which = static_cast<QuestionField>(i + 1);
         connect(field, &QLineEdit::textChanged, this, [this, which](const QString& text) {
-            if (updatingForm_ || !document_) return;
-            if (const auto row = currentRow())
-                push(document_->setQuestionField(*row, which, text.toStdString()));
+            if (updatingForm_ || !document_ || !currentRow()) return;
+            // Points go to every selected question; the other fields are the shown one's.
+            push(document_->setQuestionFields(
+                which == QuestionField::kPoints ? rowsEdited() : std::vector{*currentRow()}, which,
+                text.toStdString()));
         });
         // Enter in Points, the last field typed, goes on to the next question.
         if (which == QuestionField::kPoints)
             connect(field, &QLineEdit::returnPressed, this, &EditorWindow::addQuestion);
+        if (which == QuestionField::kPoints) {
+            auto* points = new QHBoxLayout;
+            points->addWidget(field, 1);
+            bulkNote_ = new QLabel;
+            bulkNote_->setObjectName(QStringLiteral("bulkNote"));
+            points->addWidget(bulkNote_);
+            formLayout->addRow(tr(labels[i]), points);
+            static_cast<QLabel*>(formLayout->labelForField(points))->setBuddy(field);
+            continue;
+        }
         if (i + 1 < questionFields_.size()) {
             formLayout->addRow(tr(labels[i]), field);
             continue;
@@ -251,6 +296,7 @@ void EditorWindow::buildWidgets() {
         connect(choose, &QPushButton::clicked, this, &EditorWindow::chooseMedia);
         auto* remove = new QPushButton(tr("Remove"));
         remove->setAccessibleName(tr("Remove the picture or sound"));
+        remove->setToolTip(tr("Removes the picture or sound of every selected question"));
         connect(remove, &QPushButton::clicked, this, &EditorWindow::removeMedia);
         playButton_ = new QPushButton(tr("Play"));
         playButton_->setAccessibleName(tr("Play the sound"));
@@ -265,10 +311,17 @@ void EditorWindow::buildWidgets() {
             push(document_->setQuestionField(*row, QuestionField::kText,
                                              questionText_->toPlainText().toStdString()));
     });
-    questionLayout->addWidget(form_);
+    auto* formScroll = new QScrollArea;
+    formScroll->setWidget(form_);
+    formScroll->setWidgetResizable(true);
+    formScroll->setFrameShape(QFrame::NoFrame);
+    questionPage->addWidget(formScroll);
     preview_ = new QuestionPreview(sound_);
-    questionLayout->addWidget(preview_, 0, Qt::AlignHCenter);
-    questionLayout->addStretch(1);
+    auto* previewView = new FitView(preview_);
+    previewView->setObjectName(QStringLiteral("previewView"));
+    questionPage->addWidget(previewView);
+    questionPage->setStretchFactor(0, 0);
+    questionPage->setStretchFactor(1, 1);
     sides_->addTab(questionPage, tr("&Question"));
     previewTimer_ = new QTimer(this);
     previewTimer_->setSingleShot(true);
@@ -351,21 +404,34 @@ void EditorWindow::buildWidgets() {
         if (const auto row = document_->rowOf(problem.question)) {
             selectRow(*row);
             sides_->setCurrentIndex(0);
+            // The cursor goes where the problem is mended.
+            if (problem.field) formField(*problem.field)->setFocus(Qt::OtherFocusReason);
         }
     };
     connect(problemList_, &QListView::clicked, this, goToProblem);
     connect(problemList_, &QListView::activated, this, goToProblem);
-    auto* dock = new QDockWidget(tr("Problems"), this);
-    dock->setObjectName(QStringLiteral("problemsDock"));
-    connect(problems_, &QAbstractItemModel::modelReset, dock, [this, dock] {
+    // Under the questions rather than across the window: the form and the preview keep the
+    // window's whole height.
+    auto* problemsBox = new QWidget;
+    auto* problemsLayout = new QVBoxLayout(problemsBox);
+    problemsLayout->setContentsMargins(0, 0, 0, 0);
+    auto* problemsTitle = new QLabel(tr("Problems: none"));
+    problemsTitle->setBuddy(problemList_);
+    problemsLayout->addWidget(problemsTitle);
+    problemsLayout->addWidget(problemList_);
+    problemList_->setMinimumHeight(fontMetrics().lineSpacing() * 3);
+    leftSplit->addWidget(problemsBox);
+    leftSplit->setStretchFactor(0, 3);
+    leftSplit->setStretchFactor(1, 1);
+    connect(problems_, &QAbstractItemModel::modelReset, problemsTitle, [this, problemsTitle] {
         const int count = problems_->rowCount();
-        dock->setWindowTitle(count == 0 ? tr("Problems: none") : tr("Problems: %1").arg(count));
+        problemsTitle->setText(count == 0 ? tr("Problems: none") : tr("Problems: %1").arg(count));
     });
-    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-    dock->setWidget(problemList_);
-    addDockWidget(Qt::BottomDockWidgetArea, dock);
-    resizeDocks({dock}, {130}, Qt::Vertical);
-    statusBar();
+    // Said where the author looks while the list is sorted: the game still asks in module order.
+    sortNote_ = new QLabel(tr("Sorted list: the module keeps its order (click No. to go back)"));
+    sortNote_->setObjectName(QStringLiteral("sortNote"));
+    sortNote_->hide();
+    statusBar()->addPermanentWidget(sortNote_);
 }
 
 QAction* EditorWindow::addAction(QMenu* menu, const QString& name, const QString& text,
@@ -429,6 +495,9 @@ void EditorWindow::buildActions() {
     edit->addSeparator();
     addAction(edit, "find", tr("&Find..."), standardKeys(K::Find, K(Qt::CTRL | Qt::Key_F)),
               &EditorWindow::findTriggered);
+    addAction(edit, "moduleOrder", tr("List in &Module Order"), {}, nullptr);
+    connect(action(QStringLiteral("moduleOrder")), &QAction::triggered, sorted_,
+            &SortedQuestions::showModuleOrder);
 
     QMenu* question = menuBar()->addMenu(tr("&Question"));
     // Questions are typed one after the other: Ctrl+Enter in the form adds the next one.
@@ -489,7 +558,12 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
     // document's.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) return true;
+        if (watched != search_ &&
+            (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)))
+            return true;
+        // A text field claims Ctrl+E, Ctrl+D and the like for its own line movements; the menu's
+        // keys are the ones the author means, but for those that edit text in a field.
+        if (isMenuKey(*key)) return true;
     }
     if (watched == form_ && (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop)) {
         auto* drop = static_cast<QDropEvent*>(event);
@@ -501,6 +575,29 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool EditorWindow::isMenuKey(const QKeyEvent& key) const {
+    static constexpr QKeySequence::StandardKey kTextKeys[] = {QKeySequence::Copy,
+                                                              QKeySequence::Cut,
+                                                              QKeySequence::Paste,
+                                                              QKeySequence::SelectAll,
+                                                              QKeySequence::Delete,
+                                                              QKeySequence::Backspace,
+                                                              QKeySequence::DeleteEndOfWord,
+                                                              QKeySequence::DeleteStartOfWord};
+    for (QKeySequence::StandardKey text : kTextKeys)
+        if (key.matches(text)) return false;
+    // Typing, moving and selecting with plain or shifted keys stay the field's.
+    const Qt::KeyboardModifiers modifiers =
+        key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const bool functionKey = key.key() >= Qt::Key_F1 && key.key() <= Qt::Key_F35;
+    if (modifiers == Qt::NoModifier && !functionKey) return false;
+    const QKeySequence pressed(
+        QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, static_cast<Qt::Key>(key.key())));
+    for (const QAction* action : findChildren<QAction*>())
+        if (action->isEnabled() && action->shortcuts().contains(pressed)) return true;
+    return false;
 }
 
 // --- the document ---------------------------------------------------------------------------
@@ -794,20 +891,20 @@ void EditorWindow::documentChanged(std::optional<std::size_t> focusRow) {
 std::optional<std::size_t> EditorWindow::currentRow() const {
     if (!document_) return std::nullopt;
     const QModelIndex current = table_->selectionModel()->currentIndex();
-    if (!current.isValid() || current.row() >= questions_->rowCount()) return std::nullopt;
-    const std::size_t row = questions_->documentRow(current.row());
+    if (!current.isValid() || current.row() >= sorted_->rowCount()) return std::nullopt;
+    const std::size_t row = sorted_->documentRow(current.row());
     if (row >= document_->size()) return std::nullopt;
     return row;
 }
 
 void EditorWindow::selectRow(std::size_t row) {
-    int shown = questions_->tableRow(row);
+    int shown = sorted_->viewRow(row);
     if (shown < 0 && !search_->text().isEmpty()) {
         search_->clear();  // the question asked for is one the search hides
-        shown = questions_->tableRow(row);
+        shown = sorted_->viewRow(row);
     }
     if (shown < 0) return;
-    const QModelIndex index = questions_->index(shown, QuestionTableModel::kText);
+    const QModelIndex index = sorted_->index(shown, QuestionTableModel::kText);
     table_->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     table_->scrollTo(index);
@@ -816,11 +913,30 @@ void EditorWindow::selectRow(std::size_t row) {
 std::vector<std::size_t> EditorWindow::selectedRows() const {
     std::vector<std::size_t> rows;
     for (const QModelIndex& index : table_->selectionModel()->selectedRows())
-        rows.push_back(questions_->documentRow(index.row()));
+        rows.push_back(sorted_->documentRow(index.row()));
     if (rows.empty())
         if (const auto row = currentRow()) rows.push_back(*row);
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+std::vector<std::size_t> EditorWindow::rowsEdited() const {
+    std::vector<std::size_t> rows;
+    const auto current = currentRow();
+    if (!current) return rows;
+    rows.push_back(*current);
+    for (std::size_t row : selectedRows())
+        if (row != *current) rows.push_back(row);
+    return rows;
+}
+
+void EditorWindow::orderChanged() {
+    QHeaderView* header = table_->horizontalHeader();
+    header->setSortIndicatorShown(sorted_->sorted());
+    if (sorted_->sorted()) header->setSortIndicator(sorted_->sortColumn(), sorted_->sortOrder());
+    sortNote_->setVisible(sorted_->sorted());
+    if (const auto row = currentRow()) table_->scrollTo(sorted_->index(sorted_->viewRow(*row), 0));
+    updateActions();
 }
 
 void EditorWindow::showCurrentQuestion() {
@@ -896,7 +1012,14 @@ void EditorWindow::updateActions() {
     for (const char* name : {"copyQuestions", "duplicate", "delete", "moveUp", "moveDown",
                              "attachMedia", "removeMedia", "playSound"})
         action(QLatin1String(name))->setEnabled(selected);
+    // Moving rows of a sorted list would not show where they go in the module.
+    for (const char* name : {"moveUp", "moveDown"})
+        action(QLatin1String(name))->setEnabled(selected && !sorted_->sorted());
+    action(QStringLiteral("moduleOrder"))->setEnabled(sorted_->sorted());
     action(QStringLiteral("deleteScore"))->setEnabled(open && scores_->currentRow() >= 0);
+    const std::size_t together = selected ? rowsEdited().size() : 0;
+    bulkNote_->setText(together > 1 ? tr("applies to all %1 selected questions").arg(together)
+                                    : QString());
 }
 
 void EditorWindow::updateRecords() {
@@ -950,11 +1073,32 @@ void EditorWindow::rebuildRecentMenu() {
     recentMenu_->setEnabled(!recent.isEmpty());
 }
 
+void EditorWindow::restoreLayout() {
+    const QSettings settings;
+    if (!restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray())) {
+        // A school laptop's 1280 x 720 less its panels: the window and its frame fit it.
+        const QSize room = screen()->availableGeometry().size() - QSize(16, 48);
+        resize(std::min(1400, room.width()), std::min(900, room.height()));
+    }
+    for (QSplitter* splitter : findChildren<QSplitter*>())
+        splitter->restoreState(
+            settings.value(QStringLiteral("window/") + splitter->objectName()).toByteArray());
+}
+
+void EditorWindow::saveLayout() const {
+    QSettings settings;
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    for (const QSplitter* splitter : findChildren<QSplitter*>())
+        settings.setValue(QStringLiteral("window/") + splitter->objectName(),
+                          splitter->saveState());
+}
+
 void EditorWindow::closeEvent(QCloseEvent* event) {
     if (!mayDiscardChanges()) {
         event->ignore();
         return;
     }
+    saveLayout();
     sound_.Stop();
     if (recovery_) recovery_->closed();
     event->accept();
@@ -993,8 +1137,7 @@ void EditorWindow::chooseMedia() {
 }
 
 void EditorWindow::removeMedia() {
-    if (const auto row = currentRow())
-        push(document_->setQuestionField(*row, QuestionField::kMedia, {}));
+    if (currentRow()) push(document_->setQuestionFields(rowsEdited(), QuestionField::kMedia, {}));
 }
 
 void EditorWindow::playSound() {

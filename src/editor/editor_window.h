@@ -17,6 +17,7 @@
 #include "platform/sound_player.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -34,6 +35,7 @@ class ProblemListModel;
 class QuestionPreview;
 class QuestionTableModel;
 class Recovery;
+class SortedQuestions;
 
 /// The module editor's window: the questions of one module in a table, the selected one in a
 /// form and in the game's own window, the module's properties and records, and the problems the
@@ -111,6 +113,8 @@ class EditorWindow : public QMainWindow {
   private:
     void buildWidgets();
     void buildActions();
+    /// Whether a key pressed in a text field is one of the menu's, to be given to the menu.
+    bool isMenuKey(const QKeyEvent& key) const;
     QAction* addAction(QMenu* menu, const QString& name, const QString& text,
                        const QList<QKeySequence>& keys, void (EditorWindow::*slot)());
 
@@ -145,16 +149,23 @@ class EditorWindow : public QMainWindow {
     /// Shows the document after it was read again (revert, reload), with no undo history.
     void documentReplaced();
     void showCurrentQuestion();
+    /// After the list was sorted or put back in module order.
+    void orderChanged();
     void schedulePreview();
     void updatePreview();
     void updateTitle();
     void updateRecords();
     void updateActions();
+    /// The window's size and splitters as the author left them, or a size that fits the screen.
+    void restoreLayout();
+    void saveLayout() const;
     void rememberRecent(const QString& path);
     void rebuildRecentMenu();
     std::vector<std::size_t> selectedRows() const;
     /// What Save As did with the media, for the status bar: "." when there were none.
     static QString mediaCopiedNote(const authoring::SaveReport& saved);
+    /// What Points and Remove change: the shown question first, then the others selected.
+    std::vector<std::size_t> rowsEdited() const;
     bool addReviewed(const authoring::ImportResult& result, const QString& source, bool paste);
 
     // Menu actions.
@@ -207,6 +218,9 @@ class EditorWindow : public QMainWindow {
     QTemporaryDir work_;  // converted pictures before they are copied beside the module
 
     QuestionTableModel* questions_ = nullptr;
+    SortedQuestions* sorted_ = nullptr;  // the table's view of questions_
+    QLabel* sortNote_ = nullptr;
+    QLabel* searchNote_ = nullptr;
     ProblemListModel* problems_ = nullptr;
     QTableView* table_ = nullptr;
     QLineEdit* search_ = nullptr;
@@ -215,6 +229,7 @@ class EditorWindow : public QMainWindow {
     QPlainTextEdit* questionText_ = nullptr;
     std::array<QLineEdit*, 6> questionFields_{};  // right, wrong 1-3, points, media
     QPushButton* playButton_ = nullptr;
+    QLabel* bulkNote_ = nullptr;  // says Points applies to every selected question
     std::array<QLineEdit*, 4> properties_{};
     QLabel* askedLabel_ = nullptr;
     QListWidget* scores_ = nullptr;

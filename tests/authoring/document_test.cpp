@@ -171,13 +171,16 @@ TEST(DocumentTest, ModifiedIsCleanOnlyAtTheSavedState) {
     EXPECT_TRUE(document.modified()) << "the same text by another edit is another state";
 }
 
-TEST(DocumentTest, TheSearchFindsAnyFieldWithoutRegardToCase) {
-    // Every field is searched, letters of any case match, and no match spans two fields.
+TEST(DocumentTest, TheSearchFindsAnyFieldWithoutRegardToCaseOrAccents) {
+    // Every field is searched, letters of any case and accents match, and no match spans two
+    // fields.
     TempFolder folder;
     Document document = openDocument(sampleModule(folder, 12));
     EditHistory history(document);
     push(history, document.setQuestionField(3, QuestionField::kWrong2, "ÉCOLE Жук Ωmega"));
     push(history, document.setQuestionField(5, QuestionField::kMedia, "pics/Łódź.gif"));
+    push(history, document.setQuestionField(6, QuestionField::kText, "La planète Œuvre"));
+    push(history, document.setQuestionField(7, QuestionField::kRight, "Cafe\u0301 Straße"));
     struct Case {
         const char* text;
         std::vector<std::size_t> rows;
@@ -188,6 +191,11 @@ TEST(DocumentTest, TheSearchFindsAnyFieldWithoutRegardToCase) {
         {"жУК", {3}},
         {"ωMEGA", {3}},
         {"łÓDŹ.GIF", {5}},
+        {"ECOLE", {3}},
+        {"planete", {6}},
+        {"PLANÈTE oeuvre", {6}},
+        {"café strasse", {7}},
+        {"lodz", {5}},
         {"wrong 12c", {11}},
         {"question 1right", {}},
         {"12b", {11}},
@@ -218,41 +226,43 @@ TEST(DocumentTest, TheProblemListFollowsEachEdit) {
         Problem::Kind kind;
         std::size_t row;
         const char* says;
+        std::optional<QuestionField> field;  // where the editor puts the cursor
     };
     std::vector<Case> cases = {
         {"empty answer",
          [](const Document& d) { return d.setQuestionField(1, QuestionField::kWrong1, " "); },
-         Problem::Kind::kQuestion, 1, "False1 is empty"},
+         Problem::Kind::kQuestion, 1, "Wrong answer 1 is empty", QuestionField::kWrong1},
         {"equal answers",
          [](const Document& d) { return d.setQuestionField(2, QuestionField::kWrong3, "Right 3"); },
-         Problem::Kind::kQuestion, 2, "are the same answer"},
+         Problem::Kind::kQuestion, 2, "are the same answer", QuestionField::kWrong3},
         {"points",
          [](const Document& d) { return d.setQuestionField(0, QuestionField::kPoints, "many"); },
-         Problem::Kind::kQuestion, 0, "is not a number"},
+         Problem::Kind::kQuestion, 0, "is not a number", QuestionField::kPoints},
         {"media",
          [](const Document& d) { return d.setQuestionField(3, QuestionField::kMedia, "a.png"); },
-         Problem::Kind::kQuestion, 3, "neither shown nor played"},
+         Problem::Kind::kQuestion, 3, "neither shown nor played", QuestionField::kMedia},
         {"repeat",
          [](const Document& d) {
              return d.setQuestionField(3, QuestionField::kText, " question 2");
          },
-         Problem::Kind::kRepeated, 3, "repeats question 2"},
+         Problem::Kind::kRepeated, 3, "repeats question 2", QuestionField::kText},
         {"title", [](const Document& d) { return d.setProperty(PropertyField::kTitle, ""); },
-         Problem::Kind::kModule, 0, "the title is empty"},
+         Problem::Kind::kModule, 0, "the title is empty", std::nullopt},
     };
     if (TextMeasure::shared())
-        cases.push_back({"too long",
-                         [](const Document& d) {
-                             return d.setQuestionField(1, QuestionField::kRight,
-                                                       std::string(400, 'w'));
-                         },
-                         Problem::Kind::kQuestion, 1, "wider than its panel"});
+        cases.push_back(
+            {"too long",
+             [](const Document& d) {
+                 return d.setQuestionField(1, QuestionField::kRight, std::string(400, 'w'));
+             },
+             Problem::Kind::kQuestion, 1, "wider than its panel", QuestionField::kRight});
     for (const Case& change : cases) {
         SCOPED_TRACE(change.name);
         push(history, change.make(document));
         const Problem* found = findProblem(document, change.kind, change.row);
         ASSERT_NE(found, nullptr);
         EXPECT_NE(found->message.find(change.says), std::string::npos) << found->message;
+        EXPECT_EQ(found->field, change.field);
         history.undo();
         EXPECT_TRUE(document.problems().empty()) << document.problems().front().describe();
     }
@@ -261,7 +271,8 @@ TEST(DocumentTest, TheProblemListFollowsEachEdit) {
     push(history, document.moveQuestions({3}, false));
     ASSERT_EQ(document.problems().size(), 1u);
     EXPECT_EQ(document.problems()[0].row, 2u);
-    EXPECT_EQ(document.problems()[0].describe(), "question 3: the wrong answer False1 is empty");
+    EXPECT_EQ(document.problems()[0].describe(), "question 3: Wrong answer 1 is empty");
+    EXPECT_EQ(document.problems()[0].field, QuestionField::kWrong1);
     EXPECT_EQ(document.problemsOf(2).size(), 1u);
 }
 

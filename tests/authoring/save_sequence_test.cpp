@@ -1,6 +1,8 @@
-// Random sequences of edits, undos, redos and saves on real module files: after every save the
-// file, read by a connection of its own, holds exactly the document, and its asked list names
-// exactly the asked questions the document still has; a reopened module is the last one saved.
+// Random sequences of edits (some setting a field of several questions at once), undos, redos and
+// saves on real module files: after every save the file, read by a connection of its own, holds
+// exactly the document, and its asked list names exactly the asked questions the document still
+// has; each undo and redo gives back the questions as they were; a reopened module is the last
+// one saved.
 
 #include <algorithm>
 #include <random>
@@ -63,6 +65,9 @@ class SaveSequences {
         ASSERT_EQ(fieldsOf(document.questions()), fieldsOf(lastSaved_))
             << "a reopened module is the last one saved";
         EditHistory history(document);
+        // The questions after each edit of the history, to hold undo and redo to.
+        states_ = {fieldsOf(document.questions())};
+        at_ = 0;
         // The asked questions by identity, as the file names them now.
         std::set<QuestionId> asked;
         for (const std::string& entry : firstColumn(reader_->get(), "SELECT Use FROM Use")) {
@@ -78,9 +83,17 @@ class SaveSequences {
         for (int step = 0; step < steps; ++step) {
             const int choice = pick(0, 99);
             if (choice < 12) {
-                history.undo();
+                trace_ += "undo";
+                if (history.undo()) {
+                    ASSERT_EQ(fieldsOf(document.questions()), states_.at(--at_))
+                        << "after:" << trace_;
+                }
             } else if (choice < 18) {
-                history.redo();
+                trace_ += "redo";
+                if (history.redo()) {
+                    ASSERT_EQ(fieldsOf(document.questions()), states_.at(++at_))
+                        << "after:" << trace_;
+                }
             } else if (choice < 32) {
                 save(document, asked);
                 if (::testing::Test::HasFatalFailure()) return;
@@ -164,8 +177,7 @@ class SaveSequences {
                 made = document.setProperty(field, "p" + std::to_string(pick(0, 3)));
                 break;
             }
-            case 3:
-            case 4: {
+            case 3: {
                 trace_ += "field";
                 const auto row = static_cast<std::size_t>(pick(0, static_cast<int>(size) - 1));
                 const auto field = static_cast<QuestionField>(pick(0, 6));
@@ -178,6 +190,15 @@ class SaveSequences {
                 trace_ += "delete";
                 made = document.deleteQuestions(someRows(document));
                 break;
+            case 4: {
+                // Points typed, or media removed, with several rows selected.
+                trace_ += "bulk";
+                const bool points = pick(0, 1);
+                made = document.setQuestionFields(
+                    someRows(document), points ? QuestionField::kPoints : QuestionField::kMedia,
+                    points ? std::to_string(pick(1, 3) * 100) : "");
+                break;
+            }
             case 7:
                 trace_ += "duplicate";
                 made = document.duplicateQuestions(someRows(document));
@@ -190,7 +211,15 @@ class SaveSequences {
             }
         }
         ASSERT_TRUE(made.ok()) << made.error();
-        if (*made) history.push(std::move(*made));
+        if (!*made) return;
+        history.push(std::move(*made));
+        // A new step, or typing merged into the one before.
+        states_.resize(at_ + 1);
+        if (history.size() > at_) {
+            states_.emplace_back();
+            ++at_;
+        }
+        states_[at_] = fieldsOf(document.questions());
     }
 
     void save(Document& document, std::set<QuestionId>& asked) {
@@ -225,6 +254,8 @@ class SaveSequences {
     std::vector<QuestionId> savedIds_;  ///< the document's questions at the file's places
     int made_ = 0;
     std::string trace_;
+    std::vector<std::vector<std::vector<std::string>>> states_;
+    std::size_t at_ = 0;
 };
 
 TEST(SaveSequenceTest, EverySaveWritesTheDocumentAsItIsAndTheAskedListFollowsIt) {

@@ -220,7 +220,7 @@ TEST(EarlierFormat, ReadAsItStands) {
     auto check = runInProcess({"check", module});
     EXPECT_EQ(check.status, 1);  // the empty answer
     EXPECT_NE(check.out.find("(Jet 3), checked as it stands"), std::string::npos) << check.out;
-    EXPECT_NE(check.out.find("question 5: the wrong answer False2 is empty"), std::string::npos)
+    EXPECT_NE(check.out.find("question 5 (False2): Wrong answer 2 is empty"), std::string::npos)
         << check.out;
 
     const auto exported = runInProcess({"export", module});

@@ -308,7 +308,8 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
          "@:2: an empty row, skipped\n"
          "@:3: Points \"ten\" is not a number, so the question is worth 0: write digits, such as "
          "100 (skipped)\n"
-         "@:4: warning: media file \"dog.gif\" is not in \"%\": put it there, beside the module\n"
+         "@:4: warning: Picture or sound \"dog.gif\" is not in \"%\": put it there, beside the "
+         "module\n"
          "@: CSV, 2 questions to import (1 skipped)\n"
          "The first 2 questions, with the answer taken as the right one:\n"
          "  @:4: \"Q3\" -> \"A\"\n  @:5: \"Q4\" -> \"A\"\n"},

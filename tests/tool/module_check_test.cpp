@@ -55,24 +55,27 @@ TEST(ModuleCheck, ReportsEachQuestionProblemOnItsOwnLine) {
     const char* notNumber =
         " is not a number, so the question is worth 0: write digits, such as 100\n";
     EXPECT_EQ(run.out,
-              std::string("question 2: the question text is empty\n"
-                          "question 3: the right answer (Reponce) is empty\n"
-                          "question 3: the wrong answer False2 is empty\n"
-                          "question 4: Reponce and False2 are the same answer \"Paris\"\n"
-                          "question 5: Points \"ten\"") +
-                  notNumber + "question 6: media file \"gone.mp3\" is not in \"" +
+              std::string("question 2 (Question): Question is empty\n"
+                          "question 3 (Reponce): Right answer is empty\n"
+                          "question 3 (False2): Wrong answer 2 is empty\n"
+                          "question 4 (False2): Right answer and Wrong answer 2 are the same "
+                          "answer \"Paris\"\n"
+                          "question 5 (Points): Points \"ten\"") +
+                  notNumber + "question 6 (Audio): Picture or sound \"gone.mp3\" is not in \"" +
                   folder.path().string() + "\": put it there, beside the module\n" +
-                  "question 7: media \"mixed.Mp3\"" + notPlayed + "question 9: Points \"\"" +
-                  notNumber + "question 9: media \"photo.png\"" + notPlayed +
-                  "question 10: media \"../x.wav\" lies outside the module's folder: give a name "
-                  "relative to the folder, which travels with the module\n"
-                  "question 11: media \"link.gif\" is a link leading outside the module's "
-                  "folder, which the game does not follow: copy the file into the folder\n"
-                  "question 13: Points \"10 pts\" shows as \"10 pts Point Question\": write "
-                  "only the number\n"
-                  "question 15: the question (beside its picture) is too long for its "
+                  "question 7 (Audio): Picture or sound \"mixed.Mp3\"" + notPlayed +
+                  "question 9 (Points): Points \"\"" + notNumber +
+                  "question 9 (Audio): Picture or sound \"photo.png\"" + notPlayed +
+                  "question 10 (Audio): Picture or sound \"../x.wav\" lies outside the module's "
+                  "folder: give a name relative to the folder, which travels with the module\n"
+                  "question 11 (Audio): Picture or sound \"link.gif\" is a link leading outside "
+                  "the module's folder, which the game does not follow: copy the file into the "
+                  "folder\n"
+                  "question 13 (Points): Points \"10 pts\" shows as \"10 pts Point Question\": "
+                  "write only the number\n"
+                  "question 15 (Question): Question (beside its picture) is too long for its "
                   "panel: 5 lines where 4 fit; shorten it\n"
-                  "question 16: the wrong answer False3 is too long for its panel: 2 lines "
+                  "question 16 (False3): Wrong answer 3 is too long for its panel: 2 lines "
                   "where 1 fit; shorten it\n");
 
     // Without the faulty questions the module passes.
