@@ -61,7 +61,7 @@ TEST(PackageTest, AModuleAndItsMediaTravelInOneZip) {
         EXPECT_EQ(unpacked.out.substr(0, unpacked.out.find('\n')),
                   "Module: " + (fs::path(out) / inside).string());
         const auto checked = runInProcess({"check", (fs::path(out) / inside).string()});
-        EXPECT_EQ(checked.out, "question 3: media file \"cat.gif\" is not in \"" +
+        EXPECT_EQ(checked.out, "question 3 (Audio): Picture or sound \"cat.gif\" is not in \"" +
                                    (fs::path(out) / inside).parent_path().string() +
                                    "\": put it there, beside the module\n");
         const std::set<std::string> before = filesUnder(out);
