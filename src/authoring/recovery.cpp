@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "authoring/file_write.h"
+#include "platform/data_home.h"
 
 namespace vexlor::authoring {
 
@@ -77,12 +78,8 @@ Status makeFolder(const fs::path& folder) {
 }  // namespace
 
 fs::path recoveryFolder() {
-    if (const char* state = std::getenv("XDG_STATE_HOME");
-        state != nullptr && fs::path(state).is_absolute())
-        return fs::path(state) / "vexlor" / "recovery";
-    if (const char* home = std::getenv("HOME"); home != nullptr && fs::path(home).is_absolute())
-        return fs::path(home) / ".local" / "state" / "vexlor" / "recovery";
-    return {};
+    const std::optional<fs::path> state = platform::stateHome();
+    return state ? *state / "vexlor" / "recovery" : fs::path();
 }
 
 std::string recoveryText(const RecoveryCopy& copy) {

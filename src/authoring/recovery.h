@@ -20,8 +20,8 @@ namespace vexlor::authoring {
 /// Larger copies are refused as damaged: no document the editor holds comes near.
 inline constexpr std::uintmax_t kMaxRecoveryBytes = 256u * 1024 * 1024;
 
-/// $XDG_STATE_HOME/vexlor/recovery, or ~/.local/state/vexlor/recovery; empty when neither
-/// variable names an absolute folder.
+/// $XDG_STATE_HOME/vexlor/recovery, or ~/.local/state/vexlor/recovery (the home as the password
+/// database names it when HOME does not serve); empty when there is no home at all.
 std::filesystem::path recoveryFolder();
 
 /// What a recovery copy holds.

@@ -31,20 +31,37 @@ std::optional<std::string> accountHomeOfThisUser() {
 
 }  // namespace
 
-std::optional<fs::path> dataHome(const char* xdgDataHome, const char* home,
-                                 const std::function<std::optional<std::string>()>& accountHome) {
-    if (isAbsolute(xdgDataHome)) return fs::path(xdgDataHome);
+namespace {
+
+// The XDG base-directory rule for one kind of folder: the variable's folder when absolute, else
+// `underHome` in the home folder.
+std::optional<fs::path> baseFolder(const char* xdgFolder, const char* home,
+                                   const std::function<std::optional<std::string>()>& accountHome,
+                                   const fs::path& underHome) {
+    if (isAbsolute(xdgFolder)) return fs::path(xdgFolder);
     std::optional<std::string> folder;
     if (isAbsolute(home))
         folder = home;
     else if (accountHome)
         folder = accountHome();
     if (!folder || !isAbsolute(folder->c_str())) return std::nullopt;
-    return fs::path(*folder) / ".local" / "share";
+    return fs::path(*folder) / underHome;
+}
+
+}  // namespace
+
+std::optional<fs::path> dataHome(const char* xdgDataHome, const char* home,
+                                 const std::function<std::optional<std::string>()>& accountHome) {
+    return baseFolder(xdgDataHome, home, accountHome, fs::path(".local") / "share");
 }
 
 std::optional<fs::path> dataHome() {
     return dataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), accountHomeOfThisUser);
+}
+
+std::optional<fs::path> stateHome() {
+    return baseFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"), accountHomeOfThisUser,
+                      fs::path(".local") / "state");
 }
 
 }  // namespace vexlor::platform

@@ -14,6 +14,10 @@ namespace vexlor::platform {
 /// then writes nowhere, never relative to the current folder.
 std::optional<std::filesystem::path> dataHome();
 
+/// The folder for state worth keeping between runs (recovery copies): $XDG_STATE_HOME, else
+/// "<home>/.local/state", home found as for dataHome.
+std::optional<std::filesystem::path> stateHome();
+
 /// The same rule over given values (null: unset); `accountHome` is asked only when HOME does not
 /// serve.
 std::optional<std::filesystem::path> dataHome(
