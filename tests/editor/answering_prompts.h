@@ -1,7 +1,9 @@
 #pragma once
 
-// Prompts that answer at once, for the recovery tests and the editor they kill.
+// Prompts that answer at once and remember what they were shown: yes to every question, discard
+// for unsaved changes, import for every review.
 
+#include "editor/import_review.h"
 #include "editor/prompts.h"
 
 namespace vexlor::editor {
@@ -19,12 +21,17 @@ class AnsweringPrompts final : public Prompts {
         return {};
     }
     bool reviewImport(QWidget*, const QString&, const QStringList&) override { return true; }
+    bool reviewQuestions(ImportReview& review) override {
+        skipped = review.current().result.skipped();
+        return true;
+    }
     Recover askRecover(QWidget*, const QString& name, const QString&) override {
         asked << name;
         return answer;
     }
 
     QStringList warnings;
+    std::size_t skipped = 0;  ///< by the last import reviewed
     QStringList asked;
     Recover answer = Recover::kRecover;
 };

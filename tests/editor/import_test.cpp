@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "authoring/module_file.h"
+#include "editor/answering_prompts.h"
 #include "editor/editor_window.h"
 #include "editor/import_review.h"
 #include "support/fakes.h"
@@ -24,28 +25,6 @@ using authoring::ColumnField;
 using authoring::Question;
 using authoring::TextEncoding;
 
-// Imports whatever the review shows, and keeps what it showed.
-class AcceptingPrompts final : public Prompts {
-  public:
-    void warn(QWidget*, const QString&, const QString& text) override { warning = text; }
-    bool confirm(QWidget*, const QString&, const QString&) override { return true; }
-    Unsaved askUnsaved(QWidget*, const QString&) override { return Unsaved::kDiscard; }
-    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&, QString*) override { return {}; }
-    std::optional<QString> text(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> choose(QWidget*, const QString&, const QString&,
-                                  const QStringList&) override {
-        return {};
-    }
-    bool reviewImport(QWidget*, const QString&, const QStringList&) override { return true; }
-    bool reviewQuestions(ImportReview& review) override {
-        skipped = review.current().result.skipped();
-        return true;
-    }
-    QString warning;
-    std::size_t skipped = 0;
-};
-
 class ImportTest : public ::testing::Test, private ui::WithApplication {
   protected:
     std::string write(const std::string& name, const std::string& bytes) {
@@ -54,7 +33,7 @@ class ImportTest : public ::testing::Test, private ui::WithApplication {
     }
     testing::TempFolder folder;
     testing::FakeSoundPlayer sound;
-    AcceptingPrompts prompts;
+    AnsweringPrompts prompts;
     EditorWindow window{prompts, sound};
 };
 
@@ -100,7 +79,7 @@ TEST_F(ImportTest, TheEditorAndTheToolImportTheSameQuestionsFromTheSameFile) {
         const std::string path = write(file.name, file.bytes);
         prompts.skipped = 99;
         ASSERT_TRUE(window.importFile(QString::fromStdString(path)))
-            << prompts.warning.toStdString();
+            << prompts.warnings.join('\n').toStdString();
         std::vector<Question> edited;
         for (std::size_t row = 0; row < window.document()->size(); ++row)
             edited.push_back(window.document()->question(row));

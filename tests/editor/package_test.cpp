@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "authoring/module_file.h"
+#include "editor/answering_prompts.h"
 #include "editor/editor_window.h"
 #include "support/fakes.h"
 #include "ui/ui_application.h"
@@ -17,28 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Says yes and remembers the warnings.
-class YesPrompts final : public Prompts {
-  public:
-    void warn(QWidget*, const QString&, const QString& text) override { warnings << text; }
-    bool confirm(QWidget*, const QString&, const QString&) override { return true; }
-    Unsaved askUnsaved(QWidget*, const QString&) override { return Unsaved::kDiscard; }
-    QString openFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString saveFile(QWidget*, const QString&, const QString&, QString*) override { return {}; }
-    std::optional<QString> text(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> choose(QWidget*, const QString&, const QString&,
-                                  const QStringList&) override {
-        return {};
-    }
-    bool reviewImport(QWidget*, const QString&, const QStringList&) override { return true; }
-    QStringList warnings;
-};
-
 class EditorPackageTest : public ::testing::Test, private ui::WithApplication {
   protected:
     testing::TempFolder folder;
     testing::FakeSoundPlayer sound;
-    YesPrompts prompts;
+    AnsweringPrompts prompts;
     EditorWindow window{prompts, sound};
 };
 
