@@ -9,7 +9,7 @@ namespace vexlor::app {
 
 namespace {
 
-constexpr const char* kFilter = "Vexlor Module or Package (*.vxm *.zip)|*.vxm;*.zip";
+constexpr const char* kFilter = "Vexlor Module (*.vxm)|*.vxm";
 constexpr int kDialogFlags =
     platform::open_flags::kFileMustExist | platform::open_flags::kExtensionDifferent |
     platform::open_flags::kNoChangeDir | platform::open_flags::kHideReadOnly;
@@ -46,8 +46,9 @@ void MasterForm::Modu_Click() {
     // messages still name what was chosen.
     if (shortName.empty()) shortName = std::filesystem::path(New1.FileName).filename().string();
 
-    const std::string ending = std::filesystem::path(New1.FileName).extension().string();
-    if (ending == ".zip" || ending == ".ZIP") {
+    // A package is told by what it holds, as a module is, not by its name: given on the command
+    // line, from the file manager, or typed in the dialog.
+    if (services_.moduleConverter.isPackage(New1.FileName)) {
         if (!openPackage(shortName)) return;
         shortName = std::filesystem::path(New1.FileName).filename().string();
     }

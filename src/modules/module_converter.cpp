@@ -1,11 +1,16 @@
 #include "modules/module_converter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <string_view>
 
 #include "modules/earlier_format.h"
 #include "modules/temporary_names.h"
+#include "platform/descriptor.h"
 
 namespace vexlor::modules {
 
@@ -38,6 +43,21 @@ void removeQuietly(const std::string& path) {
 
 bool ChildModuleConverter::isEarlierModule(const std::string& path) {
     return modules::isEarlierModule(path);
+}
+
+bool ChildModuleConverter::isPackage(const std::string& path) {
+    // A zip file starts with a local file header, or with the end record when it is empty. Only
+    // a plain file is read, and a pipe never blocks.
+    const platform::Descriptor file(
+        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat info {};
+    if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    char start[4] = {};
+    ssize_t got;
+    do got = ::read(file.get(), start, sizeof start);
+    while (got < 0 && errno == EINTR);
+    const std::string_view read(start, got > 0 ? static_cast<std::size_t>(got) : 0);
+    return read == std::string_view("PK\x03\x04", 4) || read == std::string_view("PK\x05\x06", 4);
 }
 
 Result<platform::ModuleConverter::Prepared> ChildModuleConverter::prepare(const std::string& path) {

@@ -16,6 +16,7 @@ class ChildModuleConverter final : public platform::ModuleConverter {
         : tool_(std::move(tool)), limits_(limits) {}
 
     bool isEarlierModule(const std::string& path) override;
+    bool isPackage(const std::string& path) override;
     Result<Prepared> prepare(const std::string& path) override;
     Result<std::string> place(const std::string& path, const Prepared& prepared) override;
     void discard(const Prepared& prepared) override;

@@ -27,6 +27,8 @@ class ModuleConverter {
     virtual Result<std::string> place(const std::string& path, const Prepared& prepared) = 0;
     /// Removes a converted module that is not used.
     virtual void discard(const Prepared& prepared) = 0;
+    /// Whether the file is a package (a zip file), told by its first bytes.
+    virtual bool isPackage(const std::string& /*path*/) { return false; }
     /// Unpacks a package (a module and its media in one zip file) into the folder `folder`,
     /// made for it; gives the module's path, or why the package was refused.
     virtual Result<std::string> unpackPackage(const std::string& /*zip*/,

@@ -49,7 +49,7 @@ TEST_F(OpeningTest, AGoodModuleIsBoundAndOffersStart) {
     f.open(path);
     const auto& request = f.fileDialog.requests.at(0);
     EXPECT_EQ(request.title, "Open Vexlor Module");
-    EXPECT_EQ(request.filter, "Vexlor Module or Package (*.vxm *.zip)|*.vxm;*.zip");
+    EXPECT_EQ(request.filter, "Vexlor Module (*.vxm)|*.vxm");
     EXPECT_EQ(request.flags, 0x140C);
     EXPECT_EQ(request.initialFolder, folder.path().string());
     EXPECT_TRUE(f.messageBox.shown.empty());

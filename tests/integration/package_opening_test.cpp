@@ -43,18 +43,24 @@ TEST(PackageOpeningTest, APackageIsUnpackedIntoANewFolderAndItsModuleOpened) {
         EXPECT_EQ(f.form.Data1.DatabaseName, folder.file(expected));
     }
 
+    // Told by its content, as a module is: a package under another name opens as well.
+    fs::copy_file(zip, folder.file("Shared quiz"));
+    f.fileDialog.answers = {folder.file("Shared quiz"), games};
+    f.form.Modu_Click();
+    EXPECT_EQ(f.form.Data1.DatabaseName, folder.file("games/Shared quiz/Capitals.vxm"));
+
     f.fileDialog.answers = {zip, std::nullopt};
     f.form.Modu_Click();
     EXPECT_FALSE(fs::exists(folder.path() / "games" / "Capitals 3"));
 
-    std::ofstream(folder.file("bad.zip")) << "PK this is no zip";
+    std::ofstream(folder.file("bad.zip")) << "PK\x03\x04 and no more";
     f.fileDialog.answers = {folder.file("bad.zip"), games};
     f.form.Modu_Click();
     ASSERT_EQ(f.messageBox.shown.size(), 1u);
     EXPECT_EQ(f.messageBox.shown[0].text,
               "bad.zip\rThis package could not be opened: is not a package (a zip file): Not a "
               "zip archive");
-    EXPECT_EQ(f.form.Data1.DatabaseName, folder.file("games/Capitals 2/Capitals.vxm"));
+    EXPECT_EQ(f.form.Data1.DatabaseName, folder.file("games/Shared quiz/Capitals.vxm"));
     EXPECT_FALSE(fs::exists(folder.path() / "games" / "bad"));
 }
 
