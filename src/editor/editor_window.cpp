@@ -315,6 +315,9 @@ void EditorWindow::buildWidgets() {
     formScroll->setWidget(form_);
     formScroll->setWidgetResizable(true);
     formScroll->setFrameShape(QFrame::NoFrame);
+    // The form is what the author types in: it keeps its height, and the preview is scaled down
+    // into what is left (the form scrolls only on a screen too small for both).
+    formScroll->setMinimumHeight(form_->sizeHint().height());
     questionPage->addWidget(formScroll);
     preview_ = new QuestionPreview(sound_);
     auto* previewView = new FitView(preview_);
