@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,17 @@ inline std::vector<std::string> texts(const Document& document) {
 /// The first column of a query on the module file, read by another connection.
 inline std::vector<std::string> column(const std::string& path, const std::string& sql) {
     return vexlor::testing::readColumn(path, sql);
+}
+
+/// The question text each asked entry names in the file, as the game looks entries up (the text
+/// Use = 'N'): an entry that names no question is none of the game's concern.
+inline std::multiset<std::string> askedTexts(const std::string& path) {
+    const auto questions = column(path, "SELECT Question FROM MainData ORDER BY rowid");
+    std::multiset<std::string> named;
+    for (const std::string& entry : column(path, "SELECT Use FROM Use"))
+        for (std::size_t number = 1; number <= questions.size(); ++number)
+            if (entry == std::to_string(number)) named.insert(questions[number - 1]);
+    return named;
 }
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {

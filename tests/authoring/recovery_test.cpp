@@ -11,15 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::multiset<std::string> askedTexts(const std::string& path) {
-    const auto questions = column(path, "SELECT Question FROM MainData ORDER BY rowid");
-    std::multiset<std::string> named;
-    for (const std::string& entry : column(path, "SELECT Use FROM Use"))
-        for (std::size_t number = 1; number <= questions.size(); ++number)
-            if (entry == std::to_string(number)) named.insert(questions[number - 1]);
-    return named;
-}
-
 TEST(RecoveryTest, ACopyRebuildsTheEditedDocumentAndItsAskedList) {
     TempFolder folder;
     const std::string path = sampleModule(folder, 6, {"2", "5", "1"});

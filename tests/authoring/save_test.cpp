@@ -19,18 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-// The question text each asked entry names in the file, as the game looks entries up: an entry
-// that names no question is none of the game's concern.
-std::multiset<std::string> askedTexts(const std::string& path) {
-    const auto questions = column(path, "SELECT Question FROM MainData ORDER BY rowid");
-    std::multiset<std::string> named;
-    // The game looks a number up as the text Use = 'N'.
-    for (const std::string& entry : column(path, "SELECT Use FROM Use"))
-        for (std::size_t number = 1; number <= questions.size(); ++number)
-            if (entry == std::to_string(number)) named.insert(questions[number - 1]);
-    return named;
-}
-
 struct RenumberCase {
     const char* name;
     std::function<void(Document&, EditHistory&)> edit;

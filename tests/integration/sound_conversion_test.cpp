@@ -22,13 +22,13 @@ const std::string kTone = std::string(VEXLOR_SOURCE_DIR) + "/examples/general/gk
 
 // The length of a WAV file in seconds, and its sample format, as SDL reads it.
 std::pair<double, SDL_AudioFormat> wavLength(const std::string& path) {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec read{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(path.c_str(), &spec, &buffer, &length) == nullptr) return {-1, 0};
+    if (SDL_LoadWAV(path.c_str(), &read, &buffer, &length) == nullptr) return {-1, 0};
     SDL_FreeWAV(buffer);
-    return {double(length) / (spec.freq * spec.channels * SDL_AUDIO_BITSIZE(spec.format) / 8),
-            spec.format};
+    return {double(length) / (read.freq * read.channels * SDL_AUDIO_BITSIZE(read.format) / 8),
+            read.format};
 }
 
 // Encodes with the encoder a format is made with; the encoded file's path.
