@@ -15,6 +15,17 @@ namespace {
 
 using Entry = Document::State::Entry;
 
+SavePlan planOf(const Document::State& state) {
+    std::vector<PlannedRow> rows;
+    rows.reserve(state.rows.size());
+    for (const Entry& entry : state.rows) {
+        const auto place = state.savedPlace(entry.id);
+        rows.push_back(
+            {&entry.question, place, place && state.savedVersions[*place] != entry.version});
+    }
+    return planSave(state.base, state.properties, rows);
+}
+
 Status refuseWithoutTitle(const Properties& properties, const fs::path& path) {
     if (!properties.title.empty()) return Status::success();
     return Error(ErrorKind::kFailed,
@@ -34,7 +45,7 @@ Result<SaveReport> Document::save() {
                      "cannot save: the file cannot be written; use Save As to keep the changes "
                      "in a new file",
                      path().string());
-    Plan plan = planSave(state);
+    SavePlan plan = planOf(state);
     auto written = state.file.writeChanges(plan.changes);
     if (!written) return written.error();
     if (written->rowIds.size() != state.rows.size())
@@ -68,7 +79,7 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
     if (!stored) return stored.error();
     auto rowIds = state.file.questionRowIds();
     if (!rowIds) return rowIds.error();
-    const Plan plan = planSave(state);
+    const SavePlan plan = planOf(state);
     std::vector<std::string> newAsked =
         plan.changes.renumbered.empty() ? *asked : renumberAsked(*asked, plan.changes.renumbered);
     // When another program changed the questions, the asked list's numbers name its questions,

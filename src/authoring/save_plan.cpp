@@ -1,5 +1,4 @@
 #include "authoring/save_plan.h"
-#include "authoring/document_state.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,8 +10,8 @@ namespace vexlor::authoring {
 // nothing when the new rows do not fit between the kept ones. Row ids may go below 1: only their
 // order counts.
 static std::optional<std::vector<std::optional<std::int64_t>>> anchoredRowIds(
-    const Document::State& state, const std::vector<std::optional<std::size_t>>& from) {
-    const auto& stored = state.base.questions;
+    const std::vector<StoredQuestion>& stored,
+    const std::vector<std::optional<std::size_t>>& from) {
     const std::size_t count = from.size();
     // The longest increasing run of old places, by patience sorting.
     std::vector<std::size_t> tails;  // row of the smallest last place of a run of each length
@@ -60,21 +59,21 @@ static std::optional<std::vector<std::optional<std::int64_t>>> anchoredRowIds(
     return ids;
 }
 
-// The plan for the document's rows, over the file's saved rows.
-Plan planSave(const Document::State& state) {
-    const auto& rows = state.rows;
-    const auto& stored = state.base.questions;
-    Plan plan;
+SavePlan planSave(const ModuleSnapshot& base, const Properties& properties,
+                  const std::vector<PlannedRow>& rows) {
+    const auto& stored = base.questions;
+    SavePlan plan;
     auto& changes = plan.changes;
-    changes.base = &state.base;
-    if (state.properties != state.savedProperties()) changes.properties = state.properties;
+    changes.base = &base;
+    if (properties != (base.properties.empty() ? Properties{} : base.properties.front()))
+        changes.properties = properties;
 
     // The old place of each row's question, or none for a new one; and the new number of each
     // old question, 0 for one that is gone.
     std::vector<std::optional<std::size_t>> from(rows.size());
     std::vector<std::int64_t> renumbered(stored.size(), 0);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        from[i] = state.savedPlace(rows[i].id);
+        from[i] = rows[i].savedPlace;
         if (from[i]) renumbered[*from[i]] = static_cast<std::int64_t>(i + 1);
     }
     // Any question whose number changes or that is gone, the last ones included: an asked
@@ -85,9 +84,9 @@ Plan planSave(const Document::State& state) {
             break;
         }
 
-    auto edited = [&](std::size_t i) { return rows[i].version != state.savedVersions[*from[i]]; };
+    auto edited = [&](std::size_t i) { return rows[i].edited; };
     // Anchored.
-    const auto placedIds = anchoredRowIds(state, from);
+    const auto placedIds = anchoredRowIds(stored, from);
     std::size_t anchoredCost = SIZE_MAX;
     if (placedIds) {
         anchoredCost = 0;
@@ -113,26 +112,26 @@ Plan planSave(const Document::State& state) {
         std::vector<bool> anchored(stored.size(), false);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (const auto id = (*placedIds)[i]) {
-                changes.placed.emplace_back(*id, &rows[i].question);
+                changes.placed.emplace_back(*id, rows[i].question);
                 continue;
             }
             anchored[*from[i]] = true;
-            if (edited(i)) changes.updated.emplace_back(stored[*from[i]].rowId, &rows[i].question);
+            if (edited(i)) changes.updated.emplace_back(stored[*from[i]].rowId, rows[i].question);
         }
         for (std::size_t j = 0; j < stored.size(); ++j)
             if (!anchored[j]) changes.deleted.push_back(stored[j].rowId);
     } else if (byPlaceCost <= anewCost) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (i >= stored.size())
-                changes.appended.push_back(&rows[i].question);
+                changes.appended.push_back(rows[i].question);
             else if (!from[i] || *from[i] != i || edited(i))
-                changes.updated.emplace_back(stored[i].rowId, &rows[i].question);
+                changes.updated.emplace_back(stored[i].rowId, rows[i].question);
         }
         for (std::size_t j = rows.size(); j < stored.size(); ++j)
             changes.deleted.push_back(stored[j].rowId);
     } else {
         changes.rewriteAll = true;
-        for (const auto& row : rows) changes.appended.push_back(&row.question);
+        for (const auto& row : rows) changes.appended.push_back(row.question);
     }
     plan.written = changes.updated.size() + changes.appended.size() + changes.placed.size();
     plan.removed = stored.size() > rows.size() ? stored.size() - rows.size() : 0;
