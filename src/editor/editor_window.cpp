@@ -1,28 +1,21 @@
 #include "editor/editor_window.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -34,22 +27,14 @@
 #include <utility>
 
 #include "app/master_form.h"
-#include "authoring/export.h"
-#include "authoring/file_write.h"
-#include "authoring/media_copy.h"
-#include "authoring/question_import.h"
-#include "editor/fit_view.h"
-#include "editor/import_review.h"
-#include "editor/media.h"
 #include "editor/preview.h"
 #include "editor/question_model.h"
 #include "editor/recovery.h"
 #include "editor/sorted_questions.h"
+#include "editor/window_helpers.h"
 #include "modules/earlier_format.h"
 #include "modules/module_converter.h"
-#include "platform/file_system.h"
 #include "platform/sample_modules.h"
-#include "rules/media.h"
 #include "ui/widgets.h"
 
 namespace vexlor::editor {
@@ -58,51 +43,14 @@ namespace fs = std::filesystem;
 using authoring::PropertyField;
 using authoring::QuestionField;
 
+using namespace window;
+
 namespace {
 
 constexpr const char* kProgram = "Vexlor Module Editor";
-constexpr int kRecentFiles = 8;
 constexpr const char* kModuleFilter = "Vexlor Module (*.vxm)";
 // Open takes a package as well: it is unpacked, then its module opened.
 constexpr const char* kOpenFilter = "Vexlor Module or Package (*.vxm *.zip)";
-
-QString qt(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-// The game's messages join their parts with a carriage return, which a label does not break on.
-QString gameMessage(const std::string& text) {
-    return qt(text).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-}
-
-fs::path pathOf(const QString& path) {
-    return fs::path(path.toStdString());
-}
-
-// Marks rows copied from the table, so that pasting them back keeps drafts as they were.
-constexpr char kOwnRows[] = "application/x-vexlor-questions";
-
-struct FormatChoice {
-    authoring::ImportFormat format;
-    const char* filter;
-    const char* ending;
-    bool spreadsheet = false;
-};
-constexpr FormatChoice kFormats[] = {
-    {authoring::ImportFormat::kCsv, "CSV (*.csv)", ".csv"},
-    {authoring::ImportFormat::kCsv, "CSV for spreadsheets (*.csv)", ".csv", true},
-    {authoring::ImportFormat::kAiken, "Aiken (*.txt)", ".txt"},
-    {authoring::ImportFormat::kGift, "GIFT (*.gift)", ".gift"},
-    {authoring::ImportFormat::kOpenTdb, "Open Trivia DB (*.json)", ".json"},
-};
-
-// "1 question", "3 questions": the program ships no translations to pluralise with.
-QString counted(std::size_t count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-QString questions(std::size_t count) {
-    return counted(count, "question", "questions");
-}
 
 // The platform's keys for a standard action, or the usual ones where the platform names none
 // (a bare X server without a desktop names no key for Save As or Quit).
@@ -111,26 +59,6 @@ QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, QKeySequence usu
     if (keys.isEmpty()) keys << usual;
     return keys;
 }
-
-// The wait cursor, and what is being done in the status bar, while a long step keeps the event
-// loop waiting (a paste of tens of megabytes takes seconds).
-class Busy {
-  public:
-    Busy(QStatusBar* bar, const QString& doing) : bar_(bar) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        bar_->showMessage(doing);
-        bar_->repaint();
-    }
-    ~Busy() {
-        bar_->clearMessage();
-        QGuiApplication::restoreOverrideCursor();
-    }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-  private:
-    QStatusBar* bar_;
-};
 
 }  // namespace
 
@@ -234,98 +162,7 @@ void EditorWindow::buildWidgets() {
     splitter->setStretchFactor(1, 2);
     splitter->setSizes({820, 580});
 
-    // The selected question: its form, scrolling when short of room, over the game's window
-    // showing it, scaled down when short of room.
-    auto* questionPage = new QSplitter(Qt::Vertical);
-    questionPage->setObjectName(QStringLiteral("formAndPreview"));
-    questionPage->setChildrenCollapsible(false);
-    form_ = new QWidget;
-    form_->setAcceptDrops(true);
-    form_->installEventFilter(this);
-    auto* formLayout = new QFormLayout(form_);
-    questionText_ = new QPlainTextEdit;
-    questionText_->setAccessibleName(tr("Question"));
-    questionText_->setTabChangesFocus(true);
-    questionText_->setUndoRedoEnabled(false);  // the window's undo covers every field
-    questionText_->setFixedHeight(fontMetrics().lineSpacing() * 3 + 12);
-    questionText_->setAcceptDrops(false);
-    questionText_->installEventFilter(this);
-    formLayout->addRow(tr("&Question:"), questionText_);
-    const char* labels[] = {QT_TR_NOOP("&Right answer:"),   QT_TR_NOOP("Wrong answer &1:"),
-                            QT_TR_NOOP("Wrong answer &2:"), QT_TR_NOOP("Wrong answer &3:"),
-                            QT_TR_NOOP("&Points:"),         QT_TR_NOOP("Picture or &sound:")};
-    const char* spoken[] = {QT_TR_NOOP("Right answer"),   QT_TR_NOOP("Wrong answer 1"),
-                            QT_TR_NOOP("Wrong answer 2"), QT_TR_NOOP("Wrong answer 3"),
-                            QT_TR_NOOP("Points"),         QT_TR_NOOP("Picture or sound")};
-    for (std::size_t i = 0; i < questionFields_.size(); ++i) {
-        auto* field = new QLineEdit;
-        field->setAccessibleName(tr(spoken[i]));
-        field->setAcceptDrops(false);
-        field->installEventFilter(this);
-        questionFields_[i] = field;
-        const auto which = static_cast<QuestionField>(i + 1);
-        connect(field, &QLineEdit::textChanged, this, [this, which](const QString& text) {
-            if (updatingForm_ || !document_ || !currentRow()) return;
-            // Points go to every selected question; the other fields are the shown one's.
-            push(document_->setQuestionFields(
-                which == QuestionField::kPoints ? rowsEdited() : std::vector{*currentRow()}, which,
-                text.toStdString()));
-        });
-        // Enter in Points, the last field typed, goes on to the next question.
-        if (which == QuestionField::kPoints)
-            connect(field, &QLineEdit::returnPressed, this, &EditorWindow::addQuestion);
-        if (which == QuestionField::kPoints) {
-            auto* points = new QHBoxLayout;
-            points->addWidget(field, 1);
-            bulkNote_ = new QLabel;
-            bulkNote_->setObjectName(QStringLiteral("bulkNote"));
-            points->addWidget(bulkNote_);
-            formLayout->addRow(tr(labels[i]), points);
-            static_cast<QLabel*>(formLayout->labelForField(points))->setBuddy(field);
-            continue;
-        }
-        if (i + 1 < questionFields_.size()) {
-            formLayout->addRow(tr(labels[i]), field);
-            continue;
-        }
-        field->setPlaceholderText(tr("None: choose or drop a file"));
-        auto* media = new QHBoxLayout;
-        media->addWidget(field, 1);
-        auto* choose = new QPushButton(tr("Choose..."));
-        choose->setAccessibleName(tr("Choose a picture or sound"));
-        connect(choose, &QPushButton::clicked, this, &EditorWindow::chooseMedia);
-        auto* remove = new QPushButton(tr("Remove"));
-        remove->setAccessibleName(tr("Remove the picture or sound"));
-        remove->setToolTip(tr("Removes the picture or sound of every selected question"));
-        connect(remove, &QPushButton::clicked, this, &EditorWindow::removeMedia);
-        playButton_ = new QPushButton(tr("Play"));
-        playButton_->setAccessibleName(tr("Play the sound"));
-        connect(playButton_, &QPushButton::clicked, this, &EditorWindow::playSound);
-        for (QPushButton* button : {choose, remove, playButton_}) media->addWidget(button);
-        formLayout->addRow(tr(labels[i]), media);
-        static_cast<QLabel*>(formLayout->labelForField(media))->setBuddy(field);
-    }
-    connect(questionText_, &QPlainTextEdit::textChanged, this, [this] {
-        if (updatingForm_ || !document_) return;
-        if (const auto row = currentRow())
-            push(document_->setQuestionField(*row, QuestionField::kText,
-                                             questionText_->toPlainText().toStdString()));
-    });
-    auto* formScroll = new QScrollArea;
-    formScroll->setWidget(form_);
-    formScroll->setWidgetResizable(true);
-    formScroll->setFrameShape(QFrame::NoFrame);
-    // The form is what the author types in: it keeps its height, and the preview is scaled down
-    // into what is left (the form scrolls only on a screen too small for both).
-    formScroll->setMinimumHeight(form_->sizeHint().height());
-    questionPage->addWidget(formScroll);
-    preview_ = new QuestionPreview(sound_);
-    auto* previewView = new FitView(preview_);
-    previewView->setObjectName(QStringLiteral("previewView"));
-    questionPage->addWidget(previewView);
-    questionPage->setStretchFactor(0, 0);
-    questionPage->setStretchFactor(1, 1);
-    sides_->addTab(questionPage, tr("&Question"));
+    sides_->addTab(buildQuestionPage(), tr("&Question"));
     previewTimer_ = new QTimer(this);
     previewTimer_->setSingleShot(true);
     previewTimer_->setInterval(150);  // a pause in typing
@@ -355,33 +192,7 @@ void EditorWindow::buildWidgets() {
     properties_[0]->setPlaceholderText(tr("The game shows it in its title bar"));
     moduleLayout->addWidget(propertiesBox);
 
-    auto* recordsBox = new QGroupBox(tr("Records the game keeps"));
-    auto* recordsLayout = new QVBoxLayout(recordsBox);
-    auto* askedRow = new QHBoxLayout;
-    askedLabel_ = new QLabel;
-    askedRow->addWidget(askedLabel_, 1);
-    auto* forget = new QPushButton(tr("&Forget Asked Questions..."));
-    forget->setAccessibleName(tr("Forget asked questions"));
-    connect(forget, &QPushButton::clicked, this, &EditorWindow::forgetAsked);
-    askedRow->addWidget(forget);
-    recordsLayout->addLayout(askedRow);
-    recordsLayout->addWidget(new QLabel(tr("Top ten:")));
-    scores_ = new QListWidget;
-    scores_->setAccessibleName(tr("Top ten"));
-    connect(scores_, &QListWidget::currentRowChanged, this, [this] { updateActions(); });
-    recordsLayout->addWidget(scores_);
-    auto* scoreButtons = new QHBoxLayout;
-    auto* deleteEntry = new QPushButton(tr("&Delete Entry..."));
-    deleteEntry->setAccessibleName(tr("Delete the selected top-ten entry"));
-    connect(deleteEntry, &QPushButton::clicked, this, &EditorWindow::deleteScore);
-    auto* clearAll = new QPushButton(tr("C&lear Top Ten..."));
-    clearAll->setAccessibleName(tr("Clear the top ten"));
-    connect(clearAll, &QPushButton::clicked, this, &EditorWindow::clearScores);
-    scoreButtons->addStretch(1);
-    scoreButtons->addWidget(deleteEntry);
-    scoreButtons->addWidget(clearAll);
-    recordsLayout->addLayout(scoreButtons);
-    moduleLayout->addWidget(recordsBox, 1);
+    moduleLayout->addWidget(buildRecordsBox(), 1);
     sides_->addTab(modulePage, tr("&Module"));
     connect(sides_, &QTabWidget::currentChanged, this, [this](int page) {
         // The game may have written since: its records are read as they are shown.
@@ -549,11 +360,6 @@ void EditorWindow::buildActions() {
 
 QAction* EditorWindow::action(const QString& objectName) const {
     return findChild<QAction*>(objectName);
-}
-
-QWidget* EditorWindow::formField(QuestionField field) const {
-    if (field == QuestionField::kText) return questionText_;
-    return questionFields_[static_cast<std::size_t>(field) - 1];
 }
 
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -942,35 +748,6 @@ void EditorWindow::orderChanged() {
     updateActions();
 }
 
-void EditorWindow::showCurrentQuestion() {
-    const auto row = currentRow();
-    form_->setEnabled(row.has_value());
-    const bool before = std::exchange(updatingForm_, true);
-    // A field keeps its text, and its cursor, when it already shows the document's.
-    auto show = [](QLineEdit* field, const QString& text) {
-        if (field->text() != text) field->setText(text);
-    };
-    if (row) {
-        const authoring::Question& question = document_->question(*row);
-        const QString text = qt(question.text);
-        if (questionText_->toPlainText() != text) questionText_->setPlainText(text);
-        for (std::size_t i = 0; i < questionFields_.size(); ++i)
-            show(questionFields_[i],
-                 qt(authoring::fieldOf(question, static_cast<QuestionField>(i + 1))));
-        playButton_->setEnabled(rules::mediaKind(question.media) == rules::MediaKind::kSound);
-    } else {
-        questionText_->clear();
-        for (QLineEdit* field : questionFields_) field->clear();
-    }
-    if (document_) {
-        for (std::size_t i = 0; i < properties_.size(); ++i)
-            show(properties_[i],
-                 qt(authoring::fieldOf(document_->properties(), static_cast<PropertyField>(i))));
-    }
-    updatingForm_ = before;
-    schedulePreview();
-}
-
 void EditorWindow::schedulePreview() {
     previewTimer_->start();
 }
@@ -1025,57 +802,6 @@ void EditorWindow::updateActions() {
                                     : QString());
 }
 
-void EditorWindow::updateRecords() {
-    scores_->clear();
-    shownScores_.clear();
-    if (!document_) {
-        askedLabel_->setText(tr("No module is open."));
-        return;
-    }
-    const auto asked = document_->askedCount();
-    askedLabel_->setText(
-        asked ? tr("Questions asked so far: %1 of %2").arg(*asked).arg(document_->size())
-              : tr("The list of asked questions cannot be read: %1")
-                    .arg(qt(asked.error().message())));
-    auto scores = document_->topTen();
-    if (!scores) {
-        scores_->addItem(tr("The top ten cannot be read: %1").arg(qt(scores.error().message())));
-        return;
-    }
-    shownScores_ = std::move(*scores);
-    int rank = 0;
-    for (const authoring::ScoreRecord& score : shownScores_)
-        scores_->addItem(
-            QStringLiteral("%1. %2    %3    %4")
-                .arg(++rank)
-                .arg(qt(score.entry.name), qt(score.entry.date), qt(score.entry.score)));
-}
-
-void EditorWindow::rememberRecent(const QString& path) {
-    QSettings settings;
-    QStringList recent = settings.value(QStringLiteral("recentFiles")).toStringList();
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    recent.removeAll(absolute);
-    recent.prepend(absolute);
-    while (recent.size() > kRecentFiles) recent.removeLast();
-    settings.setValue(QStringLiteral("recentFiles"), recent);
-    rebuildRecentMenu();
-}
-
-void EditorWindow::rebuildRecentMenu() {
-    recentMenu_->clear();
-    const QStringList recent = QSettings().value(QStringLiteral("recentFiles")).toStringList();
-    int number = 0;
-    for (const QString& path : recent) {
-        // Numbered for the keyboard: Alt+F, R, then the number.
-        QAction* entry = recentMenu_->addAction(
-            QStringLiteral("&%1 %2").arg(++number).arg(QFileInfo(path).fileName()));
-        entry->setToolTip(path);
-        connect(entry, &QAction::triggered, this, [this, path] { openModule(path); });
-    }
-    recentMenu_->setEnabled(!recent.isEmpty());
-}
-
 void EditorWindow::restoreLayout() {
     const QSettings settings;
     if (!restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray())) {
@@ -1105,58 +831,6 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
     sound_.Stop();
     if (recovery_) recovery_->closed();
     event->accept();
-}
-
-// --- media ----------------------------------------------------------------------------------
-
-bool EditorWindow::attachMedia(const QString& path) {
-    const auto row = currentRow();
-    if (!row) return false;
-    const QString title = tr("Attach a Picture or Sound");
-    const auto prepared = prepareMedia(pathOf(path), pathOf(work_.path()));
-    if (!prepared) {
-        prompts_.warn(this, title, qt(prepared.error().what()));
-        return false;
-    }
-    const auto copied =
-        authoring::copyMedia(prepared->file, document_->mediaFolder(), prepared->name);
-    if (!copied) {
-        prompts_.warn(this, title, qt(copied.error().what()));
-        return false;
-    }
-    push(document_->setQuestionField(*row, QuestionField::kMedia, *copied));
-    if (prepared->converted)
-        statusBar()->showMessage(
-            tr("%1 was converted to %2 for the game").arg(QFileInfo(path).fileName(), qt(*copied)),
-            5000);
-    return true;
-}
-
-void EditorWindow::chooseMedia() {
-    if (!currentRow()) return;
-    const QString path =
-        prompts_.openFile(this, tr("Attach a Picture or Sound"), mediaFileFilter());
-    if (!path.isEmpty()) attachMedia(path);
-}
-
-void EditorWindow::removeMedia() {
-    if (currentRow()) push(document_->setQuestionFields(rowsEdited(), QuestionField::kMedia, {}));
-}
-
-void EditorWindow::playSound() {
-    const auto row = currentRow();
-    if (!row) return;
-    const std::string& media = document_->question(*row).media;
-    const platform::StdFileSystem files;
-    const auto path = rules::findMedia(files, document_->mediaFolder().string() + "/", media);
-    if (rules::mediaKind(media) != rules::MediaKind::kSound || !path) {
-        statusBar()->showMessage(tr("This question has no sound the game can find"), 5000);
-        return;
-    }
-    sound_.SoundFile(*path);
-    sound_.Play();
-    if (const std::string problem = sound_.problem(); !problem.empty())
-        statusBar()->showMessage(qt(problem), 8000);
 }
 
 // --- questions ------------------------------------------------------------------------------
@@ -1191,176 +865,6 @@ void EditorWindow::moveUp() {
 
 void EditorWindow::moveDown() {
     if (document_) push(document_->moveQuestions(selectedRows(), true));
-}
-
-bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QString& source,
-                               bool paste) {
-    QStringList skipped;
-    for (const authoring::ImportProblem& problem : result.problems)
-        skipped << qt(problem.describe(source.toStdString()));
-    if (result.problemsNotKept > 0) skipped << tr("... and %1 more").arg(result.problemsNotKept);
-    const QString title = paste ? tr("Paste Questions") : tr("Import Questions");
-    if (result.usable() == 0) {
-        prompts_.warn(this, title,
-                      tr("No question in %1 can be used.").arg(source) +
-                          (skipped.isEmpty() ? QString()
-                                             : QStringLiteral("\n\n") +
-                                                   skipped.mid(0, 10).join(QLatin1Char('\n'))));
-        return false;
-    }
-    // Refused whole, as a module cannot take them all: the author splits the rows, not us.
-    if (result.questionsNotKept > 0) {
-        prompts_.warn(this, title,
-                      tr("%1 holds %2 usable questions; the game counts at most %3.")
-                          .arg(source)
-                          .arg(result.usable())
-                          .arg(authoring::kMaxQuestions));
-        return false;
-    }
-    const QString summary =
-        (paste ? tr("%1 from %2 will be added after the selected question.")
-               : tr("%1 from %2 will be added after the last question."))
-            .arg(questions(result.usable()), source) +
-        (skipped.isEmpty() ? QString()
-                           : QLatin1Char(' ') + tr("%1 skipped.")
-                                                    .arg(counted(result.skipped(), "question is",
-                                                                 "questions are")));
-    // A clean paste needs no review: what was copied is what is added.
-    if ((!paste || !skipped.isEmpty()) && !prompts_.reviewImport(this, summary, skipped))
-        return false;
-    const auto row = currentRow();
-    const std::size_t before = document_->size();
-    {
-        const Busy busy(statusBar(), tr("Adding %1...").arg(questions(result.usable())));
-        push(paste ? document_->pasteQuestions(row ? *row + 1 : document_->size(), result)
-                   : document_->importQuestions(result));
-    }
-    return document_->size() > before;
-}
-
-bool EditorWindow::importFile(const QString& path) {
-    if (!document_) return false;
-    const QString title = tr("Import Questions");
-    auto text = authoring::readImportFile(pathOf(path));
-    if (!text) {
-        prompts_.warn(this, title, qt(text.error().what()));
-        return false;
-    }
-    std::optional<authoring::ImportFormat> format;
-    if (!authoring::guessFormat(pathOf(path), *text)) {
-        const QStringList names = {QStringLiteral("CSV"), QStringLiteral("Aiken"),
-                                   QStringLiteral("GIFT"), QStringLiteral("Open Trivia DB")};
-        const auto chosen = prompts_.choose(
-            this, title, tr("Which format is %1 in?").arg(QFileInfo(path).fileName()), names);
-        if (!chosen) return false;
-        format = static_cast<authoring::ImportFormat>(names.indexOf(*chosen));
-    }
-    ImportReview review(std::move(*text), pathOf(path), format, document_->mediaFolder(), this);
-    // A file no encoding or column choice makes readable is told, not reviewed.
-    if (review.current().result.fatal) {
-        prompts_.warn(this, title, review.summary());
-        return false;
-    }
-    if (!prompts_.reviewQuestions(review)) return false;
-    if (!review.importable()) {
-        const QStringList notes = review.notes();
-        prompts_.warn(
-            this, title,
-            review.summary() + (notes.isEmpty() ? QString()
-                                                : QStringLiteral("\n\n") +
-                                                      notes.mid(0, 10).join(QLatin1Char('\n'))));
-        return false;
-    }
-    const authoring::ImportResult& result = review.current().result;
-    const std::size_t before = document_->size();
-    {
-        const Busy busy(statusBar(), tr("Adding %1...").arg(questions(result.usable())));
-        push(document_->importQuestions(result));
-    }
-    statusBar()->showMessage(
-        tr("Imported %1 from %2").arg(questions(result.usable()), QFileInfo(path).fileName()) +
-            (result.skipped() > 0 ? tr("; %1 skipped").arg(result.skipped()) : QString()),
-        5000);
-    return document_->size() > before;
-}
-
-bool EditorWindow::pasteRows(QString text, bool ownCopy) {
-    if (!document_) return false;
-    const QString title = tr("Paste Questions");
-    const QString source = tr("the clipboard");
-    // Counted before it is converted, so a huge clipboard costs no copy.
-    std::uintmax_t bytes = 0;
-    for (const QChar c : std::as_const(text))
-        bytes += c.unicode() < 0x80 ? 1 : (c.unicode() < 0x800 || c.isSurrogate()) ? 2 : 3;
-    if (bytes > authoring::kMaxImportBytes) {
-        prompts_.warn(this, title,
-                      tr("%1: the text is %2 MiB, more than the %3 MiB that can be pasted at once")
-                          .arg(source)
-                          .arg((bytes + (1u << 20) - 1) >> 20)
-                          .arg(authoring::kMaxImportBytes >> 20));
-        return false;
-    }
-    authoring::ImportResult result;
-    {
-        const Busy busy(statusBar(), tr("Reading %1 MiB from %2...")
-                                         .arg(QString::number(bytes / 1048576.0, 'f', 1), source));
-        QByteArray utf8 = text.toUtf8();
-        text = QString();  // the UTF-16 copy goes before the rows are read
-        result = authoring::readPastedRows(std::string_view(utf8.constData(), utf8.size()));
-    }
-    if (result.fatal) {
-        prompts_.warn(this, title, qt(result.fatal->describe(source.toStdString())));
-        return false;
-    }
-    // A clipboard of more than a module holds is refused as it is, without being checked.
-    std::optional<authoring::ImportProblem> refused;
-    if (!ownCopy && result.questionsNotKept == 0)
-        authoring::screenQuestions(result, document_->mediaFolder(), false, refused);
-    if (!addReviewed(result, source, true)) return false;
-    QStringList said = {tr("Pasted %1").arg(questions(result.usable()))};
-    if (result.headerLine > 0) said << tr("the first row names the columns and was not pasted");
-    if (result.skipped() > 0) said << tr("%1 skipped").arg(questions(result.skipped()));
-    statusBar()->showMessage(said.join(QStringLiteral("; ")), 8000);
-    return true;
-}
-
-bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat format,
-                              bool spreadsheet) {
-    if (!document_) return false;
-    const QString title = tr("Export Questions");
-    std::vector<authoring::Question> exported;
-    exported.reserve(document_->size());
-    for (std::size_t row = 0; row < document_->size(); ++row)
-        exported.push_back(document_->question(row));
-    const authoring::ExportResult result =
-        spreadsheet
-            ? authoring::exportSpreadsheetCsv(
-                  exported, authoring::spreadsheetSeparator(QLocale().decimalPoint().toStdString()))
-            : authoring::exportQuestions(format, exported);
-    // Never over the module, by whatever name; written whole or not at all.
-    const Status written =
-        authoring::writeWholeFile(pathOf(path), result.text, modulePath(), "the module");
-    if (!written) {
-        prompts_.warn(this, title, qt(written.error().what()));
-        return false;
-    }
-    const QString name = QFileInfo(path).fileName();
-    statusBar()->showMessage(tr("Exported %1 to %2").arg(questions(result.written), name), 5000);
-    if (!result.losses.empty()) {
-        // A list of thousands would not fit the window: the first ones show what to mend.
-        constexpr std::size_t kShown = 15;
-        QStringList lines;
-        for (std::size_t i = 0; i < result.losses.size() && i < kShown; ++i) {
-            const authoring::ExportLoss& loss = result.losses[i];
-            lines << tr("Question %1: %2").arg(loss.question + 1).arg(qt(loss.message));
-        }
-        if (result.losses.size() > kShown)
-            lines << tr("... and %1 more.").arg(result.losses.size() - kShown);
-        prompts_.warn(this, title,
-                      tr("Exported %1 to %2. Not everything is kept:\n\n%3")
-                          .arg(questions(result.written), name, lines.join(QLatin1Char('\n'))));
-    }
-    return true;
 }
 
 // --- menu actions ---------------------------------------------------------------------------
@@ -1451,48 +955,6 @@ void EditorWindow::documentReplaced() {
     updateActions();
 }
 
-void EditorWindow::importTriggered() {
-    if (!document_) return;
-    const QString path =
-        prompts_.openFile(this, tr("Import Questions"),
-                          tr("Question files (*.csv *.txt *.gift *.json);;All files (*)"));
-    if (!path.isEmpty()) importFile(path);
-}
-
-void EditorWindow::exportTriggered() {
-    if (!document_) return;
-    QStringList filters;
-    for (const FormatChoice& choice : kFormats) filters << tr(choice.filter);
-    QString chosenFilter;
-    QString path = prompts_.saveFile(this, tr("Export Questions"),
-                                     filters.join(QStringLiteral(";;")), &chosenFilter);
-    if (path.isEmpty()) return;
-    const int index = std::max(0, static_cast<int>(filters.indexOf(chosenFilter)));
-    const FormatChoice& choice = kFormats[index];
-    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1String(choice.ending);
-    exportFile(path, choice.format, choice.spreadsheet);
-}
-
-void EditorWindow::pasteTriggered() {
-    const QMimeData* copied = QApplication::clipboard()->mimeData();
-    const QString text = QApplication::clipboard()->text();
-    pasteRows(text, copied != nullptr && copied->hasFormat(QLatin1String(kOwnRows)) &&
-                        copied->data(QLatin1String(kOwnRows)) == text.toUtf8());
-}
-
-void EditorWindow::copyTriggered() {
-    if (!document_) return;
-    std::vector<authoring::Question> copied;
-    for (std::size_t row : selectedRows()) copied.push_back(document_->question(row));
-    if (copied.empty()) return;
-    const std::string rows = authoring::pastedRows(copied);
-    auto* rowsData = new QMimeData;
-    rowsData->setText(qt(rows));
-    rowsData->setData(QLatin1String(kOwnRows), QByteArray::fromStdString(rows));
-    QApplication::clipboard()->setMimeData(rowsData);
-    statusBar()->showMessage(tr("Copied %1").arg(questions(copied.size())), 3000);
-}
-
 void EditorWindow::findTriggered() {
     search_->setFocus();
     search_->selectAll();
@@ -1500,49 +962,6 @@ void EditorWindow::findTriggered() {
 
 void EditorWindow::judgedTriggered() {
     preview_->setJudged(action(QStringLiteral("judged"))->isChecked());
-}
-
-void EditorWindow::forgetAsked() {
-    if (!document_) return;
-    const auto asked = document_->askedCount();
-    if (!prompts_.confirm(this, tr("Forget Asked Questions"),
-                          tr("The game will draw from every question again, as if none had "
-                             "been asked (%1 are marked asked now). Forget them?")
-                              .arg(asked ? QString::number(*asked) : QStringLiteral("?"))))
-        return;
-    const auto forgotten = document_->forgetAsked();
-    if (!forgotten) prompts_.warn(this, tr("Forget Asked Questions"), qt(forgotten.error().what()));
-    recordsWritten();
-}
-
-void EditorWindow::deleteScore() {
-    if (!document_) return;
-    const int line = scores_->currentRow();
-    if (line < 0 || line >= static_cast<int>(shownScores_.size())) return;
-    const authoring::ScoreRecord& score = shownScores_[static_cast<std::size_t>(line)];
-    if (!prompts_.confirm(this, tr("Delete Top-Ten Entry"),
-                          tr("Delete %1's score of %2 from the top ten?")
-                              .arg(qt(score.entry.name), qt(score.entry.score))))
-        return;
-    const Status deleted = document_->deleteScore(score);
-    if (!deleted) prompts_.warn(this, tr("Delete Top-Ten Entry"), qt(deleted.error().what()));
-    recordsWritten();
-}
-
-void EditorWindow::clearScores() {
-    if (!document_) return;
-    if (!prompts_.confirm(this, tr("Clear Top Ten"),
-                          tr("Delete every score of the top ten? This cannot be undone.")))
-        return;
-    const auto cleared = document_->clearScores();
-    if (!cleared) prompts_.warn(this, tr("Clear Top Ten"), qt(cleared.error().what()));
-    recordsWritten();
-}
-
-void EditorWindow::recordsWritten() {
-    recordsUnsaved_ = recordsUnsaved_ || !earlier_.empty();
-    updateRecords();
-    updateTitle();
 }
 
 void EditorWindow::aboutTriggered() {

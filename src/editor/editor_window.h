@@ -112,6 +112,10 @@ class EditorWindow : public QMainWindow {
 
   private:
     void buildWidgets();
+    /// The Question page: the form of the selected question over the game's window showing it.
+    QWidget* buildQuestionPage();
+    /// The records the game keeps, on the Module page.
+    QWidget* buildRecordsBox();
     void buildActions();
     /// Whether a key pressed in a text field is one of the menu's, to be given to the menu.
     bool isMenuKey(const QKeyEvent& key) const;
