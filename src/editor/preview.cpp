@@ -21,17 +21,19 @@ namespace fs = std::filesystem;
 namespace {
 
 // The preview's question comes from no module file: its media are looked up as the game looks
-// them up beside a module in the author's folder, which need not exist.
+// them up beside a module in the author's folder, `module`, which need not exist.
 class AuthorsFolder final : public platform::FileSystem {
   public:
     std::string fileName(const std::string& path) const override {
-        return fs::path(path).filename().string();
+        return path == module ? fs::path(path).filename().string() : files_.fileName(path);
     }
     std::string currentFolder() const override { return files_.currentFolder(); }
     std::vector<std::string> folderEntries(const std::string& folder) const override {
         return files_.folderEntries(folder);
     }
     std::string realPath(const std::string& path) const override { return files_.realPath(path); }
+
+    std::string module;
 
   private:
     platform::StdFileSystem files_;
@@ -196,7 +198,7 @@ void QuestionPreview::rebuild(bool judgedLook) {
     // The game's own routines on the question as edited: the start and the deal, the reveal
     // and the first second of its clock, which tells the question's points. The media are
     // found beside a module in the author's folder.
-    form.Data1.DatabaseName = (moduleFolder_ / "preview.vxm").string();
+    look.fileSystem.module = form.Data1.DatabaseName = (moduleFolder_ / "preview.vxm").string();
     form.Caption = std::string(app::MasterForm::kTitle) + "Preview";
     const auto& q = question_;
     form.startWith(
