@@ -2,6 +2,8 @@
 
 #include "app/text_values.h"
 
+#include <iterator>
+
 namespace vexlor::app {
 
 namespace {
@@ -108,10 +110,17 @@ MasterForm::MasterForm(Services services)
     hidden(File1, "File1");
     File1.Pattern = "*.mdb";
 
-    Data1.bindElement(PanelQuestion.Caption, PanelQuestion.DataField = "Question", false);
-    Data1.bindElement(Points.Caption, Points.DataField = "Points", false);
-    Data1.bindElement(Audio.Caption, Audio.DataField = "Audio", false);
-    for (Label* answer : answers) Data1.bindElement(answer->Caption, answer->DataField, false);
+    // The question's fields are read into the game at each draw; the elements draw the game.
+    PanelQuestion.DataField = "Question";
+    Points.DataField = "Points";
+    Audio.DataField = "Audio";
+    static const std::string kQuestionFields[] = {"Question", "Reponce", "False1", "False2",
+                                                  "False3",   "Points",  "Audio"};
+    std::string* const fields[] = {&record_.question, &record_.reponce, &record_.false1,
+                                   &record_.false2,   &record_.false3,  &record_.points,
+                                   &record_.audio};
+    for (std::size_t i = 0; i < std::size(fields); ++i)
+        Data1.bindElement(*fields[i], kQuestionFields[i], false);
     Data2.bindElement(Use.Text, Use.DataField = "Use", true);
     Data3.bindElement(Label1.Caption, Label1.DataField = "Year", false);
     Data3.bindElement(Label2.Caption, Label2.DataField = "Title", false);
@@ -142,6 +151,44 @@ void MasterForm::registerFileType() {
     services_.fileTypes.setDefaultValue(".vxm", "vxmfile");
     services_.fileTypes.setDefaultValue("vxmfile", "Vexlor Module");
     services_.fileTypes.setDefaultValue("vxmfile\\DefaultIcon", StartFolder + "/VXM.ico,0");
+}
+
+void MasterForm::draw() {
+    static constexpr const char* kAnswerFields[] = {"Reponce", "False1", "False2", "False3"};
+    Score.Caption = formatScore(static_cast<double>(quiz.score));
+    Horloge.Caption = game::clockText(quiz.secondsLeft);
+    FiftyPanel.Caption = std::to_string(quiz.fiftiesLeft);
+    PausePanel.Caption = std::to_string(quiz.pausesLeft);
+    Fifty.Visible = quiz.fiftyOffered;
+    Pause.Visible = quiz.pauseOffered;
+    PanelQuestion.Caption = quiz.question.text;
+    PanelQuestion.Visible = quiz.shown;
+    Points.Caption = quiz.question.points;
+    Audio.Caption = quiz.question.media;
+    const int right = quiz.rightSlot();
+    for (int slot = 1; slot <= game::kAnswers; ++slot) {
+        Label& panel = *answerPanels()[static_cast<std::size_t>(slot - 1)];
+        // Before the first deal a panel keeps the text it was made with.
+        if (const int dealt = quiz.deal[static_cast<std::size_t>(slot - 1)];
+            dealt >= 1 && dealt <= game::kAnswers) {
+            panel.Caption = quiz.question.answers[static_cast<std::size_t>(dealt - 1)];
+            panel.DataField = kAnswerFields[dealt - 1];
+        }
+        panel.Visible = quiz.onBoard(slot);
+        if (!quiz.judged)
+            panel.BackColor = slot == quiz.chosen ? colours::kClicked : colours::kNeutral;
+        else if (slot == right)
+            panel.BackColor = colours::kRight;
+        else
+            panel.BackColor = slot == quiz.chosen ? colours::kWrong : colours::kNeutral;
+    }
+}
+
+game::Question MasterForm::currentRecord() const {
+    return {record_.question,
+            {record_.reponce, record_.false1, record_.false2, record_.false3},
+            record_.points,
+            record_.audio};
 }
 
 void MasterForm::Form_Paint() {

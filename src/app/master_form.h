@@ -7,6 +7,7 @@
 
 #include "app/elements.h"
 #include "app/services.h"
+#include "game/quiz.h"
 #include "modules/data_source.h"
 #include "platform/timer.h"
 #include "rules/text_panels.h"
@@ -56,9 +57,9 @@ class MasterForm {
     void About_Click();
     // Opening a module.
     void Modu_Click();
-    /// Opens a module named on the command line, the Open dialog having been pointed at it: a
-    /// name that reaches no file (missing, a pipe, a folder, a path too long) says what is
-    /// there, where the opening would call it no valid module.
+    /// Opens a module named on the command line as Open opens a chosen one: a name that reaches
+    /// no file (missing, a pipe, a folder, a path too long) says what is there, where the
+    /// opening would call it no valid module.
     void openNamedModule(const std::string& path);
     /// The message a refused Open shows: the file's name, then why (`opened` tells it). A module
     /// another program holds locked is only busy; anything else that cannot be read is no valid
@@ -75,20 +76,13 @@ class MasterForm {
     /// folder in the one the player chooses, and New1.FileName set to its module. False when
     /// the opening stops here (cancelled, or refused and said why).
     bool openPackage(const std::string& shortName);
-    /// Where a game stands, told from the window's timers and buttons.
-    enum class Phase {
-        kIdle,         ///< no game runs: Start is offered (once a module is open)
-        kWait,         ///< the wait bar before a question shows
-        kQuestion,     ///< a question is up and its clock runs
-        kJudging,      ///< an answer was chosen and is judged
-        kNextOffered,  ///< a right answer: Next is offered
-        kGameOver,     ///< the delay after a wrong answer or a time-out
-    };
-    Phase phase() const;
+    /// Where a game stands.
+    using Phase = game::Phase;
+    Phase phase() const { return quiz.phase; }
 
     // Top ten.
     void HighScore();
-    /// Whether the score in `Score` beats the tenth line of the top ten (and is above 0).
+    /// Whether the game's score beats the tenth row of the top ten (and is above 0).
     bool scoreQualifies() const;
     /// At the end of the game-over delay, before the top ten is redrawn: the name-entry window
     /// when the score qualifies, and a message when the module could not store its row.
@@ -96,11 +90,16 @@ class MasterForm {
 
     // The game: question flow, dealing and media, judging, clock and lifelines.
     void Start_Click();
+    /// Starts a game on one question given directly rather than drawn from a module (the
+    /// editor's preview): the board as Start leaves it, the answers dealt, the wait begun.
+    void startWith(const game::Question& question);
     void NextQ_Click();
     void PanelRepA_Click();
     void PanelRepB_Click();
     void PanelRepC_Click();
     void PanelRepD_Click();
+    /// The answer in `slot` (1 to 4, A to D) clicked.
+    void answerClick(int slot);
     void Fifty_Click();
     void Pause_Click();
     void Replay_Click();
@@ -118,6 +117,10 @@ class MasterForm {
     void AddScore();
     void GameOver();
     void Efface();
+
+    /// Draws the game's state into the elements that show it: the score, the clock, the
+    /// lifelines, the question and its four answers.
+    void draw();
 
     /// The element `Pan`k, k from 1 to 10.
     Label& Pan(int k) { return *pans_.at(static_cast<std::size_t>(k - 1)); }
@@ -150,34 +153,43 @@ class MasterForm {
     platform::SoundPlayer& SimpleMusic;
 
     // Timers, all off at start-up.
-    platform::Timer TimerStart{"TimerStart", 3000};
-    platform::Timer TimerReponce{"TimerReponce", 2000};
-    platform::Timer TimerGOver{"TimerGOver", 2000};
-    platform::Timer TimerTrente{"TimerTrente", 1000};
-    platform::Timer TempBar{"TempBar", 250};
-    platform::Timer TimerFifty{"TimerFifty", 2000};
+    platform::Timer TimerStart{"TimerStart", game::kWaitMs};
+    platform::Timer TimerReponce{"TimerReponce", game::kJudgingMs};
+    platform::Timer TimerGOver{"TimerGOver", game::kGameOverMs};
+    platform::Timer TimerTrente{"TimerTrente", game::kTickMs};
+    platform::Timer TempBar{"TempBar", game::kWaitBarMs};
+    platform::Timer TimerFifty{"TimerFifty", game::kFiftyMs};
 
-    // Game variables.
+    /// The game itself; the elements above draw it.
+    game::Quiz quiz;
+
+    // Where the question comes from in the module.
     std::int16_t QuestionCount = 0, QuestionNumber = 0, SkipCount = 0;
     std::int16_t FolderLength = 0;
-    std::int16_t AnswerIndexA = 0, AnswerIndexB = 0, AnswerIndexC = 0, AnswerIndexD = 0;
-    std::string AnswerFieldA, AnswerFieldB, AnswerFieldC, AnswerFieldD;
-    std::int16_t Choice = 0;
-    std::int16_t TimeLeft = 0, PauseSeconds = 0, PausesLeft = 0, WaitTicks = 0;
-    std::int16_t FiftiesLeft = 0, FiftyPick = 0;
 
     /// The folder that was current at start-up.
     std::string StartFolder;
 
   private:
     void registerFileType();
+    /// Opens the module at `path` (chosen in the dialog or named): the checks, the conversions,
+    /// the binding and the board.
+    void openModule(const std::string& path);
 
     /// Why the bound questions cannot be played (empty, too many, a field missing), or "".
     std::string moduleProblem();
     /// Picks a question not yet asked, records it as asked and makes it current.
     void drawQuestion();
-    /// One handler for the four answer panels.
-    void answerClick(Label& panel, std::int16_t number);
+    /// The board of a new game, before its first question: buttons away, the wait begun.
+    void beginGame();
+    /// The question Data1 shows.
+    game::Question currentRecord() const;
+    /// A whole number from 1 to n, drawn at the time of day.
+    int drawNumber(int n);
+    /// The answer panels, A to D.
+    std::array<Label*, 4> answerPanels() {
+        return {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD};
+    }
     /// Sets FolderLength from the bound module's path and returns the media folder.
     std::string mediaFolder();
     /// The current question's media file, or nothing when there is none to use.
@@ -186,6 +198,13 @@ class MasterForm {
     Services services_;
     std::array<Label*, 10> pans_;
     bool enteringHighScore_ = false;  // the entry window is open
+    bool moduleOpen_ = false;         // a module was opened: a game can start
+    // The current question's fields, as Data1 shows them; read into the game at each draw.
+    struct Record {
+        std::string question, reponce, false1, false2, false3, points, audio;
+    } record_;
+    // The score of the tenth row of the top ten, as stored; none when fewer rows.
+    std::optional<std::string> tenthScore_;
 };
 
 }  // namespace vexlor::app

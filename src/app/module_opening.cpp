@@ -32,7 +32,11 @@ void MasterForm::Modu_Click() {
     const auto chosen =
         services_.fileDialog.showOpen({New1.DialogTitle, New1.Filter, New1.Flags, New1.InitDir});
     if (!chosen) return;  // cancelled: nothing changes
-    New1.FileName = *chosen;
+    openModule(*chosen);
+}
+
+void MasterForm::openModule(const std::string& path) {
+    New1.FileName = path;
     if (New1.FileName.empty()) return;
 
     std::string shortName = services_.fileSystem.fileName(New1.FileName);
@@ -71,6 +75,10 @@ void MasterForm::Modu_Click() {
     ignoreFailure(bindTo(Data2, New1.FileName, "Use"), "an unreadable table shows no rows");
     ignoreFailure(bindTo(Data4, New1.FileName, "HScore"), "an unreadable table shows no rows");
     Caption = kTitle + Label2.Caption;
+    moduleOpen_ = true;
+    // The module's first question is current until a game draws one.
+    quiz.question = currentRecord();
+    draw();
 
     Panel.Caption = kStartPrompt;
     Start.Visible = true;
@@ -152,7 +160,7 @@ std::optional<std::string> MasterForm::unreachableMessage(const std::string& pat
 void MasterForm::openNamedModule(const std::string& path) {
     const auto unreachable = unreachableMessage(path);
     if (!unreachable) {
-        Modu_Click();
+        openModule(path);
         return;
     }
     services_.messageBox.show(*unreachable, platform::message_style::kExclamation, kOpenTitle);

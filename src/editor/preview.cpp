@@ -5,15 +5,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
-#include <system_error>
 
 #include "app/master_form.h"
-#include "modules/module_database.h"
-#include "modules/module_sql.h"
+#include "app/stand_ins.h"
 #include "platform/file_system.h"
 #include "platform/random.h"
 #include "platform/timer.h"
-#include "rules/media.h"
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
 
@@ -23,56 +20,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The game's services as the preview needs them: a fixed day and time, every dialog answered at
-// once and nothing written to the desktop.
-class StillClock final : public platform::Clock {
+// The preview's question comes from no module file: its media are looked up as the game looks
+// them up beside a module in the author's folder, `module`, which need not exist.
+class AuthorsFolder final : public platform::FileSystem {
   public:
-    double secondsSinceMidnight() const override { return 0; }
-    platform::Date today() const override { return {2000, 1, 1}; }
-};
-
-class ChosenFile final : public platform::FileDialog {
-  public:
-    std::optional<std::string> showOpen(const platform::OpenFileRequest&) override { return path; }
-    std::string path;
-};
-
-class SilentMessages final : public platform::MessageBox {
-  public:
-    void show(const std::string& text, int, const std::string&) override { last = text; }
-    bool ask(const std::string& text, const std::string&) override {
-        last = text;
-        return false;
+    std::string fileName(const std::string& path) const override {
+        return path == module ? fs::path(path).filename().string() : files_.fileName(path);
     }
-    std::string last;
-};
-
-// The preview opens modules of the current format only.
-class NoConversion final : public platform::ModuleConverter {
-  public:
-    bool isEarlierModule(const std::string&) override { return false; }
-    Result<Prepared> prepare(const std::string&) override { return Error("not converted here"); }
-    Result<std::string> place(const std::string&, const Prepared&) override {
-        return Error("not converted here");
+    std::string currentFolder() const override { return files_.currentFolder(); }
+    std::vector<std::string> folderEntries(const std::string& folder) const override {
+        return files_.folderEntries(folder);
     }
-    void discard(const Prepared&) override {}
-};
+    std::string realPath(const std::string& path) const override { return files_.realPath(path); }
 
-class NoWindows final : public platform::Windows {
-  public:
-    void showAbout() override {}
-    platform::HighScoreEntry showHighScoreEntry() override {
-        return platform::HighScoreEntry::Closed;
-    }
-    void endProgram() override {}
-};
+    std::string module;
 
-class NoFileTypes final : public platform::FileTypes {
-  public:
-    std::optional<std::string> defaultValue(const std::string&) const override {
-        return std::string();
-    }
-    bool setDefaultValue(const std::string&, const std::string&) override { return false; }
+  private:
+    platform::StdFileSystem files_;
 };
 
 // The game starts a question's sound as it deals it; the preview keeps quiet until the author
@@ -114,20 +78,21 @@ constexpr int kVerdictMs = 3000;
 
 }  // namespace
 
-// One look: a game window of its own, over a form of its own, on virtual time.
+// One look: a game window of its own, over a form of its own, on virtual time. A fixed day and
+// time, every dialog answered at once and nothing written to the desktop.
 struct QuestionPreview::Look {
     Look(platform::SoundPlayer& player, int seed)
         : random(static_cast<std::uint64_t>(seed) * 0x9E3779B97F4A7C15ull + 1), sound(player) {}
-    StillClock clock;
+    app::FixedClock clock;
     platform::MixingRandom random;
-    ChosenFile fileDialog;
-    SilentMessages messages;
-    NoWindows windows;
-    NoFileTypes fileTypes;
-    platform::StdFileSystem fileSystem;
+    app::AnsweringFileDialog fileDialog;
+    app::RecordingMessageBox messages;
+    app::ClosedWindows windows;
+    app::MemoryFileTypes fileTypes;
+    AuthorsFolder fileSystem;
     ReplayOnly sound;
     ui::QtPictureLoader pictures;
-    NoConversion conversion;
+    app::NoConversion conversion;
     PreviewTimers timers;
     app::MasterForm form{{clock, random, fileDialog, messages, windows, fileTypes, fileSystem,
                           sound, pictures, conversion}};
@@ -218,75 +183,9 @@ const app::MasterForm* QuestionPreview::gameForm(bool on) const {
     return looks_[on ? 1 : 0] ? &looks_[on ? 1 : 0]->form : nullptr;
 }
 
-bool QuestionPreview::stageQuestion() {
-    const fs::path module = fs::path(folder_.path().toStdString()) / "preview.vxm";
-    if (!module_) {
-        if (!folder_.isValid()) {
-            problem_ = tr("The preview has no folder to work in");
-            return false;
-        }
-        const Status made = authoring::writeModule(module, {"Preview", "", "", ""}, {question_},
-                                                   /*replace=*/true);
-        if (!made) {
-            problem_ = QString::fromStdString(made.error().what());
-            return false;
-        }
-        auto opened = modules::ModuleDatabase::open(module.string(), modules::kModuleKey);
-        if (!opened) {
-            problem_ = QString::fromStdString(opened.error().message());
-            return false;
-        }
-        module_ = std::move(*opened);
-    }
-    const auto& q = question_;
-    Status written = module_->write(
-        "UPDATE MainData SET Question = ?, Reponce = ?, False1 = ?, False2 = ?, "
-        "False3 = ?, Points = ?, Audio = ?",
-        {q.text, q.answers[0], q.answers[1], q.answers[2], q.answers[3], q.points, q.media});
-    if (written) written = module_->write(std::string(modules::sql::kAsked.clear), {});
-    if (!written) {
-        problem_ = QString::fromStdString(written.error().message());
-        return false;
-    }
-
-    // The media file goes beside the preview's module under the same name, found by the game's
-    // rule in the author's folder; a name the game would not find finds nothing here either.
-    const platform::StdFileSystem files;
-    const auto source = q.media.empty()
-                            ? std::nullopt
-                            : rules::findMedia(files, moduleFolder_.string() + "/", q.media);
-    std::error_code error;
-    std::string stamp;
-    if (source) {
-        stamp = *source + "|" + std::to_string(fs::file_size(*source, error)) + "|" +
-                std::to_string(fs::last_write_time(*source, error).time_since_epoch().count()) +
-                "|" + q.media;
-    }
-    if (stamp != copiedMedia_) {
-        for (const auto& entry : fs::directory_iterator(module.parent_path(), error))
-            if (entry.path().filename().string().rfind("preview.vxm", 0) != 0)
-                fs::remove_all(entry.path(), error);
-        copiedMedia_.clear();
-        if (source) {
-            std::string name = q.media;
-            for (char& c : name)
-                if (c == '\\') c = '/';
-            const std::size_t start = std::min(name.find_first_not_of('/'), name.size());
-            const fs::path relative = fs::path(name.substr(start)).lexically_normal();
-            const fs::path target = module.parent_path() / relative;
-            fs::create_directories(target.parent_path(), error);
-            if (fs::copy_file(*source, target, fs::copy_options::overwrite_existing, error))
-                copiedMedia_ = stamp;
-        }
-    }
-    return true;
-}
-
 void QuestionPreview::rebuild(bool judgedLook) {
     const int index = judgedLook ? 1 : 0;
     problem_.clear();
-    if (!stageQuestion()) return;
-
     auto& slot = looks_[index];
     if (slot) slot->window.reset();
     if (index == 0) {
@@ -295,42 +194,34 @@ void QuestionPreview::rebuild(bool judgedLook) {
     }
     slot = std::make_unique<Look>(sound_, number_);
     Look& look = *slot;
-    for (platform::Timer* timer : look.form.timers()) timer->attach(&look.timers);
-    look.fileDialog.path = module_->path();
-    // The game's own opening, start and deal, then the wait before the question and the first
-    // tick of its clock, which tells the question's points.
-    look.form.Modu_Click();
-    look.form.Start_Click();
-    look.timers.time.advance(4000);
+    app::MasterForm& form = look.form;
+    // The game's own routines on the question as edited: the start and the deal, the reveal
+    // and the first second of its clock, which tells the question's points. The media are
+    // found beside a module in the author's folder.
+    look.fileSystem.module = form.Data1.DatabaseName = (moduleFolder_ / "preview.vxm").string();
+    form.Caption = std::string(app::MasterForm::kTitle) + "Preview";
+    const auto& q = question_;
+    form.startWith(
+        {q.text, {q.answers[0], q.answers[1], q.answers[2], q.answers[3]}, q.points, q.media});
+    form.TimerStart_Timer();
+    form.TimerTrente_Timer();
     if (judgedLook) {
-        // A wrong answer pressed: the game marks it and the right one.
-        app::Label* panels[] = {&look.form.PanelRepA, &look.form.PanelRepB, &look.form.PanelRepC,
-                                &look.form.PanelRepD};
-        void (app::MasterForm::*clicks[])() = {
-            &app::MasterForm::PanelRepA_Click, &app::MasterForm::PanelRepB_Click,
-            &app::MasterForm::PanelRepC_Click, &app::MasterForm::PanelRepD_Click};
-        for (int i = 0; i < 4; ++i) {
-            if (panels[i]->DataField != "Reponce") {
-                (look.form.*clicks[i])();
-                break;
-            }
-        }
-        look.timers.time.advance(2000);
-    }
-    if (!look.messages.last.empty()) problem_ = QString::fromStdString(look.messages.last);
-    if (!judgedLook) {
+        // A wrong answer, judged: the game marks it and the right one.
+        form.answerClick(form.quiz.rightSlot() == 1 ? 2 : 1);
+        form.TimerReponce_Timer();
+    } else {
         // Played here: the judgement and the fifty-fifty run on the preview's time; the clock,
-        // the end of a game and the next question have no place in a one-question board.
-        for (platform::Timer* timer : {&look.form.TimerStart, &look.form.TimerGOver,
-                                       &look.form.TimerTrente, &look.form.TempBar})
-            timer->attach(nullptr);
+        // the end of a game and the next question have no place in a one-question board. A
+        // pause of a clock that stands still would do nothing.
+        for (platform::Timer* timer : {&form.TimerReponce, &form.TimerFifty})
+            timer->attach(&look.timers);
         look.timers.onArmed = [this] { ticker_.start(); };
-        // A pause of a clock that stands still would do nothing.
-        look.form.Pause.Visible = false;
-        look.form.PausePanel.Visible = false;
+        form.quiz.pauseOffered = false;
+        form.PausePanel.Visible = false;
+        form.draw();
     }
     look.sound.live = true;
-    look.window = std::make_unique<ui::MainWindow>(look.form);
+    look.window = std::make_unique<ui::MainWindow>(form);
     look.window->setFocusPolicy(Qt::NoFocus);  // the game's keys belong to the editor here
     tabs_->widget(index)->layout()->addWidget(look.window.get());
     if (judgedLook) {

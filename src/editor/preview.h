@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
@@ -15,9 +14,6 @@ class QTabWidget;
 namespace vexlor::app {
 class MasterForm;
 }
-namespace vexlor::modules {
-class ModuleDatabase;
-}
 namespace vexlor::ui {
 class MainWindow;
 }
@@ -25,7 +21,7 @@ class MainWindow;
 namespace vexlor::editor {
 
 /// The selected question as the game shows it: the game's own window over the game's own state,
-/// holding a one-question module, started and dealt by the game's routines. One look shows the
+/// started on the question as edited and dealt by the game's routines. One look shows the
 /// question as it is asked and plays it: a click on an answer is judged by the game, the verdict
 /// shown for a moment, then the question is asked again. A second look is a picture of the same
 /// deal judged after a wrong answer. With no question selected the board is a picture too.
@@ -70,7 +66,6 @@ class QuestionPreview : public QWidget {
     struct Stage;
     struct Look;
     void rebuild(bool judged);
-    bool stageQuestion();
     /// Makes a look a picture: nothing on it answers the mouse.
     static void makePicture(QWidget& window);
     /// Asks the question again once a verdict was seen.
@@ -78,15 +73,12 @@ class QuestionPreview : public QWidget {
 
     platform::SoundPlayer& sound_;
     QTabWidget* tabs_;
-    QTemporaryDir folder_;
-    std::shared_ptr<modules::ModuleDatabase> module_;  // the one-question module, kept open
     std::unique_ptr<Look> looks_[2];
     authoring::Question question_;
     std::filesystem::path moduleFolder_;
     int number_ = 0;
     bool shown_ = false;
     bool stale_[2] = {true, true};
-    std::string copiedMedia_;  // what the module's folder holds, as "source|size|time"
     QString problem_;
     QTimer ticker_;               // real time for advance(), running only while something is due
     std::optional<int> resetIn_;  // milliseconds until a verdict leaves the board

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/master_form.h"
-#include "app/text_values.h"
 #include "text/text.h"
 
 namespace vexlor::scores {
@@ -65,54 +63,8 @@ std::string emptyTopTenLine(int rank) {
     return topTenLine(rank, "", "", "");
 }
 
-double lineScore(std::string_view line) {
-    // The score is the last word after the prefix and the name column, whatever its length:
-    // reading only a fixed number of characters would cut six-digit scores.
-    std::string_view rest = line.substr(text::utf8Offset(line, 3 + kNameWidth));
-    while (!rest.empty() && rest.back() == ' ') rest.remove_suffix(1);
-    const auto blank = rest.rfind(' ');
-    if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);
-    return scoreValue(rest);
-}
-
-bool qualifies(std::string_view scoreText, std::string_view tenthLine) {
-    const double score = app::numericValue(scoreText);
-    return score > 0 && lineScore(tenthLine) < score;
+bool qualifies(long long score, std::optional<std::string_view> tenthScore) {
+    return score > 0 && (!tenthScore || scoreValue(*tenthScore) < static_cast<double>(score));
 }
 
 }  // namespace vexlor::scores
-
-namespace vexlor::app {
-
-void MasterForm::HighScore() {
-    // One move to the best row, then one row back per rank. A failed step leaves its line as
-    // it was; a rank without a row (a short or empty table) shows only its prefix, never
-    // what the bound boxes kept from another module.
-    bool moved = Data4.MoveLast().ok();
-    for (int rank = 1; rank <= 10; ++rank) {
-        if (rank > 1) moved = Data4.MovePrevious().ok();
-        const bool onRow = Data4.isOpen() && !Data4.atBOF() && !Data4.atEOF();
-        if (!onRow)
-            Pan(rank).Caption = scores::emptyTopTenLine(rank);
-        else if (moved)
-            Pan(rank).Caption = scores::topTenLine(rank, NomT.Text, DateT.Text, ScoreT.Text);
-    }
-}
-
-bool MasterForm::scoreQualifies() const {
-    return scores::qualifies(Score.Caption, Pan10.Caption);
-}
-
-void MasterForm::enterHighScore() {
-    // Timers go on ticking while the entry window is open; one game over opens it once.
-    if (enteringHighScore_ || !scoreQualifies()) return;
-    enteringHighScore_ = true;
-    const auto entry = services_.windows.showHighScoreEntry();
-    enteringHighScore_ = false;
-    if (entry == platform::HighScoreEntry::NotStored)
-        services_.messageBox.show(services_.fileSystem.fileName(Data4.DatabaseName) +
-                                      "\rYour score could not be saved in this module.",
-                                  platform::message_style::kExclamation, kHighScoreTitle);
-}
-
-}  // namespace vexlor::app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,12 +33,8 @@ std::string emptyTopTenLine(int rank);
 /// the text starts with none.
 double scoreValue(std::string_view text);
 
-/// The score shown at the end of a top-ten line: the number of its last word after the name
-/// column; 0 when the line holds no score.
-double lineScore(std::string_view line);
-
-/// Whether a final score (the text of `Score`) enters a top ten whose tenth line is
-/// `tenthLine`: it must be above 0 and strictly above the tenth line's score.
-bool qualifies(std::string_view scoreText, std::string_view tenthLine);
+/// Whether a final score enters a top ten whose tenth row holds `tenthScore` (nothing when the
+/// top ten has fewer rows): it must be above 0 and strictly above the tenth row's score.
+bool qualifies(long long score, std::optional<std::string_view> tenthScore);
 
 }  // namespace vexlor::scores

@@ -113,7 +113,6 @@ int runGame(int argc, char** argv) {
     }
     if (!module.empty()) {
         // Opened once the event loop runs, so a refusal's message stands over the window.
-        fileDialog.chooseNext(module);
         QTimer::singleShot(0, &window, [&form, &window, module] {
             form.openNamedModule(module);
             window.render();

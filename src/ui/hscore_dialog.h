@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/hscore_form.h"
 #include "app/master_form.h"
-#include "scores/hscore_form.h"
 
 namespace vexlor::ui {
 

@@ -73,7 +73,6 @@ bool bmpIsComplete(const QString& file, qint64 fileSize) {
 }  // namespace
 
 std::optional<std::string> QtFileDialog::showOpen(const platform::OpenFileRequest& request) {
-    if (chosen_) return std::exchange(chosen_, std::nullopt);
     drawWindowBehind(parent_);
     QFileDialog dialog(parent_, QString::fromStdString(request.title),
                        QString::fromStdString(request.initialFolder));

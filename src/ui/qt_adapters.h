@@ -20,13 +20,9 @@ class QtFileDialog final : public platform::FileDialog {
   public:
     std::optional<std::string> showOpen(const platform::OpenFileRequest& request) override;
     void setParent(QWidget* parent) { parent_ = parent; }
-    /// The next request is answered with `path` without showing the dialog: a module named on
-    /// the command line goes through the same opening as one chosen here.
-    void chooseNext(std::string path) { chosen_ = std::move(path); }
 
   private:
     QWidget* parent_ = nullptr;
-    std::optional<std::string> chosen_;
 };
 
 class QtMessageBox final : public platform::MessageBox {

@@ -50,7 +50,7 @@ class HighScoreTest : public ::testing::Test {
     }
     // The end of the game-over delay of a game that scored `score`.
     void gameEndsWith(const std::string& score) {
-        f.form.Score.Caption = score;
+        f.form.quiz.score = std::stoll(score);
         f.form.TimerGOver.setEnabled(true);
         f.timers.advance(2000);
     }
@@ -77,7 +77,7 @@ TEST_F(HighScoreTest, OpeningShowsTheTenBestRowsAndBlankRanks) {
     open(players(12), "full.vxm");
     open({}, "empty.vxm");
     for (int k = 1; k <= 10; ++k) EXPECT_EQ(f.form.Pan(k).Caption, scores::emptyTopTenLine(k)) << k;
-    f.form.Score.Caption = "00001";
+    f.form.quiz.score = 1;
     EXPECT_TRUE(f.form.scoreQualifies());
 }
 

@@ -116,7 +116,7 @@ class Soak {
         const double score = numericValue(m.Score.Caption);
         if (score < lastScore) why << "score fell to " << m.Score.Caption << "; ";
         lastScore = score;
-        if (m.TimeLeft < 0 || m.Horloge.Caption.find('-') != std::string::npos)
+        if (m.quiz.secondsLeft < 0 || m.Horloge.Caption.find('-') != std::string::npos)
             why << "clock below zero: " << m.Horloge.Caption << "; ";
         ++events;
         if (failure.empty() && !why.str().empty())

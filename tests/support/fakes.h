@@ -22,7 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "app/hscore_form.h"
 #include "app/master_form.h"
+#include "app/stand_ins.h"
 #include "modules/module_converter.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -31,56 +33,19 @@
 #include "platform/picture_loader.h"
 #include "platform/random.h"
 #include "platform/sound_player.h"
-#include "scores/hscore_form.h"
 
 namespace vexlor::testing {
 
-class FakeClock : public platform::Clock {
-  public:
-    double secondsSinceMidnight() const override { return seconds; }
-    platform::Date today() const override { return date; }
-    double seconds = 36000.25;
-    platform::Date date{2000, 1, 7};
+/// The clock at ten in the morning of a day in January 2000.
+struct FakeClock : app::FixedClock {
+    FakeClock() {
+        seconds = 36000.25;
+        date = {2000, 1, 7};
+    }
 };
 
-class FakeFileDialog : public platform::FileDialog {
-  public:
-    std::optional<std::string> showOpen(const platform::OpenFileRequest& request) override {
-        requests.push_back(request);
-        if (answers.empty()) return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    /// Next answers; nothing means "cancelled".
-    std::deque<std::optional<std::string>> answers;
-    std::vector<platform::OpenFileRequest> requests;
-};
-
-class FakeMessageBox : public platform::MessageBox {
-  public:
-    struct Shown {
-        std::string text;
-        int style;
-        std::string title;
-    };
-    void show(const std::string& text, int style, const std::string& title) override {
-        shown.push_back({text, style, title});
-        if (whileOpen) whileOpen();
-    }
-    /// Recorded with the style of a question; answered with `answers` in turn, then Yes.
-    bool ask(const std::string& text, const std::string& title) override {
-        shown.push_back({text, platform::message_style::kQuestionYesNo, title});
-        if (answers.empty()) return true;
-        const bool yes = answers.front();
-        answers.pop_front();
-        return yes;
-    }
-    std::vector<Shown> shown;
-    std::deque<bool> answers;
-    /// Runs while the box is open, before it closes: lets virtual time pass behind it.
-    std::function<void()> whileOpen;
-};
+using FakeFileDialog = app::AnsweringFileDialog;
+using FakeMessageBox = app::RecordingMessageBox;
 
 /// The high-score entry window is the real one, driven at once: drawn, `typedName` typed, then
 /// OK pressed, or the window closed when `typedName` is nothing.
@@ -112,23 +77,7 @@ class FakeWindows : public platform::Windows {
     std::function<void()> whileOpen;
 };
 
-class FakeFileTypes : public platform::FileTypes {
-  public:
-    std::optional<std::string> defaultValue(const std::string& key) const override {
-        auto found = values.find(key);
-        if (found == values.end()) return std::nullopt;
-        return found->second;
-    }
-    bool setDefaultValue(const std::string& key, const std::string& value) override {
-        ++writes;
-        if (refuse) return false;
-        values[key] = value;
-        return true;
-    }
-    std::map<std::string, std::string> values;
-    int writes = 0;
-    bool refuse = false;
-};
+using FakeFileTypes = app::MemoryFileTypes;
 
 /// The real file system, in a folder chosen by the test.
 class FakeFileSystem : public platform::FileSystem {

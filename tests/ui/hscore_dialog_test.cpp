@@ -47,7 +47,7 @@ class HScoreDialogTest : public ::testing::Test, private WithApplication {
         f.form.Form_Paint();
         f.fileDialog.answers.push_back(folder.file("quiz.vxm"));
         f.form.Modu_Click();
-        f.form.Score.Caption = "00350";
+        f.form.quiz.score = 350;
     }
     long storedRows() {
         testing::must(f.form.Data4.Refresh());

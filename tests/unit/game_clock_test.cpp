@@ -13,9 +13,9 @@ namespace {
 
 // A question put up as the reveal does it, with the right answer on panel `rightPanel` (1..4).
 void reveal(testing::FormFixture& f, const std::string& points = "10", int rightPanel = 1) {
-    f.form.Points.Caption = points;
-    for (int i = 0; i < 4; ++i)
-        f.panels()[i]->DataField = i + 1 == rightPanel ? "Reponce" : "False1";
+    f.form.quiz.question.points = points;
+    int wrong = 2;
+    for (int i = 0; i < 4; ++i) f.form.quiz.deal[i] = i + 1 == rightPanel ? 1 : wrong++;
     f.form.TimerStart_Timer();
 }
 
@@ -108,19 +108,18 @@ TEST(FiftyFifty, HidesThePanelsTheTableNamesAndRaisesALowClock) {
         for (int pick = 1; pick <= 3; ++pick) {
             const int before = pick == 1 ? 14 : 10 * pick - 5;  // 14, 15, 25 seconds left
             testing::FormFixture f;
-            f.form.FiftyPanel.Caption = "3";
             reveal(f, "10", right);
             f.timers.advance(1000 * (30 - before));
             f.random.script = {draws[pick - 1]};
             f.form.Fifty_Click();
             EXPECT_EQ(f.form.FiftyPanel.Caption, "2");
             f.timers.advance(2000);
-            EXPECT_EQ(f.form.TimeLeft, std::max(before, 15)) << "stood still, raised to 15";
+            EXPECT_EQ(f.form.quiz.secondsLeft, std::max(before, 15)) << "stood still, raised to 15";
             for (int i = 1; i <= 4; ++i)
                 EXPECT_EQ(f.panels()[i - 1]->Visible, i == right || i == kept[right - 1][pick - 1])
                     << "right " << right << " draw " << pick << " panel " << i;
             f.timers.advance(1000);
-            EXPECT_EQ(f.form.TimeLeft, std::max(before, 15) - 1);
+            EXPECT_EQ(f.form.quiz.secondsLeft, std::max(before, 15) - 1);
         }
     }
 }
@@ -129,7 +128,6 @@ TEST(FiftyFifty, HidesThePanelsTheTableNamesAndRaisesALowClock) {
 // the delay ends, but the clock stays off for the question being judged.
 TEST(FiftyFifty, AnAnswerDuringTheDelayKeepsTheClockOff) {
     testing::FormFixture f;
-    f.form.FiftyPanel.Caption = "3";
     reveal(f, "10", 3);
     f.form.Fifty_Click();
     f.timers.advance(500);

@@ -29,7 +29,7 @@ class MediaTest : public ::testing::Test {
     testing::FormFixture& reveal(const std::string& audio) {
         f = std::make_unique<testing::FormFixture>();
         f->form.Data1.DatabaseName = folder.file("quiz.vxm");
-        f->form.Audio.Caption = audio;
+        f->form.quiz.question.media = audio;
         f->form.TimerStart_Timer();
         return *f;
     }
@@ -110,13 +110,13 @@ TEST_F(MediaTest, NamesOutsideTheModuleFolderGiveNoMedium) {
 TEST_F(MediaTest, MissingFilesAndTheFolderTheMediaComeFrom) {
     touch("shown.gif");
     auto& g = reveal("shown.gif");
-    g.form.Audio.Caption = "missing.gif";
+    g.form.quiz.question.media = "missing.gif";
     g.form.TimerStart_Timer();
     EXPECT_EQ(g.form.Picture1.Picture, nullptr);
     testing::TempFolder other;
     g.form.New1.FileName = other.file("refused.vxm");
     std::ofstream(g.form.New1.FileName) << "not a module";
-    g.form.Audio.Caption = "shown.gif";
+    g.form.quiz.question.media = "shown.gif";
     g.form.TimerStart_Timer();
     EXPECT_EQ(g.pictureLoader.asked.back(), folder.file("shown.gif"));
     fs::remove(folder.file("quiz.vxm"));

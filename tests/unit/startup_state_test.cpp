@@ -24,7 +24,10 @@ TEST(StartupState, OnlyOpenAboutAndExitAreOfferedAndNothingRuns) {
     for (platform::Timer* timer : w.timers()) EXPECT_FALSE(timer->Enabled()) << timer->name();
     for (const modules::DataSource* source : {&w.Data1, &w.Data2, &w.Data3, &w.Data4})
         EXPECT_FALSE(source->isOpen()) << source->name();
-    for (auto value : {w.QuestionCount, w.QuestionNumber, w.TimeLeft, w.Choice, w.FiftyPick})
+    for (const long long value :
+         {static_cast<long long>(w.QuestionCount), static_cast<long long>(w.QuestionNumber),
+          static_cast<long long>(w.quiz.secondsLeft), static_cast<long long>(w.quiz.chosen),
+          w.quiz.score})
         EXPECT_EQ(value, 0);
 
     // The answers stack A to D in one column under the question, and the ten top-ten lines one

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scores/hscore_form.h"
+#include "app/hscore_form.h"
 #include "scores/top_ten.h"
 
 namespace vexlor::scores {
@@ -44,24 +44,18 @@ TEST(TopTenLine, PadsOrCutsTheNameToTwentyCharacters) {
     EXPECT_FALSE(HScoreForm::NameH_Accepts(std::string(21, 'a')));
 }
 
-// A score enters only above 0 and strictly above the tenth line's whole score; a tenth line
-// without a score reads 0, and digits in the name are not the score.
+// A score enters only above 0 and strictly above the tenth row's whole score, read as the
+// module ranks it; without a tenth row any positive score enters.
 TEST(Qualification, NeedsMoreThanTheTenthScoreAndMoreThanZero) {
-    const std::string tenth = topTenLine(10, "Ann", "Jan/07/2000", "00350");
-    const std::string sixDigits = topTenLine(10, "Ann", "Jan/07/2000", "123456");
-    const std::tuple<const char*, std::string, bool> cases[] = {
-        {"00350", tenth, false},
-        {"00351", tenth, true},
-        {"00000", "", false},
-        {"00000", emptyTopTenLine(10), false},
-        {"00001", emptyTopTenLine(10), true},
-        {"00001", "", true},
-        {"00001", topTenLine(10, "R2D2 99999", "", "none"), true},
-        {"100000", sixDigits, false},  // its last five digits, 23456, would let it in
-        {"123457", sixDigits, true},
+    const std::tuple<long long, std::optional<std::string_view>, bool> cases[] = {
+        {350, "00350", false},    {351, "00350", true},      {0, std::nullopt, false},
+        {0, "", false},           {1, std::nullopt, true},   {1, "", true},
+        {1, "none", true},        {100000, "123456", false},  // not by its last five digits, 23456
+        {123457, "123456", true}, {999, "1e3", false},        // ranked as 1000
     };
-    for (const auto& [score, line, enters] : cases)
-        EXPECT_EQ(qualifies(score, line), enters) << score << " against '" << line << "'";
+    for (const auto& [score, tenth, enters] : cases)
+        EXPECT_EQ(qualifies(score, tenth), enters)
+            << score << " against '" << tenth.value_or("-") << "'";
 }
 
 }  // namespace

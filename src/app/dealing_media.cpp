@@ -8,36 +8,12 @@
 
 namespace vexlor::app {
 
-namespace {
-
-const char* answerField(std::int16_t index) {
-    static constexpr const char* kFields[] = {"Reponce", "False1", "False2", "False3"};
-    return kFields[std::clamp<int>(index, 1, 4) - 1];
+void MasterForm::Shuffel() {
+    quiz.dealAnswers([this](int n) { return drawNumber(n); });
 }
 
-}  // namespace
-
-void MasterForm::Shuffel() {
-    AnswerIndexA = AnswerIndexB = AnswerIndexC = AnswerIndexD = 0;
-    auto draw = [this] {
-        return static_cast<std::int16_t>(randomWholeNumber(services_.random, services_.clock, 4));
-    };
-    AnswerIndexA = draw();
-    AnswerFieldA = answerField(AnswerIndexA);
-    do AnswerIndexB = draw();
-    while (AnswerIndexB == AnswerIndexA);
-    AnswerFieldB = answerField(AnswerIndexB);
-    do AnswerIndexC = draw();
-    while (AnswerIndexC == AnswerIndexA || AnswerIndexC == AnswerIndexB);
-    AnswerFieldC = answerField(AnswerIndexC);
-    do AnswerIndexD = draw();
-    while (AnswerIndexD == AnswerIndexA || AnswerIndexD == AnswerIndexB ||
-           AnswerIndexD == AnswerIndexC);
-    AnswerFieldD = answerField(AnswerIndexD);
-    PanelRepA.DataField = AnswerFieldA;
-    PanelRepB.DataField = AnswerFieldB;
-    PanelRepC.DataField = AnswerFieldC;
-    PanelRepD.DataField = AnswerFieldD;
+int MasterForm::drawNumber(int n) {
+    return randomWholeNumber(services_.random, services_.clock, n);
 }
 
 std::string MasterForm::mediaFolder() {
@@ -51,7 +27,7 @@ std::string MasterForm::mediaFolder() {
 }
 
 std::optional<std::string> MasterForm::mediaPath() {
-    return rules::findMedia(services_.fileSystem, mediaFolder(), Audio.Caption);
+    return rules::findMedia(services_.fileSystem, mediaFolder(), quiz.question.media);
 }
 
 void MasterForm::Photo() {

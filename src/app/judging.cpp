@@ -1,8 +1,6 @@
 // Answer clicks, the judgement two seconds later, the score, the end of a game and emptying
 // the list of asked questions.
 
-#include <array>
-
 #include "app/master_form.h"
 #include "app/text_values.h"
 #include "modules/module_database.h"
@@ -10,42 +8,30 @@
 namespace vexlor::app {
 
 void MasterForm::PanelRepA_Click() {
-    answerClick(PanelRepA, 1);
+    answerClick(1);
 }
 void MasterForm::PanelRepB_Click() {
-    answerClick(PanelRepB, 2);
+    answerClick(2);
 }
 void MasterForm::PanelRepC_Click() {
-    answerClick(PanelRepC, 3);
+    answerClick(3);
 }
 void MasterForm::PanelRepD_Click() {
-    answerClick(PanelRepD, 4);
+    answerClick(4);
 }
 
-MasterForm::Phase MasterForm::phase() const {
-    if (TimerGOver.Enabled()) return Phase::kGameOver;
-    if (TimerReponce.Enabled()) return Phase::kJudging;
-    if (TimerStart.Enabled()) return Phase::kWait;
-    // The fifty-fifty stops the clock for a moment; the question is still up.
-    if (TimerTrente.Enabled() || TimerFifty.Enabled()) return Phase::kQuestion;
-    if (NextQ.Visible) return Phase::kNextOffered;
-    return Phase::kIdle;
-}
-
-void MasterForm::answerClick(Label& panel, std::int16_t number) {
+void MasterForm::answerClick(int slot) {
     // A hidden panel (while a question is prepared, or removed by the fifty-fifty) has no
     // answer to give.
-    if (!panel.Visible) return;
+    if (slot < 1 || slot > game::kAnswers) return;
+    if (!answerPanels()[static_cast<std::size_t>(slot - 1)]->Visible) return;
     SimpleMusic.Stop();
     Replay.Visible = false;
     // An answer is taken while the question is up: during the wait its panels are hidden.
-    if (phase() != Phase::kQuestion) return;
-    Choice = number;
-    panel.BackColor = colours::kClicked;
-    Fifty.Visible = false;
-    Pause.Visible = false;
+    if (!quiz.answer(slot)) return;
     TimerReponce.setEnabled(true);
     TimerTrente.setEnabled(false);
+    draw();
 }
 
 void MasterForm::TimerReponce_Timer() {
@@ -53,54 +39,41 @@ void MasterForm::TimerReponce_Timer() {
     ImaHorloge.Visible = false;
     Score.Visible = true;
     ImaScore.Visible = true;
-
-    const std::array<Label*, 4> answers = {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD};
-    for (std::int16_t number = 1; number <= 4; ++number) {
-        Label& answer = *answers[static_cast<std::size_t>(number - 1)];
-        if (answer.DataField == "Reponce" && number == Choice) {
-            answer.BackColor = colours::kRight;
-            AddScore();
-            TimerReponce.setEnabled(false);
-            return;
-        }
+    quiz.endJudging();
+    if (quiz.right) {
+        AddScore();
+    } else {
+        Panel.Caption = "Wrong Answer   Game Over!";
+        GameOver();
     }
-    for (Label* answer : answers)
-        if (answer->BackColor == colours::kClicked) answer->BackColor = colours::kWrong;
-    for (Label* answer : answers)
-        if (answer->DataField == "Reponce") answer->BackColor = colours::kRight;
-    Panel.Caption = "Wrong Answer   Game Over!";
-    GameOver();
     TimerReponce.setEnabled(false);
+    draw();
 }
 
 void MasterForm::AddScore() {
-    Horloge.Caption = "0.00";
-    Fifty.Visible = false;
-    Pause.Visible = false;
     NextQ.Visible = true;
     About.Visible = true;
     Sortie.Visible = true;
     Panel.Caption = "Correct Answer";
-    Score.Caption = formatScore(numericValue(Points.Caption) + numericValue(Score.Caption));
+    draw();
 }
 
 void MasterForm::GameOver() {
+    quiz.gameOver();
     Horloge.Visible = false;
     ImaHorloge.Visible = false;
     Score.Visible = true;
     ImaScore.Visible = true;
-    Horloge.Caption = "0.00";
-    Fifty.Visible = false;
-    Pause.Visible = false;
     NextQ.Visible = false;
     TimerGOver.setEnabled(true);
+    draw();
 }
 
 void MasterForm::TimerGOver_Timer() {
+    quiz.endGameOver();
+    draw();
     PanelQuestion.Width = kQuestionWidth;
     Picture1.Visible = false;
-    PanelQuestion.Visible = false;
-    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = false;
     for (PictureButton* button : {&Start, &Modu, &About, &Sortie}) button->Visible = true;
     enterHighScore();
     Panel.Caption = kStartPrompt;

@@ -40,7 +40,7 @@ std::string MasterForm::moduleProblem() {
 }
 
 void MasterForm::Start_Click() {
-    if (!Start.Visible) return;
+    if (quiz.phase != Phase::kIdle || !moduleOpen_) return;
     // A module that cannot be played is refused before the board changes, so the window stays
     // idle with the module still open.
     if (const std::string problem = moduleProblem(); !problem.empty()) {
@@ -51,34 +51,35 @@ void MasterForm::Start_Click() {
         return;
     }
 
+    beginGame();
+    drawQuestion();
+    draw();
+}
+
+void MasterForm::startWith(const game::Question& question) {
+    beginGame();
+    Shuffel();
+    quiz.question = question;
+    draw();
+}
+
+void MasterForm::beginGame() {
+    quiz.start();
     TopTen.Visible = false;
-    Score.Caption = "00000";
-    FiftyPanel.Caption = "3";
-    PausePanel.Caption = "3";
-    PanelQuestion.Visible = false;
-    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = false;
-    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD})
-        answer->BackColor = colours::kNeutral;
     for (PictureButton* button : {&Start, &Modu, &About, &Sortie}) button->Visible = false;
     TimerStart.setEnabled(true);
-    WaitTicks = 0;
     TempBar.setEnabled(true);
-    drawQuestion();
 }
 
 void MasterForm::NextQ_Click() {
-    if (!NextQ.Visible) return;
-    PanelQuestion.Visible = false;
+    if (!quiz.next()) return;
     PanelQuestion.Width = kQuestionWidth;
     Picture1.Visible = false;
-    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = false;
-    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD})
-        answer->BackColor = colours::kNeutral;
     for (PictureButton* button : {&NextQ, &About, &Sortie}) button->Visible = false;
     TimerStart.setEnabled(true);
-    WaitTicks = 0;
     TempBar.setEnabled(true);
     drawQuestion();
+    draw();
 }
 
 void MasterForm::drawQuestion() {
@@ -96,8 +97,7 @@ void MasterForm::drawQuestion() {
     // attempts the list is emptied. A lookup that fails cannot tell whether the number was
     // asked: the number is taken rather than stopping the game over a list it cannot read.
     for (int attempt = 1; attempt <= kDrawAttempts; ++attempt) {
-        QuestionNumber = static_cast<std::int16_t>(
-            randomWholeNumber(services_.random, services_.clock, QuestionCount));
+        QuestionNumber = static_cast<std::int16_t>(drawNumber(QuestionCount));
         const bool looked = Data2.findAsked(QuestionNumber).ok();
         if (!looked || Data2.NoMatch()) break;
         if (attempt == kDrawAttempts) Efface();
@@ -115,20 +115,19 @@ void MasterForm::drawQuestion() {
     draw.reset();
 
     // The answers are dealt to the four panels, then the questions are walked from the first
-    // to the drawn one: the bound elements now show it, still hidden until the reveal.
+    // to the drawn one, which becomes the game's question, still hidden until the reveal.
     Shuffel();
     SkipCount = static_cast<std::int16_t>(QuestionNumber - 1);
     // A walk that fails shows another question or none; the game goes on as the player sees it.
     ignoreFailure(Data1.MoveFirst(), "the question shown is the one the player answers");
     if (SkipCount > 0)
         ignoreFailure(Data1.Move(SkipCount), "the question shown is the one the player answers");
+    quiz.question = currentRecord();
 }
 
 void MasterForm::TimerStart_Timer() {
-    PanelQuestion.Visible = true;
-    for (Label* answer : {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD}) answer->Visible = true;
-
-    switch (rules::mediaKind(Audio.Caption)) {
+    quiz.endWait();
+    switch (rules::mediaKind(quiz.question.media)) {
         case rules::MediaKind::kSound:
             Musique();
             break;
@@ -140,16 +139,13 @@ void MasterForm::TimerStart_Timer() {
             break;
     }
 
-    if (numericValue(FiftyPanel.Caption) > 0) Fifty.Visible = true;
-    if (numericValue(PausePanel.Caption) > 0) Pause.Visible = true;
-    TimeLeft = 30;
-    Horloge.Caption = "0.30";
     Score.Visible = false;
     ImaScore.Visible = false;
     Horloge.Visible = true;
     ImaHorloge.Visible = true;
     TimerTrente.setEnabled(true);
     TimerStart.setEnabled(false);
+    draw();
 }
 
 }  // namespace vexlor::app

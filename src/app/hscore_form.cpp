@@ -1,6 +1,7 @@
-#include "scores/hscore_form.h"
+#include "app/hscore_form.h"
 
 #include "app/master_form.h"
+#include "app/text_values.h"
 #include "scores/top_ten.h"
 
 namespace vexlor::scores {
@@ -44,7 +45,7 @@ bool HScoreForm::NameH_Accepts(std::string_view text) {
 
 void HScoreForm::Form_Paint(const app::MasterForm& main) {
     DateH.Caption = main.Jour.Text;
-    ScoreH.Caption = main.Score.Caption;
+    ScoreH.Caption = app::formatScore(static_cast<double>(main.quiz.score));
 }
 
 platform::HighScoreEntry HScoreForm::cmdOk_Click(app::MasterForm& main) {
