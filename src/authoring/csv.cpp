@@ -35,11 +35,12 @@ bool CsvReader::next(CsvRecord& record) {
     const std::size_t start = pos_;
     record.line = line_;
     if (!readRecord(record)) {
-        error_ = CsvError{record.line, std::move(message_)};
+        error_ = Error(ErrorKind::kFailed, std::move(message_), {}, record.line);
         return false;
     }
     if (auto invalid = findInvalidUtf8(text_.substr(start, pos_ - start))) {
-        error_ = CsvError{record.line, encodingMessage(start, *invalid, record.line)};
+        error_ = Error(ErrorKind::kFailed, encodingMessage(start, *invalid, record.line), {},
+                       record.line);
         return false;
     }
     return true;

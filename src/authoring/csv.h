@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
+
 namespace vexlor::authoring {
 
 /// One record of a CSV text and the line it starts on (counted from 1).
@@ -18,11 +20,8 @@ struct CsvRecord {
     std::size_t width() const { return fields.size() + fieldsNotKept; }
 };
 
-/// A CSV text that could not be read: the line where the faulty record starts, and why.
-struct CsvError {
-    int line = 0;
-    std::string message;
-};
+/// A CSV text that could not be read: why, at the line where the faulty record starts.
+using CsvError = Error;
 
 /// The records of a CSV text, or the first error in it.
 struct CsvParse {

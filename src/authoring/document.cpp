@@ -84,7 +84,8 @@ std::size_t Document::size() const {
 }
 
 const Question& Document::question(std::size_t row) const {
-    return state_->rows.at(row).question;
+    static const Question kNone;
+    return row < state_->rows.size() ? state_->rows[row].question : kNone;
 }
 
 std::vector<Question> Document::questions() const {
@@ -95,7 +96,7 @@ std::vector<Question> Document::questions() const {
 }
 
 QuestionId Document::id(std::size_t row) const {
-    return state_->rows.at(row).id;
+    return row < state_->rows.size() ? state_->rows[row].id : 0;
 }
 
 std::optional<std::size_t> Document::rowOf(QuestionId id) const {
@@ -113,7 +114,8 @@ std::optional<std::size_t> Document::rowOf(QuestionId id) const {
 }
 
 std::optional<std::size_t> Document::savedNumber(std::size_t row) const {
-    const auto place = state_->savedPlace(state_->rows.at(row).id);
+    if (row >= state_->rows.size()) return std::nullopt;
+    const auto place = state_->savedPlace(state_->rows[row].id);
     if (!place) return std::nullopt;
     return *place + 1;
 }

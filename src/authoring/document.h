@@ -108,6 +108,8 @@ class Document {
 
     const Properties& properties() const;
     std::size_t size() const;
+    /// The question of a row; an empty one (and the id 0) past the last row, which a view a
+    /// step behind the document may ask for.
     const Question& question(std::size_t row) const;
     /// Every question in row order (for export).
     std::vector<Question> questions() const;

@@ -6,11 +6,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
+#include <optional>
 #include <string>
 #include <utility>
 
-#include "platform/descriptor.h"
+#include "platform/files.h"
 
 namespace vexlor::authoring {
 
@@ -18,47 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using platform::Descriptor;
-
 std::string because(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
-}
-
-// A name that fits any folder however long the target's own name, hidden from file lists.
-std::string temporaryName() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device random;
-    std::string name = ".vx";
-    for (int i = 0; i < 8; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
-    return name;
-}
-
-// The temporary file: closed, and removed unless it was renamed into place.
-class Temporary {
-  public:
-    Temporary() = default;
-    Temporary(const Temporary&) = delete;
-    Temporary& operator=(const Temporary&) = delete;
-    ~Temporary() {
-        if (fd >= 0) ::close(fd);
-        if (!path.empty()) ::unlink(path.c_str());
-    }
-    /// Closes the file; false when the close reports a failed write.
-    bool close() { return ::close(std::exchange(fd, -1)) == 0; }
-
-    int fd = -1;
-    fs::path path;
-};
-
-bool writeAll(int fd, std::string_view content) {
-    while (!content.empty()) {
-        const ssize_t put = ::write(fd, content.data(), content.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put == 0) errno = ENOSPC;
-        if (put <= 0) return false;
-        content.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
 }
 
 }  // namespace
@@ -93,30 +54,18 @@ Status writeWholeFile(const fs::path& requested, std::string_view content, const
         return Error(ErrorKind::kFailed,
                      "is " + std::string(sourceRole) + " itself; choose another file", name);
 
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    Temporary temporary;
-    for (int attempt = 0; attempt < 100 && temporary.fd < 0; ++attempt) {
-        const fs::path candidate = folder / temporaryName();
-        temporary.fd =
-            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (temporary.fd >= 0)
-            temporary.path = candidate;
-        else if (errno != EEXIST)
-            break;
-    }
-    if (temporary.fd < 0)
+    const fs::path folder = target.parent_path();
+    std::optional<platform::TemporaryFile> temporary = platform::TemporaryFile::create(folder);
+    if (!temporary)
         return Error(errno == EACCES ? ErrorKind::kNoAccess : ErrorKind::kFailed,
                      because("cannot be written in its folder"), name);
-    if (exists) ::fchmod(temporary.fd, existing.st_mode & 07777);
-    if (!writeAll(temporary.fd, content) || ::fsync(temporary.fd) != 0 || !temporary.close())
+    if (exists) ::fchmod(temporary->fd(), existing.st_mode & 07777);
+    if (!platform::writeAll(temporary->fd(), content) || !temporary->finish())
         return Error(ErrorKind::kFailed, because("cannot be written"), name);
-    if (::rename(temporary.path.c_str(), target.c_str()) != 0)
+    if (!temporary->placeAt(target, platform::Placement::kReplace))
         return Error(ErrorKind::kFailed, because("cannot be replaced"), name);
-    temporary.path.clear();
     // The rename itself reaches the disk with the folder.
-    if (const Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        directory)
-        ::fsync(directory.get());
+    platform::syncFolder(folder);
     return Status::success();
 }
 

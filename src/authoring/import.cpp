@@ -2,15 +2,16 @@
 
 #include <libxml/HTMLparser.h>
 #include <libxml/entities.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <system_error>
 #include <unordered_map>
 
 #include "authoring/csv.h"
 #include "authoring/question_csv.h"
+#include "platform/files.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -139,28 +140,35 @@ std::optional<ImportFormat> guessFormat(const fs::path& path, std::string_view t
 
 Result<std::string> readImportFile(const fs::path& path) {
     const std::string name = path.string();
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status)) return Error{name + ": no such file"};
-    if (fs::is_directory(status)) return Error{name + ": is a folder"};
-    // A pipe or device could feed the reader without end.
-    if (!fs::is_regular_file(status)) return Error{name + ": is not a regular file"};
-    const std::uintmax_t size = fs::file_size(path, error);
+    auto refuse = [&](ErrorKind kind, std::string why) {
+        return Error(kind, std::move(why), name);
+    };
     const std::string limit = std::to_string(kMaxImportBytes / (1024 * 1024)) + " MiB";
-    if (error) return Error{name + ": cannot be read: " + error.message()};
-    if (size > kMaxImportBytes)
-        return Error{name + ": is " + std::to_string(size / (1024 * 1024)) +
-                     " MiB, larger than the " + limit + " a question file may have"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Error{name + ": cannot be read"};
-    // Read at most one byte past the limit, in case the file grows meanwhile.
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) return Error{name + ": cannot be read"};
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kMaxImportBytes)
-        return Error{name + ": grew past the " + limit + " a question file may have"};
-    return text;
+    // A pipe or device could feed the reader without end: only a regular file is read, and
+    // what is read is the file that was looked at.
+    const platform::ReadableFile file = platform::openForReading(path, kMaxImportBytes);
+    switch (file.problem) {
+        case platform::ReadableFile::Problem::kNone:
+            break;
+        case platform::ReadableFile::Problem::kCannotOpen: {
+            struct stat info {};
+            if (::stat(path.c_str(), &info) != 0) return refuse(ErrorKind::kNoFile, "no such file");
+            return refuse(ErrorKind::kNoAccess, "cannot be read");
+        }
+        case platform::ReadableFile::Problem::kFolder:
+            return refuse(ErrorKind::kNotAFile, "is a folder");
+        case platform::ReadableFile::Problem::kNotRegular:
+            return refuse(ErrorKind::kNotAFile, "is not a regular file");
+        case platform::ReadableFile::Problem::kTooLarge:
+            return refuse(ErrorKind::kFailed,
+                          "is " + std::to_string(file.info.st_size / (1024 * 1024)) +
+                              " MiB, larger than the " + limit + " a question file may have");
+    }
+    std::optional<std::string> text = platform::readAll(file.fd(), kMaxImportBytes);
+    if (!text) return refuse(ErrorKind::kFailed, "cannot be read");
+    if (text->size() > kMaxImportBytes)
+        return refuse(ErrorKind::kFailed, "grew past the " + limit + " a question file may have");
+    return std::move(*text);
 }
 
 std::optional<TextEncoding> encodingNamed(std::string_view name) {
@@ -219,16 +227,11 @@ std::string quotedShort(std::string_view text) {
 
 ImportResult readCsvQuestions(std::string_view text) {
     ImportResult result;
-    // The CSV reader names the file itself; the name is put back on by describe().
+    // The file's name is put on by describe().
     std::vector<int> lines;
     auto questions = parseQuestionsCsv(text, "", &lines, &result.questionsNotKept);
     if (!questions) {
-        const std::string error = questions.error().what();  // ":LINE: why"
-        const std::size_t colon = error.find(':', 1);
-        ImportProblem fault;
-        fault.line = std::atoi(error.c_str() + 1);
-        fault.message = colon == std::string::npos ? error : error.substr(colon + 2);
-        result.fatal = fault;
+        result.fatal = ImportProblem{questions.error().line(), {}, questions.error().message()};
         return result;
     }
     result.questions = std::move(*questions);

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/descriptor.h"
+#include "platform/files.h"
 #include "rules/media.h"
 #include "text/text.h"
 
@@ -21,19 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using platform::Descriptor;
-
-// A file made here and removed on leaving, unless kept.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() { ::unlink(path_.c_str()); }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 // Names of copies in the making; what a copy that was stopped leaves behind starts with it.
 constexpr std::string_view kTemporaryPrefix = ".vexlor-media-";
@@ -101,22 +89,23 @@ Result<std::string> copyMedia(const fs::path& source, const fs::path& moduleFold
 
     // Opened without waiting, so a pipe with no writer cannot hold the editor; what it is is
     // told by the open file, not by the name, which may change in between.
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (in.get() < 0)
-        return Error(errno == ENOENT ? ErrorKind::kNoFile : ErrorKind::kNoAccess,
-                     std::string("cannot be read: ") + std::strerror(errno), sourceName);
-    struct stat info {};
-    if (::fstat(in.get(), &info) != 0)
-        return Error(ErrorKind::kNoAccess, "cannot be read", sourceName);
-    if (S_ISDIR(info.st_mode)) return Error(ErrorKind::kNotAFile, "is a folder", sourceName);
-    if (!S_ISREG(info.st_mode))
-        return Error(ErrorKind::kNotAFile, "is a pipe, a device or a socket, not a file",
-                     sourceName);
     const std::string limit = std::to_string(kMaxMediaBytes / (1024 * 1024)) + " MiB";
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxMediaBytes)
-        return Error(ErrorKind::kFailed, "is larger than the " + limit + " a media file may have",
-                     sourceName);
-    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+    const platform::ReadableFile in = platform::openForReading(source, kMaxMediaBytes);
+    switch (in.problem) {
+        case platform::ReadableFile::Problem::kNone:
+            break;
+        case platform::ReadableFile::Problem::kCannotOpen:
+            return Error(in.error == ENOENT ? ErrorKind::kNoFile : ErrorKind::kNoAccess,
+                         std::string("cannot be read: ") + std::strerror(in.error), sourceName);
+        case platform::ReadableFile::Problem::kFolder:
+            return Error(ErrorKind::kNotAFile, "is a folder", sourceName);
+        case platform::ReadableFile::Problem::kNotRegular:
+            return Error(ErrorKind::kNotAFile, "is a pipe, a device or a socket, not a file",
+                         sourceName);
+        case platform::ReadableFile::Problem::kTooLarge:
+            return Error(ErrorKind::kFailed,
+                         "is larger than the " + limit + " a media file may have", sourceName);
+    }
 
     const fs::path folder = moduleFolder / kMediaFolder;
     std::error_code error;
@@ -130,48 +119,28 @@ Result<std::string> copyMedia(const fs::path& source, const fs::path& moduleFold
 
     // The copy is made under a hidden name and given its own only when complete. The name is
     // short whatever the media's, so that any name the folder takes can be copied.
-    static unsigned counter = 0;
-    std::optional<TemporaryFile> temporary;
-    Descriptor out;
-    for (int attempt = 0; out.get() < 0; ++attempt) {
-        const fs::path path = folder / (std::string(kTemporaryPrefix) + std::to_string(::getpid()) +
-                                        "-" + std::to_string(counter++) + ".part");
-        out = Descriptor(
-            ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-        if (out.get() >= 0) {
-            temporary.emplace(path);
-        } else if (errno != EEXIST || attempt == 100) {
-            return Error(ErrorKind::kNoAccess,
-                         std::string("cannot be written: ") + std::strerror(errno),
-                         folder.string());
-        }
-    }
-    std::array<char, 65536> buffer{};
-    std::uintmax_t copied = 0;
-    while (true) {
-        const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return Error(ErrorKind::kFailed, "cannot be read", sourceName);
-        if (got == 0) break;
-        copied += static_cast<std::uintmax_t>(got);
+    std::optional<platform::TemporaryFile> temporary =
+        platform::TemporaryFile::create(folder, kTemporaryPrefix, ".part", 0644);
+    if (!temporary)
+        return Error(ErrorKind::kNoAccess,
+                     std::string("cannot be written: ") + std::strerror(errno), folder.string());
+    switch (platform::copyAll(in.fd(), temporary->fd(), kMaxMediaBytes)) {
+        case platform::CopyEnd::kDone:
+            break;
+        case platform::CopyEnd::kReadFailed:
+            return Error(ErrorKind::kFailed, "cannot be read", sourceName);
         // The file may grow while it is read.
-        if (copied > kMaxMediaBytes)
+        case platform::CopyEnd::kTooLarge:
             return Error(ErrorKind::kFailed, "grew past the " + limit + " a media file may have",
                          sourceName);
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put =
-                ::write(out.get(), buffer.data() + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0)
-                return Error(ErrorKind::kFailed,
-                             std::string("cannot be copied: ") + std::strerror(errno),
-                             folder.string());
-            done += put;
-        }
+        case platform::CopyEnd::kWriteFailed:
+            return Error(ErrorKind::kFailed,
+                         std::string("cannot be copied: ") + std::strerror(errno), folder.string());
     }
-    if (::fsync(out.get()) != 0)
+    if (::fsync(temporary->fd()) != 0)
         return Error(ErrorKind::kFailed, std::string("cannot be copied: ") + std::strerror(errno),
                      folder.string());
+    const auto copied = static_cast<off_t>(::lseek(temporary->fd(), 0, SEEK_CUR));
 
     const std::size_t dot = named->rfind('.');
     const std::string stem = named->substr(0, dot), ending = named->substr(dot);
@@ -184,23 +153,14 @@ Result<std::string> copyMedia(const fs::path& source, const fs::path& moduleFold
                                      : stem.size();
         const std::string candidate = number == 1 ? *named : leadingCharacters(stem, room) + suffix;
         const fs::path target = folder / candidate;
-        // A hard link fails when the name is taken, so no file is ever replaced.
-        if (::link(temporary->path().c_str(), target.c_str()) == 0)
+        // Never over a file there: a name taken is compared, then the next one tried.
+        if (temporary->placeAt(target, platform::Placement::kKeepExisting))
             return std::string(kMediaFolder) + "/" + candidate;
-        if (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK) {
-            // A file system without hard links (a memory stick's): the name is claimed with an
-            // empty file, which the copy then replaces.
-            const Descriptor claimed(
-                ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-            if (claimed.get() >= 0 && ::rename(temporary->path().c_str(), target.c_str()) == 0)
-                return std::string(kMediaFolder) + "/" + candidate;
-            if (claimed.get() >= 0) ::unlink(target.c_str());
-        }
         if (errno != EEXIST)
             return Error(ErrorKind::kNoAccess,
                          std::string("cannot be written: ") + std::strerror(errno),
                          target.string());
-        if (sameBytes(target, out.get(), static_cast<off_t>(copied)))
+        if (sameBytes(target, temporary->fd(), copied))
             return std::string(kMediaFolder) + "/" + candidate;
     }
     return Error(ErrorKind::kFailed, "holds too many files named like " + *named, folder.string());

@@ -23,6 +23,7 @@
 #include "modules/module_sql.h"
 #include "modules/temporary_names.h"
 #include "platform/descriptor.h"
+#include "platform/files.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -88,8 +89,6 @@ std::optional<std::string> missingLayout(ModuleDatabase& database) {
 
 // The refusal of the module store, as a line that follows "<file>: ".
 std::string refusal(const Error& error, const fs::path& path) {
-    std::string why = error.message();
-    const std::string notAModule = "not a module: ";
     switch (error.kind()) {
         case ErrorKind::kNotAModule:
             if (modules::isEarlierModule(path.string()))
@@ -99,15 +98,14 @@ std::string refusal(const Error& error, const fs::path& path) {
             return "not a Vexlor module (it cannot be read with the module key: it is another kind "
                    "of file, a database with another key, or its first page is damaged)";
         case ErrorKind::kUnsafeLayout:
-            if (why.rfind(notAModule, 0) == 0) why.erase(0, notAModule.size());
-            return "not a Vexlor module (" + why + ")";
+            return "not a Vexlor module (" + error.message() + ")";
         case ErrorKind::kNeedsRecovery:
             return "needs recovering: the journal beside it (" + path.filename().string() +
                    "-journal) holds an interrupted write, and this command only reads";
         case ErrorKind::kInUse:
             return "is in use: another program holds it locked";
         default:
-            return why;
+            return error.message();
     }
 }
 
@@ -129,8 +127,10 @@ Status removeSideFiles(const fs::path& out) {
         std::error_code error;
         if (!fs::exists(fs::symlink_status(side, error))) continue;
         if (!fs::remove(side, error) && error)
-            return Error{out.string() + ": cannot remove the old " + side.filename().string() +
-                         " beside it, which would spoil the new module: " + error.message()};
+            return Error(ErrorKind::kFailed,
+                         "cannot remove the old " + side.filename().string() +
+                             " beside it, which would spoil the new module: " + error.message(),
+                         out.string());
     }
     return Status::success();
 }
@@ -292,22 +292,19 @@ Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replac
         if (Status free = refuseIfOpenElsewhere(out); !free) return free;
     }
     if (Status cleared = removeSideFiles(out); !cleared) return cleared;
-    std::error_code error;
-    if (!replace) {
-        // A hard link fails when the target exists, closing the gap between check and move.
-        fs::create_hard_link(temporary, out, error);
-        if (!error) {
-            fs::remove(temporary, error);
-            return Status::success();
-        }
-        if (error == std::errc::file_exists)
-            return Error{out.string() + ": exists already (use --force to replace it)"};
-        if (fs::exists(out, error))
-            return Error{out.string() + ": exists already (use --force to replace it)"};
+    if (platform::putInPlace(
+            temporary, out,
+            replace ? platform::Placement::kReplace : platform::Placement::kKeepExisting)) {
+        platform::syncFolder(out.parent_path());
+        return Status::success();
     }
-    fs::rename(temporary, out, error);
-    if (error) return Error{out.string() + ": cannot put the module in place: " + error.message()};
-    return Status::success();
+    const std::error_code error(errno, std::system_category());
+    std::error_code ignored;
+    if (!replace && (error == std::errc::file_exists || fs::exists(out, ignored)))
+        return Error(ErrorKind::kFailed, "exists already (use --force to replace it)",
+                     out.string());
+    return Error(ErrorKind::kFailed, "cannot put the module in place: " + error.message(),
+                 out.string());
 }
 
 }  // namespace
@@ -872,7 +869,7 @@ Status buildModule(const fs::path& out, const Properties& properties,
                    const std::vector<Question>& questions, const std::vector<std::string>& asked,
                    const std::vector<ScoreEntry>& scores, bool replace, std::size_t alsoRead) {
     if (auto tooMany = tooManyQuestions(static_cast<std::int64_t>(questions.size() + alsoRead)))
-        return Error{out.string() + ": cannot write the module: " + *tooMany};
+        return Error(ErrorKind::kFailed, "cannot write the module: " + *tooMany, out.string());
     return buildNewModule(out, replace, [&](ModuleDatabase& database) {
         return fillModule(database, properties, questions, asked, scores);
     });
@@ -884,14 +881,15 @@ Status buildNewModule(const fs::path& out, bool replace,
                       const std::function<Status(modules::ModuleDatabase&)>& fill) {
     const std::string name = out.string();
     std::error_code error;
-    if (out.filename().empty()) return Error{name + ": not a file name"};
-    if (fs::is_directory(out, error)) return Error{name + ": is a folder"};
+    auto refuse = [&](std::string why) { return Error(ErrorKind::kFailed, std::move(why), name); };
+    if (out.filename().empty()) return refuse("not a file name");
+    if (fs::is_directory(out, error)) return refuse("is a folder");
     if (!replace && fs::exists(out, error))
-        return Error{name + ": exists already (use --force to replace it)"};
+        return refuse("exists already (use --force to replace it)");
     if (Status free = refuseIfOpenElsewhere(out); !free) return free;
     const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, error))
-        return Error{name + ": the folder " + folder.string() + " does not exist"};
+        return refuse("the folder " + folder.string() + " does not exist");
     removeStaleTemporaries(folder);
 
     fs::path temporary;
@@ -906,13 +904,12 @@ Status buildNewModule(const fs::path& out, bool replace,
             break;
         }
         // Another process took the name in between: try the next one; anything else is final.
-        if (fs::exists(temporary, error) && created.error().message() == "the file exists already")
-            continue;
+        if (fs::exists(temporary, error) && created.error().kind() == ErrorKind::kExists) continue;
         removeQuietly(temporary);
-        return Error{name + ": cannot create a file in " + folder.string() + ": " +
-                     created.error().message()};
+        return refuse("cannot create a file in " + folder.string() + ": " +
+                      created.error().message());
     }
-    if (!database) return Error{name + ": cannot find a free temporary name in " + folder.string()};
+    if (!database) return refuse("cannot find a free temporary name in " + folder.string());
     // Marks the file as in the making for the sweep of other runs.
     lock = Descriptor(::open(temporary.c_str(), O_RDONLY | O_CLOEXEC));
     if (lock.get() >= 0) ::flock(lock.get(), LOCK_EX);
@@ -922,15 +919,15 @@ Status buildNewModule(const fs::path& out, bool replace,
         !set) {
         database.reset();
         removeQuietly(temporary);
-        return Error{name + ": cannot write the module: " + set.error().message()};
+        return refuse("cannot write the module: " + set.error().message());
     }
 
     Status filled = fill(*database);
     database.reset();  // closes the file before it moves
     if (!filled) {
         removeQuietly(temporary);
-        return Error(filled.error().kind(),
-                     name + ": cannot write the module: " + filled.error().what());
+        return Error(filled.error().kind(), "cannot write the module: " + filled.error().what(),
+                     name);
     }
     Status moved = moveIntoPlace(temporary, out, replace);
     if (!moved) removeQuietly(temporary);

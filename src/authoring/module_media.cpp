@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "platform/files.h"
 #include "rules/media.h"
 
 namespace vexlor::authoring {
@@ -167,23 +168,24 @@ MediaSurvey surveyMedia(const std::vector<Question>& questions, const fs::path& 
 Result<Descriptor> openPlainFile(const fs::path& path, std::uintmax_t limit, std::uintmax_t* size) {
     // Opened without waiting, so a pipe with no writer cannot hold the program; what it is is
     // told by the open file, not by the name, which may change in between.
-    Descriptor in(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
-    if (!in)
-        return Error(errno == ENOENT ? ErrorKind::kNoFile : ErrorKind::kNoAccess,
-                     std::string("cannot be read: ") + std::strerror(errno), path.string());
-    struct stat info {};
-    if (::fstat(in.get(), &info) != 0)
-        return Error(ErrorKind::kNoAccess, "cannot be read", path.string());
-    if (S_ISDIR(info.st_mode)) return Error(ErrorKind::kNotAFile, "is a folder", path.string());
-    if (!S_ISREG(info.st_mode))
-        return Error(ErrorKind::kNotAFile, "is a pipe, a device or a socket, not a file",
-                     path.string());
-    if (static_cast<std::uintmax_t>(info.st_size) > limit)
-        return Error(ErrorKind::kFailed, "is larger than the " + mebibytes(limit) + " it may have",
-                     path.string());
-    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
-    if (size) *size = static_cast<std::uintmax_t>(info.st_size);
-    return in;
+    platform::ReadableFile in = platform::openForReading(path, limit, platform::Links::kRefuse);
+    switch (in.problem) {
+        case platform::ReadableFile::Problem::kNone:
+            break;
+        case platform::ReadableFile::Problem::kCannotOpen:
+            return Error(in.error == ENOENT ? ErrorKind::kNoFile : ErrorKind::kNoAccess,
+                         std::string("cannot be read: ") + std::strerror(in.error), path.string());
+        case platform::ReadableFile::Problem::kFolder:
+            return Error(ErrorKind::kNotAFile, "is a folder", path.string());
+        case platform::ReadableFile::Problem::kNotRegular:
+            return Error(ErrorKind::kNotAFile, "is a pipe, a device or a socket, not a file",
+                         path.string());
+        case platform::ReadableFile::Problem::kTooLarge:
+            return Error(ErrorKind::kFailed,
+                         "is larger than the " + mebibytes(limit) + " it may have", path.string());
+    }
+    if (size) *size = static_cast<std::uintmax_t>(in.info.st_size);
+    return std::move(in.descriptor);
 }
 
 PlacedMedia::PlacedMedia(PlacedMedia&& other) noexcept

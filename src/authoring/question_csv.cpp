@@ -24,7 +24,7 @@ std::string headerText() {
 }
 
 Error at(const std::string& name, int line, const std::string& why) {
-    return Error{name + ":" + std::to_string(line) + ": " + why};
+    return Error(ErrorKind::kFailed, why, name, line);
 }
 
 constexpr std::size_t kMaxCsvFields = 64;
@@ -113,7 +113,7 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
     CsvReader reader(text, kMaxCsvFields, separatorOf(text));
     CsvRecord header;
     if (!reader.next(header)) {
-        if (reader.error()) return at(name, reader.error()->line, reader.error()->message);
+        if (reader.error()) return reader.error()->about(name);
         return at(name, 1, "the file is empty; it must start with the header " + headerText());
     }
     if (auto problem = headerProblem(header))
@@ -145,7 +145,7 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
         questions.push_back(std::move(question));
         if (lines != nullptr) lines->push_back(record.line);
     }
-    if (reader.error()) return at(name, reader.error()->line, reader.error()->message);
+    if (reader.error()) return reader.error()->about(name);
     return questions;
 }
 

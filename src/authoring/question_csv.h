@@ -12,8 +12,8 @@ namespace vexlor::authoring {
 
 /// Questions from CSV text whose header is the question columns, with or without Audio, fields
 /// separated by ',' or ';' as the header line shows. A field starting with an apostrophe
-/// followed by one of "=+-@'", a tab or a carriage return loses the apostrophe. Errors
-/// read "NAME:LINE: why", LINE being where the faulty record starts. `lines`, when given, gets
+/// followed by one of "=+-@'", a tab or a carriage return loses the apostrophe. An error
+/// is about NAME at the line where the faulty record starts. `lines`, when given, gets
 /// the line each kept question starts on. With `notKept`, questions past kMaxQuestions are read
 /// and checked but only counted there, so memory stays bounded.
 Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std::string& name,

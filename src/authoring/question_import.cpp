@@ -179,7 +179,7 @@ void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
     }
     if (first.fields.empty() || blank(first.fields)) {
         if (reader.error())
-            out.result.fatal = ImportProblem{reader.error()->line, "", reader.error()->message};
+            out.result.fatal = ImportProblem{reader.error()->line(), "", reader.error()->message()};
         else
             out.result.fatal = ImportProblem{0, "", "the file holds no rows"};
         return;
@@ -259,7 +259,7 @@ void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
     for (CsvRecord record; reader.next(record);) take(record);
     // A record that cannot be read leaves the rows after it unknown: nothing is used.
     if (reader.error()) {
-        const ImportProblem fault{reader.error()->line, "", reader.error()->message};
+        const ImportProblem fault{reader.error()->line(), "", reader.error()->message()};
         out.result = ImportResult{};
         out.result.fatal = fault;
         out.notes.clear();

@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <utility>
 
 #include "authoring/file_write.h"
 #include "platform/data_home.h"
+#include "platform/files.h"
 
 namespace vexlor::authoring {
 
@@ -156,15 +156,14 @@ Result<RecoveryCopy> parseRecovery(std::string_view text) {
 }
 
 Result<RecoveryCopy> readRecovery(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return Error(ErrorKind::kNoAccess, "cannot read the recovery copy", file.string());
-    std::string text;
-    char buffer[64 * 1024];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        if (text.size() + static_cast<std::size_t>(in.gcount()) > kMaxRecoveryBytes)
-            return damaged("it is too large").about(file.string());
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
+    const platform::ReadableFile in = platform::openForReading(file, kMaxRecoveryBytes);
+    if (in.problem == platform::ReadableFile::Problem::kTooLarge)
+        return damaged("it is too large").about(file.string());
+    std::optional<std::string> read;
+    if (in) read = platform::readAll(in.fd(), kMaxRecoveryBytes);
+    if (!read) return Error(ErrorKind::kNoAccess, "cannot read the recovery copy", file.string());
+    if (read->size() > kMaxRecoveryBytes) return damaged("it is too large").about(file.string());
+    const std::string text = std::move(*read);
     auto copy = parseRecovery(text);
     if (!copy) return copy.error().about(file.string());
     return copy;
@@ -189,7 +188,7 @@ Result<RecoverySlot> RecoverySlot::claim(const fs::path& folder, const fs::path&
     if (folder.empty())
         return Error(ErrorKind::kNoAccess, "no folder for recovery copies (HOME is not set)");
     if (Status made = makeFolder(folder); !made) return made.error();
-    const std::string name = nameOf(fs::absolute(module));
+    const std::string name = nameOf(platform::absolutePath(module));
     std::error_code error;
     for (int slot = 0; slot < kSlots; ++slot) {
         const fs::path copy = folder / (name + "-" + std::to_string(slot) + ".json");

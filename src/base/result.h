@@ -21,31 +21,40 @@ enum class ErrorKind {
     kForeignJournal,  ///< a journal or log beside it that does not belong to it
     kUnsafeLayout,    ///< views, triggers or virtual tables where the module's tables belong
     kChanged,         ///< another program changed what was read since, so it is not written over
+    kExists,          ///< something is at the name a new file was to take
 };
 
-/// Why something failed: its kind, a sentence for the user, and the file it concerns (empty
-/// when it concerns none, or when the sentence already names it).
+/// Why something failed: its kind, a sentence for the user, and the file (and the line in it) it
+/// concerns. The sentence never names the file: whoever shows the error puts the two together.
 class Error {
   public:
     Error(std::string message) : message_(std::move(message)) {}
     Error(const char* message) : message_(message) {}
-    Error(ErrorKind kind, std::string message, std::string file = {})
-        : kind_(kind), message_(std::move(message)), file_(std::move(file)) {}
+    Error(ErrorKind kind, std::string message, std::string file = {}, int line = 0)
+        : kind_(kind), message_(std::move(message)), file_(std::move(file)), line_(line) {}
 
     ErrorKind kind() const { return kind_; }
     /// The sentence, without the file.
     const std::string& message() const { return message_; }
     const std::string& file() const { return file_; }
-    /// The whole line for the user: "file: sentence", or the sentence alone.
-    std::string what() const { return file_.empty() ? message_ : file_ + ": " + message_; }
+    /// The line of the file, counted from 1; 0 when the error concerns no line.
+    int line() const { return line_; }
+    /// The whole line for the user: "file:line: sentence", "file: sentence", or the sentence
+    /// alone.
+    std::string what() const {
+        if (file_.empty()) return message_;
+        if (line_ > 0) return file_ + ":" + std::to_string(line_) + ": " + message_;
+        return file_ + ": " + message_;
+    }
 
     /// The same error, about `file`.
-    Error about(std::string file) const { return Error(kind_, message_, std::move(file)); }
+    Error about(std::string file) const { return Error(kind_, message_, std::move(file), line_); }
 
   private:
     ErrorKind kind_ = ErrorKind::kFailed;
     std::string message_;
     std::string file_;
+    int line_ = 0;
 };
 
 inline std::ostream& operator<<(std::ostream& out, const Error& error) {

@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -29,6 +30,34 @@ std::string usage(const std::string& program) {
 }
 
 }  // namespace
+
+bool deliverGuarded(const std::function<bool()>& deliver, Prompts& prompts, QWidget* parent) {
+    QString why;
+    try {
+        return deliver();
+    } catch (const std::exception& error) {
+        why = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        why = QStringLiteral("an unknown error");
+    }
+    // The warning runs an event loop of its own: a failure inside it is not reported again.
+    static bool reporting = false;
+    if (!reporting) {
+        reporting = true;
+        prompts.warn(parent, QStringLiteral("Vexlor Module Editor"),
+                     QStringLiteral("This action stopped on an internal error (%1). The module "
+                                    "and your changes stay open here: save them before going "
+                                    "on.")
+                         .arg(why));
+        reporting = false;
+    }
+    return false;
+}
+
+bool EditorApplication::notify(QObject* receiver, QEvent* event) {
+    return deliverGuarded([&] { return QApplication::notify(receiver, event); }, prompts_,
+                          activeWindow());
+}
 
 int runEditor(int argc, char** argv) {
     // Read before the application exists: --help and --version need no display.
@@ -61,7 +90,8 @@ int runEditor(int argc, char** argv) {
     static char fallbackName[] = "vexlor-editor";
     int qtArgc = 1;
     char* qtArgv[] = {argc > 0 ? argv[0] : fallbackName, nullptr};
-    QApplication application(qtArgc, qtArgv);
+    QtPrompts prompts;
+    EditorApplication application(qtArgc, qtArgv, prompts);
     QApplication::setOrganizationName(QStringLiteral("Vexlor"));
     QApplication::setApplicationName(QStringLiteral("Vexlor Module Editor"));
     QApplication::setApplicationVersion(QStringLiteral(VEXLOR_VERSION));
@@ -69,7 +99,6 @@ int runEditor(int argc, char** argv) {
     QApplication::setWindowIcon(ui::applicationIcon());
 
     platform::SdlSoundPlayer sound;
-    QtPrompts prompts;
     EditorWindow window(prompts, sound);
     const std::filesystem::path recoveryFolder = authoring::recoveryFolder();
     if (!recoveryFolder.empty()) window.keepRecovery(recoveryFolder);

@@ -34,6 +34,7 @@
 #include "editor/window_helpers.h"
 #include "modules/earlier_format.h"
 #include "modules/module_converter.h"
+#include "platform/files.h"
 #include "platform/sample_modules.h"
 #include "ui/widgets.h"
 
@@ -518,7 +519,7 @@ bool EditorWindow::openEarlier(const QString& path) {
     }
     auto opened = authoring::Document::open(converted);
     if (!opened) return cannot(qt(opened.error().message()));
-    const fs::path original = fs::absolute(pathOf(path));
+    const fs::path original = platform::absolutePath(pathOf(path));
     // Its pictures and sounds lie beside the original, not beside the copy.
     opened->setMediaFolder(original.parent_path());
     setDocument(std::move(*opened), std::move(folder), original);
@@ -529,7 +530,7 @@ bool EditorWindow::openEarlier(const QString& path) {
 }
 
 bool EditorWindow::newModule(const QString& path, const QString& title) {
-    if (document_ && fs::absolute(modulePath()) == fs::absolute(pathOf(path))) {
+    if (document_ && platform::absolutePath(modulePath()) == platform::absolutePath(pathOf(path))) {
         prompts_.warn(
             this, tr("New Module"),
             tr("%1 is the module open here: choose another name.").arg(QFileInfo(path).fileName()));
@@ -644,7 +645,7 @@ bool EditorWindow::saveEarlier() {
 
 bool EditorWindow::saveAs(const QString& path) {
     if (!document_) return false;
-    if (fs::absolute(pathOf(path)) == fs::absolute(modulePath())) return save();
+    if (platform::absolutePath(pathOf(path)) == platform::absolutePath(modulePath())) return save();
     if (titleMissing(tr("Save As"))) return false;
     auto saved = document_->saveAs(pathOf(path), /*replace=*/true);
     if (!saved) {

@@ -7,6 +7,7 @@
 
 #include "editor/editor_window.h"
 #include "editor/prompts.h"
+#include "platform/files.h"
 
 namespace vexlor::editor {
 
@@ -19,7 +20,7 @@ QString qt(const std::string& text) {
 }
 
 fs::path normal(const fs::path& path) {
-    return path.empty() ? path : fs::absolute(path).lexically_normal();
+    return path.empty() ? path : platform::absolutePath(path).lexically_normal();
 }
 
 }  // namespace

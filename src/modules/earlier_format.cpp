@@ -12,6 +12,7 @@
 
 #include "modules/module_database.h"
 #include "platform/descriptor.h"
+#include "platform/files.h"
 
 namespace vexlor::modules {
 
@@ -111,28 +112,13 @@ Status copyWhole(const fs::path& from, const fs::path& to, bool& created) {
         created = false;
         return systemError("cannot keep the original", number, to);
     };
-    std::array<char, 1 << 16> buffer{};
-    for (;;) {
-        const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return failed(errno);
-        if (got == 0) break;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put =
-                ::write(out.get(), buffer.data() + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR) continue;
-            if (put < 0) return failed(errno);
-            done += put;
-        }
-    }
+    if (platform::copyAll(in.get(), out.get(), UINT64_MAX) != platform::CopyEnd::kDone)
+        return failed(errno);
     if (::fsync(out.get()) != 0) return failed(errno);
     return Status::success();
 }
 
-void syncFolder(const fs::path& folder) {
-    const Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory) ::fsync(directory.get());
-}
+using platform::syncFolder;
 
 fs::path folderOf(const fs::path& file) {
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();

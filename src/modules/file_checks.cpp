@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/files.h"
 #include "text/text.h"
 
 namespace vexlor::modules::files {
@@ -16,40 +17,20 @@ namespace {
 
 enum class JournalState { kNone, kOwn, kForeign };
 
-// A file descriptor closed when it goes out of scope.
-class FileHandle {
-  public:
-    // Never blocks (a pipe opens at once) and never follows a link at the last step.
-    explicit FileHandle(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY)) {}
-    ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
+using platform::Links;
+using platform::openForReading;
 
-    // Whether it is open on a regular file; its size then in `size`.
-    bool regular(std::uint64_t& size) const {
-        struct stat info {};
-        if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-        size = static_cast<std::uint64_t>(info.st_size);
-        return true;
+// Reads `size` bytes at `offset`; false when fewer are there.
+bool readAt(int fd, std::uint64_t offset, unsigned char* bytes, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got =
+            ::pread(fd, bytes + done, size - done, static_cast<off_t>(offset + done));
+        if (got <= 0) return false;
+        done += static_cast<std::size_t>(got);
     }
-    // Reads `size` bytes at `offset`; false when fewer are there.
-    bool readAt(std::uint64_t offset, unsigned char* bytes, std::size_t size) const {
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t got =
-                ::pread(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
-            if (got <= 0) return false;
-            done += static_cast<std::size_t>(got);
-        }
-        return true;
-    }
-
-  private:
-    int fd_;
-};
+    return true;
+}
 
 // A rollback journal that the engine would play back into the file on the next read. Its page 1
 // record carries the salt that begins every encrypted module file, so a journal left beside a
@@ -57,13 +38,14 @@ class FileHandle {
 // A journal that holds no page 1 cannot be told apart and counts as the file's own. Only called
 // once the journal is known to be a regular file.
 JournalState journalState(const std::string& path) {
-    const FileHandle journal(path + "-journal");
-    std::uint64_t size = 0;
-    if (!journal.regular(size)) return JournalState::kNone;
+    // Never blocks (a pipe opens at once) and never follows a link at the last step.
+    const auto journal = openForReading(path + "-journal", UINT64_MAX, Links::kRefuse);
+    if (!journal) return JournalState::kNone;
+    const auto size = static_cast<std::uint64_t>(journal.info.st_size);
     constexpr unsigned char kMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
     unsigned char header[28] = {};
     // The engine ignores an empty journal, or one whose header was zeroed or never written.
-    if (!journal.readAt(0, header, sizeof header) || header[0] == 0 ||
+    if (!readAt(journal.fd(), 0, header, sizeof header) || header[0] == 0 ||
         !std::equal(std::begin(kMagic), std::end(kMagic), header))
         return JournalState::kNone;
     std::uint32_t records = text::bigEndian32(header + 8);
@@ -73,8 +55,8 @@ JournalState journalState(const std::string& path) {
         return JournalState::kForeign;
 
     unsigned char salt[16] = {};
-    const FileHandle file(path);
-    if (!file.readAt(0, salt, sizeof salt)) return JournalState::kOwn;
+    const auto file = openForReading(path, UINT64_MAX, Links::kRefuse);
+    if (!file || !readAt(file.fd(), 0, salt, sizeof salt)) return JournalState::kOwn;
 
     std::vector<unsigned char> record(4 + pageSize + 4);
     // A journal whose header was written before its records counts them by its size, as the
@@ -84,8 +66,8 @@ JournalState journalState(const std::string& path) {
                                           (size - sectorSize) / record.size(), 1'000'000))
                                     : 0;
     for (std::uint32_t i = 0; i < records && i < 1'000'000; ++i) {
-        if (!journal.readAt(sectorSize + std::uint64_t{i} * record.size(), record.data(),
-                            record.size()))
+        if (!readAt(journal.fd(), sectorSize + std::uint64_t{i} * record.size(), record.data(),
+                    record.size()))
             break;
         if (text::bigEndian32(record.data()) != 1) continue;
         return std::equal(std::begin(salt), std::end(salt), record.begin() + 4)

@@ -134,8 +134,7 @@ Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::open(const std::string& 
             sqlite3_step(statement) == SQLITE_ROW) {
             const auto* mode = sqlite3_column_text(statement, 0);
             if (mode && text::equalsIgnoringCase(reinterpret_cast<const char*>(mode), "wal"))
-                layout = Error(ErrorKind::kUnsafeLayout,
-                               "not a module: it is set to keep a write-ahead log");
+                layout = Error(ErrorKind::kUnsafeLayout, "it is set to keep a write-ahead log");
         }
         sqlite3_finalize(statement);
     }
@@ -158,7 +157,7 @@ Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::create(const std::string
                                                                const std::string& key) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0)
-        return Error(ErrorKind::kFailed, "the file exists already", path);
+        return Error(ErrorKind::kExists, "the file exists already", path);
     sqlite3* db = nullptr;
     Status opened =
         sqlite3_open_v2(path.c_str(), &db,

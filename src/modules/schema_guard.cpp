@@ -107,7 +107,7 @@ Status checkLayout(sqlite3* db) {
         why = table + " is a table without row ids";
     }
     if (why.empty()) return Status::success();
-    return Error(ErrorKind::kUnsafeLayout, "not a module: " + why);
+    return Error(ErrorKind::kUnsafeLayout, why);
 }
 
 }  // namespace vexlor::modules::schema

@@ -21,6 +21,8 @@ class Descriptor {
         if (fd_ >= 0) ::close(fd_);
     }
     int get() const { return fd_; }
+    /// Gives up the descriptor, to be closed by whoever takes it.
+    int release() { return std::exchange(fd_, -1); }
     explicit operator bool() const { return fd_ >= 0; }
 
   private:

@@ -1,4 +1,5 @@
 #include "platform/file_types.h"
+#include "platform/files.h"
 #include "text/text.h"
 
 #include <fcntl.h>
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -81,48 +81,19 @@ std::string unescapeComment(std::string_view text) {
 }
 
 // Icons and package files are small; anything larger is not read.
-constexpr off_t kMaxReadBytes = 4 * 1024 * 1024;
+constexpr std::uint64_t kMaxReadBytes = 4 * 1024 * 1024;
 
 // A plain file's bytes; nothing for a pipe, a device, a folder or a file over the limit, which
 // are never read (a pipe would block the start of the program).
 std::optional<std::string> readFile(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
-    std::optional<std::string> content;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxReadBytes) {
-        content.emplace(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t done = 0;
-        ssize_t got = 0;
-        // A file that shrank meanwhile is cut; one that grew is read up to its first size.
-        while (done < content->size() &&
-               (got = ::read(fd, content->data() + done, content->size() - done)) > 0)
-            done += static_cast<std::size_t>(got);
-        content->resize(done);
-    }
-    ::close(fd);
-    return content;
+    return readRegularFile(path, kMaxReadBytes);
 }
 
 // Writes through a temporary file so a reader never sees half a file.
 bool writeFileAtomically(const fs::path& path, std::string_view content) {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
-    if (error) return false;
-    const fs::path temporary = path.string() + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
-        }
-    }
-    fs::rename(temporary, path, error);
-    if (error) fs::remove(temporary, error);
-    return !error;
+    return !error && writeFileWhole(path, content, Placement::kReplace);
 }
 
 // Reads back only what serialize() below writes.

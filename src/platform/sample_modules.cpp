@@ -1,5 +1,6 @@
 #include "platform/sample_modules.h"
 #include "platform/descriptor.h"
+#include "platform/files.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -8,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstring>
 #include <system_error>
 
@@ -38,29 +38,6 @@ Error systemError(int code, const std::string& doing, const fs::path& file) {
     return Error(kindOf(code), doing + " (" + std::strerror(code) + ")", file.string());
 }
 
-bool writeAll(int fd, const char* bytes, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Renames `from` to `to` unless `to` exists; false with errno EEXIST when it does.
-bool renameWithoutReplacing(const fs::path& from, const fs::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // A file system without the flag: a hard link refuses an existing name as well.
-    if (::link(from.c_str(), to.c_str()) != 0) return false;
-    ignoreFailure(::unlink(from.c_str()),
-                  "the file is in place under its own name; a leftover temporary name is reused");
-    return true;
-}
-
 enum class Outcome { Copied, Kept, Skipped };
 
 // Copies one sample; Skipped when it is no regular file or another game is copying it.
@@ -72,11 +49,11 @@ Result<Outcome> copyOne(const fs::path& source, const fs::path& folder,
     if (::lstat(target.c_str(), &status) == 0) return Outcome::Kept;
 
     // Not following links, not waiting on a pipe: only a regular file is a sample.
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!in)
-        return errno == ELOOP ? Result<Outcome>(Outcome::Skipped)
-                              : systemError(errno, "cannot be read", source);
-    if (::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode)) return Outcome::Skipped;
+    const ReadableFile in = openForReading(source, UINT64_MAX, Links::kRefuse);
+    if (in.problem == ReadableFile::Problem::kCannotOpen)
+        return in.error == ELOOP ? Result<Outcome>(Outcome::Skipped)
+                                 : systemError(in.error, "cannot be read", source);
+    if (!in) return Outcome::Skipped;
 
     const fs::path temporary = folder / ("." + name + ".part");
     Descriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
@@ -91,18 +68,17 @@ Result<Outcome> copyOne(const fs::path& source, const fs::path& folder,
         return Outcome::Skipped;
     if (::ftruncate(out.get(), 0) != 0) return systemError(errno, "cannot be written", temporary);
 
-    std::array<char, 64 * 1024> block{};
-    for (;;) {
-        const ssize_t got = ::read(in.get(), block.data(), block.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return systemError(errno, "cannot be read", source);
-        if (got == 0) break;
-        if (!writeAll(out.get(), block.data(), static_cast<size_t>(got)))
+    switch (copyAll(in.fd(), out.get(), UINT64_MAX, afterEachBlock)) {
+        case CopyEnd::kReadFailed:
+            return systemError(errno, "cannot be read", source);
+        case CopyEnd::kWriteFailed:
             return systemError(errno, "cannot be written", temporary);
-        if (afterEachBlock) afterEachBlock();
+        case CopyEnd::kDone:
+        case CopyEnd::kTooLarge:
+            break;
     }
     if (::fsync(out.get()) != 0) return systemError(errno, "cannot be written", temporary);
-    if (!renameWithoutReplacing(temporary, target)) {
+    if (!putInPlace(temporary, target, Placement::kKeepExisting)) {
         const int code = errno;
         std::error_code ignored;
         ignoreFailure(fs::remove(temporary, ignored),
@@ -171,12 +147,7 @@ Result<SampleCopy> copySampleModules(const fs::path& samples, const fs::path& fo
             report.kept.push_back(source.filename().string());
     }
     // The new names themselves are made to last.
-    if (!report.copied.empty()) {
-        Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (directory)
-            ignoreFailure(::fsync(directory.get()),
-                          "the files are synced; only their names may come late");
-    }
+    if (!report.copied.empty()) syncFolder(folder);
     return report;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/sdl_sound_player.h"
+#include "platform/files.h"
 #include "text/text.h"
 
 #include <SDL.h>
@@ -126,20 +127,16 @@ int SDLCALL boundedClose(SDL_RWops* stream) {
 // Opens a sound file for the mixer after checking, from its size alone, that it is a plain
 // file within the limit; null otherwise. Never blocks on a pipe or a device.
 SDL_RWops* openSound(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return nullptr;
-    struct stat info {};
+    ReadableFile file = openForReading(path, SdlSoundPlayer::kMaxSoundBytes);
+    if (!file) return nullptr;
     char head[4] = {};
-    const bool plain = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const bool midi = (plain && ::pread(fd, head, sizeof head, 0) == sizeof head &&
+    const bool midi = (::pread(file.fd(), head, sizeof head, 0) == sizeof head &&
                        std::memcmp(head, "MThd", sizeof head) == 0) ||
                       text::endsWithIgnoringCase(path, ".mid") ||
                       text::endsWithIgnoringCase(path, ".midi");
-    const auto limit = midi ? SdlSoundPlayer::kMaxMidiBytes : SdlSoundPlayer::kMaxSoundBytes;
-    if (!plain || info.st_size > limit) {
-        ::close(fd);
-        return nullptr;
-    }
+    if (midi && file.info.st_size > SdlSoundPlayer::kMaxMidiBytes) return nullptr;
+    const struct stat info = file.info;
+    const int fd = file.descriptor.release();
     auto* stream = new SDL_RWops{};
     stream->size = boundedSize;
     stream->seek = boundedSeek;

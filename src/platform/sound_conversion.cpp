@@ -7,13 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "platform/descriptor.h"
+#include "platform/files.h"
 
 namespace vexlor::platform {
 
@@ -165,23 +165,19 @@ bool isConvertedSound(std::string_view ending) {
 
 Result<ConvertedSound> convertSoundToWav(const fs::path& source, const fs::path& target) {
     // Read whole from a plain file within the limit: never from a pipe, never past the limit.
-    const Descriptor file(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    struct stat info {};
-    if (!file || ::fstat(file.get(), &info) != 0) return refused(source, "it cannot be read");
-    if (!S_ISREG(info.st_mode)) return refused(source, "it is not a file");
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxConvertedSoundBytes)
+    const ReadableFile file = openForReading(source, kMaxConvertedSoundBytes);
+    if (file.problem == ReadableFile::Problem::kCannotOpen)
+        return refused(source, "it cannot be read");
+    if (file.problem == ReadableFile::Problem::kFolder ||
+        file.problem == ReadableFile::Problem::kNotRegular)
+        return refused(source, "it is not a file");
+    if (file.problem == ReadableFile::Problem::kTooLarge)
         return refused(source, "it is larger than " +
                                    std::to_string(kMaxConvertedSoundBytes / (1024 * 1024)) +
                                    " MiB");
-    std::vector<char> bytes(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got =
-            ::pread(file.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (got <= 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    bytes.resize(done);
+    // A file that grew meanwhile is read up to the size it had.
+    std::string bytes = readAll(file.fd(), kMaxConvertedSoundBytes).value_or(std::string());
+    bytes.resize(std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(file.info.st_size)));
     const bool ogg = bytes.size() >= 4 && std::memcmp(bytes.data(), "OggS", 4) == 0;
     const bool flac = bytes.size() >= 4 && std::memcmp(bytes.data(), "fLaC", 4) == 0;
     if (!ogg && !flac) return refused(source, "it is no OGG Vorbis, FLAC or Opus sound");
@@ -231,8 +227,7 @@ Result<ConvertedSound> convertSoundToWav(const fs::path& source, const fs::path&
     if (pcm > limit) return refused(source, longest);
     if (pcm == 0) return refused(source, "it holds no sound");
 
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    if (!out.write(wav.data(), static_cast<std::streamsize>(wav.size())) || !out.flush())
+    if (!writeFileWhole(target, wav, Placement::kReplace))
         return Error(ErrorKind::kNoAccess, "cannot write the converted sound", target.string());
     ConvertedSound converted;
     converted.rate = rate;

@@ -30,6 +30,7 @@
 
 #include "app/master_form.h"
 #include "authoring/import.h"
+#include "editor/editor_app.h"
 #include "editor/editor_window.h"
 #include "editor/preview.h"
 #include "modules/data_source.h"
@@ -550,6 +551,24 @@ TEST_F(EditorWindowTest, UnsavedChangesAreAskedAboutOnClose) {
     EXPECT_FALSE(window.isWindowModified());
     EXPECT_TRUE(window.close());
     EXPECT_EQ(prompts.unsavedAsked, 2);
+}
+
+// Whatever an event's handler throws is reported over the window and goes no further: the
+// module and its unsaved change stay open. A row past the end reads as an empty question.
+TEST_F(EditorWindowTest, AnActionThatThrowsIsReportedAndTheDocumentStays) {
+    ASSERT_TRUE(window.openModule(QString::fromStdString(sampleCopy())));
+    window.selectRow(0);
+    type(QuestionField::kPoints, "300");
+    const std::function<bool()> throwers[] = {
+        []() -> bool { throw std::out_of_range("row 9 of 3"); },
+        []() -> bool { throw std::bad_alloc(); }, []() -> bool { throw 42; }};
+    for (const auto& thrower : throwers) EXPECT_FALSE(deliverGuarded(thrower, prompts, &window));
+    ASSERT_EQ(prompts.warnings.size(), 3u);
+    EXPECT_TRUE(prompts.warnings[0].contains(QStringLiteral("(row 9 of 3)")));
+    EXPECT_TRUE(window.document() && window.isWindowModified());
+    EXPECT_EQ(shown(QuestionField::kPoints), "300");
+    EXPECT_TRUE(deliverGuarded([] { return true; }, prompts, &window));
+    EXPECT_TRUE(window.document()->question(window.document()->size()).text.empty());
 }
 
 // Play in the Game starts the game with the module's full path, saving unsaved changes first

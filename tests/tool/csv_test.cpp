@@ -18,7 +18,7 @@ TEST(CsvReading, QuotedFieldsKeepCommasQuotesAndLineBreaks) {
         "\"two\nlines\",\"\",x\n"
         "\"three\r\n\r\nlines\",,\"\"\"\"\r\n"
         "last,row,here\r\n\r\n\n");
-    ASSERT_FALSE(parsed.error) << parsed.error->message;
+    ASSERT_FALSE(parsed.error) << parsed.error->message();
     ASSERT_EQ(parsed.records.size(), 4u);
     EXPECT_EQ(parsed.records[0].fields, (Fields{"a", "b,1", "say \"hi\""}));
     EXPECT_EQ(parsed.records[1].fields, (Fields{"two\nlines", "", "x"}));
@@ -47,15 +47,16 @@ TEST(CsvReading, ErrorsNameTheLineWhereTheRecordStarts) {
     for (const auto& [bad, message] : cases) {
         const CsvParse parsed = parseCsv(before + bad + "after,ok\r\n");
         ASSERT_TRUE(parsed.error) << bad;
-        EXPECT_EQ(parsed.error->line, 5) << bad;
-        EXPECT_NE(parsed.error->message.find(message), std::string::npos) << parsed.error->message;
+        EXPECT_EQ(parsed.error->line(), 5) << bad;
+        EXPECT_NE(parsed.error->message().find(message), std::string::npos)
+            << parsed.error->message();
     }
     // A bad byte deep inside a multi-line record also names its own line.
     const CsvParse deep = parseCsv("a,\"one\ntwo\nthr\xFF\"\r\n");
     ASSERT_TRUE(deep.error);
-    EXPECT_EQ(deep.error->line, 1);
-    EXPECT_NE(deep.error->message.find("at line 3, column 4"), std::string::npos)
-        << deep.error->message;
+    EXPECT_EQ(deep.error->line(), 1);
+    EXPECT_NE(deep.error->message().find("at line 3, column 4"), std::string::npos)
+        << deep.error->message();
 }
 
 TEST(CsvQuestions, HeaderMustBeTheQuestionColumnsWithOrWithoutAudio) {
