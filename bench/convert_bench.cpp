@@ -11,7 +11,7 @@
 
 #include "authoring/conversion.h"
 #include "legacy/jet_module.h"
-#include "support/fakes.h"
+#include "support/doubles.h"
 #include "support/jet_writer.h"
 
 namespace {

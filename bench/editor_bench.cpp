@@ -12,7 +12,7 @@
 
 #include "authoring/document.h"
 #include "modules/module_database.h"
-#include "support/fakes.h"
+#include "support/doubles.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "support/fakes.h"
+#include "support/doubles.h"
 #include "vexlor-module/commands.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "game/quiz.h"
 #include "modules/data_source.h"
 #include "platform/timer.h"
+#include "rules/refusals.h"
 #include "rules/text_panels.h"
 
 namespace vexlor::app {
@@ -36,7 +37,7 @@ class MasterForm {
     static constexpr int kQuestionWidth =
         rules::panels::kQuestion.width;  ///< full width of PanelQuestion
     static constexpr int kQuestionWidthBesidePicture = rules::panels::kQuestionWidthBesidePicture;
-    static constexpr int kPictureSide = 1575;   ///< Picture1 is a square of this side
+    static constexpr int kPictureSide = rules::panels::kPictureSide;
     static constexpr int kDrawAttempts = 1500;  ///< lookups of one question draw at most
 
     static constexpr const char* kTitle = "Vexlor Player - ";
@@ -44,7 +45,7 @@ class MasterForm {
     static constexpr const char* kStartPrompt = "Press Start to begin the Game";
     static constexpr const char* kHighScoreTitle = "High Score";
     /// The title of the Open dialog and of the messages about opening a module.
-    static constexpr const char* kOpenTitle = "Open Vexlor Module";
+    static constexpr const char* kOpenTitle = rules::refusals::kOpenTitle;
 
     explicit MasterForm(Services services);
     MasterForm(const MasterForm&) = delete;

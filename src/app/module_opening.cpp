@@ -1,9 +1,9 @@
-#include <cctype>
 #include <filesystem>
 #include <string>
 
 #include "app/master_form.h"
 #include "modules/module_database.h"
+#include "rules/refusals.h"
 
 namespace vexlor::app {
 
@@ -40,9 +40,10 @@ void MasterForm::openModule(const std::string& path) {
     if (New1.FileName.empty()) return;
 
     std::string shortName = services_.fileSystem.fileName(New1.FileName);
-    if (shortName == "Dummy.mdb") {
-        services_.messageBox.show(shortName + "\rYou can't use this file name",
-                                  platform::message_style::kExclamation, kOpenTitle);
+    if (shortName == rules::refusals::kReservedName) {
+        services_.messageBox.show(
+            shortName + "\r" + std::string(rules::refusals::kReservedNameRefused),
+            platform::message_style::kExclamation, kOpenTitle);
         return;
     }
 
@@ -143,18 +144,14 @@ bool MasterForm::openPackage(const std::string& shortName) {
 }
 
 std::string MasterForm::openRefusal(const std::string& shortName, const Status& opened) {
-    // A module another program holds locked is not called invalid: it is only busy.
-    const bool inUse = !opened && opened.error().kind() == ErrorKind::kInUse;
-    return shortName +
-           (inUse ? "\rThe module is in use by another program" : "\rNot a Valid Module");
+    return rules::refusals::gameRefusal(shortName, opened);
 }
 
 std::optional<std::string> MasterForm::unreachableMessage(const std::string& path) {
     const Status reachable = modules::checkReachable(path);
     if (reachable) return std::nullopt;
-    std::string why = reachable.error().message();
-    why.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why.front())));
-    return std::filesystem::path(path).filename().string() + "\r" + why;
+    return rules::refusals::gameUnreachable(std::filesystem::path(path).filename().string(),
+                                            reachable.error().message());
 }
 
 void MasterForm::openNamedModule(const std::string& path) {

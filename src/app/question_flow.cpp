@@ -10,13 +10,14 @@
 #include "app/text_values.h"
 #include "modules/transaction.h"
 #include "rules/media.h"
+#include "rules/questions.h"
 #include "text/text.h"
 
 namespace vexlor::app {
 
 namespace {
 
-constexpr long kMostQuestions = 32767;  // counts and numbers are 16-bit
+constexpr long kMostQuestions = rules::kMaxQuestions;
 
 }  // namespace
 
@@ -107,7 +108,7 @@ void MasterForm::drawQuestion() {
     // current one on the next move. A search stores the record now rather than at the next
     // draw, so the number is in the file even if the program is killed during this question.
     if (Data2.AddNew()) {
-        Use.Text = std::to_string(QuestionNumber);
+        Use.Text = rules::askedText(QuestionNumber);
         ignoreFailure(Data2.findAsked(QuestionNumber),
                       "a number not stored now is stored at the next move, or asked again later");
     }

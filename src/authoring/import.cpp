@@ -12,6 +12,7 @@
 #include "authoring/csv.h"
 #include "authoring/question_csv.h"
 #include "platform/files.h"
+#include "rules/questions.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -295,10 +296,7 @@ bool Lines::next(std::string_view& line) {
 }
 
 std::string_view trim(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n\f\v";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    return rules::trimmed(text);
 }
 
 std::optional<std::string> tooLarge(const Question& question) {
@@ -311,16 +309,19 @@ std::optional<std::string> tooLarge(const Question& question) {
 
 std::optional<std::string> unplayable(const Question& question) {
     if (auto why = tooLarge(question)) return why;
-    if (trim(question.text).empty()) return "the question text is empty";
-    for (std::size_t i = 0; i < question.answers.size(); ++i) {
-        if (trim(question.answers[i]).empty())
-            return i == 0 ? "the right answer is empty" : "a wrong answer is empty";
-        for (std::size_t earlier = 0; earlier < i; ++earlier)
-            if (trim(question.answers[earlier]) == trim(question.answers[i]))
-                return "the answer \"" + std::string(trim(question.answers[i])) +
-                       "\" is given twice";
+    const auto faults = rules::playFaults(question.text, question.answers);
+    if (faults.empty()) return std::nullopt;
+    const rules::PlayFault& first = faults.front();
+    switch (first.kind) {
+        case rules::PlayFault::kTextEmpty:
+            return "the question text is empty";
+        case rules::PlayFault::kAnswerEmpty:
+            return first.answer == 0 ? "the right answer is empty" : "a wrong answer is empty";
+        case rules::PlayFault::kSameAnswer:
+            break;
     }
-    return std::nullopt;
+    return "the answer \"" + std::string(trim(question.answers[first.answer])) +
+           "\" is given twice";
 }
 
 void keep(ImportResult& result, Question question, ImportProblem where,

@@ -9,24 +9,12 @@
 #include "platform/file_system.h"
 #include "rules/media.h"
 #include "rules/numbers.h"
+#include "rules/questions.h"
 #include "rules/text_panels.h"
 
 namespace vexlor::authoring {
 
 namespace {
-
-constexpr std::string_view kBlanks = " \t\r\n";
-
-bool isBlank(std::string_view text) {
-    return text.find_first_not_of(kBlanks) == text.npos;
-}
-
-// Answers that differ only in surrounding blanks look the same on screen.
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == text.npos) return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
 
 std::string quotedText(std::string_view text) {
     return "\"" + std::string(text) + "\"";
@@ -78,19 +66,21 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
     auto answerField = [](std::size_t answer) { return static_cast<QuestionField>(answer + 1); };
     auto label = [](QuestionField field) { return std::string(fieldLabel(field)); };
 
-    if (isBlank(question.text)) breaks(QuestionField::kText, "Question is empty");
-    for (std::size_t i = 0; i < question.answers.size(); ++i) {
-        const QuestionField field = answerField(i);
-        if (isBlank(question.answers[i])) {
-            breaks(field, label(field) + " is empty");
-            continue;
-        }
-        for (std::size_t earlier = 0; earlier < i; ++earlier) {
-            if (trimmed(question.answers[earlier]) != trimmed(question.answers[i])) continue;
-            // The later field is the one at fault: it is the one usually typed last.
-            breaks(field, label(answerField(earlier)) + " and " + label(field) +
-                              " are the same answer " + quotedText(trimmed(question.answers[i])));
-            break;
+    for (const rules::PlayFault& fault : rules::playFaults(question.text, question.answers)) {
+        const QuestionField field = answerField(fault.answer);
+        switch (fault.kind) {
+            case rules::PlayFault::kTextEmpty:
+                breaks(QuestionField::kText, "Question is empty");
+                break;
+            case rules::PlayFault::kAnswerEmpty:
+                breaks(field, label(field) + " is empty");
+                break;
+            case rules::PlayFault::kSameAnswer:
+                // The later field is the one at fault: it is the one usually typed last.
+                breaks(field, label(answerField(fault.earlier)) + " and " + label(field) +
+                                  " are the same answer " +
+                                  quotedText(rules::trimmed(question.answers[fault.answer])));
+                break;
         }
     }
     if (!rules::startsWithNumber(question.points))

@@ -24,6 +24,8 @@
 #include "modules/temporary_names.h"
 #include "platform/descriptor.h"
 #include "platform/files.h"
+#include "rules/questions.h"
+#include "rules/refusals.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -89,21 +91,18 @@ std::optional<std::string> missingLayout(ModuleDatabase& database) {
 
 // The refusal of the module store, as a line that follows "<file>: ".
 std::string refusal(const Error& error, const fs::path& path) {
+    namespace refusals = rules::refusals;
     switch (error.kind()) {
         case ErrorKind::kNotAModule:
             if (modules::isEarlierModule(path.string()))
-                return "is a module in the earlier format (a Jet database): convert it first "
-                       "with: vexlor-module convert " +
-                       path.string();
-            return "not a Vexlor module (it cannot be read with the module key: it is another kind "
-                   "of file, a database with another key, or its first page is damaged)";
+                return refusals::toolEarlierFormat(path.string());
+            return std::string(refusals::kToolNotAModule);
         case ErrorKind::kUnsafeLayout:
-            return "not a Vexlor module (" + error.message() + ")";
+            return refusals::toolWrongLayout(error.message());
         case ErrorKind::kNeedsRecovery:
-            return "needs recovering: the journal beside it (" + path.filename().string() +
-                   "-journal) holds an interrupted write, and this command only reads";
+            return refusals::toolNeedsRecovery(path.filename().string());
         case ErrorKind::kInUse:
-            return "is in use: another program holds it locked";
+            return std::string(refusals::kToolInUse);
         default:
             return error.message();
     }
@@ -328,28 +327,28 @@ Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
     std::error_code error;
     // A pipe would block the open and a folder is no file: look before opening anything.
     const fs::file_status link = fs::symlink_status(path, error);
-    if (!fs::exists(link)) return Error(ErrorKind::kNoFile, "no such file", name);
+    namespace refusals = rules::refusals;
+    if (!fs::exists(link))
+        return Error(ErrorKind::kNoFile, std::string(refusals::kNoSuchFile), name);
     const fs::file_status target = fs::status(path, error);
     if (!fs::exists(target)) {
         std::error_code ignored;
         return Error(ErrorKind::kNoFile,
-                     "a symbolic link to " + fs::read_symlink(path, ignored).string() +
-                         ", which does not exist",
-                     name);
+                     refusals::toolDanglingLink(fs::read_symlink(path, ignored).string()), name);
     }
     if (fs::is_directory(target))
-        return Error(ErrorKind::kNotAFile, "is a folder, not a module file", name);
+        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolFolder), name);
     if (fs::is_fifo(target))
-        return Error(ErrorKind::kNotAFile, "is a named pipe (FIFO), not a module file", name);
+        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolPipe), name);
     if (!fs::is_regular_file(target))
-        return Error(ErrorKind::kNotAFile, "is a device or socket, not a module file", name);
+        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolDevice), name);
 
     // The store refuses crafted schemas, foreign journals and logs, and (read-only) a journal
     // that recovery would play back, and lets nothing the file defines run on the connection.
     auto database = ModuleDatabase::open(name, modules::kModuleKey, access);
     if (!database) return Error(database.error().kind(), refusal(database.error(), path), name);
     if (auto missing = missingLayout(**database))
-        return Error(ErrorKind::kNotAModule, "not a Vexlor module (" + *missing + ")", name);
+        return Error(ErrorKind::kNotAModule, rules::refusals::toolWrongLayout(*missing), name);
     return ModuleFile(path, std::move(*database));
 }
 
@@ -612,18 +611,6 @@ Status ModuleFile::deleteScore(const StoredScore& score) {
 
 namespace {
 
-// A question number as the game writes it into the asked list: decimal digits, no sign, blank
-// or leading zero. Gives 0 for anything else.
-std::int64_t askedNumber(const std::string& text) {
-    if (text.empty() || text.size() > 6 || text[0] == '0') return 0;
-    std::int64_t number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return 0;
-        number = number * 10 + (c - '0');
-    }
-    return number;
-}
-
 // Questions into rows of the given ids, many to a statement.
 Status insertPlaced(ModuleDatabase& database, const std::string& rowId,
                     const std::vector<std::pair<std::int64_t, const Question*>>& placed) {
@@ -660,11 +647,11 @@ std::vector<std::string> renumberAsked(const std::vector<std::string>& asked,
     kept.reserve(asked.size());
     const auto known = static_cast<std::int64_t>(renumbered.size());
     for (const std::string& entry : asked) {
-        const std::int64_t number = askedNumber(entry);
+        const std::int64_t number = rules::askedNumber(entry);
         // An entry naming no question of the module is of no use to the game: it goes.
         if (number < 1 || number > known) continue;
         if (const std::int64_t now = renumbered[static_cast<std::size_t>(number - 1)])
-            kept.push_back(std::to_string(now));
+            kept.push_back(rules::askedText(now));
     }
     return kept;
 }

@@ -13,11 +13,12 @@
 #include "base/result.h"
 #include "modules/module_database.h"
 #include "modules/module_format.h"
+#include "rules/questions.h"
 
 namespace vexlor::authoring {
 
-/// The game numbers questions with 16-bit integers.
-inline constexpr std::int64_t kMaxQuestions = 32767;
+/// The most questions a module may hold.
+using rules::kMaxQuestions;
 
 /// The question columns, in table (and CSV) order.
 using modules::kQuestionColumns;

@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/master_form.h"
 #include "editor/preview.h"
 #include "editor/question_model.h"
 #include "editor/recovery.h"
@@ -36,11 +35,13 @@
 #include "modules/module_converter.h"
 #include "platform/files.h"
 #include "platform/sample_modules.h"
+#include "rules/refusals.h"
 #include "ui/widgets.h"
 
 namespace vexlor::editor {
 
 namespace fs = std::filesystem;
+namespace refusals = rules::refusals;
 using authoring::PropertyField;
 using authoring::QuestionField;
 
@@ -467,18 +468,19 @@ bool EditorWindow::openModule(const QString& path) {
     if (!mayDiscardChanges()) return false;
     const std::string file = path.toStdString();
     // Refused as the game refuses it, with the game's words.
-    if (const auto unreachable = app::MasterForm::unreachableMessage(file)) {
-        prompts_.warn(this, app::MasterForm::kOpenTitle, gameMessage(*unreachable));
+    if (const Status reachable = modules::checkReachable(file); !reachable) {
+        prompts_.warn(this, refusals::kOpenTitle,
+                      gameMessage(refusals::gameUnreachable(pathOf(path).filename().string(),
+                                                            reachable.error().message())));
         return false;
     }
     if (modules::isEarlierModule(file)) return openEarlier(path);
     auto opened = authoring::Document::open(pathOf(path));
     if (!opened) {
         const QString name = QFileInfo(path).fileName();
-        prompts_.warn(
-            this, app::MasterForm::kOpenTitle,
-            gameMessage(app::MasterForm::openRefusal(name.toStdString(), Status(opened))) +
-                QStringLiteral("\n\n") + qt(opened.error().message()));
+        prompts_.warn(this, refusals::kOpenTitle,
+                      gameMessage(refusals::gameRefusal(name.toStdString(), Status(opened))) +
+                          QStringLiteral("\n\n") + qt(opened.error().message()));
         return false;
     }
     setDocument(std::move(*opened));
@@ -492,7 +494,7 @@ bool EditorWindow::openEarlier(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     auto cannot = [&](const QString& why) {
         prompts_.warn(
-            this, app::MasterForm::kOpenTitle,
+            this, refusals::kOpenTitle,
             name + QLatin1Char('\n') + tr("This module could not be converted: %1").arg(why));
         return false;
     };
@@ -512,8 +514,8 @@ bool EditorWindow::openEarlier(const QString& path) {
         if (done.error().kind() != ErrorKind::kNotAModule)
             return cannot(qt(done.error().message()));
         // One the game would not take as a module is refused with the game's words.
-        prompts_.warn(this, app::MasterForm::kOpenTitle,
-                      gameMessage(app::MasterForm::openRefusal(name.toStdString(), done)) +
+        prompts_.warn(this, refusals::kOpenTitle,
+                      gameMessage(refusals::gameRefusal(name.toStdString(), done)) +
                           QStringLiteral("\n\n") + qt(done.error().message()));
         return false;
     }
@@ -890,7 +892,7 @@ void EditorWindow::newTriggered() {
 
 void EditorWindow::openTriggered() {
     if (!mayDiscardChanges()) return;
-    const QString path = prompts_.openFile(this, app::MasterForm::kOpenTitle, tr(kOpenFilter));
+    const QString path = prompts_.openFile(this, refusals::kOpenTitle, tr(kOpenFilter));
     if (path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive)) {
         const QString into =
             prompts_.folder(this, tr("Unpack %1 Into").arg(QFileInfo(path).fileName()));

@@ -9,9 +9,9 @@
 #include <atomic>
 #include <cctype>
 
-#include "app/master_form.h"
 #include "platform/sdl_sound_player.h"
 #include "platform/sound_conversion.h"
+#include "rules/text_panels.h"
 #include "ui/qt_adapters.h"
 #include "ui/widgets.h"
 
@@ -94,7 +94,7 @@ Result<PreparedMedia> convertPicture(const fs::path& chosen, const fs::path& wor
 }  // namespace
 
 int pictureBoxSide() {
-    return ui::pixels(app::MasterForm::kPictureSide);
+    return ui::pixels(rules::panels::kPictureSide);
 }
 
 Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workFolder) {

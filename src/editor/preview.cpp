@@ -7,9 +7,9 @@
 #include <functional>
 
 #include "app/master_form.h"
-#include "app/stand_ins.h"
 #include "platform/file_system.h"
 #include "platform/random.h"
+#include "platform/stand_ins.h"
 #include "platform/timer.h"
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
@@ -83,16 +83,16 @@ constexpr int kVerdictMs = 3000;
 struct QuestionPreview::Look {
     Look(platform::SoundPlayer& player, int seed)
         : random(static_cast<std::uint64_t>(seed) * 0x9E3779B97F4A7C15ull + 1), sound(player) {}
-    app::FixedClock clock;
+    platform::FixedClock clock;
     platform::MixingRandom random;
-    app::AnsweringFileDialog fileDialog;
-    app::RecordingMessageBox messages;
-    app::ClosedWindows windows;
-    app::MemoryFileTypes fileTypes;
+    platform::AnsweringFileDialog fileDialog;
+    platform::RecordingMessageBox messages;
+    platform::ClosedWindows windows;
+    platform::MemoryFileTypes fileTypes;
     AuthorsFolder fileSystem;
     ReplayOnly sound;
     ui::QtPictureLoader pictures;
-    app::NoConversion conversion;
+    platform::NoConversion conversion;
     PreviewTimers timers;
     app::MasterForm form{{clock, random, fileDialog, messages, windows, fileTypes, fileSystem,
                           sound, pictures, conversion}};

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "modules/engine.h"
 #include "modules/module_database.h"
 #include "text/text.h"
 
@@ -14,7 +13,7 @@ namespace vexlor::legacy {
 
 namespace {
 
-constexpr std::size_t kMaxText = modules::engine::kMaxTextBytes;
+constexpr std::size_t kMaxText = modules::kMaxTextBytes;
 // A converted text is cut at the library's buffer size: the largest buffer is larger than any
 // text a module may hold, so a text that fills it is known to be too long, never taken cut.
 constexpr std::size_t kBufferBytes = kMaxText + 8;

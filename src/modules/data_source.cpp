@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "modules/module_format.h"
+#include "rules/questions.h"
 #include "text/text.h"
 
 namespace vexlor::modules {
@@ -273,7 +274,7 @@ Status DataSource::FindFirst(const std::string& criterion) {
 }
 
 Status DataSource::findAsked(int number) {
-    return findFirstEqual(std::string(kAskedColumns[0]), std::to_string(number));
+    return findFirstEqual(std::string(kAskedColumns[0]), rules::askedText(number));
 }
 
 Status DataSource::findFirstEqual(const std::string& field, const std::string& value) {

@@ -12,9 +12,6 @@
 
 namespace vexlor::modules::engine {
 
-/// Values no module needs but a hostile one could use to exhaust memory.
-inline constexpr int kMaxTextBytes = 16 * 1024 * 1024;
-
 /// A sentence for the engine's last error, naming what a user can act on.
 std::string describe(sqlite3* db);
 /// The kind of failure an engine result code means; `otherwise` for codes with no kind of

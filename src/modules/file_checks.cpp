@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "rules/refusals.h"
 #include "text/text.h"
 
 namespace vexlor::modules::files {
+
+namespace refusals = rules::refusals;
 
 namespace {
 
@@ -91,33 +94,31 @@ bool exists(const std::string& path) {
 
 // "a folder", "a named pipe", ... for a file that is not a regular one.
 std::string kindOf(const struct stat& info) {
-    if (S_ISDIR(info.st_mode)) return "a folder";
-    if (S_ISFIFO(info.st_mode)) return "a named pipe";
-    if (S_ISLNK(info.st_mode)) return "a symbolic link";
-    if (S_ISSOCK(info.st_mode)) return "a socket";
-    return "a device";
+    if (S_ISDIR(info.st_mode)) return std::string(refusals::kFolder);
+    if (S_ISFIFO(info.st_mode)) return std::string(refusals::kPipe);
+    if (S_ISLNK(info.st_mode)) return std::string(refusals::kSymbolicLink);
+    if (S_ISSOCK(info.st_mode)) return std::string(refusals::kSocket);
+    return std::string(refusals::kDevice);
 }
 
 }  // namespace
 
 Status checkPath(const std::string& path, struct stat& info) {
-    auto refuse = [&](ErrorKind problem, std::string why) {
-        return Status(Error(problem, std::move(why), path));
+    auto refuse = [&](ErrorKind problem, std::string_view why) {
+        return Status(Error(problem, std::string(why), path));
     };
-    if (path.empty()) return refuse(ErrorKind::kNoFile, "no file name");
+    if (path.empty()) return refuse(ErrorKind::kNoFile, refusals::kNoFileName);
     if (::stat(path.c_str(), &info) != 0) {
-        if (errno == EACCES)
-            return refuse(ErrorKind::kNoAccess, "cannot be read (permission denied)");
-        if (errno == ENAMETOOLONG)
-            return refuse(ErrorKind::kNoFile, "the path is too long to reach the file");
-        if (errno == ELOOP) return refuse(ErrorKind::kNoFile, "a loop of symbolic links");
-        return exists(path) ? refuse(ErrorKind::kNoFile, "a link to a file that does not exist")
-                            : refuse(ErrorKind::kNoFile, "no such file");
+        if (errno == EACCES) return refuse(ErrorKind::kNoAccess, refusals::kUnreadable);
+        if (errno == ENAMETOOLONG) return refuse(ErrorKind::kNoFile, refusals::kPathTooLong);
+        if (errno == ELOOP) return refuse(ErrorKind::kNoFile, refusals::kLinkLoop);
+        return refuse(ErrorKind::kNoFile,
+                      exists(path) ? refusals::kDanglingLink : refusals::kNoSuchFile);
     }
     if (!S_ISREG(info.st_mode))
-        return refuse(ErrorKind::kNotAFile, kindOf(info) + ", not a module file");
+        return refuse(ErrorKind::kNotAFile, refusals::notAFile(kindOf(info)));
     if (::access(path.c_str(), R_OK) != 0)
-        return refuse(ErrorKind::kNoAccess, "cannot be read (permission denied)");
+        return refuse(ErrorKind::kNoAccess, refusals::kUnreadable);
     return Status::success();
 }
 
@@ -151,9 +152,7 @@ Status checkFile(const std::string& path, Access access, struct stat& info) {
                 "applied; remove it if this module is intact");
         case JournalState::kOwn:
             if (access == Access::kReadOnly)
-                return refuse(ErrorKind::kNeedsRecovery,
-                              "needs recovering: the journal beside it (-journal file) holds an "
-                              "interrupted write; opening it in the game completes the recovery");
+                return refuse(ErrorKind::kNeedsRecovery, std::string(refusals::kNeedsRecovery));
             break;
     }
     return Status::success();

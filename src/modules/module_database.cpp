@@ -18,7 +18,6 @@
 
 namespace vexlor::modules {
 
-using engine::kMaxTextBytes;
 using engine::lastError;
 using engine::Statement;
 

@@ -14,6 +14,10 @@ struct sqlite3_stmt;
 
 namespace vexlor::modules {
 
+/// The longest text a module holds: no module needs more, and a hostile one could use more to
+/// exhaust memory.
+inline constexpr int kMaxTextBytes = 16 * 1024 * 1024;
+
 /// The password every module is protected with.
 inline constexpr const char* kModuleKey = "tov3ralu";
 

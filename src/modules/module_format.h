@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "modules/module_sql.h"
+#include "rules/ranking.h"
+
 namespace vexlor::modules {
 
 /// One table of a module: its name and its columns in table order. Every column holds text.
@@ -30,23 +33,25 @@ inline constexpr std::array<TableFormat, 4> kModuleTables = {kQuestionsTable, kP
                                                              kAskedTable, kScoresTable};
 
 /// The numeric value of a score as the ranking reads it.
-inline constexpr std::string_view kScoreValue = "CAST(\"Score\" AS REAL)";
+inline constexpr std::string_view kScoreValue = rules::ranking::kScoreValueSql;
 
-/// The ranking of high scores, used wherever scores are ordered: by the numeric value of the
-/// score, an earlier entry above a later one with the same score. `rowId` names the table's row
-/// id. Ascending puts the best entry last, the order in which the game walks the top ten.
+/// The ranking of high scores (rules::ranking), used wherever scores are ordered. `rowId` names
+/// the table's row id. Ascending puts the best entry last, the order in which the game walks
+/// the top ten.
 inline std::string scoreOrder(std::string_view rowId, bool bestFirst) {
-    const std::string id(rowId);
-    return bestFirst ? std::string(kScoreValue) + " DESC, " + id + " ASC"
-                     : std::string(kScoreValue) + " ASC, " + id + " DESC";
+    return sql::withRowId(bestFirst ? rules::ranking::kBestFirstSql : rules::ranking::kBestLastSql,
+                          rowId);
 }
 
+inline constexpr std::string_view kIndexHead =
+    "CREATE INDEX \"UseIndex\" ON \"Use\" (\"Use\");\n"
+    "CREATE INDEX \"HScoreRank\" ON \"HScore\" (";
+inline constexpr std::string_view kIndexEnd = ");\n";
 /// Indexes the authoring tool adds: the asked-question lookup and the score ranking, so the
 /// draw and the top ten cost a few page reads whatever the size of the tables. A module
 /// without them reads the same, only slower.
 inline constexpr std::string_view kIndexStatements =
-    "CREATE INDEX \"UseIndex\" ON \"Use\" (\"Use\");\n"
-    "CREATE INDEX \"HScoreRank\" ON \"HScore\" (CAST(\"Score\" AS REAL));\n";
+    rules::ranking::joined<kIndexHead, kScoreValue, kIndexEnd>;
 
 /// The statements that make an empty module's four tables, quoted as the store quotes names,
 /// followed by the indexes when `withIndexes`.

@@ -8,10 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "rules/ranking.h"
+
 namespace vexlor::modules::sql {
 
 /// What stands for the row id's name in the statements below.
-inline constexpr std::string_view kRowIdMarker = "{rowid}";
+inline constexpr std::string_view kRowIdMarker = rules::ranking::kRowIdMarker;
+using rules::ranking::joined;
 
 /// The statements of one table.
 struct TableStatements {
@@ -41,11 +44,13 @@ inline constexpr TableStatements kAsked{
     R"(SELECT count(*) FROM "Use";)",
     R"(DELETE FROM "Use";)",
 };
+inline constexpr std::string_view kEnd = ";";
+inline constexpr std::string_view kScoresRanked = R"(SELECT "Nom", "Date", "Score" FROM "HScore" )"
+                                                  R"(ORDER BY )";
 /// High scores are selected in the game's ranking, the best first.
 inline constexpr TableStatements kScores{
     R"(INSERT INTO "HScore" ("Nom", "Date", "Score") VALUES (?, ?, ?);)",
-    R"(SELECT "Nom", "Date", "Score" FROM "HScore" )"
-    R"(ORDER BY CAST("Score" AS REAL) DESC, {rowid} ASC;)",
+    joined<kScoresRanked, rules::ranking::kBestFirstSql, kEnd>,
     R"(SELECT count(*) FROM "HScore";)",
     R"(DELETE FROM "HScore";)",
 };
@@ -57,9 +62,11 @@ inline constexpr std::array<TableStatements, 4> kTableStatements = {kQuestions, 
 /// High scores with their row ids, in row order, and the best `?` of them, best first.
 inline constexpr std::string_view kScoresInRowOrder =
     R"(SELECT "Nom", "Date", "Score", {rowid} FROM "HScore" ORDER BY {rowid};)";
+inline constexpr std::string_view kBestScoresHead =
+    R"(SELECT "Nom", "Date", "Score", {rowid} FROM "HScore" ORDER BY )";
+inline constexpr std::string_view kLimitEnd = " LIMIT ?;";
 inline constexpr std::string_view kBestScores =
-    R"(SELECT "Nom", "Date", "Score", {rowid} FROM "HScore" )"
-    R"(ORDER BY CAST("Score" AS REAL) DESC, {rowid} ASC LIMIT ?;)";
+    joined<kBestScoresHead, rules::ranking::kBestFirstSql, kLimitEnd>;
 
 /// The questions with their row ids, in row order.
 inline constexpr std::string_view kQuestionsWithRowIds =

@@ -53,11 +53,11 @@ Status RowInserter::add(std::span<const Cell> cells) {
                      std::to_string(cells.size()) + " fields instead of " +
                      std::to_string(table_.columns.size()));
     for (std::size_t i = 0; i < cells.size(); ++i)
-        if (cells[i] && cells[i]->size() > static_cast<std::size_t>(engine::kMaxTextBytes))
+        if (cells[i] && cells[i]->size() > static_cast<std::size_t>(kMaxTextBytes))
             return Error("a " + std::string(table_.columns[i]) + " field of " +
                          std::string(table_.name) + " holds " + std::to_string(cells[i]->size()) +
                          " bytes; a module's field holds at most " +
-                         std::to_string(engine::kMaxTextBytes / (1024 * 1024)) +
+                         std::to_string(kMaxTextBytes / (1024 * 1024)) +
                          " MiB, and nothing is cut");
     held_.insert(held_.end(), cells.begin(), cells.end());
     if (held_.size() < perStatement_ * table_.columns.size()) return Status::success();

@@ -37,6 +37,8 @@ inline constexpr int kQuestionWidthBesidePicture = 4620;
 /// PanelRepA; PanelRepB to PanelRepD lie below it, each kAnswerSpacing lower.
 inline constexpr TextPanel kAnswer{540, 1920, 5295, 375, {13.5, false, false}};
 inline constexpr int kAnswerSpacing = 600;
+/// Picture1, beside the question, is a square of this side.
+inline constexpr int kPictureSide = 1575;
 
 /// Twips to pixels, to the nearest pixel.
 inline constexpr int pixels(int twips) {

@@ -28,11 +28,6 @@ std::string topTenLine(int rank, std::string_view name, std::string_view date,
 /// The line of a rank no row fills: its prefix and blanks.
 std::string emptyTopTenLine(int rank);
 
-/// The value of a stored score as the module ranks it (the number at the start of the text,
-/// blanks before it skipped, with a fraction and an exponent: "00350" 350, "1e3" 1000); 0 when
-/// the text starts with none.
-double scoreValue(std::string_view text);
-
 /// Whether a final score enters a top ten whose tenth row holds `tenthScore` (nothing when the
 /// top ten has fewer rows): it must be above 0 and strictly above the tenth row's score.
 bool qualifies(long long score, std::optional<std::string_view> tenthScore);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "authoring/document.h"
-#include "support/fakes.h"
+#include "support/doubles.h"
 #include "support/module_files.h"
 
 namespace vexlor::authoring::testing {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "support/fakes.h"
+#include "support/doubles.h"
 #include "support/jet_writer.h"
 
 namespace vexlor::testing::jet {

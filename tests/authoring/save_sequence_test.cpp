@@ -35,6 +35,14 @@ std::vector<std::vector<std::string>> fieldsOf(const std::vector<Question>& ques
     return all;
 }
 
+// The document as undo and redo must give it back: its questions, then its properties.
+std::vector<std::vector<std::string>> stateOf(const Document& document) {
+    auto state = fieldsOf(document.questions());
+    const Properties& properties = document.properties();
+    state.push_back({properties.title, properties.author, properties.company, properties.year});
+    return state;
+}
+
 // One module's life: sequences of random edits, each in a document opened afresh, saved at
 // random points. The game marks questions asked between sequences.
 class SaveSequences {
@@ -65,8 +73,8 @@ class SaveSequences {
         ASSERT_EQ(fieldsOf(document.questions()), fieldsOf(lastSaved_))
             << "a reopened module is the last one saved";
         EditHistory history(document);
-        // The questions after each edit of the history, to hold undo and redo to.
-        states_ = {fieldsOf(document.questions())};
+        // The document after each edit of the history, to hold undo and redo to.
+        states_ = {stateOf(document)};
         at_ = 0;
         // The asked questions by identity, as the file names them now.
         std::set<QuestionId> asked;
@@ -85,14 +93,12 @@ class SaveSequences {
             if (choice < 12) {
                 trace_ += "undo";
                 if (history.undo()) {
-                    ASSERT_EQ(fieldsOf(document.questions()), states_.at(--at_))
-                        << "after:" << trace_;
+                    ASSERT_EQ(stateOf(document), states_.at(--at_)) << "after:" << trace_;
                 }
             } else if (choice < 18) {
                 trace_ += "redo";
                 if (history.redo()) {
-                    ASSERT_EQ(fieldsOf(document.questions()), states_.at(++at_))
-                        << "after:" << trace_;
+                    ASSERT_EQ(stateOf(document), states_.at(++at_)) << "after:" << trace_;
                 }
             } else if (choice < 32) {
                 save(document, asked);
@@ -219,7 +225,7 @@ class SaveSequences {
             states_.emplace_back();
             ++at_;
         }
-        states_[at_] = fieldsOf(document.questions());
+        states_[at_] = stateOf(document);
     }
 
     void save(Document& document, std::set<QuestionId>& asked) {
@@ -232,6 +238,10 @@ class SaveSequences {
         for (std::size_t row = 0; row < document.size(); ++row)
             savedIds_.push_back(document.id(row));
         ASSERT_EQ(storedQuestions(reader_->get()), fieldsOf(lastSaved_)) << "after:" << trace_;
+        const auto properties =
+            vexlor::testing::readRows(reader_->get(), "SELECT * FROM Propriete");
+        ASSERT_EQ(properties.size(), 1u) << "after:" << trace_;
+        ASSERT_EQ(properties[0], stateOf(document).back()) << "after:" << trace_;
         // Deleted questions leave the asked list, and the rest are named by their new rows.
         std::set<QuestionId> still;
         std::multiset<std::string> expected;

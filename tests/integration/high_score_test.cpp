@@ -81,22 +81,6 @@ TEST_F(HighScoreTest, OpeningShowsTheTenBestRowsAndBlankRanks) {
     EXPECT_TRUE(f.form.scoreQualifies());
 }
 
-// The tenth line's score is read as the module ranks scores, so the test agrees with the order.
-TEST(TopTenScore, ReadsAScoreAsTheRankingDoes) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
-    for (const char* text : {"00350", "123456", "1e3", "2E+2x", "1e", "1e-", " 12abc", "\t42", "-5",
-                             "+7", ".5", "5.", ".", "abc", "", "0x10", "1.5e1", "00001 "}) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, "SELECT CAST(? AS REAL)", -1, &statement, nullptr);
-        sqlite3_bind_text(statement, 1, text, -1, SQLITE_STATIC);
-        ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
-        EXPECT_EQ(scores::scoreValue(text), sqlite3_column_double(statement, 0)) << text;
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-}
-
 // A qualifying score opens the entry once with today's date and the five-digit score; OK
 // stores one row with the typed name, shown at its rank; a score equal to the tenth opens none.
 // An entry beating every line goes to the top; of equal scores the earlier entry ranks higher.

@@ -14,7 +14,7 @@
 
 #include "authoring/module_file.h"
 #include "authoring/question_csv.h"
-#include "support/fakes.h"
+#include "support/doubles.h"
 #include "vexlor-module/commands.h"
 
 namespace vexlor::authoring::testing {

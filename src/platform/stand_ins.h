@@ -15,7 +15,7 @@
 #include "platform/file_types.h"
 #include "platform/module_converter.h"
 
-namespace vexlor::app {
+namespace vexlor::platform {
 
 /// A clock that stands at the time and day it is given.
 class FixedClock : public platform::Clock {
@@ -108,4 +108,4 @@ class NoConversion : public platform::ModuleConverter {
     void discard(const Prepared&) override {}
 };
 
-}  // namespace vexlor::app
+}  // namespace vexlor::platform
