@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/files.h"
-#include "support/fakes.h"
+#include "support/doubles.h"
 
 namespace vexlor {
 namespace {
