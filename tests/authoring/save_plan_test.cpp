@@ -90,8 +90,8 @@ TEST(SavePlanTest, WritesFewRowsAndRenumbersTheAskedList) {
             base.questions.push_back({test.rowIds[i], {"s" + std::to_string(i), {}, "100", ""}});
         std::vector<Question> added;
         std::vector<PlannedRow> rows;
-        std::istringstream spec(test.rows);
-        for (std::string word; spec >> word;) {
+        std::istringstream words(test.rows);
+        for (std::string word; words >> word;) {
             if (word == "n") {
                 added.push_back({"n" + std::to_string(added.size()), {}, "100", ""});
                 rows.push_back({nullptr, std::nullopt, false});
