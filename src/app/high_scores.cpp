@@ -6,20 +6,27 @@
 namespace vexlor::app {
 
 void MasterForm::HighScore() {
-    // One move to the best row, then one row back per rank. A failed step leaves its line as
-    // it was; a rank without a row (a short or empty table) shows only its prefix, never
-    // what the bound boxes kept from another module.
-    bool moved = Data4.MoveLast().ok();
+    // The best ten in the game's ranking, in one read. A table that cannot be read leaves the
+    // lines as they were; a rank without a row (a short or empty table) shows only its prefix,
+    // never what the boxes kept from another module.
+    std::vector<modules::StoredScore> best;
+    if (Data4.store) {
+        auto read = Data4.store->bestScores(10);
+        if (!read) return;
+        best = std::move(*read);
+    }
     for (int rank = 1; rank <= 10; ++rank) {
-        if (rank > 1) moved = Data4.MovePrevious().ok();
-        const bool onRow = Data4.isOpen() && !Data4.atBOF() && !Data4.atEOF();
-        if (!onRow) {
+        if (static_cast<std::size_t>(rank) > best.size()) {
             Pan(rank).Caption = scores::emptyTopTenLine(rank);
             if (rank == 10) tenthScore_.reset();
-        } else if (moved) {
-            Pan(rank).Caption = scores::topTenLine(rank, NomT.Text, DateT.Text, ScoreT.Text);
-            if (rank == 10) tenthScore_ = ScoreT.Text;
+            continue;
         }
+        const modules::ScoreEntry& row = best[static_cast<std::size_t>(rank - 1)].entry;
+        NomT.Text = row.name;
+        DateT.Text = row.date;
+        ScoreT.Text = row.score;
+        Pan(rank).Caption = scores::topTenLine(rank, NomT.Text, DateT.Text, ScoreT.Text);
+        if (rank == 10) tenthScore_ = ScoreT.Text;
     }
 }
 

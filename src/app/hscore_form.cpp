@@ -49,16 +49,14 @@ void HScoreForm::Form_Paint(const app::MasterForm& main) {
 }
 
 platform::HighScoreEntry HScoreForm::cmdOk_Click(app::MasterForm& main) {
-    // Without a new row begun, the boxes below are the current row's: filling them would
-    // overwrite another player's entry.
-    if (!main.Data4.AddNew()) return platform::HighScoreEntry::NotStored;
+    if (!main.Data4.store) return platform::HighScoreEntry::NotStored;
     main.NomT.Text = NameH.Text;
     main.DateT.Text = DateH.Caption;
     main.ScoreT.Text = ScoreH.Caption;
-    // Stores the pending row and reads the table again, so the top ten sees it in its place.
-    // A refused row is rolled back, and the table reread as it was.
-    if (!main.Data4.Refresh()) return platform::HighScoreEntry::NotStored;
-    return platform::HighScoreEntry::Stored;
+    // A new row, never over another player's; a refused one leaves the table as it was.
+    const Status stored =
+        main.Data4.store->addScore({main.NomT.Text, main.DateT.Text, main.ScoreT.Text});
+    return stored ? platform::HighScoreEntry::Stored : platform::HighScoreEntry::NotStored;
 }
 
 }  // namespace vexlor::scores

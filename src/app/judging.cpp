@@ -83,21 +83,10 @@ void MasterForm::TimerGOver_Timer() {
 }
 
 void MasterForm::Efface() {
-    const auto database = Data2.database();
-    if (!database) return;
-    // One transaction for the whole list: deleting row by row, each in its own transaction,
-    // takes minutes on a long list, and a kill half-way would leave it half emptied.
-    // A step that fails leaves its row; the commit below then decides what the file keeps.
-    modules::Transaction batch(*database);
-    ignoreFailure(Data2.MoveLast(), "an empty list has no last row, and needs no emptying");
-    const long count = Data2.RecordCount();
-    for (long i = 0; i < count; ++i) {
-        ignoreFailure(Data2.Delete(), "a row that stays is only asked again later");
-        ignoreFailure(Data2.MovePrevious(), "the first row has none before it");
-    }
-    // A list that could not be emptied is read afresh, so the source shows what the file holds.
-    if (!batch.commit())
-        ignoreFailure(Data2.Refresh(), "a list that cannot be read is not drawn from");
+    // One statement in one transaction: a kill half-way leaves the list whole, never half
+    // emptied.
+    if (Data2.store)
+        ignoreFailure(Data2.store->clearAsked(), "a list that stays is only drawn from longer");
 }
 
 }  // namespace vexlor::app

@@ -114,21 +114,14 @@ MasterForm::MasterForm(Services services)
     PanelQuestion.DataField = "Question";
     Points.DataField = "Points";
     Audio.DataField = "Audio";
-    static const std::string kQuestionFields[] = {"Question", "Reponce", "False1", "False2",
-                                                  "False3",   "Points",  "Audio"};
-    std::string* const fields[] = {&record_.question, &record_.reponce, &record_.false1,
-                                   &record_.false2,   &record_.false3,  &record_.points,
-                                   &record_.audio};
-    for (std::size_t i = 0; i < std::size(fields); ++i)
-        Data1.bindElement(*fields[i], kQuestionFields[i], false);
-    Data2.bindElement(Use.Text, Use.DataField = "Use", true);
-    Data3.bindElement(Label1.Caption, Label1.DataField = "Year", false);
-    Data3.bindElement(Label2.Caption, Label2.DataField = "Title", false);
-    Data3.bindElement(Label3.Caption, Label3.DataField = "Author", false);
-    Data3.bindElement(Label4.Caption, Label4.DataField = "Company", false);
-    Data4.bindElement(NomT.Text, NomT.DataField = "Nom", true);
-    Data4.bindElement(DateT.Text, DateT.DataField = "Date", true);
-    Data4.bindElement(ScoreT.Text, ScoreT.DataField = "Score", true);
+    Use.DataField = "Use";
+    Label1.DataField = "Year";
+    Label2.DataField = "Title";
+    Label3.DataField = "Author";
+    Label4.DataField = "Company";
+    NomT.DataField = "Nom";
+    DateT.DataField = "Date";
+    ScoreT.DataField = "Score";
 
     TimerStart.setHandler([this] { TimerStart_Timer(); });
     TimerReponce.setHandler([this] { TimerReponce_Timer(); });
@@ -184,11 +177,12 @@ void MasterForm::draw() {
     }
 }
 
-game::Question MasterForm::currentRecord() const {
-    return {record_.question,
-            {record_.reponce, record_.false1, record_.false2, record_.false3},
-            record_.points,
-            record_.audio};
+std::optional<game::Question> MasterForm::moduleQuestion(std::int64_t number) {
+    if (!Data1.store) return std::nullopt;
+    auto read = Data1.store->question(number);
+    if (!read) return std::nullopt;
+    return game::Question{std::move(read->text), std::move(read->answers), std::move(read->points),
+                          std::move(read->media)};
 }
 
 void MasterForm::Form_Paint() {

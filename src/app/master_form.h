@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "app/data_view.h"
 #include "app/elements.h"
 #include "app/services.h"
 #include "game/quiz.h"
-#include "modules/data_source.h"
 #include "platform/timer.h"
 #include "rules/refusals.h"
 #include "rules/text_panels.h"
@@ -149,7 +149,7 @@ class MasterForm {
     TextBox Jour, Use, NomT, DateT, ScoreT;
     FileListBox File1;
     CommonDialog New1;
-    modules::DataSource Data1{"Data1"}, Data2{"Data2"}, Data3{"Data3"}, Data4{"Data4"};
+    DataView Data1{"Data1"}, Data2{"Data2"}, Data3{"Data3"}, Data4{"Data4"};
     /// The sound player element: the question's sound, played through the platform's player.
     platform::SoundPlayer& SimpleMusic;
 
@@ -183,8 +183,8 @@ class MasterForm {
     void drawQuestion();
     /// The board of a new game, before its first question: buttons away, the wait begun.
     void beginGame();
-    /// The question Data1 shows.
-    game::Question currentRecord() const;
+    /// Question `number` of the bound module; nothing when it cannot be read.
+    std::optional<game::Question> moduleQuestion(std::int64_t number);
     /// A whole number from 1 to n, drawn at the time of day.
     int drawNumber(int n);
     /// The answer panels, A to D.
@@ -200,10 +200,6 @@ class MasterForm {
     std::array<Label*, 10> pans_;
     bool enteringHighScore_ = false;  // the entry window is open
     bool moduleOpen_ = false;         // a module was opened: a game can start
-    // The current question's fields, as Data1 shows them; read into the game at each draw.
-    struct Record {
-        std::string question, reponce, false1, false2, false3, points, audio;
-    } record_;
     // The score of the tenth row of the top ten, as stored; none when fewer rows.
     std::optional<std::string> tenthScore_;
 };

@@ -1,8 +1,10 @@
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/master_form.h"
 #include "modules/module_database.h"
+#include "modules/module_store.h"
 #include "rules/refusals.h"
 
 namespace vexlor::app {
@@ -14,12 +16,13 @@ constexpr int kDialogFlags =
     platform::open_flags::kFileMustExist | platform::open_flags::kExtensionDifferent |
     platform::open_flags::kNoChangeDir | platform::open_flags::kHideReadOnly;
 
-Status bindTo(modules::DataSource& source, const std::string& path, const char* table) {
-    source.Connect = std::string(";pwd=") + modules::kModuleKey;
-    source.RecordsetType = 1;
-    source.DatabaseName = path;
-    source.RecordSource = table;
-    return source.Refresh();
+void bindTo(DataView& view, const std::string& path, const char* table,
+            std::shared_ptr<modules::ModuleStore> store) {
+    view.Connect = std::string(";pwd=") + modules::kModuleKey;
+    view.RecordsetType = 1;
+    view.DatabaseName = path;
+    view.RecordSource = table;
+    view.store = std::move(store);
 }
 
 }  // namespace
@@ -62,23 +65,41 @@ void MasterForm::openModule(const std::string& path) {
         !convertEarlierModule(shortName))
         return;
 
-    Data3.CloseDatabase();
     Label2.Caption.clear();
     Caption = kTitle;
-    // The opening judges a module by the title it shows; the failure only tells why.
-    const Status opened = bindTo(Data3, New1.FileName, "Propriete");
+    // The opening judges a module by the title it shows; the failure only tells why. Without a
+    // properties row the captions stay as they were, the title empty.
+    Status opened = Status::success();
+    std::shared_ptr<modules::ModuleStore> store;
+    if (auto open = modules::ModuleStore::open(New1.FileName, modules::Access::kReadWrite,
+                                               modules::ModuleStore::Layout::kAsFound)) {
+        store = std::make_shared<modules::ModuleStore>(std::move(*open));
+        if (auto properties = store->firstProperties(); !properties)
+            opened = properties.error();
+        else if (*properties) {
+            Label1.Caption = (*properties)->year;
+            Label2.Caption = (*properties)->title;
+            Label3.Caption = (*properties)->author;
+            Label4.Caption = (*properties)->company;
+        }
+    } else {
+        opened = open.error();
+    }
     if (Label2.Caption.empty()) {
+        bindTo(Data3, New1.FileName, "Propriete", nullptr);
+        store.reset();
         services_.messageBox.show(openRefusal(shortName, opened),
                                   platform::message_style::kExclamation, kOpenTitle);
         return;
     }
-    ignoreFailure(bindTo(Data1, New1.FileName, "MainData"), "an unreadable table shows no rows");
-    ignoreFailure(bindTo(Data2, New1.FileName, "Use"), "an unreadable table shows no rows");
-    ignoreFailure(bindTo(Data4, New1.FileName, "HScore"), "an unreadable table shows no rows");
+    bindTo(Data1, New1.FileName, "MainData", store);
+    bindTo(Data2, New1.FileName, "Use", store);
+    bindTo(Data3, New1.FileName, "Propriete", store);
+    bindTo(Data4, New1.FileName, "HScore", store);
     Caption = kTitle + Label2.Caption;
     moduleOpen_ = true;
     // The module's first question is current until a game draws one.
-    quiz.question = currentRecord();
+    quiz.question = moduleQuestion(1).value_or(game::Question{});
     draw();
 
     Panel.Caption = kStartPrompt;

@@ -22,22 +22,15 @@ constexpr long kMostQuestions = rules::kMaxQuestions;
 }  // namespace
 
 std::string MasterForm::moduleProblem() {
-    const long count = Data1.isOpen() ? Data1.RecordCount() : 0;
+    const long count = Data1.RecordCount();
     if (count < 1) return "This module holds no questions";
     if (count > kMostQuestions) return "This module holds more than 32767 questions";
-    const auto columns = Data1.database()->columns(Data1.RecordSource);
+    const std::vector<std::string> lacking = Data1.store->missingAnswerColumns();
+    if (lacking.empty()) return {};
     std::string missing;
-    int missingCount = 0;
-    for (const char* field : {"Reponce", "False1", "False2", "False3"}) {
-        const bool present = std::any_of(columns.begin(), columns.end(), [&](const std::string& c) {
-            return text::equalsIgnoringCase(c, field);
-        });
-        if (present) continue;
-        missing += (missingCount++ ? ", " : "") + std::string(field);
-    }
-    if (missingCount == 0) return {};
+    for (const std::string& field : lacking) missing += (missing.empty() ? "" : ", ") + field;
     return std::string("The questions of this module lack the field") +
-           (missingCount > 1 ? "s " : " ") + missing;
+           (lacking.size() > 1 ? "s " : " ") + missing;
 }
 
 void MasterForm::Start_Click() {
@@ -84,46 +77,36 @@ void MasterForm::NextQ_Click() {
 }
 
 void MasterForm::drawQuestion() {
-    // Moving to the last question first makes the count exact.
-    ignoreFailure(Data1.MoveLast(), "the count below reads the same table and tells");
     QuestionCount = static_cast<std::int16_t>(std::clamp(Data1.RecordCount(), 0L, kMostQuestions));
+    modules::ModuleStore& store = *Data2.store;
 
     // The list is looked up and extended in one transaction: the lookups need not ask each time
     // whether another program changed the list, and the drawn number is stored with them. A
     // module that cannot be written is drawn from all the same.
-    std::optional<modules::Transaction> draw;
-    if (Data2.database()) draw.emplace(*Data2.database());
+    modules::Transaction draw(store.database());
 
     // A number is drawn until one is not on the list of asked questions, and after too many
     // attempts the list is emptied. A lookup that fails cannot tell whether the number was
     // asked: the number is taken rather than stopping the game over a list it cannot read.
     for (int attempt = 1; attempt <= kDrawAttempts; ++attempt) {
         QuestionNumber = static_cast<std::int16_t>(drawNumber(QuestionCount));
-        const bool looked = Data2.findAsked(QuestionNumber).ok();
-        if (!looked || Data2.NoMatch()) break;
+        const auto asked = store.isAsked(QuestionNumber);
+        if (!asked || !*asked) break;
         if (attempt == kDrawAttempts) Efface();
     }
 
-    // The drawn number joins the list. Without a new record the text would overwrite the
-    // current one on the next move. A search stores the record now rather than at the next
-    // draw, so the number is in the file even if the program is killed during this question.
-    if (Data2.AddNew()) {
-        Use.Text = rules::askedText(QuestionNumber);
-        ignoreFailure(Data2.findAsked(QuestionNumber),
-                      "a number not stored now is stored at the next move, or asked again later");
-    }
-    if (draw) ignoreFailure(draw->commit(), "a number not stored is only asked again later");
-    draw.reset();
+    // The drawn number joins the list now, so it is in the file even if the program is killed
+    // during this question.
+    Use.Text = rules::askedText(QuestionNumber);
+    ignoreFailure(store.markAsked(QuestionNumber), "a number not stored is only asked again later");
+    ignoreFailure(draw.commit(), "a number not stored is only asked again later");
 
-    // The answers are dealt to the four panels, then the questions are walked from the first
-    // to the drawn one, which becomes the game's question, still hidden until the reveal.
+    // The answers are dealt to the four panels, then the drawn question becomes the game's,
+    // still hidden until the reveal. One that cannot be read leaves the question as it was: the
+    // game goes on as the player sees it.
     Shuffel();
     SkipCount = static_cast<std::int16_t>(QuestionNumber - 1);
-    // A walk that fails shows another question or none; the game goes on as the player sees it.
-    ignoreFailure(Data1.MoveFirst(), "the question shown is the one the player answers");
-    if (SkipCount > 0)
-        ignoreFailure(Data1.Move(SkipCount), "the question shown is the one the player answers");
-    quiz.question = currentRecord();
+    if (auto drawn = moduleQuestion(QuestionNumber)) quiz.question = std::move(*drawn);
 }
 
 void MasterForm::TimerStart_Timer() {

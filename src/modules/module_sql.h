@@ -77,18 +77,60 @@ inline constexpr std::string_view kQuestionsWithRowIds =
 inline constexpr std::string_view kQuestionCountAndLastRow =
     R"(SELECT count(*) FROM "MainData" UNION ALL SELECT coalesce(max({rowid}), 0) FROM "MainData";)";
 
+/// The row ids of the questions in order, and those past a row id.
+inline constexpr std::string_view kQuestionRowIds =
+    R"(SELECT {rowid} FROM "MainData" ORDER BY {rowid};)";
+inline constexpr std::string_view kQuestionRowIdsAfter =
+    R"(SELECT {rowid} FROM "MainData" WHERE {rowid} > ? ORDER BY {rowid};)";
+
+/// What the game reads. It plays a module whatever columns it has: {columns} stands for those of
+/// the table's own columns (module_format.h) that the file has, each quoted, and a field the
+/// file lacks reads as empty.
+inline constexpr std::string_view kColumnsMarker = "{columns}";
+inline constexpr std::string_view kFirstPropertiesRow =
+    R"(SELECT {columns} FROM "Propriete" ORDER BY {rowid} LIMIT 1;)";
+inline constexpr std::string_view kQuestionAtRow =
+    R"(SELECT {columns} FROM "MainData" WHERE {rowid} = ?;)";
+
+/// The editor's writes: the first properties row, a question by its row id, and questions
+/// deleted many to a statement (the head, one `?` per row id separated by ", ", then kListEnd).
+inline constexpr std::string_view kFirstPropertiesRowId =
+    R"(SELECT {rowid} FROM "Propriete" ORDER BY {rowid} LIMIT 1;)";
+inline constexpr std::string_view kUpdateProperties =
+    R"(UPDATE "Propriete" SET "Title" = ?, "Author" = ?, "Company" = ?, "Year" = ? )"
+    R"(WHERE {rowid} = ?;)";
+inline constexpr std::string_view kUpdateQuestion =
+    R"(UPDATE "MainData" SET "Question" = ?, "Reponce" = ?, "False1" = ?, "False2" = ?, )"
+    R"("False3" = ?, "Points" = ?, "Audio" = ? WHERE {rowid} = ?;)";
+inline constexpr std::string_view kDeleteQuestionsHead =
+    R"(DELETE FROM "MainData" WHERE {rowid} IN ()";
+inline constexpr std::string_view kListEnd = ");";
+
+/// A high score deleted only while its row holds what was read.
+inline constexpr std::string_view kScoreStillStored =
+    R"(SELECT count(*) FROM "HScore" WHERE {rowid} = ? AND coalesce("Nom", '') = ? AND )"
+    R"(coalesce("Date", '') = ? AND coalesce("Score", '') = ?;)";
+inline constexpr std::string_view kDeleteScore = R"(DELETE FROM "HScore" WHERE {rowid} = ?;)";
+
 /// The pragmas the store reads.
 inline constexpr std::string_view kJournalMode = "PRAGMA journal_mode;";
 inline constexpr std::string_view kDataVersion = "PRAGMA data_version;";
 inline constexpr std::string_view kSchema = "SELECT type, name, rootpage FROM sqlite_master;";
+inline constexpr std::string_view kQuickCheck = "PRAGMA quick_check;";
+
+/// `statement` with `value` in place of every `marker`.
+inline std::string withMarked(std::string_view statement, std::string_view marker,
+                              std::string_view value) {
+    std::string sql(statement);
+    for (auto at = sql.find(marker); at != std::string::npos;
+         at = sql.find(marker, at + value.size()))
+        sql.replace(at, marker.size(), value);
+    return sql;
+}
 
 /// `statement` with the row id's name in place of every kRowIdMarker.
 inline std::string withRowId(std::string_view statement, std::string_view rowId) {
-    std::string sql(statement);
-    for (auto at = sql.find(kRowIdMarker); at != std::string::npos;
-         at = sql.find(kRowIdMarker, at + rowId.size()))
-        sql.replace(at, kRowIdMarker.size(), rowId);
-    return sql;
+    return withMarked(statement, kRowIdMarker, rowId);
 }
 
 }  // namespace vexlor::modules::sql

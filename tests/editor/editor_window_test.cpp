@@ -33,8 +33,8 @@
 #include "editor/editor_app.h"
 #include "editor/editor_window.h"
 #include "editor/preview.h"
-#include "modules/data_source.h"
 #include "modules/earlier_format.h"
+#include "modules/module_store.h"
 #include "platform/child_process.h"
 #include "support/fakes.h"
 #include "support/hostile_modules.h"
@@ -431,26 +431,18 @@ TEST_F(EditorWindowTest, TypedQuestionAndMediaAreWhatTheGameReadsAfterSave) {
     window.selectRow(1);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(shown(static_cast<QuestionField>(i)), typed[i]);
 
-    // The game's own data source, on a connection of its own.
-    modules::DataSource source("Data1");
-    std::string fields[7];
-    // The source keeps the names it is bound to.
-    const std::string names[] = {"Question", "Reponce", "False1", "False2",
-                                 "False3",   "Points",  "Audio"};
-    for (int i = 0; i < 7; ++i) source.bindElement(fields[i], names[i], false);
-    source.Connect = std::string(";pwd=") + modules::kModuleKey;
-    source.DatabaseName = module;
-    source.RecordSource = "MainData";
-    ASSERT_TRUE(source.Refresh());
-    EXPECT_EQ(source.RecordCount(), static_cast<long>(count));
-    ASSERT_TRUE(source.Move(1));
+    // The question as the game reads it.
+    auto store = testing::must(modules::ModuleStore::open(module, modules::Access::kReadOnly,
+                                                          modules::ModuleStore::Layout::kAsFound));
+    EXPECT_EQ(testing::must(store.questionCount()), static_cast<std::int64_t>(count));
+    std::vector<std::string> fields = testing::must(store.question(2)).fields();
     for (int i = 0; i < 6; ++i) EXPECT_EQ(fields[i], typed[i].toStdString());
     EXPECT_EQ(fields[6], picture.toStdString());
     ui::QtPictureLoader loader;
     const auto loaded = loader.load((folder.path() / fields[6]).string());
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(QSize(loaded->width(), loaded->height()), QSize(105, 52));
-    ASSERT_TRUE(source.MoveNext());
+    fields = testing::must(store.question(3)).fields();
     EXPECT_EQ(fields[6], attachedSound.toStdString());
     EXPECT_EQ(testing::readBytes(folder.path() / fields[6]), testing::readBytes(wav));
 }

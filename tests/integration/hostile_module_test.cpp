@@ -82,30 +82,24 @@ class HostileModuleTest : public ::testing::TestWithParam<HostileModule> {
 const std::string kRefusal = std::string(kModuleName) + "\rNot a Valid Module";
 
 // The game refuses every crafted file with its usual message before reading any row; a file
-// it may take (a table without usable row ids) must then store and delete the right records.
+// it may take (a table without usable row ids) must then store and clear the right records.
 TEST_P(HostileModuleTest, TheGameRefusesItOrPlaysItCorrectly) {
     const std::string report = inBoundedChild([&] {
         testing::FormFixture f;
         f.open(path);
         if (!f.messageBox.shown.empty()) return f.lastMessage();
-        // Taken as a module: an asked question is added, then the first one deleted.
-        modules::DataSource& use = f.form.Data2;
+        // Taken as a module: an asked question is added, then the list emptied.
+        modules::ModuleStore& use = *f.form.Data2.store;
         std::string played = "taken;";
-        Status step = use.AddNew();
-        if (step) {
-            f.form.Use.Text = "3";
-            step = use.MoveLast();
-        }
-        if (!step) played += " storing failed: " + step.error().what() + ";";
+        if (Status step = use.markAsked(3); !step)
+            played += " storing failed: " + step.error().what() + ";";
         played += " after storing 3: " + askedValues(path) + ";";
-        step = use.FindFirst("Use = '1'");
-        if (step && !use.NoMatch()) step = use.Delete();
-        if (!step || use.NoMatch())
-            played += " deleting failed: " + (step ? "no match" : step.error().what()) + ";";
-        return played + " after deleting 1: " + askedValues(path);
+        if (auto cleared = use.clearAsked(); !cleared)
+            played += " clearing failed: " + cleared.error().what() + ";";
+        return played + " after clearing: " + askedValues(path);
     });
     if (GetParam().mayBeAccepted && report.starts_with("taken;")) {
-        EXPECT_EQ(report, "taken; after storing 3: 1 2 3 ; after deleting 1: 2 3 ")
+        EXPECT_EQ(report, "taken; after storing 3: 1 2 3 ; after clearing: ")
             << "the game took the file but mishandled it";
         return;
     }

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "modules/data_source.h"
+#include "modules/module_store.h"
 #include "support/fakes.h"
 #include "support/module_files.h"
 
@@ -48,36 +48,22 @@ std::string rowOf(char kind, long number) {
         if (::write(channel, record, sizeof record) != static_cast<ssize_t>(sizeof record))
             ::_exit(4);
     };
-    const std::string fields[] = {"Use", "Nom", "Date", "Score"};
-    std::string texts[4];
-    modules::DataSource asked("Data2"), scores("Data4");
-    asked.bindElement(texts[0], fields[0], true);
-    for (int i = 1; i < 4; ++i) scores.bindElement(texts[i], fields[i], true);
-    for (auto* source : {&asked, &scores}) {
-        source->Connect = ";pwd=tov3ralu";
-        source->DatabaseName = path;
-        source->RecordSource = source == &asked ? "Use" : "HScore";
-        if (!source->Refresh()) {
-            send('F', 0);
-            ::_exit(5);
-        }
+    auto opened = modules::ModuleStore::open(path, modules::Access::kReadWrite,
+                                             modules::ModuleStore::Layout::kAsFound);
+    if (!opened) {
+        send('F', 0);
+        ::_exit(5);
     }
+    modules::ModuleStore& store = *opened;
     send('R', 0);
     std::mt19937 random(seed);
     for (long number = first;; ++number) {
         const bool isScore = random() % 2 == 0;
-        modules::DataSource& source = isScore ? scores : asked;
-        bool stored = source.AddNew().ok();
-        // Only the new record's boxes: a box of the other source would edit its current record.
-        if (isScore) {
-            texts[1] = "Player " + std::to_string(number);
-            texts[2] = "Jan/07/2000";
-            texts[3] = scoreText(number);
-        } else {
-            texts[0] = std::to_string(number);
-        }
-        // The game stores a new record by moving or by refreshing.
-        stored = stored && (random() % 2 == 0 ? source.MoveLast() : source.Refresh());
+        const bool stored = isScore ? store
+                                          .addScore({"Player " + std::to_string(number),
+                                                     "Jan/07/2000", scoreText(number)})
+                                          .ok()
+                                    : store.markAsked(number).ok();
         send(stored ? (isScore ? 'S' : 'U') : 'F', number);
     }
 }

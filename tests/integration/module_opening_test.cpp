@@ -32,7 +32,7 @@ class OpeningTest : public ::testing::Test {
         EXPECT_EQ(f.form.Caption, "Vexlor Player - " + caption);
         EXPECT_TRUE(f.form.Start.Visible && f.form.TopTen.Visible);
         EXPECT_EQ(f.form.Panel.Caption, "Press Start to begin the Game");
-        for (const modules::DataSource* source : {&f.form.Data1, &f.form.Data2, &f.form.Data4})
+        for (const app::DataView* source : {&f.form.Data1, &f.form.Data2, &f.form.Data4})
             EXPECT_TRUE(source->isOpen() && source->DatabaseName == path) << source->name();
         EXPECT_EQ(f.form.Data1.RecordCount(), 4);
         EXPECT_EQ(f.form.PanelQuestion.Caption, "Question 1");
@@ -125,8 +125,7 @@ TEST_F(OpeningTest, EveryRefusedFileIsLeftAsItWasAndTheOldModuleStaysBound) {
     EXPECT_EQ(f.lastMessage(), "piped.vxm\rNot a Valid Module");
     f.open(good("dummy.mdb", "Lower Case"));
     EXPECT_EQ(f.form.Caption, "Vexlor Player - Lower Case");
-    for (const modules::DataSource* source :
-         {&f.form.Data1, &f.form.Data2, &f.form.Data3, &f.form.Data4})
+    for (const app::DataView* source : {&f.form.Data1, &f.form.Data2, &f.form.Data3, &f.form.Data4})
         EXPECT_EQ(source->DatabaseName, folder.file("dummy.mdb")) << source->name();
     {
         const testing::Connection other = testing::connect(before);

@@ -5,11 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
-#include "modules/data_source.h"
 #include "modules/module_format.h"
 #include "modules/module_sql.h"
+#include "modules/module_store.h"
+#include "modules/transaction.h"
 #include "support/fakes.h"
 #include "support/module_files.h"
 
@@ -124,30 +127,28 @@ TEST_F(ModuleSafetyTest, AJournalThatIsNotTheModulesOwnIsNeverApplied) {
     }
 }
 
-// Walking back from the end of a long score table gives the rows in rank order, also past the
-// part read first and after adding a record, which comes last until the next refresh.
-TEST_F(ModuleSafetyTest, WalkingBackFromTheEndOfALongScoreTableKeepsTheRankOrder) {
+// The top ten is the best rows of a long score table in the game's ranking, read at once,
+// a score just added among them in its place.
+TEST_F(ModuleSafetyTest, TheTopTenIsTheBestRowsInTheRankingAndTakesANewScoreInItsPlace) {
     std::vector<std::vector<std::string>> scores;
     for (int i = 0; i < 300; ++i)
         scores.push_back({"P" + std::to_string(i), "d", std::to_string((i * 37) % 101)});
     const std::string path = module("quiz.vxm", {.scores = scores});
-    const auto ranked =
-        readColumn(path, "SELECT Nom FROM HScore ORDER BY " + scoreOrder("rowid", false));
-    testing::BoundSource table(path, "HScore", "Nom");
-    DataSource& data = table.data;
-    std::string& name = table.text;
-    ASSERT_TRUE(data.Refresh());
-    EXPECT_EQ(name, ranked.front());
-    ASSERT_TRUE(data.MoveLast());
-    for (std::size_t back = 1; back <= 60; ++back, data.MovePrevious())
-        ASSERT_EQ(name, ranked[ranked.size() - back]) << back;
-    ASSERT_TRUE(data.MoveLast() && data.AddNew());
-    name = "Newcomer";
-    ASSERT_TRUE(data.MovePrevious());  // stores it; moves back from the record shown before
-    EXPECT_EQ(name, ranked[ranked.size() - 2]);
-    ASSERT_TRUE(data.MoveLast());
-    EXPECT_EQ(name, "Newcomer");
-    EXPECT_EQ(data.RecordCount(), 301);
+    auto store =
+        testing::must(ModuleStore::open(path, Access::kReadWrite, ModuleStore::Layout::kAsFound));
+    auto names = [&] {
+        std::vector<std::string> best;
+        for (const auto& row : testing::must(store.bestScores(10))) best.push_back(row.entry.name);
+        return best;
+    };
+    auto ranked = readColumn(path, "SELECT Nom FROM HScore ORDER BY " + scoreOrder("rowid", true));
+    ranked.resize(10);
+    EXPECT_EQ(names(), ranked);
+    ASSERT_TRUE(store.addScore({"Newcomer", "d", "100"}));
+    ranked = readColumn(path, "SELECT Nom FROM HScore ORDER BY " + scoreOrder("rowid", true));
+    ranked.resize(10);
+    EXPECT_EQ(names(), ranked);
+    EXPECT_NE(std::find(ranked.begin(), ranked.end(), "Newcomer"), ranked.end());
 }
 
 // A write the module refuses (a check fails, a text is longer than a field may hold) rolls back
@@ -181,34 +182,41 @@ TEST_F(ModuleSafetyTest, AFailedWriteLeavesNoTransactionOpen) {
               (std::vector<std::string>{"Ann", "Bob", "Eve"}));
 }
 
-// A search answered from memory finds what its source has added, changed and deleted, as a
-// fresh source reading the file does.
-TEST_F(ModuleSafetyTest, SearchesSeeEveryWriteOfTheirSource) {
-    const std::string path = module("quiz.vxm", {.used = {"1", "2", "3", "2"}});
-    testing::BoundSource asked(path, "Use", "Use"), other(path, "Use", "Use", false);
-    DataSource &data = asked.data, &fresh = other.data;
-    std::string &use = asked.text, &freshUse = other.text;
-    ASSERT_TRUE(data.Refresh());
-    auto finds = [&](DataSource& source, const std::string& value) {
-        EXPECT_TRUE(source.FindFirst("Use = '" + value + "'"));
-        return !source.NoMatch();
+// The asked list the store keeps in memory answers as the file does after every write: its own
+// (kept up to date), another store's on the same connection, another program's, and a batch
+// rolled back.
+TEST_F(ModuleSafetyTest, TheAskedListKeptInMemoryFollowsEveryWrite) {
+    const std::string path = module("quiz.vxm", {.used = {"1", "2", "3", "2", "07"}});
+    auto open = [&] {
+        return testing::must(
+            ModuleStore::open(path, Access::kReadWrite, ModuleStore::Layout::kAsFound));
     };
-    ASSERT_TRUE(finds(data, "2") && data.MoveNext());
-    EXPECT_EQ(use, "3");  // the first "2" was found, not the later one
-    ASSERT_TRUE(data.AddNew());
-    use = "9";
-    EXPECT_TRUE(finds(data, "9"));  // stores it, then finds it
-    use = "10";                     // an edit of the found record
-    EXPECT_FALSE(finds(data, "9"));
-    EXPECT_TRUE(finds(data, "10") && data.Delete());
-    EXPECT_FALSE(finds(data, "10"));
-    ASSERT_TRUE(finds(data, "1") && data.Delete());
-    ASSERT_TRUE(fresh.Refresh());
-    for (const char* value : {"1", "2", "3", "9", "10"}) {
-        const bool found = finds(data, value);
-        EXPECT_EQ(found, finds(fresh, value)) << value;
-        EXPECT_EQ(found ? use : "", found ? freshUse : "") << value;
+    ModuleStore game = open(), editor = open();
+    auto asked = [&](std::int64_t number) { return testing::must(game.isAsked(number)); };
+    auto expectListed = [&](std::set<std::int64_t> listed) {
+        for (std::int64_t number = 1; number <= 12; ++number)
+            EXPECT_EQ(asked(number), listed.contains(number)) << number;
+    };
+    expectListed({1, 2, 3});  // "07" names no question
+    ASSERT_TRUE(game.markAsked(9));
+    expectListed({1, 2, 3, 9});
+    ASSERT_TRUE(editor.clearAsked());
+    expectListed({});
+    ASSERT_TRUE(game.markAsked(4));
+    {
+        const testing::Connection other = testing::connect(path);
+        ASSERT_TRUE(testing::run(other.get(), "INSERT INTO Use VALUES ('5'), ('6')"));
+        ASSERT_TRUE(testing::run(other.get(), "DELETE FROM Use WHERE Use = '4'"));
     }
+    expectListed({5, 6});
+    {
+        Transaction batch(game.database());
+        ASSERT_TRUE(game.markAsked(11));
+        EXPECT_TRUE(asked(11));
+    }
+    expectListed({5, 6});
+    EXPECT_EQ(readColumn(path, "SELECT Use FROM Use ORDER BY rowid"),
+              (std::vector<std::string>{"5", "6"}));
 }
 
 // The statements written out for each table name its columns in table order: a row inserted

@@ -43,7 +43,7 @@ class Soak {
         // What is checked here is the game, not the file's safety against power loss: the
         // connection keeps its lock and skips syncing, which the authorizer rightly refuses the
         // program, so it is lifted for this test.
-        sqlite3* connection = f.form.Data1.database()->handle();
+        sqlite3* connection = f.form.Data1.store->database().handle();
         sqlite3_set_authorizer(connection, nullptr, nullptr);
         EXPECT_EQ(sqlite3_exec(connection,
                                "PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY;"
@@ -140,8 +140,8 @@ TEST(SoakTest, RandomGamesKeepTheInvariants) {
         Soak soak(seed);
         while (soak.games < 1000 && soak.failure.empty()) soak.step();
         EXPECT_EQ(soak.failure, "") << "seed " << seed;
-        const auto counts =
-            soak.f.form.Data2.database()->query("SELECT count(*), count(DISTINCT Use) FROM Use");
+        const auto counts = soak.f.form.Data2.store->database().query(
+            "SELECT count(*), count(DISTINCT Use) FROM Use");
         ASSERT_TRUE(counts);
         EXPECT_EQ((*counts)[0][0], (*counts)[0][1]);
         std::cout << "seed " << seed << ": " << soak.games << " games, " << soak.events

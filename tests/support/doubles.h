@@ -24,7 +24,6 @@
 #include <string>
 #include <vector>
 
-#include "modules/data_source.h"
 #include "modules/module_converter.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -110,21 +109,6 @@ class FakePictureLoader : public platform::PictureLoader {
         return std::make_shared<FakePicture>(path, 100, 50);
     }
     std::vector<std::string> asked;
-};
-
-/// A data source on one table of a module with one box bound to `name`, as the window binds
-/// them; not yet read.
-struct BoundSource {
-    BoundSource(const std::string& path, const std::string& table, std::string name,
-                bool editable = true)
-        : field(std::move(name)) {
-        data.bindElement(text, field, editable);
-        data.Connect = ";pwd=tov3ralu";
-        data.DatabaseName = path;
-        data.RecordSource = table;
-    }
-    std::string text, field;
-    modules::DataSource data{"Data"};
 };
 
 /// The value of a step a test or benchmark cannot go on without: a failure stops the program,

@@ -22,7 +22,7 @@ TEST(StartupState, OnlyOpenAboutAndExitAreOfferedAndNothingRuns) {
         EXPECT_EQ(button->Visible, button == &w.Modu || button == &w.About || button == &w.Sortie)
             << button->name;
     for (platform::Timer* timer : w.timers()) EXPECT_FALSE(timer->Enabled()) << timer->name();
-    for (const modules::DataSource* source : {&w.Data1, &w.Data2, &w.Data3, &w.Data4})
+    for (const app::DataView* source : {&w.Data1, &w.Data2, &w.Data3, &w.Data4})
         EXPECT_FALSE(source->isOpen()) << source->name();
     for (const long long value :
          {static_cast<long long>(w.QuestionCount), static_cast<long long>(w.QuestionNumber),

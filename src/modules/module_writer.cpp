@@ -1,4 +1,5 @@
-#include "authoring/module_file.h"
+// Writing modules: a module's changes in one transaction, questions added after the last, and new
+// modules built under a temporary name and moved into place whole.
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -6,45 +7,32 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cctype>
 #include <cerrno>
-#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
-#include "modules/earlier_format.h"
 #include "modules/module_format.h"
 #include "modules/module_sql.h"
+#include "modules/module_store.h"
 #include "modules/temporary_names.h"
 #include "platform/descriptor.h"
 #include "platform/files.h"
 #include "rules/questions.h"
-#include "rules/refusals.h"
-#include "text/text.h"
 
-namespace vexlor::authoring {
+namespace vexlor::modules {
 
 namespace fs = std::filesystem;
-using modules::ModuleDatabase;
 
 namespace {
 
 using platform::Descriptor;
 
-using Layout = modules::TableFormat;
-
-const Layout& layoutOf(ModuleFile::Table table) {
-    return modules::kModuleTables[static_cast<std::size_t>(table)];
-}
-
-const modules::sql::TableStatements& statementsOf(ModuleFile::Table table) {
-    return modules::sql::kTableStatements[static_cast<std::size_t>(table)];
+const TableFormat& layoutOf(ModuleStore::Table table) {
+    return ModuleStore::format(table);
 }
 
 // Why a module of `total` questions cannot be played, or nothing.
@@ -58,7 +46,7 @@ std::string quoted(std::string_view name) {
     return ModuleDatabase::quoteIdentifier(std::string(name));
 }
 
-std::string columnList(const Layout& layout) {
+std::string columnList(const TableFormat& layout) {
     std::string list;
     for (std::string_view column : layout.columns) {
         if (!list.empty()) list += ", ";
@@ -71,41 +59,6 @@ std::string placeholders(std::size_t count) {
     std::string marks;
     for (std::size_t i = 0; i < count; ++i) marks += i ? ", ?" : "?";
     return marks;
-}
-
-// Why a database is not a module, or nothing when it has every table and column the game uses.
-std::optional<std::string> missingLayout(ModuleDatabase& database) {
-    for (const Layout& layout : modules::kModuleTables) {
-        const std::string table(layout.name);
-        const std::vector<std::string> present = database.columns(table);
-        if (present.empty()) return "it has no table " + table;
-        for (std::string_view column : layout.columns) {
-            const bool found = std::any_of(
-                present.begin(), present.end(),
-                [&](const std::string& c) { return text::equalsIgnoringCase(c, column); });
-            if (!found) return "its table " + table + " has no column " + std::string(column);
-        }
-    }
-    return std::nullopt;
-}
-
-// The refusal of the module store, as a line that follows "<file>: ".
-std::string refusal(const Error& error, const fs::path& path) {
-    namespace refusals = rules::refusals;
-    switch (error.kind()) {
-        case ErrorKind::kNotAModule:
-            if (modules::isEarlierModule(path.string()))
-                return refusals::toolEarlierFormat(path.string());
-            return std::string(refusals::kToolNotAModule);
-        case ErrorKind::kUnsafeLayout:
-            return refusals::toolWrongLayout(error.message());
-        case ErrorKind::kNeedsRecovery:
-            return refusals::toolNeedsRecovery(path.filename().string());
-        case ErrorKind::kInUse:
-            return std::string(refusals::kToolInUse);
-        default:
-            return error.message();
-    }
 }
 
 // The files the database library keeps beside a database while writing it.
@@ -201,7 +154,7 @@ constexpr std::size_t kMaxParameters = 999;
 // Inserts `count` rows into the table, the fields of row i given by `fieldsOf(i, fields)`,
 // in order; stops at the first failure.
 template <typename FieldsOf>
-Status insertRows(ModuleDatabase& database, const Layout& layout, std::size_t count,
+Status insertRows(ModuleDatabase& database, const TableFormat& layout, std::size_t count,
                   FieldsOf fieldsOf) {
     const std::size_t width = layout.columns.size();
     const std::size_t perStatement = kMaxParameters / width;
@@ -224,7 +177,7 @@ Status insertRows(ModuleDatabase& database, const Layout& layout, std::size_t co
 
 template <typename QuestionAt>
 Status insertQuestions(ModuleDatabase& database, std::size_t count, QuestionAt questionAt) {
-    return insertRows(database, layoutOf(ModuleFile::Table::kQuestions), count,
+    return insertRows(database, layoutOf(ModuleStore::Table::kQuestions), count,
                       [&](std::size_t i, std::vector<std::string>& fields) {
                           const Question& question = questionAt(i);
                           fields.push_back(question.text);
@@ -240,7 +193,7 @@ Status insertQuestions(ModuleDatabase& database, const std::vector<Question>& qu
                            [&](std::size_t i) -> const Question& { return questions[i]; });
 }
 
-Status insertTexts(ModuleDatabase& database, ModuleFile::Table table,
+Status insertTexts(ModuleDatabase& database, ModuleStore::Table table,
                    const std::vector<std::string>& texts) {
     return insertRows(
         database, layoutOf(table), texts.size(),
@@ -249,7 +202,7 @@ Status insertTexts(ModuleDatabase& database, ModuleFile::Table table,
 
 Status insertScores(ModuleDatabase& database, const std::vector<ScoreEntry>& scores) {
     return insertRows(
-        database, layoutOf(ModuleFile::Table::kScores), scores.size(),
+        database, layoutOf(ModuleStore::Table::kScores), scores.size(),
         [&](std::size_t i, std::vector<std::string>& fields) {
             fields.insert(fields.end(), {scores[i].name, scores[i].date, scores[i].score});
         });
@@ -258,17 +211,17 @@ Status insertScores(ModuleDatabase& database, const std::vector<ScoreEntry>& sco
 Status fillModule(ModuleDatabase& database, const Properties& properties,
                   const std::vector<Question>& questions, const std::vector<std::string>& asked,
                   const std::vector<ScoreEntry>& scores) {
-    modules::Transaction transaction(database);
+    Transaction transaction(database);
     if (!transaction.active()) return transaction.begun();
     for (const auto& step : std::initializer_list<std::function<Status()>>{
-             [&] { return database.execute(modules::createStatements()); },
+             [&] { return database.execute(createStatements()); },
              [&] {
                  return Status(database.query(
-                     std::string(modules::sql::kProperties.insert),
+                     std::string(sql::kProperties.insert),
                      {properties.title, properties.author, properties.company, properties.year}));
              },
              [&] { return insertQuestions(database, questions); },
-             [&] { return insertTexts(database, ModuleFile::Table::kAsked, asked); },
+             [&] { return insertTexts(database, ModuleStore::Table::kAsked, asked); },
              [&] { return insertScores(database, scores); }})
         if (Status done = step(); !done) return done;
     return transaction.commit();
@@ -278,7 +231,7 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
 // The game playing the module at `out`, or an editor, would go on writing into the file
 // replaced, and what it writes would be lost with it.
 Status refuseIfOpenElsewhere(const fs::path& out) {
-    if (!modules::openElsewhere(out.string())) return Status::success();
+    if (!openElsewhere(out.string())) return Status::success();
     return Error(ErrorKind::kInUse,
                  "is open in another program (the game playing it, or an editor): replacing it "
                  "now would lose what that program writes to it next. Close it there first, or "
@@ -308,151 +261,16 @@ Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replac
 
 }  // namespace
 
-std::vector<std::string> Question::fields() const {
-    return {text, answers[0], answers[1], answers[2], answers[3], points, media};
-}
-
-Question Question::fromFields(const std::vector<std::string>& fields) {
-    Question question;
-    auto field = [&](std::size_t i) { return i < fields.size() ? fields[i] : std::string(); };
-    question.text = field(0);
-    for (std::size_t i = 0; i < 4; ++i) question.answers[i] = field(i + 1);
-    question.points = field(5);
-    question.media = field(6);
-    return question;
-}
-
-Result<ModuleFile> ModuleFile::open(const fs::path& path, Access access) {
-    const std::string name = path.string();
-    std::error_code error;
-    // A pipe would block the open and a folder is no file: look before opening anything.
-    const fs::file_status link = fs::symlink_status(path, error);
-    namespace refusals = rules::refusals;
-    if (!fs::exists(link))
-        return Error(ErrorKind::kNoFile, std::string(refusals::kNoSuchFile), name);
-    const fs::file_status target = fs::status(path, error);
-    if (!fs::exists(target)) {
-        std::error_code ignored;
-        return Error(ErrorKind::kNoFile,
-                     refusals::toolDanglingLink(fs::read_symlink(path, ignored).string()), name);
-    }
-    if (fs::is_directory(target))
-        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolFolder), name);
-    if (fs::is_fifo(target))
-        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolPipe), name);
-    if (!fs::is_regular_file(target))
-        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolDevice), name);
-
-    // The store refuses crafted schemas, foreign journals and logs, and (read-only) a journal
-    // that recovery would play back, and lets nothing the file defines run on the connection.
-    auto database = ModuleDatabase::open(name, modules::kModuleKey, access);
-    if (!database) return Error(database.error().kind(), refusal(database.error(), path), name);
-    if (auto missing = missingLayout(**database))
-        return Error(ErrorKind::kNotAModule, rules::refusals::toolWrongLayout(*missing), name);
-    return ModuleFile(path, std::move(*database));
-}
-
-ModuleFile::ModuleFile(fs::path path, std::shared_ptr<ModuleDatabase> database)
-    : path_(std::move(path)), database_(std::move(database)) {
-    struct stat info {};
-    if (::stat(path_.c_str(), &info) == 0) {
-        device_ = info.st_dev;
-        inode_ = info.st_ino;
-    }
-}
-
-Status ModuleFile::stillThere() const {
-    struct stat info {};
-    if (::stat(path_.c_str(), &info) != 0)
-        return Error(ErrorKind::kNoFile,
-                     "is no longer there: another program moved or removed it; nothing was "
-                     "written (Save As keeps the changes in a new file)",
-                     path_.string());
-    if (info.st_dev != device_ || info.st_ino != inode_)
-        return Error(ErrorKind::kFailed,
-                     "was replaced by another program since it was opened; nothing was written "
-                     "(Revert opens the new file, Save As keeps the changes in a new file)",
-                     path_.string());
-    return Status::success();
-}
-
-Result<std::vector<Properties>> ModuleFile::properties() {
-    auto rows = readTable(Table::kProperties, "read the properties");
-    if (!rows) return Error{rows.error()};
-    std::vector<Properties> result;
-    for (auto& row : *rows)
-        result.push_back(
-            {std::move(row[0]), std::move(row[1]), std::move(row[2]), std::move(row[3])});
-    return result;
-}
-
-Result<std::vector<modules::Row>> ModuleFile::readTable(Table table, const std::string& what) {
-    // A column of its own named rowid must not decide the order.
-    const std::string rowId = database_->rowIdName(std::string(layoutOf(table).name));
-    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
-    auto rows = database_->query(modules::sql::withRowId(statementsOf(table).select, rowId));
-    if (!rows) return failure(what, rows.error());
-    return std::move(*rows);
-}
-
-Result<std::vector<Question>> ModuleFile::questions() {
-    auto rows = readTable(Table::kQuestions, "read the questions");
-    if (!rows) return Error{rows.error()};
-    std::vector<Question> result;
-    result.reserve(rows->size());
-    for (const auto& row : *rows) result.push_back(Question::fromFields(row));
-    return result;
-}
-
-Result<std::vector<ScoreEntry>> ModuleFile::scoresBestFirst() {
-    // The game's own ranking, so the tool lists the top ten the game shows.
-    auto rows = readTable(Table::kScores, "read the high scores");
-    if (!rows) return Error{rows.error()};
-    std::vector<ScoreEntry> entries;
-    for (auto& row : *rows)
-        entries.push_back({std::move(row[0]), std::move(row[1]), std::move(row[2])});
-    return entries;
-}
-
-Result<std::int64_t> ModuleFile::rowCount(Table table) {
-    auto count = database_->queryIntegers(std::string(statementsOf(table).count));
-    if (!count) return failure("count rows", count.error());
-    if (count->empty()) return failure("count rows", "the engine gave no count");
-    return count->front();
-}
-
-Result<std::int64_t> ModuleFile::clearAsked() {
-    return emptyTable(Table::kAsked, "clear the asked questions");
-}
-
-Result<std::int64_t> ModuleFile::clearScores() {
-    return emptyTable(Table::kScores, "clear the high scores");
-}
-
-Result<std::int64_t> ModuleFile::emptyTable(Table which, const std::string& what) {
-    modules::Transaction transaction(*database_);
-    if (!transaction.active()) return failure(what, transaction.begun().error());
-    if (Status same = stillThere(); !same) return same.error();
-    auto count = rowCount(which);
-    if (!count) return count;
-    if (Status cleared = database_->execute(std::string(statementsOf(which).clear)); !cleared)
-        return failure(what, cleared.error());
-    if (Status committed = transaction.commit(); !committed)
-        return failure(what, committed.error());
-    return count;
-}
-
-Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& questions,
-                                                 std::size_t alsoRead) {
+Result<std::int64_t> ModuleStore::appendQuestions(const std::vector<Question>& questions,
+                                                  std::size_t alsoRead) {
     const std::string what = "add the questions";
-    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
-    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    const auto rowId = rowIdOf(Table::kQuestions, what);
+    if (!rowId) return Error{rowId.error()};
     // Declared first so it is closed last, when the transaction holds no lock.
     Reservation reservation(path_);
-    modules::Transaction transaction(*database_);
+    Transaction transaction(*database_);
     if (!transaction.active()) return failure(what, transaction.begun().error());
-    auto counts = database_->queryIntegers(
-        modules::sql::withRowId(modules::sql::kQuestionCountAndLastRow, rowId));
+    auto counts = database_->queryIntegers(sql::withRowId(sql::kQuestionCountAndLastRow, *rowId));
     if (!counts) return failure(what, counts.error());
     if (counts->size() < 2) return failure(what, "the engine gave no count");
     const auto total = (*counts)[0] + static_cast<std::int64_t>(questions.size() + alsoRead);
@@ -468,153 +286,12 @@ Result<std::int64_t> ModuleFile::appendQuestions(const std::vector<Question>& qu
     return total;
 }
 
-bool ModuleFile::readOnly() const {
-    return database_->readOnly();
-}
-
-Error ModuleFile::failure(const std::string& what, const Error& why) const {
-    if (why.kind() == ErrorKind::kInUse)
-        return Error(ErrorKind::kInUse,
-                     "cannot " + what +
-                         ": the module is in use, another program (the game saving a score, or "
-                         "another editor) is writing to it. Nothing was written; try again in a "
-                         "moment",
-                     path_.string());
-    // A write keeps a journal beside the module, so that an interrupted one can be undone: the
-    // engine says only that it cannot open a file.
-    const fs::path folder = path_.parent_path().empty() ? fs::path(".") : path_.parent_path();
-    if (why.kind() == ErrorKind::kNoAccess && !readOnly() &&
-        ::access(folder.c_str(), W_OK | X_OK) != 0)
-        return Error(ErrorKind::kNoAccess,
-                     "cannot " + what + ": its folder " + folder.string() +
-                         " cannot be written, and every change to a module writes a journal file "
-                         "there first, so that an interrupted change can be undone. Nothing was "
-                         "written; Save As can keep the changes in a folder you may write",
-                     path_.string());
-    return Error(why.kind(), "cannot " + what + ": " + why.message(), path_.string());
-}
-
-Result<std::vector<StoredScore>> ModuleFile::storedScores() {
-    return scoresWithRows(modules::sql::kScoresInRowOrder, {});
-}
-
-Result<std::vector<StoredScore>> ModuleFile::scoresWithRows(
-    std::string_view statement, const std::vector<std::string>& values) {
-    const std::string what = "read the high scores";
-    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kScores).name));
-    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
-    auto rows = database_->query(modules::sql::withRowId(statement, rowId), values);
-    if (!rows) return failure(what, rows.error());
-    std::vector<StoredScore> scores;
-    scores.reserve(rows->size());
-    for (auto& row : *rows)
-        scores.push_back({{std::move(row[0]), std::move(row[1]), std::move(row[2])},
-                          std::strtoll(row[3].c_str(), nullptr, 10)});
-    return scores;
-}
-
-Result<std::vector<StoredScore>> ModuleFile::bestScores(std::size_t count) {
-    return scoresWithRows(modules::sql::kBestScores, {std::to_string(count)});
-}
-
-Result<std::vector<std::string>> ModuleFile::asked() {
-    auto rows = readTable(Table::kAsked, "read the asked questions");
-    if (!rows) return Error{rows.error()};
-    std::vector<std::string> asked;
-    asked.reserve(rows->size());
-    for (auto& row : *rows) asked.push_back(std::move(row[0]));
-    return asked;
-}
-
-Result<std::vector<std::int64_t>> ModuleFile::questionRowIds() {
-    const std::string what = "read the questions";
-    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
-    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
-    auto ids =
-        database_->queryIntegers("SELECT " + rowId + " FROM \"MainData\" ORDER BY " + rowId + ";");
-    if (!ids) return failure(what, ids.error());
-    return std::move(*ids);
-}
-
-ChangeStamp ModuleFile::stamp() {
-    return {database_->dataVersion(), database_->ownChanges()};
-}
-
-Status ModuleFile::readContent(ModuleSnapshot& into) {
-    auto properties = this->properties();
-    if (!properties) return properties.error();
-    const std::string what = "read the questions";
-    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
-    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
-    auto rows =
-        database_->query(modules::sql::withRowId(modules::sql::kQuestionsWithRowIds, rowId));
-    if (!rows) return failure(what, rows.error());
-    into.properties = std::move(*properties);
-    into.questions.clear();
-    into.questions.reserve(rows->size());
-    for (auto& row : *rows) {
-        const std::int64_t id = std::strtoll(row.back().c_str(), nullptr, 10);
-        row.pop_back();
-        into.questions.push_back({id, Question::fromFields(row)});
-    }
-    return Status::success();
-}
-
-Result<ModuleSnapshot> ModuleFile::snapshot() {
-    modules::ReadTransaction reading(*database_);
-    ModuleSnapshot taken;
-    if (Status read = readContent(taken); !read) return read.error();
-    // Read outside one state of the file, the content may be older than any stamp: it is
-    // then compared row by row when saved.
-    if (reading.active()) taken.stamp = stamp();
-    return taken;
-}
-
-Status ModuleFile::checkPages() {
-    auto verdict = database_->query("PRAGMA quick_check;");
-    if (!verdict) return failure("check the module", verdict.error());
-    if (verdict->size() != 1 || verdict->front().empty() || verdict->front()[0] != "ok")
-        return Error(ErrorKind::kDamaged,
-                     "the module is damaged (" +
-                         (verdict->empty() || verdict->front().empty() ? std::string("no verdict")
-                                                                       : verdict->front()[0]) +
-                         ")",
-                     path_.string());
-    return Status::success();
-}
-
-Status ModuleFile::deleteScore(const StoredScore& score) {
-    const std::string what = "delete the high score";
-    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kScores).name));
-    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
-    modules::Transaction transaction(*database_);
-    if (!transaction.active()) return failure(what, transaction.begun().error());
-    if (Status same = stillThere(); !same) return same.error();
-    // Compared as stored: another program may have changed the table since it was read.
-    auto found = database_->queryIntegers(
-        "SELECT count(*) FROM \"HScore\" WHERE " + rowId +
-            " = ? AND coalesce(\"Nom\", '') = ? AND coalesce(\"Date\", '') = ? AND "
-            "coalesce(\"Score\", '') = ?;",
-        {std::to_string(score.rowId), score.entry.name, score.entry.date, score.entry.score});
-    if (!found) return failure(what, found.error());
-    if (found->empty()) return failure(what, "the engine gave no count");
-    if (found->front() == 0)
-        return failure(what, "it is no longer stored as it was read; read the top ten again");
-    if (Status deleted = database_->query("DELETE FROM \"HScore\" WHERE " + rowId + " = ?;",
-                                          {std::to_string(score.rowId)});
-        !deleted)
-        return failure(what, deleted.error());
-    if (Status committed = transaction.commit(); !committed)
-        return failure(what, committed.error());
-    return Status::success();
-}
-
 namespace {
 
 // Questions into rows of the given ids, many to a statement.
 Status insertPlaced(ModuleDatabase& database, const std::string& rowId,
                     const std::vector<std::pair<std::int64_t, const Question*>>& placed) {
-    const Layout& layout = layoutOf(ModuleFile::Table::kQuestions);
+    const TableFormat& layout = layoutOf(ModuleStore::Table::kQuestions);
     const std::size_t width = layout.columns.size() + 1;
     const std::size_t perStatement = kMaxParameters / width;
     const std::string row = "(" + placeholders(width) + ")";
@@ -656,18 +333,18 @@ std::vector<std::string> renumberAsked(const std::vector<std::string>& asked,
     return kept;
 }
 
-Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
+Result<ChangesWritten> ModuleStore::writeChanges(const ModuleChanges& changes) {
     const std::string what = "save the module";
     if (readOnly())
         return Error(ErrorKind::kNoAccess, "cannot " + what + ": it is opened read-only",
                      path_.string());
-    const std::string rowId = database_->rowIdName(std::string(layoutOf(Table::kQuestions).name));
-    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    const auto rowId = rowIdOf(Table::kQuestions, what);
+    if (!rowId) return Error{rowId.error()};
     auto failed = [&](const Status& step) { return failure(what, step.error()); };
 
     // Declared first so it is closed last, when the transaction holds no lock.
     Reservation reservation(path_);
-    modules::Transaction transaction(*database_);
+    Transaction transaction(*database_);
     if (!transaction.active()) return failed(transaction.begun());
     // Checked with the write lock held: a file moved into place by another program's save
     // must not be taken for this one.
@@ -719,56 +396,46 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
     for (const auto& placed : changes.placed) growth += questionBound(*placed.second);
     if (!reservation.claim(withSlack(growth))) return failure(what, "the disk is full");
 
-    const std::string table = quoted(layoutOf(Table::kQuestions).name);
     if (changes.properties) {
         const Properties& p = *changes.properties;
-        const std::string propertiesRowId =
-            database_->rowIdName(std::string(layoutOf(Table::kProperties).name));
-        if (propertiesRowId.empty())
-            return failure(what, "every name of its row id is taken by a column");
+        const auto propertiesRowId = rowIdOf(Table::kProperties, what);
+        if (!propertiesRowId) return Error{propertiesRowId.error()};
         auto first =
-            database_->queryIntegers("SELECT " + propertiesRowId + " FROM \"Propriete\" ORDER BY " +
-                                     propertiesRowId + " LIMIT 1;");
+            database_->queryIntegers(sql::withRowId(sql::kFirstPropertiesRowId, *propertiesRowId));
         if (!first) return failed(first);
         const Status stored =
             first->empty()
-                ? Status(database_->query(std::string(modules::sql::kProperties.insert),
+                ? Status(database_->query(std::string(sql::kProperties.insert),
                                           {p.title, p.author, p.company, p.year}))
                 : Status(database_->query(
-                      "UPDATE \"Propriete\" SET \"Title\" = ?, \"Author\" = ?, "
-                      "\"Company\" = ?, \"Year\" = ? WHERE " +
-                          propertiesRowId + " = ?;",
+                      sql::withRowId(sql::kUpdateProperties, *propertiesRowId),
                       {p.title, p.author, p.company, p.year, std::to_string(first->front())}));
         if (!stored) return failed(stored);
     }
 
     if (changes.rewriteAll) {
-        if (Status cleared = database_->execute(std::string(modules::sql::kQuestions.clear));
-            !cleared)
+        if (Status cleared = database_->execute(std::string(sql::kQuestions.clear)); !cleared)
             return failed(cleared);
     } else {
+        const std::string deleteHead = sql::withRowId(sql::kDeleteQuestionsHead, *rowId);
         for (std::size_t first = 0; first < changes.deleted.size(); first += kMaxParameters) {
             const std::size_t count = std::min(kMaxParameters, changes.deleted.size() - first);
             std::vector<std::string> ids;
             for (std::size_t i = 0; i < count; ++i)
                 ids.push_back(std::to_string(changes.deleted[first + i]));
-            if (Status deleted = database_->query("DELETE FROM " + table + " WHERE " + rowId +
-                                                      " IN (" + placeholders(count) + ");",
-                                                  ids);
+            if (Status deleted = database_->query(
+                    deleteHead + placeholders(count) + std::string(sql::kListEnd), ids);
                 !deleted)
                 return failed(deleted);
         }
-        std::string update = "UPDATE " + table + " SET ";
-        for (std::size_t i = 0; i < kQuestionColumns.size(); ++i)
-            update += (i ? ", " : "") + quoted(kQuestionColumns[i]) + " = ?";
-        update += " WHERE " + rowId + " = ?;";
+        const std::string update = sql::withRowId(sql::kUpdateQuestion, *rowId);
         for (const auto& [id, question] : changes.updated) {
             std::vector<std::string> fields = question->fields();
             fields.push_back(std::to_string(id));
             if (Status stored = database_->query(update, fields); !stored) return failed(stored);
         }
     }
-    if (Status stored = insertPlaced(*database_, rowId, changes.placed); !stored)
+    if (Status stored = insertPlaced(*database_, *rowId, changes.placed); !stored)
         return failed(stored);
     if (Status stored =
             insertQuestions(*database_, changes.appended.size(),
@@ -779,8 +446,7 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
     if (askedRows) {
         const std::vector<std::string> asked = renumberAsked(*askedRows, changes.renumbered);
         if (asked != *askedRows) {
-            if (Status cleared = database_->execute(std::string(modules::sql::kAsked.clear));
-                !cleared)
+            if (Status cleared = database_->execute(std::string(sql::kAsked.clear)); !cleared)
                 return failed(cleared);
             if (Status stored = insertTexts(*database_, Table::kAsked, asked); !stored)
                 return failed(stored);
@@ -803,8 +469,7 @@ Result<ChangesWritten> ModuleFile::writeChanges(const ModuleChanges& changes) {
         std::sort(written.rowIds.begin(), written.rowIds.end());
         if (!changes.appended.empty()) {
             const std::int64_t last = written.rowIds.empty() ? 0 : written.rowIds.back();
-            auto added = database_->queryIntegers("SELECT " + rowId + " FROM " + table + " WHERE " +
-                                                      rowId + " > ? ORDER BY " + rowId + ";",
+            auto added = database_->queryIntegers(sql::withRowId(sql::kQuestionRowIdsAfter, *rowId),
                                                   {std::to_string(last)});
             if (!added) return failed(added);
             written.rowIds.insert(written.rowIds.end(), added->begin(), added->end());
@@ -823,7 +488,7 @@ std::size_t removeStaleTemporaries(const fs::path& folder) {
     static const std::regex temporaryName(
         R"(^\..+\.vexlor-module-([0-9]{1,10})-([0-9]{1,20})-[0-9]{1,10}\.vxm\.tmp$)");
     // Without the process table no creator can be told gone: nothing is removed.
-    if (modules::processStart(::getpid()).empty()) return 0;
+    if (processStart(::getpid()).empty()) return 0;
     std::size_t removed = 0;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
@@ -835,7 +500,7 @@ std::size_t removeStaleTemporaries(const fs::path& folder) {
         std::error_code ignored;
         if (!entry->is_regular_file(ignored) || entry->is_symlink(ignored)) continue;
         // The process that made it still runs (a reused pid began later).
-        if (modules::processStart(std::stol(match[1].str())) == match[2].str()) continue;
+        if (processStart(std::stol(match[1].str())) == match[2].str()) continue;
         // Its maker locks it while it lives, also from a process this one cannot see.
         const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
         struct stat info {};
@@ -865,7 +530,7 @@ Status buildModule(const fs::path& out, const Properties& properties,
 }  // namespace
 
 Status buildNewModule(const fs::path& out, bool replace,
-                      const std::function<Status(modules::ModuleDatabase&)>& fill) {
+                      const std::function<Status(ModuleDatabase&)>& fill) {
     const std::string name = out.string();
     std::error_code error;
     auto refuse = [&](std::string why) { return Error(ErrorKind::kFailed, std::move(why), name); };
@@ -883,9 +548,9 @@ Status buildNewModule(const fs::path& out, bool replace,
     Descriptor lock;  // closed after the database, so it holds no lock of the library's
     std::shared_ptr<ModuleDatabase> database;
     for (int attempt = 0; attempt < 20 && !database; ++attempt) {
-        temporary = modules::temporaryModulePath(out);
+        temporary = temporaryModulePath(out);
         if (fs::exists(temporary, error)) continue;
-        auto created = ModuleDatabase::create(temporary.string(), modules::kModuleKey);
+        auto created = ModuleDatabase::create(temporary.string(), kModuleKey);
         if (created) {
             database = std::move(*created);
             break;
@@ -932,4 +597,4 @@ Status writeModule(const fs::path& out, const Properties& properties,
     return buildModule(out, properties, questions, asked, scores, replace, 0);
 }
 
-}  // namespace vexlor::authoring
+}  // namespace vexlor::modules
