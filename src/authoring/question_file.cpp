@@ -7,7 +7,7 @@ EncodingChoice encodingChoice(std::optional<std::string_view> name) {
                                                                       : EncodingChoice::kUtf8;
 }
 
-bool namesHeader(const ImportProblem& fault) {
+bool namesHeader(const Problem& fault) {
     return fault.line == 1 && fault.message.find("header") != std::string::npos;
 }
 
@@ -42,7 +42,7 @@ std::optional<QuestionFile> readQuestionFile(const std::string& file,
         report.push_back(file + ": refused as a whole" + hints.strict);
         return std::nullopt;
     }
-    for (const ImportProblem& note : read.notes) report.push_back(note.describe(file));
+    for (const Problem& note : read.notes) report.push_back(note.describe(file));
     const ImportResult& result = read.result;
     if (read.emptyRows > kMaxKeptProblems)
         report.push_back(file + ": " + std::to_string(read.emptyRows - kMaxKeptProblems) +

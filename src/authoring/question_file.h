@@ -36,7 +36,7 @@ EncodingChoice encodingChoice(std::optional<std::string_view> name);
 
 /// Whether a file's fault is in its first line's column names, so that naming the columns
 /// another way could help.
-bool namesHeader(const ImportProblem& fault);
+bool namesHeader(const Problem& fault);
 
 /// Reads the question file `file` as `options` say and screens its questions. Adds to `report`
 /// each question skipped or doubtful and the counts past those kept, one line each; when nothing

@@ -159,7 +159,7 @@ int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&)
         << ", with the answer taken as the right one:\n";
     for (std::size_t i = 0; i < shown; ++i) {
         const Question& question = result.questions[i];
-        ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
+        Problem where = i < result.places.size() ? result.places[i] : Problem{};
         where.message = quotedShort(question.text) + " -> " + quotedShort(question.answers[0]);
         out << "  " << where.describe(file) << '\n';
     }
