@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (authoring::findInvalidUtf8(field)) std::abort();
     }
     if (result.problems.size() > authoring::kMaxKeptProblems) std::abort();
-    for (const authoring::ImportProblem& problem : result.problems)
+    for (const authoring::Problem& problem : result.problems)
         if (problem.message.empty() || (problem.line <= 0 && problem.place.empty())) std::abort();
     return 0;
 }

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (pasted.fatal && (!pasted.questions.empty() || !pasted.problems.empty())) std::abort();
     if (pasted.problems.size() > authoring::kMaxKeptProblems) std::abort();
-    for (const authoring::ImportProblem& problem : pasted.problems)
+    for (const authoring::Problem& problem : pasted.problems)
         if (problem.message.empty() || problem.line <= 0) std::abort();
     for (const authoring::Question& question : pasted.questions)
         if (authoring::importing::unplayable(question) ||

@@ -81,7 +81,7 @@ std::optional<std::string> answerProblem(const Block& block, std::string_view an
 
 void finish(ImportResult& result, Block& block, std::string_view answer,
             const ImportSettings& settings) {
-    ImportProblem where{block.line, {}, {}};
+    Problem where = Problem::atLine(block.line);
     if (auto problem = answerProblem(block, answer)) {
         where.message = *problem;
         result.skip(std::move(where));
@@ -109,7 +109,7 @@ ImportResult readAiken(std::string_view text, const ImportSettings& settings) {
     importing::Lines lines(importing::withoutByteOrderMark(text));
     Block block;
     auto unanswered = [&] {
-        result.skip({block.line, {}, "the question has no ANSWER line"});
+        result.skip(Problem::atLine(block.line, "the question has no ANSWER line"));
         block = Block{};
     };
     for (std::string_view raw; lines.next(raw);) {
@@ -118,7 +118,7 @@ ImportResult readAiken(std::string_view text, const ImportSettings& settings) {
         if (line.empty()) continue;
         if (isAnswerLine(line)) {
             if (block.line == 0)
-                result.skip({number, {}, "an ANSWER line without a question"});
+                result.skip(Problem::atLine(number, "an ANSWER line without a question"));
             else
                 finish(result, block, trim(line.substr(7)), settings);
             continue;

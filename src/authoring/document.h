@@ -22,33 +22,12 @@
 #include "authoring/import.h"
 #include "authoring/module_check.h"
 #include "authoring/module_file.h"
+#include "authoring/problem.h"
 #include "base/result.h"
 
 namespace vexlor::authoring {
 
 class Document;
-
-/// A question's identity in the document: it stays the same through edits, moves, undo and
-/// saves, and is never given to another question of the same document. 0 is no question.
-using QuestionId = std::uint64_t;
-
-/// Something the game would do wrong with the module.
-struct Problem {
-    enum class Kind {
-        kQuestion,  ///< a rule of check (empty text, equal answers, points, media, text fit)
-        kRepeated,  ///< the question's text repeats an earlier question's
-        kModule,    ///< the module as a whole: no title, no questions, too many questions
-    };
-    Kind kind = Kind::kQuestion;
-    bool breaksGame = false;  ///< the game cannot use it as meant; else it only shows badly
-    QuestionId question = 0;  ///< 0 for a problem of the module
-    std::size_t row = 0;      ///< the question's row when listed; meaningless for the module
-    std::string message;      ///< without the question's number
-    std::optional<QuestionField> field;  ///< the field at fault, if one is
-
-    /// "question 12: Right answer is empty", or "module: the title is empty".
-    std::string describe() const;
-};
 
 /// A high score as the module holds it, with the row it is stored in.
 struct ScoreRecord {

@@ -13,11 +13,6 @@ using Entry = Document::State::Entry;
 
 }  // namespace
 
-std::string Problem::describe() const {
-    if (kind == Kind::kModule) return "module: " + message;
-    return "question " + std::to_string(row + 1) + ": " + message;
-}
-
 // --- problems ---------------------------------------------------------------------------------
 
 const std::vector<Problem>& Document::problems() const {
@@ -32,24 +27,29 @@ const std::vector<Problem>& Document::problems() const {
         auto checked = state.checked.find(entry.id);
         if (checked == state.checked.end())
             checked = state.checked.emplace(entry.id, checkQuestion(entry.question, folder)).first;
-        for (const QuestionProblem& found : checked->second)
-            state.problems.push_back({Problem::Kind::kQuestion, found.breaksGame, entry.id, row,
-                                      found.message, found.field});
+        for (Problem found : checked->second) {
+            found.question = entry.id;
+            found.row = row;
+            state.problems.push_back(std::move(found));
+        }
         if (entry.repeatKey.empty()) continue;  // an empty text is a problem of its own
         auto [first, isFirst] = firstWithText.emplace(entry.repeatKey, row);
-        if (!isFirst)
-            state.problems.push_back({Problem::Kind::kRepeated, false, entry.id, row,
-                                      "repeats question " + std::to_string(first->second + 1),
-                                      QuestionField::kText});
+        if (!isFirst) {
+            Problem& repeated = state.problems.emplace_back();
+            repeated.message = "repeats question " + std::to_string(first->second + 1);
+            repeated.field = QuestionField::kText;
+            repeated.kind = Problem::Kind::kRepeated;
+            repeated.question = entry.id;
+            repeated.row = row;
+        }
     }
     std::vector<Properties> propertyRows = state.base.properties;
     if (propertyRows.empty())
         propertyRows.push_back(state.properties);
     else
         propertyRows.front() = state.properties;
-    for (QuestionProblem& found : checkModuleWhole(propertyRows, state.rows.size()))
-        state.problems.push_back(
-            {Problem::Kind::kModule, found.breaksGame, 0, 0, std::move(found.message), {}});
+    for (Problem& found : checkModuleWhole(propertyRows, state.rows.size()))
+        state.problems.push_back(std::move(found));
     state.problemsStale = false;
     return state.problems;
 }

@@ -58,7 +58,7 @@ struct Document::State {
     mutable std::uint64_t nextState = 1;
 
     // Problems of each question by its identity, kept while the question is unchanged.
-    mutable std::unordered_map<QuestionId, std::vector<QuestionProblem>> checked;
+    mutable std::unordered_map<QuestionId, std::vector<Problem>> checked;
     mutable std::vector<Problem> problems;
     mutable bool problemsStale = true;
 

@@ -153,7 +153,7 @@ struct Block {
 void readQuestion(ImportResult& result, const Block& block, const std::string& category,
                   const ImportSettings& settings) {
     const std::string_view text = block.text;
-    ImportProblem where{block.lineStarts.front().second, {}, {}};
+    Problem where = Problem::atLine(block.lineStarts.front().second);
     auto problem = [&](std::string message, std::size_t at = 0) {
         where.line = block.lineAt(at);
         where.message = std::move(message);

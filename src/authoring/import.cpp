@@ -108,13 +108,7 @@ std::optional<ImportFormat> formatOfContent(std::string_view text) {
 
 }  // namespace
 
-std::string ImportProblem::describe(const std::string& fileName) const {
-    if (line > 0) return fileName + ":" + std::to_string(line) + ": " + message;
-    if (!place.empty()) return fileName + ": " + place + ": " + message;
-    return fileName + ": " + message;
-}
-
-void ImportResult::skip(ImportProblem problem) {
+void ImportResult::skip(Problem problem) {
     if (problems.size() < kMaxKeptProblems)
         problems.push_back(std::move(problem));
     else
@@ -232,11 +226,11 @@ ImportResult readCsvQuestions(std::string_view text) {
     std::vector<int> lines;
     auto questions = parseQuestionsCsv(text, "", &lines, &result.questionsNotKept);
     if (!questions) {
-        result.fatal = ImportProblem{questions.error().line(), {}, questions.error().message()};
+        result.fatal = Problem::atLine(questions.error().line(), questions.error().message());
         return result;
     }
     result.questions = std::move(*questions);
-    for (int line : lines) result.places.push_back({line, {}, {}});
+    for (int line : lines) result.places.push_back(Problem::atLine(line));
     if (result.usable() > 0) result.categoryCounts[""] = result.usable();
     return result;
 }
@@ -258,11 +252,11 @@ ImportResult readQuestions(ImportFormat format, std::string_view text,
 
 namespace importing {
 
-std::optional<ImportProblem> encodingFault(std::string_view text) {
+std::optional<Problem> encodingFault(std::string_view text) {
     const auto invalid = findInvalidUtf8(text);
     if (!invalid) return std::nullopt;
     const std::string_view before = text.substr(0, *invalid);
-    ImportProblem fault;
+    Problem fault;
     fault.line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
     const std::size_t lineStart =
         before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
@@ -324,8 +318,7 @@ std::optional<std::string> unplayable(const Question& question) {
            "\" is given twice";
 }
 
-void keep(ImportResult& result, Question question, ImportProblem where,
-          const std::string& category) {
+void keep(ImportResult& result, Question question, Problem where, const std::string& category) {
     if (auto why = unplayable(question)) {
         where.message = *why;
         result.skip(std::move(where));

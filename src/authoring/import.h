@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "authoring/module_file.h"
+#include "authoring/problem.h"
 #include "base/result.h"
 
 namespace vexlor::authoring {
@@ -35,22 +36,12 @@ struct ImportSettings {
     int hardPoints = 300;
 };
 
-/// A question that was skipped, or a fault that makes the whole file unusable.
-struct ImportProblem {
-    int line = 0;       ///< counted from 1; 0 when the place is a JSON element
-    std::string place;  ///< a JSON element such as "results[3]", when line is 0
-    std::string message;
-
-    /// "FILE:LINE: message" or "FILE: results[3]: message".
-    std::string describe(const std::string& fileName) const;
-};
-
 struct ImportResult {
     std::vector<Question> questions;
-    std::vector<ImportProblem> places;    ///< where each question is in the file, no message
-    std::vector<ImportProblem> problems;  ///< questions skipped, in file order, the first few
-    std::size_t problemsNotKept = 0;      ///< questions skipped past kMaxKeptProblems
-    std::optional<ImportProblem> fatal;   ///< set when nothing in the file is used
+    std::vector<Problem> places;      ///< where each question is in the file, no message
+    std::vector<Problem> problems;    ///< questions skipped, in file order, the first few
+    std::size_t problemsNotKept = 0;  ///< questions skipped past kMaxKeptProblems
+    std::optional<Problem> fatal;     ///< set when nothing in the file is used
     std::map<std::string, std::size_t> categoryCounts;  ///< usable questions by category
     /// Usable questions past the kMaxQuestions kept: no module can take them all, and a file of
     /// millions of tiny questions must not fill the memory.
@@ -61,7 +52,7 @@ struct ImportResult {
 
     std::size_t usable() const { return questions.size() + questionsNotKept; }
     std::size_t skipped() const { return problems.size() + problemsNotKept; }
-    void skip(ImportProblem problem);
+    void skip(Problem problem);
 };
 
 /// "csv", "aiken", "gift" or "opentdb".
@@ -105,7 +96,7 @@ std::string quotedShort(std::string_view text);
 namespace importing {
 
 /// The first NUL byte or byte sequence that is not UTF-8, as a fault with its line and column.
-std::optional<ImportProblem> encodingFault(std::string_view text);
+std::optional<Problem> encodingFault(std::string_view text);
 /// The text without a leading byte-order mark.
 std::string_view withoutByteOrderMark(std::string_view text);
 /// Lines one at a time, without their line ends (LF or CRLF); a file of nothing but line
@@ -131,8 +122,7 @@ std::optional<std::string> tooLarge(const Question& question);
 /// large), if so.
 std::optional<std::string> unplayable(const Question& question);
 /// Adds the question, or the problem that keeps it out, to the result.
-void keep(ImportResult& result, Question question, ImportProblem where,
-          const std::string& category = {});
+void keep(ImportResult& result, Question question, Problem where, const std::string& category = {});
 /// Text with every HTML character reference (named, decimal, hexadecimal) replaced by its
 /// character; references that name no character are left as written.
 std::string decodeHtmlEntities(std::string_view text);

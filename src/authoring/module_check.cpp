@@ -54,15 +54,18 @@ std::string_view fieldLabel(QuestionField field) {
     return kLabels[static_cast<std::size_t>(field)];
 }
 
-std::vector<QuestionProblem> checkQuestion(const Question& question,
-                                           const std::filesystem::path& mediaFolder) {
-    std::vector<QuestionProblem> problems;
-    auto breaks = [&](QuestionField field, const std::string& text) {
-        problems.push_back({true, text, field});
+std::vector<Problem> checkQuestion(const Question& question,
+                                   const std::filesystem::path& mediaFolder) {
+    std::vector<Problem> problems;
+    auto add = [&](bool breaksGame, QuestionField field, const std::string& text) -> Problem& {
+        Problem& problem = problems.emplace_back();
+        problem.message = text;
+        problem.breaksGame = breaksGame;
+        problem.field = field;
+        return problem;
     };
-    auto warn = [&](QuestionField field, const std::string& text) {
-        problems.push_back({false, text, field});
-    };
+    auto breaks = [&](QuestionField field, const std::string& text) { add(true, field, text); };
+    auto warn = [&](QuestionField field, const std::string& text) { add(false, field, text); };
     auto answerField = [](std::size_t answer) { return static_cast<QuestionField>(answer + 1); };
     auto label = [](QuestionField field) { return std::string(fieldLabel(field)); };
 
@@ -138,11 +141,10 @@ std::vector<QuestionProblem> checkQuestion(const Question& question,
             break;
         case rules::MediaFile::kMissing:
             // The game asks the question without its picture or sound, and says nothing.
-            problems.push_back({true,
-                                "Picture or sound " + quotedText(question.media) + " is not in " +
-                                    quotedText(mediaFolder.string()) +
-                                    ": put it there, beside the module",
-                                QuestionField::kMedia, true});
+            add(true, QuestionField::kMedia,
+                "Picture or sound " + quotedText(question.media) + " is not in " +
+                    quotedText(mediaFolder.string()) + ": put it there, beside the module")
+                .mediaMissing = true;
             break;
     }
     return problems;
@@ -153,23 +155,27 @@ std::string CheckReport::summary() const {
            counted(pictures, "picture", "pictures") + ", " + counted(sounds, "sound", "sounds");
 }
 
-std::vector<QuestionProblem> checkModuleWhole(const std::vector<Properties>& propertyRows,
-                                              std::size_t questionCount) {
-    std::vector<QuestionProblem> problems;
+std::vector<Problem> checkModuleWhole(const std::vector<Properties>& propertyRows,
+                                      std::size_t questionCount) {
+    std::vector<Problem> problems;
+    auto add = [&](bool breaksGame, std::string message) {
+        Problem& problem = problems.emplace_back();
+        problem.message = std::move(message);
+        problem.breaksGame = breaksGame;
+        problem.kind = Problem::Kind::kModule;
+    };
     if (propertyRows.empty()) {
-        problems.push_back({true, "the properties table has no row, so there is no title"});
+        add(true, "the properties table has no row, so there is no title");
     } else {
         if (propertyRows.size() > 1)
-            problems.push_back({false, "the properties table has " +
-                                           std::to_string(propertyRows.size()) +
-                                           " rows; the game reads only the first"});
-        if (propertyRows.front().title.empty()) problems.push_back({true, "the title is empty"});
+            add(false, "the properties table has " + std::to_string(propertyRows.size()) +
+                           " rows; the game reads only the first");
+        if (propertyRows.front().title.empty()) add(true, "the title is empty");
     }
-    if (questionCount == 0) problems.push_back({true, "there are no questions"});
+    if (questionCount == 0) add(true, "there are no questions");
     if (static_cast<std::int64_t>(questionCount) > kMaxQuestions)
-        problems.push_back({true, "there are " + std::to_string(questionCount) +
-                                      " questions; the game counts at most " +
-                                      std::to_string(kMaxQuestions)});
+        add(true, "there are " + std::to_string(questionCount) +
+                      " questions; the game counts at most " + std::to_string(kMaxQuestions));
     return problems;
 }
 
@@ -178,15 +184,15 @@ CheckReport checkModule(const std::vector<Properties>& propertyRows,
                         const std::filesystem::path& mediaFolder) {
     CheckReport report;
     report.questions = questions.size();
-    for (const QuestionProblem& problem : checkModuleWhole(propertyRows, questions.size()))
-        report.problems.push_back("module: " + problem.message);
+    for (const Problem& problem : checkModuleWhole(propertyRows, questions.size()))
+        report.problems.push_back(problem.describe());
 
     for (std::size_t i = 0; i < questions.size(); ++i) {
         const rules::MediaKind media = rules::mediaKind(questions[i].media);
         report.pictures += media == rules::MediaKind::kPicture;
         report.sounds += media == rules::MediaKind::kSound;
         // The tool's reader edits the file, where a field goes by its column's name.
-        for (const QuestionProblem& found : checkQuestion(questions[i], mediaFolder))
+        for (const Problem& found : checkQuestion(questions[i], mediaFolder))
             report.problems.push_back(
                 "question " + std::to_string(i + 1) +
                 (found.field

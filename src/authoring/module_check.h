@@ -8,38 +8,24 @@
 #include <vector>
 
 #include "authoring/module_file.h"
+#include "authoring/problem.h"
 
 namespace vexlor::authoring {
-
-/// The fields of a question, in kQuestionColumns order.
-enum class QuestionField { kText, kRight, kWrong1, kWrong2, kWrong3, kPoints, kMedia };
-inline constexpr std::size_t kQuestionFieldCount = 7;
 
 /// The label of a field in the editor's form ("Right answer", "Wrong answer 2"): problems name
 /// fields so, as the author knows them.
 std::string_view fieldLabel(QuestionField field);
 
-/// One thing wrong with a question.
-struct QuestionProblem {
-    bool breaksGame;  ///< the game cannot ask the question as meant; else it only shows badly
-    std::string message;
-    /// The field at fault, where the editor puts the cursor; none for the whole question.
-    std::optional<QuestionField> field = std::nullopt;
-    /// The media file is not in the folder (yet): an import keeps the question, as the file
-    /// may be put there after it.
-    bool mediaMissing = false;
-};
-
 /// Every rule of check for one question: missing texts, equal answers, points that are not a
 /// number, media the game cannot find or will not use, texts too long for their panels. Media
 /// names are looked up in `mediaFolder`.
-std::vector<QuestionProblem> checkQuestion(const Question& question,
-                                           const std::filesystem::path& mediaFolder);
+std::vector<Problem> checkQuestion(const Question& question,
+                                   const std::filesystem::path& mediaFolder);
 
 /// The rules of check for the module as a whole: a title (the game refuses a module without
 /// one), one properties row, questions, and no more than the game counts.
-std::vector<QuestionProblem> checkModuleWhole(const std::vector<Properties>& propertyRows,
-                                              std::size_t questionCount);
+std::vector<Problem> checkModuleWhole(const std::vector<Properties>& propertyRows,
+                                      std::size_t questionCount);
 
 struct CheckReport {
     /// One line each, "question N (Column): ..." (the column at fault, as the file names it) or

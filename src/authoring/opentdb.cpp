@@ -29,19 +29,18 @@ constexpr std::size_t kMaxJsonValues = 2'000'000;
 constexpr std::size_t kMaxJsonTextBytes = 2 * kMaxQuestionBytes;
 
 // A fault at a byte of the text, with its line and column.
-ImportProblem faultAt(std::string_view text, std::size_t at, const std::string& what) {
+Problem faultAt(std::string_view text, std::size_t at, const std::string& what) {
     const std::string_view before = text.substr(0, at);
     const std::size_t newline = before.rfind('\n');
     const std::size_t lineStart = newline == std::string_view::npos ? 0 : newline + 1;
-    return ImportProblem{
+    return Problem::atLine(
         1 + static_cast<int>(std::count(before.begin(), before.end(), '\n')),
-        {},
-        what + " at column " + std::to_string(text::utf8Length(before.substr(lineStart)) + 1)};
+        what + " at column " + std::to_string(text::utf8Length(before.substr(lineStart)) + 1));
 }
 
 // Bracket depth, the number of values, texts too long for a module and NUL characters, found
 // outside and inside strings before anything is parsed.
-std::optional<ImportProblem> shapeFault(std::string_view text) {
+std::optional<Problem> shapeFault(std::string_view text) {
     std::size_t values = 1;
     std::size_t stringStart = 0;
     int depth = 0;
@@ -67,18 +66,14 @@ std::optional<ImportProblem> shapeFault(std::string_view text) {
             stringStart = i;
         } else if (c == '[' || c == '{') {
             if (++depth > kMaxJsonDepth)
-                return ImportProblem{line,
-                                     {},
-                                     "nested more than " + std::to_string(kMaxJsonDepth) +
-                                         " levels deep; this is no question list"};
+                return Problem::atLine(line, "nested more than " + std::to_string(kMaxJsonDepth) +
+                                                 " levels deep; this is no question list");
         } else if (c == ']' || c == '}') {
             --depth;
         }
         if (!inString && (c == ',' || c == '[' || c == '{') && ++values > kMaxJsonValues)
-            return ImportProblem{line,
-                                 {},
-                                 "more than " + std::to_string(kMaxJsonValues) +
-                                     " values; split the file into smaller ones"};
+            return Problem::atLine(line, "more than " + std::to_string(kMaxJsonValues) +
+                                             " values; split the file into smaller ones");
     }
     if (inString && text.size() - stringStart > kMaxJsonTextBytes)
         return faultAt(text, stringStart, "a text longer than a module can store for one question");
@@ -252,7 +247,7 @@ class Fields {
     std::optional<std::string> problem_;
 };
 
-void readResult(ImportResult& result, const json& item, ImportProblem where,
+void readResult(ImportResult& result, const json& item, Problem where,
                 const ImportSettings& settings) {
     auto problem = [&](std::string why) {
         where.message = std::move(why);
@@ -343,7 +338,8 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         const bool element =
             event == Event::object_end || event == Event::array_end || event == Event::value;
         if (!inList || !sawList || depth != listDepth || !element) return true;
-        readResult(result, parsed, {0, list + "[" + std::to_string(index++) + "]", {}}, settings);
+        readResult(result, parsed, Problem::atPlace(list + "[" + std::to_string(index++) + "]"),
+                   settings);
         return false;
     };
     json document;
@@ -356,15 +352,15 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         const auto before = std::string_view(text.data(), read - text.data());
         const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
         result = ImportResult{};
-        result.fatal = ImportProblem{line, {}, parseMessage(error)};
+        result.fatal = Problem::atLine(line, parseMessage(error));
         return result;
     } catch (const json::exception& error) {
         // Past the grammar: a number beyond what a double holds. The parser gives no place for
         // it, and its digits may run to megabytes, so they are not repeated.
         result = ImportResult{};
         const bool number = dynamic_cast<const json::out_of_range*>(&error) != nullptr;
-        result.fatal = ImportProblem{
-            0, {}, number ? "not valid JSON: a number too large to read" : "not valid JSON"};
+        result.fatal = Problem::atLine(
+            0, number ? "not valid JSON: a number too large to read" : "not valid JSON");
         return result;
     }
 
@@ -372,19 +368,16 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         const auto code = document.find("response_code");
         const auto found = document.find("results");
         if (code != document.end() && code->is_number() && *code != 0 && index == 0) {
-            result.fatal = ImportProblem{
-                0,
-                {},
-                "the response_code is " + code->dump() +
-                    ": the site sent no questions (1: too few for the query, 2: a wrong "
-                    "parameter, 3 or 4: a session token problem, 5: too many requests)"};
+            result.fatal = Problem::atLine(
+                0, "the response_code is " + code->dump() +
+                       ": the site sent no questions (1: too few for the query, 2: a wrong "
+                       "parameter, 3 or 4: a session token problem, 5: too many requests)");
             return result;
         }
         if (found == document.end() || !found->is_array())
-            result.fatal =
-                ImportProblem{0, {}, "an object without a \"results\" list of questions"};
+            result.fatal = Problem::atLine(0, "an object without a \"results\" list of questions");
     } else if (!document.is_array()) {
-        result.fatal = ImportProblem{0, {}, "neither a response object nor a list of questions"};
+        result.fatal = Problem::atLine(0, "neither a response object nor a list of questions");
     }
     return result;
 }

@@ -151,11 +151,10 @@ void appendCell(std::string& out, const std::string& cell, bool questionText) {
 ImportResult readPastedRows(std::string_view text, const ImportSettings& settings) {
     ImportResult result;
     if (text.size() > kMaxImportBytes) {
-        result.fatal =
-            ImportProblem{0, "",
-                          "the text is " + std::to_string((text.size() + (1u << 20) - 1) >> 20) +
-                              " MiB, more than the " + std::to_string(kMaxImportBytes >> 20) +
-                              " MiB that can be pasted at once"};
+        result.fatal = Problem::atLine(
+            0, "the text is " + std::to_string((text.size() + (1u << 20) - 1) >> 20) +
+                   " MiB, more than the " + std::to_string(kMaxImportBytes >> 20) +
+                   " MiB that can be pasted at once");
         return result;
     }
     if (auto fault = importing::encodingFault(text)) {
@@ -177,7 +176,7 @@ ImportResult readPastedRows(std::string_view text, const ImportSettings& setting
                 columns.clear();
             continue;
         }
-        ImportProblem where{row.line, "", ""};
+        Problem where = Problem::atLine(row.line);
         if (!columns.empty()) {
             Question question = mapped(row.cells, columns);
             if (importing::trim(question.points).empty())

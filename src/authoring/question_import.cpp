@@ -162,7 +162,7 @@ char separatorOf(std::string_view text) {
     return best;
 }
 
-std::string encodingNote(const ImportProblem& fault) {
+std::string encodingNote(const Problem& fault) {
     const std::size_t end = fault.message.find(" is not UTF-8");
     return "not UTF-8 (" + fault.message.substr(0, end) + "): read as Windows-1252";
 }
@@ -179,9 +179,9 @@ void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
     }
     if (first.fields.empty() || blank(first.fields)) {
         if (reader.error())
-            out.result.fatal = ImportProblem{reader.error()->line(), "", reader.error()->message()};
+            out.result.fatal = Problem::atLine(reader.error()->line(), reader.error()->message());
         else
-            out.result.fatal = ImportProblem{0, "", "the file holds no rows"};
+            out.result.fatal = Problem::atLine(0, "the file holds no rows");
         return;
     }
     std::vector<CsvRecord> pending;
@@ -213,7 +213,7 @@ void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
     if (!out.header) pending.insert(pending.begin(), std::move(first));
 
     auto take = [&](CsvRecord& record) {
-        ImportProblem where{record.line, "", ""};
+        Problem where = Problem::atLine(record.line);
         if (blank(record.fields)) {
             // Counted, and told only the first few times: a file of empty rows costs no memory.
             if (out.emptyRows++ < kMaxKeptProblems) {
@@ -259,7 +259,7 @@ void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
     for (CsvRecord record; reader.next(record);) take(record);
     // A record that cannot be read leaves the rows after it unknown: nothing is used.
     if (reader.error()) {
-        const ImportProblem fault{reader.error()->line(), "", reader.error()->message()};
+        const Problem fault = Problem::atLine(reader.error()->line(), reader.error()->message());
         out.result = ImportResult{};
         out.result.fatal = fault;
         out.notes.clear();
@@ -414,8 +414,8 @@ QuestionImport importQuestions(std::string_view bytes, const fs::path& name,
         out.refusal = out.result.problems.front();
         return out;
     }
-    std::vector<ImportProblem> notes = screenQuestions(out.result, options.mediaFolder,
-                                                       options.strict, out.refusal, &out.emptyRows);
+    std::vector<Problem> notes = screenQuestions(out.result, options.mediaFolder, options.strict,
+                                                 out.refusal, &out.emptyRows);
     notes.insert(notes.end(), out.notes.begin(), out.notes.end());
     std::stable_sort(notes.begin(), notes.end(),
                      [](const auto& a, const auto& b) { return a.line < b.line; });
@@ -423,19 +423,18 @@ QuestionImport importQuestions(std::string_view bytes, const fs::path& name,
     return out;
 }
 
-std::vector<ImportProblem> screenQuestions(ImportResult& result, const fs::path& mediaFolder,
-                                           bool strict, std::optional<ImportProblem>& refusal,
-                                           std::size_t* emptyRows) {
-    std::vector<ImportProblem> said;
-    for (ImportProblem problem : result.problems) {
+std::vector<Problem> screenQuestions(ImportResult& result, const fs::path& mediaFolder, bool strict,
+                                     std::optional<Problem>& refusal, std::size_t* emptyRows) {
+    std::vector<Problem> said;
+    for (Problem problem : result.problems) {
         problem.message += " (skipped)";
         said.push_back(std::move(problem));
     }
     std::vector<Question> kept;
-    std::vector<ImportProblem> keptPlaces;
+    std::vector<Problem> keptPlaces;
     for (std::size_t i = 0; i < result.questions.size(); ++i) {
         Question& question = result.questions[i];
-        ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
+        Problem where = i < result.places.size() ? result.places[i] : Problem{};
         if (blank(question.fields())) {
             where.message = "an empty row, skipped";
             said.push_back(std::move(where));
@@ -443,12 +442,12 @@ std::vector<ImportProblem> screenQuestions(ImportResult& result, const fs::path&
             continue;
         }
         std::string broken;
-        std::vector<ImportProblem> warnings;
-        for (const QuestionProblem& problem : checkQuestion(question, mediaFolder)) {
+        std::vector<Problem> warnings;
+        for (const Problem& problem : checkQuestion(question, mediaFolder)) {
             if (problem.breaksGame && !problem.mediaMissing)
                 broken += (broken.empty() ? "" : "; ") + problem.message;
             else
-                warnings.push_back({where.line, where.place, "warning: " + problem.message});
+                warnings.push_back(where.saying("warning: " + problem.message));
         }
         if (!broken.empty()) {
             where.message = broken;
@@ -456,7 +455,7 @@ std::vector<ImportProblem> screenQuestions(ImportResult& result, const fs::path&
                 refusal = where;
                 return said;
             }
-            said.push_back({where.line, where.place, broken + " (skipped)"});
+            said.push_back(where.saying(broken + " (skipped)"));
             result.skip(std::move(where));
             continue;
         }

@@ -72,7 +72,7 @@ struct QuestionImport {
     TextEncoding encoding = TextEncoding::kUtf8;
     /// With kDetect, a file that is not UTF-8: where, with the note that it was read as
     /// Windows-1252.
-    std::optional<ImportProblem> notUtf8;
+    std::optional<Problem> notUtf8;
     // CSV only.
     char separator = ',';
     bool header = false;
@@ -85,9 +85,9 @@ struct QuestionImport {
     std::size_t emptyRows = 0;
     /// Everything said about the rows in file order: "... (skipped)", "an empty row, skipped",
     /// "warning: ...".
-    std::vector<ImportProblem> notes;
+    std::vector<Problem> notes;
     /// With strict, the problem that refused the file.
-    std::optional<ImportProblem> refusal;
+    std::optional<Problem> refusal;
 
     /// Nothing can be imported: the file is unreadable, refused, or gives no usable question.
     bool usable() const {
@@ -103,10 +103,9 @@ QuestionImport importQuestions(std::string_view bytes, const std::filesystem::pa
 /// nothing in it is dropped, a question the game cannot ask as meant is skipped, anything else
 /// is a warning. Gives the notes in file order, with the reader's own skips; with `strict`,
 /// stops at the first question skipped and sets `refusal`.
-std::vector<ImportProblem> screenQuestions(ImportResult& result,
-                                           const std::filesystem::path& mediaFolder, bool strict,
-                                           std::optional<ImportProblem>& refusal,
-                                           std::size_t* emptyRows = nullptr);
+std::vector<Problem> screenQuestions(ImportResult& result, const std::filesystem::path& mediaFolder,
+                                     bool strict, std::optional<Problem>& refusal,
+                                     std::size_t* emptyRows = nullptr);
 
 /// The separator a spreadsheet expects between fields where `decimalPoint` is the locale's
 /// decimal separator: ';' where the decimal separator is a comma, ',' elsewhere.

@@ -46,7 +46,7 @@ constexpr FormatChoice kFormats[] = {
 bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QString& source,
                                bool paste) {
     QStringList skipped;
-    for (const authoring::ImportProblem& problem : result.problems)
+    for (const authoring::Problem& problem : result.problems)
         skipped << qt(problem.describe(source.toStdString()));
     if (result.problemsNotKept > 0) skipped << tr("... and %1 more").arg(result.problemsNotKept);
     const QString title = paste ? tr("Paste Questions") : tr("Import Questions");
@@ -163,7 +163,7 @@ bool EditorWindow::pasteRows(QString text, bool ownCopy) {
         return false;
     }
     // A clipboard of more than a module holds is refused as it is, without being checked.
-    std::optional<authoring::ImportProblem> refused;
+    std::optional<authoring::Problem> refused;
     if (!ownCopy && result.questionsNotKept == 0)
         authoring::screenQuestions(result, document_->mediaFolder(), false, refused);
     if (!addReviewed(result, source, true)) return false;

@@ -174,7 +174,7 @@ QStringList ImportReview::notes() const {
     QStringList lines;
     const std::string file = fileName_.toStdString();
     if (read_.notUtf8) lines << qt(read_.notUtf8->describe(file));
-    for (const authoring::ImportProblem& note : read_.notes) lines << qt(note.describe(file));
+    for (const authoring::Problem& note : read_.notes) lines << qt(note.describe(file));
     if (read_.result.problemsNotKept > 0)
         lines << tr("... and %1 more skipped").arg(read_.result.problemsNotKept);
     return lines;

@@ -68,7 +68,7 @@ TEST(PasteTest, CellsAreReadAsSpreadsheetsCopyThem) {
         EXPECT_FALSE(pasted.fatal);
         EXPECT_EQ(fieldsOf(pasted.questions), c.questions);
         std::vector<int> lines;
-        for (const ImportProblem& problem : pasted.problems) lines.push_back(problem.line);
+        for (const Problem& problem : pasted.problems) lines.push_back(problem.line);
         EXPECT_EQ(lines, c.problemLines);
     }
     EXPECT_EQ(readPastedRows("A" + std::string(1'000'000, '\t') + "z").problems.at(0).message,

@@ -1,6 +1,7 @@
 // Modules in the earlier Jet format: converted with every cell, NULL and row kept, refused
 // clearly and without a trace, and read as they stand by info, check and export.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -228,6 +229,40 @@ TEST(EarlierFormat, ReadAsItStands) {
     ASSERT_EQ(runInProcess({"convert", module, "-o", folder.file("new.vxm")}).status, 0);
     EXPECT_EQ(runInProcess({"export", folder.file("new.vxm")}).out, exported.out);
     EXPECT_EQ(readBytes(module), original);
+}
+
+// Only a regular file is read as an earlier module: a pipe (or a link to one) that feeds a
+// valid header is refused, under an alarm so that a reader that blocks fails instead of hanging.
+TEST(EarlierFormat, OnlyARegularFileIsReadAsAnEarlierModule) {
+    TempFolder folder;
+    const std::string module = folder.file("old.vxm"), pipe = folder.file("pipe"),
+                      link = folder.file("link"), sub = folder.file("folder");
+    jet::writeJetFile(module, vexlor::testing::richModuleTables(3, true), {});
+    ASSERT_TRUE(modules::isEarlierModule(module));
+    const std::string header = readBytes(module).substr(0, modules::kJetHeaderBytes);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_symlink(pipe, link);
+    fs::create_directory(sub);
+    // Read-write, so that opening does not wait for a reader and the reader sees a writer.
+    const int writer = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    // The pipe holds one header, and only that, before each read.
+    auto feed = [&] {
+        char drained[modules::kJetHeaderBytes];
+        while (::read(writer, drained, sizeof drained) > 0) {
+        }
+        return ::write(writer, header.data(), header.size()) == static_cast<ssize_t>(header.size());
+    };
+    for (const std::string& path : {pipe, link, sub}) {
+        SCOPED_TRACE(path);
+        ::alarm(10);
+        EXPECT_TRUE(feed());
+        EXPECT_FALSE(modules::readJetHeader(path));
+        EXPECT_TRUE(feed());
+        EXPECT_FALSE(modules::isEarlierModule(path));
+        ::alarm(0);
+    }
+    ::close(writer);
 }
 
 // A folder the user may not write into is told, and nothing else is tried or left.

@@ -31,7 +31,7 @@ void expectImport(const ImportResult& result, const Rows& questions, const Probl
     EXPECT_EQ(got, questions);
     ASSERT_EQ(result.problems.size(), problems.size());
     for (std::size_t i = 0; i < problems.size(); ++i) {
-        const ImportProblem& problem = result.problems[i];
+        const Problem& problem = result.problems[i];
         EXPECT_EQ(problem.line ? std::to_string(problem.line) : problem.place, problems[i].first);
         EXPECT_EQ(problem.message.rfind(problems[i].second, 0), 0u) << problem.message;
     }
@@ -269,6 +269,9 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
         {"bank.txt", "Q\nA. a\nB. b\nC. c\nD. d\nANSWER: A\n"},
         {"open.gift", "Never {=a ~b ~c ~d\n" + std::string(1 << 20, 'x')},
         {"notes.txt", "just some notes\n"},
+        {"trivia.json",
+         R"({"results":[{"type":"multiple","question":"Q","correct_answer":"a","incorrect_answers":)"
+         R"(["b","c","d"]},{"type":"boolean","question":"T","correct_answer":"True"}]})"},
         // Held to the rules of check (each told in its own test): an empty row, points that
         // are no number, a picture not (yet) beside the module.
         {"sheet.csv", testing::kHeader +
@@ -303,6 +306,10 @@ TEST(ImportCommands, FormatsAreToldAndHostileFilesRefusedWithAClearError) {
          "@: no question in it can be used\n"},
         {"notes.txt", "", 1,
          "@: cannot tell its format; give --format csv, aiken, gift or opentdb\n"},
+        {"trivia.json", "", 1,
+         "@: results[1]: a true/false question; a question needs four answers (skipped)\n"
+         "@: Open Trivia DB JSON, 1 question to import (1 skipped)\n" +
+             kFirst + "  @: results[0]: \"Q\" -> \"a\"\n"},
         {"huge.gift", "", 1, "@: is 100 MiB, larger than the 64 MiB a question file may have\n"},
         {"sheet.csv", "", 1,
          "@:2: an empty row, skipped\n"

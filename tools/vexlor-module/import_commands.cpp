@@ -12,6 +12,7 @@
 #include "authoring/module_check.h"
 #include "authoring/module_file.h"
 #include "authoring/question_csv.h"
+#include "authoring/question_file.h"
 #include "authoring/question_import.h"
 #include "text/text.h"
 #include "vexlor-module/command_line.h"
@@ -39,34 +40,25 @@ std::string formatTitle(ImportFormat format) {
     return "CSV";
 }
 
-struct Imported {
-    ImportFormat format;
-    ImportResult result;
-};
-
-// The tool's default asks for the module's own header; a header it cannot read names the way
-// to give another.
-bool namesHeader(const ImportProblem& fault) {
-    return fault.line == 1 && fault.message.find("header") != std::string::npos;
-}
+// The tool's options, as the way to read a file differently from what just failed.
+const QuestionFileHints kHints{
+    "; give --format csv, aiken, gift or opentdb",
+    "; or give --columns auto to take the columns by their names, or --columns LIST naming them "
+    "in order",
+    "; give --columns LIST naming the file's columns in order, such as "
+    "question,right,wrong1,wrong2,wrong3,points",
+    " (--strict)"};
 
 // Reads a question file as the options ask and screens its questions, media looked up in
 // `mediaFolder`, telling `report` about every question skipped or doubtful. Gives nothing, and
 // says why, when the file cannot be used at all.
-std::optional<Imported> readQuestionFile(const Arguments& arguments, const std::string& file,
-                                         const fs::path& mediaFolder, std::ostream& report) {
-    auto text = readImportFile(file);
-    if (!text) {
-        report << text.error() << '\n';
-        return std::nullopt;
-    }
+std::optional<QuestionFile> readAsAsked(const Arguments& arguments, const std::string& file,
+                                        const fs::path& mediaFolder, std::ostream& report) {
     QuestionImportOptions options;
     if (arguments.has("--format")) options.format = formatNamed(arguments.value("--format"));
-    options.encoding =
-        arguments.has("--encoding") &&
-                encodingNamed(arguments.value("--encoding")) == TextEncoding::kWindows1252
-            ? EncodingChoice::kWindows1252
-            : EncodingChoice::kUtf8;
+    options.encoding = encodingChoice(
+        arguments.has("--encoding") ? std::optional<std::string>(arguments.value("--encoding"))
+                                    : std::nullopt);
     options.columnsChoice = ColumnsChoice::kModuleHeader;
     if (arguments.has("--columns")) {
         const std::string columns = arguments.value("--columns");
@@ -87,47 +79,10 @@ std::optional<Imported> readQuestionFile(const Arguments& arguments, const std::
     options.strict = arguments.has("--strict");
     options.mediaFolder = mediaFolder;
 
-    QuestionImport read = importQuestions(*text, file, options);
-    if (!read.format) {
-        report << file << ": cannot tell its format; give --format csv, aiken, gift or opentdb\n";
-        return std::nullopt;
-    }
-    if (read.result.fatal) {
-        report << read.result.fatal->describe(file);
-        if (options.columnsChoice == ColumnsChoice::kModuleHeader &&
-            namesHeader(*read.result.fatal))
-            report << "; or give --columns auto to take the columns by their names, or "
-                      "--columns LIST naming them in order";
-        report << '\n';
-        return std::nullopt;
-    }
-    if (read.columnsProblem) {
-        report << file << ": " << *read.columnsProblem
-               << "; give --columns LIST naming the file's columns in order, such as "
-                  "question,right,wrong1,wrong2,wrong3,points\n";
-        return std::nullopt;
-    }
-    if (read.refusal) {
-        report << read.refusal->describe(file) << '\n'
-               << file << ": refused as a whole (--strict)\n";
-        return std::nullopt;
-    }
-    for (const ImportProblem& note : read.notes) report << note.describe(file) << '\n';
-    const ImportResult& result = read.result;
-    if (read.emptyRows > kMaxKeptProblems)
-        report << file << ": " << read.emptyRows - kMaxKeptProblems << " more empty rows skipped\n";
-    if (result.problemsNotKept > 0)
-        report << file << ": " << result.problemsNotKept << " more questions skipped\n";
-    if (result.questions.empty()) {
-        report << file << ": no question in it can be used\n";
-        return std::nullopt;
-    }
-    return Imported{*read.format, std::move(read.result)};
-}
-
-std::string skippedNote(const ImportResult& result) {
-    if (result.skipped() == 0) return "";
-    return " (" + std::to_string(result.skipped()) + " skipped)";
+    std::vector<std::string> lines;
+    auto read = authoring::readQuestionFile(file, options, kHints, lines);
+    for (const std::string& line : lines) report << line << '\n';
+    return read;
 }
 
 // --- create ---------------------------------------------------------------------------------
@@ -149,8 +104,7 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
         out << "named the module " << target.string()
             << ", as the game's Open dialog lists only .vxm files\n";
     }
-    auto imported =
-        readQuestionFile(arguments, arguments.value("--questions"), folderOf(target), err);
+    auto imported = readAsAsked(arguments, arguments.value("--questions"), folderOf(target), err);
     if (!imported) return kExitFailure;
     const auto& questions = imported->result.questions;
     const Properties properties{arguments.value("--title"), arguments.value("--author"),
@@ -168,8 +122,8 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 
 int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     // The file is read first, so a module is not even opened for a file that gives nothing.
-    auto imported = readQuestionFile(arguments, arguments.value("--questions"),
-                                     folderOf(arguments.positionals[0]), err);
+    auto imported = readAsAsked(arguments, arguments.value("--questions"),
+                                folderOf(arguments.positionals[0]), err);
     if (!imported) return kExitFailure;
     auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
     if (!module) return fail(err, module.error());
@@ -186,7 +140,7 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 
 int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&) {
     const std::string file = arguments.positionals[0];
-    auto imported = readQuestionFile(arguments, file, folderOf(file), out);
+    auto imported = readAsAsked(arguments, file, folderOf(file), out);
     if (!imported) return kExitFailure;
     const ImportResult& result = imported->result;
     out << file << ": " << formatTitle(imported->format) << ", "
@@ -205,7 +159,7 @@ int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&)
         << ", with the answer taken as the right one:\n";
     for (std::size_t i = 0; i < shown; ++i) {
         const Question& question = result.questions[i];
-        ImportProblem where = i < result.places.size() ? result.places[i] : ImportProblem{};
+        Problem where = i < result.places.size() ? result.places[i] : Problem{};
         where.message = quotedShort(question.text) + " -> " + quotedShort(question.answers[0]);
         out << "  " << where.describe(file) << '\n';
     }
