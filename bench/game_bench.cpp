@@ -67,6 +67,7 @@ void toIdle(app::MasterForm& form) {
     for (platform::Timer* timer : form.timers()) timer->setEnabled(false);
     form.Start.Visible = true;
     form.NextQ.Visible = false;
+    form.quiz.phase = game::Phase::kIdle;
 }
 
 // The worst draw: 32766 of 32767 questions asked, 1499 lookups find theirs listed, the 1500th
