@@ -46,7 +46,7 @@ struct Element {
 /// A picture button; its picture is part of the window's design.
 struct PictureButton : Element {};
 
-/// A text element. `DataField` names the field it shows when bound to a data source.
+/// A text element. `DataField` names the module field it shows, when it shows one.
 struct Label : Element {
     std::string Caption;
     Rgb BackColor = colours::kBlack;

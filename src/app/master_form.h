@@ -26,7 +26,7 @@ struct CommonDialog {
 };
 
 /// The main window as plain state: every element with its text, colours, place and
-/// visibility, the timers, the data sources and the game variables. The routines below read
+/// visibility, the timers, the data elements and the game variables. The routines below read
 /// and write only this state and the services; the window on screen draws it after every
 /// event and keeps nothing of its own.
 class MasterForm {

@@ -230,7 +230,7 @@ std::int64_t ModuleDatabase::ownChanges() const {
 std::int64_t ModuleDatabase::dataVersion() {
     std::int64_t version = inTransaction_ ? versionInTransaction_ : -1;
     if (version == -1) {
-        // Asked before every read a data source answers from memory: prepared once.
+        // Asked before every read the store answers from memory: prepared once.
         if (!versionStatement_ && sqlite3_prepare_v2(db_, sql::kDataVersion.data(), -1,
                                                      &versionStatement_, nullptr) != SQLITE_OK)
             return -1;

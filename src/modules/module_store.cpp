@@ -186,15 +186,22 @@ Result<std::int64_t> ModuleStore::clearScores() {
 }
 
 Result<std::int64_t> ModuleStore::emptyTable(Table which, const std::string& what) {
-    Transaction transaction(*database_);
-    if (!transaction.active()) return failure(what, transaction.begun().error());
-    if (Status same = stillThere(); !same) return same.error();
-    auto count = rowCount(which);
-    if (!count) return count;
-    if (Status cleared = database_->execute(std::string(statements(which).clear)); !cleared)
-        return failure(what, cleared.error());
-    if (Status committed = transaction.commit(); !committed)
-        return failure(what, committed.error());
+    forgetIfChanged();
+    const ChangeStamp before = kept_.keptAt;
+    Result<std::int64_t> count = [&]() -> Result<std::int64_t> {
+        Transaction transaction(*database_);
+        if (!transaction.active()) return failure(what, transaction.begun().error());
+        if (Status same = stillThere(); !same) return same.error();
+        auto rows = rowCount(which);
+        if (!rows) return rows;
+        if (Status cleared = database_->execute(std::string(statements(which).clear)); !cleared)
+            return failure(what, cleared.error());
+        if (Status committed = transaction.commit(); !committed)
+            return failure(what, committed.error());
+        return rows;
+    }();
+    carryForward(before, count ? *count : 0);
+    if (count && which == Table::kAsked && kept_.asked) kept_.asked->clear();
     return count;
 }
 
@@ -442,26 +449,33 @@ Result<bool> ModuleStore::isAsked(std::int64_t number) {
     return kept_.asked->contains(rules::askedText(number));
 }
 
+void ModuleStore::carryForward(const ChangeStamp& before, std::int64_t rowsWritten) {
+    const ChangeStamp after = stamp();
+    // The write was the file's only change when no other connection committed meanwhile and
+    // this one changed exactly the rows it wrote; anything else, and nothing kept is trusted.
+    if (!before.same(ChangeStamp{after.dataVersion, before.ownChanges}) ||
+        after.ownChanges != before.ownChanges + rowsWritten)
+        kept_ = {};
+    kept_.keptAt = after;
+}
+
 Status ModuleStore::markAsked(std::int64_t number) {
     const std::string entry = rules::askedText(number);
     forgetIfChanged();
     const ChangeStamp before = kept_.keptAt;
     auto stored = database_->write(std::string(sql::kAsked.insert), {entry});
-    const ChangeStamp after = stamp();
-    // What is kept stays valid past this write when the write was the file's only change.
-    const bool onlyThis = stored &&
-                          before.same(ChangeStamp{after.dataVersion, before.ownChanges}) &&
-                          after.ownChanges == before.ownChanges + 1;
-    if (!onlyThis) kept_ = {after, std::nullopt, std::nullopt};
+    carryForward(before, stored ? 1 : 0);
     if (!stored) return failure("mark the question asked", stored.error());
     if (kept_.asked) kept_.asked->insert(entry);
-    kept_.keptAt = after;
     return Status::success();
 }
 
 Status ModuleStore::addScore(const ScoreEntry& entry) {
+    forgetIfChanged();
+    const ChangeStamp before = kept_.keptAt;
     auto stored =
         database_->write(std::string(sql::kScores.insert), {entry.name, entry.date, entry.score});
+    carryForward(before, stored ? 1 : 0);
     if (!stored) return failure("store the high score", stored.error());
     return Status::success();
 }

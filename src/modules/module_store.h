@@ -14,9 +14,8 @@
 #include "base/result.h"
 #include "modules/module_database.h"
 #include "modules/module_format.h"
-#include "rules/questions.h"
-
 #include "modules/module_sql.h"
+#include "rules/questions.h"
 
 namespace vexlor::modules {
 
@@ -130,8 +129,8 @@ struct ChangesWritten {
 /// module key, its four tables read and written as typed values, every statement one of
 /// module_sql.h's with its values bound. What it keeps in memory (the asked list as a set, the
 /// questions' row ids) stays valid while the file's ChangeStamp is unchanged, the one rule by
-/// which anything read from a module is known to be current; the store's own writes carry what
-/// it keeps forward.
+/// which anything read from a module is known to be current; marking a question asked keeps it
+/// current rather than reading it all again.
 class ModuleStore {
   public:
     enum class Table { kQuestions, kProperties, kAsked, kScores };
@@ -242,6 +241,10 @@ class ModuleStore {
                                          const std::string& what);
     /// The questions' row ids in order, read when what is kept is not current.
     Result<const std::vector<std::int64_t>*> keptQuestionRows();
+    /// After one of the store's own writes of `rowsWritten` rows, begun when the file stood at
+    /// `before`: what is kept stays, and stands for the file as it is now, only when that write
+    /// was the file's only change (the caller then brings the table it wrote up to date).
+    void carryForward(const ChangeStamp& before, std::int64_t rowsWritten);
     /// Brings what the store keeps up to the file: dropped when the stamp moved on.
     void forgetIfChanged();
 
