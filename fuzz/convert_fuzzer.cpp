@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (status != authoring::kExitSuccess && err.str().empty()) std::abort();
     if (status == authoring::kExitSuccess && vexlor::modules::readJetHeader(path) &&
-        !authoring::ModuleFile::open(out))
+        !authoring::ModuleStore::open(out))
         std::abort();
     if (scratch.bytes() != before) std::abort();
 

@@ -28,10 +28,10 @@ Document& Document::operator=(Document&&) noexcept = default;
 Document::~Document() = default;
 
 Result<Document> Document::open(const fs::path& path) {
-    auto file = ModuleFile::open(path, ModuleFile::Access::kReadWrite);
+    auto file = ModuleStore::open(path, ModuleStore::Access::kReadWrite);
     // A module the author may not write is still shown; only Save As can keep changes.
     if (!file && file.error().kind() == ErrorKind::kNoAccess)
-        file = ModuleFile::open(path, ModuleFile::Access::kReadOnly);
+        file = ModuleStore::open(path, ModuleStore::Access::kReadOnly);
     if (!file) return file.error();
     // Writing into a damaged file could spread the damage: it is refused here, before any save.
     if (Status sound = file->checkPages(); !sound) return sound.error();
@@ -136,7 +136,7 @@ std::vector<std::size_t> Document::filter(std::string_view text) const {
 // --- the game's records ---------------------------------------------------------------------
 
 Result<std::int64_t> Document::askedCount() {
-    return state_->file.rowCount(ModuleFile::Table::kAsked);
+    return state_->file.rowCount(ModuleStore::Table::kAsked);
 }
 
 Result<std::int64_t> Document::forgetAsked() {

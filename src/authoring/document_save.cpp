@@ -107,7 +107,7 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
         return written.error();
     media->keep();
 
-    auto opened = ModuleFile::open(target, ModuleFile::Access::kReadWrite);
+    auto opened = ModuleStore::open(target, ModuleStore::Access::kReadWrite);
     if (!opened) return opened.error();
     auto copy = opened->snapshot();
     if (!copy) return copy.error();

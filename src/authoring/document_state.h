@@ -31,7 +31,7 @@ struct Document::State {
         std::string repeatKey;  ///< repeatKey(question)
     };
 
-    ModuleFile file;
+    ModuleStore file;
     /// Where media names are looked up when not beside `file` (see setMediaFolder).
     std::optional<std::filesystem::path> mediaFolder;
     Properties properties;
@@ -62,7 +62,7 @@ struct Document::State {
     mutable std::vector<Problem> problems;
     mutable bool problemsStale = true;
 
-    explicit State(ModuleFile opened) : file(std::move(opened)) {}
+    explicit State(ModuleStore opened) : file(std::move(opened)) {}
 
     Entry entry(Question question) {
         Entry made;

@@ -1,7 +1,6 @@
 #pragma once
 
-// The module's values as the authoring tools speak of them: the module store's own types, and the
-// store itself under the name the tools have always used for an open module file.
+// The module's values as the authoring tools speak of them: the module store and its own types.
 
 #include "modules/module_format.h"
 #include "modules/module_store.h"
@@ -9,13 +8,13 @@
 
 namespace vexlor::authoring {
 
-using ModuleFile = modules::ModuleStore;
 using modules::buildNewModule;
 using modules::ChangeStamp;
 using modules::ChangesWritten;
 using modules::kQuestionColumns;
 using modules::ModuleChanges;
 using modules::ModuleSnapshot;
+using modules::ModuleStore;
 using modules::Properties;
 using modules::Question;
 using modules::removeStaleTemporaries;

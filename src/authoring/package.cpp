@@ -244,7 +244,7 @@ Result<std::vector<Entry>> listEntries(zip_t* archive, const PackageLimits& limi
 }  // namespace
 
 Result<Packed> packModule(const fs::path& module, const fs::path& out, bool replace) {
-    auto file = ModuleFile::open(module);
+    auto file = ModuleStore::open(module);
     if (!file) return file.error();
     auto questions = file->questions();
     if (!questions) return questions.error();

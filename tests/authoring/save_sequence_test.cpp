@@ -63,8 +63,8 @@ class SaveSequences {
         for (const auto& fields : storedQuestions(reader_->get()))
             lastSaved_.push_back(Question::fromFields(fields));
         // Keeps the store's connection open between sequences, for the same reason.
-        keeper_ =
-            std::make_unique<ModuleFile>(*ModuleFile::open(path_, ModuleFile::Access::kReadWrite));
+        keeper_ = std::make_unique<ModuleStore>(
+            *ModuleStore::open(path_, ModuleStore::Access::kReadWrite));
     }
 
     void runSequence() {
@@ -259,7 +259,7 @@ class SaveSequences {
     std::mt19937 random_;
     std::string path_;
     std::unique_ptr<Connection> reader_, game_;
-    std::unique_ptr<ModuleFile> keeper_;
+    std::unique_ptr<ModuleStore> keeper_;
     std::vector<Question> lastSaved_;
     std::vector<QuestionId> savedIds_;  ///< the document's questions at the file's places
     int made_ = 0;

@@ -426,7 +426,7 @@ TEST(SaveTest, SaveAsMakesACopyWithTheAskedListAndTheTopTen) {
     // A module another program has open (the game playing it) is not replaced: that program
     // would go on writing into the file replaced.
     {
-        auto played = ModuleFile::open(copy, ModuleFile::Access::kReadWrite);
+        auto played = ModuleStore::open(copy, ModuleStore::Access::kReadWrite);
         ASSERT_TRUE(played.ok());
         const std::string copyBefore = vexlor::testing::readBytes(copy);
         auto refused = document.saveAs(copy, true);

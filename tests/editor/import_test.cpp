@@ -92,7 +92,7 @@ TEST_F(ImportTest, TheEditorAndTheToolImportTheSameQuestionsFromTheSameFile) {
         arguments.insert(arguments.end(), file.toolOptions.begin(), file.toolOptions.end());
         std::ostringstream out, err;
         ASSERT_EQ(authoring::runTool(arguments, out, err), 0) << err.str();
-        auto module = authoring::ModuleFile::open(folder.file("tool.vxm"));
+        auto module = authoring::ModuleStore::open(folder.file("tool.vxm"));
         ASSERT_TRUE(module);
         const auto made = module->questions();
         ASSERT_TRUE(made);

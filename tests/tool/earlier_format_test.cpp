@@ -95,7 +95,7 @@ TEST(EarlierFormat, InPlaceKeepsTheOriginalBeside) {
     EXPECT_EQ(readBytes(folder.file("Quiz.vxm.jet")), "a file of the user's");
     EXPECT_EQ(entries(folder.path()),
               (std::vector<std::string>{"Quiz.vxm", "Quiz.vxm.2.jet", "Quiz.vxm.jet"}));
-    auto opened = ModuleFile::open(module);
+    auto opened = ModuleStore::open(module);
     ASSERT_TRUE(opened) << opened.error();
     EXPECT_EQ(vexlor::testing::must(opened->properties()).front().title, "Jet Sample");
 

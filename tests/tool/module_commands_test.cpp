@@ -69,7 +69,7 @@ TEST(ToolModuleCommands, TheToolRanksScoresExactlyAsTheGameDelivers) {
         scores.push_back({"P" + std::to_string(scores.size()), "Jan/01/2024", score});
     const std::string path = playedModule(folder, scores);
 
-    auto module = ModuleFile::open(path);
+    auto module = ModuleStore::open(path);
     ASSERT_TRUE(module);
     auto ranked = module->scoresBestFirst();
     ASSERT_TRUE(ranked);

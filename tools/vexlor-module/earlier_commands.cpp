@@ -74,7 +74,7 @@ int convertInPlace(const fs::path& path, std::ostream& out, std::ostream& err) {
     const auto header = modules::readJetHeader(path);
     if (!header) {
         // Not a Jet database: a module of ours is left alone, anything else is told why.
-        auto current = ModuleFile::open(path);
+        auto current = ModuleStore::open(path);
         if (!current) return failed(err, current.error());
         out << path.string() << ": already a module in the current format; left as it is\n";
         return kExitSuccess;
@@ -104,7 +104,7 @@ int convertTo(const fs::path& from, const fs::path& to, bool replace, std::ostre
         return fail(err, to.string() +
                              ": is the module being converted; to convert it in its place, leave "
                              "out -o");
-    if (!modules::readJetHeader(from) && ModuleFile::open(from)) {
+    if (!modules::readJetHeader(from) && ModuleStore::open(from)) {
         out << from.string() << ": already a module in the current format; nothing written\n";
         return kExitSuccess;
     }

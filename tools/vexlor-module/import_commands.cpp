@@ -125,7 +125,7 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     auto imported = readAsAsked(arguments, arguments.value("--questions"),
                                 folderOf(arguments.positionals[0]), err);
     if (!imported) return kExitFailure;
-    auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
+    auto module = ModuleStore::open(arguments.positionals[0], ModuleStore::Access::kReadWrite);
     if (!module) return fail(err, module.error());
     const auto& questions = imported->result.questions;
     auto total = module->appendQuestions(questions, imported->result.questionsNotKept);

@@ -58,14 +58,14 @@ int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err) {
             {static_cast<std::int64_t>(content.questions.size()), content.asked, content.scores});
         return kExitSuccess;
     }
-    auto module = ModuleFile::open(arguments.positionals[0]);
+    auto module = ModuleStore::open(arguments.positionals[0]);
     if (!module) return fail(err, module.error());
     auto properties = module->properties();
     if (!properties) return fail(err, properties.error());
 
     std::int64_t counts[3];
-    const ModuleFile::Table tables[3] = {ModuleFile::Table::kQuestions, ModuleFile::Table::kAsked,
-                                         ModuleFile::Table::kScores};
+    const ModuleStore::Table tables[3] = {ModuleStore::Table::kQuestions,
+                                          ModuleStore::Table::kAsked, ModuleStore::Table::kScores};
     for (int i = 0; i < 3; ++i) {
         auto count = module->rowCount(tables[i]);
         if (!count) return fail(err, count.error());
@@ -88,7 +88,7 @@ int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         properties = std::move(earlier.content.properties);
         questions = std::move(earlier.content.questions);
     } else {
-        auto module = ModuleFile::open(path);
+        auto module = ModuleStore::open(path);
         if (!module) return fail(err, module.error());
         auto readProperties = module->properties();
         if (!readProperties) return fail(err, readProperties.error());
@@ -131,7 +131,7 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
         if (*read != kExitSuccess) return *read;
         questions = std::move(earlier.content.questions);
     } else {
-        auto module = ModuleFile::open(path);
+        auto module = ModuleStore::open(path);
         if (!module) return fail(err, module.error());
         questions = module->questions();
         if (!questions) return fail(err, questions.error());
@@ -179,7 +179,7 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
 // --- reset-asked ----------------------------------------------------------------------------
 
 int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    auto module = ModuleFile::open(arguments.positionals[0], ModuleFile::Access::kReadWrite);
+    auto module = ModuleStore::open(arguments.positionals[0], ModuleStore::Access::kReadWrite);
     if (!module) return fail(err, module.error());
     auto removed = module->clearAsked();
     if (!removed) return fail(err, removed.error());
@@ -193,9 +193,9 @@ int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& e
 int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const std::string& path = arguments.positionals[0];
     if (!arguments.has("--yes")) {
-        auto module = ModuleFile::open(path);
+        auto module = ModuleStore::open(path);
         if (!module) return fail(err, module.error());
-        auto count = module->rowCount(ModuleFile::Table::kScores);
+        auto count = module->rowCount(ModuleStore::Table::kScores);
         if (!count) return fail(err, count.error());
         if (*count == 0) {
             out << "no high scores to clear\n";
@@ -205,7 +205,7 @@ int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& 
                              "; nothing was cleared. To delete them for good, run:\n  " +
                              std::string(kProgram) + " clear-scores " + path + " --yes");
     }
-    auto module = ModuleFile::open(path, ModuleFile::Access::kReadWrite);
+    auto module = ModuleStore::open(path, ModuleStore::Access::kReadWrite);
     if (!module) return fail(err, module.error());
     auto removed = module->clearScores();
     if (!removed) return fail(err, removed.error());
@@ -225,7 +225,7 @@ void padded(std::ostream& out, const std::string& text, std::size_t width) {
 }  // namespace
 
 int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    auto module = ModuleFile::open(arguments.positionals[0]);
+    auto module = ModuleStore::open(arguments.positionals[0]);
     if (!module) return fail(err, module.error());
     auto scores = module->scoresBestFirst();
     if (!scores) return fail(err, scores.error());
