@@ -1,8 +1,5 @@
 #include "app/data_view.h"
 
-#include <array>
-#include <string_view>
-
 namespace vexlor::app {
 
 long DataView::RecordCount() const {

@@ -3,7 +3,6 @@
 
 #include "app/master_form.h"
 #include "app/text_values.h"
-#include "modules/module_database.h"
 
 namespace vexlor::app {
 
