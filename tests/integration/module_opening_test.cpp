@@ -65,6 +65,14 @@ TEST_F(OpeningTest, AGoodModuleIsBoundAndOffersStart) {
     EXPECT_TRUE(f.messageBox.shown.empty());
     EXPECT_EQ(f.form.New1.FileName, "");
     expectBoundTo(path, "  Capitals & Rivers ");
+
+    // Of two properties rows, the first one stored is the module's.
+    const std::string twoRows = good("two.vxm", "First");
+    ASSERT_TRUE(testing::alterModule(
+        twoRows, {"INSERT INTO Propriete VALUES ('Second', 'B', 'C', '2025')"}));
+    f.open(twoRows);
+    expectBoundTo(twoRows, "First");
+    EXPECT_EQ(f.form.Label1.Caption, "2024");
 }
 
 // Files that are no module (empty, noise, text, unencrypted, another key, no or empty or
