@@ -15,6 +15,7 @@
 #include "editor/prompts.h"
 #include "editor/recovery.h"
 #include "platform/sdl_sound_player.h"
+#include "ui/translations.h"
 #include "ui/widgets.h"
 
 namespace vexlor::editor {
@@ -60,6 +61,7 @@ bool EditorApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 int runEditor(int argc, char** argv) {
+    ui::chooseLanguage();
     // Read before the application exists: --help and --version need no display.
     const std::string program =
         argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "vexlor-editor";
@@ -92,6 +94,7 @@ int runEditor(int argc, char** argv) {
     char* qtArgv[] = {argc > 0 ? argv[0] : fallbackName, nullptr};
     QtPrompts prompts;
     EditorApplication application(qtArgc, qtArgv, prompts);
+    ui::installTranslations(application);
     QApplication::setOrganizationName(QStringLiteral("Vexlor"));
     QApplication::setApplicationName(QStringLiteral("Vexlor Module Editor"));
     QApplication::setApplicationVersion(QStringLiteral(VEXLOR_VERSION));

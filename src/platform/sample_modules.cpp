@@ -105,6 +105,21 @@ std::optional<fs::path> installedDataFolder(const fs::path& executableFolder) {
     return data;
 }
 
+fs::path catalogFolder(const fs::path& executableFolder) {
+    std::error_code error;
+    if (const auto data = installedDataFolder(executableFolder)) {
+        if (fs::is_directory(*data / "locale", error)) return *data / "locale";
+    }
+    fs::path folder = executableFolder;
+    for (int up = 0; up < 3 && !folder.empty() && folder.has_relative_path(); ++up) {
+        folder = folder.parent_path();
+        if (fs::is_regular_file(folder / "CMakeCache.txt", error) &&
+            fs::is_directory(folder / "locale", error))
+            return folder / "locale";
+    }
+    return {};
+}
+
 fs::path playerModulesFolder(const fs::path& dataHome) {
     return dataHome / "vexlor" / "modules";
 }

@@ -19,6 +19,11 @@ std::filesystem::path executableFolder();
 std::optional<std::filesystem::path> installedDataFolder(
     const std::filesystem::path& executableFolder);
 
+/// Where the programs' translation catalogs are: "locale" in the installed data folder, or, for
+/// a program run from a build tree (a folder with CMakeCache.txt at most three folders above
+/// its own), the catalogs built there. Empty when there are none: every text is then English.
+std::filesystem::path catalogFolder(const std::filesystem::path& executableFolder);
+
 /// The player's own modules folder: "<data home>/vexlor/modules".
 std::filesystem::path playerModulesFolder(const std::filesystem::path& dataHome);
 

@@ -24,11 +24,13 @@
 #include "ui/command_line.h"
 #include "ui/main_window.h"
 #include "ui/qt_adapters.h"
+#include "ui/translations.h"
 #include "ui/widgets.h"
 
 namespace vexlor::ui {
 
 int runGame(int argc, char** argv) {
+    chooseLanguage();
     // Read before the application exists: --help and --version need no display.
     const std::string program =
         argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "vexlor";
@@ -74,6 +76,7 @@ int runGame(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argc > 0 ? argv[0] : fallbackName, nullptr};
     QApplication application(qtArgc, qtArgv);
+    installTranslations(application);
     QApplication::setApplicationName(QStringLiteral("Vexlor Player"));
     // Every window, the message and file windows too, shows the program's icon.
     QApplication::setWindowIcon(applicationIcon());
