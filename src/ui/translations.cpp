@@ -12,6 +12,8 @@ namespace vexlor::ui {
 
 namespace {
 
+const QString kInstalledName = QStringLiteral("vexlorTranslator");
+
 // Every tr() of the windows, looked up in the program's catalogs by its English text alone:
 // one catalog for the whole program, whatever class shows a text.
 class CatalogTranslator final : public QTranslator {
@@ -37,14 +39,23 @@ void chooseLanguage() {
 
 void installTranslations(QCoreApplication& application) {
     chooseLanguage();
-    application.installTranslator(new CatalogTranslator(&application));
+    // Called again (a test switching languages), it replaces what it installed before.
+    for (QTranslator* old :
+         application.findChildren<QTranslator*>(kInstalledName, Qt::FindDirectChildrenOnly)) {
+        QCoreApplication::removeTranslator(old);
+        delete old;
+    }
+    auto* catalog = new CatalogTranslator(&application);
+    catalog->setObjectName(kInstalledName);
+    QCoreApplication::installTranslator(catalog);
     const QString language = QString::fromStdString(i18n::catalogLanguage());
     if (language.isEmpty()) return;
     // Installed last, so asked first: it answers only for Qt's own classes.
     auto* qt = new QTranslator(&application);
+    qt->setObjectName(kInstalledName);
     if (qt->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        application.installTranslator(qt);
+        QCoreApplication::installTranslator(qt);
     else
         delete qt;
 }

@@ -12,7 +12,8 @@ void chooseLanguage();
 /// Once the application exists: chooses the language again (the application sets the locale
 /// from the environment), makes every tr() of the windows read the same catalogs as the rest
 /// of the program, and gives Qt's own windows (file windows, standard buttons) Qt's
-/// translations for that language.
+/// translations for that language. Called again after the environment changed, it replaces
+/// the translators it installed before.
 void installTranslations(QCoreApplication& application);
 
 }  // namespace vexlor::ui
