@@ -16,6 +16,7 @@ for file in bin/vexlor bin/vexlor-module bin/vexlor-editor \
     share/metainfo/org.vexlor.Player.metainfo.xml share/man/man6/vexlor.6.gz \
     share/man/man1/vexlor-module.1.gz share/doc/vexlor/copyright \
     share/mime/packages/x-vxmfile.xml share/vexlor/modules/VXM.ico \
+    share/vexlor/locale/{de,es,fr}/LC_MESSAGES/vexlor.mo \
     share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/vexlor.png \
     share/icons/hicolor/{16x16,32x32,48x48}/mimetypes/application-x-vxmfile.png; do
     [ -s "$prefix/$file" ] || fail "$file not installed"
@@ -57,6 +58,11 @@ grep -q '^application/x-vxmfile=.*org.vexlor.ModuleEditor.desktop' \
     "vexlor (Vexlor Player) $version" ] || fail "vexlor --version"
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/vexlor-editor" --version)" = \
     "vexlor-editor (Vexlor Player) $version" ] || fail "vexlor-editor --version"
+# ... with their catalogs: asked for another language, the tool does not answer in English.
+for language in de es fr; do
+    [ "$(env -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 LANGUAGE=$language "$prefix/bin/vexlor-module" --help)" != \
+        "$(LC_ALL=C "$prefix/bin/vexlor-module" --help)" ] || fail "the installed tool speaks no $language"
+done
 "$prefix/bin/vexlor-module" check "${modules[0]}" >/dev/null || fail "the tool refuses a sample"
 
 # scripts/uninstall removes every installed file by the list kept with the installation, the

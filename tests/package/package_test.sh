@@ -52,7 +52,8 @@ for file in usr/games/vexlor usr/bin/vexlor-module \
     usr/share/icons/hicolor/48x48/mimetypes/application-x-vxmfile.png \
     usr/share/doc/vexlor/copyright usr/share/doc/vexlor/changelog.gz \
     "usr/share/vexlor/modules/General Knowledge.vxm" usr/share/vexlor/modules/VXM.ico \
-    usr/share/vexlor/modules/sc-saturn.gif; do
+    usr/share/vexlor/modules/sc-saturn.gif usr/share/vexlor/locale/fr/LC_MESSAGES/vexlor.mo \
+    usr/share/vexlor/locale/de/LC_MESSAGES/vexlor.mo usr/share/vexlor/locale/es/LC_MESSAGES/vexlor.mo; do
     grep -qxF "$file" <<<"$files" || fail "$file is not in the package"
 done
 grep -qx 'usr/bin/vexlor' <<<"$files" && fail "the game is in /usr/bin, not /usr/games"
@@ -104,6 +105,9 @@ done
 "$root/usr/bin/vexlor-module" info "$share/vexlor/modules/General Knowledge.vxm" >"$work/info.txt" ||
     fail "vexlor-module info on a sample"
 grep -q 'General Knowledge' "$work/info.txt" || fail "info: $(cat "$work/info.txt")"
+# ... their catalogs too: asked for French, the tool does not answer in English.
+[ "$(env -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 LANGUAGE=fr "$root/usr/bin/vexlor-module" --help)" != \
+    "$(LC_ALL=C "$root/usr/bin/vexlor-module" --help)" ] || fail "the unpacked tool speaks no French"
 
 # Starts the game as the menu does, as a player with the data folder $1 (and, as root, as a
 # user its permissions stop); waits until it runs in a folder and prints that folder.
