@@ -71,8 +71,8 @@ std::optional<QuestionFile> readQuestionFile(const std::string& file,
 std::string skippedNote(const ImportResult& result) {
     if (result.skipped() == 0) return "";
     // TRANSLATORS: after the count of questions imported; %1 counts the questions left out.
-    return i18n::fill(i18n::txn(" (%1 skipped)", " (%1 skipped)", result.skipped()),
-                      {std::to_string(result.skipped())});
+    return " " + i18n::fill(i18n::txn("(%1 skipped)", "(%1 skipped)", result.skipped()),
+                            {std::to_string(result.skipped())});
 }
 
 }  // namespace vexlor::authoring
