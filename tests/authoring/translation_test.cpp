@@ -1,0 +1,117 @@
+// The problems of a question, of a module and of a question file read in the user's language
+// from the build tree's catalogs, and exactly as before in the C locale.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "authoring/import.h"
+#include "authoring/module_check.h"
+#include "platform/sample_modules.h"
+#include "text/i18n.h"
+
+namespace vexlor::authoring::testing {
+namespace {
+
+constexpr std::array<const char*, 4> kLocaleVariables = {"LANGUAGE", "LC_ALL", "LC_MESSAGES",
+                                                         "LANG"};
+
+class TranslationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (std::size_t i = 0; i < kLocaleVariables.size(); ++i)
+            if (const char* value = std::getenv(kLocaleVariables[i])) saved_[i] = value;
+    }
+    void TearDown() override {
+        for (std::size_t i = 0; i < kLocaleVariables.size(); ++i) {
+            if (saved_[i])
+                ::setenv(kLocaleVariables[i], saved_[i]->c_str(), 1);
+            else
+                ::unsetenv(kLocaleVariables[i]);
+        }
+        start();
+    }
+
+    // `language` empty is the C locale.
+    static void speak(const std::string& language) {
+        for (const char* name : kLocaleVariables) ::unsetenv(name);
+        if (language.empty()) {
+            ::setenv("LC_ALL", "C", 1);
+            ::setenv("LANG", "C", 1);
+        } else {
+            ::setenv("LANGUAGE", language.c_str(), 1);
+            ::setenv("LANG", "C.UTF-8", 1);
+        }
+        start();
+    }
+    static void start() { i18n::start(platform::catalogFolder(platform::executableFolder())); }
+
+  private:
+    std::array<std::optional<std::string>, kLocaleVariables.size()> saved_;
+};
+
+struct Case {
+    const char* what;
+    std::function<std::string()> said;
+    std::array<const char*, 4> expected;  ///< C, fr, de, es
+};
+
+TEST_F(TranslationTest, ProblemsComeInTheUsersLanguageAndInEnglishWithoutOne) {
+    const ImportSettings settings;
+    const Case cases[] = {
+        {"a field named inside a sentence",
+         [] {
+             const Question question{
+                 "Capital of France?", {"Paris", "Lyon", "", "Nice"}, "100", ""};
+             return checkQuestion(question, ".").front().message;
+         },
+         {"Wrong answer 2 is empty", "Le champ «\u00a0Mauvaise réponse 2\u00a0» est vide",
+          "Das Feld „Falsche Antwort 2“ ist leer", "El campo «Respuesta incorrecta 2» está vacío"}},
+        // French takes 0 as singular, German and Spanish do not.
+        {"counts in each language's plural forms",
+         [] {
+             CheckReport report;
+             report.questions = 1;
+             report.pictures = 2;
+             report.sounds = 0;
+             return report.summary();
+         },
+         {"ok: 1 question, 2 pictures, 0 sounds", "ok\u00a0: 1 question, 2 images, 0 son",
+          "ok: 1 Frage, 2 Bilder, 0 Töne", "ok: 1 pregunta, 2 imágenes, 0 sonidos"}},
+        {"a reader's problem at a line of its file",
+         [&] {
+             return readAiken("Capital of France?\nA. Paris\nB. Lyon\nANSWER: A\n", settings)
+                 .problems.front()
+                 .describe("quiz.txt");
+         },
+         {"quiz.txt:1: 2 options; a question needs four: the right answer and three wrong ones",
+          "quiz.txt:1: 2 options\u00a0; une question en demande quatre\u00a0: la bonne réponse et "
+          "trois mauvaises",
+          "quiz.txt:1: 2 Optionen; eine Frage braucht vier: die richtige Antwort und drei falsche",
+          "quiz.txt:1: 2 opciones; una pregunta necesita cuatro: la respuesta correcta y tres "
+          "incorrectas"}},
+        {"a problem of the whole module",
+         [] {
+             const std::vector<Properties> untitled(1);
+             return checkModuleWhole(untitled, 40000).back().describe();
+         },
+         {"module: there are 40000 questions; the game counts at most 32767",
+          "module\u00a0: il y a 40000 questions\u00a0; le jeu en compte au plus 32767",
+          "Modul: es gibt 40000 Fragen; das Spiel zählt höchstens 32767",
+          "módulo: hay 40000 preguntas; el juego cuenta como máximo 32767"}},
+    };
+    const std::array<const char*, 4> languages = {"", "fr", "de", "es"};
+    for (std::size_t language = 0; language < languages.size(); ++language) {
+        speak(languages[language]);
+        for (const Case& c : cases)
+            EXPECT_EQ(c.said(), c.expected[language])
+                << c.what << ", language \"" << languages[language] << "\"";
+    }
+}
+
+}  // namespace
+}  // namespace vexlor::authoring::testing
