@@ -4,55 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "authoring/import.h"
 #include "authoring/module_check.h"
-#include "platform/sample_modules.h"
-#include "text/i18n.h"
+#include "support/language.h"
 
 namespace vexlor::authoring::testing {
 namespace {
-
-constexpr std::array<const char*, 4> kLocaleVariables = {"LANGUAGE", "LC_ALL", "LC_MESSAGES",
-                                                         "LANG"};
-
-class TranslationTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (std::size_t i = 0; i < kLocaleVariables.size(); ++i)
-            if (const char* value = std::getenv(kLocaleVariables[i])) saved_[i] = value;
-    }
-    void TearDown() override {
-        for (std::size_t i = 0; i < kLocaleVariables.size(); ++i) {
-            if (saved_[i])
-                ::setenv(kLocaleVariables[i], saved_[i]->c_str(), 1);
-            else
-                ::unsetenv(kLocaleVariables[i]);
-        }
-        start();
-    }
-
-    // `language` empty is the C locale.
-    static void speak(const std::string& language) {
-        for (const char* name : kLocaleVariables) ::unsetenv(name);
-        if (language.empty()) {
-            ::setenv("LC_ALL", "C", 1);
-            ::setenv("LANG", "C", 1);
-        } else {
-            ::setenv("LANGUAGE", language.c_str(), 1);
-            ::setenv("LANG", "C.UTF-8", 1);
-        }
-        start();
-    }
-    static void start() { i18n::start(platform::catalogFolder(platform::executableFolder())); }
-
-  private:
-    std::array<std::optional<std::string>, kLocaleVariables.size()> saved_;
-};
 
 struct Case {
     const char* what;
@@ -60,7 +20,7 @@ struct Case {
     std::array<const char*, 4> expected;  ///< C, fr, de, es
 };
 
-TEST_F(TranslationTest, ProblemsComeInTheUsersLanguageAndInEnglishWithoutOne) {
+TEST(TranslationTest, ProblemsComeInTheUsersLanguageAndInEnglishWithoutOne) {
     const ImportSettings settings;
     const Case cases[] = {
         {"a field named inside a sentence",
@@ -104,9 +64,9 @@ TEST_F(TranslationTest, ProblemsComeInTheUsersLanguageAndInEnglishWithoutOne) {
           "Modul: es gibt 40000 Fragen; das Spiel zählt höchstens 32767",
           "módulo: hay 40000 preguntas; el juego cuenta como máximo 32767"}},
     };
-    const std::array<const char*, 4> languages = {"", "fr", "de", "es"};
+    const std::array<const char*, 4> languages = {"C", "fr", "de", "es"};
     for (std::size_t language = 0; language < languages.size(); ++language) {
-        speak(languages[language]);
+        const vexlor::testing::InLanguage speaking(languages[language]);
         for (const Case& c : cases)
             EXPECT_EQ(c.said(), c.expected[language])
                 << c.what << ", language \"" << languages[language] << "\"";
