@@ -9,6 +9,7 @@
 
 #include "authoring/import.h"
 #include "authoring/module_check.h"
+#include "authoring/question_file.h"
 #include "support/language.h"
 
 namespace vexlor::authoring::testing {
@@ -63,6 +64,27 @@ TEST(TranslationTest, ProblemsComeInTheUsersLanguageAndInEnglishWithoutOne) {
           "module\u00a0: il y a 40000 questions\u00a0; le jeu en compte au plus 32767",
           "Modul: es gibt 40000 Fragen; das Spiel zählt höchstens 32767",
           "módulo: hay 40000 preguntas; el juego cuenta como máximo 32767"}},
+        // Told apart by the program in every language: the note, and the hint after a fault
+        // of the module's own header.
+        {"a file read as Windows-1252",
+         [] {
+             return importQuestions("Caf\xE9 ou th\xE9?,Caf\xE9,Th\xE9,Eau,Lait\n", "quiz.csv", {})
+                 .notUtf8->message;
+         },
+         {"not UTF-8 (the byte 0xE9 at column 4): read as Windows-1252",
+          "pas de l'UTF-8 (l'octet 0xE9 à la colonne 4)\u00a0: lu comme du Windows-1252",
+          "kein UTF-8 (das Byte 0xE9 in Spalte 4): als Windows-1252 gelesen",
+          "no es UTF-8 (el byte 0xE9 en la columna 4): se lee como Windows-1252"}},
+        {"a fault of the module's header",
+         [] {
+             QuestionImportOptions options;
+             options.columnsChoice = ColumnsChoice::kModuleHeader;
+             const auto fault =
+                 importQuestions("Question,Right,Wrong1\nx,y,z\n", "quiz.csv", options)
+                     .result.fatal;
+             return std::string(fault && namesHeader(*fault) ? "names the header" : "does not");
+         },
+         {"names the header", "names the header", "names the header", "names the header"}},
     };
     const std::array<const char*, 4> languages = {"C", "fr", "de", "es"};
     for (std::size_t language = 0; language < languages.size(); ++language) {
