@@ -36,6 +36,7 @@
 #include "platform/files.h"
 #include "platform/sample_modules.h"
 #include "rules/refusals.h"
+#include "text/i18n.h"
 #include "ui/widgets.h"
 
 namespace vexlor::editor {
@@ -49,10 +50,11 @@ using namespace window;
 
 namespace {
 
-constexpr const char* kProgram = "Vexlor Module Editor";
-constexpr const char* kModuleFilter = "Vexlor Module (*.vxm)";
+// Looked up where they are shown: the language is chosen after these are made.
+constexpr const char* kProgram = QT_TR_NOOP("Vexlor Module Editor");
+constexpr const char* kModuleFilter = QT_TR_NOOP("Vexlor Module (*.vxm)");
 // Open takes a package as well: it is unpacked, then its module opened.
-constexpr const char* kOpenFilter = "Vexlor Module or Package (*.vxm *.zip)";
+constexpr const char* kOpenFilter = QT_TR_NOOP("Vexlor Module or Package (*.vxm *.zip)");
 
 // The platform's keys for a standard action, or the usual ones where the platform names none
 // (a bare X server without a desktop names no key for Save As or Quit).
@@ -590,10 +592,14 @@ bool EditorWindow::save() {
         return false;
     }
     undo_.setClean();
-    statusBar()->showMessage(saved->problems == 0
-                                 ? tr("Saved %1.").arg(name)
-                                 : tr("Saved %1, with %2 the game will have: see Problems.")
-                                       .arg(name, counted(saved->problems, "problem", "problems")));
+    statusBar()->showMessage(
+        saved->problems == 0
+            ? tr("Saved %1.").arg(name)
+            : QString::fromUtf8(
+                  i18n::txn("Saved %1, with %2 problem the game will have: see Problems.",
+                            "Saved %1, with %2 problems the game will have: see Problems.",
+                            saved->problems))
+                  .arg(name, QString::number(saved->problems)));
     updateTitle();
     updateRecords();
     return true;
@@ -940,9 +946,15 @@ void EditorWindow::reloadKeepingChanges() {
     statusBar()->showMessage(
         reloaded->conflicts == 0
             ? tr("Reloaded, with your changes applied again: save to keep them.")
-            : tr("Reloaded, with your changes applied again; in %1 the other program changed the "
-                 "same thing, and yours was kept. Undo shows the module as it left it.")
-                  .arg(counted(reloaded->conflicts, "place", "places")));
+            : QString::fromUtf8(
+                  i18n::txn("Reloaded, with your changes applied again; in %1 place the other "
+                            "program changed the same thing, and yours was kept. Undo shows the "
+                            "module as it left it.",
+                            "Reloaded, with your changes applied again; in %1 places the other "
+                            "program changed the same thing, and yours was kept. Undo shows the "
+                            "module as it left it.",
+                            reloaded->conflicts))
+                  .arg(QString::number(reloaded->conflicts)));
 }
 
 // The document was read again: the edits before no longer apply to it.
