@@ -1,0 +1,163 @@
+// The editor in each language it ships, chosen from the environment as the program chooses it:
+// its menus and its command line's help translated, today's English with the C locale, and no
+// two entries of a menu (nor two menus of the menu bar) sharing a mnemonic.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "editor/editor_app.h"
+#include "editor/editor_window.h"
+#include "support/fakes.h"
+#include "ui/translations.h"
+#include "ui/ui_application.h"
+
+namespace vexlor::editor {
+namespace {
+
+constexpr const char* kLocaleVariables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+
+// The language as a user's environment names it; the test's own is put back after.
+class Environment {
+  public:
+    Environment() {
+        for (const char* name : kLocaleVariables)
+            if (const char* value = std::getenv(name)) saved_[name] = value;
+    }
+    ~Environment() {
+        for (const char* name : kLocaleVariables) {
+            const auto kept = saved_.find(name);
+            if (kept == saved_.end())
+                unsetenv(name);
+            else
+                setenv(name, kept->second.c_str(), 1);
+        }
+        ui::installTranslations(ui::application());
+    }
+    Environment(const Environment&) = delete;
+    Environment& operator=(const Environment&) = delete;
+
+    // LANGUAGE alone names the language, on a system that has no locale for it; without one,
+    // the C locale.
+    static void choose(const char* language) {
+        for (const char* name : kLocaleVariables) unsetenv(name);
+        if (language) {
+            setenv("LANGUAGE", language, 1);
+            setenv("LANG", "C.UTF-8", 1);
+        } else {
+            setenv("LC_ALL", "C", 1);
+            setenv("LANG", "C", 1);
+        }
+        ui::installTranslations(ui::application());
+    }
+
+  private:
+    std::map<std::string, std::string> saved_;
+};
+
+using Texts = std::vector<std::string>;
+
+Texts texts(const QList<QAction*>& actions) {
+    Texts out;
+    for (const QAction* action : actions)
+        if (!action->isSeparator()) out.push_back(action->text().toStdString());
+    return out;
+}
+
+// Where a mnemonic is shared: "menu: letter", for the menu bar and every menu under it.
+Texts sharedMnemonics(const QString& where, const QList<QAction*>& actions) {
+    Texts shared;
+    std::map<QKeySequence, int> seen;
+    for (QAction* action : actions) {
+        const QKeySequence key = QKeySequence::mnemonic(action->text());
+        if (!key.isEmpty() && ++seen[key] == 2)
+            shared.push_back(
+                (where + QStringLiteral(": ") + key.toString().right(1)).toStdString());
+        if (QMenu* menu = action->menu()) {
+            const Texts inside = sharedMnemonics(action->text(), menu->actions());
+            shared.insert(shared.end(), inside.begin(), inside.end());
+        }
+    }
+    return shared;
+}
+
+struct Language {
+    const char* language;  // nullptr: the C locale
+    Texts menuBar;
+    Texts fileMenu;
+    Texts shared;       // mnemonics shared by two entries of a menu
+    std::string usage;  // the first line of --help
+};
+
+TEST(EditorLanguage, MenusAndHelpAreInTheChosenLanguageWithMnemonicsUniqueInEachMenu) {
+    ui::application();
+    testing::TempFolder folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(folder.file("settings")));
+    const Language languages[] = {
+        // Today's English, mnemonics and all: two pairs of entries share a letter.
+        {nullptr,
+         {"&File", "&Edit", "&Question", "&Module", "&Help"},
+         {"&New Module...", "&Open...", "Open &Recent", "&Save", "Save &As...", "Re&vert",
+          "&Import Questions...", "&Export Questions...", "Export as a &Package...",
+          "Print Previe&w...", "&Print...", "Export as P&DF...", "&Quit"},
+         {"&File: P", "&Question: U"},
+         "Usage: editor_tests [MODULE.vxm]"},
+        {"fr",
+         {"&Fichier", "É&dition", "&Question", "&Module", "&Aide"},
+         {"&Nouveau module...", "&Ouvrir...", "Ouvrir un module &récent", "&Enregistrer",
+          "Enregistrer &sous...", "Re&venir à la version enregistrée", "&Importer des questions...",
+          "E&xporter des questions...", "Exporter en &paquet...", "&Aperçu avant impression...",
+          "I&mprimer...", "Exporter en P&DF...", "&Quitter"},
+         {},
+         "Utilisation\u00A0: editor_tests [MODULE.vxm]"},
+        {"de",
+         {"&Datei", "&Bearbeiten", "&Frage", "&Modul", "&Hilfe"},
+         {"&Neues Modul...", "Ö&ffnen...", "&Zuletzt geöffnet", "&Speichern", "Speichern &unter...",
+          "Zu&rücksetzen", "Fragen &importieren...", "Fragen e&xportieren...",
+          "Als &Paket exportieren...", "Druck&vorschau...", "&Drucken...",
+          "&Als PDF exportieren...", "&Beenden"},
+         {},
+         "Aufruf: editor_tests [MODUL.vxm]"},
+        {"es",
+         {"&Archivo", "&Editar", "&Pregunta", "&Módulo", "Ay&uda"},
+         {"&Nuevo módulo...", "&Abrir...", "Abrir &reciente", "&Guardar", "Guardar &como...",
+          "Re&vertir", "&Importar preguntas...", "&Exportar preguntas...",
+          "Exportar como &paquete...", "Vis&ta previa de impresión...", "I&mprimir...",
+          "Exportar como P&DF...", "&Salir"},
+         {},
+         "Uso: editor_tests [MÓDULO.vxm]"},
+    };
+    const Environment restored;
+    for (const Language& language : languages) {
+        SCOPED_TRACE(language.language ? language.language : "C");
+        Environment::choose(language.language);
+        testing::FakeSoundPlayer sound;
+        QtPrompts prompts;
+        const EditorWindow window(prompts, sound);
+        const QList<QAction*> menus = window.menuBar()->actions();
+        EXPECT_EQ(texts(menus), language.menuBar);
+        ASSERT_FALSE(menus.isEmpty());
+        EXPECT_EQ(texts(menus.front()->menu()->actions()), language.fileMenu);
+        EXPECT_EQ(sharedMnemonics(QStringLiteral("menu bar"), menus), language.shared);
+
+        char program[] = "editor_tests";
+        char help[] = "--help";
+        char* argv[] = {program, help, nullptr};
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(runEditor(2, argv), 0);
+        const std::string usage = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(usage.substr(0, usage.find('\n')), language.usage);
+    }
+}
+
+}  // namespace
+}  // namespace vexlor::editor
