@@ -126,6 +126,11 @@ void EditorWindow::buildWidgets() {
     for (int column = QuestionTableModel::kRight; column <= QuestionTableModel::kWrong3; ++column)
         table_->setColumnWidth(column, 110);
     table_->setColumnWidth(QuestionTableModel::kPoints, 56);
+    // A column is never narrower than its title, which other languages make longer.
+    for (int column = 0; column < QuestionTableModel::kColumns; ++column)
+        table_->setColumnWidth(column,
+                               std::max(table_->columnWidth(column),
+                                        table_->horizontalHeader()->sectionSizeHint(column)));
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->horizontalHeader()->setSectionsClickable(true);
     table_->horizontalHeader()->setToolTip(

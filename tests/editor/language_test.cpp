@@ -1,14 +1,16 @@
 // The editor in each language it ships, chosen from the environment as the program chooses it:
-// its menus and its command line's help translated, today's English with the C locale, and no
-// two entries of a menu (nor two menus of the menu bar) sharing a mnemonic.
+// its menus and its command line's help translated, today's English with the C locale, no two
+// entries of a menu (nor two menus of the menu bar) sharing a mnemonic, and no title cut off.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QTableView>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -148,6 +150,10 @@ TEST(EditorLanguage, MenusAndHelpAreInTheChosenLanguageWithMnemonicsUniqueInEach
         ASSERT_FALSE(menus.isEmpty());
         EXPECT_EQ(texts(menus.front()->menu()->actions()), language.fileMenu);
         EXPECT_EQ(sharedMnemonics(QStringLiteral("menu bar"), menus), language.shared);
+        // The question list's titles are whole, however long the language makes them.
+        const QHeaderView* titles = window.findChild<QTableView*>()->horizontalHeader();
+        for (int column = 0; column < titles->count(); ++column)
+            EXPECT_GE(titles->sectionSize(column), titles->sectionSizeHint(column)) << column;
 
         char program[] = "editor_tests";
         char help[] = "--help";
