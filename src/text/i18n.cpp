@@ -4,6 +4,10 @@
 #include <clocale>
 #include <cstdlib>
 
+// gettext's count of catalog changes: raised, it forgets the translations it has looked up
+// (the documented way to change the language of a running program).
+extern "C" int _nl_msg_cat_cntr;
+
 namespace vexlor::i18n {
 
 namespace {
@@ -74,6 +78,7 @@ void start(const std::filesystem::path& catalogs) {
     // Without a folder of its own, gettext looks where the system keeps every program's.
     if (!catalogs.empty()) ::bindtextdomain(kDomain, catalogs.c_str());
     ::bind_textdomain_codeset(kDomain, "UTF-8");
+    ++_nl_msg_cat_cntr;
 }
 
 std::string catalogLanguage() {
