@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QTableView>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,51 +18,12 @@
 #include "editor/editor_app.h"
 #include "editor/editor_window.h"
 #include "support/fakes.h"
+#include "support/language.h"
 #include "ui/translations.h"
 #include "ui/ui_application.h"
 
 namespace vexlor::editor {
 namespace {
-
-constexpr const char* kLocaleVariables[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-
-// The language as a user's environment names it; the test's own is put back after.
-class Environment {
-  public:
-    Environment() {
-        for (const char* name : kLocaleVariables)
-            if (const char* value = std::getenv(name)) saved_[name] = value;
-    }
-    ~Environment() {
-        for (const char* name : kLocaleVariables) {
-            const auto kept = saved_.find(name);
-            if (kept == saved_.end())
-                unsetenv(name);
-            else
-                setenv(name, kept->second.c_str(), 1);
-        }
-        ui::installTranslations(ui::application());
-    }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-
-    // LANGUAGE alone names the language, on a system that has no locale for it; without one,
-    // the C locale.
-    static void choose(const char* language) {
-        for (const char* name : kLocaleVariables) unsetenv(name);
-        if (language) {
-            setenv("LANGUAGE", language, 1);
-            setenv("LANG", "C.UTF-8", 1);
-        } else {
-            setenv("LC_ALL", "C", 1);
-            setenv("LANG", "C", 1);
-        }
-        ui::installTranslations(ui::application());
-    }
-
-  private:
-    std::map<std::string, std::string> saved_;
-};
 
 using Texts = std::vector<std::string>;
 
@@ -92,7 +52,7 @@ Texts sharedMnemonics(const QString& where, const QList<QAction*>& actions) {
 }
 
 struct Language {
-    const char* language;  // nullptr: the C locale
+    const char* language;  // "C": the C locale
     Texts menuBar;
     Texts fileMenu;
     Texts shared;       // mnemonics shared by two entries of a menu
@@ -106,7 +66,7 @@ TEST(EditorLanguage, MenusAndHelpAreInTheChosenLanguageWithMnemonicsUniqueInEach
                        QString::fromStdString(folder.file("settings")));
     const Language languages[] = {
         // Today's English, mnemonics and all: two pairs of entries share a letter.
-        {nullptr,
+        {"C",
          {"&File", "&Edit", "&Question", "&Module", "&Help"},
          {"&New Module...", "&Open...", "Open &Recent", "&Save", "Save &As...", "Re&vert",
           "&Import Questions...", "&Export Questions...", "Export as a &Package...",
@@ -138,10 +98,14 @@ TEST(EditorLanguage, MenusAndHelpAreInTheChosenLanguageWithMnemonicsUniqueInEach
          {},
          "Uso: editor_tests [MÓDULO.vxm]"},
     };
-    const Environment restored;
+    // Afterwards the windows, Qt's own included, speak the test program's language again.
+    struct Restore {
+        ~Restore() { ui::installTranslations(ui::application()); }
+    } restore;
     for (const Language& language : languages) {
-        SCOPED_TRACE(language.language ? language.language : "C");
-        Environment::choose(language.language);
+        SCOPED_TRACE(language.language);
+        const testing::InLanguage chosen(language.language);
+        ui::installTranslations(ui::application());
         testing::FakeSoundPlayer sound;
         QtPrompts prompts;
         const EditorWindow window(prompts, sound);
