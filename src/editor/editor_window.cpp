@@ -288,7 +288,7 @@ void EditorWindow::buildActions() {
               &EditorWindow::importTriggered);
     addAction(file, "export", tr("&Export Questions..."), {K(Qt::CTRL | Qt::Key_E)},
               &EditorWindow::exportTriggered);
-    addAction(file, "exportPackage", tr("Export as a &Package..."), {},
+    addAction(file, "exportPackage", tr("Export as a Pac&kage..."), {},
               &EditorWindow::exportPackageTriggered);
     file->addSeparator();
     addAction(file, "printPreview", tr("Print Previe&w..."), {},
@@ -330,7 +330,7 @@ void EditorWindow::buildActions() {
               &EditorWindow::addQuestion);
     addAction(question, "insertQuestion", tr("&Insert Question"),
               {K(Qt::CTRL | Qt::SHIFT | Qt::Key_I)}, &EditorWindow::insertQuestion);
-    addAction(question, "duplicate", tr("D&uplicate"), {K(Qt::CTRL | Qt::Key_D)},
+    addAction(question, "duplicate", tr("Dupli&cate"), {K(Qt::CTRL | Qt::Key_D)},
               &EditorWindow::duplicateQuestions);
     addAction(question, "delete", tr("&Delete"), standardKeys(K::Delete, K(Qt::Key_Delete)),
               &EditorWindow::deleteQuestions);
