@@ -17,6 +17,7 @@
 #include "support/fakes.h"
 #include "support/module_files.h"
 #include "text/i18n.h"
+#include "ui/command_line.h"
 #include "ui/main_window.h"
 #include "ui/translations.h"
 #include "ui_application.h"
@@ -128,8 +129,8 @@ TEST(Translations, EveryGameTextFitsItsElementInEveryLanguage) {
     }
 }
 
-// The idle text, the buttons' names and a judged answer's status in the language asked for, and
-// with LANG=C exactly the English of before.
+// The idle text, the buttons' names, a judged answer's status and the command line's help in the
+// language asked for, and with LANG=C exactly the English of before.
 TEST(Translations, TheWindowSpeaksTheLanguageOfTheEnvironment) {
     vexlor::testing::TempFolder folder;
     const std::string module = folder.file("quiz.vxm");
@@ -142,15 +143,16 @@ TEST(Translations, TheWindowSpeaksTheLanguageOfTheEnvironment) {
         const char* exit;
         const char* right;
         const char* rightSpoken;
+        const char* usage;  // the help's first line
     } cases[] = {
         {"fr", "Choisissez un module avec Ouvrir", "Ouvrir", "Quitter", "Bonne réponse",
-         "État\u00A0: Bonne réponse"},
+         "État\u00A0: Bonne réponse", "Utilisation\u00A0: vexlor [--fullscreen] [--from-menu]"},
         {"de", "Wählen Sie mit „Öffnen“ ein Modul", "Öffnen", "Beenden", "Richtige Antwort",
-         "Status: Richtige Antwort"},
+         "Status: Richtige Antwort", "Aufruf: vexlor [--fullscreen] [--from-menu]"},
         {"es", "Pulse Abrir para elegir un módulo", "Abrir", "Salir", "Respuesta correcta",
-         "Estado: Respuesta correcta"},
+         "Estado: Respuesta correcta", "Uso: vexlor [--fullscreen] [--from-menu]"},
         {"", "Press Open to select a Module", "Open", "Exit", "Correct Answer",
-         "Status: Correct Answer"},
+         "Status: Correct Answer", "Usage: vexlor [--fullscreen] [--from-menu]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(*c.language ? c.language : "LANG=C");
@@ -171,6 +173,7 @@ TEST(Translations, TheWindowSpeaksTheLanguageOfTheEnvironment) {
         EXPECT_EQ(text("Panel"), c.idle);
         EXPECT_EQ(spoken("Modu"), c.open);
         EXPECT_EQ(spoken("Sortie"), c.exit);
+        EXPECT_TRUE(usageText("vexlor").starts_with(c.usage)) << usageText("vexlor");
 
         f.open(module);
         f.form.Start_Click();
