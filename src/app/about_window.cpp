@@ -32,8 +32,8 @@ void AboutWindow::Form_Paint(const MasterForm& main) {
     // TRANSLATORS: the About window's line naming the open module; %1 is its title.
     Label2.Caption = i18n::fill(i18n::tx("Question Module: %1"), {title});
     // TRANSLATORS: the About window's copyright line; %1 is the module's year, %2 its author.
-    Label1.Caption = i18n::fill(i18n::tx("Copyright © %1   %2"),
-                                {main.Label1.Caption, main.Label3.Caption});
+    Label1.Caption =
+        i18n::fill(i18n::tx("Copyright © %1   %2"), {main.Label1.Caption, main.Label3.Caption});
     Label6.Caption = main.Label4.Caption;
     if (title.empty()) Label2.Caption = i18n::tx("Question Module: Module not Open!");
 }
