@@ -29,10 +29,13 @@ AboutWindow::AboutWindow() {
 
 void AboutWindow::Form_Paint(const MasterForm& main) {
     const std::string& title = main.Label2.Caption;
-    Label2.Caption = "Question Module: " + title;
-    Label1.Caption = "Copyright \u00A9 " + main.Label1.Caption + "   " + main.Label3.Caption;
+    // TRANSLATORS: the About window's line naming the open module; %1 is its title.
+    Label2.Caption = i18n::fill(i18n::tx("Question Module: %1"), {title});
+    // TRANSLATORS: the About window's copyright line; %1 is the module's year, %2 its author.
+    Label1.Caption =
+        i18n::fill(i18n::tx("Copyright © %1   %2"), {main.Label1.Caption, main.Label3.Caption});
     Label6.Caption = main.Label4.Caption;
-    if (title.empty()) Label2.Caption = "Question Module: Module not Open!";
+    if (title.empty()) Label2.Caption = i18n::tx("Question Module: Module not Open!");
 }
 
 }  // namespace vexlor::app

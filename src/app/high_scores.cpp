@@ -41,9 +41,9 @@ void MasterForm::enterHighScore() {
     const auto entry = services_.windows.showHighScoreEntry();
     enteringHighScore_ = false;
     if (entry == platform::HighScoreEntry::NotStored)
-        services_.messageBox.show(services_.fileSystem.fileName(Data4.DatabaseName) +
-                                      "\rYour score could not be saved in this module.",
-                                  platform::message_style::kExclamation, kHighScoreTitle);
+        services_.messageBox.show(services_.fileSystem.fileName(Data4.DatabaseName) + "\r" +
+                                      i18n::tx("Your score could not be saved in this module."),
+                                  platform::message_style::kExclamation, i18n::tx(kHighScoreTitle));
 }
 
 }  // namespace vexlor::app

@@ -27,14 +27,19 @@ void label(app::Label& element, const char* name, const char* caption, int left,
 HScoreForm::HScoreForm() {
     using namespace app::colours;
     using app::Alignment;
-    label(Label2, "Label2", "Enter your Name!", 180, 180, 4815, kClicked, true, Alignment::Centre);
+    // TRANSLATORS: the name window's texts: the heading (one line of about 320 pixels, large
+    // bold), then three captions right-aligned before their boxes (about 95 pixels each).
+    label(Label2, "Label2", i18n::tx("Enter your Name!"), 180, 180, 4815, kClicked, true,
+          Alignment::Centre);
     Label2.Height = 375;
     Label2.font.points = 13.5;
-    label(Label1, "Label1", "Player Name:", 180, 840, 1455, kClicked, false, Alignment::Right);
+    label(Label1, "Label1", i18n::tx("Player Name:"), 180, 840, 1455, kClicked, false,
+          Alignment::Right);
     NameH = {{"NameH", 1755, 795, 3240, 375, true}, "", ""};
-    label(Label6, "Label6", "Date:", 180, 1320, 1455, kClicked, false, Alignment::Right);
+    label(Label6, "Label6", i18n::tx("Date:"), 180, 1320, 1455, kClicked, false, Alignment::Right);
     label(DateH, "DateH", "", 1755, 1320, 3240, kWhite, true, Alignment::Left);
-    label(Label5, "Label5", "Your Score:", 180, 1740, 1455, kClicked, false, Alignment::Right);
+    label(Label5, "Label5", i18n::tx("Your Score:"), 180, 1740, 1455, kClicked, false,
+          Alignment::Right);
     label(ScoreH, "ScoreH", "", 1755, 1740, 3240, kWhite, true, Alignment::Left);
     cmdOk = {{"cmdOk", 1890, 2190, 1395, 435, true}};
 }

@@ -4,6 +4,7 @@
 
 #include "app/elements.h"
 #include "platform/dialogs.h"
+#include "text/i18n.h"
 
 namespace vexlor::app {
 class MasterForm;
@@ -17,7 +18,7 @@ namespace vexlor::scores {
 struct HScoreForm {
     static constexpr int kWidth = 5175;  ///< client area, twips
     static constexpr int kHeight = 2790;
-    static constexpr const char* kCaption = "High Score";
+    static constexpr const char* kCaption = VX_N("High Score");  ///< English: look it up
     /// The most characters (not bytes) the name box takes.
     static constexpr std::size_t kNameLimit = 20;
 

@@ -42,7 +42,9 @@ void MasterForm::TimerReponce_Timer() {
     if (quiz.right) {
         AddScore();
     } else {
-        Panel.Caption = "Wrong Answer   Game Over!";
+        // TRANSLATORS: the status line (one line, about 400 pixels at 18 points); the three
+        // blanks set the two parts apart.
+        Panel.Caption = i18n::tx("Wrong Answer   Game Over!");
         GameOver();
     }
     TimerReponce.setEnabled(false);
@@ -53,7 +55,8 @@ void MasterForm::AddScore() {
     NextQ.Visible = true;
     About.Visible = true;
     Sortie.Visible = true;
-    Panel.Caption = "Correct Answer";
+    // TRANSLATORS: the status line after a right answer.
+    Panel.Caption = i18n::tx("Correct Answer");
     draw();
 }
 
@@ -75,7 +78,7 @@ void MasterForm::TimerGOver_Timer() {
     Picture1.Visible = false;
     for (PictureButton* button : {&Start, &Modu, &About, &Sortie}) button->Visible = true;
     enterHighScore();
-    Panel.Caption = kStartPrompt;
+    Panel.Caption = i18n::tx(kStartPrompt);
     TopTen.Visible = true;
     HighScore();
     TimerGOver.setEnabled(false);

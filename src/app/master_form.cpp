@@ -58,16 +58,19 @@ MasterForm::MasterForm(Services services)
     place(Sortie, "Sortie", 6480, 4380, 1575, 555, true);
 
     label(Panel, "Panel", 60, 4560, 6255, 435, true,
-          {kOpenPrompt, kBlack, kClicked, {18, false, false}});
+          {i18n::tx(kOpenPrompt), kBlack, kClicked, {18, false, false}});
     using rules::panels::kAnswer, rules::panels::kQuestion;
     label(PanelQuestion, "PanelQuestion", kQuestion.left, kQuestion.top, kQuestion.width,
           kQuestion.height, false, {"", kBlack, kClicked, kQuestion.font});
     Label* answers[] = {&PanelRepA, &PanelRepB, &PanelRepC, &PanelRepD};
     const char* answerNames[] = {"PanelRepA", "PanelRepB", "PanelRepC", "PanelRepD"};
+    // TRANSLATORS: in each of the four answer panels before a module is open; one line of about
+    // 350 pixels at 13.5 points.
+    const char* const answersIdle = i18n::tx("Press Open to begin");
     for (int i = 0; i < 4; ++i) {
         label(*answers[i], answerNames[i], kAnswer.left,
               kAnswer.top + rules::panels::kAnswerSpacing * i, kAnswer.width, kAnswer.height, false,
-              {"Press Open to begin", kNeutral, kWhite, kAnswer.font});
+              {answersIdle, kNeutral, kWhite, kAnswer.font});
     }
     label(Score, "Score", 6480, 420, 1575, 555, true, {"00000", kBlack, kRight, big});
     label(Horloge, "Horloge", 6480, 420, 1575, 555, false, {"0.00", kBlack, kClicked, big});
@@ -75,8 +78,10 @@ MasterForm::MasterForm(Services services)
     label(FiftyPanel, "FiftyPanel", 7620, 1080, 435, 555, true, {"3", kBlack, kRight, big});
     label(Label8, "Label8", 6480, 1200, 1095, 435, true,
           {"50/50", kLightGrey, kGrey, {8.25, false, false}});
+    // TRANSLATORS: the caption over the pauses left (a pause stops the clock); about 70
+    // pixels wide, small bold letters.
     label(Label7, "Label7", 6480, 1920, 1095, 315, true,
-          {"TimeOut", kLightGrey, kGrey, {8.25, true, false}});
+          {i18n::tx("TimeOut"), kLightGrey, kGrey, {8.25, true, false}});
     static constexpr const char* kPanNames[] = {"Pan1", "Pan2", "Pan3", "Pan4", "Pan5",
                                                 "Pan6", "Pan7", "Pan8", "Pan9", "Pan10"};
     for (int k = 1; k <= 10; ++k) {
@@ -93,7 +98,8 @@ MasterForm::MasterForm(Services services)
     hidden(Label4, "Label4");
 
     place(TopTen, "TopTen", 540, 180, 5295, 4095, false);
-    TopTen.Caption = "HIGH SCORE";
+    // TRANSLATORS: the title of the top ten's frame, in capitals.
+    TopTen.Caption = i18n::tx("HIGH SCORE");
     TopTen.BackColor = kBlack;
     TopTen.ForeColor = kClicked;
     TopTen.font = {13.5, true, false};

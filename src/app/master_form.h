@@ -12,6 +12,7 @@
 #include "platform/timer.h"
 #include "rules/refusals.h"
 #include "rules/text_panels.h"
+#include "text/i18n.h"
 
 namespace vexlor::app {
 
@@ -41,9 +42,12 @@ class MasterForm {
     static constexpr int kDrawAttempts = 1500;  ///< lookups of one question draw at most
 
     static constexpr const char* kTitle = "Vexlor Player - ";
-    static constexpr const char* kOpenPrompt = "Press Open to select a Module";
-    static constexpr const char* kStartPrompt = "Press Start to begin the Game";
-    static constexpr const char* kHighScoreTitle = "High Score";
+    // English, as marked for the catalogs: looked up with i18n::tx where they are shown.
+    // TRANSLATORS: the status line (one line of about 400 pixels at 18 points) before a module
+    // is open, then when one is; "Open" and "Start" are the buttons of those names.
+    static constexpr const char* kOpenPrompt = VX_N("Press Open to select a Module");
+    static constexpr const char* kStartPrompt = VX_N("Press Start to begin the Game");
+    static constexpr const char* kHighScoreTitle = VX_N("High Score");
     /// The title of the Open dialog and of the messages about opening a module.
     static constexpr const char* kOpenTitle = rules::refusals::kOpenTitle;
 

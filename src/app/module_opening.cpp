@@ -11,7 +11,8 @@ namespace vexlor::app {
 
 namespace {
 
-constexpr const char* kFilter = "Vexlor Module (*.vxm)|*.vxm";
+// The dialog shows the part before "|"; the pattern after it is the dialog's, never translated.
+constexpr const char* kFilterPattern = "|*.vxm";
 constexpr int kDialogFlags =
     platform::open_flags::kFileMustExist | platform::open_flags::kExtensionDifferent |
     platform::open_flags::kNoChangeDir | platform::open_flags::kHideReadOnly;
@@ -28,10 +29,11 @@ void bindTo(DataView& view, const std::string& path, const char* table,
 }  // namespace
 
 void MasterForm::Modu_Click() {
-    New1.DialogTitle = kOpenTitle;
+    New1.DialogTitle = i18n::tx(kOpenTitle);
     New1.CancelError = true;
     New1.Flags = kDialogFlags;
-    New1.Filter = kFilter;
+    // TRANSLATORS: the kind of file the Open dialog lists; keep "(*.vxm)".
+    New1.Filter = std::string(i18n::tx("Vexlor Module (*.vxm)")) + kFilterPattern;
     const auto chosen =
         services_.fileDialog.showOpen({New1.DialogTitle, New1.Filter, New1.Flags, New1.InitDir});
     if (!chosen) return;  // cancelled: nothing changes
@@ -45,8 +47,8 @@ void MasterForm::openModule(const std::string& path) {
     std::string shortName = services_.fileSystem.fileName(New1.FileName);
     if (shortName == rules::refusals::kReservedName) {
         services_.messageBox.show(
-            shortName + "\r" + std::string(rules::refusals::kReservedNameRefused),
-            platform::message_style::kExclamation, kOpenTitle);
+            shortName + "\r" + rules::refusals::inLanguage(rules::refusals::kReservedNameRefused),
+            platform::message_style::kExclamation, i18n::tx(kOpenTitle));
         return;
     }
 
@@ -89,7 +91,7 @@ void MasterForm::openModule(const std::string& path) {
         bindTo(Data3, New1.FileName, "Propriete", nullptr);
         store.reset();
         services_.messageBox.show(openRefusal(shortName, opened),
-                                  platform::message_style::kExclamation, kOpenTitle);
+                                  platform::message_style::kExclamation, i18n::tx(kOpenTitle));
         return;
     }
     bindTo(Data1, New1.FileName, "MainData", store);
@@ -102,7 +104,7 @@ void MasterForm::openModule(const std::string& path) {
     quiz.question = moduleQuestion(1).value_or(game::Question{});
     draw();
 
-    Panel.Caption = kStartPrompt;
+    Panel.Caption = i18n::tx(kStartPrompt);
     Start.Visible = true;
     TopTen.Visible = true;
     HighScore();
@@ -115,19 +117,24 @@ bool MasterForm::convertEarlierModule(const std::string& shortName) {
     // as any other file is.
     if (!prepared && prepared.error().kind() == ErrorKind::kNotAModule) return true;
     auto cannot = [&](const Error& why) {
+        // TRANSLATORS: shown below the module's file name; %1 says why.
         services_.messageBox.show(
-            shortName + "\rThis module could not be converted: " + why.message(),
-            platform::message_style::kExclamation, kOpenTitle);
+            shortName + "\r" +
+                i18n::fill(i18n::tx("This module could not be converted: %1"), {why.message()}),
+            platform::message_style::kExclamation, i18n::tx(kOpenTitle));
         return false;
     };
     if (!prepared) return cannot(prepared.error());
     const std::string keptAs = std::filesystem::path(prepared->backup).filename().string();
+    // TRANSLATORS: three lines asked below the module's file name, answered Yes or No; %1 is
+    // the name the original file keeps.
     if (!services_.messageBox.ask(
-            shortName +
-                "\rThis module is in the earlier module format. It will be converted so "
-                "it can be played.\rThe original file is kept as " +
-                keptAs + ".\rConvert it now?",
-            kOpenTitle)) {
+            shortName + "\r" +
+                i18n::tx("This module is in the earlier module format. It will be converted so "
+                         "it can be played.") +
+                "\r" + i18n::fill(i18n::tx("The original file is kept as %1."), {keptAs}) + "\r" +
+                i18n::tx("Convert it now?"),
+            i18n::tx(kOpenTitle))) {
         converter.discard(*prepared);
         return false;
     }
@@ -139,7 +146,10 @@ bool MasterForm::convertEarlierModule(const std::string& shortName) {
 bool MasterForm::openPackage(const std::string& shortName) {
     namespace fs = std::filesystem;
     const auto chosen = services_.fileDialog.showOpen(
-        {"Unpack " + shortName + " Into", "", platform::open_flags::kChooseFolder, New1.InitDir});
+        // TRANSLATORS: the title of the folder dialog a package is unpacked into; %1 is the
+        // package's file name.
+        {i18n::fill(i18n::tx("Unpack %1 Into"), {shortName}), "",
+         platform::open_flags::kChooseFolder, New1.InitDir});
     if (!chosen || chosen->empty()) return false;
     // A new folder named after the package, so that nothing of the player's is mixed in.
     const std::string stem = fs::path(New1.FileName).stem().string();
@@ -151,13 +161,15 @@ bool MasterForm::openPackage(const std::string& shortName) {
         if (!fs::exists(fs::symlink_status(candidate, error))) folder = candidate;
     }
     const auto module =
-        folder.empty() ? Result<std::string>(
-                             Error("the chosen folder holds 100 folders named like it already"))
+        folder.empty() ? Result<std::string>(Error(
+                             i18n::tx("the chosen folder holds 100 folders named like it already")))
                        : services_.moduleConverter.unpackPackage(New1.FileName, folder.string());
     if (!module) {
-        services_.messageBox.show(
-            shortName + "\rThis package could not be opened: " + module.error().message(),
-            platform::message_style::kExclamation, kOpenTitle);
+        // TRANSLATORS: shown below the package's file name; %1 says why.
+        services_.messageBox.show(shortName + "\r" +
+                                      i18n::fill(i18n::tx("This package could not be opened: %1"),
+                                                 {module.error().message()}),
+                                  platform::message_style::kExclamation, i18n::tx(kOpenTitle));
         return false;
     }
     New1.FileName = *module;
@@ -181,7 +193,8 @@ void MasterForm::openNamedModule(const std::string& path) {
         openModule(path);
         return;
     }
-    services_.messageBox.show(*unreachable, platform::message_style::kExclamation, kOpenTitle);
+    services_.messageBox.show(*unreachable, platform::message_style::kExclamation,
+                              i18n::tx(kOpenTitle));
 }
 
 }  // namespace vexlor::app

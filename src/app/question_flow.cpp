@@ -23,14 +23,17 @@ constexpr long kMostQuestions = rules::kMaxQuestions;
 
 std::string MasterForm::moduleProblem() {
     const long count = Data1.RecordCount();
-    if (count < 1) return "This module holds no questions";
-    if (count > kMostQuestions) return "This module holds more than 32767 questions";
+    if (count < 1) return i18n::tx("This module holds no questions");
+    if (count > kMostQuestions) return i18n::tx("This module holds more than 32767 questions");
     const std::vector<std::string> lacking = Data1.store->missingAnswerColumns();
     if (lacking.empty()) return {};
     std::string missing;
     for (const std::string& field : lacking) missing += (missing.empty() ? "" : ", ") + field;
-    return std::string("The questions of this module lack the field") +
-           (lacking.size() > 1 ? "s " : " ") + missing;
+    // TRANSLATORS: %1 names the missing fields of the module's questions table, as they are
+    // stored ("False2, False3").
+    return i18n::fill(i18n::txn("The questions of this module lack the field %1",
+                                "The questions of this module lack the fields %1", lacking.size()),
+                      {missing});
 }
 
 void MasterForm::Start_Click() {
@@ -41,7 +44,7 @@ void MasterForm::Start_Click() {
         std::string name = services_.fileSystem.fileName(Data1.DatabaseName);
         if (name.empty()) name = Data1.DatabaseName;
         services_.messageBox.show(name + "\r" + problem, platform::message_style::kExclamation,
-                                  kOpenTitle);
+                                  i18n::tx(kOpenTitle));
         return;
     }
 

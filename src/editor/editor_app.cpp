@@ -15,6 +15,7 @@
 #include "editor/prompts.h"
 #include "editor/recovery.h"
 #include "platform/sdl_sound_player.h"
+#include "text/i18n.h"
 #include "ui/translations.h"
 #include "ui/widgets.h"
 
@@ -22,12 +23,15 @@ namespace vexlor::editor {
 
 namespace {
 
+// The options' names stay as typed; what they do is said in the user's language.
 std::string usage(const std::string& program) {
-    return "Usage: " + program +
-           " [MODULE.vxm]\n"
-           "Makes and mends Vexlor question modules, with MODULE.vxm open when it is named.\n"
-           "  -h, --help     show this help and end\n"
-           "      --version  show the version and end\n";
+    // TRANSLATORS: the first line of "vexlor-editor --help"; %1 is the program's name.
+    return i18n::fill(i18n::tx("Usage: %1 [MODULE.vxm]"), {program}) + '\n' +
+           i18n::tx(
+               "Makes and mends Vexlor question modules, with MODULE.vxm open when it is "
+               "named.") +
+           '\n' + "  -h, --help     " + i18n::tx("show this help and end") + '\n' +
+           "      --version  " + i18n::tx("show the version and end") + '\n';
 }
 
 }  // namespace
@@ -39,16 +43,15 @@ bool deliverGuarded(const std::function<bool()>& deliver, Prompts& prompts, QWid
     } catch (const std::exception& error) {
         why = QString::fromLocal8Bit(error.what());
     } catch (...) {
-        why = QStringLiteral("an unknown error");
+        why = QObject::tr("an unknown error");
     }
     // The warning runs an event loop of its own: a failure inside it is not reported again.
     static bool reporting = false;
     if (!reporting) {
         reporting = true;
-        prompts.warn(parent, QStringLiteral("Vexlor Module Editor"),
-                     QStringLiteral("This action stopped on an internal error (%1). The module "
-                                    "and your changes stay open here: save them before going "
-                                    "on.")
+        prompts.warn(parent, QObject::tr("Vexlor Module Editor"),
+                     QObject::tr("This action stopped on an internal error (%1). The module "
+                                 "and your changes stay open here: save them before going on.")
                          .arg(why));
         reporting = false;
     }
@@ -78,10 +81,12 @@ int runEditor(int argc, char** argv) {
             std::cout << "vexlor-editor (Vexlor Player) " << VEXLOR_VERSION << '\n';
             return 0;
         } else if (!optionsEnd && argument.size() > 1 && argument.starts_with('-')) {
-            std::cerr << program << ": unknown option " << argument << '\n' << usage(program);
+            std::cerr << i18n::fill(i18n::tx("%1: unknown option %2"), {program, argument}) << '\n'
+                      << usage(program);
             return 2;
         } else if (!module.empty() || argument.empty()) {
-            std::cerr << program << ": one module at a time\n" << usage(program);
+            std::cerr << i18n::fill(i18n::tx("%1: one module at a time"), {program}) << '\n'
+                      << usage(program);
             return 2;
         } else {
             module = argument;

@@ -8,6 +8,7 @@
 #include "authoring/package.h"
 #include "editor/editor_window.h"
 #include "editor/prompts.h"
+#include "text/i18n.h"
 
 namespace vexlor::editor {
 
@@ -19,21 +20,21 @@ QString qt(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QString counted(std::size_t count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
-
 }  // namespace
 
 QString EditorWindow::mediaCopiedNote(const authoring::SaveReport& saved) {
     const std::size_t media = saved.mediaCopied + saved.mediaReused;
     if (media == 0 && saved.mediaLeft.empty()) return QStringLiteral(".");
-    QString note = tr(", with %1").arg(counted(media, "media file", "media files"));
+    QString note =
+        QString::fromUtf8(i18n::txn(", with %1 media file", ", with %1 media files", media))
+            .arg(QString::number(media));
     for (const auto& [was, now] : saved.mediaRenamed)
         note += tr("; %1 is there as %2, as another file had its name").arg(qt(was), qt(now));
     if (!saved.mediaLeft.empty())
-        note += tr("; %1 not found, see the problems")
-                    .arg(counted(saved.mediaLeft.size(), "media file", "media files"));
+        note += QString::fromUtf8(i18n::txn("; %1 media file not found, see the problems",
+                                            "; %1 media files not found, see the problems",
+                                            saved.mediaLeft.size()))
+                    .arg(QString::number(saved.mediaLeft.size()));
     return note + QLatin1Char('.');
 }
 
@@ -55,9 +56,10 @@ bool EditorWindow::exportPackage(const QString& path) {
         return false;
     }
     statusBar()->showMessage(
-        tr("Exported %1 with %2 to %3")
-            .arg(qt(document_->path().filename().string()),
-                 counted(packed->media, "media file", "media files"), QFileInfo(path).fileName()),
+        QString::fromUtf8(i18n::txn("Exported %1 with %2 media file to %3",
+                                    "Exported %1 with %2 media files to %3", packed->media))
+            .arg(qt(document_->path().filename().string()), QString::number(packed->media),
+                 QFileInfo(path).fileName()),
         5000);
     if (!packed->left.empty()) {
         QStringList left;
@@ -98,7 +100,9 @@ bool EditorWindow::openPackage(const QString& path, const QString& into) {
     if (!openModule(qt(unpacked->module.string()))) return false;
     QString note = tr("Unpacked %1 into %2").arg(QFileInfo(path).fileName(), qt(folder.string()));
     if (!unpacked->skipped.empty())
-        note += tr(" (%1 skipped)").arg(counted(unpacked->skipped.size(), "file", "files"));
+        note += QString::fromUtf8(i18n::txn(" (%1 file skipped)", " (%1 files skipped)",
+                                            unpacked->skipped.size()))
+                    .arg(QString::number(unpacked->skipped.size()));
     statusBar()->showMessage(note);
     return true;
 }

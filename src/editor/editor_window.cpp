@@ -36,6 +36,7 @@
 #include "platform/files.h"
 #include "platform/sample_modules.h"
 #include "rules/refusals.h"
+#include "text/i18n.h"
 #include "ui/widgets.h"
 
 namespace vexlor::editor {
@@ -49,10 +50,11 @@ using namespace window;
 
 namespace {
 
-constexpr const char* kProgram = "Vexlor Module Editor";
-constexpr const char* kModuleFilter = "Vexlor Module (*.vxm)";
+// Looked up where they are shown: the language is chosen after these are made.
+constexpr const char* kProgram = QT_TR_NOOP("Vexlor Module Editor");
+constexpr const char* kModuleFilter = QT_TR_NOOP("Vexlor Module (*.vxm)");
 // Open takes a package as well: it is unpacked, then its module opened.
-constexpr const char* kOpenFilter = "Vexlor Module or Package (*.vxm *.zip)";
+constexpr const char* kOpenFilter = QT_TR_NOOP("Vexlor Module or Package (*.vxm *.zip)");
 
 // The platform's keys for a standard action, or the usual ones where the platform names none
 // (a bare X server without a desktop names no key for Save As or Quit).
@@ -124,6 +126,11 @@ void EditorWindow::buildWidgets() {
     for (int column = QuestionTableModel::kRight; column <= QuestionTableModel::kWrong3; ++column)
         table_->setColumnWidth(column, 110);
     table_->setColumnWidth(QuestionTableModel::kPoints, 56);
+    // A column is never narrower than its title, which other languages make longer.
+    for (int column = 0; column < QuestionTableModel::kColumns; ++column)
+        table_->setColumnWidth(column,
+                               std::max(table_->columnWidth(column),
+                                        table_->horizontalHeader()->sectionSizeHint(column)));
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->horizontalHeader()->setSectionsClickable(true);
     table_->horizontalHeader()->setToolTip(
@@ -281,7 +288,7 @@ void EditorWindow::buildActions() {
               &EditorWindow::importTriggered);
     addAction(file, "export", tr("&Export Questions..."), {K(Qt::CTRL | Qt::Key_E)},
               &EditorWindow::exportTriggered);
-    addAction(file, "exportPackage", tr("Export as a &Package..."), {},
+    addAction(file, "exportPackage", tr("Export as a Pac&kage..."), {},
               &EditorWindow::exportPackageTriggered);
     file->addSeparator();
     addAction(file, "printPreview", tr("Print Previe&w..."), {},
@@ -323,7 +330,7 @@ void EditorWindow::buildActions() {
               &EditorWindow::addQuestion);
     addAction(question, "insertQuestion", tr("&Insert Question"),
               {K(Qt::CTRL | Qt::SHIFT | Qt::Key_I)}, &EditorWindow::insertQuestion);
-    addAction(question, "duplicate", tr("D&uplicate"), {K(Qt::CTRL | Qt::Key_D)},
+    addAction(question, "duplicate", tr("Dupli&cate"), {K(Qt::CTRL | Qt::Key_D)},
               &EditorWindow::duplicateQuestions);
     addAction(question, "delete", tr("&Delete"), standardKeys(K::Delete, K(Qt::Key_Delete)),
               &EditorWindow::deleteQuestions);
@@ -469,7 +476,7 @@ bool EditorWindow::openModule(const QString& path) {
     const std::string file = path.toStdString();
     // Refused as the game refuses it, with the game's words.
     if (const Status reachable = modules::checkReachable(file); !reachable) {
-        prompts_.warn(this, refusals::kOpenTitle,
+        prompts_.warn(this, i18n::tx(refusals::kOpenTitle),
                       gameMessage(refusals::gameUnreachable(pathOf(path).filename().string(),
                                                             reachable.error().message())));
         return false;
@@ -478,7 +485,7 @@ bool EditorWindow::openModule(const QString& path) {
     auto opened = authoring::Document::open(pathOf(path));
     if (!opened) {
         const QString name = QFileInfo(path).fileName();
-        prompts_.warn(this, refusals::kOpenTitle,
+        prompts_.warn(this, i18n::tx(refusals::kOpenTitle),
                       gameMessage(refusals::gameRefusal(name.toStdString(), Status(opened))) +
                           QStringLiteral("\n\n") + qt(opened.error().message()));
         return false;
@@ -494,7 +501,7 @@ bool EditorWindow::openEarlier(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     auto cannot = [&](const QString& why) {
         prompts_.warn(
-            this, refusals::kOpenTitle,
+            this, i18n::tx(refusals::kOpenTitle),
             name + QLatin1Char('\n') + tr("This module could not be converted: %1").arg(why));
         return false;
     };
@@ -514,7 +521,7 @@ bool EditorWindow::openEarlier(const QString& path) {
         if (done.error().kind() != ErrorKind::kNotAModule)
             return cannot(qt(done.error().message()));
         // One the game would not take as a module is refused with the game's words.
-        prompts_.warn(this, refusals::kOpenTitle,
+        prompts_.warn(this, i18n::tx(refusals::kOpenTitle),
                       gameMessage(refusals::gameRefusal(name.toStdString(), done)) +
                           QStringLiteral("\n\n") + qt(done.error().message()));
         return false;
@@ -590,10 +597,14 @@ bool EditorWindow::save() {
         return false;
     }
     undo_.setClean();
-    statusBar()->showMessage(saved->problems == 0
-                                 ? tr("Saved %1.").arg(name)
-                                 : tr("Saved %1, with %2 the game will have: see Problems.")
-                                       .arg(name, counted(saved->problems, "problem", "problems")));
+    statusBar()->showMessage(
+        saved->problems == 0
+            ? tr("Saved %1.").arg(name)
+            : QString::fromUtf8(
+                  i18n::txn("Saved %1, with %2 problem the game will have: see Problems.",
+                            "Saved %1, with %2 problems the game will have: see Problems.",
+                            saved->problems))
+                  .arg(name, QString::number(saved->problems)));
     updateTitle();
     updateRecords();
     return true;
@@ -892,7 +903,7 @@ void EditorWindow::newTriggered() {
 
 void EditorWindow::openTriggered() {
     if (!mayDiscardChanges()) return;
-    const QString path = prompts_.openFile(this, refusals::kOpenTitle, tr(kOpenFilter));
+    const QString path = prompts_.openFile(this, i18n::tx(refusals::kOpenTitle), tr(kOpenFilter));
     if (path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive)) {
         const QString into =
             prompts_.folder(this, tr("Unpack %1 Into").arg(QFileInfo(path).fileName()));
@@ -940,9 +951,15 @@ void EditorWindow::reloadKeepingChanges() {
     statusBar()->showMessage(
         reloaded->conflicts == 0
             ? tr("Reloaded, with your changes applied again: save to keep them.")
-            : tr("Reloaded, with your changes applied again; in %1 the other program changed the "
-                 "same thing, and yours was kept. Undo shows the module as it left it.")
-                  .arg(counted(reloaded->conflicts, "place", "places")));
+            : QString::fromUtf8(
+                  i18n::txn("Reloaded, with your changes applied again; in %1 place the other "
+                            "program changed the same thing, and yours was kept. Undo shows the "
+                            "module as it left it.",
+                            "Reloaded, with your changes applied again; in %1 places the other "
+                            "program changed the same thing, and yours was kept. Undo shows the "
+                            "module as it left it.",
+                            reloaded->conflicts))
+                  .arg(QString::number(reloaded->conflicts)));
 }
 
 // The document was read again: the edits before no longer apply to it.

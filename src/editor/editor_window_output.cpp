@@ -8,6 +8,7 @@
 
 #include "editor/editor_window.h"
 #include "editor/print_dialog.h"
+#include "text/i18n.h"
 
 namespace vexlor::editor {
 
@@ -65,7 +66,11 @@ bool EditorWindow::exportPdf(const QString& path, const PrintOptions& options) {
         return false;
     }
     statusBar()->showMessage(
-        tr("%1 written: %n page(s)", nullptr, *pages).arg(QFileInfo(path).fileName()), 5000);
+        // TRANSLATORS: in the status bar after Export as PDF; %1 is the file, %2 the pages.
+        QString::fromUtf8(i18n::txn("%1 written: %2 page(s)", "%1 written: %2 page(s)",
+                                    static_cast<unsigned long>(*pages)))
+            .arg(QFileInfo(path).fileName(), QString::number(*pages)),
+        5000);
     return true;
 }
 

@@ -33,12 +33,13 @@ struct FormatChoice {
     const char* ending;
     bool spreadsheet = false;
 };
+// The filters are looked up where they are offered.
 constexpr FormatChoice kFormats[] = {
-    {authoring::ImportFormat::kCsv, "CSV (*.csv)", ".csv"},
-    {authoring::ImportFormat::kCsv, "CSV for spreadsheets (*.csv)", ".csv", true},
-    {authoring::ImportFormat::kAiken, "Aiken (*.txt)", ".txt"},
-    {authoring::ImportFormat::kGift, "GIFT (*.gift)", ".gift"},
-    {authoring::ImportFormat::kOpenTdb, "Open Trivia DB (*.json)", ".json"},
+    {authoring::ImportFormat::kCsv, QT_TR_NOOP("CSV (*.csv)"), ".csv"},
+    {authoring::ImportFormat::kCsv, QT_TR_NOOP("CSV for spreadsheets (*.csv)"), ".csv", true},
+    {authoring::ImportFormat::kAiken, QT_TR_NOOP("Aiken (*.txt)"), ".txt"},
+    {authoring::ImportFormat::kGift, QT_TR_NOOP("GIFT (*.gift)"), ".gift"},
+    {authoring::ImportFormat::kOpenTdb, QT_TR_NOOP("Open Trivia DB (*.json)"), ".json"},
 };
 
 }  // namespace
@@ -68,13 +69,13 @@ bool EditorWindow::addReviewed(const authoring::ImportResult& result, const QStr
         return false;
     }
     const QString summary =
-        (paste ? tr("%1 from %2 will be added after the selected question.")
-               : tr("%1 from %2 will be added after the last question."))
-            .arg(questions(result.usable()), source) +
-        (skipped.isEmpty() ? QString()
-                           : QLatin1Char(' ') + tr("%1 skipped.")
-                                                    .arg(counted(result.skipped(), "question is",
-                                                                 "questions are")));
+        (paste ? QString::fromUtf8(
+                     i18n::txn("%1 question from %2 will be added after the selected question.",
+                               "%1 questions from %2 will be added after the selected question.",
+                               result.usable()))
+               : addedAfterLast(result.usable()))
+            .arg(QString::number(result.usable()), source) +
+        (skipped.isEmpty() ? QString() : QLatin1Char(' ') + questionsSkipped(result.skipped()));
     // A clean paste needs no review: what was copied is what is added.
     if ((!paste || !skipped.isEmpty()) && !prompts_.reviewImport(this, summary, skipped))
         return false;
@@ -128,8 +129,13 @@ bool EditorWindow::importFile(const QString& path) {
         push(document_->importQuestions(result));
     }
     statusBar()->showMessage(
-        tr("Imported %1 from %2").arg(questions(result.usable()), QFileInfo(path).fileName()) +
-            (result.skipped() > 0 ? tr("; %1 skipped").arg(result.skipped()) : QString()),
+        QString::fromUtf8(i18n::txn("Imported %1 question from %2", "Imported %1 questions from %2",
+                                    result.usable()))
+                .arg(QString::number(result.usable()), QFileInfo(path).fileName()) +
+            (result.skipped() > 0
+                 ? QString::fromUtf8(i18n::txn("; %1 skipped", "; %1 skipped", result.skipped()))
+                       .arg(result.skipped())
+                 : QString()),
         5000);
     return document_->size() > before;
 }
@@ -167,9 +173,14 @@ bool EditorWindow::pasteRows(QString text, bool ownCopy) {
     if (!ownCopy && result.questionsNotKept == 0)
         authoring::screenQuestions(result, document_->mediaFolder(), false, refused);
     if (!addReviewed(result, source, true)) return false;
-    QStringList said = {tr("Pasted %1").arg(questions(result.usable()))};
+    QStringList said = {
+        QString::fromUtf8(i18n::txn("Pasted %1 question", "Pasted %1 questions", result.usable()))
+            .arg(result.usable())};
     if (result.headerLine > 0) said << tr("the first row names the columns and was not pasted");
-    if (result.skipped() > 0) said << tr("%1 skipped").arg(questions(result.skipped()));
+    if (result.skipped() > 0)
+        said << QString::fromUtf8(
+                    i18n::txn("%1 question skipped", "%1 questions skipped", result.skipped()))
+                    .arg(result.skipped());
     statusBar()->showMessage(said.join(QStringLiteral("; ")), 8000);
     return true;
 }
@@ -189,13 +200,19 @@ bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat forma
             : authoring::exportQuestions(format, exported);
     // Never over the module, by whatever name; written whole or not at all.
     const Status written =
-        authoring::writeWholeFile(pathOf(path), result.text, modulePath(), "the module");
+        // TRANSLATORS: what an export refuses to write over, in "... is the module".
+        authoring::writeWholeFile(pathOf(path), result.text, modulePath(), i18n::tx("the module"));
     if (!written) {
         prompts_.warn(this, title, qt(written.error().what()));
         return false;
     }
     const QString name = QFileInfo(path).fileName();
-    statusBar()->showMessage(tr("Exported %1 to %2").arg(questions(result.written), name), 5000);
+    const QString count = QString::number(result.written);
+    statusBar()->showMessage(
+        QString::fromUtf8(
+            i18n::txn("Exported %1 question to %2", "Exported %1 questions to %2", result.written))
+            .arg(count, name),
+        5000);
     if (!result.losses.empty()) {
         // A list of thousands would not fit the window: the first ones show what to mend.
         constexpr std::size_t kShown = 15;
@@ -207,8 +224,11 @@ bool EditorWindow::exportFile(const QString& path, authoring::ImportFormat forma
         if (result.losses.size() > kShown)
             lines << tr("... and %1 more.").arg(result.losses.size() - kShown);
         prompts_.warn(this, title,
-                      tr("Exported %1 to %2. Not everything is kept:\n\n%3")
-                          .arg(questions(result.written), name, lines.join(QLatin1Char('\n'))));
+                      QString::fromUtf8(
+                          i18n::txn("Exported %1 question to %2. Not everything is kept:\n\n%3",
+                                    "Exported %1 questions to %2. Not everything is kept:\n\n%3",
+                                    result.written))
+                          .arg(count, name, lines.join(QLatin1Char('\n'))));
     }
     return true;
 }
@@ -252,7 +272,10 @@ void EditorWindow::copyTriggered() {
     rowsData->setText(qt(rows));
     rowsData->setData(QLatin1String(kOwnRows), QByteArray::fromStdString(rows));
     QApplication::clipboard()->setMimeData(rowsData);
-    statusBar()->showMessage(tr("Copied %1").arg(questions(copied.size())), 3000);
+    statusBar()->showMessage(
+        QString::fromUtf8(i18n::txn("Copied %1 question", "Copied %1 questions", copied.size()))
+            .arg(copied.size()),
+        3000);
 }
 
 }  // namespace vexlor::editor

@@ -12,11 +12,14 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "editor/window_helpers.h"
+
 namespace vexlor::editor {
 
 namespace fs = std::filesystem;
 using authoring::ColumnField;
 using authoring::TextEncoding;
+using window::qt;
 
 namespace {
 
@@ -24,14 +27,6 @@ namespace {
 // mix-up, and the count says the rest.
 constexpr int kShownQuestions = 200;
 constexpr int kShownNotes = 500;
-
-QString qt(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-QString counted(std::size_t count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
 
 QString separatorName(char separator) {
     switch (separator) {
@@ -147,7 +142,7 @@ QString ImportReview::summary() const {
         std::string message = result.fatal->describe(fileName_.toStdString());
         const std::size_t option = message.find(", or give --encoding");
         if (option != std::string::npos)
-            message.replace(option, std::string::npos, ", or pick Windows-1252 above");
+            message.replace(option, std::string::npos, i18n::tx(", or pick Windows-1252 above"));
         return qt(message);
     }
     if (read_.columnsProblem)
@@ -159,14 +154,14 @@ QString ImportReview::summary() const {
             .arg(result.usable())
             .arg(authoring::kMaxQuestions);
     if (result.usable() == 0) return tr("No question in %1 can be used.").arg(fileName_);
-    QString text = tr("%1 from %2 will be added after the last question.")
-                       .arg(counted(result.usable(), "question", "questions"), fileName_);
-    if (result.skipped() > 0)
-        text += QLatin1Char(' ') +
-                tr("%1 skipped.").arg(counted(result.skipped(), "question is", "questions are"));
+    QString text =
+        window::addedAfterLast(result.usable()).arg(QString::number(result.usable()), fileName_);
+    if (result.skipped() > 0) text += QLatin1Char(' ') + window::questionsSkipped(result.skipped());
     if (read_.emptyRows > 0)
         text += QLatin1Char(' ') +
-                tr("%1 skipped.").arg(counted(read_.emptyRows, "empty row is", "empty rows are"));
+                QString::fromUtf8(i18n::txn("%1 empty row is skipped.",
+                                            "%1 empty rows are skipped.", read_.emptyRows))
+                    .arg(QString::number(read_.emptyRows));
     return text;
 }
 

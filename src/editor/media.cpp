@@ -12,6 +12,7 @@
 #include "platform/sdl_sound_player.h"
 #include "platform/sound_conversion.h"
 #include "rules/text_panels.h"
+#include "text/i18n.h"
 #include "ui/qt_adapters.h"
 #include "ui/widgets.h"
 
@@ -43,9 +44,10 @@ Error refused(const fs::path& chosen, const std::string& why) {
     return Error(ErrorKind::kFailed, why, chosen.filename().string());
 }
 
-const char* kCannotShow =
-    "the game cannot show this picture: it is damaged or cut short, or larger than the game "
-    "draws (4096 pixels a side, 4 million pixels in all)";
+// Looked up when a picture is refused, in the language chosen by then.
+constexpr const char* kCannotShow = VX_N(
+    "the game cannot show this picture: it is damaged or cut short, or larger than the "
+    "game draws (4096 pixels a side, 4 million pixels in all)");
 
 Result<PreparedMedia> convertPicture(const fs::path& chosen, const fs::path& workFolder) {
     const QString file = QString::fromStdString(chosen.string());
@@ -54,21 +56,21 @@ Result<PreparedMedia> convertPicture(const fs::path& chosen, const fs::path& wor
     const QByteArray format = reader.format();
     const bool vector = format == "svg" || format == "svgz";
     if (!vector && format != "png" && format != "jpeg" && format != "jpg" && format != "webp")
-        return refused(chosen, kCannotShow);
+        return refused(chosen, i18n::tx(kCannotShow));
     const int side = pictureBoxSide();
     QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty()) return refused(chosen, kCannotShow);
+    if (!size.isValid() || size.isEmpty()) return refused(chosen, i18n::tx(kCannotShow));
     if (vector) {
         // Drawn straight at the size it is shown at.
         reader.setScaledSize(size.scaled(side, side, Qt::KeepAspectRatio));
     } else if (size.width() > ui::QtPictureLoader::kMaxSide ||
                size.height() > ui::QtPictureLoader::kMaxSide ||
                qint64{size.width()} * size.height() > ui::QtPictureLoader::kMaxPixels) {
-        return refused(chosen, kCannotShow);
+        return refused(chosen, i18n::tx(kCannotShow));
     }
     QImage image;
     // A decoder that stops early says so, though Qt may still hand back what it read.
-    if (!reader.read(&image) || image.isNull()) return refused(chosen, kCannotShow);
+    if (!reader.read(&image) || image.isNull()) return refused(chosen, i18n::tx(kCannotShow));
     if (image.width() > side || image.height() > side)
         image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     // Transparent parts take the black the game draws behind its picture.
@@ -82,7 +84,7 @@ Result<PreparedMedia> convertPicture(const fs::path& chosen, const fs::path& wor
     const fs::path out =
         workFolder / (std::to_string(counter++) + "-" + chosen.stem().string() + ".bmp");
     if (!flat.save(QString::fromStdString(out.string()), "BMP"))
-        return Error(ErrorKind::kFailed, "the converted picture could not be written",
+        return Error(ErrorKind::kFailed, i18n::tx("the converted picture could not be written"),
                      out.string());
     PreparedMedia media;
     media.file = out;
@@ -103,8 +105,8 @@ Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workF
     // Only plain files are read: a pipe or a device would hang the editor.
     std::error_code error;
     const auto status = fs::status(chosen, error);
-    if (error || !fs::exists(status)) return refused(chosen, "no such file");
-    if (!fs::is_regular_file(status)) return refused(chosen, "not a file");
+    if (error || !fs::exists(status)) return refused(chosen, i18n::tx("no such file"));
+    if (!fs::is_regular_file(status)) return refused(chosen, i18n::tx("not a file"));
     const std::uintmax_t bytes = fs::file_size(chosen, error);
     const std::string ending = lowerEnding(chosen);
     PreparedMedia media;
@@ -115,8 +117,9 @@ Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workF
         const auto largest = ending == "mid" ? platform::SdlSoundPlayer::kMaxMidiBytes
                                              : platform::SdlSoundPlayer::kMaxSoundBytes;
         if (error || bytes > static_cast<std::uintmax_t>(largest))
-            return refused(chosen, "the game plays no sound file larger than " +
-                                       std::to_string(largest / (1024 * 1024)) + " MiB");
+            return refused(chosen,
+                           i18n::fill(i18n::tx("the game plays no sound file larger than %1 MiB"),
+                                      {std::to_string(largest / (1024 * 1024))}));
         media.type = PreparedMedia::Type::kSound;
         return media;
     }
@@ -131,22 +134,22 @@ Result<PreparedMedia> prepareMedia(const fs::path& chosen, const fs::path& workF
         return media;
     }
     if (among(ending, kShown)) {
-        if (!loader.load(chosen.string())) return refused(chosen, kCannotShow);
+        if (!loader.load(chosen.string())) return refused(chosen, i18n::tx(kCannotShow));
         return media;
     }
     if (among(ending, kConverted)) {
         if (error || bytes > static_cast<std::uintmax_t>(ui::QtPictureLoader::kMaxFileBytes))
-            return refused(chosen, kCannotShow);
+            return refused(chosen, i18n::tx(kCannotShow));
         auto converted = convertPicture(chosen, workFolder);
         if (!converted) return converted;
         // The game's own loader has the last word on what was written.
-        if (!loader.load(converted->file.string())) return refused(chosen, kCannotShow);
+        if (!loader.load(converted->file.string())) return refused(chosen, i18n::tx(kCannotShow));
         return converted;
     }
-    return refused(chosen,
-                   "the game shows gif, bmp and ico pictures (png, jpg, webp and svg pictures are "
-                   "converted) and plays mp3, mid and wav sounds (ogg, opus and flac sounds are "
-                   "converted); this file is none of them");
+    return refused(chosen, i18n::tx("the game shows gif, bmp and ico pictures (png, jpg, webp and "
+                                    "svg pictures are converted) and plays mp3, mid and wav sounds "
+                                    "(ogg, opus and flac sounds are converted); this file is none "
+                                    "of them"));
 }
 
 QString mediaFileFilter() {

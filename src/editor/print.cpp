@@ -13,6 +13,7 @@
 
 #include "platform/file_system.h"
 #include "rules/media.h"
+#include "text/i18n.h"
 #include "ui/qt_adapters.h"
 
 namespace vexlor::editor {
@@ -67,11 +68,12 @@ class Layout {
     }
 
     Result<int> print() {
-        if (source_.questions.empty()) return Error("The module has no questions to print.");
+        if (source_.questions.empty())
+            return Error(i18n::tx("The module has no questions to print."));
         if (!options_.questionSheet && !options_.answerKey)
-            return Error("Choose the question sheet, the answer key or both.");
+            return Error(i18n::tx("Choose the question sheet, the answer key or both."));
         if (width_ < 40 * mm_ || bodyHeight_ < 40 * mm_)
-            return Error("The page is too small to print on.");
+            return Error(i18n::tx("The page is too small to print on."));
         if (options_.questionSheet) addSheet();
         if (options_.answerKey) addKey();
         return draw();
@@ -89,7 +91,8 @@ class Layout {
 
     // A shuffled sheet and its key carry the shuffle's number, so they are matched up.
     QString version() const {
-        return options_.shuffled ? QStringLiteral(" - shuffle %1").arg(options_.seed) : QString();
+        // TRANSLATORS: after the module's title on a printed page; %1 is the shuffle's number.
+        return options_.shuffled ? QObject::tr(" - shuffle %1").arg(options_.seed) : QString();
     }
 
     double textHeight(const QFont& f, double width, const QString& text) const {
@@ -134,8 +137,10 @@ class Layout {
         head.newPage = !blocks_.empty();
         blocks_.push_back(std::move(head));
         std::vector<std::function<void(QPainter&, double)>> nameParts;
-        const double nameHeight = addText(nameParts, 0, answer_, 0, width_,
-                                          QStringLiteral("Name: ______________________________"));
+        // TRANSLATORS: on the printed question sheet, before the line a pupil writes on.
+        const QString name =
+            QObject::tr("Name:") + QStringLiteral(" ______________________________");
+        const double nameHeight = addText(nameParts, 0, answer_, 0, width_, name);
         blocks_.push_back(compose(std::move(nameParts), nameHeight + 4 * mm_));
         for (std::size_t i = 0; i < source_.questions.size(); ++i) addQuestion(i);
     }
@@ -204,17 +209,16 @@ class Layout {
                 return size.height() + 1.5 * mm_;
             }
             return 1.5 * mm_ + addText(parts, top + 1.5 * mm_, note_, left, width,
-                                       QStringLiteral("(picture %1 not found)").arg(qt(q.media)));
+                                       QObject::tr("(picture %1 not found)").arg(qt(q.media)));
         }
         if (kind == rules::MediaKind::kSound)
             return mm_ + addText(parts, top + mm_, note_, left, width,
-                                 QStringLiteral("(with a sound: %1)").arg(qt(q.media)));
+                                 QObject::tr("(with a sound: %1)").arg(qt(q.media)));
         return 0;
     }
 
     void addKey() {
-        Block head =
-            heading(QStringLiteral("Answer key"), qt(source_.properties.title) + version());
+        Block head = heading(QObject::tr("Answer key"), qt(source_.properties.title) + version());
         head.newPage = !blocks_.empty();
         blocks_.push_back(std::move(head));
         const double letterAt = indent_;
@@ -263,11 +267,13 @@ class Layout {
         }
 
         QPainter painter;
-        if (!painter.begin(&device_)) return Error("The printer or file could not be opened.");
+        if (!painter.begin(&device_))
+            return Error(i18n::tx("The printer or file could not be opened."));
         painter.setPen(Qt::black);
         const int count = static_cast<int>(pages.size());
         for (int page = 0; page < count; ++page) {
-            if (page > 0 && !device_.newPage()) return Error("A new page could not be started.");
+            if (page > 0 && !device_.newPage())
+                return Error(i18n::tx("A new page could not be started."));
             // A block taller than a page is cut at its foot rather than drawn into the footer.
             painter.setClipRect(QRectF(0, 0, width_, bodyHeight_));
             for (const Placed& placed : pages[static_cast<std::size_t>(page)])
@@ -276,12 +282,12 @@ class Layout {
             painter.setFont(note_);
             painter.drawText(QRectF(0, bodyHeight_, width_, footerHeight_),
                              Qt::AlignRight | Qt::AlignBottom,
-                             QStringLiteral("%1 - page %2 of %3")
-                                 .arg(qt(source_.properties.title) + version())
-                                 .arg(page + 1)
-                                 .arg(count));
+                             // TRANSLATORS: each printed page's footer; %1 is the title.
+                             QObject::tr("%1 - page %2 of %3")
+                                 .arg(qt(source_.properties.title) + version(),
+                                      QString::number(page + 1), QString::number(count)));
         }
-        if (!painter.end()) return Error("The printout could not be finished.");
+        if (!painter.end()) return Error(i18n::tx("The printout could not be finished."));
         return count;
     }
 

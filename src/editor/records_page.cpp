@@ -10,6 +10,7 @@
 
 #include "editor/editor_window.h"
 #include "editor/window_helpers.h"
+#include "text/i18n.h"
 
 namespace vexlor::editor {
 
@@ -74,10 +75,16 @@ void EditorWindow::updateRecords() {
 void EditorWindow::forgetAsked() {
     if (!document_) return;
     const auto asked = document_->askedCount();
-    if (!prompts_.confirm(this, tr("Forget Asked Questions"),
-                          tr("The game will draw from every question again, as if none had "
-                             "been asked (%1 are marked asked now). Forget them?")
-                              .arg(asked ? QString::number(*asked) : QStringLiteral("?"))))
+    // An unknown count ("?") is worded as many.
+    const auto marked = static_cast<unsigned long>(asked ? *asked : 2);
+    if (!prompts_.confirm(
+            this, tr("Forget Asked Questions"),
+            QString::fromUtf8(i18n::txn("The game will draw from every question again, as if none "
+                                        "had been asked (%1 are marked asked now). Forget them?",
+                                        "The game will draw from every question again, as if none "
+                                        "had been asked (%1 are marked asked now). Forget them?",
+                                        marked))
+                .arg(asked ? QString::number(*asked) : QStringLiteral("?"))))
         return;
     const auto forgotten = document_->forgetAsked();
     if (!forgotten) prompts_.warn(this, tr("Forget Asked Questions"), qt(forgotten.error().what()));

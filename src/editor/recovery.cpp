@@ -8,6 +8,7 @@
 #include "editor/editor_window.h"
 #include "editor/prompts.h"
 #include "platform/files.h"
+#include "text/i18n.h"
 
 namespace vexlor::editor {
 
@@ -100,13 +101,17 @@ bool offerRecovery(EditorWindow& window, Prompts& prompts, const fs::path& folde
             continue;
         }
         const QString name = qt(copy->module.filename().string());
+        const std::size_t rows = copy->edited.rows.size();
+        // TRANSLATORS: %2 is the number of questions the module has with the changes.
         const QString details =
-            QObject::tr(
-                "The editor ended without saving the changes to %1 (%2 questions). "
-                "Recover opens the module with them as unsaved changes; Discard "
-                "deletes them.")
-                .arg(qt(copy->module.string()))
-                .arg(copy->edited.rows.size());
+            QString::fromUtf8(i18n::txn("The editor ended without saving the changes to %1 (%2 "
+                                        "questions). Recover opens the module with them as "
+                                        "unsaved changes; Discard deletes them.",
+                                        "The editor ended without saving the changes to %1 (%2 "
+                                        "questions). Recover opens the module with them as "
+                                        "unsaved changes; Discard deletes them.",
+                                        rows))
+                .arg(qt(copy->module.string()), QString::number(rows));
         switch (prompts.askRecover(&window, name, details)) {
             case Prompts::Recover::kRecover:
                 if (window.recover(*copy, std::move(*slot))) return true;

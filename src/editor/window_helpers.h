@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include "text/i18n.h"
+
 namespace vexlor::editor::window {
 
 inline QString qt(const std::string& text) {
@@ -25,12 +27,24 @@ inline std::filesystem::path pathOf(const QString& path) {
     return std::filesystem::path(path.toStdString());
 }
 
-// "1 question", "3 questions": the program ships no translations to pluralise with.
-inline QString counted(std::size_t count, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
-}
+// "1 question", "3 questions", in the user's language, for a sentence whose other words do not
+// change with the count; a sentence that does is one plural entry of its own.
 inline QString questions(std::size_t count) {
-    return counted(count, "question", "questions");
+    // TRANSLATORS: a count put into other sentences ("Opened %1: 3 questions").
+    return QString::fromUtf8(i18n::txn("%1 question", "%1 questions", count))
+        .arg(QString::number(count));
+}
+
+// Shared by the import's review and its last word; %1 is the count, %2 the file.
+inline QString addedAfterLast(std::size_t count) {
+    return QString::fromUtf8(
+        i18n::txn("%1 question from %2 will be added after the last question.",
+                  "%1 questions from %2 will be added after the last question.", count));
+}
+inline QString questionsSkipped(std::size_t count) {
+    return QString::fromUtf8(
+               i18n::txn("%1 question is skipped.", "%1 questions are skipped.", count))
+        .arg(QString::number(count));
 }
 
 // The wait cursor, and what is being done in the status bar, while a long step keeps the event

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "modules/module_database.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::legacy {
@@ -60,6 +61,13 @@ struct TextFree {
     void operator()(char* text) const { g_free(text); }
 };
 
+// Why a field cannot be converted, said of the field (%1) by readRows; %2 is the most a field
+// holds, in MiB.
+constexpr const char* kFieldDamaged = VX_N("%1 is damaged");
+constexpr const char* kFieldCut = VX_N("%1 could not be read whole: the file is damaged");
+constexpr const char* kFieldTooLong = VX_N(
+    "%1 is longer than the %2 MiB a module's field holds; nothing is cut, so it is not converted");
+
 // The value of a field that is not NULL, as UTF-8 text. The library converts into a buffer of
 // its bind size, made for every value: it is sized to what this value can give (three bytes for
 // each stored one), not to the largest text a module may hold. A text the library gives shorter
@@ -71,12 +79,10 @@ Result<std::string> textOf(MdbHandle* mdb, MdbColumn& column, const MdbField& fi
     std::size_t stored = static_cast<std::size_t>(std::max(field.siz, 0));
     if (memo) {
         if (field.siz < static_cast<int>(MDB_MEMO_OVERHEAD))
-            return Error(ErrorKind::kDamaged, "is damaged");
+            return Error(ErrorKind::kDamaged, kFieldDamaged);
         stored = static_cast<std::size_t>(mdb_get_int32(mdb->pg_buf, field.start)) & kMemoLength;
     }
-    const std::string limit = "the " + std::to_string(kMaxText / (1024 * 1024)) +
-                              " MiB a module's field holds; nothing is cut, so it is not converted";
-    if (text && stored > kMaxText * (version == 3 ? 1 : 2)) return Error("is longer than " + limit);
+    if (text && stored > kMaxText * (version == 3 ? 1 : 2)) return Error(kFieldTooLong);
     if (stored == 0 && !memo) return std::string();
     mdb_set_bind_size(mdb, std::min(3 * stored + 16, kBufferBytes));
     const std::unique_ptr<char, TextFree> value(
@@ -86,9 +92,8 @@ Result<std::string> textOf(MdbHandle* mdb, MdbColumn& column, const MdbField& fi
     // Jet 3 keeps a byte for each character; Jet 4 two, or one in its compressed form, which
     // also spends a byte on each switch between the forms.
     const std::size_t least = version == 3 ? stored : (stored >= 2 ? (stored - 2) / 3 : 0);
-    if (text && length < least)
-        return Error(ErrorKind::kDamaged, "could not be read whole: the file is damaged");
-    if (length > kMaxText) return Error("is longer than " + limit);
+    if (text && length < least) return Error(ErrorKind::kDamaged, kFieldCut);
+    if (length > kMaxText) return Error(kFieldTooLong);
     return std::string(value.get(), length);
 }
 
@@ -110,24 +115,31 @@ Result<std::unique_ptr<JetModule>> JetModule::open(const std::string& path) {
     if (Status reachable = modules::checkReachable(path); !reachable)
         return reachable.error().about(path);
     const auto header = modules::readJetHeader(path);
-    if (!header) return notAModule("is not a module in the earlier format (no Jet database)", path);
+    if (!header)
+        return notAModule(i18n::tx("is not a module in the earlier format (no Jet database)"),
+                          path);
     if (header->version == 0)
-        return notAModule("is in " + modules::jetVersionName(*header) + ", not a module", path);
+        // TRANSLATORS: %1 describes the database format ("a later database format (ACE)...").
+        return notAModule(
+            i18n::fill(i18n::tx("is in %1, not a module"), {modules::jetVersionName(*header)}),
+            path);
     if (!header->modulePassword)
-        return notAModule("is a Jet database without the module password, so not a module", path);
+        return notAModule(
+            i18n::tx("is a Jet database without the module password, so not a module"), path);
 
     chooseCharacterSets(*header);
     auto handle = std::make_unique<Handle>();
     handle->mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-    if (!handle->mdb) return notAModule("cannot be read as a Jet database", path);
+    if (!handle->mdb) return notAModule(i18n::tx("cannot be read as a Jet database"), path);
     mdb_set_date_fmt(handle->mdb, "%b/%d/%Y");
 
     std::unique_ptr<JetModule> module(new JetModule(path, *header, std::move(handle)));
     MdbHandle* mdb = module->handle_->mdb;
     if (!catalogReadable(mdb))
-        return Error(ErrorKind::kDamaged, "the page map of its list of tables is damaged", path);
+        return Error(ErrorKind::kDamaged, i18n::tx("the page map of its list of tables is damaged"),
+                     path);
     if (!mdb_read_catalog(mdb, MDB_TABLE))
-        return Error(ErrorKind::kDamaged, "its list of tables cannot be read", path);
+        return Error(ErrorKind::kDamaged, i18n::tx("its list of tables cannot be read"), path);
     // Reading a table reads the catalog again and frees the entries: their names are copied
     // first.
     for (unsigned i = 0; i < mdb->num_catalog; ++i) {
@@ -151,19 +163,21 @@ Status JetModule::readRows(const modules::TableFormat& format,
     if (name.empty())
         return Error(format.name == modules::kPropertiesTable.name ? ErrorKind::kNotAModule
                                                                    : ErrorKind::kFailed,
-                     "has no table " + tableName, path_);
+                     i18n::fill(i18n::tx("has no table %1"), {tableName}), path_);
     MdbHandle* mdb = handle_->mdb;
     std::unique_ptr<MdbTableDef, TableCloser> table(
         mdb_read_table_by_name(mdb, name.data(), MDB_TABLE));
     if (!table || !mdb_read_columns(table.get()))
-        return Error(ErrorKind::kDamaged, "the table " + tableName + " cannot be read", path_);
+        return Error(ErrorKind::kDamaged,
+                     i18n::fill(i18n::tx("the table %1 cannot be read"), {tableName}), path_);
     // The library walks the table's pages by its page map without looking whether it read one.
     if (!table->usage_map || table->map_sz == 0)
-        return Error(ErrorKind::kDamaged, "the page map of the table " + tableName + " is damaged",
+        return Error(ErrorKind::kDamaged,
+                     i18n::fill(i18n::tx("the page map of the table %1 is damaged"), {tableName}),
                      path_);
     if (table->num_cols > kMaxColumns)
-        return Error(ErrorKind::kDamaged, "the table " + tableName + " has too many columns",
-                     path_);
+        return Error(ErrorKind::kDamaged,
+                     i18n::fill(i18n::tx("the table %1 has too many columns"), {tableName}), path_);
 
     // Where each of the module's columns is among the table's.
     std::vector<int> columnOf;
@@ -176,7 +190,8 @@ Status JetModule::readRows(const modules::TableFormat& format,
         if (found < 0)
             return Error(format.name == modules::kPropertiesTable.name ? ErrorKind::kNotAModule
                                                                        : ErrorKind::kFailed,
-                         "the table " + tableName + " has no column " + std::string(wanted), path_);
+                         i18n::fill(i18n::tx("the table %1 has no column %2"), {tableName, wanted}),
+                         path_);
         columnOf.push_back(found);
     }
 
@@ -193,7 +208,8 @@ Status JetModule::readRows(const modules::TableFormat& format,
         size_t size = 0;
         if (onPage < 0 || mdb_find_row(mdb, onPage, &start, &size) != 0)
             return Error(ErrorKind::kDamaged,
-                         "row " + std::to_string(number) + " of " + tableName + " cannot be read",
+                         i18n::fill(i18n::tx("row %1 of %2 cannot be read"),
+                                    {std::to_string(number), tableName}),
                          path_);
         // A deleted row is marked in its entry of the page's row table; the library skips only
         // rows that also carry the mark of a moved row.
@@ -204,7 +220,8 @@ Status JetModule::readRows(const modules::TableFormat& format,
         const int count = mdb_crack_row(table.get(), start, size, fields.data());
         if (count < static_cast<int>(table->num_cols))
             return Error(ErrorKind::kDamaged,
-                         "row " + std::to_string(number) + " of " + tableName + " is damaged",
+                         i18n::fill(i18n::tx("row %1 of %2 is damaged"),
+                                    {std::to_string(number), tableName}),
                          path_);
         for (std::size_t i = 0; i < columnOf.size(); ++i) {
             const MdbField& field = fields[static_cast<std::size_t>(columnOf[i])];
@@ -215,12 +232,17 @@ Status JetModule::readRows(const modules::TableFormat& format,
                 continue;
             }
             auto text = textOf(mdb, *column, field, header_.version);
-            if (!text)
+            if (!text) {
+                // TRANSLATORS: a field of an old module: %1 its column, %2 its row's number, %3
+                // its table ("the Question of row 3 of MainData").
+                const std::string where =
+                    i18n::fill(i18n::tx("the %1 of row %2 of %3"),
+                               {format.columns[i], std::to_string(number), tableName});
                 return Error(text.error().kind(),
-                             "the " + std::string(format.columns[i]) + " of row " +
-                                 std::to_string(number) + " of " + tableName + " " +
-                                 text.error().message(),
+                             i18n::fill(i18n::tx(text.error().message().c_str()),
+                                        {where, std::to_string(kMaxText / (1024 * 1024))}),
                              path_);
+            }
             cells[i] = std::move(*text);
         }
         if (Status taken = row(cells); !taken) return taken;

@@ -13,6 +13,7 @@
 #include "modules/module_database.h"
 #include "platform/descriptor.h"
 #include "platform/files.h"
+#include "text/i18n.h"
 
 namespace vexlor::modules {
 
@@ -102,15 +103,15 @@ Error systemError(const std::string& what, int number, const fs::path& file) {
 Status copyWhole(const fs::path& from, const fs::path& to, bool& created) {
     created = false;
     const Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (!in) return systemError("cannot read the original", errno, from);
+    if (!in) return systemError(i18n::tx("cannot read the original"), errno, from);
     const Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (!out) return systemError("cannot keep the original", errno, to);
+    if (!out) return systemError(i18n::tx("cannot keep the original"), errno, to);
     created = true;
     auto failed = [&](int number) {
         std::error_code ignored;
         fs::remove(to, ignored);
         created = false;
-        return systemError("cannot keep the original", number, to);
+        return systemError(i18n::tx("cannot keep the original"), number, to);
     };
     if (platform::copyAll(in.get(), out.get(), UINT64_MAX) != platform::CopyEnd::kDone)
         return failed(errno);
@@ -177,8 +178,9 @@ bool isEarlierModule(const std::string& path) {
 }
 
 std::string jetVersionName(const JetHeader& header) {
-    return header.version == 0 ? "a later database format (ACE) that no module was made in"
-                               : "Jet " + std::to_string(header.version);
+    return header.version == 0
+               ? std::string(i18n::tx("a later database format (ACE) that no module was made in"))
+               : "Jet " + std::to_string(header.version);
 }
 
 fs::path backupPathFor(const fs::path& module) {
@@ -204,7 +206,8 @@ Result<fs::path> keepOriginal(const fs::path& original) {
         // A file system without hard links (a memory stick's) gets a copy instead.
         if (number != EPERM && number != EXDEV && number != EMLINK && number != ENOTSUP &&
             number != ENOSYS)
-            return systemError("cannot keep the original under a new name", number, original);
+            return systemError(i18n::tx("cannot keep the original under a new name"), number,
+                               original);
         bool created = false;
         Status copied = copyWhole(original, backup, created);
         if (copied)
@@ -213,7 +216,8 @@ Result<fs::path> keepOriginal(const fs::path& original) {
             return copied.error();
     }
     if (!kept)
-        return Error(ErrorKind::kFailed, "cannot find a free name to keep the original under",
+        return Error(ErrorKind::kFailed,
+                     i18n::tx("cannot find a free name to keep the original under"),
                      original.string());
     syncFolder(folderOf(original));
     return backup;
@@ -226,7 +230,7 @@ Result<fs::path> placeConverted(const fs::path& converted, const fs::path& origi
         const int number = errno;
         std::error_code ignored;
         fs::remove(*backup, ignored);  // the original is still in its place
-        return systemError("cannot put the converted module in place", number, original);
+        return systemError(i18n::tx("cannot put the converted module in place"), number, original);
     }
     syncFolder(folderOf(original));
     return backup;
@@ -236,14 +240,15 @@ std::optional<Error> conversionBlocked(const fs::path& original) {
     const fs::path folder = folderOf(original);
     if (::access(folder.c_str(), W_OK | X_OK) != 0)
         return Error(ErrorKind::kNoAccess,
-                     "the folder " + folder.string() +
-                         " cannot be written to, so the module cannot be converted there. Copy "
-                         "it to a folder of yours and open the copy",
+                     i18n::fill(i18n::tx("the folder %1 cannot be written to, so the module "
+                                         "cannot be converted there. Copy it to a folder of "
+                                         "yours and open the copy"),
+                                {folder.string()}),
                      original.string());
     if (::access(original.c_str(), W_OK) != 0)
         return Error(ErrorKind::kNoAccess,
-                     "the file is read-only, so it is not converted. Make it writable, or copy "
-                     "it and open the copy",
+                     i18n::tx("the file is read-only, so it is not converted. Make it "
+                              "writable, or copy it and open the copy"),
                      original.string());
     return std::nullopt;
 }

@@ -1,21 +1,24 @@
 #include "modules/engine.h"
 
+#include "text/i18n.h"
+
 namespace vexlor::modules::engine {
 
 std::string describe(sqlite3* db) {
-    if (!db) return "out of memory";
+    if (!db) return i18n::tx("out of memory");
     switch (sqlite3_errcode(db)) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            return "the module is in use by another program (it stays locked)";
+            return i18n::tx("the module is in use by another program (it stays locked)");
         case SQLITE_READONLY:
-            return "the module cannot be written (the file is read-only)";
+            return i18n::tx("the module cannot be written (the file is read-only)");
         case SQLITE_FULL:
-            return "the disk is full";
+            return i18n::tx("the disk is full");
         case SQLITE_CORRUPT:
-            return "the module is damaged (" + std::string(sqlite3_errmsg(db)) + ")";
+            // TRANSLATORS: %1 is the database engine's own words, in English.
+            return i18n::fill(i18n::tx("the module is damaged (%1)"), {sqlite3_errmsg(db)});
         case SQLITE_NOTADB:
-            return "not a module: it cannot be read with the module key";
+            return i18n::tx("not a module: it cannot be read with the module key");
         default:
             return sqlite3_errmsg(db);
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "modules/module_database.h"
+#include "text/i18n.h"
 
 namespace vexlor::modules::engine {
 
@@ -37,9 +38,10 @@ class Statement {
                                   static_cast<int>(parameters[i].size()),
                                   SQLITE_TRANSIENT) != SQLITE_OK) {
                 status_ = parameters[i].size() > static_cast<std::size_t>(kMaxTextBytes)
-                              ? Error("a text is longer than the " +
-                                      std::to_string(kMaxTextBytes / (1024 * 1024)) +
-                                      " MiB a module field may hold")
+                              ? Error(i18n::fill(
+                                    i18n::tx("a text is longer than the %1 MiB a module field "
+                                             "may hold"),
+                                    {std::to_string(kMaxTextBytes / (1024 * 1024))}))
                               : lastError(db);
                 return;
             }

@@ -10,6 +10,7 @@
 
 #include "platform/files.h"
 #include "rules/refusals.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::modules::files {
@@ -104,8 +105,9 @@ std::string kindOf(const struct stat& info) {
 }  // namespace
 
 Status checkPath(const std::string& path, struct stat& info) {
+    // The words are the game's (rules/refusals.h), looked up here where they are said.
     auto refuse = [&](ErrorKind problem, std::string_view why) {
-        return Status(Error(problem, std::string(why), path));
+        return Status(Error(problem, i18n::tx(std::string(why).c_str()), path));
     };
     if (path.empty()) return refuse(ErrorKind::kNoFile, refusals::kNoFileName);
     if (::stat(path.c_str(), &info) != 0) {
@@ -116,7 +118,7 @@ Status checkPath(const std::string& path, struct stat& info) {
                       exists(path) ? refusals::kDanglingLink : refusals::kNoSuchFile);
     }
     if (!S_ISREG(info.st_mode))
-        return refuse(ErrorKind::kNotAFile, refusals::notAFile(kindOf(info)));
+        return Status(Error(ErrorKind::kNotAFile, refusals::notAFile(kindOf(info)), path));
     if (::access(path.c_str(), R_OK) != 0)
         return refuse(ErrorKind::kNoAccess, refusals::kUnreadable);
     return Status::success();
@@ -134,25 +136,26 @@ Status checkFile(const std::string& path, Access access, struct stat& info) {
         if (entryAt(path + suffix, side) != Entry::kOther) continue;
         const std::string name = path.substr(path.find_last_of('/') + 1) + suffix;
         return refuse(ErrorKind::kForeignJournal,
-                      name + " beside it is " + kindOf(side) +
-                          ", not a journal the module could have written; remove it");
+                      i18n::fill(i18n::tx("%1 beside it is %2, not a journal the module could have "
+                                          "written; remove it"),
+                                 {name, i18n::tx(kindOf(side).c_str())}));
     }
     // Modules never use a write-ahead log; one beside a file belongs to something else.
     if (exists(path + "-wal") || exists(path + "-shm"))
         return refuse(ErrorKind::kForeignJournal,
-                      "a write-ahead log (-wal or -shm file) lies beside it; modules never use "
-                      "one, so it belongs to another file and is not applied");
+                      i18n::tx("a write-ahead log (-wal or -shm file) lies beside it; modules "
+                               "never use one, so it belongs to another file and is not applied"));
     switch (journalState(path)) {
         case JournalState::kNone:
             break;
         case JournalState::kForeign:
             return refuse(
                 ErrorKind::kForeignJournal,
-                "the journal beside it (-journal file) belongs to another file and is not "
-                "applied; remove it if this module is intact");
+                i18n::tx("the journal beside it (-journal file) belongs to another file and is "
+                         "not applied; remove it if this module is intact"));
         case JournalState::kOwn:
             if (access == Access::kReadOnly)
-                return refuse(ErrorKind::kNeedsRecovery, std::string(refusals::kNeedsRecovery));
+                return refuse(ErrorKind::kNeedsRecovery, i18n::tx(refusals::kNeedsRecovery.data()));
             break;
     }
     return Status::success();

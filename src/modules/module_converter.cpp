@@ -11,6 +11,7 @@
 #include "modules/earlier_format.h"
 #include "modules/temporary_names.h"
 #include "platform/descriptor.h"
+#include "text/i18n.h"
 
 namespace vexlor::modules {
 
@@ -30,7 +31,7 @@ std::string reasonIn(const std::string& output, const std::string& path) {
     std::string line = lineStart == std::string::npos ? text : text.substr(lineStart + 1);
     const std::string prefix = path + ": ";
     if (line.rfind(prefix, 0) == 0) line.erase(0, prefix.size());
-    if (line.empty()) return "the converter gave no reason";
+    if (line.empty()) return i18n::tx("the converter gave no reason");
     return line;
 }
 
@@ -70,8 +71,8 @@ Result<platform::ModuleConverter::Prepared> ChildModuleConverter::prepare(const 
 Status ChildModuleConverter::convertTo(const std::string& path, const std::string& converted) {
     if (tool_.empty())
         return Error(ErrorKind::kFailed,
-                     "the program that converts it (vexlor-module) is not installed with this "
-                     "one");
+                     i18n::tx("the program that converts it (vexlor-module) is not installed "
+                              "with this one"));
     const platform::ChildOutcome outcome =
         platform::runChild(tool_, {"convert", path, "-o", converted}, limits_);
     using End = platform::ChildOutcome::End;
@@ -85,15 +86,17 @@ Status ChildModuleConverter::convertTo(const std::string& path, const std::strin
             if (outcome.code == kNotAModuleStatus) return Error(ErrorKind::kNotAModule, why);
             return Error(ErrorKind::kFailed, why);
         case End::kSignalled:
-            why = "reading it stopped the converter (signal " + std::to_string(outcome.code) +
-                  "): the file is damaged";
+            why = i18n::fill(i18n::tx("reading it stopped the converter (signal %1): the file "
+                                      "is damaged"),
+                             {std::to_string(outcome.code)});
             break;
         case End::kTimedOut:
-            why = "reading it took the converter longer than " +
-                  std::to_string(limits_.time.count() / 1000) + " seconds: the file is damaged";
+            why = i18n::fill(i18n::tx("reading it took the converter longer than %1 seconds: the "
+                                      "file is damaged"),
+                             {std::to_string(limits_.time.count() / 1000)});
             break;
         case End::kNotStarted:
-            why = "the converter " + tool_ + " could not be started";
+            why = i18n::fill(i18n::tx("the converter %1 could not be started"), {tool_});
             break;
     }
     removeQuietly(converted);
@@ -113,7 +116,8 @@ Result<std::string> ChildModuleConverter::unpackPackage(const std::string& zip,
                                                         const std::string& folder) {
     if (tool_.empty())
         return Error(ErrorKind::kFailed,
-                     "the program that unpacks it (vexlor-module) is not installed with this one");
+                     i18n::tx("the program that unpacks it (vexlor-module) is not installed with "
+                              "this one"));
     const platform::ChildOutcome outcome =
         platform::runChild(tool_, {"unpack", zip, "-o", folder}, limits_);
     using End = platform::ChildOutcome::End;
@@ -128,11 +132,14 @@ Result<std::string> ChildModuleConverter::unpackPackage(const std::string& zip,
         }
         case End::kSignalled:
         case End::kTimedOut:
-            return Error(ErrorKind::kFailed, "unpacking it stopped half way: the file is damaged");
+            return Error(ErrorKind::kFailed,
+                         i18n::tx("unpacking it stopped half way: the file is damaged"));
         case End::kNotStarted:
-            return Error(ErrorKind::kFailed, "the program " + tool_ + " could not be started");
+            return Error(ErrorKind::kFailed,
+                         i18n::fill(i18n::tx("the program %1 could not be started"), {tool_}));
     }
-    return Error(ErrorKind::kFailed, "the program " + tool_ + " did not say what it unpacked");
+    return Error(ErrorKind::kFailed,
+                 i18n::fill(i18n::tx("the program %1 did not say what it unpacked"), {tool_}));
 }
 
 void ChildModuleConverter::discard(const Prepared& prepared) {

@@ -14,6 +14,7 @@
 #include "modules/module_format.h"
 #include "modules/module_sql.h"
 #include "modules/schema_guard.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::modules {
@@ -34,7 +35,7 @@ Status applyCipherSettings(sqlite3* db, const std::string& key) {
     (void)key;
 #else
     if (sqlite3_key(db, key.data(), static_cast<int>(key.size())) != SQLITE_OK)
-        return Error(ErrorKind::kNotAModule, "the key could not be set");
+        return Error(ErrorKind::kNotAModule, i18n::tx("the key could not be set"));
     // An older library knows no such pragma and reads version 3 anyway.
     sqlite3_exec(db, "PRAGMA cipher_compatibility = 3;", nullptr, nullptr, nullptr);
 #endif
@@ -133,7 +134,8 @@ Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::open(const std::string& 
             sqlite3_step(statement) == SQLITE_ROW) {
             const auto* mode = sqlite3_column_text(statement, 0);
             if (mode && text::equalsIgnoringCase(reinterpret_cast<const char*>(mode), "wal"))
-                layout = Error(ErrorKind::kUnsafeLayout, "it is set to keep a write-ahead log");
+                layout = Error(ErrorKind::kUnsafeLayout,
+                               i18n::tx("it is set to keep a write-ahead log"));
         }
         sqlite3_finalize(statement);
     }
@@ -156,7 +158,7 @@ Result<std::shared_ptr<ModuleDatabase>> ModuleDatabase::create(const std::string
                                                                const std::string& key) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0)
-        return Error(ErrorKind::kExists, "the file exists already", path);
+        return Error(ErrorKind::kExists, i18n::tx("the file exists already"), path);
     sqlite3* db = nullptr;
     Status opened =
         sqlite3_open_v2(path.c_str(), &db,

@@ -12,6 +12,7 @@
 #include "modules/module_sql.h"
 #include "rules/questions.h"
 #include "rules/refusals.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::modules {
@@ -25,12 +26,13 @@ std::optional<std::string> missingLayout(ModuleDatabase& database) {
     for (const TableFormat& layout : kModuleTables) {
         const std::string table(layout.name);
         const std::vector<std::string> present = database.columns(table);
-        if (present.empty()) return "it has no table " + table;
+        if (present.empty()) return i18n::fill(i18n::tx("it has no table %1"), {table});
         for (std::string_view column : layout.columns) {
             const bool found = std::any_of(
                 present.begin(), present.end(),
                 [&](const std::string& c) { return text::equalsIgnoringCase(c, column); });
-            if (!found) return "its table " + table + " has no column " + std::string(column);
+            if (!found)
+                return i18n::fill(i18n::tx("its table %1 has no column %2"), {table, column});
         }
     }
     return std::nullopt;
@@ -42,13 +44,13 @@ std::string refusal(const Error& error, const fs::path& path) {
     switch (error.kind()) {
         case ErrorKind::kNotAModule:
             if (isEarlierModule(path.string())) return refusals::toolEarlierFormat(path.string());
-            return std::string(refusals::kToolNotAModule);
+            return i18n::tx(refusals::kToolNotAModule.data());
         case ErrorKind::kUnsafeLayout:
             return refusals::toolWrongLayout(error.message());
         case ErrorKind::kNeedsRecovery:
             return refusals::toolNeedsRecovery(path.filename().string());
         case ErrorKind::kInUse:
-            return std::string(refusals::kToolInUse);
+            return i18n::tx(refusals::kToolInUse.data());
         default:
             return error.message();
     }
@@ -85,7 +87,7 @@ Result<ModuleStore> ModuleStore::open(const fs::path& path, Access access, Layou
     const fs::file_status link = fs::symlink_status(path, error);
     namespace refusals = rules::refusals;
     if (!fs::exists(link))
-        return Error(ErrorKind::kNoFile, std::string(refusals::kNoSuchFile), name);
+        return Error(ErrorKind::kNoFile, i18n::tx(refusals::kNoSuchFile.data()), name);
     const fs::file_status target = fs::status(path, error);
     if (!fs::exists(target)) {
         std::error_code ignored;
@@ -93,11 +95,11 @@ Result<ModuleStore> ModuleStore::open(const fs::path& path, Access access, Layou
                      refusals::toolDanglingLink(fs::read_symlink(path, ignored).string()), name);
     }
     if (fs::is_directory(target))
-        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolFolder), name);
+        return Error(ErrorKind::kNotAFile, i18n::tx(refusals::kToolFolder.data()), name);
     if (fs::is_fifo(target))
-        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolPipe), name);
+        return Error(ErrorKind::kNotAFile, i18n::tx(refusals::kToolPipe.data()), name);
     if (!fs::is_regular_file(target))
-        return Error(ErrorKind::kNotAFile, std::string(refusals::kToolDevice), name);
+        return Error(ErrorKind::kNotAFile, i18n::tx(refusals::kToolDevice.data()), name);
 
     // The store refuses crafted schemas, foreign journals and logs, and (read-only) a journal
     // that recovery would play back, and lets nothing the file defines run on the connection.
@@ -121,19 +123,20 @@ Status ModuleStore::stillThere() const {
     struct stat info {};
     if (::stat(path_.c_str(), &info) != 0)
         return Error(ErrorKind::kNoFile,
-                     "is no longer there: another program moved or removed it; nothing was "
-                     "written (Save As keeps the changes in a new file)",
+                     i18n::tx("is no longer there: another program moved or removed it; nothing "
+                              "was written (Save As keeps the changes in a new file)"),
                      path_.string());
     if (info.st_dev != device_ || info.st_ino != inode_)
         return Error(ErrorKind::kFailed,
-                     "was replaced by another program since it was opened; nothing was written "
-                     "(Revert opens the new file, Save As keeps the changes in a new file)",
+                     i18n::tx("was replaced by another program since it was opened; nothing was "
+                              "written (Revert opens the new file, Save As keeps the changes in a "
+                              "new file)"),
                      path_.string());
     return Status::success();
 }
 
 Result<std::vector<Properties>> ModuleStore::properties() {
-    auto rows = readTable(Table::kProperties, "read the properties");
+    auto rows = readTable(Table::kProperties, VX_N("read the properties"));
     if (!rows) return Error{rows.error()};
     std::vector<Properties> result;
     for (auto& row : *rows)
@@ -152,7 +155,7 @@ Result<std::vector<Row>> ModuleStore::readTable(Table table, const std::string& 
 }
 
 Result<std::vector<Question>> ModuleStore::questions() {
-    auto rows = readTable(Table::kQuestions, "read the questions");
+    auto rows = readTable(Table::kQuestions, VX_N("read the questions"));
     if (!rows) return Error{rows.error()};
     std::vector<Question> result;
     result.reserve(rows->size());
@@ -162,7 +165,7 @@ Result<std::vector<Question>> ModuleStore::questions() {
 
 Result<std::vector<ScoreEntry>> ModuleStore::scoresBestFirst() {
     // The game's own ranking, so the tool lists the top ten the game shows.
-    auto rows = readTable(Table::kScores, "read the high scores");
+    auto rows = readTable(Table::kScores, VX_N("read the high scores"));
     if (!rows) return Error{rows.error()};
     std::vector<ScoreEntry> entries;
     for (auto& row : *rows)
@@ -172,17 +175,17 @@ Result<std::vector<ScoreEntry>> ModuleStore::scoresBestFirst() {
 
 Result<std::int64_t> ModuleStore::rowCount(Table table) {
     auto count = database_->queryIntegers(std::string(statements(table).count));
-    if (!count) return failure("count rows", count.error());
-    if (count->empty()) return failure("count rows", "the engine gave no count");
+    if (!count) return failure(VX_N("count rows"), count.error());
+    if (count->empty()) return failure(VX_N("count rows"), i18n::tx("the engine gave no count"));
     return count->front();
 }
 
 Result<std::int64_t> ModuleStore::clearAsked() {
-    return emptyTable(Table::kAsked, "clear the asked questions");
+    return emptyTable(Table::kAsked, VX_N("clear the asked questions"));
 }
 
 Result<std::int64_t> ModuleStore::clearScores() {
-    return emptyTable(Table::kScores, "clear the high scores");
+    return emptyTable(Table::kScores, VX_N("clear the high scores"));
 }
 
 Result<std::int64_t> ModuleStore::emptyTable(Table which, const std::string& what) {
@@ -209,26 +212,34 @@ bool ModuleStore::readOnly() const {
     return database_->readOnly();
 }
 
-Error ModuleStore::failure(const std::string& what, const Error& why) const {
+Error ModuleStore::failure(const std::string& english, const Error& why) const {
+    // TRANSLATORS: %1 is what could not be done, such as "read the questions".
+    const char* cannot = i18n::tx("cannot %1: %2");
+    const std::string what = i18n::tx(english.c_str());
     if (why.kind() == ErrorKind::kInUse)
         return Error(ErrorKind::kInUse,
-                     "cannot " + what +
-                         ": the module is in use, another program (the game saving a score, or "
-                         "another editor) is writing to it. Nothing was written; try again in a "
-                         "moment",
+                     i18n::fill(cannot, {what, i18n::tx("the module is in use, another program "
+                                                        "(the game saving a score, or another "
+                                                        "editor) is writing to it. Nothing was "
+                                                        "written; try again in a moment")}),
                      path_.string());
     // A write keeps a journal beside the module, so that an interrupted one can be undone: the
     // engine says only that it cannot open a file.
     const fs::path folder = path_.parent_path().empty() ? fs::path(".") : path_.parent_path();
     if (why.kind() == ErrorKind::kNoAccess && !readOnly() &&
         ::access(folder.c_str(), W_OK | X_OK) != 0)
-        return Error(ErrorKind::kNoAccess,
-                     "cannot " + what + ": its folder " + folder.string() +
-                         " cannot be written, and every change to a module writes a journal file "
-                         "there first, so that an interrupted change can be undone. Nothing was "
-                         "written; Save As can keep the changes in a folder you may write",
-                     path_.string());
-    return Error(why.kind(), "cannot " + what + ": " + why.message(), path_.string());
+        return Error(
+            ErrorKind::kNoAccess,
+            i18n::fill(cannot,
+                       {what, i18n::fill(i18n::tx("its folder %1 cannot be written, and every "
+                                                  "change to a module writes a journal file "
+                                                  "there first, so that an interrupted change "
+                                                  "can be undone. Nothing was written; Save As "
+                                                  "can keep the changes in a folder you may "
+                                                  "write"),
+                                         {folder.string()})}),
+            path_.string());
+    return Error(why.kind(), i18n::fill(cannot, {what, why.message()}), path_.string());
 }
 
 Result<std::vector<StoredScore>> ModuleStore::storedScores() {
@@ -237,7 +248,7 @@ Result<std::vector<StoredScore>> ModuleStore::storedScores() {
 
 Result<std::vector<StoredScore>> ModuleStore::scoresWithRows(
     std::string_view statement, const std::vector<std::string>& values) {
-    const std::string what = "read the high scores";
+    const std::string what = VX_N("read the high scores");
     const auto rowId = rowIdOf(Table::kScores, what);
     if (!rowId) return Error{rowId.error()};
     auto rows = database_->query(sql::withRowId(statement, *rowId), values);
@@ -255,7 +266,7 @@ Result<std::vector<StoredScore>> ModuleStore::bestScores(std::size_t count) {
 }
 
 Result<std::vector<std::string>> ModuleStore::asked() {
-    auto rows = readTable(Table::kAsked, "read the asked questions");
+    auto rows = readTable(Table::kAsked, VX_N("read the asked questions"));
     if (!rows) return Error{rows.error()};
     std::vector<std::string> asked;
     asked.reserve(rows->size());
@@ -264,7 +275,7 @@ Result<std::vector<std::string>> ModuleStore::asked() {
 }
 
 Result<std::vector<std::int64_t>> ModuleStore::questionRowIds() {
-    const std::string what = "read the questions";
+    const std::string what = VX_N("read the questions");
     const auto rowId = rowIdOf(Table::kQuestions, what);
     if (!rowId) return Error{rowId.error()};
     auto ids = database_->queryIntegers(sql::withRowId(sql::kQuestionRowIds, *rowId));
@@ -275,7 +286,7 @@ Result<std::vector<std::int64_t>> ModuleStore::questionRowIds() {
 Status ModuleStore::readContent(ModuleSnapshot& into) {
     auto properties = this->properties();
     if (!properties) return properties.error();
-    const std::string what = "read the questions";
+    const std::string what = VX_N("read the questions");
     const auto rowId = rowIdOf(Table::kQuestions, what);
     if (!rowId) return Error{rowId.error()};
     auto rows = database_->query(sql::withRowId(sql::kQuestionsWithRowIds, *rowId));
@@ -303,19 +314,19 @@ Result<ModuleSnapshot> ModuleStore::snapshot() {
 
 Status ModuleStore::checkPages() {
     auto verdict = database_->query(std::string(sql::kQuickCheck));
-    if (!verdict) return failure("check the module", verdict.error());
+    if (!verdict) return failure(VX_N("check the module"), verdict.error());
     if (verdict->size() != 1 || verdict->front().empty() || verdict->front()[0] != "ok")
         return Error(ErrorKind::kDamaged,
-                     "the module is damaged (" +
-                         (verdict->empty() || verdict->front().empty() ? std::string("no verdict")
-                                                                       : verdict->front()[0]) +
-                         ")",
+                     i18n::fill(i18n::tx("the module is damaged (%1)"),
+                                {verdict->empty() || verdict->front().empty()
+                                     ? std::string(i18n::tx("no verdict"))
+                                     : verdict->front()[0]}),
                      path_.string());
     return Status::success();
 }
 
 Status ModuleStore::deleteScore(const StoredScore& score) {
-    const std::string what = "delete the high score";
+    const std::string what = VX_N("delete the high score");
     const auto rowId = rowIdOf(Table::kScores, what);
     if (!rowId) return Error{rowId.error()};
     Transaction transaction(*database_);
@@ -326,9 +337,10 @@ Status ModuleStore::deleteScore(const StoredScore& score) {
         sql::withRowId(sql::kScoreStillStored, *rowId),
         {std::to_string(score.rowId), score.entry.name, score.entry.date, score.entry.score});
     if (!found) return failure(what, found.error());
-    if (found->empty()) return failure(what, "the engine gave no count");
+    if (found->empty()) return failure(what, i18n::tx("the engine gave no count"));
     if (found->front() == 0)
-        return failure(what, "it is no longer stored as it was read; read the top ten again");
+        return failure(what, i18n::tx("it is no longer stored as it was read; read the top ten "
+                                      "again"));
     if (Status deleted = database_->query(sql::withRowId(sql::kDeleteScore, *rowId),
                                           {std::to_string(score.rowId)});
         !deleted)
@@ -341,7 +353,8 @@ Status ModuleStore::deleteScore(const StoredScore& score) {
 Result<std::string> ModuleStore::rowIdOf(Table table, const std::string& what) {
     // A column of its own named rowid must not decide the order.
     std::string rowId = database_->rowIdName(std::string(format(table).name));
-    if (rowId.empty()) return failure(what, "every name of its row id is taken by a column");
+    if (rowId.empty())
+        return failure(what, i18n::tx("every name of its row id is taken by a column"));
     return rowId;
 }
 
@@ -373,7 +386,8 @@ Result<std::optional<Row>> ModuleStore::rowByName(Table table, std::string_view 
         place[i] = selected++;
     }
     if (selected == 0)
-        return failure(what, "its table " + std::string(wanted.name) + " has none of its columns");
+        return failure(what,
+                       i18n::fill(i18n::tx("its table %1 has none of its columns"), {wanted.name}));
     const auto rowId = rowIdOf(table, what);
     if (!rowId) return Error{rowId.error()};
     auto rows = database_->query(
@@ -387,7 +401,8 @@ Result<std::optional<Row>> ModuleStore::rowByName(Table table, std::string_view 
 }
 
 Result<std::optional<Properties>> ModuleStore::firstProperties() {
-    auto row = rowByName(Table::kProperties, sql::kFirstPropertiesRow, {}, "read the properties");
+    auto row =
+        rowByName(Table::kProperties, sql::kFirstPropertiesRow, {}, VX_N("read the properties"));
     if (!row) return Error{row.error()};
     if (!*row) return std::optional<Properties>();
     Row& fields = **row;
@@ -412,16 +427,18 @@ Result<std::int64_t> ModuleStore::questionCount() {
 }
 
 Result<Question> ModuleStore::question(std::int64_t number) {
-    const std::string what = "read the questions";
+    const std::string what = VX_N("read the questions");
     auto kept = keptQuestionRows();
     if (!kept) return Error{kept.error()};
     const std::vector<std::int64_t>& rows = **kept;
     if (number < 1 || number > static_cast<std::int64_t>(rows.size()))
-        return failure(what, "it has no question " + std::to_string(number));
+        return failure(what,
+                       i18n::fill(i18n::tx("it has no question %1"), {std::to_string(number)}));
     auto row = rowByName(Table::kQuestions, sql::kQuestionAtRow,
                          {std::to_string(rows[static_cast<std::size_t>(number - 1)])}, what);
     if (!row) return Error{row.error()};
-    if (!*row) return failure(what, "question " + std::to_string(number) + " is gone");
+    if (!*row)
+        return failure(what, i18n::fill(i18n::tx("question %1 is gone"), {std::to_string(number)}));
     return Question::fromFields(**row);
 }
 
@@ -465,7 +482,7 @@ Status ModuleStore::markAsked(std::int64_t number) {
     const ChangeStamp before = kept_.keptAt;
     auto stored = database_->write(std::string(sql::kAsked.insert), {entry});
     carryForward(before, stored ? 1 : 0);
-    if (!stored) return failure("mark the question asked", stored.error());
+    if (!stored) return failure(VX_N("mark the question asked"), stored.error());
     if (kept_.asked) kept_.asked->insert(entry);
     return Status::success();
 }
@@ -476,7 +493,7 @@ Status ModuleStore::addScore(const ScoreEntry& entry) {
     auto stored =
         database_->write(std::string(sql::kScores.insert), {entry.name, entry.date, entry.score});
     carryForward(before, stored ? 1 : 0);
-    if (!stored) return failure("store the high score", stored.error());
+    if (!stored) return failure(VX_N("store the high score"), stored.error());
     return Status::success();
 }
 

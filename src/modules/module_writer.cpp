@@ -22,6 +22,7 @@
 #include "platform/descriptor.h"
 #include "platform/files.h"
 #include "rules/questions.h"
+#include "text/i18n.h"
 
 namespace vexlor::modules {
 
@@ -38,8 +39,8 @@ const TableFormat& layoutOf(ModuleStore::Table table) {
 // Why a module of `total` questions cannot be played, or nothing.
 std::optional<std::string> tooManyQuestions(std::int64_t total) {
     if (total <= kMaxQuestions) return std::nullopt;
-    return "the module would hold " + std::to_string(total) +
-           " questions; the game counts at most " + std::to_string(kMaxQuestions);
+    return i18n::fill(i18n::tx("the module would hold %1 questions; the game counts at most %2"),
+                      {std::to_string(total), std::to_string(kMaxQuestions)});
 }
 
 std::string quoted(std::string_view name) {
@@ -80,8 +81,9 @@ Status removeSideFiles(const fs::path& out) {
         if (!fs::exists(fs::symlink_status(side, error))) continue;
         if (!fs::remove(side, error) && error)
             return Error(ErrorKind::kFailed,
-                         "cannot remove the old " + side.filename().string() +
-                             " beside it, which would spoil the new module: " + error.message(),
+                         i18n::fill(i18n::tx("cannot remove the old %1 beside it, which would "
+                                             "spoil the new module: %2"),
+                                    {side.filename().string(), error.message()}),
                          out.string());
     }
     return Status::success();
@@ -233,9 +235,9 @@ Status fillModule(ModuleDatabase& database, const Properties& properties,
 Status refuseIfOpenElsewhere(const fs::path& out) {
     if (!openElsewhere(out.string())) return Status::success();
     return Error(ErrorKind::kInUse,
-                 "is open in another program (the game playing it, or an editor): replacing it "
-                 "now would lose what that program writes to it next. Close it there first, or "
-                 "choose another name",
+                 i18n::tx("is open in another program (the game playing it, or an editor): "
+                          "replacing it now would lose what that program writes to it next. Close "
+                          "it there first, or choose another name"),
                  out.string());
 }
 
@@ -253,9 +255,10 @@ Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replac
     const std::error_code error(errno, std::system_category());
     std::error_code ignored;
     if (!replace && (error == std::errc::file_exists || fs::exists(out, ignored)))
-        return Error(ErrorKind::kFailed, "exists already (use --force to replace it)",
+        return Error(ErrorKind::kFailed, i18n::tx("exists already (use --force to replace it)"),
                      out.string());
-    return Error(ErrorKind::kFailed, "cannot put the module in place: " + error.message(),
+    return Error(ErrorKind::kFailed,
+                 i18n::fill(i18n::tx("cannot put the module in place: %1"), {error.message()}),
                  out.string());
 }
 
@@ -263,7 +266,7 @@ Status moveIntoPlace(const fs::path& temporary, const fs::path& out, bool replac
 
 Result<std::int64_t> ModuleStore::appendQuestions(const std::vector<Question>& questions,
                                                   std::size_t alsoRead) {
-    const std::string what = "add the questions";
+    const std::string what = VX_N("add the questions");
     const auto rowId = rowIdOf(Table::kQuestions, what);
     if (!rowId) return Error{rowId.error()};
     // Declared first so it is closed last, when the transaction holds no lock.
@@ -272,13 +275,14 @@ Result<std::int64_t> ModuleStore::appendQuestions(const std::vector<Question>& q
     if (!transaction.active()) return failure(what, transaction.begun().error());
     auto counts = database_->queryIntegers(sql::withRowId(sql::kQuestionCountAndLastRow, *rowId));
     if (!counts) return failure(what, counts.error());
-    if (counts->size() < 2) return failure(what, "the engine gave no count");
+    if (counts->size() < 2) return failure(what, i18n::tx("the engine gave no count"));
     const auto total = (*counts)[0] + static_cast<std::int64_t>(questions.size() + alsoRead);
     if (auto tooMany = tooManyQuestions(total)) return failure(what, *tooMany);
     // Past the largest row id the database picks ids at random, which would reorder questions.
     if ((*counts)[1] > (std::int64_t{1} << 62))
-        return failure(what, "its question row ids are too large to add after");
-    if (!reservation.claim(growthBound(questions))) return failure(what, "the disk is full");
+        return failure(what, i18n::tx("its question row ids are too large to add after"));
+    if (!reservation.claim(growthBound(questions)))
+        return failure(what, i18n::tx("the disk is full"));
     if (Status stored = insertQuestions(*database_, questions); !stored)
         return failure(what, stored.error());
     if (Status committed = transaction.commit(); !committed)
@@ -334,9 +338,11 @@ std::vector<std::string> renumberAsked(const std::vector<std::string>& asked,
 }
 
 Result<ChangesWritten> ModuleStore::writeChanges(const ModuleChanges& changes) {
-    const std::string what = "save the module";
+    const std::string what = VX_N("save the module");
     if (readOnly())
-        return Error(ErrorKind::kNoAccess, "cannot " + what + ": it is opened read-only",
+        return Error(ErrorKind::kNoAccess,
+                     i18n::fill(i18n::tx("cannot %1: %2"),
+                                {i18n::tx(what.c_str()), i18n::tx("it is opened read-only")}),
                      path_.string());
     const auto rowId = rowIdOf(Table::kQuestions, what);
     if (!rowId) return Error{rowId.error()};
@@ -358,10 +364,11 @@ Result<ChangesWritten> ModuleStore::writeChanges(const ModuleChanges& changes) {
         if (Status read = readContent(now); !read) return read.error();
         if (now.properties != base.properties || now.questions != base.questions)
             return Error(ErrorKind::kChanged,
-                         "cannot save the module: another program changed its questions or "
-                         "properties since they were read here. Nothing was saved and the changes "
-                         "made here are kept: reload the module to see the other program's "
-                         "changes and apply these again, or use Save As to keep them in a new file",
+                         i18n::tx("cannot save the module: another program changed its "
+                                  "questions or properties since they were read here. Nothing was "
+                                  "saved and the changes made here are kept: reload the module to "
+                                  "see the other program's changes and apply these again, or use "
+                                  "Save As to keep them in a new file"),
                          path_.string());
     }
     std::vector<std::int64_t> rowIds;
@@ -371,7 +378,7 @@ Result<ChangesWritten> ModuleStore::writeChanges(const ModuleChanges& changes) {
     // Past the largest row id the database picks ids at random, which would reorder questions.
     if (!changes.rewriteAll && !changes.appended.empty() && !rowIds.empty() &&
         rowIds.back() > (std::int64_t{1} << 62))
-        return failure(what, "its question row ids are too large to add after");
+        return failure(what, i18n::tx("its question row ids are too large to add after"));
 
     // The asked list is read only when it is to be renumbered: it may be as long as the
     // questions.
@@ -394,7 +401,7 @@ Result<ChangesWritten> ModuleStore::writeChanges(const ModuleChanges& changes) {
     for (const auto& update : changes.updated) growth += questionBound(*update.second);
     for (const Question* question : changes.appended) growth += questionBound(*question);
     for (const auto& placed : changes.placed) growth += questionBound(*placed.second);
-    if (!reservation.claim(withSlack(growth))) return failure(what, "the disk is full");
+    if (!reservation.claim(withSlack(growth))) return failure(what, i18n::tx("the disk is full"));
 
     if (changes.properties) {
         const Properties& p = *changes.properties;
@@ -521,7 +528,8 @@ Status buildModule(const fs::path& out, const Properties& properties,
                    const std::vector<Question>& questions, const std::vector<std::string>& asked,
                    const std::vector<ScoreEntry>& scores, bool replace, std::size_t alsoRead) {
     if (auto tooMany = tooManyQuestions(static_cast<std::int64_t>(questions.size() + alsoRead)))
-        return Error(ErrorKind::kFailed, "cannot write the module: " + *tooMany, out.string());
+        return Error(ErrorKind::kFailed,
+                     i18n::fill(i18n::tx("cannot write the module: %1"), {*tooMany}), out.string());
     return buildNewModule(out, replace, [&](ModuleDatabase& database) {
         return fillModule(database, properties, questions, asked, scores);
     });
@@ -534,14 +542,14 @@ Status buildNewModule(const fs::path& out, bool replace,
     const std::string name = out.string();
     std::error_code error;
     auto refuse = [&](std::string why) { return Error(ErrorKind::kFailed, std::move(why), name); };
-    if (out.filename().empty()) return refuse("not a file name");
-    if (fs::is_directory(out, error)) return refuse("is a folder");
+    if (out.filename().empty()) return refuse(i18n::tx("not a file name"));
+    if (fs::is_directory(out, error)) return refuse(i18n::tx("is a folder"));
     if (!replace && fs::exists(out, error))
-        return refuse("exists already (use --force to replace it)");
+        return refuse(i18n::tx("exists already (use --force to replace it)"));
     if (Status free = refuseIfOpenElsewhere(out); !free) return free;
     const fs::path folder = out.parent_path().empty() ? fs::path(".") : out.parent_path();
     if (!fs::is_directory(folder, error))
-        return refuse("the folder " + folder.string() + " does not exist");
+        return refuse(i18n::fill(i18n::tx("the folder %1 does not exist"), {folder.string()}));
     removeStaleTemporaries(folder);
 
     fs::path temporary;
@@ -558,10 +566,12 @@ Status buildNewModule(const fs::path& out, bool replace,
         // Another process took the name in between: try the next one; anything else is final.
         if (fs::exists(temporary, error) && created.error().kind() == ErrorKind::kExists) continue;
         removeQuietly(temporary);
-        return refuse("cannot create a file in " + folder.string() + ": " +
-                      created.error().message());
+        return refuse(i18n::fill(i18n::tx("cannot create a file in %1: %2"),
+                                 {folder.string(), created.error().message()}));
     }
-    if (!database) return refuse("cannot find a free temporary name in " + folder.string());
+    if (!database)
+        return refuse(
+            i18n::fill(i18n::tx("cannot find a free temporary name in %1"), {folder.string()}));
     // Marks the file as in the making for the sweep of other runs.
     lock = Descriptor(::open(temporary.c_str(), O_RDONLY | O_CLOEXEC));
     if (lock.get() >= 0) ::flock(lock.get(), LOCK_EX);
@@ -571,14 +581,15 @@ Status buildNewModule(const fs::path& out, bool replace,
         !set) {
         database.reset();
         removeQuietly(temporary);
-        return refuse("cannot write the module: " + set.error().message());
+        return refuse(i18n::fill(i18n::tx("cannot write the module: %1"), {set.error().message()}));
     }
 
     Status filled = fill(*database);
     database.reset();  // closes the file before it moves
     if (!filled) {
         removeQuietly(temporary);
-        return Error(filled.error().kind(), "cannot write the module: " + filled.error().what(),
+        return Error(filled.error().kind(),
+                     i18n::fill(i18n::tx("cannot write the module: %1"), {filled.error().what()}),
                      name);
     }
     Status moved = moveIntoPlace(temporary, out, replace);

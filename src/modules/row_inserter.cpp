@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "modules/engine.h"
+#include "text/i18n.h"
 
 namespace vexlor::modules {
 
@@ -49,16 +50,18 @@ sqlite3_stmt* RowInserter::prepare(std::size_t rows) {
 
 Status RowInserter::add(std::span<const Cell> cells) {
     if (cells.size() != table_.columns.size())
-        return Error("a row of " + std::string(table_.name) + " has " +
-                     std::to_string(cells.size()) + " fields instead of " +
-                     std::to_string(table_.columns.size()));
+        return Error(i18n::fill(
+            i18n::tx("a row of %1 has %2 fields instead of %3"),
+            {table_.name, std::to_string(cells.size()), std::to_string(table_.columns.size())}));
     for (std::size_t i = 0; i < cells.size(); ++i)
         if (cells[i] && cells[i]->size() > static_cast<std::size_t>(kMaxTextBytes))
-            return Error("a " + std::string(table_.columns[i]) + " field of " +
-                         std::string(table_.name) + " holds " + std::to_string(cells[i]->size()) +
-                         " bytes; a module's field holds at most " +
-                         std::to_string(kMaxTextBytes / (1024 * 1024)) +
-                         " MiB, and nothing is cut");
+            // TRANSLATORS: %1 a column's name, %2 a table's name, %3 a number of bytes, %4 of
+            // MiB.
+            return Error(
+                i18n::fill(i18n::tx("a %1 field of %2 holds %3 bytes; a module's field "
+                                    "holds at most %4 MiB, and nothing is cut"),
+                           {table_.columns[i], table_.name, std::to_string(cells[i]->size()),
+                            std::to_string(kMaxTextBytes / (1024 * 1024))}));
     held_.insert(held_.end(), cells.begin(), cells.end());
     if (held_.size() < perStatement_ * table_.columns.size()) return Status::success();
     if (!full_ && !(full_ = prepare(perStatement_))) return engine::lastError(database_.handle());

@@ -7,6 +7,7 @@
 #include "modules/engine.h"
 #include "modules/module_format.h"
 #include "modules/module_sql.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::modules::schema {
@@ -85,11 +86,12 @@ Status checkLayout(sqlite3* db) {
         const std::string type = typeText ? reinterpret_cast<const char*>(typeText) : "";
         const std::string name = nameText ? reinterpret_cast<const char*>(nameText) : "";
         if (type == "trigger") {
-            why = "it defines a trigger (" + name + ")";
+            why = i18n::fill(i18n::tx("it defines a trigger (%1)"), {name});
         } else if (isModuleTable(name) && type != "table") {
-            why = name + " is a " + type + ", not a table";
+            // TRANSLATORS: %2 is the engine's word for what it is ("view", "index").
+            why = i18n::fill(i18n::tx("%1 is a %2, not a table"), {name, type});
         } else if (isModuleTable(name) && sqlite3_column_int64(statement, 2) <= 0) {
-            why = name + " is a virtual table";
+            why = i18n::fill(i18n::tx("%1 is a virtual table"), {name});
         } else if (isModuleTable(name)) {
             tables.push_back(name);
         }
@@ -104,7 +106,7 @@ Status checkLayout(sqlite3* db) {
         if (hasRowIds(db, table, &prepared)) continue;
         if (prepared != SQLITE_ERROR)
             return Error(kindOf(prepared, ErrorKind::kNotAModule), describe(db));
-        why = table + " is a table without row ids";
+        why = i18n::fill(i18n::tx("%1 is a table without row ids"), {table});
     }
     if (why.empty()) return Status::success();
     return Error(ErrorKind::kUnsafeLayout, why);

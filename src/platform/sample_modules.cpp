@@ -1,6 +1,7 @@
 #include "platform/sample_modules.h"
 #include "platform/descriptor.h"
 #include "platform/files.h"
+#include "text/i18n.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -52,12 +53,12 @@ Result<Outcome> copyOne(const fs::path& source, const fs::path& folder,
     const ReadableFile in = openForReading(source, UINT64_MAX, Links::kRefuse);
     if (in.problem == ReadableFile::Problem::kCannotOpen)
         return in.error == ELOOP ? Result<Outcome>(Outcome::Skipped)
-                                 : systemError(in.error, "cannot be read", source);
+                                 : systemError(in.error, i18n::tx("cannot be read"), source);
     if (!in) return Outcome::Skipped;
 
     const fs::path temporary = folder / ("." + name + ".part");
     Descriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!out) return systemError(errno, "cannot be written", temporary);
+    if (!out) return systemError(errno, i18n::tx("cannot be written"), temporary);
     // Another game copying the same sample holds the lock; the file it renamed away is no
     // longer at the temporary name, and must not be written again.
     struct stat opened {
@@ -66,25 +67,27 @@ Result<Outcome> copyOne(const fs::path& source, const fs::path& folder,
         ::lstat(temporary.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
         opened.st_dev != named.st_dev || !S_ISREG(opened.st_mode))
         return Outcome::Skipped;
-    if (::ftruncate(out.get(), 0) != 0) return systemError(errno, "cannot be written", temporary);
+    if (::ftruncate(out.get(), 0) != 0)
+        return systemError(errno, i18n::tx("cannot be written"), temporary);
 
     switch (copyAll(in.fd(), out.get(), UINT64_MAX, afterEachBlock)) {
         case CopyEnd::kReadFailed:
-            return systemError(errno, "cannot be read", source);
+            return systemError(errno, i18n::tx("cannot be read"), source);
         case CopyEnd::kWriteFailed:
-            return systemError(errno, "cannot be written", temporary);
+            return systemError(errno, i18n::tx("cannot be written"), temporary);
         case CopyEnd::kDone:
         case CopyEnd::kTooLarge:
             break;
     }
-    if (::fsync(out.get()) != 0) return systemError(errno, "cannot be written", temporary);
+    if (::fsync(out.get()) != 0)
+        return systemError(errno, i18n::tx("cannot be written"), temporary);
     if (!putInPlace(temporary, target, Placement::kKeepExisting)) {
         const int code = errno;
         std::error_code ignored;
         ignoreFailure(fs::remove(temporary, ignored),
                       "a leftover temporary name is reused by the next copy");
         if (code == EEXIST) return Outcome::Kept;  // another game put it there meanwhile
-        return systemError(code, "cannot be put in place", target);
+        return systemError(code, i18n::tx("cannot be put in place"), target);
     }
     return Outcome::Copied;
 }
@@ -133,7 +136,7 @@ Result<SampleCopy> copySampleModules(const fs::path& samples, const fs::path& fo
         const std::string name = entry->path().filename().string();
         if (!name.starts_with('.')) sources.push_back(entry->path());
     }
-    if (error) return systemError(error.value(), "cannot be listed", samples);
+    if (error) return systemError(error.value(), i18n::tx("cannot be listed"), samples);
 
     SampleCopy report;
     std::vector<fs::path> missing;
@@ -147,10 +150,11 @@ Result<SampleCopy> copySampleModules(const fs::path& samples, const fs::path& fo
     if (missing.empty()) return report;
 
     fs::create_directories(folder, error);
-    if (error) return systemError(error.value(), "cannot be made", folder);
-    if (!fs::is_directory(folder, error)) return systemError(ENOTDIR, "cannot be made", folder);
+    if (error) return systemError(error.value(), i18n::tx("cannot be made"), folder);
+    if (!fs::is_directory(folder, error))
+        return systemError(ENOTDIR, i18n::tx("cannot be made"), folder);
     if (::access(folder.c_str(), W_OK | X_OK) != 0)
-        return systemError(errno, "cannot be written", folder);
+        return systemError(errno, i18n::tx("cannot be written"), folder);
 
     for (const fs::path& source : missing) {
         Result<Outcome> outcome = copyOne(source, folder, afterEachBlock);
@@ -166,16 +170,27 @@ Result<SampleCopy> copySampleModules(const fs::path& samples, const fs::path& fo
     return report;
 }
 
+namespace {
+
+std::string samplesReadOnly(const fs::path& samples) {
+    // TRANSLATORS: the second line of a message about the player's modules folder; %1 is the
+    // folder of the installed sample modules.
+    return i18n::fill(i18n::tx("The sample modules open from %1, read-only: their top ten cannot "
+                               "be stored."),
+                      {samples.string()});
+}
+
+}  // namespace
+
 ModulesHome preparePlayerModules(const fs::path& executableFolder,
                                  const std::optional<fs::path>& dataHome) {
     const std::optional<fs::path> data = installedDataFolder(executableFolder);
     // Never a folder relative to wherever the game was started.
     if (!dataHome || !dataHome->is_absolute()) {
-        std::string problem = "There is no home folder to keep your modules in.";
+        std::string problem = i18n::tx("There is no home folder to keep your modules in.");
         if (!data) return {{}, problem};
         const fs::path samples = *data / "modules";
-        return {samples, problem + "\nThe sample modules open from " + samples.string() +
-                             ", read-only: their top ten cannot be stored."};
+        return {samples, problem + "\n" + samplesReadOnly(samples)};
     }
     const fs::path player = playerModulesFolder(*dataHome);
     std::error_code error;
@@ -186,13 +201,17 @@ ModulesHome preparePlayerModules(const fs::path& executableFolder,
     if (fs::equivalent(samples, player, error)) return {player, {}};
     Result<SampleCopy> copy = copySampleModules(samples, player);
     if (!copy)
-        return {samples, "Your modules folder " + player.string() + " " + copy.error().message() +
-                             ".\nThe sample modules open from " + samples.string() +
-                             ", read-only: their top ten cannot be stored."};
+        // TRANSLATORS: %1 is the folder, %2 what went wrong ("cannot be made (Permission
+        // denied)"); a second line follows.
+        return {samples, i18n::fill(i18n::tx("Your modules folder %1 %2."),
+                                    {player.string(), copy.error().message()}) +
+                             "\n" + samplesReadOnly(samples)};
     std::string problem;
     for (const Error& failure : copy->failed) problem += failure.what() + "\n";
     if (!problem.empty())
-        problem = "Some sample modules could not be copied into your modules folder:\n" + problem;
+        problem = std::string(i18n::tx("Some sample modules could not be copied into your modules "
+                                       "folder:")) +
+                  "\n" + problem;
     return {player, problem};
 }
 

@@ -1,5 +1,6 @@
 #include "platform/sdl_sound_player.h"
 #include "platform/files.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 #include <SDL.h>
@@ -175,15 +176,15 @@ bool SdlSoundPlayer::openDevice() {
     device_ = Device::Failed;
     const Mixer* mix = mixer();
     if (mix == nullptr) {
-        deviceProblem_ = "No sound device: SDL2_mixer is not installed";
+        deviceProblem_ = i18n::tx("No sound device: SDL2_mixer is not installed");
         return false;
     }
     if (mix->initSubSystem(SDL_INIT_AUDIO) != 0) {
-        deviceProblem_ = std::string("No sound device: ") + mix->getError();
+        deviceProblem_ = i18n::fill(i18n::tx("No sound device: %1"), {mix->getError()});
         return false;
     }
     if (mix->openAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
-        deviceProblem_ = std::string("No sound device: ") + mix->getError();
+        deviceProblem_ = i18n::fill(i18n::tx("No sound device: %1"), {mix->getError()});
         mix->quitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
@@ -220,14 +221,15 @@ void SdlSoundPlayer::Play() {
         releaseMusic();
         SDL_RWops* stream = openSound(file_);
         if (stream == nullptr) {
-            problem_ = "This sound cannot be played: it is missing, not a file or too large";
+            problem_ =
+                i18n::tx("This sound cannot be played: it is missing, not a file or too large");
             return;
         }
         // The type is told from the content, as for any file; the mixer closes the stream.
         music_ = mix.loadMusic(stream, MUS_NONE, 1);
         if (music_ == nullptr) {
             // The game says nothing; a window may.
-            problem_ = std::string("This sound cannot be played: ") + mix.getError();
+            problem_ = i18n::fill(i18n::tx("This sound cannot be played: %1"), {mix.getError()});
             return;
         }
         loadedFile_ = file_;

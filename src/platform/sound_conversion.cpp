@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "text/i18n.h"
 
 namespace vexlor::platform {
 
@@ -104,7 +105,9 @@ const Mixer* mixer() {
 }
 
 Error refused(const fs::path& source, const std::string& why) {
-    return Error(ErrorKind::kFailed, "the sound cannot be converted to WAV: " + why,
+    // TRANSLATORS: %1 says why ("it holds no sound").
+    return Error(ErrorKind::kFailed,
+                 i18n::fill(i18n::tx("the sound cannot be converted to WAV: %1"), {why}),
                  source.filename().string());
 }
 
@@ -167,31 +170,34 @@ Result<ConvertedSound> convertSoundToWav(const fs::path& source, const fs::path&
     // Read whole from a plain file within the limit: never from a pipe, never past the limit.
     const ReadableFile file = openForReading(source, kMaxConvertedSoundBytes);
     if (file.problem == ReadableFile::Problem::kCannotOpen)
-        return refused(source, "it cannot be read");
+        return refused(source, i18n::tx("it cannot be read"));
     if (file.problem == ReadableFile::Problem::kFolder ||
         file.problem == ReadableFile::Problem::kNotRegular)
-        return refused(source, "it is not a file");
+        return refused(source, i18n::tx("it is not a file"));
     if (file.problem == ReadableFile::Problem::kTooLarge)
-        return refused(source, "it is larger than " +
-                                   std::to_string(kMaxConvertedSoundBytes / (1024 * 1024)) +
-                                   " MiB");
+        return refused(source,
+                       i18n::fill(i18n::tx("it is larger than %1 MiB"),
+                                  {std::to_string(kMaxConvertedSoundBytes / (1024 * 1024))}));
     // A file that grew meanwhile is read up to the size it had.
     std::string bytes = readAll(file.fd(), kMaxConvertedSoundBytes).value_or(std::string());
     bytes.resize(std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(file.info.st_size)));
     const bool ogg = bytes.size() >= 4 && std::memcmp(bytes.data(), "OggS", 4) == 0;
     const bool flac = bytes.size() >= 4 && std::memcmp(bytes.data(), "fLaC", 4) == 0;
-    if (!ogg && !flac) return refused(source, "it is no OGG Vorbis, FLAC or Opus sound");
+    if (!ogg && !flac) return refused(source, i18n::tx("it is no OGG Vorbis, FLAC or Opus sound"));
 
     const Mixer* mix = mixer();
-    if (mix == nullptr) return refused(source, "SDL2_mixer, which decodes it, is not installed");
+    if (mix == nullptr)
+        return refused(source, i18n::tx("SDL2_mixer, which decodes it, is not installed"));
     const OpenMixer opened(*mix);
-    if (!opened.open()) return refused(source, std::string("no audio: ") + mix->getError());
+    if (!opened.open())
+        return refused(source, i18n::fill(i18n::tx("no audio: %1"), {mix->getError()}));
     int rate = 0;
     Uint16 format = 0;
     int channels = 0;
     if (mix->querySpec(&rate, &format, &channels) == 0 || format != AUDIO_S16SYS || channels < 1 ||
         channels > 8 || rate <= 0)
-        return refused(source, "the audio device has a format WAV files here do not take");
+        return refused(source,
+                       i18n::tx("the audio device has a format WAV files here do not take"));
 
     // Told by the mixer from the content: an OGG file holding anything but Vorbis or Opus is
     // refused, not decoded by whatever takes it.
@@ -200,22 +206,22 @@ Result<ConvertedSound> convertSoundToWav(const fs::path& source, const fs::path&
         const Mix_MusicType type = mix->musicType(music);
         mix->freeMusic(music);
         if (type != MUS_OGG && type != MUS_FLAC && type != MUS_OPUS)
-            return refused(source, "it is no OGG Vorbis, FLAC or Opus sound");
+            return refused(source, i18n::tx("it is no OGG Vorbis, FLAC or Opus sound"));
     } else {
-        return refused(source, std::string("it is damaged (") + mix->getError() + ")");
+        return refused(source, i18n::fill(i18n::tx("it is damaged (%1)"), {mix->getError()}));
     }
     Mix_Chunk* chunk =
         mix->loadChunk(mix->fromMemory(bytes.data(), static_cast<int>(bytes.size())), 1);
     const auto frameBytes = static_cast<std::size_t>(channels) * 2;
     const std::size_t limit =
         static_cast<std::size_t>(rate) * frameBytes * kMaxConvertedSoundLength.count();
-    const std::string longest =
-        "it is longer than " + std::to_string(kMaxConvertedSoundLength.count() / 60) + " minutes";
+    const std::string longest = i18n::fill(i18n::tx("it is longer than %1 minutes"),
+                                           {std::to_string(kMaxConvertedSoundLength.count() / 60)});
     if (chunk == nullptr) {
         const std::string why = mix->getError();
         // Decoding stops where SDL refuses the buffer a longer sound needs.
         if (why.find("memory") != std::string::npos) return refused(source, longest);
-        return refused(source, "it is damaged (" + why + ")");
+        return refused(source, i18n::fill(i18n::tx("it is damaged (%1)"), {why}));
     }
     const std::size_t pcm = chunk->alen - chunk->alen % frameBytes;
     std::string wav;
@@ -225,10 +231,11 @@ Result<ConvertedSound> convertSoundToWav(const fs::path& source, const fs::path&
     }
     mix->freeChunk(chunk);
     if (pcm > limit) return refused(source, longest);
-    if (pcm == 0) return refused(source, "it holds no sound");
+    if (pcm == 0) return refused(source, i18n::tx("it holds no sound"));
 
     if (!writeFileWhole(target, wav, Placement::kReplace))
-        return Error(ErrorKind::kNoAccess, "cannot write the converted sound", target.string());
+        return Error(ErrorKind::kNoAccess, i18n::tx("cannot write the converted sound"),
+                     target.string());
     ConvertedSound converted;
     converted.rate = rate;
     converted.channels = channels;

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 
+#include "text/i18n.h"
 #include "ui/widgets.h"
 
 namespace vexlor::ui {
@@ -43,7 +44,7 @@ AboutDialog::AboutDialog(const app::MasterForm& main, QWidget* parent, double sc
     ok->setObjectName(QString::fromStdString(window_.cmdOk.name));
     ok->setGeometry(scaled(placeOf(window_.cmdOk), scale_));
     connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-    ok->setAccessibleName(QStringLiteral("OK"));
+    ok->setAccessibleName(QString::fromUtf8(i18n::txc("accessible name", "OK")));
     render();
 }
 

@@ -1,5 +1,7 @@
 #include "ui/command_line.h"
 
+#include "text/i18n.h"
+
 namespace vexlor::ui {
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
@@ -23,11 +25,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         } else if (!optionsEnd && argument == "--from-menu") {
             line.fromMenu = true;
         } else if (!optionsEnd && argument.size() > 1 && argument.starts_with('-')) {
-            return misuse("unknown option " + argument);
+            // TRANSLATORS: printed after "vexlor: "; %1 is the option as given.
+            return misuse(i18n::fill(i18n::tx("unknown option %1"), {argument}));
         } else if (!line.module.empty()) {
-            return misuse("one module at a time: " + argument);
+            // TRANSLATORS: printed after "vexlor: "; %1 is the second module named.
+            return misuse(i18n::fill(i18n::tx("one module at a time: %1"), {argument}));
         } else if (argument.empty()) {
-            return misuse("an empty module name");
+            return misuse(i18n::tx("an empty module name"));
         } else {
             line.module = argument;
         }
@@ -36,14 +40,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText(const std::string& program) {
-    return "Usage: " + program +
-           " [--fullscreen] [--from-menu] [MODULE.vxm]\n"
-           "Plays the quiz game, with MODULE.vxm open when it is named.\n"
-           "      --fullscreen  fill the screen (F11 switches)\n"
-           "      --from-menu   play from your own modules folder, as the menu entry does;\n"
-           "                    the first start copies the sample modules into it\n"
-           "  -h, --help        show this help and end\n"
-           "      --version     show the version and end\n";
+    // TRANSLATORS: vexlor --help; %1 is the program's name. The options are typed as they
+    // stand: translate the words only, and keep the descriptions in their column.
+    return i18n::fill(
+        i18n::tx("Usage: %1 [--fullscreen] [--from-menu] [MODULE.vxm]\n"
+                 "Plays the quiz game, with MODULE.vxm open when it is named.\n"
+                 "      --fullscreen  fill the screen (F11 switches)\n"
+                 "      --from-menu   play from your own modules folder, as the menu entry does;\n"
+                 "                    the first start copies the sample modules into it\n"
+                 "  -h, --help        show this help and end\n"
+                 "      --version     show the version and end\n"),
+        {program});
 }
 
 }  // namespace vexlor::ui

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QValidator>
 
+#include "text/i18n.h"
 #include "ui/widgets.h"
 
 namespace vexlor::ui {
@@ -53,7 +54,7 @@ HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent, double scale)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       main_(main),
       scale_(fittingScale(ownSize(), scale, parent)) {
-    setWindowTitle(QString::fromUtf8(scores::HScoreForm::kCaption));
+    setWindowTitle(QString::fromUtf8(i18n::tx(scores::HScoreForm::kCaption)));
     setModal(true);
     setWindowIcon(applicationIcon());
     setFixedSize(scaled(QRect(QPoint(), ownSize()), scale_).size());
@@ -93,8 +94,8 @@ HScoreDialog::HScoreDialog(app::MasterForm& main, QWidget* parent, double scale)
     // Reached with Tab and pressed with Space, so a player without a mouse can store the name;
     // Enter still does nothing here.
     ok->setFocusPolicy(Qt::TabFocus);
-    ok->setAccessibleName(QStringLiteral("OK"));
-    name_->setAccessibleName(QStringLiteral("Your name"));
+    ok->setAccessibleName(QString::fromUtf8(i18n::txc("accessible name", "OK")));
+    name_->setAccessibleName(QString::fromUtf8(i18n::txc("accessible name", "Your name")));
 
     // The name box is the only control that takes the focus: the player types at once.
     name_->setFocus();

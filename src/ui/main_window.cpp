@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "text/i18n.h"
+
 namespace vexlor::ui {
 
 namespace {
@@ -32,11 +34,15 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form), surface_(new QWidge
 
     for (app::Label* caption : {&form_.Label8, &form_.Label7}) addLabel(*caption, on);
     // Numbers alone mean nothing to a listener: these are read with what they count.
-    for (auto [caption, spoken] : {std::pair{&form_.Score, QStringLiteral("Score")},
-                                   std::pair{&form_.Horloge, QStringLiteral("Time left")},
-                                   std::pair{&form_.FiftyPanel, QStringLiteral("Fifty-fifty left")},
-                                   std::pair{&form_.PausePanel, QStringLiteral("Pauses left")}})
-        speakWithText(*addLabel(*caption, on), spoken);
+    // TRANSLATORS: the names a screen reader gives the game's elements, before what they show.
+    speakWithText(*addLabel(form_.Score, on),
+                  QString::fromUtf8(i18n::txc("accessible name", "Score")));
+    speakWithText(*addLabel(form_.Horloge, on),
+                  QString::fromUtf8(i18n::txc("accessible name", "Time left")));
+    speakWithText(*addLabel(form_.FiftyPanel, on),
+                  QString::fromUtf8(i18n::txc("accessible name", "Fifty-fifty left")));
+    speakWithText(*addLabel(form_.PausePanel, on),
+                  QString::fromUtf8(i18n::txc("accessible name", "Pauses left")));
     for (auto [element, picture] :
          {std::pair{&form_.ImaScore, QStringLiteral(":/titles/score.svg")},
           std::pair{&form_.ImaHorloge, QStringLiteral(":/titles/clock.svg")}}) {
@@ -51,28 +57,39 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form), surface_(new QWidge
     renderers_.push_back([this, topTen] { renderFrame(form_.TopTen, *topTen, scale_); });
     for (int k = 1; k <= 10; ++k) addLabel(form_.Pan(k), topTen);
 
-    speakWithText(*addLabel(form_.PanelQuestion, on), QStringLiteral("Question"));
+    speakWithText(*addLabel(form_.PanelQuestion, on),
+                  QString::fromUtf8(i18n::txc("accessible name", "Question")));
     auto* picture = new PictureView(on);
     picture->setObjectName(QString::fromStdString(form_.Picture1.name));
-    picture->setAccessibleName(QStringLiteral("Question picture"));
+    picture->setAccessibleName(QString::fromUtf8(i18n::txc("accessible name", "Question picture")));
     renderers_.push_back([this, picture] { renderPictureBox(form_.Picture1, *picture, scale_); });
-    addAnswer(form_.PanelRepA, QStringLiteral("Answer A"), &app::MasterForm::PanelRepA_Click);
-    addAnswer(form_.PanelRepB, QStringLiteral("Answer B"), &app::MasterForm::PanelRepB_Click);
-    addAnswer(form_.PanelRepC, QStringLiteral("Answer C"), &app::MasterForm::PanelRepC_Click);
-    addAnswer(form_.PanelRepD, QStringLiteral("Answer D"), &app::MasterForm::PanelRepD_Click);
-    speakWithText(*addLabel(form_.Panel, on), QStringLiteral("Status"));
+    // TRANSLATORS: an answer panel's name; %1 is its letter, A to D, which is also its key.
+    const QString answer = QString::fromUtf8(i18n::txc("accessible name", "Answer %1"));
+    addAnswer(form_.PanelRepA, answer.arg(QLatin1Char('A')), &app::MasterForm::PanelRepA_Click);
+    addAnswer(form_.PanelRepB, answer.arg(QLatin1Char('B')), &app::MasterForm::PanelRepB_Click);
+    addAnswer(form_.PanelRepC, answer.arg(QLatin1Char('C')), &app::MasterForm::PanelRepC_Click);
+    addAnswer(form_.PanelRepD, answer.arg(QLatin1Char('D')), &app::MasterForm::PanelRepD_Click);
+    speakWithText(*addLabel(form_.Panel, on),
+                  QString::fromUtf8(i18n::txc("accessible name", "Status")));
 
     using Form = app::MasterForm;
-    addButton(form_.Modu, QStringLiteral("open"), QStringLiteral("Open"), &Form::Modu_Click);
-    addButton(form_.Start, QStringLiteral("start"), QStringLiteral("Start"), &Form::Start_Click);
-    addButton(form_.NextQ, QStringLiteral("next"), QStringLiteral("Next"), &Form::NextQ_Click);
-    addButton(form_.Replay, QStringLiteral("replay"), QStringLiteral("Replay sound"),
-              &Form::Replay_Click);
-    addButton(form_.Fifty, QStringLiteral("fifty"), QStringLiteral("Fifty-fifty"),
-              &Form::Fifty_Click);
-    addButton(form_.Pause, QStringLiteral("pause"), QStringLiteral("Pause"), &Form::Pause_Click);
-    addButton(form_.About, QStringLiteral("about"), QStringLiteral("About"), &Form::About_Click);
-    addButton(form_.Sortie, QStringLiteral("exit"), QStringLiteral("Exit"), &Form::Sortie_Click);
+    // TRANSLATORS: the buttons' names, read aloud; the pictures of the buttons stay as drawn.
+    addButton(form_.Modu, QStringLiteral("open"),
+              QString::fromUtf8(i18n::txc("accessible name", "Open")), &Form::Modu_Click);
+    addButton(form_.Start, QStringLiteral("start"),
+              QString::fromUtf8(i18n::txc("accessible name", "Start")), &Form::Start_Click);
+    addButton(form_.NextQ, QStringLiteral("next"),
+              QString::fromUtf8(i18n::txc("accessible name", "Next")), &Form::NextQ_Click);
+    addButton(form_.Replay, QStringLiteral("replay"),
+              QString::fromUtf8(i18n::txc("accessible name", "Replay sound")), &Form::Replay_Click);
+    addButton(form_.Fifty, QStringLiteral("fifty"),
+              QString::fromUtf8(i18n::txc("accessible name", "Fifty-fifty")), &Form::Fifty_Click);
+    addButton(form_.Pause, QStringLiteral("pause"),
+              QString::fromUtf8(i18n::txc("accessible name", "Pause")), &Form::Pause_Click);
+    addButton(form_.About, QStringLiteral("about"),
+              QString::fromUtf8(i18n::txc("accessible name", "About")), &Form::About_Click);
+    addButton(form_.Sortie, QStringLiteral("exit"),
+              QString::fromUtf8(i18n::txc("accessible name", "Exit")), &Form::Sortie_Click);
     // Keys reach the window itself: no child takes the focus.
     setFocusPolicy(Qt::StrongFocus);
 
@@ -115,8 +132,11 @@ void MainWindow::addButton(app::PictureButton& element, const QString& picture,
 void MainWindow::speakWithText(QLabel& label, const QString& spoken) {
     // Runs after the label's own renderer, so it reads the text just drawn.
     renderers_.push_back([&label, spoken] {
-        const QString name =
-            label.text().isEmpty() ? spoken : spoken + QStringLiteral(": ") + label.text();
+        // TRANSLATORS: an element's name (%1) and the text it shows (%2), read together.
+        const QString name = label.text().isEmpty()
+                                 ? spoken
+                                 : QString::fromUtf8(i18n::txc("accessible name", "%1: %2"))
+                                       .arg(spoken, label.text());
         if (label.accessibleName() != name) label.setAccessibleName(name);
     });
 }

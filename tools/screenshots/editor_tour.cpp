@@ -1,6 +1,7 @@
 // Opens a module in the real editor window, offscreen, to take the README's picture of it: the
 // first question with a picture selected, its preview drawn by the game's window, as asked and
-// as judged. Usage: editor_screenshot OUT-FOLDER MODULE.vxm
+// as judged. In the language the environment names (LANGUAGE=fr), as the editor itself would be.
+// Usage: editor_screenshot OUT-FOLDER MODULE.vxm
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -10,6 +11,7 @@
 #include "editor/prompts.h"
 #include "platform/sdl_sound_player.h"
 #include "rules/media.h"
+#include "ui/translations.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    vexlor::ui::installTranslations(app);
     const QString out = QString::fromLocal8Bit(argv[1]);
     vexlor::editor::QtPrompts prompts;
     vexlor::platform::SdlSoundPlayer sound;

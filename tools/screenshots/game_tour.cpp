@@ -1,6 +1,8 @@
 // Plays the real game, as main() starts it, to take the README's pictures: the idle window with
-// a module open, a question with a picture, a right answer, and the top ten with the score just
-// entered. Not a test: scripts/screenshots runs it.
+// a module open, a question with a picture, a right answer, the name window and the top ten with
+// the score just entered. Not a test: scripts/screenshots runs it. The game chooses its language
+// from the environment as it starts (ui::installTranslations), so LANGUAGE=fr takes the pictures
+// in French.
 //
 // Usage: screenshot_tour OUT_FOLDER MODULE.vxm ANSWERS
 //   ANSWERS  one line per question: its text, a tab, its right answer
@@ -126,8 +128,9 @@ void poll(MainWindow& window) {
                     qobject_cast<vexlor::ui::HScoreDialog*>(QApplication::activeModalWidget())) {
                 if (ticks < 5) return;
                 dialog->findChild<QLineEdit*>()->setText(QStringLiteral("Alex"));
-                for (auto* button : dialog->findChildren<QAbstractButton*>())
-                    if (button->accessibleName() == QStringLiteral("OK")) click(button);
+                save(*dialog, "name-entry.png");
+                // Found by its name in the code: what it is called aloud depends on the language.
+                click(dialog->findChild<QAbstractButton*>(QStringLiteral("cmdOk")));
                 next(Step::TopTen);
             }
             return;

@@ -17,6 +17,7 @@
 #include "authoring/conversion.h"
 #include "base/result.h"
 #include "modules/earlier_format.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -51,13 +52,14 @@ struct UsageError {
 
 struct Command {
     std::string_view name;
-    std::string_view synopsis;
-    std::string_view summary;
-    std::string_view details;
+    std::string_view synopsis;  ///< names and values' placeholders only: not translated
+    const char* summary;        ///< marked for the catalogs, looked up where shown
+    /// The help's paragraphs, each marked for the catalogs and looked up where shown.
+    std::vector<const char*> details;
     std::vector<Option> options;
     int (*run)(const Arguments&, std::ostream& out, std::ostream& err);
-    std::string_view operand = "the module file";  ///< what the one positional argument is
-    bool manyOperands = false;                     ///< it takes one or more
+    const char* operand = VX_N("the module file");  ///< what the one positional argument is
+    bool manyOperands = false;                      ///< it takes one or more
 };
 
 /// A module in the earlier format, read as it stands.
@@ -77,8 +79,9 @@ int fail(std::ostream& err, const std::string& message);
 inline int fail(std::ostream& err, const Error& error) {
     return fail(err, error.what());
 }
-/// "1 question", "2 questions".
-std::string plural(std::int64_t count, const char* singular, const char* several);
+/// `form` (the right plural form, from i18n::txn, holding %1) with the count for %1:
+/// counted(n, i18n::txn("%1 question", "%1 questions", n)).
+std::string counted(std::int64_t count, const char* form);
 
 /// The folder a file lies in ("." for a bare name): where a module's media are looked for.
 std::filesystem::path folderOf(const std::filesystem::path& file);

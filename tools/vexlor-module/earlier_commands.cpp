@@ -13,6 +13,7 @@
 #include "legacy/jet_module.h"
 #include "modules/earlier_format.h"
 #include "modules/temporary_names.h"
+#include "text/i18n.h"
 #include "vexlor-module/command_line.h"
 #include "vexlor-module/commands.h"
 
@@ -24,11 +25,14 @@ namespace {
 
 constexpr unsigned kReadingSeconds = 120;
 
+// Said from a signal handler, which may not look a text up: looked up when the limit is set.
+const char* tookTooLong = nullptr;
+
 extern "C" void readingTookTooLong(int) {
-    static const char message[] =
-        "vexlor-module: reading the module in the earlier format took longer than 120 seconds: "
-        "the file is damaged. Nothing was written.\n";
-    [[maybe_unused]] const auto written = ::write(2, message, sizeof message - 1);
+    static const char program[] = "vexlor-module: ";
+    [[maybe_unused]] auto written = ::write(2, program, sizeof program - 1);
+    written = ::write(2, tookTooLong, std::strlen(tookTooLong));
+    written = ::write(2, "\n", 1);
     ::_exit(kExitFailure);
 }
 
@@ -37,6 +41,9 @@ extern "C" void readingTookTooLong(int) {
 class ReadingTimeLimit {
   public:
     ReadingTimeLimit() {
+        tookTooLong = i18n::tx(
+            "reading the module in the earlier format took longer than 120 seconds: the file is "
+            "damaged. Nothing was written.");
         struct sigaction action {};
         action.sa_handler = readingTookTooLong;
         ::sigaction(SIGALRM, &action, &before_);
@@ -54,13 +61,22 @@ class ReadingTimeLimit {
 };
 
 std::string formatLine(const modules::JetHeader& header) {
-    return "in the earlier module format (" + modules::jetVersionName(header) + ")";
+    // TRANSLATORS: %1 is "Jet 3", "Jet 4" or a description of a later database format.
+    return i18n::fill(i18n::tx("in the earlier module format (%1)"),
+                      {modules::jetVersionName(header)});
 }
 
 std::string counts(const Converted& converted) {
-    return plural(converted.questions, "question", "questions") + ", " +
-           plural(converted.asked, "asked", "asked") + ", " +
-           plural(converted.scores, "high score", "high scores");
+    // TRANSLATORS: the three counts are joined as "3 questions, 1 asked, 2 high scores".
+    return counted(converted.questions,
+                   i18n::txn("%1 question", "%1 questions",
+                             static_cast<unsigned long>(converted.questions))) +
+           ", " +
+           counted(converted.asked,
+                   i18n::txn("%1 asked", "%1 asked", static_cast<unsigned long>(converted.asked))) +
+           ", " +
+           counted(converted.scores, i18n::txn("%1 high score", "%1 high scores",
+                                               static_cast<unsigned long>(converted.scores)));
 }
 
 // The exit status of a failure: a file the game would not take as a module is told apart, for
@@ -76,7 +92,8 @@ int convertInPlace(const fs::path& path, std::ostream& out, std::ostream& err) {
         // Not a Jet database: a module of ours is left alone, anything else is told why.
         auto current = ModuleStore::open(path);
         if (!current) return failed(err, current.error());
-        out << path.string() << ": already a module in the current format; left as it is\n";
+        out << path.string() << ": "
+            << i18n::tx("already a module in the current format; left as it is") << '\n';
         return kExitSuccess;
     }
     auto module = legacy::JetModule::open(path);
@@ -91,8 +108,11 @@ int convertInPlace(const fs::path& path, std::ostream& out, std::ostream& err) {
         fs::remove(converted, ignored);
         return failed(err, backup.error());
     }
-    out << path.string() << ": converted from " << modules::jetVersionName((*module)->header())
-        << " (" << counts(*written) << "); the original is kept as " << backup->filename().string()
+    // TRANSLATORS: %1 "Jet 3" or "Jet 4", %2 the counts, %3 the name of the kept original.
+    out << path.string() << ": "
+        << i18n::fill(i18n::tx("converted from %1 (%2); the original is kept as %3"),
+                      {modules::jetVersionName((*module)->header()), counts(*written),
+                       backup->filename().string()})
         << '\n';
     return kExitSuccess;
 }
@@ -101,19 +121,24 @@ int convertTo(const fs::path& from, const fs::path& to, bool replace, std::ostre
               std::ostream& err) {
     std::error_code error;
     if (fs::exists(to, error) && fs::equivalent(from, to, error))
-        return fail(err, to.string() +
-                             ": is the module being converted; to convert it in its place, leave "
-                             "out -o");
+        return fail(err, to.string() + ": " +
+                             i18n::tx("is the module being converted; to convert it in its "
+                                      "place, leave out -o"));
     if (!modules::readJetHeader(from) && ModuleStore::open(from)) {
-        out << from.string() << ": already a module in the current format; nothing written\n";
+        out << from.string() << ": "
+            << i18n::tx("already a module in the current format; nothing written") << '\n';
         return kExitSuccess;
     }
     auto module = legacy::JetModule::open(from);
     if (!module) return failed(err, module.error());
     auto written = writeConverted(to, **module, replace);
     if (!written) return failed(err, written.error());
-    out << to.string() << ": converted from " << from.string() << ", "
-        << modules::jetVersionName((*module)->header()) << " (" << counts(*written) << ")\n";
+    // TRANSLATORS: %1 the file converted, %2 "Jet 3" or "Jet 4", %3 the counts.
+    out << to.string() << ": "
+        << i18n::fill(
+               i18n::tx("converted from %1, %2 (%3)"),
+               {from.string(), modules::jetVersionName((*module)->header()), counts(*written)})
+        << '\n';
     return kExitSuccess;
 }
 
@@ -138,8 +163,8 @@ int runConvert(const Arguments& arguments, std::ostream& out, std::ostream& err)
     const ReadingTimeLimit limit;
     if (arguments.has("--output")) {
         if (arguments.positionals.size() > 1)
-            return fail(err, std::string(kProgram) +
-                                 " convert: -o writes one module: give one file to convert");
+            return fail(err, std::string(kProgram) + " convert: " +
+                                 i18n::tx("-o writes one module: give one file to convert"));
         return convertTo(arguments.positionals[0], arguments.value("--output"),
                          arguments.has("--force"), out, err);
     }

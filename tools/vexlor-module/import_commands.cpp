@@ -14,6 +14,7 @@
 #include "authoring/question_csv.h"
 #include "authoring/question_file.h"
 #include "authoring/question_import.h"
+#include "text/i18n.h"
 #include "text/text.h"
 #include "vexlor-module/command_line.h"
 #include "vexlor-module/commands.h"
@@ -40,14 +41,18 @@ std::string formatTitle(ImportFormat format) {
     return "CSV";
 }
 
-// The tool's options, as the way to read a file differently from what just failed.
-const QuestionFileHints kHints{
-    "; give --format csv, aiken, gift or opentdb",
-    "; or give --columns auto to take the columns by their names, or --columns LIST naming them "
-    "in order",
-    "; give --columns LIST naming the file's columns in order, such as "
-    "question,right,wrong1,wrong2,wrong3,points",
-    " (--strict)"};
+// The tool's options, as the way to read a file differently from what just failed; looked up
+// when a file is read, as the language is chosen after the program starts.
+QuestionFileHints hints() {
+    // TRANSLATORS: each is added at the end of a message on a file of questions that cannot be
+    // read as it is; keep the leading "; " and the options as they are.
+    return {i18n::tx("; give --format csv, aiken, gift or opentdb"),
+            i18n::tx("; or give --columns auto to take the columns by their names, or --columns "
+                     "LIST naming them in order"),
+            i18n::tx("; give --columns LIST naming the file's columns in order, such as "
+                     "question,right,wrong1,wrong2,wrong3,points"),
+            i18n::tx(" (--strict)")};
+}
 
 // Reads a question file as the options ask and screens its questions, media looked up in
 // `mediaFolder`, telling `report` about every question skipped or doubtful. Gives nothing, and
@@ -80,7 +85,7 @@ std::optional<QuestionFile> readAsAsked(const Arguments& arguments, const std::s
     options.mediaFolder = mediaFolder;
 
     std::vector<std::string> lines;
-    auto read = authoring::readQuestionFile(file, options, kHints, lines);
+    auto read = authoring::readQuestionFile(file, options, hints(), lines);
     for (const std::string& line : lines) report << line << '\n';
     return read;
 }
@@ -101,8 +106,10 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     fs::path target = arguments.positionals[0];
     if (!hasModuleExtension(target)) {
         target += ".vxm";
-        out << "named the module " << target.string()
-            << ", as the game's Open dialog lists only .vxm files\n";
+        out << i18n::fill(i18n::tx("named the module %1, as the game's Open dialog lists only "
+                                   ".vxm files"),
+                          {target.string()})
+            << '\n';
     }
     auto imported = readAsAsked(arguments, arguments.value("--questions"), folderOf(target), err);
     if (!imported) return kExitFailure;
@@ -112,9 +119,12 @@ int runCreate(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     Status written = writeModule(target, properties, questions, arguments.has("--force"),
                                  imported->result.questionsNotKept);
     if (!written) return fail(err, written.error());
-    out << "created " << target.string() << " with "
-        << plural(static_cast<std::int64_t>(questions.size()), "question", "questions")
-        << skippedNote(imported->result) << '\n';
+    // TRANSLATORS: %1 the module, %2 the count, %3 a note on questions skipped (or nothing).
+    out << i18n::fill(
+               i18n::txn("created %1 with %2 question%3", "created %1 with %2 questions%3",
+                         questions.size()),
+               {target.string(), std::to_string(questions.size()), skippedNote(imported->result)})
+        << '\n';
     return kExitSuccess;
 }
 
@@ -130,9 +140,13 @@ int runAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const auto& questions = imported->result.questions;
     auto total = module->appendQuestions(questions, imported->result.questionsNotKept);
     if (!total) return fail(err, total.error());
-    out << "added " << plural(static_cast<std::int64_t>(questions.size()), "question", "questions")
-        << skippedNote(imported->result) << " to " << module->path().string()
-        << ", which now holds " << *total << '\n';
+    // TRANSLATORS: %1 the count, %2 a note on questions skipped (or nothing), %3 the module,
+    // %4 how many questions it holds now.
+    out << i18n::fill(i18n::txn("added %1 question%2 to %3, which now holds %4",
+                                "added %1 questions%2 to %3, which now holds %4", questions.size()),
+                      {std::to_string(questions.size()), skippedNote(imported->result),
+                       module->path().string(), std::to_string(*total)})
+        << '\n';
     return kExitSuccess;
 }
 
@@ -143,20 +157,30 @@ int runImportCheck(const Arguments& arguments, std::ostream& out, std::ostream&)
     auto imported = readAsAsked(arguments, file, folderOf(file), out);
     if (!imported) return kExitFailure;
     const ImportResult& result = imported->result;
-    out << file << ": " << formatTitle(imported->format) << ", "
-        << plural(static_cast<std::int64_t>(result.usable()), "question", "questions")
-        << " to import" << skippedNote(result) << '\n';
+    // TRANSLATORS: %1 the file's format (CSV, GIFT...), %2 the count, %3 a note on questions
+    // skipped (or nothing).
+    out << file << ": "
+        << i18n::fill(i18n::txn("%1, %2 question to import%3", "%1, %2 questions to import%3",
+                                result.usable()),
+                      {formatTitle(imported->format), std::to_string(result.usable()),
+                       skippedNote(result)})
+        << '\n';
     if (result.questionsNotKept > 0)
-        out << file << ": more than the " << kMaxQuestions
-            << " questions the game counts in a module\n";
+        out << file << ": "
+            << i18n::fill(i18n::tx("more than the %1 questions the game counts in a module"),
+                          {std::to_string(kMaxQuestions)})
+            << '\n';
     if (result.categoryCounts.size() > 1 || !result.categoryCounts.begin()->first.empty())
         for (const auto& [category, count] : result.categoryCounts)
-            out << "  " << (category.empty() ? "(no category)" : category) << ": " << count << '\n';
+            out << "  " << (category.empty() ? std::string(i18n::tx("(no category)")) : category)
+                << ": " << count << '\n';
     // A column mix-up shows here, before anything is written.
     const std::size_t shown = std::min<std::size_t>(3, result.questions.size());
-    out << (shown == 1 ? std::string("The first question")
-                       : "The first " + std::to_string(shown) + " questions")
-        << ", with the answer taken as the right one:\n";
+    out << i18n::fill(
+               i18n::txn("The first question, with the answer taken as the right one:",
+                         "The first %1 questions, with the answer taken as the right one:", shown),
+               {std::to_string(shown)})
+        << '\n';
     for (std::size_t i = 0; i < shown; ++i) {
         const Question& question = result.questions[i];
         Problem where = i < result.places.size() ? result.places[i] : Problem{};

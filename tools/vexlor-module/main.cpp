@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         const int status = vexlor::authoring::runTool(arguments, std::cout, std::cerr);
         // A full disk or a closed pipe must not pass for success.
         if (!std::cout.flush()) {
-            std::cerr << "vexlor-module: cannot write the output\n";
+            std::cerr << "vexlor-module: " << vexlor::i18n::tx("cannot write the output") << '\n';
             return vexlor::authoring::kExitFailure;
         }
         return status;

@@ -18,6 +18,7 @@
 #include "authoring/module_file.h"
 #include "authoring/question_csv.h"
 #include "authoring/question_import.h"
+#include "text/i18n.h"
 #include "text/text.h"
 #include "vexlor-module/command_line.h"
 #include "vexlor-module/commands.h"
@@ -31,13 +32,14 @@ namespace fs = std::filesystem;
 namespace {
 
 void printInfo(std::ostream& out, const Properties& shown, const std::int64_t (&counts)[3]) {
-    out << "Title: " << shown.title << '\n'
-        << "Author: " << shown.author << '\n'
-        << "Company: " << shown.company << '\n'
-        << "Year: " << shown.year << '\n'
-        << "Questions: " << counts[0] << '\n'
-        << "Asked: " << counts[1] << '\n'
-        << "High scores: " << counts[2] << '\n';
+    // TRANSLATORS: the lines of "vexlor-module info"; %1 is the value.
+    out << i18n::fill(i18n::tx("Title: %1"), {shown.title}) << '\n'
+        << i18n::fill(i18n::tx("Author: %1"), {shown.author}) << '\n'
+        << i18n::fill(i18n::tx("Company: %1"), {shown.company}) << '\n'
+        << i18n::fill(i18n::tx("Year: %1"), {shown.year}) << '\n'
+        << i18n::fill(i18n::tx("Questions: %1"), {std::to_string(counts[0])}) << '\n'
+        << i18n::fill(i18n::tx("Asked: %1"), {std::to_string(counts[1])}) << '\n'
+        << i18n::fill(i18n::tx("High scores: %1"), {std::to_string(counts[2])}) << '\n';
 }
 
 Properties firstOf(const std::vector<Properties>& properties) {
@@ -51,8 +53,10 @@ int runInfo(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     if (auto read = readEarlierModule(arguments.positionals[0], err, earlier)) {
         if (*read != kExitSuccess) return *read;
         const SourceContent& content = earlier.content;
-        out << "Format: " << earlier.formatLine << ", read as it stands; " << kProgram
-            << " convert converts it\n";
+        // TRANSLATORS: %1 is "in the earlier module format (Jet 4)", %2 "vexlor-module".
+        out << i18n::fill(i18n::tx("Format: %1, read as it stands; %2 convert converts it"),
+                          {earlier.formatLine, kProgram})
+            << '\n';
         printInfo(
             out, firstOf(content.properties),
             {static_cast<std::int64_t>(content.questions.size()), content.asked, content.scores});
@@ -84,7 +88,8 @@ int runCheck(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     std::vector<Question> questions;
     if (auto read = readEarlierModule(path, err, earlier)) {
         if (*read != kExitSuccess) return *read;
-        out << path.string() << ": " << earlier.formatLine << ", checked as it stands\n";
+        out << path.string() << ": "
+            << i18n::fill(i18n::tx("%1, checked as it stands"), {earlier.formatLine}) << '\n';
         properties = std::move(earlier.content.properties);
         questions = std::move(earlier.content.questions);
     } else {
@@ -142,9 +147,9 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
             : ImportFormat::kCsv;
     const bool spreadsheet = arguments.has("--spreadsheet");
     if ((spreadsheet || arguments.has("--separator")) && format != ImportFormat::kCsv)
-        return fail(err, std::string("--spreadsheet and --separator are for CSV only"));
+        return fail(err, std::string(i18n::tx("--spreadsheet and --separator are for CSV only")));
     if (arguments.has("--separator") && !spreadsheet)
-        return fail(err, std::string("--separator is given with --spreadsheet"));
+        return fail(err, std::string(i18n::tx("--separator is given with --spreadsheet")));
     const ExportResult exported =
         spreadsheet ? exportSpreadsheetCsv(*questions, arguments.has("--separator")
                                                            ? arguments.value("--separator")[0]
@@ -159,8 +164,13 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     }
     // Said once the file is written, as nothing is said of a file that could not be.
     for (const ExportLoss& loss : exported.losses)
-        err << path.string() << ": question " << loss.question + 1 << " "
-            << quotedShort((*questions)[loss.question].text) << ": " << loss.message << '\n';
+        // TRANSLATORS: what an export could not keep; %1 the question's number, %2 its text
+        // (shortened, in quotes), %3 what was lost.
+        err << path.string() << ": "
+            << i18n::fill(i18n::tx("question %1 %2: %3"),
+                          {std::to_string(loss.question + 1),
+                           quotedShort((*questions)[loss.question].text), loss.message})
+            << '\n';
     if (!toFile) {
         out << exported.text;
         return kExitSuccess;
@@ -168,10 +178,13 @@ int runExport(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     const std::size_t leftOut =
         static_cast<std::size_t>(std::count_if(exported.losses.begin(), exported.losses.end(),
                                                [](const auto& loss) { return loss.leftOut; }));
-    out << "exported "
-        << plural(static_cast<std::int64_t>(exported.written), "question", "questions") << " to "
-        << arguments.value("--output");
-    if (leftOut > 0) out << " (" << leftOut << " left out)";
+    const auto written = static_cast<std::int64_t>(exported.written);
+    out << i18n::fill(i18n::txn("exported %1 question to %2", "exported %1 questions to %2",
+                                static_cast<unsigned long>(written)),
+                      {std::to_string(written), arguments.value("--output")});
+    if (leftOut > 0)
+        out << counted(static_cast<std::int64_t>(leftOut),
+                       i18n::txn(" (%1 left out)", " (%1 left out)", leftOut));
     out << '\n';
     return kExitSuccess;
 }
@@ -183,8 +196,10 @@ int runResetAsked(const Arguments& arguments, std::ostream& out, std::ostream& e
     if (!module) return fail(err, module.error());
     auto removed = module->clearAsked();
     if (!removed) return fail(err, removed.error());
-    out << "removed " << plural(*removed, "entry", "entries")
-        << " from the list of asked questions\n";
+    out << counted(*removed, i18n::txn("removed %1 entry from the list of asked questions",
+                                       "removed %1 entries from the list of asked questions",
+                                       static_cast<unsigned long>(*removed)))
+        << '\n';
     return kExitSuccess;
 }
 
@@ -198,18 +213,25 @@ int runClearScores(const Arguments& arguments, std::ostream& out, std::ostream& 
         auto count = module->rowCount(ModuleStore::Table::kScores);
         if (!count) return fail(err, count.error());
         if (*count == 0) {
-            out << "no high scores to clear\n";
+            out << i18n::tx("no high scores to clear") << '\n';
             return kExitSuccess;
         }
-        return fail(err, path + " holds " + plural(*count, "high score", "high scores") +
-                             "; nothing was cleared. To delete them for good, run:\n  " +
-                             std::string(kProgram) + " clear-scores " + path + " --yes");
+        // TRANSLATORS: %1 the module, %2 the count, %3 the command line to run.
+        return fail(err, i18n::fill(i18n::txn("%1 holds %2 high score; nothing was cleared. To "
+                                              "delete them for good, run:\n  %3",
+                                              "%1 holds %2 high scores; nothing was cleared. To "
+                                              "delete them for good, run:\n  %3",
+                                              static_cast<unsigned long>(*count)),
+                                    {path, std::to_string(*count),
+                                     std::string(kProgram) + " clear-scores " + path + " --yes"}));
     }
     auto module = ModuleStore::open(path, ModuleStore::Access::kReadWrite);
     if (!module) return fail(err, module.error());
     auto removed = module->clearScores();
     if (!removed) return fail(err, removed.error());
-    out << "removed " << plural(*removed, "high score", "high scores") << '\n';
+    out << counted(*removed, i18n::txn("removed %1 high score", "removed %1 high scores",
+                                       static_cast<unsigned long>(*removed)))
+        << '\n';
     return kExitSuccess;
 }
 
@@ -230,7 +252,7 @@ int runScores(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     auto scores = module->scoresBestFirst();
     if (!scores) return fail(err, scores.error());
     if (scores->empty()) {
-        out << "no high scores yet\n";
+        out << i18n::tx("no high scores yet") << '\n';
         return kExitSuccess;
     }
     const std::size_t rankWidth = std::to_string(scores->size()).size();

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "authoring/package.h"
+#include "text/i18n.h"
 #include "vexlor-module/command_line.h"
 #include "vexlor-module/commands.h"
 
@@ -17,10 +18,11 @@ int runPack(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     auto packed = packModule(module, zip, arguments.has("--force"));
     if (!packed) return fail(err, packed.error());
     for (const std::string& left : packed->left)
-        err << module.string() << ": " << left << ", not packed\n";
-    out << "Packed " << module.filename().string() << " and "
-        << plural(static_cast<std::int64_t>(packed->media), "media file", "media files") << " into "
-        << zip.string() << '\n';
+        err << module.string() << ": " << i18n::fill(i18n::tx("%1, not packed"), {left}) << '\n';
+    out << i18n::fill(i18n::txn("Packed %1 and %2 media file into %3",
+                                "Packed %1 and %2 media files into %3", packed->media),
+                      {module.filename().string(), std::to_string(packed->media), zip.string()})
+        << '\n';
     return kExitSuccess;
 }
 
@@ -29,10 +31,11 @@ int runUnpack(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     auto unpacked = unpackPackage(zip, arguments.value("--output"));
     if (!unpacked) return fail(err, unpacked.error());
     for (const std::string& skipped : unpacked->skipped)
-        err << zip.string() << ": " << skipped << ", skipped\n";
-    // Programs that run the tool read the module's path from this line.
+        err << zip.string() << ": " << i18n::fill(i18n::tx("%1, skipped"), {skipped}) << '\n';
+    // Programs that run the tool read the module's path from this line: never translated.
     out << "Module: " << unpacked->module.string() << '\n'
-        << "Unpacked " << plural(static_cast<std::int64_t>(unpacked->files), "file", "files")
+        << counted(static_cast<std::int64_t>(unpacked->files),
+                   i18n::txn("Unpacked %1 file", "Unpacked %1 files", unpacked->files))
         << '\n';
     return kExitSuccess;
 }

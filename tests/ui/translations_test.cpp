@@ -1,0 +1,190 @@
+// The game in the languages of po/LINGUAS: every text fits the element that shows it, and the
+// window speaks the language the environment asks for.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QAccessible>
+#include <QLabel>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/about_window.h"
+#include "app/hscore_form.h"
+#include "authoring/text_fit.h"
+#include "support/fakes.h"
+#include "support/module_files.h"
+#include "text/i18n.h"
+#include "ui/command_line.h"
+#include "ui/main_window.h"
+#include "ui/translations.h"
+#include "ui_application.h"
+
+namespace vexlor::ui {
+namespace {
+
+// Sets the language variables as a user does, chooses the language as the game does, and puts
+// everything back (English for the other tests) when it ends. An empty `language` is LANG=C.
+class Language {
+  public:
+    explicit Language(const std::string& language) {
+        for (const char* name : kNames) {
+            const char* value = std::getenv(name);
+            saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        }
+        set({language.empty() ? std::optional<std::string>() : language,
+             language.empty() ? std::optional<std::string>("C") : std::nullopt, std::nullopt,
+             language.empty() ? "C" : "C.UTF-8"});
+    }
+    ~Language() { set(saved_); }
+    Language(const Language&) = delete;
+    Language& operator=(const Language&) = delete;
+
+  private:
+    static constexpr const char* kNames[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    static void set(const std::vector<std::optional<std::string>>& values) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (values[i])
+                ::setenv(kNames[i], values[i]->c_str(), 1);
+            else
+                ::unsetenv(kNames[i]);
+        }
+        installTranslations(application());
+    }
+    std::vector<std::optional<std::string>> saved_;
+};
+
+std::vector<std::string> catalogLanguages() {
+    std::ifstream in(VEXLOR_SOURCE_DIR "/po/LINGUAS");
+    std::vector<std::string> languages;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#') languages.push_back(line);
+    return languages;
+}
+
+// A text of the game and the element that shows it.
+struct Shown {
+    std::string text;
+    const app::Element& element;
+    const rules::Font& font;
+    bool oneLine = false;  // a frame's title never wraps, whatever the frame's height
+};
+
+// Every text the game draws into a fixed element, as the language in use words it: the
+// elements' own texts as the windows make them, and the status line's texts of a game.
+std::vector<Shown> gameTexts(const app::MasterForm& main, const scores::HScoreForm& name,
+                             const app::AboutWindow& about) {
+    using i18n::tx;
+    const auto points = [](const char* value, unsigned long count) {
+        return i18n::fill(i18n::txn("%1 Point Question", "%1 Points Question", count), {value});
+    };
+    const std::string marks(game::kWaitBarMarks, 'l');
+    const auto status = [&main](std::string text) {
+        return Shown{std::move(text), main.Panel, main.Panel.font};
+    };
+    std::vector<Shown> shown = {
+        status(main.Panel.Caption),
+        status(tx(app::MasterForm::kStartPrompt)),
+        status(marks + tx(" Wait! ") + marks),
+        status(points("1", 1)),
+        status(points("1000", 1000)),
+        status(tx("Correct Answer")),
+        status(tx("Wrong Answer   Game Over!")),
+        status(tx("Time Elapsed   Game Over!")),
+        {main.Label7.Caption, main.Label7, main.Label7.font},
+        {main.TopTen.Caption, main.TopTen, main.TopTen.font, true},
+        {about.Label2.Caption, about.Label2, about.Label2.font},
+    };
+    for (const app::Label* label :
+         {&main.PanelRepA, &name.Label2, &name.Label1, &name.Label6, &name.Label5})
+        shown.push_back({label->Caption, *label, label->font});
+    return shown;
+}
+
+// Measured as the editor and the tool's check measure a question's texts.
+TEST(Translations, EveryGameTextFitsItsElementInEveryLanguage) {
+    authoring::TextMeasure* measure = authoring::TextMeasure::shared();
+    ASSERT_NE(measure, nullptr) << "no font for the game's face";
+    const std::vector<std::string> languages = catalogLanguages();
+    ASSERT_FALSE(languages.empty());
+    for (const std::string& language : languages) {
+        const Language chosen(language);
+        ASSERT_EQ(i18n::catalogLanguage(), language) << "no catalog found for " << language;
+        vexlor::testing::FormFixture f;
+        const scores::HScoreForm name;
+        app::AboutWindow about;
+        about.Form_Paint(f.form);
+        for (const Shown& shown : gameTexts(f.form, name, about)) {
+            using rules::panels::pixels;
+            const authoring::TextLayout layout = measure->layout(
+                shown.text, shown.font, pixels(shown.element.Width), pixels(shown.element.Height));
+            const bool fits = shown.oneLine ? layout.lines == 1 && !layout.tooWide : layout.fits();
+            EXPECT_TRUE(fits) << language << ": \"" << shown.text << "\" is cut off in "
+                              << shown.element.name << " (" << layout.lines << " lines where "
+                              << (shown.oneLine ? 1 : layout.linesShown) << " show"
+                              << (layout.tooWide ? ", a word wider than it" : "") << ")";
+        }
+    }
+}
+
+// The idle text, the buttons' names, a judged answer's status and the command line's help in the
+// language asked for, and with LANG=C exactly the English of before.
+TEST(Translations, TheWindowSpeaksTheLanguageOfTheEnvironment) {
+    vexlor::testing::TempFolder folder;
+    const std::string module = folder.file("quiz.vxm");
+    ASSERT_TRUE(
+        vexlor::testing::writeModule(module, {.questions = vexlor::testing::sampleQuestions(3)}));
+    const struct {
+        const char* language;
+        const char* idle;
+        const char* open;
+        const char* exit;
+        const char* right;
+        const char* rightSpoken;
+        const char* usage;  // the help's first line
+    } cases[] = {
+        {"fr", "Choisissez un module avec Ouvrir", "Ouvrir", "Quitter", "Bonne réponse",
+         "État\u00A0: Bonne réponse", "Utilisation\u00A0: vexlor [--fullscreen] [--from-menu]"},
+        {"de", "Wählen Sie mit „Öffnen“ ein Modul", "Öffnen", "Beenden", "Richtige Antwort",
+         "Status: Richtige Antwort", "Aufruf: vexlor [--fullscreen] [--from-menu]"},
+        {"es", "Pulse Abrir para elegir un módulo", "Abrir", "Salir", "Respuesta correcta",
+         "Estado: Respuesta correcta", "Uso: vexlor [--fullscreen] [--from-menu]"},
+        {"", "Press Open to select a Module", "Open", "Exit", "Correct Answer",
+         "Status: Correct Answer", "Usage: vexlor [--fullscreen] [--from-menu]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(*c.language ? c.language : "LANG=C");
+        const Language chosen(c.language);
+        vexlor::testing::FormFixture f;
+        MainWindow window(f.form);
+        f.form.Form_Load();
+        window.show();
+        const auto text = [&window](const char* name) {
+            return window.findChild<QLabel*>(QString::fromLatin1(name))->text().toStdString();
+        };
+        const auto spoken = [&window](const char* name) {
+            return QAccessible::queryAccessibleInterface(
+                       window.widgetFor(QString::fromLatin1(name)))
+                ->text(QAccessible::Name)
+                .toStdString();
+        };
+        EXPECT_EQ(text("Panel"), c.idle);
+        EXPECT_EQ(spoken("Modu"), c.open);
+        EXPECT_EQ(spoken("Sortie"), c.exit);
+        EXPECT_TRUE(usageText("vexlor").starts_with(c.usage)) << usageText("vexlor");
+
+        f.open(module);
+        f.form.Start_Click();
+        f.timers.advance(3000);
+        clickWidget(window.widgetFor(QString::fromStdString(f.answer().name)));
+        f.timers.advance(2000);
+        window.render();
+        EXPECT_EQ(text("Panel"), c.right);
+        EXPECT_EQ(spoken("Panel"), c.rightSpoken);
+    }
+}
+
+}  // namespace
+}  // namespace vexlor::ui
