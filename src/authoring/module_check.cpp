@@ -103,7 +103,8 @@ std::vector<Problem> checkQuestion(const Question& question,
                        "such as 100"),
                     {question.points}));
     else if (!rules::isNumber(question.points))
-        // TRANSLATORS: "%1 Point Question" is how the game, in English, shows the points.
+        // TRANSLATORS: "%1 Point Question" is the game's status line as English shows it;
+        // quote the game's own translation of it ("%1 Points Question").
         warn(QuestionField::kPoints,
              fill(tx("Points \"%1\" shows as \"%1 Point Question\": write only the number"),
                   {question.points}));
