@@ -64,11 +64,11 @@ std::string CsvReader::encodingMessage(std::size_t recordStart, std::size_t offs
     static constexpr char kHex[] = "0123456789ABCDEF";
     const auto byte = static_cast<unsigned char>(text_[at]);
     const char hex[] = {kHex[byte >> 4], kHex[byte & 15], '\0'};
-    // TRANSLATORS: %1 is a byte in hexadecimal, %2 where it is; "CSV UTF-8" is the name a
-    // spreadsheet gives the format, and --encoding windows-1252 an option of the tool.
-    return i18n::fill(i18n::tx("the byte 0x%1 at %2 is not UTF-8: save the file as \"CSV UTF-8\", "
-                               "or give --encoding windows-1252"),
-                      {hex, where});
+    // TRANSLATORS: %1 is a byte in hexadecimal, %2 where it is, %3 the hint on the tool's
+    // option that follows; "CSV UTF-8" is the name a spreadsheet gives the format.
+    return i18n::fill(
+        i18n::tx("the byte 0x%1 at %2 is not UTF-8: save the file as \"CSV UTF-8\"%3"),
+        {hex, where, i18n::tx(kEncodingHint)});
 }
 
 bool CsvReader::fail(std::string message) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -64,6 +65,11 @@ class CsvReader {
 /// Blank lines at the very end are ignored; a blank line elsewhere is a record of one empty
 /// field.
 CsvParse parseCsv(std::string_view text);
+
+/// How a CSV file's bytes that are not UTF-8 end their problem: the tool's option to read them
+/// as Windows-1252 (the editor offers the same in its own words).
+// TRANSLATORS: ends "the byte 0x.. at .. is not UTF-8: save the file as "CSV UTF-8"".
+inline constexpr const char* kEncodingHint = VX_N(", or give --encoding windows-1252");
 
 /// Where the first NUL byte, or byte that is not part of valid UTF-8, is, if any. Overlong
 /// forms, UTF-16 surrogates and code points past U+10FFFF are invalid.

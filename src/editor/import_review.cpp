@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "authoring/csv.h"
 #include "editor/window_helpers.h"
 
 namespace vexlor::editor {
@@ -140,9 +141,10 @@ QString ImportReview::summary() const {
     if (result.fatal) {
         // The reader names the tool's option; here the encoding is picked above.
         std::string message = result.fatal->describe(fileName_.toStdString());
-        const std::size_t option = message.find(", or give --encoding");
+        const std::string hint = i18n::tx(authoring::kEncodingHint);
+        const std::size_t option = message.rfind(hint);
         if (option != std::string::npos)
-            message.replace(option, std::string::npos, i18n::tx(", or pick Windows-1252 above"));
+            message.replace(option, hint.size(), i18n::tx(", or pick Windows-1252 above"));
         return qt(message);
     }
     if (read_.columnsProblem)

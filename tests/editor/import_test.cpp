@@ -14,6 +14,7 @@
 #include "editor/editor_window.h"
 #include "editor/import_review.h"
 #include "support/fakes.h"
+#include "support/language.h"
 #include "support/module_files.h"
 #include "ui/ui_application.h"
 #include "vexlor-module/commands.h"
@@ -144,6 +145,17 @@ TEST_F(ImportTest, TheReviewReadsAgainAtOnceInAnotherEncodingOrWithAnotherColumn
     EXPECT_FALSE(review.importable());
     EXPECT_TRUE(review.summary().contains(QStringLiteral("0xF9")))
         << review.summary().toStdString();
+    // The tool's option is not offered where the encoding is picked above, in any language.
+    EXPECT_TRUE(review.summary().endsWith(QStringLiteral(", or pick Windows-1252 above")))
+        << review.summary().toStdString();
+    {
+        const testing::InLanguage french("fr");
+        encoding->setCurrentIndex(encoding->findData(static_cast<int>(TextEncoding::kWindows1252)));
+        encoding->setCurrentIndex(encoding->findData(static_cast<int>(TextEncoding::kUtf8)));
+        EXPECT_TRUE(
+            review.summary().endsWith(QStringLiteral(", ou choisissez Windows-1252 ci-dessus")))
+            << review.summary().toStdString();
+    }
     encoding->setCurrentIndex(encoding->findData(static_cast<int>(TextEncoding::kWindows1252)));
     EXPECT_TRUE(review.importable());
 
