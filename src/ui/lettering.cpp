@@ -14,32 +14,45 @@ namespace {
 // Words are laid out at this size and then scaled: a QFont's pixel size is whole, a word's is not.
 constexpr int kLayoutSize = 100;
 
-// The rooms as assets/make-art.py lays the English out: a button's word runs from its badge (or
-// 4 units from its left end) to 4 units before its right end, its capitals centred on the
-// button's middle; a title's word sits between its icon and the rounding of its pill.
+// Centred where assets/make-art.py centres the English: a button's word between its badge (or
+// its left end) and its right end, its capitals on the button's middle; a title's between its
+// icon and its right end. The rooms keep clear of the badge, the icon and the rims.
 Lettering badge(const char* english, const char* word) {
-    return {QString::fromUtf8(english), QString::fromUtf8(word), QRectF(32, 0, 69, 37), 15, 0};
+    return {QString::fromUtf8(english), QString::fromUtf8(word), QRectF(34, 0, 65, 37), 15, 0};
 }
 Lettering plain(const char* english, const char* word) {
     return {QString::fromUtf8(english), QString::fromUtf8(word), QRectF(4, 0, 65, 37), 15, 0};
 }
 Lettering title(const char* english, const char* word, double width) {
     // The English has 0.6 units between its letters at 10.5.
-    return {QString::fromUtf8(english), QString::fromUtf8(word), QRectF(16, 0, width - 18, 17.5),
+    return {QString::fromUtf8(english), QString::fromUtf8(word), QRectF(17.5, 0, width - 21, 17.5),
             10.5, 0.6 / 10.5};
 }
 
-QFont layoutFace(const Lettering& lettering) {
-    QFont face = letteringFace(kLayoutSize);
-    if (lettering.tracking != 0.0)
-        face.setLetterSpacing(QFont::AbsoluteSpacing, lettering.tracking * kLayoutSize);
+// The face the English outlines were made from, letters `spacing` ems apart.
+QFont face(int pixelSize, double spacing) {
+    QFont face(QStringLiteral("DejaVu Sans"));
+    face.setStyleHint(QFont::SansSerif);
+    face.setBold(true);
+    face.setPixelSize(pixelSize);
+    // Outlines at their design widths, as the English ones are.
+    face.setHintingPreference(QFont::PreferNoHinting);
+    if (spacing != 0.0) face.setLetterSpacing(QFont::AbsoluteSpacing, spacing * pixelSize);
     return face;
 }
 
 // At kLayoutSize, from the first letter's start to the last's end.
-double layoutWidth(const QFont& face, const Lettering& lettering) {
+double layoutWidth(const QFont& face, const QString& word) {
     // Qt spaces out every letter, the last too; the English has spacing only between letters.
-    return QFontMetricsF(face).horizontalAdvance(lettering.word) - face.letterSpacing();
+    return QFontMetricsF(face).horizontalAdvance(word) - face.letterSpacing();
+}
+
+// Letters are spaced out only at the English size: a word that must be smaller is set solid
+// first, which keeps it larger.
+bool spacedOut(const Lettering& lettering) {
+    const QFont spaced = face(kLayoutSize, lettering.tracking);
+    return layoutWidth(spaced, lettering.word) * lettering.size / kLayoutSize <=
+           lettering.room.width();
 }
 
 QByteArray pathData(const QPainterPath& path) {
@@ -59,18 +72,18 @@ QByteArray pathData(const QPainterPath& path) {
 
 std::optional<Lettering> letteringOf(const QString& resource) {
     using i18n::txc;
-    // TRANSLATORS: drawn in bold on the game's Open button, right of its round icon: about 69
+    // TRANSLATORS: drawn in bold on the game's Open button, right of its round icon: about 65
     // pixels wide at 15 pixels high. A longer word is drawn smaller: prefer a short one.
     if (resource == u":/buttons/open.svg") return badge("Open", txc("button", "Open"));
-    // TRANSLATORS: on the game's Start button: about 69 pixels wide.
+    // TRANSLATORS: on the game's Start button: about 65 pixels wide.
     if (resource == u":/buttons/start.svg") return badge("Start", txc("button", "Start"));
-    // TRANSLATORS: on the game's button to the next question: about 69 pixels wide.
+    // TRANSLATORS: on the game's button to the next question: about 65 pixels wide.
     if (resource == u":/buttons/next.svg") return badge("Next", txc("button", "Next"));
-    // TRANSLATORS: on the game's button that plays the question's sound again: about 69 pixels.
+    // TRANSLATORS: on the game's button that plays the question's sound again: about 65 pixels.
     if (resource == u":/buttons/replay.svg") return badge("Replay", txc("button", "Replay"));
-    // TRANSLATORS: on the game's About button: about 69 pixels wide.
+    // TRANSLATORS: on the game's About button: about 65 pixels wide.
     if (resource == u":/buttons/about.svg") return badge("About", txc("button", "About"));
-    // TRANSLATORS: on the game's Exit button: about 69 pixels wide.
+    // TRANSLATORS: on the game's Exit button: about 65 pixels wide.
     if (resource == u":/buttons/exit.svg") return badge("Exit", txc("button", "Exit"));
     // TRANSLATORS: on the game's Pause button, which has no icon: about 65 pixels wide.
     if (resource == u":/buttons/pause.svg") return plain("Pause", txc("button", "Pause"));
@@ -80,37 +93,31 @@ std::optional<Lettering> letteringOf(const QString& resource) {
         ok.room = QRectF(4, 0, 85, 29);
         return ok;
     }
-    // TRANSLATORS: the title over the game's score, in capitals, right of a star: about 46
+    // TRANSLATORS: the title over the game's score, in capitals, right of a star: about 43
     // pixels wide at 10.5 pixels high.
     if (resource == u":/titles/score.svg") return title("SCORE", txc("title", "SCORE"), 64);
-    // TRANSLATORS: the title over the game's clock, in capitals, right of a clock: about 38
+    // TRANSLATORS: the title over the game's clock, in capitals, right of a clock: about 35
     // pixels wide at 10.5 pixels high.
     if (resource == u":/titles/clock.svg") return title("TIME", txc("title", "TIME"), 56);
     return std::nullopt;
 }
 
-QFont letteringFace(int pixelSize) {
-    // The face the English outlines were made from.
-    QFont face(QStringLiteral("DejaVu Sans"));
-    face.setStyleHint(QFont::SansSerif);
-    face.setBold(true);
-    face.setPixelSize(pixelSize);
-    // Outlines at their design widths, as the English ones are.
-    face.setHintingPreference(QFont::PreferNoHinting);
-    return face;
+QFont letteringFace(const Lettering& lettering, int pixelSize) {
+    return face(pixelSize, spacedOut(lettering) ? lettering.tracking : 0.0);
 }
 
 double letteringSize(const Lettering& lettering) {
-    const double width = layoutWidth(layoutFace(lettering), lettering);
-    if (width <= lettering.room.width() * kLayoutSize / lettering.size) return lettering.size;
-    return std::max(kSmallestLettering, lettering.room.width() * kLayoutSize / width);
+    if (spacedOut(lettering)) return lettering.size;
+    const double width = layoutWidth(face(kLayoutSize, 0.0), lettering.word);
+    return std::clamp(lettering.room.width() * kLayoutSize / width, kSmallestLettering,
+                      lettering.size);
 }
 
 QPainterPath letteringPath(const Lettering& lettering) {
-    const QFont face = layoutFace(lettering);
+    const QFont face = letteringFace(lettering, kLayoutSize);
     QPainterPath path;
     path.addText(0, 0, face, lettering.word);
-    const double width = layoutWidth(face, lettering);
+    const double width = layoutWidth(face, lettering.word);
     const double scale = letteringSize(lettering) / kLayoutSize;
     const double sideways = width > 0 ? std::min(scale, lettering.room.width() / width) : scale;
     const double capitals = QFontMetricsF(face).capHeight() * scale;

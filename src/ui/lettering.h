@@ -29,8 +29,9 @@ inline constexpr double kSmallestLettering = 8.0;
 /// The word of one of the game's pictures (":/buttons/start.svg"), with its translation; nothing
 /// for a picture without a word to translate (the logo; "50/50").
 std::optional<Lettering> letteringOf(const QString& resource);
-/// The face the words are drawn in, at `pixelSize`.
-QFont letteringFace(int pixelSize);
+/// The face `lettering.word` is drawn in, at `pixelSize`: its letters spaced out as the
+/// English's only when it is drawn at the English size.
+QFont letteringFace(const Lettering& lettering, int pixelSize);
 /// The size `lettering.word` is drawn at: the English size, or as much smaller as it takes to fit
 /// the room, but never below kSmallestLettering.
 double letteringSize(const Lettering& lettering);
