@@ -4,11 +4,14 @@
 #include <cctype>
 
 #include "authoring/import.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
 namespace {
 
+using i18n::fill;
+using i18n::tx;
 using importing::trim;
 
 struct Block {
@@ -48,12 +51,13 @@ bool isOption(std::string_view line) {
 
 // Why the block and its ANSWER cannot be a question, or nothing.
 std::optional<std::string> answerProblem(const Block& block, std::string_view answer) {
-    if (block.repeated) return std::string("option ") + block.repeated + " is given twice";
+    if (block.repeated)
+        return fill(tx("option %1 is given twice"), {std::string(1, block.repeated)});
     std::string letters;
     for (char c : answer)
         if (std::isalpha(static_cast<unsigned char>(c)))
             letters += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (letters.empty()) return "the ANSWER line names no option";
+    if (letters.empty()) return tx("the ANSWER line names no option");
     // "ANSWER: Pacific" names an option by its text; "A, C" or "AC" name two options.
     const bool word = std::any_of(letters.begin(), letters.end(), [&](char letter) {
         return std::none_of(block.options.begin(), block.options.end(),
@@ -62,20 +66,26 @@ std::optional<std::string> answerProblem(const Block& block, std::string_view an
     if (letters.size() > 1 && word) {
         for (const auto& [letter, text] : block.options)
             if (trim(text) == answer)
-                return "ANSWER must give the letter of the right option: write ANSWER: " +
-                       std::string(1, letter) + " for \"" + std::string(answer) + "\"";
-        return "ANSWER must give the letter of the right option (ANSWER: " + std::string(answer) +
-               ")";
+                // TRANSLATORS: ANSWER is the file's keyword; %1 is a letter, %2 the answer.
+                return fill(tx("ANSWER must give the letter of the right option: write ANSWER: "
+                               "%1 for \"%2\""),
+                            {std::string(1, letter), answer});
+        return fill(tx("ANSWER must give the letter of the right option (ANSWER: %1)"), {answer});
     }
     if (letters.size() > 1)
-        return "two or more right answers (ANSWER: " + std::string(answer) +
-               "); a question has one";
+        return fill(tx("two or more right answers (ANSWER: %1); a question has one"), {answer});
     const bool named = std::any_of(block.options.begin(), block.options.end(),
                                    [&](const auto& option) { return option.first == letters[0]; });
-    if (!named) return "ANSWER names option " + letters + ", which the question does not have";
+    if (!named)
+        return fill(tx("ANSWER names option %1, which the question does not have"), {letters});
     if (block.optionCount != 4)
-        return std::to_string(block.optionCount) +
-               " options; a question needs four: the right answer and three wrong ones";
+        // English says "options" even of one, as it always has.
+        return fill(i18n::txn("%1 options; a question needs four: the right answer and three "
+                              "wrong ones",
+                              "%1 options; a question needs four: the right answer and three "
+                              "wrong ones",
+                              block.optionCount),
+                    {std::to_string(block.optionCount)});
     return std::nullopt;
 }
 
@@ -109,7 +119,7 @@ ImportResult readAiken(std::string_view text, const ImportSettings& settings) {
     importing::Lines lines(importing::withoutByteOrderMark(text));
     Block block;
     auto unanswered = [&] {
-        result.skip(Problem::atLine(block.line, "the question has no ANSWER line"));
+        result.skip(Problem::atLine(block.line, tx("the question has no ANSWER line")));
         block = Block{};
     };
     for (std::string_view raw; lines.next(raw);) {
@@ -118,7 +128,7 @@ ImportResult readAiken(std::string_view text, const ImportSettings& settings) {
         if (line.empty()) continue;
         if (isAnswerLine(line)) {
             if (block.line == 0)
-                result.skip(Problem::atLine(number, "an ANSWER line without a question"));
+                result.skip(Problem::atLine(number, tx("an ANSWER line without a question")));
             else
                 finish(result, block, trim(line.substr(7)), settings);
             continue;

@@ -2,6 +2,7 @@
 
 #include "modules/module_database.h"
 #include "modules/transaction.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -13,14 +14,17 @@ using modules::TableFormat;
 namespace {
 
 std::string tooManyQuestions(std::int64_t count) {
-    return "it holds more than " + std::to_string(kMaxQuestions) +
-           " questions, the most the game counts (" + std::to_string(count) +
-           " read so far); nothing is left out, so it is not converted";
+    // TRANSLATORS: said of an old module being converted; %1 is the most questions the game
+    // counts, %2 how many were read.
+    return i18n::fill(i18n::tx("it holds more than %1 questions, the most the game counts (%2 read "
+                               "so far); nothing is left out, so it is not converted"),
+                      {std::to_string(kMaxQuestions), std::to_string(count)});
 }
 
 Error noTitle() {
     return Error(ErrorKind::kNotAModule,
-                 "its properties have no title, so the game does not take it as a module");
+                 i18n::tx("its properties have no title, so the game does not take it as a "
+                          "module"));
 }
 
 Properties propertiesOf(std::span<const Cell> cells) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -52,14 +53,22 @@ std::string CsvReader::encodingMessage(std::size_t recordStart, std::size_t offs
     const int line = recordLine + linesBefore(text_.substr(recordStart), offset);
     const std::size_t lineStart =
         text_.rfind('\n', at) == std::string_view::npos ? 0 : text_.rfind('\n', at) + 1;
-    std::string where =
-        "column " + std::to_string(text::utf8Length(text_.substr(lineStart, at - lineStart)) + 1);
-    if (line != recordLine) where = "line " + std::to_string(line) + ", " + where;
-    if (text_[at] == '\0') return "a NUL byte at " + where + "; this is not a text file";
+    const std::string column =
+        std::to_string(text::utf8Length(text_.substr(lineStart, at - lineStart)) + 1);
+    // TRANSLATORS: where a bad byte is in a file: "a NUL byte at %1", "the byte 0x%1 at %2".
+    std::string where = i18n::fill(i18n::tx("column %1"), {column});
+    if (line != recordLine)
+        where = i18n::fill(i18n::tx("line %1, column %2"), {std::to_string(line), column});
+    if (text_[at] == '\0')
+        return i18n::fill(i18n::tx("a NUL byte at %1; this is not a text file"), {where});
     static constexpr char kHex[] = "0123456789ABCDEF";
     const auto byte = static_cast<unsigned char>(text_[at]);
-    return std::string("the byte 0x") + kHex[byte >> 4] + kHex[byte & 15] + " at " + where +
-           " is not UTF-8: save the file as \"CSV UTF-8\", or give --encoding windows-1252";
+    const char hex[] = {kHex[byte >> 4], kHex[byte & 15], '\0'};
+    // TRANSLATORS: %1 is a byte in hexadecimal, %2 where it is; "CSV UTF-8" is the name a
+    // spreadsheet gives the format, and --encoding windows-1252 an option of the tool.
+    return i18n::fill(i18n::tx("the byte 0x%1 at %2 is not UTF-8: save the file as \"CSV UTF-8\", "
+                               "or give --encoding windows-1252"),
+                      {hex, where});
 }
 
 bool CsvReader::fail(std::string message) {
@@ -98,8 +107,9 @@ bool CsvReader::readRecord(CsvRecord& record) {
             return true;
         }
         if (c == '\r')
-            return fail("a carriage return without a line feed (quote fields with line breaks)");
-        return fail("a closing quote must be followed by a comma or the end of the line");
+            return fail(
+                i18n::tx("a carriage return without a line feed (quote fields with line breaks)"));
+        return fail(i18n::tx("a closing quote must be followed by a comma or the end of the line"));
     }
 }
 
@@ -110,7 +120,8 @@ bool CsvReader::readPlain(std::string& field) {
     field.assign(text_.substr(pos_, stop - pos_));
     pos_ = stop;
     if (pos_ < text_.size() && text_[pos_] == '"')
-        return fail("a quote inside an unquoted field (quote the field and double the quote)");
+        return fail(
+            i18n::tx("a quote inside an unquoted field (quote the field and double the quote)"));
     return true;
 }
 
@@ -134,7 +145,8 @@ bool CsvReader::readQuoted(std::string& field) {
         }
         return true;
     }
-    return fail("the quoted field opened on line " + std::to_string(openedOn) + " is never closed");
+    return fail(i18n::fill(i18n::tx("the quoted field opened on line %1 is never closed"),
+                           {std::to_string(openedOn)}));
 }
 
 CsvParse parseCsv(std::string_view text) {

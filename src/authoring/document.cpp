@@ -1,6 +1,7 @@
 #include "authoring/document.h"
 #include "authoring/document_state.h"
 #include "authoring/text_folding.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -50,7 +51,7 @@ Result<Document> Document::open(const fs::path& path) {
 Result<Document> Document::create(const fs::path& path, const Properties& properties,
                                   bool replace) {
     if (properties.title.empty())
-        return Error("a module needs a title: the game refuses a module without one");
+        return Error(i18n::tx("a module needs a title: the game refuses a module without one"));
     if (Status written = writeModule(path, properties, {}, replace); !written)
         return written.error();
     return open(path);
@@ -140,7 +141,8 @@ Result<std::int64_t> Document::askedCount() {
 }
 
 Result<std::int64_t> Document::forgetAsked() {
-    if (readOnly()) return Error(ErrorKind::kNoAccess, "cannot be written", path().string());
+    if (readOnly())
+        return Error(ErrorKind::kNoAccess, i18n::tx("cannot be written"), path().string());
     return state_->file.clearAsked();
 }
 
@@ -153,12 +155,14 @@ Result<std::vector<ScoreRecord>> Document::topTen() {
 }
 
 Status Document::deleteScore(const ScoreRecord& score) {
-    if (readOnly()) return Error(ErrorKind::kNoAccess, "cannot be written", path().string());
+    if (readOnly())
+        return Error(ErrorKind::kNoAccess, i18n::tx("cannot be written"), path().string());
     return state_->file.deleteScore({score.entry, score.rowId});
 }
 
 Result<std::int64_t> Document::clearScores() {
-    if (readOnly()) return Error(ErrorKind::kNoAccess, "cannot be written", path().string());
+    if (readOnly())
+        return Error(ErrorKind::kNoAccess, i18n::tx("cannot be written"), path().string());
     return state_->file.clearScores();
 }
 

@@ -3,6 +3,8 @@
 
 #include <unordered_map>
 
+#include "text/i18n.h"
+
 namespace vexlor::authoring {
 
 namespace fs = std::filesystem;
@@ -36,7 +38,9 @@ const std::vector<Problem>& Document::problems() const {
         auto [first, isFirst] = firstWithText.emplace(entry.repeatKey, row);
         if (!isFirst) {
             Problem& repeated = state.problems.emplace_back();
-            repeated.message = "repeats question " + std::to_string(first->second + 1);
+            // TRANSLATORS: %1 is the number of the earlier question with the same text.
+            repeated.message =
+                i18n::fill(i18n::tx("repeats question %1"), {std::to_string(first->second + 1)});
             repeated.field = QuestionField::kText;
             repeated.kind = Problem::Kind::kRepeated;
             repeated.question = entry.id;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <unordered_map>
 #include <utility>
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -29,8 +30,8 @@ SavePlan planOf(const Document::State& state) {
 Status refuseWithoutTitle(const Properties& properties, const fs::path& path) {
     if (!properties.title.empty()) return Status::success();
     return Error(ErrorKind::kFailed,
-                 "cannot save: the module has no title, and the game refuses a module without "
-                 "one; give it a title",
+                 i18n::tx("cannot save: the module has no title, and the game refuses a module "
+                          "without one; give it a title"),
                  path.string());
 }
 
@@ -42,16 +43,22 @@ Result<SaveReport> Document::save() {
         return titled.error();
     if (readOnly())
         return Error(ErrorKind::kNoAccess,
-                     "cannot save: the file cannot be written; use Save As to keep the changes "
-                     "in a new file",
+                     // TRANSLATORS: Save As is the editor's command of that name.
+                     i18n::tx("cannot save: the file cannot be written; use Save As to keep the "
+                              "changes in a new file"),
                      path().string());
     SavePlan plan = planOf(state);
     auto written = state.file.writeChanges(plan.changes);
     if (!written) return written.error();
     if (written->rowIds.size() != state.rows.size())
-        return Error("saved, but the module now holds " + std::to_string(written->rowIds.size()) +
-                     " questions where " + std::to_string(state.rows.size()) +
-                     " were written; revert to see them");
+        // English says "questions" even of one, as it always has.
+        return Error(i18n::fill(
+            i18n::txn("saved, but the module now holds %1 questions where %2 were written; revert "
+                      "to see them",
+                      "saved, but the module now holds %1 questions where %2 were written; revert "
+                      "to see them",
+                      written->rowIds.size()),
+            {std::to_string(written->rowIds.size()), std::to_string(state.rows.size())}));
     state.adoptWritten(written->rowIds, written->stamp);
     SaveReport report;
     report.questionsWritten = plan.written;
@@ -69,7 +76,9 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
         return titled.error();
     std::error_code error;
     if (fs::equivalent(target, path(), error))
-        return Error(ErrorKind::kFailed, "is the module being edited: use Save", target.string());
+        // TRANSLATORS: said of a file chosen in Save As; Save is the editor's command.
+        return Error(ErrorKind::kFailed, i18n::tx("is the module being edited: use Save"),
+                     target.string());
 
     // The asked list and the top ten as they are now, the asked list renumbered as a save
     // would.
@@ -94,10 +103,11 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
     const fs::path targetFolder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     auto media = copyUsedMedia(survey, targetFolder);
     if (!media)
-        return Error(
-            media.error().kind(),
-            "cannot save: the media file " + media.error().what() + "; nothing was written",
-            target.string());
+        return Error(media.error().kind(),
+                     // TRANSLATORS: %1 is a media file's name and what is wrong with it.
+                     i18n::fill(i18n::tx("cannot save: the media file %1; nothing was written"),
+                                {media.error().what()}),
+                     target.string());
     const std::vector<Question> questions = media->follow(this->questions());
     std::vector<ScoreEntry> scores;
     for (auto& score : *stored) scores.push_back(std::move(score.entry));
@@ -112,7 +122,7 @@ Result<SaveReport> Document::saveAs(const fs::path& target, bool replace) {
     auto copy = opened->snapshot();
     if (!copy) return copy.error();
     if (copy->questions.size() != state.rows.size())
-        return Error(ErrorKind::kFailed, "was written with the wrong number of questions",
+        return Error(ErrorKind::kFailed, i18n::tx("was written with the wrong number of questions"),
                      target.string());
     state.file = std::move(*opened);
     // The questions whose media were copied under a new name name that one now, as the file.
@@ -281,8 +291,12 @@ Document::Edited Document::edited() const {
 
 Result<EditPtr> Document::restore(const Edited& edited) const {
     if (static_cast<std::int64_t>(edited.rows.size()) > kMaxQuestions)
-        return Error("the copy holds " + std::to_string(edited.rows.size()) +
-                     " questions; the game counts at most " + std::to_string(kMaxQuestions));
+        // English says "questions" even of one, as it always has.
+        return Error(
+            i18n::fill(i18n::txn("the copy holds %1 questions; the game counts at most %2",
+                                 "the copy holds %1 questions; the game counts at most %2",
+                                 edited.rows.size()),
+                       {std::to_string(edited.rows.size()), std::to_string(kMaxQuestions)}));
     State& state = *state_;
     std::unordered_map<std::int64_t, std::size_t> rowOfStored;  // this document's row
     for (std::size_t row = 0; row < state.rows.size(); ++row)
@@ -314,7 +328,7 @@ Result<EditPtr> Document::restore(const Edited& edited) const {
                    }))
         return EditPtr();
     auto edit = EditFactory::made(replaceEdit(std::move(rows), edited.properties), state);
-    if (edit && *edit) (*edit)->description_ = "Recover unsaved changes";
+    if (edit && *edit) (*edit)->description_ = i18n::tx("Recover unsaved changes");
     return edit;
 }
 

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <unordered_set>
 #include <utility>
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -12,8 +13,13 @@ namespace {
 
 constexpr std::string_view kDefaultPoints = "100";
 
-std::string counted(std::size_t count, const char* one, const char* several) {
-    return std::to_string(count) + " " + (count == 1 ? one : several);
+using i18n::fill;
+using i18n::tx;
+using i18n::txn;
+
+// `form` is the plural form for `count`, with %1 where the number goes.
+std::string counted(std::size_t count, const char* form) {
+    return fill(form, {std::to_string(count)});
 }
 
 // Rows sorted, each once; an error when one is past the end.
@@ -21,7 +27,7 @@ Result<std::vector<std::size_t>> sortedRows(std::vector<std::size_t> rows, std::
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     if (!rows.empty() && rows.back() >= size)
-        return Error("there is no question " + std::to_string(rows.back() + 1));
+        return Error(fill(tx("there is no question %1"), {std::to_string(rows.back() + 1)}));
     return rows;
 }
 
@@ -64,8 +70,10 @@ class PropertyEdit final : public Edit {
 
   private:
     static std::string describeField(PropertyField field) {
-        static const char* const names[] = {"the title", "the author", "the company", "the year"};
-        return std::string("Edit ") + names[static_cast<int>(field)];
+        // TRANSLATORS: what an undo step changed, in "Edit %1" (the Edit menu's Undo and Redo).
+        static const char* const names[] = {VX_N("the title"), VX_N("the author"),
+                                            VX_N("the company"), VX_N("the year")};
+        return fill(tx("Edit %1"), {tx(names[static_cast<int>(field)])});
     }
     void set(Document& document, const std::string& value) {
         Document::State& state = DocumentAccess::of(document);
@@ -111,12 +119,16 @@ class FieldEdit final : public Edit {
 
   private:
     static std::string describeField(QuestionField field, std::size_t questions) {
-        static const char* const names[] = {
-            "the question",       "the right answer", "the wrong answer 1", "the wrong answer 2",
-            "the wrong answer 3", "the points",       "the media"};
-        std::string description = std::string("Edit ") + names[static_cast<int>(field)];
-        if (questions > 1) description += " of " + counted(questions, "question", "questions");
-        return description;
+        // TRANSLATORS: what an undo step changed, in "Edit %1" (the Edit menu's Undo and Redo).
+        static const char* const names[] = {VX_N("the question"),       VX_N("the right answer"),
+                                            VX_N("the wrong answer 1"), VX_N("the wrong answer 2"),
+                                            VX_N("the wrong answer 3"), VX_N("the points"),
+                                            VX_N("the media")};
+        const std::string name = tx(names[static_cast<int>(field)]);
+        if (questions <= 1) return fill(tx("Edit %1"), {name});
+        // TRANSLATORS: %1 is what was changed ("the points"), %2 in how many questions.
+        return fill(txn("Edit %1 of %2 question", "Edit %1 of %2 questions", questions),
+                    {name, std::to_string(questions)});
     }
     void set(Document& document, QuestionId id, const Change& change) {
         Document::State& state = DocumentAccess::of(document);
@@ -169,7 +181,8 @@ class InsertEdit final : public Edit {
 class DeleteEdit final : public Edit {
   public:
     DeleteEdit(std::vector<std::size_t> rows)
-        : Edit("Delete " + counted(rows.size(), "question", "questions")), rows_(std::move(rows)) {
+        : Edit(counted(rows.size(), txn("Delete %1 question", "Delete %1 questions", rows.size()))),
+          rows_(std::move(rows)) {
         focusAfterApply_ = rows_.front();
         focusAfterRevert_ = rows_.front();
     }
@@ -219,8 +232,9 @@ class DeleteEdit final : public Edit {
 class MoveEdit final : public Edit {
   public:
     MoveEdit(std::vector<std::size_t> rows, bool down)
-        : Edit(std::string("Move ") + counted(rows.size(), "question", "questions") +
-               (down ? " down" : " up")),
+        : Edit(counted(rows.size(),
+                       down ? txn("Move %1 question down", "Move %1 questions down", rows.size())
+                            : txn("Move %1 question up", "Move %1 questions up", rows.size()))),
           rows_(std::move(rows)),
           down_(down) {
         focusAfterRevert_ = rows_.front();
@@ -257,7 +271,7 @@ class MoveEdit final : public Edit {
 class ReplaceEdit final : public Edit {
   public:
     ReplaceEdit(std::vector<Entry> rows, Properties properties)
-        : Edit("Apply the changes made here again"),
+        : Edit(tx("Apply the changes made here again")),
           rows_(std::move(rows)),
           properties_(std::move(properties)) {}
 
@@ -299,7 +313,8 @@ Result<EditPtr> Document::setQuestionFields(std::vector<std::size_t> rows, Quest
     std::vector<FieldEdit::Row> changes;
     std::unordered_set<QuestionId> seen;
     for (std::size_t row : rows) {
-        if (row >= size()) return Error("there is no question " + std::to_string(row + 1));
+        if (row >= size())
+            return Error(fill(tx("there is no question %1"), {std::to_string(row + 1)}));
         const Entry& entry = state_->rows[row];
         const std::string& now = fieldOf(entry.question, field);
         if (now == value || !seen.insert(entry.id).second) continue;
@@ -311,14 +326,18 @@ Result<EditPtr> Document::setQuestionFields(std::vector<std::size_t> rows, Quest
 }
 
 Result<EditPtr> Document::insertQuestions(std::size_t row, std::vector<Question> questions) const {
-    if (row > size()) return Error("there is no question " + std::to_string(row + 1));
+    if (row > size()) return Error(fill(tx("there is no question %1"), {std::to_string(row + 1)}));
     if (questions.empty()) return EditPtr();
     if (static_cast<std::int64_t>(size() + questions.size()) > kMaxQuestions)
-        return Error("the module would hold " + std::to_string(size() + questions.size()) +
-                     " questions; the game counts at most " + std::to_string(kMaxQuestions));
+        return Error(
+            fill(txn("the module would hold %1 question; the game counts at most %2",
+                     "the module would hold %1 questions; the game counts at most %2",
+                     size() + questions.size()),
+                 {std::to_string(size() + questions.size()), std::to_string(kMaxQuestions)}));
     const std::string description =
-        questions.size() == 1 ? "Add a question"
-                              : "Add " + counted(questions.size(), "question", "questions");
+        questions.size() == 1 ? std::string(tx("Add a question"))
+                              : counted(questions.size(), txn("Add %1 question", "Add %1 questions",
+                                                              questions.size()));
     std::vector<Entry> entries;
     entries.reserve(questions.size());
     for (Question& question : questions) entries.push_back(state_->entry(std::move(question)));
@@ -340,7 +359,8 @@ Result<EditPtr> Document::duplicateQuestions(std::vector<std::size_t> rows) cons
     for (std::size_t row : *sorted) copies.push_back(question(row));
     auto edit = insertQuestions(sorted->back() + 1, std::move(copies));
     if (edit && *edit)
-        (*edit)->description_ = "Duplicate " + counted(sorted->size(), "question", "questions");
+        (*edit)->description_ = counted(
+            sorted->size(), txn("Duplicate %1 question", "Duplicate %1 questions", sorted->size()));
     return edit;
 }
 
@@ -363,18 +383,22 @@ Result<EditPtr> Document::pasteQuestions(std::size_t row, const ImportResult& pa
     auto edit = insertQuestions(row, pasted.questions);
     if (edit && *edit)
         (*edit)->description_ =
-            "Paste " + counted(pasted.questions.size(), "question", "questions");
+            counted(pasted.questions.size(),
+                    txn("Paste %1 question", "Paste %1 questions", pasted.questions.size()));
     return edit;
 }
 
 Result<EditPtr> Document::importQuestions(const ImportResult& imported) const {
     if (imported.questionsNotKept)
-        return Error("the file holds " + std::to_string(imported.usable()) +
-                     " usable questions; the game counts at most " + std::to_string(kMaxQuestions));
+        return Error(fill(txn("the file holds %1 usable question; the game counts at most %2",
+                              "the file holds %1 usable questions; the game counts at most %2",
+                              imported.usable()),
+                          {std::to_string(imported.usable()), std::to_string(kMaxQuestions)}));
     auto edit = insertQuestions(size(), imported.questions);
     if (edit && *edit)
         (*edit)->description_ =
-            "Import " + counted(imported.questions.size(), "question", "questions");
+            counted(imported.questions.size(),
+                    txn("Import %1 question", "Import %1 questions", imported.questions.size()));
     return edit;
 }
 

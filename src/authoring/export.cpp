@@ -4,11 +4,15 @@
 
 #include "authoring/csv.h"
 #include "authoring/question_csv.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
 
 namespace {
+
+using i18n::fill;
+using i18n::tx;
 
 // --- Aiken ----------------------------------------------------------------------------------
 
@@ -176,26 +180,33 @@ std::string written(ImportFormat format, const Question& question, std::size_t n
 
 // What of `original` does not come back in `back`, or nothing.
 std::string lossesBetween(const Question& original, const Question& back) {
-    static constexpr const char* kNames[] = {"the question", "the right answer", "wrong answer 1",
-                                             "wrong answer 2", "wrong answer 3"};
+    // TRANSLATORS: the texts of a question, as an export's losses name them ("%1 reads back
+    // as ..."); each is feminine in French, German and Spanish alike, with its article.
+    static constexpr const char* kNames[] = {VX_N("the question"), VX_N("the right answer"),
+                                             VX_N("wrong answer 1"), VX_N("wrong answer 2"),
+                                             VX_N("wrong answer 3")};
     const std::vector<std::string> was = original.fields(), is = back.fields();
     std::string said;
     auto say = [&](const std::string& what) { said += (said.empty() ? "" : "; ") + what; };
     for (std::size_t i = 0; i < std::size(kNames); ++i) {
         if (was[i] == is[i]) continue;
         if (findInvalidUtf8(was[i]))
-            say(std::string(kNames[i]) + " is not UTF-8: written as " + quotedShort(is[i]));
+            say(fill(tx("%1 is not UTF-8: written as %2"), {tx(kNames[i]), quotedShort(is[i])}));
         else if (importing::trim(was[i]) == importing::trim(is[i]))
-            say("the blanks around " + std::string(kNames[i]) + " are not kept");
+            say(fill(tx("the blanks around %1 are not kept"), {tx(kNames[i])}));
         else
-            say(std::string(kNames[i]) + " reads back as " + quotedShort(is[i]));
+            say(fill(tx("%1 reads back as %2"), {tx(kNames[i]), quotedShort(is[i])}));
     }
+    // TRANSLATORS: %1 and %2 are quoted points ("100").
     if (original.points != back.points)
-        say("its points " + quotedShort(original.points) + " are not kept: it reads back with " +
-            quotedShort(back.points));
+        say(fill(tx("its points %1 are not kept: it reads back with %2"),
+                 {quotedShort(original.points), quotedShort(back.points)}));
+    // TRANSLATORS: %1 and %2 are quoted names of media files.
     if (original.media != back.media)
-        say("its media file " + quotedShort(original.media) +
-            (back.media.empty() ? " is not kept" : " reads back as " + quotedShort(back.media)));
+        say(back.media.empty()
+                ? fill(tx("its media file %1 is not kept"), {quotedShort(original.media)})
+                : fill(tx("its media file %1 reads back as %2"),
+                       {quotedShort(original.media), quotedShort(back.media)}));
     return said;
 }
 
@@ -217,7 +228,7 @@ ExportResult exportWritten(ImportFormat format, const std::vector<Question>& que
         // The readers of these formats skip what cannot be played; CSV keeps drafts too.
         if (format != ImportFormat::kCsv) {
             if (auto why = importing::unplayable(question)) {
-                result.losses.push_back({n, "left out: " + *why, true});
+                result.losses.push_back({n, fill(tx("left out: %1"), {*why}), true});
                 continue;
             }
         }
@@ -226,8 +237,8 @@ ExportResult exportWritten(ImportFormat format, const std::vector<Question>& que
         if (back.questions.size() != 1) {
             const std::string why = back.fatal               ? back.fatal->message
                                     : !back.problems.empty() ? back.problems.front().message
-                                                             : "it cannot be read back";
-            result.losses.push_back({n, "left out: " + why, true});
+                                                             : tx("it cannot be read back");
+            result.losses.push_back({n, fill(tx("left out: %1"), {why}), true});
             continue;
         }
         if (std::string lost = lossesBetween(questions[n], back.questions.front()); !lost.empty())

@@ -7,11 +7,15 @@
 #include <cstdlib>
 
 #include "authoring/import.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
 namespace {
 
+using i18n::fill;
+using i18n::tx;
+using i18n::txn;
 using importing::trim;
 
 constexpr std::string_view kSpecial = ":~=#{}\\";
@@ -81,10 +85,11 @@ Answers readAnswers(std::string_view block) {
     Answers answers;
     const std::string_view content = trim(block);
     const std::string head = upper(trim(content.substr(0, findUnescaped(content, "#"))));
-    if (content.empty()) return {{}, {}, "an essay question (no answers); it cannot be played"};
+    if (content.empty()) return {{}, {}, tx("an essay question (no answers); it cannot be played")};
     if (head == "T" || head == "F" || head == "TRUE" || head == "FALSE")
-        return {{}, {}, "a true/false question; a question needs four answers"};
-    if (content.front() == '#') return {{}, {}, "a numeric question; it has no answers to pick"};
+        return {{}, {}, tx("a true/false question; a question needs four answers")};
+    if (content.front() == '#')
+        return {{}, {}, tx("a numeric question; it has no answers to pick")};
 
     std::size_t pos = findUnescaped(content, "=~");
     while (pos != std::string_view::npos) {
@@ -102,14 +107,16 @@ Answers readAnswers(std::string_view block) {
             }
         }
         if (kind == '=' && findUnescapedPair(text, "->", 0) != std::string_view::npos)
-            return {{}, {}, "a matching question; it cannot be played"};
+            return {{}, {}, tx("a matching question; it cannot be played")};
         const bool right = weight ? *weight >= 100 : kind == '=';
         const bool wrong = weight ? *weight <= 0 : kind == '~';
         if (!right && !wrong)
             return {{},
                     {},
-                    "an answer with partial credit (" + std::string(1, kind) +
-                        std::string(weightText) + "); each answer must be right or wrong"};
+                    // TRANSLATORS: %1 is the answer's mark as written, such as "~%50%".
+                    fill(tx("an answer with partial credit (%1); each answer must be right or "
+                            "wrong"),
+                         {std::string(1, kind) + std::string(weightText)})};
         (right ? answers.right : answers.wrong).push_back(unescaped(text));
         pos = end;
         // Feedback after "#" runs to the next answer; "####" starts the general feedback.
@@ -119,17 +126,21 @@ Answers readAnswers(std::string_view block) {
         }
     }
     if (answers.right.empty() && answers.wrong.empty())
-        answers.problem = "no answers marked with = or ~";
+        answers.problem = tx("no answers marked with = or ~");
     else if (answers.wrong.empty())
-        answers.problem = "a short-answer question (no wrong answers); it cannot be played";
+        answers.problem = tx("a short-answer question (no wrong answers); it cannot be played");
     else if (answers.right.empty())
-        answers.problem = "no right answer (marked with =)";
+        answers.problem = tx("no right answer (marked with =)");
     else if (answers.right.size() > 1)
-        answers.problem =
-            std::to_string(answers.right.size()) + " right answers; a question has one";
+        answers.problem = fill(txn("%1 right answers; a question has one",
+                                   "%1 right answers; a question has one", answers.right.size()),
+                               {std::to_string(answers.right.size())});
     else if (answers.wrong.size() != 3)
+        // English says "answers" even of one, as it always has.
         answers.problem =
-            std::to_string(answers.wrong.size()) + " wrong answers; a question needs three";
+            fill(txn("%1 wrong answers; a question needs three",
+                     "%1 wrong answers; a question needs three", answers.wrong.size()),
+                 {std::to_string(answers.wrong.size())});
     return answers;
 }
 
@@ -161,24 +172,25 @@ void readQuestion(ImportResult& result, const Block& block, const std::string& c
     };
 
     if (block.tooLong)
-        return problem("the question runs over more than " + std::to_string(kMaxQuestionLines) +
-                       " lines; are the blank lines between questions missing?");
+        return problem(fill(tx("the question runs over more than %1 lines; are the blank lines "
+                               "between questions missing?"),
+                            {std::to_string(kMaxQuestionLines)}));
     std::size_t bodyStart = 0;
     const std::size_t first = text.find_first_not_of(" \t\n");
     if (text.substr(first, 2) == "::") {
         const std::size_t close = findUnescapedPair(text, "::", first + 2);
-        if (close == std::string_view::npos) return problem("the title after :: is not closed");
+        if (close == std::string_view::npos) return problem(tx("the title after :: is not closed"));
         bodyStart = close + 2;
     }
     const std::size_t open = findUnescaped(text, "{", bodyStart);
     if (open == std::string_view::npos)
-        return problem("no answers in braces { }; a description is not a question");
+        return problem(tx("no answers in braces { }; a description is not a question"));
     const std::size_t close = findUnescaped(text, "}", open + 1);
     if (close == std::string_view::npos)
-        return problem("the answers opened with { are not closed with }", open);
+        return problem(tx("the answers opened with { are not closed with }"), open);
     if (findUnescaped(text, "{", close + 1) != std::string_view::npos)
         return problem(
-            "more than one set of answers in braces (a blank line must separate questions)");
+            tx("more than one set of answers in braces (a blank line must separate questions)"));
     const Answers answers = readAnswers(text.substr(open + 1, close - open - 1));
     if (answers.problem) return problem(*answers.problem);
 

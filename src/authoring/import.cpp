@@ -13,6 +13,7 @@
 #include "authoring/question_csv.h"
 #include "platform/files.h"
 #include "rules/questions.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -138,7 +139,8 @@ Result<std::string> readImportFile(const fs::path& path) {
     auto refuse = [&](ErrorKind kind, std::string why) {
         return Error(kind, std::move(why), name);
     };
-    const std::string limit = std::to_string(kMaxImportBytes / (1024 * 1024)) + " MiB";
+    const std::string limit =
+        i18n::fill(i18n::tx("%1 MiB"), {std::to_string(kMaxImportBytes / (1024 * 1024))});
     // A pipe or device could feed the reader without end: only a regular file is read, and
     // what is read is the file that was looked at.
     const platform::ReadableFile file = platform::openForReading(path, kMaxImportBytes);
@@ -147,22 +149,26 @@ Result<std::string> readImportFile(const fs::path& path) {
             break;
         case platform::ReadableFile::Problem::kCannotOpen: {
             struct stat info {};
-            if (::stat(path.c_str(), &info) != 0) return refuse(ErrorKind::kNoFile, "no such file");
-            return refuse(ErrorKind::kNoAccess, "cannot be read");
+            if (::stat(path.c_str(), &info) != 0)
+                return refuse(ErrorKind::kNoFile, i18n::tx("no such file"));
+            return refuse(ErrorKind::kNoAccess, i18n::tx("cannot be read"));
         }
         case platform::ReadableFile::Problem::kFolder:
-            return refuse(ErrorKind::kNotAFile, "is a folder");
+            return refuse(ErrorKind::kNotAFile, i18n::tx("is a folder"));
         case platform::ReadableFile::Problem::kNotRegular:
-            return refuse(ErrorKind::kNotAFile, "is not a regular file");
+            return refuse(ErrorKind::kNotAFile, i18n::tx("is not a regular file"));
         case platform::ReadableFile::Problem::kTooLarge:
+            // TRANSLATORS: said of a file; %1 is its size in MiB, %2 the limit ("10 MiB").
             return refuse(ErrorKind::kFailed,
-                          "is " + std::to_string(file.info.st_size / (1024 * 1024)) +
-                              " MiB, larger than the " + limit + " a question file may have");
+                          i18n::fill(i18n::tx("is %1 MiB, larger than the %2 a question file may "
+                                              "have"),
+                                     {std::to_string(file.info.st_size / (1024 * 1024)), limit}));
     }
     std::optional<std::string> text = platform::readAll(file.fd(), kMaxImportBytes);
-    if (!text) return refuse(ErrorKind::kFailed, "cannot be read");
+    if (!text) return refuse(ErrorKind::kFailed, i18n::tx("cannot be read"));
     if (text->size() > kMaxImportBytes)
-        return refuse(ErrorKind::kFailed, "grew past the " + limit + " a question file may have");
+        return refuse(ErrorKind::kFailed,
+                      i18n::fill(i18n::tx("grew past the %1 a question file may have"), {limit}));
     return std::move(*text);
 }
 
@@ -217,7 +223,8 @@ std::string quotedShort(std::string_view text) {
         }
         line += c == '\n' || c == '\r' ? ' ' : c;
     }
-    return "\"" + line + "\"";
+    // TRANSLATORS: a text quoted in a message; use the language's own quotation marks.
+    return i18n::fill(i18n::txc("a quoted text", "\"%1\""), {line});
 }
 
 ImportResult readCsvQuestions(std::string_view text) {
@@ -252,7 +259,7 @@ ImportResult readQuestions(ImportFormat format, std::string_view text,
 
 namespace importing {
 
-std::optional<Problem> encodingFault(std::string_view text) {
+std::optional<Problem> encodingFault(std::string_view text, bool readAsWindows1252) {
     const auto invalid = findInvalidUtf8(text);
     if (!invalid) return std::nullopt;
     const std::string_view before = text.substr(0, *invalid);
@@ -260,15 +267,22 @@ std::optional<Problem> encodingFault(std::string_view text) {
     fault.line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
     const std::size_t lineStart =
         before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
-    const std::string column = std::to_string(text::utf8Length(before.substr(lineStart)) + 1);
+    const std::string where = i18n::fill(
+        i18n::tx("column %1"), {std::to_string(text::utf8Length(before.substr(lineStart)) + 1)});
     if (text[*invalid] == '\0') {
-        fault.message = "a NUL byte at column " + column + "; this is not a text file";
+        fault.message = i18n::fill(i18n::tx("a NUL byte at %1; this is not a text file"), {where});
     } else {
         static constexpr char kHex[] = "0123456789ABCDEF";
         const auto byte = static_cast<unsigned char>(text[*invalid]);
-        fault.message = std::string("the byte 0x") + kHex[byte >> 4] + kHex[byte & 15] +
-                        " at column " + column +
-                        " is not UTF-8; save the file as UTF-8 and import it again";
+        const char hex[] = {kHex[byte >> 4], kHex[byte & 15], '\0'};
+        // TRANSLATORS: %1 is a byte in hexadecimal, %2 where it is ("column 12").
+        fault.message =
+            readAsWindows1252
+                ? i18n::fill(i18n::tx("not UTF-8 (the byte 0x%1 at %2): read as Windows-1252"),
+                             {hex, where})
+                : i18n::fill(i18n::tx("the byte 0x%1 at %2 is not UTF-8; save the file as UTF-8 "
+                                      "and import it again"),
+                             {hex, where});
     }
     return fault;
 }
@@ -297,8 +311,9 @@ std::optional<std::string> tooLarge(const Question& question) {
     std::size_t bytes = question.text.size() + question.points.size() + question.media.size();
     for (const std::string& answer : question.answers) bytes += answer.size();
     if (bytes <= kMaxQuestionBytes) return std::nullopt;
-    return "the question and its answers take " + std::to_string(bytes) + " bytes, more than the " +
-           std::to_string(kMaxQuestionBytes) + " a module can store for one question";
+    return i18n::fill(i18n::tx("the question and its answers take %1 bytes, more than the %2 a "
+                               "module can store for one question"),
+                      {std::to_string(bytes), std::to_string(kMaxQuestionBytes)});
 }
 
 std::optional<std::string> unplayable(const Question& question) {
@@ -308,14 +323,15 @@ std::optional<std::string> unplayable(const Question& question) {
     const rules::PlayFault& first = faults.front();
     switch (first.kind) {
         case rules::PlayFault::kTextEmpty:
-            return "the question text is empty";
+            return i18n::tx("the question text is empty");
         case rules::PlayFault::kAnswerEmpty:
-            return first.answer == 0 ? "the right answer is empty" : "a wrong answer is empty";
+            return first.answer == 0 ? i18n::tx("the right answer is empty")
+                                     : i18n::tx("a wrong answer is empty");
         case rules::PlayFault::kSameAnswer:
             break;
     }
-    return "the answer \"" + std::string(trim(question.answers[first.answer])) +
-           "\" is given twice";
+    return i18n::fill(i18n::tx("the answer \"%1\" is given twice"),
+                      {trim(question.answers[first.answer])});
 }
 
 void keep(ImportResult& result, Question question, Problem where, const std::string& category) {

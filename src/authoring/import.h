@@ -95,8 +95,9 @@ std::string quotedShort(std::string_view text);
 // Shared by the readers.
 namespace importing {
 
-/// The first NUL byte or byte sequence that is not UTF-8, as a fault with its line and column.
-std::optional<Problem> encodingFault(std::string_view text);
+/// The first NUL byte or byte sequence that is not UTF-8, as a fault with its line and column;
+/// `readAsWindows1252` words it as a note that the text is read as Windows-1252 instead.
+std::optional<Problem> encodingFault(std::string_view text, bool readAsWindows1252 = false);
 /// The text without a leading byte-order mark.
 std::string_view withoutByteOrderMark(std::string_view text);
 /// Lines one at a time, without their line ends (LF or CRLF); a file of nothing but line

@@ -13,6 +13,7 @@
 #include "platform/descriptor.h"
 #include "platform/files.h"
 #include "rules/media.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -26,8 +27,8 @@ using platform::Descriptor;
 // Names of copies in the making; what a copy that was stopped leaves behind starts with it.
 constexpr std::string_view kTemporaryPrefix = ".vexlor-media-";
 
-constexpr std::string_view kEndings =
-    "the game shows only gif, bmp and ico pictures and plays only mp3, mid and wav sounds";
+using i18n::fill;
+using i18n::tx;
 
 // The name the copy gets: no folder, no character the game takes for a separator, and an
 // ending the game knows in its lower-case spelling.
@@ -37,17 +38,20 @@ Result<std::string> mediaName(std::string_view chosen) {
         if (c == '\\' || static_cast<unsigned char>(c) < 0x20) c = '_';
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0)
-        return Error("\"" + name + "\" has no ending: " + std::string(kEndings));
+        // TRANSLATORS: %1 is the name of a file chosen as a question's picture or sound.
+        return Error(fill(tx("\"%1\" has no ending: the game shows only gif, bmp and ico pictures "
+                             "and plays only mp3, mid and wav sounds"),
+                          {name}));
     std::string ending = name.substr(dot + 1);
     for (char& c : ending)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     name = name.substr(0, dot + 1) + ending;
     const rules::MediaKind kind = rules::mediaKind(name);
     if (kind != rules::MediaKind::kPicture && kind != rules::MediaKind::kSound)
-        return Error("\"" + std::string(chosen) +
-                     "\" is neither a picture nor a sound the game "
-                     "uses: " +
-                     std::string(kEndings));
+        return Error(fill(tx("\"%1\" is neither a picture nor a sound the game uses: the game "
+                             "shows only gif, bmp and ico pictures and plays only mp3, mid and "
+                             "wav sounds"),
+                          {chosen}));
     return name;
 }
 
@@ -89,32 +93,34 @@ Result<std::string> copyMedia(const fs::path& source, const fs::path& moduleFold
 
     // Opened without waiting, so a pipe with no writer cannot hold the editor; what it is is
     // told by the open file, not by the name, which may change in between.
-    const std::string limit = std::to_string(kMaxMediaBytes / (1024 * 1024)) + " MiB";
+    const std::string limit = fill(tx("%1 MiB"), {std::to_string(kMaxMediaBytes / (1024 * 1024))});
     const platform::ReadableFile in = platform::openForReading(source, kMaxMediaBytes);
     switch (in.problem) {
         case platform::ReadableFile::Problem::kNone:
             break;
         case platform::ReadableFile::Problem::kCannotOpen:
             return Error(in.error == ENOENT ? ErrorKind::kNoFile : ErrorKind::kNoAccess,
-                         std::string("cannot be read: ") + std::strerror(in.error), sourceName);
+                         fill(tx("cannot be read: %1"), {std::strerror(in.error)}), sourceName);
         case platform::ReadableFile::Problem::kFolder:
-            return Error(ErrorKind::kNotAFile, "is a folder", sourceName);
+            return Error(ErrorKind::kNotAFile, tx("is a folder"), sourceName);
         case platform::ReadableFile::Problem::kNotRegular:
-            return Error(ErrorKind::kNotAFile, "is a pipe, a device or a socket, not a file",
+            return Error(ErrorKind::kNotAFile, tx("is a pipe, a device or a socket, not a file"),
                          sourceName);
         case platform::ReadableFile::Problem::kTooLarge:
             return Error(ErrorKind::kFailed,
-                         "is larger than the " + limit + " a media file may have", sourceName);
+                         fill(tx("is larger than the %1 a media file may have"), {limit}),
+                         sourceName);
     }
 
     const fs::path folder = moduleFolder / kMediaFolder;
     std::error_code error;
     const fs::file_status status = fs::symlink_status(folder, error);
     if (!fs::exists(status) && !fs::create_directory(folder, error) && error)
-        return Error(ErrorKind::kNoAccess, "cannot be made: " + error.message(), folder.string());
+        return Error(ErrorKind::kNoAccess, fill(tx("cannot be made: %1"), {error.message()}),
+                     folder.string());
     if (fs::exists(status) && !fs::is_directory(status))
         return Error(ErrorKind::kNotAFile,
-                     "is not a folder (a link or a file), so no media can be put into it",
+                     tx("is not a folder (a link or a file), so no media can be put into it"),
                      folder.string());
 
     // The copy is made under a hidden name and given its own only when complete. The name is
@@ -123,22 +129,22 @@ Result<std::string> copyMedia(const fs::path& source, const fs::path& moduleFold
         platform::TemporaryFile::create(folder, kTemporaryPrefix, ".part", 0644);
     if (!temporary)
         return Error(ErrorKind::kNoAccess,
-                     std::string("cannot be written: ") + std::strerror(errno), folder.string());
+                     fill(tx("cannot be written: %1"), {std::strerror(errno)}), folder.string());
     switch (platform::copyAll(in.fd(), temporary->fd(), kMaxMediaBytes)) {
         case platform::CopyEnd::kDone:
             break;
         case platform::CopyEnd::kReadFailed:
-            return Error(ErrorKind::kFailed, "cannot be read", sourceName);
+            return Error(ErrorKind::kFailed, tx("cannot be read"), sourceName);
         // The file may grow while it is read.
         case platform::CopyEnd::kTooLarge:
-            return Error(ErrorKind::kFailed, "grew past the " + limit + " a media file may have",
-                         sourceName);
+            return Error(ErrorKind::kFailed,
+                         fill(tx("grew past the %1 a media file may have"), {limit}), sourceName);
         case platform::CopyEnd::kWriteFailed:
             return Error(ErrorKind::kFailed,
-                         std::string("cannot be copied: ") + std::strerror(errno), folder.string());
+                         fill(tx("cannot be copied: %1"), {std::strerror(errno)}), folder.string());
     }
     if (::fsync(temporary->fd()) != 0)
-        return Error(ErrorKind::kFailed, std::string("cannot be copied: ") + std::strerror(errno),
+        return Error(ErrorKind::kFailed, fill(tx("cannot be copied: %1"), {std::strerror(errno)}),
                      folder.string());
     const auto copied = static_cast<off_t>(::lseek(temporary->fd(), 0, SEEK_CUR));
 
@@ -158,12 +164,14 @@ Result<std::string> copyMedia(const fs::path& source, const fs::path& moduleFold
             return std::string(kMediaFolder) + "/" + candidate;
         if (errno != EEXIST)
             return Error(ErrorKind::kNoAccess,
-                         std::string("cannot be written: ") + std::strerror(errno),
+                         fill(tx("cannot be written: %1"), {std::strerror(errno)}),
                          target.string());
         if (sameBytes(target, temporary->fd(), copied))
             return std::string(kMediaFolder) + "/" + candidate;
     }
-    return Error(ErrorKind::kFailed, "holds too many files named like " + *named, folder.string());
+    // TRANSLATORS: said of a folder; %1 is a file's name.
+    return Error(ErrorKind::kFailed, fill(tx("holds too many files named like %1"), {*named}),
+                 folder.string());
 }
 
 }  // namespace vexlor::authoring

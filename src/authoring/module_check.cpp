@@ -11,17 +11,19 @@
 #include "rules/numbers.h"
 #include "rules/questions.h"
 #include "rules/text_panels.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
 namespace {
 
-std::string quotedText(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
+using i18n::fill;
+using i18n::tx;
+using i18n::txn;
 
-std::string counted(std::size_t count, const char* singular, const char* plural) {
-    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+// `form` is the plural form for `count`, with %1 where the number goes.
+std::string counted(std::size_t count, const char* form) {
+    return fill(form, {std::to_string(count)});
 }
 
 // The panel a text is drawn in, and what the problem says it is.
@@ -39,19 +41,26 @@ std::optional<std::string> overflow(const PanelText& shown) {
     const TextLayout layout = measure->layout(shown.text, shown.panel.font, pixels(shown.width),
                                               pixels(shown.panel.height));
     if (layout.fits()) return std::nullopt;
-    if (layout.tooWide) return shown.what + " has a word wider than its panel, which cuts it off";
-    return shown.what + " is too long for its panel: " +
-           counted(static_cast<std::size_t>(layout.lines), "line", "lines") + " where " +
-           std::to_string(layout.linesShown) + " fit; shorten it";
+    // TRANSLATORS: %1 is a field of the question's form ("Right answer", "Question").
+    if (layout.tooWide)
+        return fill(tx("%1 has a word wider than its panel, which cuts it off"), {shown.what});
+    const auto lines = static_cast<std::size_t>(layout.lines);
+    // TRANSLATORS: %1 is a field of the question's form, %2 the lines its text takes, %3 the
+    // lines its panel in the game shows.
+    return fill(txn("%1 is too long for its panel: %2 line where %3 fit; shorten it",
+                    "%1 is too long for its panel: %2 lines where %3 fit; shorten it", lines),
+                {shown.what, std::to_string(lines), std::to_string(layout.linesShown)});
 }
 
 }  // namespace
 
 std::string_view fieldLabel(QuestionField field) {
-    static constexpr std::string_view kLabels[] = {
-        "Question",       "Right answer", "Wrong answer 1",  "Wrong answer 2",
-        "Wrong answer 3", "Points",       "Picture or sound"};
-    return kLabels[static_cast<std::size_t>(field)];
+    // TRANSLATORS: the fields of the editor's question form, as problems name them.
+    static constexpr const char* kLabels[] = {VX_N("Question"),        VX_N("Right answer"),
+                                              VX_N("Wrong answer 1"),  VX_N("Wrong answer 2"),
+                                              VX_N("Wrong answer 3"),  VX_N("Points"),
+                                              VX_N("Picture or sound")};
+    return tx(kLabels[static_cast<std::size_t>(field)]);
 }
 
 std::vector<Problem> checkQuestion(const Question& question,
@@ -73,27 +82,32 @@ std::vector<Problem> checkQuestion(const Question& question,
         const QuestionField field = answerField(fault.answer);
         switch (fault.kind) {
             case rules::PlayFault::kTextEmpty:
-                breaks(QuestionField::kText, "Question is empty");
+                breaks(QuestionField::kText, tx("Question is empty"));
                 break;
             case rules::PlayFault::kAnswerEmpty:
-                breaks(field, label(field) + " is empty");
+                // TRANSLATORS: %1 is an answer's field of the form ("Wrong answer 2").
+                breaks(field, fill(tx("%1 is empty"), {label(field)}));
                 break;
             case rules::PlayFault::kSameAnswer:
                 // The later field is the one at fault: it is the one usually typed last.
-                breaks(field, label(answerField(fault.earlier)) + " and " + label(field) +
-                                  " are the same answer " +
-                                  quotedText(rules::trimmed(question.answers[fault.answer])));
+                // TRANSLATORS: %1 and %2 are answers' fields of the form, %3 the answer.
+                breaks(field, fill(tx("%1 and %2 are the same answer \"%3\""),
+                                   {label(answerField(fault.earlier)), label(field),
+                                    rules::trimmed(question.answers[fault.answer])}));
                 break;
         }
     }
     if (!rules::startsWithNumber(question.points))
         breaks(QuestionField::kPoints,
-               "Points " + quotedText(question.points) +
-                   " is not a number, so the question is worth 0: write digits, such as 100");
+               fill(tx("Points \"%1\" is not a number, so the question is worth 0: write digits, "
+                       "such as 100"),
+                    {question.points}));
     else if (!rules::isNumber(question.points))
-        warn(QuestionField::kPoints, "Points " + quotedText(question.points) + " shows as \"" +
-                                         question.points +
-                                         " Point Question\": write only the number");
+        // TRANSLATORS: "%1 Point Question" is the game's status line as English shows it;
+        // quote the game's own translation of it ("%1 Points Question").
+        warn(QuestionField::kPoints,
+             fill(tx("Points \"%1\" shows as \"%1 Point Question\": write only the number"),
+                  {question.points}));
 
     const rules::MediaKind media = rules::mediaKind(question.media);
     {
@@ -102,8 +116,8 @@ std::vector<Problem> checkQuestion(const Question& question,
                                       ? rules::panels::kQuestionWidthBesidePicture
                                       : kQuestion.width;
         const std::string where = media == rules::MediaKind::kPicture
-                                      ? "Question (beside its picture)"
-                                      : std::string("Question");
+                                      ? tx("Question (beside its picture)")
+                                      : label(QuestionField::kText);
         if (auto why = overflow({question.text, kQuestion, questionWidth, where}))
             warn(QuestionField::kText, *why);
         for (std::size_t i = 0; i < question.answers.size(); ++i) {
@@ -116,9 +130,10 @@ std::vector<Problem> checkQuestion(const Question& question,
     if (media == rules::MediaKind::kNone || media == rules::MediaKind::kNotPlayed) {
         if (media == rules::MediaKind::kNotPlayed)
             breaks(QuestionField::kMedia,
-                   "Picture or sound " + quotedText(question.media) +
-                       " is neither shown nor played: pictures must be gif, bmp or ico and sounds "
-                       "mp3, mid or wav, the ending all lower or all upper case");
+                   fill(tx("Picture or sound \"%1\" is neither shown nor played: pictures must be "
+                           "gif, bmp or ico and sounds mp3, mid or wav, the ending all lower or "
+                           "all upper case"),
+                        {question.media}));
         return problems;
     }
     // The file is looked for exactly as the game looks for it.
@@ -129,21 +144,24 @@ std::vector<Problem> checkQuestion(const Question& question,
             break;
         case rules::MediaFile::kNotRelative:
             breaks(QuestionField::kMedia,
-                   "Picture or sound " + quotedText(question.media) +
-                       " lies outside the module's folder: give a name relative to the folder, "
-                       "which travels with the module");
+                   fill(tx("Picture or sound \"%1\" lies outside the module's folder: give a "
+                           "name relative to the folder, which travels with the module"),
+                        {question.media}));
             break;
         case rules::MediaFile::kOutside:
             breaks(QuestionField::kMedia,
-                   "Picture or sound " + quotedText(question.media) +
-                       " is a link leading outside the module's folder, which the game does not "
-                       "follow: copy the file into the folder");
+                   fill(tx("Picture or sound \"%1\" is a link leading outside the module's "
+                           "folder, which the game does not follow: copy the file into the "
+                           "folder"),
+                        {question.media}));
             break;
         case rules::MediaFile::kMissing:
             // The game asks the question without its picture or sound, and says nothing.
+            // TRANSLATORS: %1 is the media file's name, %2 the module's folder.
             add(true, QuestionField::kMedia,
-                "Picture or sound " + quotedText(question.media) + " is not in " +
-                    quotedText(mediaFolder.string()) + ": put it there, beside the module")
+                fill(tx("Picture or sound \"%1\" is not in \"%2\": put it there, beside the "
+                        "module"),
+                     {question.media, mediaFolder.string()}))
                 .mediaMissing = true;
             break;
     }
@@ -151,8 +169,12 @@ std::vector<Problem> checkQuestion(const Question& question,
 }
 
 std::string CheckReport::summary() const {
-    return "ok: " + counted(questions, "question", "questions") + ", " +
-           counted(pictures, "picture", "pictures") + ", " + counted(sounds, "sound", "sounds");
+    // TRANSLATORS: what check says of a module without problems; %1 counts its questions, %2
+    // its pictures, %3 its sounds.
+    return fill(tx("ok: %1, %2, %3"),
+                {counted(questions, txn("%1 question", "%1 questions", questions)),
+                 counted(pictures, txn("%1 picture", "%1 pictures", pictures)),
+                 counted(sounds, txn("%1 sound", "%1 sounds", sounds))});
 }
 
 std::vector<Problem> checkModuleWhole(const std::vector<Properties>& propertyRows,
@@ -165,17 +187,20 @@ std::vector<Problem> checkModuleWhole(const std::vector<Properties>& propertyRow
         problem.kind = Problem::Kind::kModule;
     };
     if (propertyRows.empty()) {
-        add(true, "the properties table has no row, so there is no title");
+        add(true, tx("the properties table has no row, so there is no title"));
     } else {
         if (propertyRows.size() > 1)
-            add(false, "the properties table has " + std::to_string(propertyRows.size()) +
-                           " rows; the game reads only the first");
-        if (propertyRows.front().title.empty()) add(true, "the title is empty");
+            add(false, fill(txn("the properties table has %1 row; the game reads only the first",
+                                "the properties table has %1 rows; the game reads only the first",
+                                propertyRows.size()),
+                            {std::to_string(propertyRows.size())}));
+        if (propertyRows.front().title.empty()) add(true, tx("the title is empty"));
     }
-    if (questionCount == 0) add(true, "there are no questions");
+    if (questionCount == 0) add(true, tx("there are no questions"));
     if (static_cast<std::int64_t>(questionCount) > kMaxQuestions)
-        add(true, "there are " + std::to_string(questionCount) +
-                      " questions; the game counts at most " + std::to_string(kMaxQuestions));
+        add(true, fill(txn("there is %1 question; the game counts at most %2",
+                           "there are %1 questions; the game counts at most %2", questionCount),
+                       {std::to_string(questionCount), std::to_string(kMaxQuestions)}));
     return problems;
 }
 
@@ -192,15 +217,17 @@ CheckReport checkModule(const std::vector<Properties>& propertyRows,
         report.pictures += media == rules::MediaKind::kPicture;
         report.sounds += media == rules::MediaKind::kSound;
         // The tool's reader edits the file, where a field goes by its column's name.
-        for (const Problem& found : checkQuestion(questions[i], mediaFolder))
+        for (const Problem& found : checkQuestion(questions[i], mediaFolder)) {
+            const std::string number = std::to_string(i + 1);
+            // TRANSLATORS: %1 is the question's number, %2 a column of the module's file as
+            // the file names it (not translated), %3 the problem.
             report.problems.push_back(
-                "question " + std::to_string(i + 1) +
-                (found.field
-                     ? " (" +
-                           std::string(kQuestionColumns[static_cast<std::size_t>(*found.field)]) +
-                           ")"
-                     : std::string()) +
-                ": " + found.message);
+                found.field
+                    ? fill(tx("question %1 (%2): %3"),
+                           {number, kQuestionColumns[static_cast<std::size_t>(*found.field)],
+                            found.message})
+                    : fill(tx("question %1: %2"), {number, found.message}));
+        }
     }
     return report;
 }

@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/files.h"
 #include "rules/media.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -20,12 +21,11 @@ using platform::Descriptor;
 
 namespace {
 
-std::string quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
+using i18n::fill;
+using i18n::tx;
 
 std::string mebibytes(std::uintmax_t bytes) {
-    return std::to_string(bytes / (1024 * 1024)) + " MiB";
+    return fill(tx("%1 MiB"), {std::to_string(bytes / (1024 * 1024))});
 }
 
 // Whether two plain files hold the same bytes; anything else is not the same.
@@ -56,13 +56,14 @@ Status copyBounded(int in, int out, std::uintmax_t limit, const fs::path& source
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) continue;
         if (got < 0)
-            return Error(ErrorKind::kFailed, std::string("cannot be read: ") + std::strerror(errno),
+            return Error(ErrorKind::kFailed, fill(tx("cannot be read: %1"), {std::strerror(errno)}),
                          source.string());
         if (got == 0) break;
         copied += static_cast<std::uintmax_t>(got);
         // The file may grow while it is read.
         if (copied > limit)
-            return Error(ErrorKind::kFailed, "grew past the " + mebibytes(limit) + " it may have",
+            return Error(ErrorKind::kFailed,
+                         fill(tx("grew past the %1 it may have"), {mebibytes(limit)}),
                          source.string());
         for (ssize_t done = 0; done < got;) {
             const ssize_t put =
@@ -70,13 +71,13 @@ Status copyBounded(int in, int out, std::uintmax_t limit, const fs::path& source
             if (put < 0 && errno == EINTR) continue;
             if (put <= 0)
                 return Error(ErrorKind::kFailed,
-                             std::string("cannot be written: ") + std::strerror(errno),
+                             fill(tx("cannot be written: %1"), {std::strerror(errno)}),
                              copy.parent_path().string());
             done += put;
         }
     }
     if (::fsync(out) != 0)
-        return Error(ErrorKind::kFailed, std::string("cannot be written: ") + std::strerror(errno),
+        return Error(ErrorKind::kFailed, fill(tx("cannot be written: %1"), {std::strerror(errno)}),
                      copy.parent_path().string());
     return Status::success();
 }
@@ -93,10 +94,10 @@ Status makeFolders(const fs::path& root, const fs::path& relative, std::vector<f
         const fs::file_status status = fs::symlink_status(folder, error);
         if (fs::is_directory(status)) continue;
         if (fs::exists(status))
-            return Error(ErrorKind::kNotAFile, "is a link or a file, where a folder is needed",
+            return Error(ErrorKind::kNotAFile, tx("is a link or a file, where a folder is needed"),
                          folder.string());
         if (!fs::create_directory(folder, error))
-            return Error(ErrorKind::kNoAccess, "cannot be made: " + error.message(),
+            return Error(ErrorKind::kNoAccess, fill(tx("cannot be made: %1"), {error.message()}),
                          folder.string());
         made.push_back(folder);
     }
@@ -118,7 +119,7 @@ Result<bool> placeWithoutReplacing(const fs::path& temporary, const fs::path& ta
         errno = why;
     }
     if (errno == EEXIST) return false;
-    return Error(ErrorKind::kNoAccess, std::string("cannot be written: ") + std::strerror(errno),
+    return Error(ErrorKind::kNoAccess, fill(tx("cannot be written: %1"), {std::strerror(errno)}),
                  target.string());
 }
 
@@ -132,7 +133,10 @@ MediaSurvey surveyMedia(const std::vector<Question>& questions, const fs::path& 
         const std::string& media = questions[row].media;
         const rules::MediaKind kind = rules::mediaKind(media);
         if (kind != rules::MediaKind::kPicture && kind != rules::MediaKind::kSound) continue;
-        const std::string where = "question " + std::to_string(row + 1) + ": " + quoted(media);
+        // TRANSLATORS: %1 is the question's number, %2 its media file's name.
+        auto left = [&](const char* why) {
+            survey.left.push_back(fill(why, {std::to_string(row + 1), media}));
+        };
         rules::MediaFile found = rules::lookUpMedia(fileSystem, home, media);
         switch (found.found) {
             case rules::MediaFile::kFound: {
@@ -149,16 +153,19 @@ MediaSurvey surveyMedia(const std::vector<Question>& questions, const fs::path& 
                 std::replace(exact.begin(), exact.end(), '\\', '/');
                 std::error_code error;
                 const bool something = fs::exists(fs::symlink_status(home + exact, error));
-                survey.left.push_back(where + (something ? " is not a plain file (a folder, a "
-                                                           "pipe or a device)"
-                                                         : " is not in the module's folder"));
+                if (something)
+                    left(
+                        tx("question %1: \"%2\" is not a plain file (a folder, a pipe or a "
+                           "device)"));
+                else
+                    left(tx("question %1: \"%2\" is not in the module's folder"));
                 break;
             }
             case rules::MediaFile::kNotRelative:
-                survey.left.push_back(where + " lies outside the module's folder");
+                left(tx("question %1: \"%2\" lies outside the module's folder"));
                 break;
             case rules::MediaFile::kOutside:
-                survey.left.push_back(where + " is a link leading outside the module's folder");
+                left(tx("question %1: \"%2\" is a link leading outside the module's folder"));
                 break;
         }
     }
@@ -174,15 +181,16 @@ Result<Descriptor> openPlainFile(const fs::path& path, std::uintmax_t limit, std
             break;
         case platform::ReadableFile::Problem::kCannotOpen:
             return Error(in.error == ENOENT ? ErrorKind::kNoFile : ErrorKind::kNoAccess,
-                         std::string("cannot be read: ") + std::strerror(in.error), path.string());
+                         fill(tx("cannot be read: %1"), {std::strerror(in.error)}), path.string());
         case platform::ReadableFile::Problem::kFolder:
-            return Error(ErrorKind::kNotAFile, "is a folder", path.string());
+            return Error(ErrorKind::kNotAFile, tx("is a folder"), path.string());
         case platform::ReadableFile::Problem::kNotRegular:
-            return Error(ErrorKind::kNotAFile, "is a pipe, a device or a socket, not a file",
+            return Error(ErrorKind::kNotAFile, tx("is a pipe, a device or a socket, not a file"),
                          path.string());
         case platform::ReadableFile::Problem::kTooLarge:
             return Error(ErrorKind::kFailed,
-                         "is larger than the " + mebibytes(limit) + " it may have", path.string());
+                         fill(tx("is larger than the %1 it may have"), {mebibytes(limit)}),
+                         path.string());
     }
     if (size) *size = static_cast<std::uintmax_t>(in.info.st_size);
     return std::move(in.descriptor);
@@ -245,8 +253,8 @@ Result<PlacedMedia> copyUsedMedia(const MediaSurvey& survey, const fs::path& tar
         total += size;
         if (total > kMaxModuleMediaBytes)
             return Error(ErrorKind::kFailed,
-                         "the media files hold more than the " + mebibytes(kMaxModuleMediaBytes) +
-                             " copied with a module",
+                         fill(tx("the media files hold more than the %1 copied with a module"),
+                              {mebibytes(kMaxModuleMediaBytes)}),
                          media.file.string());
         const fs::path destination = target / media.name;
         std::error_code error;
@@ -265,7 +273,7 @@ Result<PlacedMedia> copyUsedMedia(const MediaSurvey& survey, const fs::path& tar
                                     O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
         if (!out)
             return Error(ErrorKind::kNoAccess,
-                         std::string("cannot be written: ") + std::strerror(errno),
+                         fill(tx("cannot be written: %1"), {std::strerror(errno)}),
                          destination.parent_path().string());
         copies.push_back(copy);
         if (Status done =
@@ -280,9 +288,10 @@ Result<PlacedMedia> copyUsedMedia(const MediaSurvey& survey, const fs::path& tar
         const fs::path folder = target / name.parent_path();
         for (int number = 1;; ++number) {
             if (number > 1000)
-                return Error(ErrorKind::kFailed,
-                             "holds too many files named like " + name.filename().string(),
-                             folder.string());
+                return Error(
+                    ErrorKind::kFailed,
+                    fill(tx("holds too many files named like %1"), {name.filename().string()}),
+                    folder.string());
             const std::string leaf = number == 1 ? name.filename().string()
                                                  : stem + "-" + std::to_string(number) + ending;
             const fs::path candidate = folder / leaf;

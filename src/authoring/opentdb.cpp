@@ -9,6 +9,7 @@
 
 #include "authoring/csv.h"
 #include "authoring/import.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -28,14 +29,22 @@ constexpr std::size_t kMaxJsonValues = 2'000'000;
 // over as it reads it.
 constexpr std::size_t kMaxJsonTextBytes = 2 * kMaxQuestionBytes;
 
-// A fault at a byte of the text, with its line and column.
-Problem faultAt(std::string_view text, std::size_t at, const std::string& what) {
+// TRANSLATORS: %1 is where the text starts ("column 12").
+constexpr const char* kTooLongText =
+    VX_N("a text longer than a module can store for one question at %1");
+
+using i18n::fill;
+using i18n::tx;
+
+// A fault at a byte of the text, with its line and column: `what` has %1 for the column.
+Problem faultAt(std::string_view text, std::size_t at, const char* what) {
     const std::string_view before = text.substr(0, at);
     const std::size_t newline = before.rfind('\n');
     const std::size_t lineStart = newline == std::string_view::npos ? 0 : newline + 1;
     return Problem::atLine(
         1 + static_cast<int>(std::count(before.begin(), before.end(), '\n')),
-        what + " at column " + std::to_string(text::utf8Length(before.substr(lineStart)) + 1));
+        fill(what, {fill(tx("column %1"),
+                         {std::to_string(text::utf8Length(before.substr(lineStart)) + 1)})}));
 }
 
 // Bracket depth, the number of values, texts too long for a module and NUL characters, found
@@ -53,30 +62,32 @@ std::optional<Problem> shapeFault(std::string_view text) {
             if (c == '\\') {
                 // Every other NUL refuses the file; one written as an escape is no different.
                 if (text.substr(i, 6) == "\\u0000")
-                    return faultAt(text, i, "a NUL character (\\u0000)");
+                    // TRANSLATORS: %1 is where it is ("column 12").
+                    return faultAt(text, i, tx("a NUL character (\\u0000) at %1"));
                 ++i;
             } else if (c == '"') {
                 inString = false;
                 if (i - stringStart > kMaxJsonTextBytes)
-                    return faultAt(text, stringStart,
-                                   "a text longer than a module can store for one question");
+                    return faultAt(text, stringStart, tx(kTooLongText));
             }
         } else if (c == '"') {
             inString = true;
             stringStart = i;
         } else if (c == '[' || c == '{') {
             if (++depth > kMaxJsonDepth)
-                return Problem::atLine(line, "nested more than " + std::to_string(kMaxJsonDepth) +
-                                                 " levels deep; this is no question list");
+                return Problem::atLine(
+                    line, fill(tx("nested more than %1 levels deep; this is no question list"),
+                               {std::to_string(kMaxJsonDepth)}));
         } else if (c == ']' || c == '}') {
             --depth;
         }
         if (!inString && (c == ',' || c == '[' || c == '{') && ++values > kMaxJsonValues)
-            return Problem::atLine(line, "more than " + std::to_string(kMaxJsonValues) +
-                                             " values; split the file into smaller ones");
+            return Problem::atLine(line,
+                                   fill(tx("more than %1 values; split the file into smaller ones"),
+                                        {std::to_string(kMaxJsonValues)}));
     }
     if (inString && text.size() - stringStart > kMaxJsonTextBytes)
-        return faultAt(text, stringStart, "a text longer than a module can store for one question");
+        return faultAt(text, stringStart, tx(kTooLongText));
     return std::nullopt;
 }
 
@@ -194,7 +205,8 @@ class Fields {
     std::optional<std::string> text(const char* key, bool required = true) {
         const auto found = result_.find(key);
         if (found == result_.end()) {
-            if (required) fail(std::string("\"") + key + "\" is missing");
+            // TRANSLATORS: %1 is a key of the question's JSON object, not translated.
+            if (required) fail(fill(tx("\"%1\" is missing"), {key}));
             return std::nullopt;
         }
         return decoded(*found, key);
@@ -203,7 +215,7 @@ class Fields {
     std::vector<std::string> list(const char* key) {
         const auto found = result_.find(key);
         if (found == result_.end() || !found->is_array()) {
-            fail(std::string("\"") + key + "\" is missing or not a list");
+            fail(fill(tx("\"%1\" is missing or not a list"), {key}));
             return {};
         }
         std::vector<std::string> texts;
@@ -220,7 +232,7 @@ class Fields {
   private:
     std::optional<std::string> decoded(const json& value, const char* key) {
         if (!value.is_string()) {
-            fail(std::string("\"") + key + "\" is not text");
+            fail(fill(tx("\"%1\" is not text"), {key}));
             return std::nullopt;
         }
         const std::string& raw = value.get_ref<const std::string&>();
@@ -231,12 +243,12 @@ class Fields {
         } else if (auto bytes = fromBase64(raw)) {
             text = std::move(*bytes);
         } else {
-            fail(std::string("\"") + key + "\" is not base64 like the rest of the question");
+            fail(fill(tx("\"%1\" is not base64 like the rest of the question"), {key}));
             return std::nullopt;
         }
         if (auto invalid = findInvalidUtf8(text)) {
-            fail(std::string("\"") + key + "\" decodes to text that is not UTF-8 (at byte " +
-                 std::to_string(*invalid + 1) + ")");
+            fail(fill(tx("\"%1\" decodes to text that is not UTF-8 (at byte %2)"),
+                      {key, std::to_string(*invalid + 1)}));
             return std::nullopt;
         }
         return text;
@@ -253,12 +265,15 @@ void readResult(ImportResult& result, const json& item, Problem where,
         where.message = std::move(why);
         result.skip(where);
     };
-    if (!item.is_object()) return problem("not a question object");
+    if (!item.is_object()) return problem(tx("not a question object"));
     Fields fields(item, encodingOf(item));
     const auto type = fields.text("type", false);
-    if (type == "boolean") return problem("a true/false question; a question needs four answers");
+    if (type == "boolean")
+        return problem(tx("a true/false question; a question needs four answers"));
     if (type && type != "multiple")
-        return problem("a question of type \"" + *type + "\"; only \"multiple\" can be played");
+        // TRANSLATORS: %1 is a type of question as the file names it; "multiple" is one too.
+        return problem(
+            fill(tx("a question of type \"%1\"; only \"multiple\" can be played"), {*type}));
     const auto difficulty = fields.text("difficulty", false);
     const auto category = fields.text("category", false);
     auto text = fields.text("question");
@@ -266,7 +281,10 @@ void readResult(ImportResult& result, const json& item, Problem where,
     auto wrong = fields.list("incorrect_answers");
     if (fields.problem()) return problem(*fields.problem());
     if (wrong.size() != 3)
-        return problem(std::to_string(wrong.size()) + " incorrect answers; a question needs three");
+        // English says "answers" even of one, as it always has.
+        return problem(fill(i18n::txn("%1 incorrect answers; a question needs three",
+                                      "%1 incorrect answers; a question needs three", wrong.size()),
+                            {std::to_string(wrong.size())}));
 
     Question question;
     if (!difficulty)
@@ -278,7 +296,9 @@ void readResult(ImportResult& result, const json& item, Problem where,
     else if (*difficulty == "hard")
         question.points = std::to_string(settings.hardPoints);
     else
-        return problem("the difficulty \"" + *difficulty + "\" is not easy, medium or hard");
+        // TRANSLATORS: easy, medium and hard are the file's own words, not translated.
+        return problem(
+            fill(tx("the difficulty \"%1\" is not easy, medium or hard"), {*difficulty}));
     // Trimmed where it lies: the text may be megabytes long.
     const std::string_view trimmed = importing::trim(*text);
     if (trimmed.empty()) {
@@ -303,7 +323,8 @@ std::string parseMessage(const json::parse_error& error) {
     // What was last read may be a whole text of megabytes.
     constexpr std::size_t kShown = 200;
     if (message.size() > kShown) message = message.substr(0, kShown) + "...";
-    return "not valid JSON: " + message;
+    // TRANSLATORS: %1 is the JSON reader's own message, in English.
+    return fill(tx("not valid JSON: %1"), {message});
 }
 
 }  // namespace
@@ -360,7 +381,7 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         result = ImportResult{};
         const bool number = dynamic_cast<const json::out_of_range*>(&error) != nullptr;
         result.fatal = Problem::atLine(
-            0, number ? "not valid JSON: a number too large to read" : "not valid JSON");
+            0, number ? tx("not valid JSON: a number too large to read") : tx("not valid JSON"));
         return result;
     }
 
@@ -369,15 +390,17 @@ ImportResult readOpenTdb(std::string_view text, const ImportSettings& settings) 
         const auto found = document.find("results");
         if (code != document.end() && code->is_number() && *code != 0 && index == 0) {
             result.fatal = Problem::atLine(
-                0, "the response_code is " + code->dump() +
-                       ": the site sent no questions (1: too few for the query, 2: a wrong "
-                       "parameter, 3 or 4: a session token problem, 5: too many requests)");
+                0, fill(tx("the response_code is %1: the site sent no questions (1: too few for "
+                           "the query, 2: a wrong parameter, 3 or 4: a session token problem, 5: "
+                           "too many requests)"),
+                        {code->dump()}));
             return result;
         }
         if (found == document.end() || !found->is_array())
-            result.fatal = Problem::atLine(0, "an object without a \"results\" list of questions");
+            result.fatal =
+                Problem::atLine(0, tx("an object without a \"results\" list of questions"));
     } else if (!document.is_array()) {
-        result.fatal = Problem::atLine(0, "neither a response object nor a list of questions");
+        result.fatal = Problem::atLine(0, tx("neither a response object nor a list of questions"));
     }
     return result;
 }

@@ -16,6 +16,7 @@
 #include "authoring/module_file.h"
 #include "authoring/module_media.h"
 #include "rules/media.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -27,12 +28,15 @@ namespace {
 
 constexpr std::string_view kModuleEnding = ".vxm";
 
+using i18n::fill;
+using i18n::tx;
+
 std::string inQuotes(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    return fill(i18n::txc("a quoted text", "\"%1\""), {text});
 }
 
 std::string mebibytes(std::uintmax_t bytes) {
-    return std::to_string(bytes / (1024 * 1024)) + " MiB";
+    return fill(tx("%1 MiB"), {std::to_string(bytes / (1024 * 1024))});
 }
 
 bool isModuleName(std::string_view name) {
@@ -58,26 +62,34 @@ fs::path hiddenBeside(const fs::path& path, std::string_view what) {
 }
 
 // Why an entry's name cannot be unpacked, or nothing: only a relative name of plain parts
-// stays inside the folder on every system.
-std::optional<std::string> badName(std::string_view name) {
-    if (name.empty()) return "has no name";
-    if (name.size() > 1024) return "has a name longer than 1024 bytes";
-    if (name.front() == '/') return "has an absolute name";
+// stays inside the folder on every system. %1 in the sentence is the quoted name.
+// TRANSLATORS: %1 is the quoted name of a file inside a package (a zip file).
+const char* badName(std::string_view name) {
+    if (name.empty()) return tx("the entry %1 has no name: the package is refused");
+    if (name.size() > 1024)
+        return tx("the entry %1 has a name longer than 1024 bytes: the package is refused");
+    if (name.front() == '/') return tx("the entry %1 has an absolute name: the package is refused");
     for (unsigned char c : name)
-        if (c < 0x20 || c == 0x7f || c == '\\') return "has a control character or a backslash";
+        if (c < 0x20 || c == 0x7f || c == '\\')
+            return tx(
+                "the entry %1 has a control character or a backslash: the package is "
+                "refused");
     std::string_view rest = name.ends_with('/') ? name.substr(0, name.size() - 1) : name;
     bool first = true;
     while (true) {
         const std::size_t slash = rest.find('/');
         const std::string_view part = rest.substr(0, slash);
-        if (part.empty() || part == "." || part == "..") return "has an empty, . or .. part";
-        if (part.size() > 255) return "has a part longer than 255 bytes";
-        if (first && part.size() == 2 && part[1] == ':') return "names a drive";
+        if (part.empty() || part == "." || part == "..")
+            return tx("the entry %1 has an empty, . or .. part: the package is refused");
+        if (part.size() > 255)
+            return tx("the entry %1 has a part longer than 255 bytes: the package is refused");
+        if (first && part.size() == 2 && part[1] == ':')
+            return tx("the entry %1 names a drive: the package is refused");
         first = false;
         if (slash == std::string_view::npos) break;
         rest.remove_prefix(slash + 1);
     }
-    return std::nullopt;
+    return nullptr;
 }
 
 std::uint64_t little(const unsigned char* bytes, int size) {
@@ -135,37 +147,40 @@ struct Entry {
 // Writes one entry's bytes into `out`, counting what comes out, not what the header says.
 Status extract(zip_t* archive, const Entry& entry, int out, std::uintmax_t& total,
                const PackageLimits& limits) {
-    const auto fail = [&](const std::string& why) {
-        return Error(ErrorKind::kDamaged, inQuotes(entry.name) + " " + why);
+    // `why` has %1 for the entry's quoted name, %2 for what the system or libzip says.
+    const auto fail = [&](const char* why, std::string_view detail = {}) {
+        return Error(ErrorKind::kDamaged, fill(why, {inQuotes(entry.name), detail}));
     };
     std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> in(zip_fopen_index(archive, entry.index, 0),
                                                          zip_fclose);
-    if (!in) return fail("cannot be read: " + zipError(archive));
+    // TRANSLATORS: %1 is the quoted name of a file inside a package, %2 why.
+    if (!in) return fail(tx("%1 cannot be read: %2"), zipError(archive));
     std::array<char, 65536> buffer{};
     std::uintmax_t written = 0;
     while (true) {
         const zip_int64_t got = zip_fread(in.get(), buffer.data(), buffer.size());
-        if (got < 0) return fail("is damaged: " + std::string(zip_file_strerror(in.get())));
+        if (got < 0) return fail(tx("%1 is damaged: %2"), zip_file_strerror(in.get()));
         if (got == 0) break;
         written += static_cast<std::uintmax_t>(got);
         total += static_cast<std::uintmax_t>(got);
-        if (written > entry.claimed) return fail("holds more than its header says");
+        if (written > entry.claimed) return fail(tx("%1 holds more than its header says"));
+        // TRANSLATORS: %1 is the quoted name of a file inside a package, %2 a size ("10 MiB").
         if (written > entry.limit)
-            return fail("unpacks to more than the " + mebibytes(entry.limit) + " it may have");
+            return fail(tx("%1 unpacks to more than the %2 it may have"), mebibytes(entry.limit));
         if (total > limits.totalBytes)
-            return Error(ErrorKind::kFailed, "the package unpacks to more than " +
-                                                 mebibytes(limits.totalBytes) +
-                                                 ": refused as a zip bomb");
+            return Error(ErrorKind::kFailed,
+                         fill(tx("the package unpacks to more than %1: refused as a zip bomb"),
+                              {mebibytes(limits.totalBytes)}));
         for (zip_int64_t done = 0; done < got;) {
             const ssize_t put =
                 ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
             if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) return fail(std::string("cannot be written: ") + std::strerror(errno));
+            if (put <= 0) return fail(tx("%1 cannot be written: %2"), std::strerror(errno));
             done += put;
         }
     }
-    if (written != entry.claimed) return fail("holds less than its header says");
-    if (::fsync(out) != 0) return fail(std::string("cannot be written: ") + std::strerror(errno));
+    if (written != entry.claimed) return fail(tx("%1 holds less than its header says"));
+    if (::fsync(out) != 0) return fail(tx("%1 cannot be written: %2"), std::strerror(errno));
     return Status::success();
 }
 
@@ -174,8 +189,9 @@ Result<std::vector<Entry>> listEntries(zip_t* archive, const PackageLimits& limi
                                        std::vector<std::string>& skipped) {
     const zip_int64_t count = zip_get_num_entries(archive, 0);
     if (count < 0 || static_cast<std::uint64_t>(count) > limits.entries)
-        return Error(ErrorKind::kFailed, "holds more than " + std::to_string(limits.entries) +
-                                             " files: a package holds one module and its media");
+        return Error(ErrorKind::kFailed,
+                     fill(tx("holds more than %1 files: a package holds one module and its media"),
+                          {std::to_string(limits.entries)}));
     std::vector<Entry> entries;
     std::set<std::string> names;
     std::uintmax_t claimed = 0;
@@ -185,32 +201,39 @@ Result<std::vector<Entry>> listEntries(zip_t* archive, const PackageLimits& limi
         zip_stat_init(&stat);
         if (zip_stat_index(archive, i, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME) ||
             !(stat.valid & ZIP_STAT_SIZE))
-            return Error(ErrorKind::kDamaged, "entry " + std::to_string(i + 1) + " is damaged");
+            return Error(ErrorKind::kDamaged,
+                         fill(tx("entry %1 is damaged"), {std::to_string(i + 1)}));
         const std::string name = stat.name;
-        const auto refuse = [&](const std::string& why) {
-            return Error(ErrorKind::kFailed,
-                         "the entry " + inQuotes(name) + " " + why + ": the package is refused");
+        // `why` has %1 for the entry's quoted name and %2 for a size.
+        const auto refuse = [&](const char* why, std::string_view size = {}) {
+            return Error(ErrorKind::kFailed, fill(why, {inQuotes(name), size}));
         };
-        if (auto why = badName(name)) return refuse(*why);
+        if (const char* why = badName(name)) return refuse(why);
         zip_uint8_t system = 0;
         zip_uint32_t attributes = 0;
         if (zip_file_get_external_attributes(archive, i, 0, &system, &attributes) == 0 &&
             system == ZIP_OPSYS_UNIX) {
             const mode_t type = (attributes >> 16) & S_IFMT;
-            if (type == S_IFLNK) return refuse("is a link");
+            if (type == S_IFLNK)
+                return refuse(tx("the entry %1 is a link: the package is refused"));
             if (type != 0 && type != S_IFREG && type != S_IFDIR)
-                return refuse("is neither a file nor a folder");
+                return refuse(
+                    tx("the entry %1 is neither a file nor a folder: the package is refused"));
         }
         if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
-            return refuse("is encrypted");
+            return refuse(tx("the entry %1 is encrypted: the package is refused"));
         if ((stat.valid & ZIP_STAT_COMP_METHOD) &&
             !zip_compression_method_supported(stat.comp_method, 0))
-            return refuse("is compressed in a way this program cannot read");
+            return refuse(
+                tx("the entry %1 is compressed in a way this program cannot read: the "
+                   "package is refused"));
         const bool folder = name.ends_with('/');
         const std::string plain = folder ? name.substr(0, name.size() - 1) : name;
-        if (!names.insert(plain).second) return refuse("is there twice");
+        if (!names.insert(plain).second)
+            return refuse(tx("the entry %1 is there twice: the package is refused"));
         if (folder) {
-            if (stat.size != 0) return refuse("is a folder holding bytes");
+            if (stat.size != 0)
+                return refuse(tx("the entry %1 is a folder holding bytes: the package is refused"));
             entries.push_back({i, plain, true, 0, 0});
             continue;
         }
@@ -221,23 +244,29 @@ Result<std::vector<Entry>> listEntries(zip_t* archive, const PackageLimits& limi
         } else {
             const rules::MediaKind kind = rules::mediaKind(name);
             if (kind != rules::MediaKind::kPicture && kind != rules::MediaKind::kSound) {
-                skipped.push_back(inQuotes(name) + ": neither the module nor a picture or sound");
+                skipped.push_back(
+                    fill(tx("%1: neither the module nor a picture or sound"), {inQuotes(name)}));
                 continue;
             }
         }
         if (stat.size > limit)
-            return refuse("would unpack to more than the " + mebibytes(limit) + " it may have");
+            return refuse(tx("the entry %1 would unpack to more than the %2 it may have: the "
+                             "package is refused"),
+                          mebibytes(limit));
         claimed += stat.size;
         if (claimed > limits.totalBytes)
-            return Error(ErrorKind::kFailed, "the package would unpack to more than " +
-                                                 mebibytes(limits.totalBytes) +
-                                                 ": refused as a zip bomb");
+            return Error(ErrorKind::kFailed,
+                         fill(tx("the package would unpack to more than %1: refused as a zip bomb"),
+                              {mebibytes(limits.totalBytes)}));
         entries.push_back({i, name, false, stat.size, limit});
     }
     if (modules != 1)
-        return Error(ErrorKind::kNotAModule,
-                     "holds " + std::to_string(modules) +
-                         " modules (.vxm files): a package holds exactly one");
+        return Error(
+            ErrorKind::kNotAModule,
+            // English says "modules" even of none or two, as it always has.
+            fill(i18n::txn("holds %1 modules (.vxm files): a package holds exactly one",
+                           "holds %1 modules (.vxm files): a package holds exactly one", modules),
+                 {std::to_string(modules)}));
     return entries;
 }
 
@@ -270,9 +299,9 @@ Result<Packed> packModule(const fs::path& module, const fs::path& out, bool repl
             return opened.error();
         total += size;
         if (total > kMaxModuleMediaBytes)
-            return Error(ErrorKind::kFailed, "the media files hold more than the " +
-                                                 mebibytes(kMaxModuleMediaBytes) +
-                                                 " a package may carry");
+            return Error(ErrorKind::kFailed,
+                         fill(tx("the media files hold more than the %1 a package may carry"),
+                              {mebibytes(kMaxModuleMediaBytes)}));
         sources.push_back({media.name, media.file, size});
     }
 
@@ -288,7 +317,7 @@ Result<Packed> packModule(const fs::path& module, const fs::path& out, bool repl
         zip_error_init_with_code(&error, code);
         const std::string why = zip_error_strerror(&error);
         zip_error_fini(&error);
-        return Error(ErrorKind::kNoAccess, "cannot be written: " + why, out.string());
+        return Error(ErrorKind::kNoAccess, fill(tx("cannot be written: %1"), {why}), out.string());
     }
     for (const Source& source : sources) {
         zip_source_t* bytes = zip_source_file(archive.get(), source.file.c_str(), 0,
@@ -297,25 +326,27 @@ Result<Packed> packModule(const fs::path& module, const fs::path& out, bool repl
             bytes ? zip_file_add(archive.get(), source.name.c_str(), bytes, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             if (bytes) zip_source_free(bytes);
-            return Error(ErrorKind::kFailed, "cannot be packed: " + zipError(archive.get()),
+            return Error(ErrorKind::kFailed,
+                         fill(tx("cannot be packed: %1"), {zipError(archive.get())}),
                          source.file.string());
         }
         zip_file_set_external_attributes(archive.get(), static_cast<zip_uint64_t>(index), 0,
                                          ZIP_OPSYS_UNIX, (S_IFREG | 0644u) << 16);
     }
     if (zip_close(archive.get()) != 0)
-        return Error(ErrorKind::kFailed, "cannot be written: " + zipError(archive.get()),
-                     out.string());
+        return Error(ErrorKind::kFailed,
+                     fill(tx("cannot be written: %1"), {zipError(archive.get())}), out.string());
     archive.release();
 
     if (replace) {
         if (::rename(temporary.c_str(), out.c_str()) != 0)
             return Error(ErrorKind::kNoAccess,
-                         std::string("cannot be written: ") + std::strerror(errno), out.string());
+                         fill(tx("cannot be written: %1"), {std::strerror(errno)}), out.string());
     } else {
         auto placed = placeWithoutReplacing(temporary, out);
         if (!placed) return placed.error();
-        if (!*placed) return Error(ErrorKind::kFailed, "exists; it is not replaced", out.string());
+        if (!*placed)
+            return Error(ErrorKind::kFailed, tx("exists; it is not replaced"), out.string());
     }
     return Packed{survey.files.size(), survey.left};
 }
@@ -327,8 +358,9 @@ Result<Unpacked> unpackPackage(const fs::path& zip, const fs::path& folder,
     if (!opened) return opened.error();
     if (claimedEntries(opened->get(), size) > limits.entries)
         return Error(ErrorKind::kFailed,
-                     "claims more than " + std::to_string(limits.entries) +
-                         " files: a package holds one module and its media",
+                     fill(tx("claims more than %1 files: a package holds one module and its "
+                             "media"),
+                          {std::to_string(limits.entries)}),
                      zip.string());
     const int descriptor = ::dup(opened->get());
     int code = 0;
@@ -342,8 +374,9 @@ Result<Unpacked> unpackPackage(const fs::path& zip, const fs::path& folder,
         // libzip refuses a name given twice as it opens the file.
         if (code == ZIP_ER_EXISTS)
             return Error(ErrorKind::kFailed,
-                         "holds two entries of one name: the package is refused", zip.string());
-        return Error(ErrorKind::kNotAModule, "is not a package (a zip file): " + why, zip.string());
+                         tx("holds two entries of one name: the package is refused"), zip.string());
+        return Error(ErrorKind::kNotAModule, fill(tx("is not a package (a zip file): %1"), {why}),
+                     zip.string());
     }
     Unpacked result;
     auto entries = listEntries(archive.get(), limits, result.skipped);
@@ -354,16 +387,16 @@ Result<Unpacked> unpackPackage(const fs::path& zip, const fs::path& folder,
     const fs::file_status status = fs::symlink_status(folder, error);
     if (!fs::exists(status)) {
         if (!fs::create_directory(folder, error))
-            return Error(ErrorKind::kNoAccess, "cannot be made: " + error.message(),
+            return Error(ErrorKind::kNoAccess, fill(tx("cannot be made: %1"), {error.message()}),
                          folder.string());
         placed.folders.push_back(folder);
     } else if (!fs::is_directory(status)) {
-        return Error(ErrorKind::kNotAFile, "is not a folder", folder.string());
+        return Error(ErrorKind::kNotAFile, tx("is not a folder"), folder.string());
     }
     std::string pattern = (folder / ".vexlor-unpack-XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         return Error(ErrorKind::kNoAccess,
-                     std::string("cannot be written: ") + std::strerror(errno), folder.string());
+                     fill(tx("cannot be written: %1"), {std::strerror(errno)}), folder.string());
     const fs::path staging = pattern;
     struct RemoveAll {
         const fs::path& path;
@@ -385,8 +418,8 @@ Result<Unpacked> unpackPackage(const fs::path& zip, const fs::path& folder,
         const Descriptor out(
             ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
         if (!out)
-            return Error(ErrorKind::kFailed,
-                         inQuotes(entry.name) + " cannot be unpacked: " + std::strerror(errno));
+            return Error(ErrorKind::kFailed, fill(tx("%1 cannot be unpacked: %2"),
+                                                  {inQuotes(entry.name), std::strerror(errno)}));
         if (Status done = extract(archive.get(), entry, out.get(), total, limits); !done)
             return done.error().about(zip.string());
     }
@@ -394,9 +427,9 @@ Result<Unpacked> unpackPackage(const fs::path& zip, const fs::path& folder,
         std::error_code ignored;
         if (!entry.folder && fs::exists(fs::symlink_status(folder / entry.name, ignored)))
             return Error(ErrorKind::kFailed,
-                         inQuotes(entry.name) +
-                             " is there already: nothing is replaced; unpack "
-                             "into a new folder",
+                         fill(tx("%1 is there already: nothing is replaced; unpack into a new "
+                                 "folder"),
+                              {inQuotes(entry.name)}),
                          folder.string());
     }
     for (const Entry& entry : *entries) {
@@ -409,9 +442,10 @@ Result<Unpacked> unpackPackage(const fs::path& zip, const fs::path& folder,
         auto put = placeWithoutReplacing(staging / name, folder / name);
         if (!put) return put.error();
         if (!*put)
-            return Error(ErrorKind::kFailed,
-                         inQuotes(entry.name) + " is there already: nothing is replaced",
-                         folder.string());
+            return Error(
+                ErrorKind::kFailed,
+                fill(tx("%1 is there already: nothing is replaced"), {inQuotes(entry.name)}),
+                folder.string());
         placed.files.push_back(folder / name);
         ++result.files;
         if (isModuleName(entry.name)) result.module = folder / name;

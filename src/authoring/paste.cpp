@@ -8,6 +8,7 @@
 
 #include "authoring/document.h"
 #include "authoring/question_import.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -152,9 +153,10 @@ ImportResult readPastedRows(std::string_view text, const ImportSettings& setting
     ImportResult result;
     if (text.size() > kMaxImportBytes) {
         result.fatal = Problem::atLine(
-            0, "the text is " + std::to_string((text.size() + (1u << 20) - 1) >> 20) +
-                   " MiB, more than the " + std::to_string(kMaxImportBytes >> 20) +
-                   " MiB that can be pasted at once");
+            0, i18n::fill(i18n::tx("the text is %1 MiB, more than the %2 MiB that can be pasted "
+                                   "at once"),
+                          {std::to_string((text.size() + (1u << 20) - 1) >> 20),
+                           std::to_string(kMaxImportBytes >> 20)}));
         return result;
     }
     if (auto fault = importing::encodingFault(text)) {
@@ -187,9 +189,15 @@ ImportResult readPastedRows(std::string_view text, const ImportSettings& setting
         // Cells past the media are taken only when empty: a spreadsheet copies the empty ones
         // of a selection wider than the questions.
         if (row.width < 5 || row.width > kCells) {
-            where.message = "has " + std::to_string(row.width) +
-                            " cells where 5 to 7 are read: question, right answer, three wrong "
-                            "answers, points, media";
+            // TRANSLATORS: said of a pasted row, after its line's number. English says "cells"
+            // even of one, as it always has.
+            where.message = i18n::fill(
+                i18n::txn("has %1 cells where 5 to 7 are read: question, right answer, three "
+                          "wrong answers, points, media",
+                          "has %1 cells where 5 to 7 are read: question, right answer, three "
+                          "wrong answers, points, media",
+                          row.width),
+                {std::to_string(row.width)});
             result.skip(std::move(where));
             continue;
         }

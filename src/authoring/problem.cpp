@@ -1,5 +1,7 @@
 #include "authoring/problem.h"
 
+#include "text/i18n.h"
+
 namespace vexlor::authoring {
 
 std::string Problem::describe(std::string_view fileName) const {
@@ -9,8 +11,10 @@ std::string Problem::describe(std::string_view fileName) const {
         if (!place.empty()) return file + ": " + place + ": " + message;
         return file + ": " + message;
     }
-    if (kind == Kind::kModule) return "module: " + message;
-    return "question " + std::to_string(row + 1) + ": " + message;
+    // TRANSLATORS: a problem of the module as a whole, in the editor's list and check's report.
+    if (kind == Kind::kModule) return i18n::fill(i18n::tx("module: %1"), {message});
+    // TRANSLATORS: %1 is the question's number, %2 the problem.
+    return i18n::fill(i18n::tx("question %1: %2"), {std::to_string(row + 1), message});
 }
 
 Problem Problem::atLine(int line, std::string message) {

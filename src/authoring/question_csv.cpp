@@ -9,6 +9,7 @@
 
 #include "authoring/csv.h"
 #include "authoring/import.h"
+#include "text/i18n.h"
 #include "text/text.h"
 
 namespace vexlor::authoring {
@@ -22,6 +23,10 @@ std::string headerText() {
         text += std::string(text.empty() ? "" : ",") + std::string(column);
     return text;
 }
+
+using i18n::fill;
+using i18n::tx;
+using i18n::txn;
 
 Error at(const std::string& name, int line, const std::string& why) {
     return Error(ErrorKind::kFailed, why, name, line);
@@ -43,14 +48,17 @@ std::optional<std::string> headerProblem(const CsvRecord& header) {
     const std::size_t width = headerWidth(header);
     for (std::size_t i = 0; i < width && i < header.fields.size() && i < full; ++i) {
         if (!text::equalsIgnoringCase(header.fields[i], kQuestionColumns[i]))
-            return "header column " + std::to_string(i + 1) + " is \"" + header.fields[i] +
-                   "\" instead of \"" + std::string(kQuestionColumns[i]) + "\"";
+            // TRANSLATORS: %1 is a column's number, %2 what the file has, %3 the column's
+            // name the file must have (not translated).
+            return fill(tx("header column %1 is \"%2\" instead of \"%3\""),
+                        {std::to_string(i + 1), header.fields[i], kQuestionColumns[i]});
     }
     if (width > full)
-        return "the header has " + std::to_string(width) + " columns, at most " +
-               std::to_string(full) + " are known";
+        return fill(txn("the header has %1 columns, at most %2 are known",
+                        "the header has %1 columns, at most %2 are known", width),
+                    {std::to_string(width), std::to_string(full)});
     if (width < full - 1)
-        return "the header lacks the column " + std::string(kQuestionColumns[width]);
+        return fill(tx("the header lacks the column %1"), {kQuestionColumns[width]});
     return std::nullopt;
 }
 
@@ -114,11 +122,16 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
     CsvRecord header;
     if (!reader.next(header)) {
         if (reader.error()) return reader.error()->about(name);
-        return at(name, 1, "the file is empty; it must start with the header " + headerText());
+        // TRANSLATORS: %1 is the header line the file must have, not translated.
+        return at(name, 1,
+                  fill(tx("the file is empty; it must start with the header %1"), {headerText()}));
     }
     if (auto problem = headerProblem(header))
         return at(name, header.line,
-                  *problem + "; the header must be " + headerText() + " (Audio may be left out)");
+                  // TRANSLATORS: %1 is what is wrong with the header, %2 the header line the
+                  // file must have (not translated); Audio is the name of its last column.
+                  fill(tx("%1; the header must be %2 (Audio may be left out)"),
+                       {*problem, headerText()}));
 
     const std::size_t width = headerWidth(header);
     std::vector<Question> questions;
@@ -129,10 +142,14 @@ Result<std::vector<Question>> parseQuestionsCsv(std::string_view text, const std
                 record.fields.pop_back();
         if (record.width() != width) {
             const bool blank = record.width() == 1 && record.fields[0].empty();
-            return at(
-                name, record.line,
-                (blank ? std::string("empty line") : std::to_string(record.width()) + " fields") +
-                    ", expected " + std::to_string(width) + " as in the header");
+            // English says "fields" even of one, as it always has.
+            const std::string found =
+                blank
+                    ? fill(tx("empty line, expected %1 as in the header"), {std::to_string(width)})
+                    : fill(txn("%1 fields, expected %2 as in the header",
+                               "%1 fields, expected %2 as in the header", record.width()),
+                           {std::to_string(record.width()), std::to_string(width)});
+            return at(name, record.line, found);
         }
         for (std::string& field : record.fields) fromSpreadsheetCell(field);
         Question question = Question::fromFields(record.fields);

@@ -7,6 +7,7 @@
 #include "authoring/csv.h"
 #include "authoring/module_check.h"
 #include "authoring/question_csv.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -16,9 +17,10 @@ namespace {
 
 constexpr std::array<std::string_view, kColumnFieldCount> kFieldNames = {
     "question", "right", "wrong1", "wrong2", "wrong3", "points", "media", "skip"};
+// TRANSLATORS: what a column of an imported file becomes, in the editor's import window.
 constexpr std::array<std::string_view, kColumnFieldCount> kFieldTitles = {
-    "Question",       "Right answer", "Wrong answer 1", "Wrong answer 2",
-    "Wrong answer 3", "Points",       "Media",          "Not imported"};
+    VX_N("Question"),       VX_N("Right answer"), VX_N("Wrong answer 1"), VX_N("Wrong answer 2"),
+    VX_N("Wrong answer 3"), VX_N("Points"),       VX_N("Media"),          VX_N("Not imported")};
 
 constexpr std::size_t kMaxColumns = 64;
 
@@ -162,11 +164,6 @@ char separatorOf(std::string_view text) {
     return best;
 }
 
-std::string encodingNote(const Problem& fault) {
-    const std::size_t end = fault.message.find(" is not UTF-8");
-    return "not UTF-8 (" + fault.message.substr(0, end) + "): read as Windows-1252";
-}
-
 // CSV with the columns guessed or given: empty rows and rows whose cells are too few are told,
 // not fatal; only a record the CSV reader cannot read refuses the file.
 void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
@@ -181,7 +178,7 @@ void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
         if (reader.error())
             out.result.fatal = Problem::atLine(reader.error()->line(), reader.error()->message());
         else
-            out.result.fatal = Problem::atLine(0, "the file holds no rows");
+            out.result.fatal = Problem::atLine(0, i18n::tx("the file holds no rows"));
         return;
     }
     std::vector<CsvRecord> pending;
@@ -217,7 +214,7 @@ void readMappedCsv(std::string_view text, const QuestionImportOptions& options,
         if (blank(record.fields)) {
             // Counted, and told only the first few times: a file of empty rows costs no memory.
             if (out.emptyRows++ < kMaxKeptProblems) {
-                where.message = "an empty row, skipped";
+                where.message = i18n::tx("an empty row, skipped");
                 out.notes.push_back(std::move(where));
             }
             return;
@@ -348,19 +345,25 @@ Result<std::vector<ColumnField>> parseColumnList(std::string_view list) {
             for (int n = 3; n >= 1; --n)
                 if (!taken[static_cast<std::size_t>(wrongNumber(n))]) field = wrongNumber(n);
         if (!field)
-            return Error{"--columns: \"" + name +
-                         "\" is no column name; use question, right, wrong1, wrong2, wrong3, "
-                         "points, media or skip"};
+            // TRANSLATORS: --columns is the tool's option and question, right... its values:
+            // none of them is translated.
+            return Error{
+                i18n::fill(i18n::tx("--columns: \"%1\" is no column name; use question, "
+                                    "right, wrong1, wrong2, wrong3, points, media or skip"),
+                           {name})};
         if (*field != ColumnField::kSkip && taken[static_cast<std::size_t>(*field)])
-            return Error{"--columns: " + std::string(columnFieldName(*field)) + " is given twice"};
+            return Error{
+                i18n::fill(i18n::tx("--columns: %1 is given twice"), {columnFieldName(*field)})};
         taken[static_cast<std::size_t>(*field)] = true;
         columns.push_back(*field);
         if (comma == std::string_view::npos) break;
         list.remove_prefix(comma + 1);
     }
     if (columns.size() > kMaxColumns)
-        return Error{"--columns: more than " + std::to_string(kMaxColumns) + " columns"};
-    if (auto missing = missingColumn(columns)) return Error{"--columns: " + *missing};
+        return Error{
+            i18n::fill(i18n::tx("--columns: more than %1 columns"), {std::to_string(kMaxColumns)})};
+    if (auto missing = missingColumn(columns))
+        return Error{i18n::fill(i18n::tx("--columns: %1"), {*missing})};
     return columns;
 }
 
@@ -368,10 +371,10 @@ std::optional<std::string> missingColumn(const std::vector<ColumnField>& columns
     for (std::size_t i = 0; i <= static_cast<std::size_t>(ColumnField::kWrong3); ++i) {
         const auto field = static_cast<ColumnField>(i);
         if (std::find(columns.begin(), columns.end(), field) == columns.end())
-            return i == 0 ? std::string("no column holds the question")
-                          : "no column holds the " +
-                                std::string(i == 1 ? "right answer" : "wrong answer ") +
-                                (i == 1 ? "" : std::to_string(i - 1));
+            return i == 0   ? std::string(i18n::tx("no column holds the question"))
+                   : i == 1 ? std::string(i18n::tx("no column holds the right answer"))
+                            : i18n::fill(i18n::tx("no column holds the wrong answer %1"),
+                                         {std::to_string(i - 1)});
     }
     return std::nullopt;
 }
@@ -388,8 +391,7 @@ QuestionImport importQuestions(std::string_view bytes, const fs::path& name,
         const auto invalid = findInvalidUtf8(bytes);
         if (invalid && bytes[*invalid] != '\0') {
             out.encoding = TextEncoding::kWindows1252;
-            out.notUtf8 = importing::encodingFault(bytes);
-            out.notUtf8->message = encodingNote(*out.notUtf8);
+            out.notUtf8 = importing::encodingFault(bytes, true);
         }
     }
     if (out.encoding == TextEncoding::kWindows1252) {
@@ -427,7 +429,7 @@ std::vector<Problem> screenQuestions(ImportResult& result, const fs::path& media
                                      std::optional<Problem>& refusal, std::size_t* emptyRows) {
     std::vector<Problem> said;
     for (Problem problem : result.problems) {
-        problem.message += " (skipped)";
+        problem.message = i18n::fill(i18n::tx("%1 (skipped)"), {problem.message});
         said.push_back(std::move(problem));
     }
     std::vector<Question> kept;
@@ -436,7 +438,7 @@ std::vector<Problem> screenQuestions(ImportResult& result, const fs::path& media
         Question& question = result.questions[i];
         Problem where = i < result.places.size() ? result.places[i] : Problem{};
         if (blank(question.fields())) {
-            where.message = "an empty row, skipped";
+            where.message = i18n::tx("an empty row, skipped");
             said.push_back(std::move(where));
             if (emptyRows) ++*emptyRows;
             continue;
@@ -447,7 +449,8 @@ std::vector<Problem> screenQuestions(ImportResult& result, const fs::path& media
             if (problem.breaksGame && !problem.mediaMissing)
                 broken += (broken.empty() ? "" : "; ") + problem.message;
             else
-                warnings.push_back(where.saying("warning: " + problem.message));
+                warnings.push_back(
+                    where.saying(i18n::fill(i18n::tx("warning: %1"), {problem.message})));
         }
         if (!broken.empty()) {
             where.message = broken;
@@ -455,7 +458,7 @@ std::vector<Problem> screenQuestions(ImportResult& result, const fs::path& media
                 refusal = where;
                 return said;
             }
-            said.push_back(where.saying(broken + " (skipped)"));
+            said.push_back(where.saying(i18n::fill(i18n::tx("%1 (skipped)"), {broken})));
             result.skip(std::move(where));
             continue;
         }

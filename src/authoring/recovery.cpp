@@ -14,6 +14,7 @@
 #include "authoring/file_write.h"
 #include "platform/data_home.h"
 #include "platform/files.h"
+#include "text/i18n.h"
 
 namespace vexlor::authoring {
 
@@ -28,8 +29,22 @@ constexpr int kSlots = 32;               // editors at once on one module
 constexpr std::size_t kMaxListed = 200;  // copies looked at when the editor starts
 constexpr const char* kPropertyNames[] = {"title", "author", "company", "year"};
 
-Error damaged(const std::string& why) {
-    return Error(ErrorKind::kDamaged, "the recovery copy is damaged: " + why);
+using i18n::tx;
+
+// TRANSLATORS: what is wrong with a copy of unsaved changes the editor kept.
+constexpr const char* kPropertyMissing[] = {
+    VX_N("the title is missing"), VX_N("the author is missing"), VX_N("the company is missing"),
+    VX_N("the year is missing")};
+
+// `why` is in the user's language already.
+Error damagedSaying(const std::string& why) {
+    // TRANSLATORS: %1 says what is wrong with the copy ("it is not JSON").
+    return Error(ErrorKind::kDamaged, i18n::fill(tx("the recovery copy is damaged: %1"), {why}));
+}
+
+// `why` is a text marked for the catalogs, looked up here.
+Error damaged(const char* why) {
+    return damagedSaying(tx(why));
 }
 
 // The copy's name stays the same for one module, and differs between modules.
@@ -65,11 +80,13 @@ Status makeFolder(const fs::path& folder) {
     for (const fs::path& part : folder) {
         made /= part;
         if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
-            return Error(ErrorKind::kNoAccess, "cannot make the recovery folder", made.string());
+            return Error(ErrorKind::kNoAccess, tx("cannot make the recovery folder"),
+                         made.string());
     }
     struct stat status {};
     if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
-        return Error(ErrorKind::kNoAccess, "the recovery folder is not a folder", folder.string());
+        return Error(ErrorKind::kNoAccess, tx("the recovery folder is not a folder"),
+                     folder.string());
     // Unsaved questions are the author's own: no one else reads them.
     if ((status.st_mode & 077) != 0) ::chmod(folder.c_str(), 0700);
     return Status::success();
@@ -100,7 +117,7 @@ std::string recoveryText(const RecoveryCopy& copy) {
 }
 
 Result<RecoveryCopy> parseRecovery(std::string_view text) {
-    if (text.size() > kMaxRecoveryBytes) return damaged("it is too large");
+    if (text.size() > kMaxRecoveryBytes) return damaged(VX_N("it is too large"));
     // A copy nests three levels deep; deeper is refused before it is built.
     bool tooDeep = false;
     const json whole = json::parse(
@@ -110,43 +127,46 @@ Result<RecoveryCopy> parseRecovery(std::string_view text) {
             return !tooDeep;
         },
         /*allow_exceptions=*/false);
-    if (tooDeep) return damaged("it nests too deep");
-    if (whole.is_discarded() || !whole.is_object()) return damaged("it is not JSON");
+    if (tooDeep) return damaged(VX_N("it nests too deep"));
+    if (whole.is_discarded() || !whole.is_object()) return damaged(VX_N("it is not JSON"));
     auto string = [](const json& object, const char* key) -> const std::string* {
         const auto found = object.find(key);
         return found != object.end() && found->is_string() ? found->get_ptr<const std::string*>()
                                                            : nullptr;
     };
     const std::string* format = string(whole, "format");
-    if (format == nullptr || *format != kFormat) return damaged("it is not a recovery copy");
+    if (format == nullptr || *format != kFormat) return damaged(VX_N("it is not a recovery copy"));
     if (whole.value("version", json()) != json(kVersion))
-        return damaged("it is of another version");
+        return damaged(VX_N("it is of another version"));
     RecoveryCopy copy;
     const std::string* module = string(whole, "module");
-    if (module == nullptr || !fs::path(*module).is_absolute()) return damaged("it names no module");
+    if (module == nullptr || !fs::path(*module).is_absolute())
+        return damaged(VX_N("it names no module"));
     copy.module = *module;
     const json properties = whole.value("properties", json());
-    if (!properties.is_object()) return damaged("it has no properties");
+    if (!properties.is_object()) return damaged(VX_N("it has no properties"));
     for (std::size_t i = 0; i < std::size(kPropertyNames); ++i) {
         const std::string* value = string(properties, kPropertyNames[i]);
-        if (value == nullptr)
-            return damaged(std::string("the ") + kPropertyNames[i] + " is missing");
+        if (value == nullptr) return damaged(kPropertyMissing[i]);
         fieldOf(copy.edited.properties, static_cast<PropertyField>(i)) = *value;
     }
     const auto questions = whole.find("questions");
-    if (questions == whole.end() || !questions->is_array()) return damaged("it has no questions");
+    if (questions == whole.end() || !questions->is_array())
+        return damaged(VX_N("it has no questions"));
     if (static_cast<std::int64_t>(questions->size()) > kMaxQuestions)
-        return damaged("it holds more questions than the game counts");
+        return damaged(VX_N("it holds more questions than the game counts"));
     copy.edited.rows.reserve(questions->size());
     for (const json& question : *questions) {
-        const std::string where = "question " + std::to_string(copy.edited.rows.size() + 1);
-        if (!question.is_object()) return damaged(where + " is not a question");
+        // TRANSLATORS: %1 is a question's number.
+        const std::string notQuestion = i18n::fill(tx("question %1 is not a question"),
+                                                   {std::to_string(copy.edited.rows.size() + 1)});
+        if (!question.is_object()) return damagedSaying(notQuestion);
         const json stored = question.value("stored", json());
         const json fields = question.value("fields", json());
         if (!(stored.is_null() || stored.is_number_integer()) || !fields.is_array() ||
             fields.size() != kQuestionFieldCount ||
             !std::all_of(fields.begin(), fields.end(), [](const json& f) { return f.is_string(); }))
-            return damaged(where + " is not a question");
+            return damagedSaying(notQuestion);
         Document::Edited::Row row;
         if (stored.is_number_integer()) row.storedRow = stored.get<std::int64_t>();
         row.question = Question::fromFields(fields.get<std::vector<std::string>>());
@@ -158,11 +178,13 @@ Result<RecoveryCopy> parseRecovery(std::string_view text) {
 Result<RecoveryCopy> readRecovery(const fs::path& file) {
     const platform::ReadableFile in = platform::openForReading(file, kMaxRecoveryBytes);
     if (in.problem == platform::ReadableFile::Problem::kTooLarge)
-        return damaged("it is too large").about(file.string());
+        return damaged(VX_N("it is too large")).about(file.string());
     std::optional<std::string> read;
     if (in) read = platform::readAll(in.fd(), kMaxRecoveryBytes);
-    if (!read) return Error(ErrorKind::kNoAccess, "cannot read the recovery copy", file.string());
-    if (read->size() > kMaxRecoveryBytes) return damaged("it is too large").about(file.string());
+    if (!read)
+        return Error(ErrorKind::kNoAccess, tx("cannot read the recovery copy"), file.string());
+    if (read->size() > kMaxRecoveryBytes)
+        return damaged(VX_N("it is too large")).about(file.string());
     const std::string text = std::move(*read);
     auto copy = parseRecovery(text);
     if (!copy) return copy.error().about(file.string());
@@ -186,7 +208,7 @@ std::vector<fs::path> recoveryCopies(const fs::path& folder) {
 
 Result<RecoverySlot> RecoverySlot::claim(const fs::path& folder, const fs::path& module) {
     if (folder.empty())
-        return Error(ErrorKind::kNoAccess, "no folder for recovery copies (HOME is not set)");
+        return Error(ErrorKind::kNoAccess, tx("no folder for recovery copies (HOME is not set)"));
     if (Status made = makeFolder(folder); !made) return made.error();
     const std::string name = nameOf(platform::absolutePath(module));
     std::error_code error;
@@ -202,7 +224,7 @@ Result<RecoverySlot> RecoverySlot::claim(const fs::path& folder, const fs::path&
         }
         return RecoverySlot(copy, held);
     }
-    return Error(ErrorKind::kInUse, "too many editors have this module open", module.string());
+    return Error(ErrorKind::kInUse, tx("too many editors have this module open"), module.string());
 }
 
 std::optional<RecoverySlot> RecoverySlot::claimCopy(const fs::path& copy) {

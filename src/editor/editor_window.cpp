@@ -476,7 +476,7 @@ bool EditorWindow::openModule(const QString& path) {
     const std::string file = path.toStdString();
     // Refused as the game refuses it, with the game's words.
     if (const Status reachable = modules::checkReachable(file); !reachable) {
-        prompts_.warn(this, refusals::kOpenTitle,
+        prompts_.warn(this, i18n::tx(refusals::kOpenTitle),
                       gameMessage(refusals::gameUnreachable(pathOf(path).filename().string(),
                                                             reachable.error().message())));
         return false;
@@ -485,7 +485,7 @@ bool EditorWindow::openModule(const QString& path) {
     auto opened = authoring::Document::open(pathOf(path));
     if (!opened) {
         const QString name = QFileInfo(path).fileName();
-        prompts_.warn(this, refusals::kOpenTitle,
+        prompts_.warn(this, i18n::tx(refusals::kOpenTitle),
                       gameMessage(refusals::gameRefusal(name.toStdString(), Status(opened))) +
                           QStringLiteral("\n\n") + qt(opened.error().message()));
         return false;
@@ -501,7 +501,7 @@ bool EditorWindow::openEarlier(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     auto cannot = [&](const QString& why) {
         prompts_.warn(
-            this, refusals::kOpenTitle,
+            this, i18n::tx(refusals::kOpenTitle),
             name + QLatin1Char('\n') + tr("This module could not be converted: %1").arg(why));
         return false;
     };
@@ -521,7 +521,7 @@ bool EditorWindow::openEarlier(const QString& path) {
         if (done.error().kind() != ErrorKind::kNotAModule)
             return cannot(qt(done.error().message()));
         // One the game would not take as a module is refused with the game's words.
-        prompts_.warn(this, refusals::kOpenTitle,
+        prompts_.warn(this, i18n::tx(refusals::kOpenTitle),
                       gameMessage(refusals::gameRefusal(name.toStdString(), done)) +
                           QStringLiteral("\n\n") + qt(done.error().message()));
         return false;
@@ -903,7 +903,7 @@ void EditorWindow::newTriggered() {
 
 void EditorWindow::openTriggered() {
     if (!mayDiscardChanges()) return;
-    const QString path = prompts_.openFile(this, refusals::kOpenTitle, tr(kOpenFilter));
+    const QString path = prompts_.openFile(this, i18n::tx(refusals::kOpenTitle), tr(kOpenFilter));
     if (path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive)) {
         const QString into =
             prompts_.folder(this, tr("Unpack %1 Into").arg(QFileInfo(path).fileName()));
