@@ -152,7 +152,7 @@ def title(w, h, label, light, accent, glyph):
              f'<rect x="0.5" y="0" width="{w - 1}" height="{h - 0.5}" rx="{(h - 0.5) / 2}" fill="#202020"/>',
              f'<rect x="1.5" y="1" width="{w - 3}" height="{h - 2.5}" rx="{(h - 2.5) / 2}" fill="url(#pill)"/>',
              f'<g transform="translate(9.5 {num((h - 0.5) / 2)})">{glyph}</g>',
-             f'<path d="{text_centred(label, 10.5, (18 + w - 4) / 2, (h - 0.5) / 2, track=0.6)}" fill="url(#ink)"/>']
+             f'<path id="t" d="{text_centred(label, 10.5, (18 + w - 4) / 2, (h - 0.5) / 2, track=0.6)}" fill="url(#ink)"/>']
     return svg(w, h, '\n'.join(parts))
 
 

@@ -73,7 +73,7 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form), surface_(new QWidge
                   QString::fromUtf8(i18n::txc("accessible name", "Status")));
 
     using Form = app::MasterForm;
-    // TRANSLATORS: the buttons' names, read aloud; the pictures of the buttons stay as drawn.
+    // TRANSLATORS: the buttons' names, read aloud.
     addButton(form_.Modu, QStringLiteral("open"),
               QString::fromUtf8(i18n::txc("accessible name", "Open")), &Form::Modu_Click);
     addButton(form_.Start, QStringLiteral("start"),

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "ui/lettering.h"
 #include "ui/qt_adapters.h"
 
 namespace vexlor::ui {
@@ -95,7 +96,7 @@ QIcon applicationIcon() {
 }
 
 PictureButton::PictureButton(const QString& svgResource, QWidget* parent)
-    : QAbstractButton(parent), picture_(svgResource) {
+    : QAbstractButton(parent), picture_(letteredPicture(svgResource)) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
 }
@@ -114,7 +115,7 @@ void PictureButton::paintEvent(QPaintEvent*) {
 }
 
 SvgPicture::SvgPicture(const QString& svgResource, QWidget* parent)
-    : QWidget(parent), picture_(svgResource) {
+    : QWidget(parent), picture_(letteredPicture(svgResource)) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 

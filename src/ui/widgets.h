@@ -39,7 +39,8 @@ double fittingScale(QSize size, double scale, const QWidget* over);
 /// The program's icon: the logo's disc, at the sizes window systems ask for.
 QIcon applicationIcon();
 
-/// A button that is all picture: the picture is drawn from an SVG at any scale.
+/// A button that is all picture: the picture is drawn from an SVG at any scale, its word in the
+/// user's language.
 class PictureButton : public QAbstractButton {
     Q_OBJECT
   public:
@@ -52,7 +53,7 @@ class PictureButton : public QAbstractButton {
     QSvgRenderer picture_;
 };
 
-/// A fixed picture drawn from an SVG.
+/// A fixed picture drawn from an SVG, its word in the user's language.
 class SvgPicture : public QWidget {
     Q_OBJECT
   public:

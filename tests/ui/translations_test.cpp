@@ -5,7 +5,10 @@
 #include <stdlib.h>
 
 #include <QAccessible>
+#include <QFontMetricsF>
 #include <QLabel>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -18,6 +21,7 @@
 #include "support/module_files.h"
 #include "text/i18n.h"
 #include "ui/command_line.h"
+#include "ui/lettering.h"
 #include "ui/main_window.h"
 #include "ui/translations.h"
 #include "ui_application.h"
@@ -184,6 +188,81 @@ TEST(Translations, TheWindowSpeaksTheLanguageOfTheEnvironment) {
         EXPECT_EQ(text("Panel"), c.right);
         EXPECT_EQ(spoken("Panel"), c.rightSpoken);
     }
+}
+
+const char* const kWordPictures[] = {
+    ":/buttons/open.svg",  ":/buttons/start.svg", ":/buttons/next.svg",  ":/buttons/replay.svg",
+    ":/buttons/about.svg", ":/buttons/exit.svg",  ":/buttons/pause.svg", ":/buttons/ok.svg",
+    ":/titles/score.svg",  ":/titles/clock.svg"};
+
+// Each picture's word fits its room at a readable size in every language, measured in the face it
+// is drawn in; and the English laid out as a translation is lands on the picture's own outlines,
+// so a translation takes the English word's place and size.
+TEST(Translations, EveryPictureWordFitsItsPicture) {
+    application();
+    for (const char* resource : kWordPictures) {
+        std::optional<Lettering> english = letteringOf(QString::fromLatin1(resource));
+        ASSERT_TRUE(english) << resource;
+        english->word = english->english;
+        EXPECT_EQ(QFontInfo(letteringFace(*english, 100)).family(), "DejaVu Sans");
+        const QRectF drawn = letteringPath(*english).boundingRect();
+        const QRectF outlines = QSvgRenderer(QString::fromLatin1(resource)).boundsOnElement("t");
+        for (auto edge : {&QRectF::left, &QRectF::right, &QRectF::top, &QRectF::bottom})
+            EXPECT_NEAR((drawn.*edge)(), (outlines.*edge)(), 0.05) << resource;
+    }
+    for (const std::string& language : catalogLanguages()) {
+        const Language chosen(language);
+        for (const char* resource : kWordPictures) {
+            const Lettering lettering = *letteringOf(QString::fromLatin1(resource));
+            const double size = letteringSize(lettering);
+            // Qt spaces out the last letter too.
+            const QFont face = letteringFace(lettering, 100);
+            const double width =
+                (QFontMetricsF(face).horizontalAdvance(lettering.word) - face.letterSpacing()) *
+                size / 100;
+            EXPECT_TRUE(size >= kSmallestLettering && width <= lettering.room.width() + 0.01)
+                << language << ": \"" << lettering.word.toStdString() << "\" on " << resource
+                << " is " << width << " wide at " << size << " px, in a room of "
+                << lettering.room.width();
+        }
+    }
+}
+
+// In English the pictures are drawn from their own SVG, untouched; in French the Start button
+// carries another word, and Pause, the same in French, stays as drawn.
+TEST(Translations, PicturesCarryTheirWordInTheUsersLanguage) {
+    const auto grab = [](const char* name) {
+        const QString resource = QString::fromLatin1(name);
+        std::unique_ptr<QWidget> widget;
+        if (resource.startsWith(QStringLiteral(":/buttons/")))
+            widget = std::make_unique<PictureButton>(resource, nullptr);
+        else
+            widget = std::make_unique<SvgPicture>(resource, nullptr);
+        widget->resize(QSvgRenderer(resource).defaultSize());
+        return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    // A window's grab has the window's background under the picture.
+    const auto asDrawnBefore = [](const char* name) {
+        QSvgRenderer svg(QString::fromLatin1(name));
+        QImage image(svg.defaultSize(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(QWidget().palette().window().color());
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        svg.render(&painter, QRectF(image.rect()));
+        return image;
+    };
+    application();
+    QImage englishStart;
+    {
+        const Language english("");
+        for (const char* resource : kWordPictures)
+            EXPECT_EQ(grab(resource), asDrawnBefore(resource)) << resource;
+        EXPECT_EQ(grab(":/buttons/fifty.svg"), asDrawnBefore(":/buttons/fifty.svg"));
+        englishStart = grab(":/buttons/start.svg");
+    }
+    const Language french("fr");
+    EXPECT_NE(grab(":/buttons/start.svg"), englishStart);
+    EXPECT_EQ(grab(":/buttons/pause.svg"), asDrawnBefore(":/buttons/pause.svg"));
 }
 
 }  // namespace
