@@ -18,8 +18,6 @@
 #include "editor/editor_app.h"
 #include "editor/editor_window.h"
 #include "support/fakes.h"
-#include "support/language.h"
-#include "ui/translations.h"
 #include "ui/ui_application.h"
 
 namespace vexlor::editor {
@@ -97,14 +95,9 @@ TEST(EditorLanguage, MenusAndHelpAreInTheChosenLanguageWithMnemonicsUniqueInEach
          {},
          "Uso: editor_tests [MÓDULO.vxm]"},
     };
-    // Afterwards the windows, Qt's own included, speak the test program's language again.
-    struct Restore {
-        ~Restore() { ui::installTranslations(ui::application()); }
-    } restore;
     for (const Language& language : languages) {
         SCOPED_TRACE(language.language);
-        const testing::InLanguage chosen(language.language);
-        ui::installTranslations(ui::application());
+        const ui::WindowsInLanguage chosen(language.language);
         testing::FakeSoundPlayer sound;
         QtPrompts prompts;
         const EditorWindow window(prompts, sound);

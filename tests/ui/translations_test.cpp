@@ -2,7 +2,6 @@
 // window speaks the language the environment asks for.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QAccessible>
 #include <QFontMetricsF>
@@ -23,42 +22,10 @@
 #include "ui/command_line.h"
 #include "ui/lettering.h"
 #include "ui/main_window.h"
-#include "ui/translations.h"
 #include "ui_application.h"
 
 namespace vexlor::ui {
 namespace {
-
-// Sets the language variables as a user does, chooses the language as the game does, and puts
-// everything back (English for the other tests) when it ends. An empty `language` is LANG=C.
-class Language {
-  public:
-    explicit Language(const std::string& language) {
-        for (const char* name : kNames) {
-            const char* value = std::getenv(name);
-            saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-        }
-        set({language.empty() ? std::optional<std::string>() : language,
-             language.empty() ? std::optional<std::string>("C") : std::nullopt, std::nullopt,
-             language.empty() ? "C" : "C.UTF-8"});
-    }
-    ~Language() { set(saved_); }
-    Language(const Language&) = delete;
-    Language& operator=(const Language&) = delete;
-
-  private:
-    static constexpr const char* kNames[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-    static void set(const std::vector<std::optional<std::string>>& values) {
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            if (values[i])
-                ::setenv(kNames[i], values[i]->c_str(), 1);
-            else
-                ::unsetenv(kNames[i]);
-        }
-        installTranslations(application());
-    }
-    std::vector<std::optional<std::string>> saved_;
-};
 
 std::vector<std::string> catalogLanguages() {
     std::ifstream in(VEXLOR_SOURCE_DIR "/po/LINGUAS");
@@ -114,7 +81,7 @@ TEST(Translations, EveryGameTextFitsItsElementInEveryLanguage) {
     const std::vector<std::string> languages = catalogLanguages();
     ASSERT_FALSE(languages.empty());
     for (const std::string& language : languages) {
-        const Language chosen(language);
+        const WindowsInLanguage chosen(language);
         ASSERT_EQ(i18n::catalogLanguage(), language) << "no catalog found for " << language;
         vexlor::testing::FormFixture f;
         const scores::HScoreForm name;
@@ -155,12 +122,12 @@ TEST(Translations, TheWindowSpeaksTheLanguageOfTheEnvironment) {
          "Status: Richtige Antwort", "Aufruf: vexlor [--fullscreen] [--from-menu]"},
         {"es", "Pulse Abrir para elegir un módulo", "Abrir", "Salir", "Respuesta correcta",
          "Estado: Respuesta correcta", "Uso: vexlor [--fullscreen] [--from-menu]"},
-        {"", "Press Open to select a Module", "Open", "Exit", "Correct Answer",
+        {"C", "Press Open to select a Module", "Open", "Exit", "Correct Answer",
          "Status: Correct Answer", "Usage: vexlor [--fullscreen] [--from-menu]"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(*c.language ? c.language : "LANG=C");
-        const Language chosen(c.language);
+        SCOPED_TRACE(c.language);
+        const WindowsInLanguage chosen(c.language);
         vexlor::testing::FormFixture f;
         MainWindow window(f.form);
         f.form.Form_Load();
@@ -211,7 +178,7 @@ TEST(Translations, EveryPictureWordFitsItsPicture) {
             EXPECT_NEAR((drawn.*edge)(), (outlines.*edge)(), 0.05) << resource;
     }
     for (const std::string& language : catalogLanguages()) {
-        const Language chosen(language);
+        const WindowsInLanguage chosen(language);
         for (const char* resource : kWordPictures) {
             const Lettering lettering = *letteringOf(QString::fromLatin1(resource));
             const double size = letteringSize(lettering);
@@ -254,13 +221,13 @@ TEST(Translations, PicturesCarryTheirWordInTheUsersLanguage) {
     application();
     QImage englishStart;
     {
-        const Language english("");
+        const WindowsInLanguage english("C");
         for (const char* resource : kWordPictures)
             EXPECT_EQ(grab(resource), asDrawnBefore(resource)) << resource;
         EXPECT_EQ(grab(":/buttons/fifty.svg"), asDrawnBefore(":/buttons/fifty.svg"));
         englishStart = grab(":/buttons/start.svg");
     }
-    const Language french("fr");
+    const WindowsInLanguage french("fr");
     EXPECT_NE(grab(":/buttons/start.svg"), englishStart);
     EXPECT_EQ(grab(":/buttons/pause.svg"), asDrawnBefore(":/buttons/pause.svg"));
 }

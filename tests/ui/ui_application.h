@@ -9,6 +9,10 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <string>
+
+#include "support/language.h"
+#include "ui/translations.h"
 
 namespace vexlor::ui {
 
@@ -41,6 +45,25 @@ inline QApplication& application() {
 /// A base made first, so the application stands before any widget of a fixture.
 struct WithApplication {
     WithApplication() { application(); }
+};
+
+/// The windows, Qt's own included, in `language` (see testing::InLanguage) while it lives, and
+/// in the test program's language again afterwards.
+class WindowsInLanguage {
+  public:
+    explicit WindowsInLanguage(const std::string& language) {
+        chosen_.emplace(language);
+        installTranslations(application());
+    }
+    ~WindowsInLanguage() {
+        chosen_.reset();
+        installTranslations(application());
+    }
+    WindowsInLanguage(const WindowsInLanguage&) = delete;
+    WindowsInLanguage& operator=(const WindowsInLanguage&) = delete;
+
+  private:
+    std::optional<vexlor::testing::InLanguage> chosen_;
 };
 
 /// Runs `answer` on the modal window of type `Window` once it is up.
