@@ -35,14 +35,12 @@ MainWindow::MainWindow(app::MasterForm& form) : form_(form), surface_(new QWidge
     for (app::Label* caption : {&form_.Label8, &form_.Label7}) addLabel(*caption, on);
     // Numbers alone mean nothing to a listener: these are read with what they count.
     // TRANSLATORS: the names a screen reader gives the game's elements, before what they show.
-    speakWithText(*addLabel(form_.Score, on),
-                  QString::fromUtf8(i18n::txc("accessible name", "Score")));
-    speakWithText(*addLabel(form_.Horloge, on),
-                  QString::fromUtf8(i18n::txc("accessible name", "Time left")));
-    speakWithText(*addLabel(form_.FiftyPanel, on),
-                  QString::fromUtf8(i18n::txc("accessible name", "Fifty-fifty left")));
-    speakWithText(*addLabel(form_.PausePanel, on),
-                  QString::fromUtf8(i18n::txc("accessible name", "Pauses left")));
+    for (auto [caption, spoken] :
+         {std::pair{&form_.Score, i18n::txc("accessible name", "Score")},
+          std::pair{&form_.Horloge, i18n::txc("accessible name", "Time left")},
+          std::pair{&form_.FiftyPanel, i18n::txc("accessible name", "Fifty-fifty left")},
+          std::pair{&form_.PausePanel, i18n::txc("accessible name", "Pauses left")}})
+        speakWithText(*addLabel(*caption, on), QString::fromUtf8(spoken));
     for (auto [element, picture] :
          {std::pair{&form_.ImaScore, QStringLiteral(":/titles/score.svg")},
           std::pair{&form_.ImaHorloge, QStringLiteral(":/titles/clock.svg")}}) {
