@@ -102,12 +102,17 @@ std::string kindOf(const struct stat& info) {
     return std::string(refusals::kDevice);
 }
 
+// A refusal of `path`: `why` is English (the game's words, rules/refusals.h, or marked where it
+// is given), looked up once, here where it is said.
+Status refused(ErrorKind problem, std::string_view why, const std::string& path) {
+    return Status(Error(problem, refusals::inLanguage(why), path));
+}
+
 }  // namespace
 
 Status checkPath(const std::string& path, struct stat& info) {
-    // The words are the game's (rules/refusals.h), looked up here where they are said.
     auto refuse = [&](ErrorKind problem, std::string_view why) {
-        return Status(Error(problem, i18n::tx(std::string(why).c_str()), path));
+        return refused(problem, why, path);
     };
     if (path.empty()) return refuse(ErrorKind::kNoFile, refusals::kNoFileName);
     if (::stat(path.c_str(), &info) != 0) {
@@ -126,8 +131,8 @@ Status checkPath(const std::string& path, struct stat& info) {
 
 Status checkFile(const std::string& path, Access access, struct stat& info) {
     if (Status reachable = checkPath(path, info); !reachable) return reachable;
-    auto refuse = [&](ErrorKind problem, std::string why) {
-        return Status(Error(problem, std::move(why), path));
+    auto refuse = [&](ErrorKind problem, std::string_view why) {
+        return refused(problem, why, path);
     };
     // The engine opens these side files as it pleases, blocking on a pipe: anything there that
     // is not a plain file is refused before the engine looks.
@@ -135,27 +140,28 @@ Status checkFile(const std::string& path, Access access, struct stat& info) {
         struct stat side {};
         if (entryAt(path + suffix, side) != Entry::kOther) continue;
         const std::string name = path.substr(path.find_last_of('/') + 1) + suffix;
-        return refuse(ErrorKind::kForeignJournal,
-                      i18n::fill(i18n::tx("%1 beside it is %2, not a journal the module could have "
-                                          "written; remove it"),
-                                 {name, i18n::tx(kindOf(side).c_str())}));
+        return Status(Error(ErrorKind::kForeignJournal,
+                            i18n::fill(i18n::tx("%1 beside it is %2, not a journal the module "
+                                                "could have written; remove it"),
+                                       {name, refusals::inLanguage(kindOf(side))}),
+                            path));
     }
     // Modules never use a write-ahead log; one beside a file belongs to something else.
     if (exists(path + "-wal") || exists(path + "-shm"))
         return refuse(ErrorKind::kForeignJournal,
-                      i18n::tx("a write-ahead log (-wal or -shm file) lies beside it; modules "
-                               "never use one, so it belongs to another file and is not applied"));
+                      VX_N("a write-ahead log (-wal or -shm file) lies beside it; modules "
+                           "never use one, so it belongs to another file and is not applied"));
     switch (journalState(path)) {
         case JournalState::kNone:
             break;
         case JournalState::kForeign:
             return refuse(
                 ErrorKind::kForeignJournal,
-                i18n::tx("the journal beside it (-journal file) belongs to another file and is "
-                         "not applied; remove it if this module is intact"));
+                VX_N("the journal beside it (-journal file) belongs to another file and is "
+                     "not applied; remove it if this module is intact"));
         case JournalState::kOwn:
             if (access == Access::kReadOnly)
-                return refuse(ErrorKind::kNeedsRecovery, i18n::tx(refusals::kNeedsRecovery.data()));
+                return refuse(ErrorKind::kNeedsRecovery, refusals::kNeedsRecovery);
             break;
     }
     return Status::success();

@@ -44,13 +44,13 @@ std::string refusal(const Error& error, const fs::path& path) {
     switch (error.kind()) {
         case ErrorKind::kNotAModule:
             if (isEarlierModule(path.string())) return refusals::toolEarlierFormat(path.string());
-            return i18n::tx(refusals::kToolNotAModule.data());
+            return refusals::inLanguage(refusals::kToolNotAModule);
         case ErrorKind::kUnsafeLayout:
             return refusals::toolWrongLayout(error.message());
         case ErrorKind::kNeedsRecovery:
             return refusals::toolNeedsRecovery(path.filename().string());
         case ErrorKind::kInUse:
-            return i18n::tx(refusals::kToolInUse.data());
+            return refusals::inLanguage(refusals::kToolInUse);
         default:
             return error.message();
     }
@@ -87,7 +87,7 @@ Result<ModuleStore> ModuleStore::open(const fs::path& path, Access access, Layou
     const fs::file_status link = fs::symlink_status(path, error);
     namespace refusals = rules::refusals;
     if (!fs::exists(link))
-        return Error(ErrorKind::kNoFile, i18n::tx(refusals::kNoSuchFile.data()), name);
+        return Error(ErrorKind::kNoFile, refusals::inLanguage(refusals::kNoSuchFile), name);
     const fs::file_status target = fs::status(path, error);
     if (!fs::exists(target)) {
         std::error_code ignored;
@@ -95,11 +95,11 @@ Result<ModuleStore> ModuleStore::open(const fs::path& path, Access access, Layou
                      refusals::toolDanglingLink(fs::read_symlink(path, ignored).string()), name);
     }
     if (fs::is_directory(target))
-        return Error(ErrorKind::kNotAFile, i18n::tx(refusals::kToolFolder.data()), name);
+        return Error(ErrorKind::kNotAFile, refusals::inLanguage(refusals::kToolFolder), name);
     if (fs::is_fifo(target))
-        return Error(ErrorKind::kNotAFile, i18n::tx(refusals::kToolPipe.data()), name);
+        return Error(ErrorKind::kNotAFile, refusals::inLanguage(refusals::kToolPipe), name);
     if (!fs::is_regular_file(target))
-        return Error(ErrorKind::kNotAFile, i18n::tx(refusals::kToolDevice.data()), name);
+        return Error(ErrorKind::kNotAFile, refusals::inLanguage(refusals::kToolDevice), name);
 
     // The store refuses crafted schemas, foreign journals and logs, and (read-only) a journal
     // that recovery would play back, and lets nothing the file defines run on the connection.
