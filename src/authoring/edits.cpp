@@ -13,14 +13,10 @@ namespace {
 
 constexpr std::string_view kDefaultPoints = "100";
 
+using i18n::counted;
 using i18n::fill;
 using i18n::tx;
 using i18n::txn;
-
-// `form` is the plural form for `count`, with %1 where the number goes.
-std::string counted(std::size_t count, const char* form) {
-    return fill(form, {std::to_string(count)});
-}
 
 // Rows sorted, each once; an error when one is past the end.
 Result<std::vector<std::size_t>> sortedRows(std::vector<std::size_t> rows, std::size_t size) {

@@ -17,14 +17,10 @@ namespace vexlor::authoring {
 
 namespace {
 
+using i18n::counted;
 using i18n::fill;
 using i18n::tx;
 using i18n::txn;
-
-// `form` is the plural form for `count`, with %1 where the number goes.
-std::string counted(std::size_t count, const char* form) {
-    return fill(form, {std::to_string(count)});
-}
 
 // The panel a text is drawn in, and what the problem says it is.
 struct PanelText {

@@ -35,6 +35,13 @@ const char* txn(const char* singular, const char* plural, unsigned long count);
 /// "%" followed by anything else is kept as it is.
 std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values);
 
+/// `form`, a count's text in the right form (from txn, with %1 where the number goes), with
+/// `count` in it: counted(n, txn("%1 question", "%1 questions", n)).
+template <typename Count>
+std::string counted(Count count, const char* form) {
+    return fill(form, {std::to_string(count)});
+}
+
 /// Chooses the language from the environment as the desktop's programs do (LANGUAGE, LC_ALL,
 /// LC_MESSAGES, LANG) and takes the catalogs from `catalogs` (<language>/LC_MESSAGES/vexlor.mo).
 /// A language the system has no locale for is still honoured, and so is LANGUAGE alone. Call

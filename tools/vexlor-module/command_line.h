@@ -79,9 +79,7 @@ int fail(std::ostream& err, const std::string& message);
 inline int fail(std::ostream& err, const Error& error) {
     return fail(err, error.what());
 }
-/// `form` (the right plural form, from i18n::txn, holding %1) with the count for %1:
-/// counted(n, i18n::txn("%1 question", "%1 questions", n)).
-std::string counted(std::int64_t count, const char* form);
+using i18n::counted;
 
 /// The folder a file lies in ("." for a bare name): where a module's media are looked for.
 std::filesystem::path folderOf(const std::filesystem::path& file);

@@ -23,10 +23,6 @@ std::filesystem::path folderOf(const std::filesystem::path& file) {
     return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
 }
 
-std::string counted(std::int64_t count, const char* form) {
-    return i18n::fill(form, {std::to_string(count)});
-}
-
 namespace {
 
 const Command* findCommand(std::string_view name) {
